@@ -1,0 +1,39 @@
+// qbmerge-cli: the program's core without a window, plus tools for the database files themselves.
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <iostream>
+#include <map>
+#include <string>
+
+#include "cli/verbs.h"
+
+namespace qbm::cli {
+
+int usage() {
+  std::cerr << "usage:\n"
+               "  qbmerge-cli dump FILE.mdb [TABLE...] [--json]\n"
+               "  qbmerge-cli check FILE.mdb\n";
+  return 2;
+}
+
+}  // namespace qbm::cli
+
+int main(int argc, char** argv) {
+  using namespace qbm::cli;
+  if (argc < 2) return usage();
+  const std::map<std::string, int (*)(const Args&)> verbs = {
+      {"dump", &dump},
+      {"check", &check},
+  };
+  auto verb = verbs.find(argv[1]);
+  if (verb == verbs.end()) return usage();
+  Args args(argv + 2, argv + argc);
+  try {
+    return verb->second(args);
+  } catch (const std::exception& e) {
+    std::cerr << "qbmerge-cli: " << e.what() << "\n";
+    return 1;
+  }
+}

@@ -1,0 +1,18 @@
+#pragma once
+// The verbs of qbmerge-cli. Each takes the arguments after the verb and returns the exit status:
+// 0 success, 1 failure (message on stderr), 2 usage error.
+
+#include <string>
+#include <vector>
+
+namespace qbm::cli {
+
+using Args = std::vector<std::string>;
+
+int dump(const Args& args);
+int check(const Args& args);
+
+// Prints the usage text to stderr and returns 2.
+int usage();
+
+}  // namespace qbm::cli

@@ -1,0 +1,16 @@
+# qbm_library(<folder> [DEPENDS <lib>...])
+# Makes the library qbm_<folder> from the folder's .cpp files. Lower layers are listed in DEPENDS;
+# a folder never links a layer above it.
+function(qbm_library folder)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+  if(sources)
+    add_library(qbm_${folder} STATIC ${sources})
+    target_include_directories(qbm_${folder} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(qbm_${folder} PUBLIC ${ARG_DEPENDS})
+  else()
+    add_library(qbm_${folder} INTERFACE)
+    target_include_directories(qbm_${folder} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(qbm_${folder} INTERFACE ${ARG_DEPENDS})
+  endif()
+endfunction()

@@ -1,0 +1,43 @@
+#pragma once
+// What the program needs from a person: the file chooser, messages, the yes/no question, the
+// progress window and the busy pointer. The desktop program, the command line and the tests each
+// implement it; everything below the user interface talks to the person only through it.
+
+#include <optional>
+#include <string>
+
+namespace qbm {
+
+enum class MessageIcon { Critical, Question, Exclamation, Information };
+
+// Settings of the open-file dialog for one side.
+struct FileDialogSettings {
+  std::string title;
+  std::string filter;       // "Description|pattern|Description|pattern..."
+  std::string initialName;  // initial file name
+  int flags = 6144;         // file must exist (4096) + path must exist (2048)
+};
+
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+
+  // The chosen path, or nothing when the person cancelled.
+  virtual std::optional<std::string> chooseFile(const FileDialogSettings& settings) = 0;
+  // A message box with an OK button and the application title "QB Merge".
+  virtual void showMessage(const std::string& text, MessageIcon icon) = 0;
+  // A message box with Yes and No buttons, the question icon and the application title.
+  virtual bool askYesNo(const std::string& text) = 0;
+
+  // The progress window. showProgress shows it with the caption (a window not yet shown starts
+  // with an empty bar; one already shown only changes its caption); updateProgress sets the bar to
+  // done/total, never shrinking it while the window stays shown; hideProgress unloads it.
+  virtual void showProgress(const std::string& caption) = 0;
+  virtual void updateProgress(long done, long total) = 0;
+  virtual void hideProgress() = 0;
+
+  // Hourglass pointer on / default pointer.
+  virtual void setBusy(bool busy) = 0;
+};
+
+}  // namespace qbm

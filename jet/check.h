@@ -1,0 +1,23 @@
+#pragma once
+// The integrity checker: reads a whole database and reports everything that is not as it must be.
+// An empty list means the file is sound.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace jet {
+
+class Database;
+
+struct Problem {
+  std::string where;  // "table woofers, index Model, page 123", "page 45", ...
+  std::string what;   // what is wrong
+};
+
+std::vector<Problem> check(Database& db);
+// Opens the file read-only (and exclusively) and checks it. A file that cannot be opened gives one
+// problem saying why.
+std::vector<Problem> check(const std::filesystem::path& path);
+
+}  // namespace jet

@@ -1,0 +1,78 @@
+#pragma once
+// An open Access (Jet 3 / Jet 4) database: the catalog, table cursors, transactions.
+//
+// Database::open holds an operating-system lock on the file while it is open; a second open of the
+// same file (in this process or another) throws Error(Locked). A rollback journal left beside the
+// file by an interrupted transaction is rolled back by the next open, before anything is read.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jet/error.h"
+#include "jet/schema.h"
+#include "jet/table.h"
+
+namespace jet {
+
+namespace detail {
+class DatabaseImpl;
+}
+
+enum class Format { Jet3, Jet4 };
+
+struct OpenOptions {
+  bool exclusive = true;   // lock the file against every other open
+  bool readOnly = false;   // no writes; the file is never changed (no journal is made either)
+};
+
+class Database {
+ public:
+  static Database open(const std::filesystem::path& path, OpenOptions options = {});
+  // Makes a new, empty database (the system catalog Access makes, no user tables) and opens it.
+  // Fails if the file exists.
+  static Database create(const std::filesystem::path& path, Format format = Format::Jet4);
+
+  Database(Database&&) noexcept;
+  Database& operator=(Database&&) noexcept;
+  ~Database();  // closes; an open transaction is rolled back
+
+  // Rolls back an open transaction, releases the lock. Later use of the database or its tables
+  // throws Error(InvalidState). Safe to call twice.
+  void close();
+  bool isOpen() const;
+
+  const std::filesystem::path& path() const;
+  Format format() const;
+  std::uint32_t pageSize() const;
+  std::uint16_t codePage() const;   // Jet 3: code page of the text; Jet 4: as stored
+  std::uint32_t sortOrder() const;  // collation id of text indexes (General = 1033)
+
+  // User tables (no system tables), in catalog order.
+  std::vector<std::string> tableNames() const;
+  bool hasTable(std::string_view name) const;
+  // A new cursor over the table (names compare without regard to case). Throws Error(MissingTable).
+  Table table(std::string_view name);
+
+  // Adds a user table with its columns and indexes. Throws Error(ValueRejected) on a bad definition.
+  void createTable(const TableDefinition& definition);
+
+  // One transaction at a time. begin() starts journaling; commit() makes every change durable at
+  // once; rollback() restores the file as it was at begin(). Writes outside a transaction are each
+  // their own transaction.
+  void begin();
+  void commit();
+  void rollback();
+  bool inTransaction() const;
+
+  detail::DatabaseImpl& impl();  // for the engine's own tools (check, dump); not for callers
+
+ private:
+  explicit Database(std::unique_ptr<detail::DatabaseImpl> impl);
+  std::unique_ptr<detail::DatabaseImpl> impl_;
+};
+
+}  // namespace jet

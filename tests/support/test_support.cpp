@@ -1,0 +1,62 @@
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <random>
+
+#include <sys/wait.h>
+
+namespace qbm::test {
+namespace fs = std::filesystem;
+
+fs::path sharedDir() {
+  fs::path dir = QBM_SHARED_DIR;
+  std::error_code ec;
+  if (fs::is_directory(dir / "interop", ec) && fs::is_directory(dir / "fixtures", ec)) return dir;
+  return {};
+}
+
+ScratchDir::ScratchDir() {
+  static std::atomic<unsigned> counter{0};
+  std::random_device rd;
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : "scratch";
+  for (char& c : name)
+    if (c == '/') c = '_';
+  path_ = fs::temp_directory_path() /
+          ("qbm-" + name + "-" + std::to_string(rd()) + "-" + std::to_string(counter++));
+  fs::create_directories(path_);
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+fs::path copyShared(const std::string& relative, const fs::path& dir) {
+  fs::path from = sharedDir() / relative;
+  fs::path to = dir / fs::path(relative).filename();
+  fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+  fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
+  return to;
+}
+
+int runCommand(const std::string& command, std::string* out) {
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return -1;
+  std::array<char, 65536> buffer;
+  size_t n;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+    if (out) out->append(buffer.data(), n);
+  int status = pclose(pipe);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool haveProgram(const std::string& name) {
+  return runCommand("command -v " + name + " >/dev/null 2>&1", nullptr) == 0;
+}
+
+}  // namespace qbm::test

@@ -1,0 +1,44 @@
+#pragma once
+// Shared helpers for the tests: where the shared test data lives, scratch files, and running commands.
+
+#include <filesystem>
+#include <string>
+
+namespace qbm::test {
+
+// ../shared (interop/ and fixtures/) as configured at build time; empty path when it does not exist.
+std::filesystem::path sharedDir();
+
+// Skips the current test, with a line that says why, when ../shared is absent. Use as
+//   QBM_REQUIRE_SHARED();
+#define QBM_REQUIRE_SHARED()                                                              \
+  do {                                                                                    \
+    if (::qbm::test::sharedDir().empty())                                                 \
+      GTEST_SKIP() << "shared test data not found (expected at " QBM_SHARED_DIR "); "     \
+                      "interop checks need ../shared beside the project";                 \
+  } while (0)
+
+// A fresh, empty folder for one test, removed again by the destructor.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Copies a file of ../shared (e.g. "interop/testV2000.mdb") into dir and returns the copy's path.
+std::filesystem::path copyShared(const std::string& relative, const std::filesystem::path& dir);
+
+// Runs a shell command; returns its exit status and fills out with its standard output.
+int runCommand(const std::string& command, std::string* out);
+
+// True when a program of that name is on PATH.
+bool haveProgram(const std::string& name);
+
+}  // namespace qbm::test
