@@ -1,7 +1,8 @@
 #pragma once
-// The user's conventions for numbers and dates, as the number helpers, the date texts and the
-// sorted lists apply them. Detected once from the process environment; the desktop program may
-// install the platform's own settings, and tests install fixed ones (ScopedUserLocale).
+// The user's conventions for numbers and dates, as the number helpers and the date texts apply
+// them. Detected once from the process environment; the desktop program should install the
+// platform's own settings where it has them (the C++ runtime of Windows gives month names in the
+// ANSI code page, while every text here is UTF-8), and tests install fixed ones (ScopedUserLocale).
 
 #include <array>
 #include <locale>

@@ -45,6 +45,11 @@ bool isAsciiTrue(const std::string& text) {
 
 }  // namespace
 
+jet::Value fieldValue(const jet::Table& table, std::string_view field) {
+  const int column = table.columnIndex(field);
+  return column < 0 ? jet::Value{} : table.get(column);
+}
+
 std::string readText(const jet::Value& value, const UserLocale& locale) {
   return std::visit(
       [&](const auto& v) -> std::string {

@@ -6,11 +6,18 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "common/user_locale.h"
+#include "jet/table.h"
 #include "jet/value.h"
 
 namespace qbm {
+
+// The named field of the cursor's current row; Null when the table has no field of that name, so
+// that a file lacking a field reads as if the field were empty. Other engine errors (no current
+// row, a damaged row) reach the caller.
+jet::Value fieldValue(const jet::Table& table, std::string_view field);
 
 // Text fields: Null gives ""; text as stored; a number in its short text form under the locale
 // (15 digits for doubles, 7 for singles); Yes/No as "True"/"False"; a date as "dd-mmm-yyyy".

@@ -74,10 +74,4 @@ struct WorkingDriver {
   DriverCompany company;
 };
 
-// Which old driver to load: set from a list entry, read by the old-driver load.
-struct OldDriverSelection {
-  std::int32_t OldDriverId = 0;          // legacy "Index" or previous-format "ID"
-  std::int16_t OldDriverIsTweeter = YesNoFalse;  // True for a "(sb)" entry of the old tweeters table
-};
-
 }  // namespace qbm

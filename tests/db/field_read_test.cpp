@@ -4,7 +4,9 @@
 
 #include "common/date_text.h"
 #include "common/number_or_zero.h"
+#include "jet/database.h"
 #include "tests/common/locales.h"
+#include "tests/support/test_support.h"
 
 namespace qbm {
 namespace {
@@ -28,7 +30,7 @@ TEST_F(FieldRead, TextNullIsEmptyAndOtherKindsReadAsTheirText) {
   EXPECT_EQ(readText(Value{jet::DateTime{serial}}), "01-Jul-2003");
 }
 
-TEST_F(FieldRead, NumbersAndLevelsToleratNullAndText) {
+TEST_F(FieldRead, NumbersAndLevelsTolerateNullAndText) {
   EXPECT_EQ(readNumber(Value{}), 0);
   EXPECT_EQ(readNumber(Value{"n/a"}), 0);
   EXPECT_EQ(readNumber(Value{"0.25"}), 0.25);
@@ -96,6 +98,29 @@ TEST_F(FieldRead, DateTextsAreWrittenBackAsTheDayTheyName) {
     EXPECT_EQ(dateFieldValue("", jet::ColumnType::Text, locale), Value{});
     EXPECT_EQ(dateFieldValue("spring 1998", jet::ColumnType::DateTime, locale), Value{});
   }
+}
+
+TEST_F(FieldRead, FieldsOfARealRowReadByNameWhateverTheirColumnType) {
+  QBM_REQUIRE_SHARED();
+  test::ScratchDir dir;
+  jet::Database db = jet::Database::open(test::copyShared("fixtures/qbaudio.mdb", dir.path()));
+  jet::Table tweeters = db.table("tweeters");
+  tweeters.moveFirst();
+  // First tweeter of the fixture: TCW100-8, company 1, no date, no woofer link, Fs 1753.9415.
+  EXPECT_EQ(readText(fieldValue(tweeters, "Model")), "TCW100-8");
+  EXPECT_EQ(readLong(fieldValue(tweeters, "Company ID")), 1);
+  EXPECT_EQ(readDate(fieldValue(tweeters, "Date")), "");
+  EXPECT_EQ(readLong(fieldValue(tweeters, "Woofer ID")), 0);
+  EXPECT_EQ(readYesNo(fieldValue(tweeters, "Ferrofluid")), -1);
+  EXPECT_EQ(readNumber(fieldValue(tweeters, "Fs")), 1753.9415);
+  EXPECT_EQ(readText(fieldValue(tweeters, "Term Desc")), "");
+  // A tweeters table has no "Dual": it reads as an empty field instead of failing.
+  EXPECT_EQ(fieldValue(tweeters, "Dual"), jet::Value{});
+  EXPECT_EQ(readYesNo(fieldValue(tweeters, "Dual")), 0);
+  // Past the last row the engine's error reaches the caller.
+  tweeters.moveLast();
+  tweeters.moveNext();
+  EXPECT_THROW(fieldValue(tweeters, "Model"), jet::Error);
 }
 
 }  // namespace
