@@ -1,13 +1,12 @@
 #pragma once
-// The columns of a table as the fixtures' JSON (what an independent reader sees in the driver
-// databases) lists them, read with a few string searches: the JSON's shape is fixed and plain.
+// A driver-database fixture as the independent reader's JSON describes it (../shared/fixtures).
 
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "tests/support/json.h"
 #include "tests/support/test_support.h"
 
 namespace qbm::test {
@@ -17,29 +16,27 @@ struct FixtureColumn {
   std::string type;  // "LONG", "TEXT", "DOUBLE", "FLOAT", "BOOLEAN", ...
 };
 
-// Columns of `table` in ../shared/fixtures/<json>, in table order; empty when not found.
-inline std::vector<FixtureColumn> fixtureColumns(const std::string& json, const std::string& table) {
+// The JSON of ../shared/fixtures/<json>.
+inline Json fixtureJson(const std::string& json) {
   std::ifstream in(sharedDir() / "fixtures" / json);
   std::stringstream buffer;
   buffer << in.rdbuf();
-  const std::string text = buffer.str();
+  return Json::parse(buffer.str());
+}
+
+// The table of that name in a fixture's JSON; throws when absent.
+inline const Json& fixtureTable(const Json& document, const std::string& table) {
+  for (const Json& t : document["tables"].items)
+    if (t["name"].text == table) return t;
+  throw std::runtime_error("no table " + table + " in " + document["file"].text);
+}
+
+// Columns of the table in ../shared/fixtures/<json>, in table order.
+inline std::vector<FixtureColumn> fixtureColumns(const std::string& json, const std::string& table) {
+  const Json document = fixtureJson(json);
   std::vector<FixtureColumn> columns;
-  const std::string start = "{\"name\": \"" + table + "\", \"columns\": [";
-  size_t at = text.find(start);
-  if (at == std::string::npos) return columns;
-  at += start.size();
-  const size_t end = text.find(']', at);
-  const std::string nameKey = "{\"name\": \"", typeKey = "\"type\": \"";
-  while (true) {
-    const size_t name = text.find(nameKey, at);
-    if (name == std::string::npos || name > end) break;
-    const size_t nameEnd = text.find('"', name + nameKey.size());
-    const size_t type = text.find(typeKey, nameEnd) + typeKey.size();
-    const size_t typeEnd = text.find('"', type);
-    columns.push_back({text.substr(name + nameKey.size(), nameEnd - name - nameKey.size()),
-                       text.substr(type, typeEnd - type)});
-    at = typeEnd;
-  }
+  for (const Json& c : fixtureTable(document, table)["columns"].items)
+    columns.push_back({c["name"].text, c["type"].text});
   return columns;
 }
 

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 
 #include "jet/database.h"
 #include "olddb/company_short_names.h"
+#include "tests/support/json.h"
 #include "tests/support/test_support.h"
 
 namespace qbm {
@@ -85,21 +85,21 @@ TEST(CompanyNames, AnAddedCompanyKeepsItsFullNameUntilTheNextRebuild) {
   EXPECT_EQ(full[0], "");
 }
 
-// Company rows (ID, name) of a fixture's companies table, as its JSON lists them.
+// Company rows (ID, name) of a fixture's companies table, as the independent reader sees them.
 std::vector<std::pair<int, std::optional<std::string>>> fixtureCompanies(const std::string& json) {
   std::ifstream in(test::sharedDir() / "fixtures" / json);
   std::stringstream buffer;
   buffer << in.rdbuf();
-  const std::string text = buffer.str();
-  const size_t start = text.find("{\"name\": \"companies\"");
-  const size_t end = text.find("{\"name\": \"", text.find("\"rows\"", start));
-  const std::string block = text.substr(start, end - start);
+  const test::Json document = test::Json::parse(buffer.str());
   std::vector<std::pair<int, std::optional<std::string>>> rows;
-  static const std::regex row(R"re(\[(\d+), (?:true|false), (null|"((?:[^"\\]|\\.)*)"))re");
-  for (std::sregex_iterator it(block.begin(), block.end(), row), last; it != last; ++it) {
-    const std::smatch& m = *it;
-    rows.emplace_back(std::stoi(m[1]), m[2] == "null" ? std::nullopt
-                                                      : std::optional<std::string>(m[3]));
+  for (const test::Json& table : document["tables"].items) {
+    if (table["name"].text != "companies") continue;
+    for (const test::Json& row : table["rows"].items) {
+      // Columns: ID, User Entry, Company, ...
+      rows.emplace_back(std::stoi(row[0].text), row[2].isNull()
+                                                    ? std::nullopt
+                                                    : std::optional<std::string>(row[2].text));
+    }
   }
   return rows;
 }
