@@ -1,0 +1,172 @@
+#include "db/open_database_file.h"
+
+#include <filesystem>
+
+#include "common/date_text.h"
+#include "common/file_time.h"
+#include "db/legacy_table.h"
+#include "db/schema.h"
+
+namespace qbm {
+namespace {
+
+// Which message a failure while opening reports.
+enum class FailureKind { NoDatabase, NotLegacy, NotDriverDatabase };
+
+std::string upperAscii(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper)
+    if (c >= 'a' && c <= 'z') c -= 32;
+  return upper;
+}
+
+std::filesystem::path pathFromUtf8(const std::string& text) {
+  return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+// Opens the file exclusively. The old database is only read: a file the user may not write (a
+// read-only copy, say) is opened read-only rather than refused; a file that is locked, damaged or no
+// database is refused either way.
+jet::Database openExclusively(const std::filesystem::path& file, std::int16_t side) {
+  try {
+    return jet::Database::open(file, {.exclusive = true, .readOnly = false});
+  } catch (const jet::Error& e) {
+    const bool mayNotWrite = e.code() == jet::ErrorCode::Io || e.code() == jet::ErrorCode::ReadOnly;
+    if (side != OldSide || !mayNotWrite) throw;
+    return jet::Database::open(file, {.exclusive = true, .readOnly = true});
+  }
+}
+
+std::string modifiedTooltip(const std::filesystem::path& path, const UserLocale& locale) {
+  const std::optional<std::tm> modified = fileModifiedLocalTime(path);
+  return modified ? formatGeneralDate(*modified, locale) : std::string();
+}
+
+void moveToFirstRow(std::optional<jet::Table>& table) {
+  if (!table) return;
+  try {
+    table->moveFirst();
+  } catch (...) {
+    // An empty or unreadable table shows up later, when it is walked.
+  }
+}
+
+// Opens the side's tables in their order. Throws what the engine throws.
+void openTables(std::int16_t side, const std::string& fileName, DatabaseState& state,
+                FailureKind& failure) {
+  if (side == OldSide) {
+    jet::Database& db = *state.OldDb;
+    if (upperAscii(fileName) == legacy::OpenedFileName) {
+      failure = FailureKind::NotLegacy;
+      state.OldDbKind = LegacyDbKind;
+      state.OldWoofers.emplace(db.table(legacy::Table));
+    } else {
+      failure = FailureKind::NotDriverDatabase;
+      state.OldDbKind = PreviousFormatDbKind;
+      state.OldWoofers.emplace(db.table(tables::Woofers));
+      state.OldTweeters.emplace(db.table(tables::Tweeters));
+      state.OldCompanies.emplace(db.table(tables::Companies));
+      state.OldWooferResponse.emplace(db.table(tables::WooferResponse));
+      state.OldTweeterResponse.emplace(db.table(tables::TweeterResponse));
+    }
+  } else {
+    jet::Database& db = *state.NewDb;
+    failure = FailureKind::NotDriverDatabase;
+    state.NewWoofers.emplace(db.table(tables::Woofers));
+    state.NewTweeters.emplace(db.table(tables::Tweeters));
+    state.NewCompanies.emplace(db.table(tables::Companies));
+    state.NewWooferResponse.emplace(db.table(tables::WooferResponse));
+    state.NewTweeterResponse.emplace(db.table(tables::TweeterResponse));
+  }
+}
+
+std::string_view failureMessage(FailureKind kind) {
+  switch (kind) {
+    case FailureKind::NoDatabase: return DatabaseCannotBeOpenedMessage;
+    case FailureKind::NotLegacy: return NotLegacyDriverDatabaseMessage;
+    case FailureKind::NotDriverDatabase: return NotDriverDatabaseMessage;
+  }
+  return DatabaseCannotBeOpenedMessage;
+}
+
+}  // namespace
+
+FileDialogSettings OpenDialogSettings(std::int16_t side) {
+  FileDialogSettings settings;
+  if (side == OldSide) {
+    settings.title = "Locate the OLD database (xqbaudio.mdb or spkrbase.mdb)";
+    settings.filter =
+        "Previous Database|xqbaudio.mdb|Tundrel 5.1 Database|spkrbase.mdb|All Databases|*.mdb";
+    settings.initialName = "*.mdb";
+  } else {
+    settings.title = "Locate the NEW database (qbaudio.mdb)";
+    settings.filter = "New Database|qbaudio.mdb";
+    settings.initialName = "qbaudio.mdb";
+  }
+  settings.flags = 6144;
+  return settings;
+}
+
+std::string FileNameOfPath(std::string_view path) {
+#ifdef _WIN32
+  const size_t separator = path.find_last_of('\\');
+#else
+  const size_t separator = path.find_last_of("\\/");
+#endif
+  return std::string(separator == std::string_view::npos ? path : path.substr(separator + 1));
+}
+
+bool HasDatabaseExtension(std::string_view path) {
+  return upperAscii(path.substr(path.size() < 3 ? 0 : path.size() - 3)) == "MDB";
+}
+
+void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state,
+                      const UserLocale& locale) {
+  if (side != OldSide && side != NewSide) return;
+  ui.setBusy(true);
+  CloseDatabaseSide(side, state);
+
+  ui.setBusy(false);
+  const std::optional<std::string> chosen = ui.chooseFile(OpenDialogSettings(side));
+  if (!chosen) return;
+  const std::string& path = *chosen;
+  const std::string fileName = FileNameOfPath(path);
+  if (path.empty() || !HasDatabaseExtension(path)) {
+    ui.showMessage(std::string(CannotOpenDatabaseMessage), MessageIcon::Critical);
+    return;
+  }
+
+  ui.setBusy(true);
+  const std::filesystem::path file = pathFromUtf8(path);
+  std::optional<jet::Database>& db = side == OldSide ? state.OldDb : state.NewDb;
+  FailureKind failure = FailureKind::NoDatabase;
+  try {
+    db.emplace(openExclusively(file, side));
+    openTables(side, fileName, state, failure);
+  } catch (...) {
+    ui.showMessage(std::string(failureMessage(failure)), MessageIcon::Critical);
+    ui.setBusy(true);
+    ReleaseDatabaseSide(side, state);
+    ui.setBusy(false);
+    return;
+  }
+
+  if (side == OldSide) {
+    moveToFirstRow(state.OldWoofers);
+    moveToFirstRow(state.OldTweeters);
+    state.OldDbOpen = true;
+    state.FromName = {fileName, modifiedTooltip(file, locale)};
+  } else {
+    moveToFirstRow(state.NewWoofers);
+    moveToFirstRow(state.NewTweeters);
+    state.NewDbOpen = true;
+    state.ToName = {fileName, modifiedTooltip(file, locale)};
+  }
+  ui.setBusy(false);
+}
+
+void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state) {
+  OpenDatabaseFile(side, ui, state, currentUserLocale());
+}
+
+}  // namespace qbm

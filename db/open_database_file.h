@@ -1,0 +1,56 @@
+#pragma once
+// Opening a side's database: close what the side has open, let the person choose a file, check its
+// name, open it exclusively, decide what kind of old database it is, and open one cursor per table.
+// Failures are reported to the person in three classes (the file is no database / not the legacy
+// driver table / not the driver tables); the caller tests OldDbOpen or NewDbOpen afterwards.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "common/user_interface.h"
+#include "common/user_locale.h"
+#include "db/database_state.h"
+
+namespace qbm {
+
+inline constexpr std::string_view CannotOpenDatabaseMessage = "Cannot open database.";
+inline constexpr std::string_view DatabaseCannotBeOpenedMessage =
+    "Sorry, the selected database file cannot be opened.";
+inline constexpr std::string_view NotLegacyDriverDatabaseMessage =
+    "Sorry, the selected database file is not a Tundrel 5.1 driver database.";
+inline constexpr std::string_view NotDriverDatabaseMessage =
+    "Sorry, the selected database file is not a Tundrel Pro or Partiva Pro driver database.";
+
+// The file dialog of the side: title, filter, initial name; flags 6144 (file and path must exist).
+FileDialogSettings OpenDialogSettings(std::int16_t side);
+
+// The file name of a chosen path: everything after its last "\" (on systems other than Windows
+// also after its last "/"); the whole path when it has no separator.
+std::string FileNameOfPath(std::string_view path);
+
+// True when the last three characters of the path, upper-cased, are "MDB" (so "x.xmdb" passes and
+// "x.md" does not).
+bool HasDatabaseExtension(std::string_view path);
+
+// The whole open of a side (1 = old, 2 = new; any other value does nothing):
+//  1. closes the side (CloseDatabaseSide), then shows the side's file dialog; cancel leaves the side
+//     closed without a message;
+//  2. an empty path or one not ending in MDB: CannotOpenDatabaseMessage;
+//  3. opens the file exclusively (the old side, which is only read, read-only when the file cannot
+//     be written); failure: DatabaseCannotBeOpenedMessage;
+//  4. old side: a file named SPKRBASE.MDB in any case is a legacy database (OldDbKind 1) and only
+//     "woofer data" is opened, any other name is previous-format (OldDbKind 2); new side and
+//     previous-format: "woofers", "tweeters", "companies", "woofer-response", "tweeter-response" in
+//     that order. A table that cannot be opened: NotLegacyDriverDatabaseMessage for a legacy
+//     database, NotDriverDatabaseMessage otherwise; everything opened is closed again;
+//  5. on success moves the woofers and tweeters cursors to their first rows, sets the side's open
+//     flag, its name label to the file name and the label's tooltip to the file's last-modified
+//     date-time in the locale's general date format.
+// Messages carry the critical icon. The busy pointer is on while the database is touched and off
+// while the dialog is shown.
+void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state,
+                      const UserLocale& locale);
+void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state);
+
+}  // namespace qbm

@@ -1,0 +1,49 @@
+#include "olddb/company_names.h"
+
+#include "db/field_read.h"
+#include "db/schema.h"
+#include "olddb/company_short_names.h"
+
+namespace qbm {
+
+const std::string& CompanyNameTable::operator[](std::int32_t id) const {
+  static const std::string empty;
+  return holds(id) ? names_[static_cast<size_t>(id)] : empty;
+}
+
+void CompanyNameTable::set(std::int32_t id, std::string name) {
+  if (holds(id)) names_[static_cast<size_t>(id)] = std::move(name);
+}
+
+void CompanyNameTable::clear() {
+  for (std::string& name : names_) name.clear();
+}
+
+void AddCompanyRow(const jet::Value& id, const jet::Value& company, CompanyNameTable& full,
+                   CompanyNameTable& shortNames) {
+  const std::int32_t key = readLong(id);
+  if (key < 1 || key > MaxCompanyId) return;
+  if (company.isNull()) {
+    full.set(key, "");
+    shortNames.set(key, "");
+    return;
+  }
+  std::string name = readText(company);
+  shortNames.set(key, std::string(ShortCompanyName(name)));
+  full.set(key, std::move(name));
+}
+
+void BuildCompanyNames(jet::Table& companies, CompanyNameTable& full, CompanyNameTable& shortNames) {
+  full.clear();
+  shortNames.clear();
+  for (companies.moveFirst(); !companies.eof(); companies.moveNext())
+    AddCompanyRow(companies.get(fields::ID), companies.get(fields::Company), full, shortNames);
+}
+
+void RecordAddedCompany(std::int32_t id, const std::string& name, CompanyNameTable& full,
+                        CompanyNameTable& shortNames) {
+  full.set(id, name);
+  shortNames.set(id, name);
+}
+
+}  // namespace qbm

@@ -1,0 +1,56 @@
+#pragma once
+// The company names of each side by company ID: the full name as stored and the short name the
+// lists show (company_short_names.h). Built when a side's companies are scanned, extended when the
+// merge adds a company, and read by the listings and the company matching.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "jet/table.h"
+#include "jet/value.h"
+
+namespace qbm {
+
+// Company IDs are handled only in 1..MaxCompanyId.
+inline constexpr std::int32_t MaxCompanyId = 900;
+
+// Text by company ID. IDs outside 1..900 are never stored and, like IDs without a company, read
+// as "".
+class CompanyNameTable {
+ public:
+  const std::string& operator[](std::int32_t id) const;
+  // Ignored for an ID outside 1..900.
+  void set(std::int32_t id, std::string name);
+  // Every entry back to "".
+  void clear();
+
+ private:
+  static bool holds(std::int32_t id) { return id >= 1 && id <= MaxCompanyId; }
+  std::array<std::string, MaxCompanyId + 1> names_;
+};
+
+// The four tables the main window keeps.
+struct CompanyNameTables {
+  CompanyNameTable OldCompanyFull;
+  CompanyNameTable OldCompanyShort;
+  CompanyNameTable NewCompanyFull;
+  CompanyNameTable NewCompanyShort;
+};
+
+// One companies row: an ID outside 1..900 is skipped; a Null "Company" leaves both names of that
+// ID empty; otherwise full[id] is the name and short[id] its short name (or the name itself).
+void AddCompanyRow(const jet::Value& id, const jet::Value& company, CompanyNameTable& full,
+                   CompanyNameTable& shortNames);
+
+// Rebuilds a side's two tables from scratch: empties them, then applies AddCompanyRow to every row
+// of the companies cursor in the cursor's order (it is left at its end). Engine errors reach the
+// caller.
+void BuildCompanyNames(jet::Table& companies, CompanyNameTable& full, CompanyNameTable& shortNames);
+
+// A company just added to the new database: both tables take the name unchanged (no short-name
+// mapping until the next rebuild).
+void RecordAddedCompany(std::int32_t id, const std::string& name, CompanyNameTable& full,
+                        CompanyNameTable& shortNames);
+
+}  // namespace qbm

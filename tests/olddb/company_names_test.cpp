@@ -1,0 +1,128 @@
+#include "olddb/company_names.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "jet/database.h"
+#include "olddb/company_short_names.h"
+#include "tests/support/json.h"
+#include "tests/support/test_support.h"
+
+namespace qbm {
+namespace {
+
+using jet::Value;
+
+TEST(CompanyShortNames, MatchOnlyTheExactFullName) {
+  EXPECT_EQ(ShortCompanyName("Peerless Fabrikkerne, Ltd."), "Peerless");
+  EXPECT_EQ(ShortCompanyName("PEERLESS FABRIKKERNE, LTD."), "PEERLESS FABRIKKERNE, LTD.");
+  EXPECT_EQ(ShortCompanyName("Peerless Fabrikkerne, Ltd. "), "Peerless Fabrikkerne, Ltd. ");
+  EXPECT_EQ(ShortCompanyName("Miami Soundworx, Inc."), "Miami Soundworkx");
+  EXPECT_EQ(ShortCompanyName("Yamaha Corp. of America"), "Yamaha");
+  EXPECT_EQ(ShortCompanyName("Acoustic Design Group (ADG) Inc."), "ADG");
+  EXPECT_EQ(ShortCompanyName("Unknown Drivers GmbH"), "Unknown Drivers GmbH");
+  EXPECT_EQ(ShortCompanyName(""), "");
+}
+
+TEST(CompanyShortNames, AreAppliedOnceAndNeverChained) {
+  std::set<std::string_view> fulls;
+  for (const CompanyShortName& entry : CompanyShortNames) {
+    EXPECT_TRUE(fulls.insert(entry.full).second) << entry.full;
+    EXPECT_EQ(ShortCompanyName(entry.shortName), entry.shortName)
+        << entry.shortName << " is itself a full name";
+  }
+}
+
+TEST(CompanyNameTable, HoldsOnlyIdsOneTo900) {
+  CompanyNameTable table;
+  for (std::int32_t id : {-1, 0, 901, 2147483647}) {
+    table.set(id, "X");
+    EXPECT_EQ(table[id], "") << id;
+  }
+  table.set(1, "first");
+  table.set(900, "last");
+  EXPECT_EQ(table[1], "first");
+  EXPECT_EQ(table[900], "last");
+  EXPECT_EQ(table[2], "");
+  table.clear();
+  EXPECT_EQ(table[900], "");
+}
+
+TEST(CompanyNames, RowsFillTheFullAndTheShortName) {
+  CompanyNameTable full, shortNames;
+  AddCompanyRow(Value{std::int32_t{58}}, Value{"Peerless Fabrikkerne, Ltd."}, full, shortNames);
+  AddCompanyRow(Value{std::int32_t{7}}, Value{"Small Maker"}, full, shortNames);
+  EXPECT_EQ(full[58], "Peerless Fabrikkerne, Ltd.");
+  EXPECT_EQ(shortNames[58], "Peerless");
+  EXPECT_EQ(full[7], "Small Maker");
+  EXPECT_EQ(shortNames[7], "Small Maker");
+}
+
+TEST(CompanyNames, RowsWithoutAUsableIdOrNameLeaveTheTablesEmpty) {
+  CompanyNameTable full, shortNames;
+  for (const Value& id : {Value{std::int32_t{0}}, Value{std::int32_t{-3}},
+                          Value{std::int32_t{901}}, Value{}}) {
+    AddCompanyRow(id, Value{"Peerless Fabrikkerne, Ltd."}, full, shortNames);
+  }
+  for (std::int32_t id = 0; id <= MaxCompanyId; ++id) {
+    ASSERT_EQ(full[id], "") << id;
+    ASSERT_EQ(shortNames[id], "") << id;
+  }
+  AddCompanyRow(Value{std::int32_t{5}}, Value{}, full, shortNames);
+  EXPECT_EQ(full[5], "");
+  EXPECT_EQ(shortNames[5], "");
+}
+
+TEST(CompanyNames, AnAddedCompanyKeepsItsFullNameUntilTheNextRebuild) {
+  CompanyNameTable full, shortNames;
+  RecordAddedCompany(12, "Peerless Fabrikkerne, Ltd.", full, shortNames);
+  EXPECT_EQ(full[12], "Peerless Fabrikkerne, Ltd.");
+  EXPECT_EQ(shortNames[12], "Peerless Fabrikkerne, Ltd.");
+  RecordAddedCompany(0, "Nobody", full, shortNames);
+  EXPECT_EQ(full[0], "");
+}
+
+// Company rows (ID, name) of a fixture's companies table, as the independent reader sees them.
+std::vector<std::pair<int, std::optional<std::string>>> fixtureCompanies(const std::string& json) {
+  std::ifstream in(test::sharedDir() / "fixtures" / json);
+  std::stringstream buffer;
+  buffer << in.rdbuf();
+  const test::Json document = test::Json::parse(buffer.str());
+  std::vector<std::pair<int, std::optional<std::string>>> rows;
+  for (const test::Json& table : document["tables"].items) {
+    if (table["name"].text != "companies") continue;
+    for (const test::Json& row : table["rows"].items) {
+      // Columns: ID, User Entry, Company, ...
+      rows.emplace_back(std::stoi(row[0].text), row[2].isNull()
+                                                    ? std::nullopt
+                                                    : std::optional<std::string>(row[2].text));
+    }
+  }
+  return rows;
+}
+
+TEST(CompanyNames, BuiltFromARealCompaniesTable) {
+  QBM_REQUIRE_SHARED();
+  test::ScratchDir dir;
+  for (const char* name : {"qbaudio", "xqbaudio"}) {
+    const auto expected = fixtureCompanies(std::string(name) + ".json");
+    ASSERT_FALSE(expected.empty());
+    jet::Database db = jet::Database::open(test::copyShared(std::string("fixtures/") + name + ".mdb",
+                                                            dir.path()));
+    jet::Table companies = db.table("companies");
+    CompanyNameTable full, shortNames;
+    full.set(899, "left over from an earlier scan");
+    BuildCompanyNames(companies, full, shortNames);
+    EXPECT_EQ(full[899], "");
+    for (const auto& [id, company] : expected) {
+      EXPECT_EQ(full[id], company.value_or("")) << id;
+      EXPECT_EQ(shortNames[id], company ? std::string(ShortCompanyName(*company)) : "") << id;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qbm
