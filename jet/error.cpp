@@ -22,3 +22,11 @@ const char* toString(ErrorCode code) noexcept {
 }
 
 }  // namespace jet
+
+#include "jet/bytes.h"
+
+namespace jet {
+
+void throwDamaged(const std::string& what) { throw Error(ErrorCode::Damaged, what); }
+
+}  // namespace jet
