@@ -44,6 +44,8 @@ class IndexReader {
   // The first entry at or after (key, row) in index order.
   bool seek(const Bytes& key, RowId row);
 
+  // Forgets the position (valid() becomes false).
+  void clearPosition() { path_.clear(); }
   // Forgets the position and every decoded page (call after the file's pages changed).
   void reset();
 
