@@ -118,6 +118,7 @@ int compareEntries(const Bytes& keyA, RowId rowA, const Bytes& keyB, RowId rowB)
 
 std::vector<std::uint32_t> IndexPage::children() const {
   std::vector<std::uint32_t> out;
+  if (leaf) return out;
   out.reserve(entries.size() + 1);
   for (const IndexEntry& e : entries) out.push_back(e.child);
   if (tail != 0) out.push_back(tail);

@@ -46,7 +46,7 @@ struct IndexPage {
   std::size_t prefixLength = 0; // bytes shared by every entry of the page, as stored
   std::vector<IndexEntry> entries;
 
-  // Children in order: each entry's child, then the tail page if there is one.
+  // Children in order: each entry's child, then the tail page if there is one (none for leaves).
   std::vector<std::uint32_t> children() const;
 };
 
