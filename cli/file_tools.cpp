@@ -3,16 +3,57 @@
 #include <iostream>
 
 #include "cli/verbs.h"
+#include "jet/check.h"
+#include "jet/database.h"
+#include "jet/dump.h"
+#include "jet/error.h"
 
 namespace qbm::cli {
 
-int dump(const Args&) {
-  std::cerr << "qbmerge-cli dump: not built yet\n";
-  return 1;
+namespace {
+
+jet::Database openForReading(const std::string& path) {
+  return jet::Database::open(path, {.exclusive = false, .readOnly = true});
 }
 
-int check(const Args&) {
-  std::cerr << "qbmerge-cli check: not built yet\n";
+}  // namespace
+
+int dump(const Args& args) {
+  std::string file;
+  std::vector<std::string> tables;
+  bool json = false;
+  for (const std::string& arg : args) {
+    if (arg == "--json")
+      json = true;
+    else if (arg.starts_with("--"))
+      return usage();
+    else if (file.empty())
+      file = arg;
+    else
+      tables.push_back(arg);
+  }
+  if (file.empty()) return usage();
+  jet::Database db = openForReading(file);
+  std::ios::sync_with_stdio(false);
+  if (json) {
+    jet::dumpJson(db, tables, std::cout);
+  } else {
+    if (tables.empty()) tables = db.tableNames();
+    for (const std::string& table : tables) jet::dumpCsv(db, table, std::cout);
+  }
+  std::cout.flush();
+  return std::cout ? 0 : 1;
+}
+
+int check(const Args& args) {
+  if (args.size() != 1 || args[0].starts_with("--")) return usage();
+  std::vector<jet::Problem> problems = jet::check(std::filesystem::path(args[0]));
+  for (const jet::Problem& p : problems) std::cout << p.where << ": " << p.what << "\n";
+  if (problems.empty()) {
+    std::cout << args[0] << ": no problems found\n";
+    return 0;
+  }
+  std::cout << problems.size() << (problems.size() == 1 ? " problem" : " problems") << " found in " << args[0] << "\n";
   return 1;
 }
 

@@ -35,6 +35,9 @@ class Database {
   // Makes a new, empty database (the system catalog Access makes, no user tables) and opens it.
   // Fails if the file exists.
   static Database create(const std::filesystem::path& path, Format format = Format::Jet4);
+  // Opens a database image held in memory, read-only and without a lock (the fuzzer and tests of
+  // damaged files use it). Fails as open() does for bytes that are not a sound database.
+  static Database openMemory(std::vector<std::uint8_t> bytes);
 
   Database(Database&&) noexcept;
   Database& operator=(Database&&) noexcept;
@@ -72,6 +75,7 @@ class Database {
 
  private:
   explicit Database(std::unique_ptr<detail::DatabaseImpl> impl);
+  detail::DatabaseImpl& openImpl() const;  // throws Error(InvalidState) when closed
   std::unique_ptr<detail::DatabaseImpl> impl_;
 };
 

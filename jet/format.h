@@ -111,6 +111,8 @@ inline constexpr std::size_t kInlineStartOffset = 1;
 inline constexpr std::size_t kInlineBitmapOffset = 5;
 inline constexpr std::size_t kReferencePagesOffset = 1;
 inline constexpr std::size_t kMapPageBitmapOffset = 4;  // bitmap start inside a type-0x05 page
+// The database's map of free pages (a set bit = the page is free) is row 0 of page 1.
+inline constexpr std::uint32_t kGlobalFreePagesPointer = (1u << 8) | 0u;
 }  // namespace usage_map
 
 // ---- The catalog ---------------------------------------------------------------------------------

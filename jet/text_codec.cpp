@@ -37,6 +37,29 @@ void appendUnit(std::string& out, std::uint16_t unit, char32_t& pendingHigh) {
 
 }  // namespace
 
+char32_t foldCase(char32_t cp) {
+  if (cp < 0x80) return (cp >= 'A' && cp <= 'Z') ? cp + 32 : cp;
+  if ((cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)) return cp + 32;
+  if (cp >= 0x100 && cp <= 0x137) return cp | 1;
+  if (cp >= 0x139 && cp <= 0x148) return (cp & 1) ? cp + 1 : cp;
+  if (cp >= 0x14A && cp <= 0x177) return cp | 1;
+  if (cp == 0x178) return 0xFF;
+  if (cp >= 0x179 && cp <= 0x17E) return (cp & 1) ? cp + 1 : cp;
+  if (cp >= 0x391 && cp <= 0x3AB && cp != 0x3A2) return cp + 32;
+  if (cp >= 0x400 && cp <= 0x40F) return cp + 80;
+  if (cp >= 0x410 && cp <= 0x42F) return cp + 32;
+  return cp;
+}
+
+bool namesEqual(std::string_view a, std::string_view b) {
+  if (a.size() == b.size() && a == b) return true;
+  std::u32string x = decodeUtf8(a), y = decodeUtf8(b);
+  if (x.size() != y.size()) return false;
+  for (std::size_t i = 0; i < x.size(); ++i)
+    if (foldCase(x[i]) != foldCase(y[i])) return false;
+  return true;
+}
+
 bool isSupportedCodePage(std::uint16_t codePage) { return upperHalf(codePage) != nullptr; }
 
 void appendUtf8(std::string& out, char32_t cp) {

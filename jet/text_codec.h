@@ -29,6 +29,11 @@ std::string decodeJet4Text(ByteSpan bytes);
 // UTF-8 as U+FFFD).
 std::string encodeUcs2(std::string_view utf8);
 
+// Names (tables, columns, indexes) compare without regard to case: ASCII, Latin-1, Latin
+// Extended-A, Greek and Cyrillic letters fold to lower case; other characters compare as they are.
+char32_t foldCase(char32_t cp);
+bool namesEqual(std::string_view a, std::string_view b);
+
 // Appends code point cp to out as UTF-8.
 void appendUtf8(std::string& out, char32_t cp);
 // The code points of UTF-8 text; invalid sequences become U+FFFD.

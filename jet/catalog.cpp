@@ -1,0 +1,72 @@
+#include "jet/catalog.h"
+
+#include <optional>
+
+#include "jet/error.h"
+#include "jet/format.h"
+#include "jet/physical_order.h"
+#include "jet/row_reader.h"
+#include "jet/table_definition.h"
+
+namespace jet {
+
+namespace {
+
+struct CatalogColumns {
+  std::size_t id, parentId, name, type, flags;
+};
+
+std::size_t requireColumn(const StoredTableDefinition& def, const char* name) {
+  for (std::size_t i = 0; i < def.columns.size(); ++i)
+    if (def.columns[i].name == name) return i;
+  throw Error(ErrorCode::Damaged, std::string("the catalog has no column ") + name);
+}
+
+std::int64_t numberOf(const Value& v) {
+  if (auto p = v.getIf<std::int32_t>()) return *p;
+  if (auto p = v.getIf<std::int16_t>()) return *p;
+  if (auto p = v.getIf<std::uint8_t>()) return *p;
+  return -1;
+}
+
+struct CatalogRow {
+  std::int64_t id, parentId, type, flags;
+  std::string name;
+};
+
+}  // namespace
+
+std::vector<CatalogEntry> readCatalog(PageFile& file) {
+  StoredTableDefinition def = readTableDefinition(file, format::catalog::kTableDefinitionPage, "MSysObjects");
+  CatalogColumns c{requireColumn(def, "Id"), requireColumn(def, "ParentId"), requireColumn(def, "Name"),
+                   requireColumn(def, "Type"), requireColumn(def, "Flags")};
+  RowReader reader(file, def);
+  PhysicalOrder order(file, def);
+  std::vector<CatalogRow> rows;
+  std::optional<std::int64_t> tablesContainer;
+  for (auto at = order.first(); at; at = order.next()) {
+    std::optional<RowImage> image = reader.fetch(*at);
+    if (!image) continue;
+    RowColumns columns = reader.split(*image);
+    Value name = reader.decode(columns, c.name);
+    CatalogRow row{numberOf(reader.decode(columns, c.id)), numberOf(reader.decode(columns, c.parentId)),
+                   numberOf(reader.decode(columns, c.type)), numberOf(reader.decode(columns, c.flags)),
+                   name.is<std::string>() ? name.as<std::string>() : std::string()};
+    if (row.name == "Tables" && row.parentId == format::catalog::kDatabaseParentId) tablesContainer = row.id;
+    rows.push_back(std::move(row));
+  }
+  std::vector<CatalogEntry> entries;
+  for (CatalogRow& row : rows) {
+    if (row.type != format::catalog::kTypeTable || row.name.empty()) continue;
+    if (tablesContainer && row.parentId != *tablesContainer) continue;
+    CatalogEntry e;
+    e.name = std::move(row.name);
+    e.firstPage = static_cast<std::uint32_t>(row.id) & format::catalog::kObjectIdPageMask;
+    e.flags = static_cast<std::uint32_t>(row.flags);
+    e.system = (e.flags & (format::catalog::kSystemObjectFlag | format::catalog::kAltSystemObjectFlag)) != 0;
+    entries.push_back(std::move(e));
+  }
+  return entries;
+}
+
+}  // namespace jet

@@ -1,0 +1,177 @@
+#include "jet/check.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "jet/data_page.h"
+#include "jet/database.h"
+#include "jet/database_impl.h"
+#include "jet/error.h"
+#include "jet/physical_order.h"
+#include "jet/row_reader.h"
+#include "jet/usage_map.h"
+
+namespace jet {
+
+namespace {
+
+class Checker {
+ public:
+  explicit Checker(Database& db) : core_(db.impl().core()), file_(core_.file()) {}
+
+  std::vector<Problem> run() {
+    checkFileSize();
+    readFreePages();
+    std::map<std::uint32_t, std::string> owners;  // first TDEF page -> table name
+    for (const CatalogEntry& entry : core_.catalog()) {
+      owners[entry.firstPage] = entry.name;
+      checkTable(entry);
+    }
+    checkStrayDataPages(owners);
+    return std::move(problems_);
+  }
+
+ private:
+  void report(std::string where, std::string what) { problems_.push_back({std::move(where), std::move(what)}); }
+
+  static std::string tableWhere(const std::string& table) { return "table " + table; }
+  static std::string pageWhere(const std::string& table, std::uint32_t page) {
+    return "table " + table + ", page " + std::to_string(page);
+  }
+
+  void checkFileSize() {
+    if (file_.fileSize() % file_.pageSize() != 0)
+      report("file", "its size (" + std::to_string(file_.fileSize()) + " bytes) is not a whole number of " +
+                         std::to_string(file_.pageSize()) + "-byte pages");
+  }
+
+  void readFreePages() {
+    try {
+      UsageMapPages map = readUsageMap(file_, format::usage_map::kGlobalFreePagesPointer);
+      freePages_.insert(map.pages.begin(), map.pages.end());
+    } catch (const Error& e) {
+      report("page 1", std::string("the map of free pages cannot be read: ") + e.what());
+    }
+  }
+
+  void checkTable(const CatalogEntry& entry) {
+    std::shared_ptr<const StoredTableDefinition> def;
+    try {
+      def = core_.definition(entry);
+    } catch (const Error& e) {
+      report(tableWhere(entry.name), std::string("its definition cannot be read: ") + e.what());
+      return;
+    }
+    checkIndexRoots(*def);
+    checkRows(*def, entry.system);
+  }
+
+  void checkIndexRoots(const StoredTableDefinition& def) {
+    for (const LogicalIndex& index : def.logicalIndexes) {
+      const RealIndex& real = def.realIndexes[index.realIndex];
+      std::string where = tableWhere(def.name) + ", index " + index.name;
+      if (real.firstPage == 0 || real.firstPage >= file_.pageCount()) {
+        report(where, "its root page " + std::to_string(real.firstPage) + " is not in the file");
+        continue;
+      }
+      std::uint8_t type = file_.page(real.firstPage)->type();
+      if (type != format::page_type::kIndexIntermediate && type != format::page_type::kIndexLeaf)
+        report(where, "its root page " + std::to_string(real.firstPage) + " is not an index page");
+    }
+  }
+
+  void checkRows(const StoredTableDefinition& def, bool systemTable) {
+    RowReader reader(file_, def);
+    std::vector<std::uint32_t> pages;
+    try {
+      UsageMapPages map = readUsageMap(file_, def.ownedPagesMap);
+      if (map.beyondEnd)
+        report(tableWhere(def.name), "its page map lists " + std::to_string(map.beyondEnd) + " pages past the end of the file");
+      pages = map.pages;
+    } catch (const Error& e) {
+      report(tableWhere(def.name), std::string("its page map cannot be read: ") + e.what());
+      return;
+    }
+    ownedPages_[def.firstPage] = std::set<std::uint32_t>(pages.begin(), pages.end());
+    std::int64_t live = 0;
+    std::vector<Value> values;
+    for (std::uint32_t number : pages) {
+      PageRef page = file_.page(number);
+      if (page->type() != format::page_type::kData || dataPageOwner(*page, file_.layout()) != def.firstPage) {
+        report(pageWhere(def.name, number), "the table's page map lists it, but it is not one of the table's data pages");
+        continue;
+      }
+      if (freePages_.count(number))
+        report(pageWhere(def.name, number), "the table uses it, but the database lists it as free");
+      std::uint16_t count;
+      try {
+        count = dataRowCount(*page, file_.layout());
+      } catch (const Error& e) {
+        report(pageWhere(def.name, number), e.what());
+        continue;
+      }
+      for (std::uint16_t row = 0; row < count; ++row) {
+        if (!reader.isLive(*page, row)) continue;
+        ++live;
+        try {
+          std::optional<RowImage> image = reader.fetch({number, row});
+          if (image) reader.decodeAll(*image, values);
+        } catch (const Error& e) {
+          report(pageWhere(def.name, number) + ", row " + std::to_string(row), e.what());
+        }
+      }
+    }
+    // Access does not keep the counts of its system tables exact.
+    if (!systemTable && live != def.rowCount)
+      report(tableWhere(def.name), "its definition counts " + std::to_string(def.rowCount) + " rows, but it holds " +
+                                       std::to_string(live));
+  }
+
+  // Data pages that name a table as their owner but are missing from its page map: their rows are
+  // invisible to every reader.
+  void checkStrayDataPages(const std::map<std::uint32_t, std::string>& owners) {
+    for (std::uint32_t number = 1; number < file_.pageCount(); ++number) {
+      PageRef page = file_.page(number);
+      if (page->type() != format::page_type::kData || isLongValuePage(*page, file_.layout())) continue;
+      if (freePages_.count(number)) continue;  // a page given up; its old contents do not count
+      std::uint32_t owner = dataPageOwner(*page, file_.layout());
+      auto table = owners.find(owner);
+      auto owned = ownedPages_.find(owner);
+      if (table == owners.end() || owned == ownedPages_.end()) continue;
+      if (owned->second.count(number)) continue;
+      bool hasLiveRows = false;
+      try {
+        std::uint16_t count = dataRowCount(*page, file_.layout());
+        for (std::uint16_t row = 0; row < count && !hasLiveRows; ++row)
+          hasLiveRows = (bytes::u16(page->bytes(), file_.layout().dataRowTableOffset + 2u * row) &
+                         format::row_entry::kDeleted) == 0;
+      } catch (const Error&) {
+        hasLiveRows = true;
+      }
+      if (hasLiveRows)
+        report(pageWhere(table->second, number), "it holds rows of the table but is missing from the table's page map");
+    }
+  }
+
+  detail::DatabaseCore& core_;
+  PageFile& file_;
+  std::map<std::uint32_t, std::set<std::uint32_t>> ownedPages_;
+  std::set<std::uint32_t> freePages_;
+  std::vector<Problem> problems_;
+};
+
+}  // namespace
+
+std::vector<Problem> check(Database& db) { return Checker(db).run(); }
+
+std::vector<Problem> check(const std::filesystem::path& path) {
+  try {
+    Database db = Database::open(path, {.exclusive = true, .readOnly = true});
+    return check(db);
+  } catch (const Error& e) {
+    return {Problem{path.string(), std::string("cannot be opened (") + toString(e.code()) + "): " + e.what()}};
+  }
+}
+
+}  // namespace jet

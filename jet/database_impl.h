@@ -1,0 +1,59 @@
+#pragma once
+// The inside of an open database, for the engine's own parts (cursors, check, dump). The state that
+// cursors share lives in DatabaseCore: cursors keep it alive and find it closed after
+// Database::close(), so a Table used after its database is gone throws Error(InvalidState).
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jet/catalog.h"
+#include "jet/database.h"
+#include "jet/page_file.h"
+#include "jet/table_definition.h"
+
+namespace jet::detail {
+
+class DatabaseCore {
+ public:
+  DatabaseCore(std::unique_ptr<PageFile> file, OpenOptions options);
+
+  bool isOpen() const { return file_ != nullptr; }
+  // Throws Error(InvalidState) once the database is closed.
+  void requireOpen() const;
+  PageFile& file();
+  const OpenOptions& options() const { return options_; }
+
+  // Every local table of the catalog, system tables included, in catalog order.
+  const std::vector<CatalogEntry>& catalog() const { return catalog_; }
+  // The catalog entry of a table (case-insensitive name), or nullptr.
+  const CatalogEntry* findTable(std::string_view name) const;
+  // The table's definition, read once and shared. Throws Error(Damaged) for a bad definition.
+  std::shared_ptr<const StoredTableDefinition> definition(const CatalogEntry& entry);
+
+  void close();
+
+ private:
+  std::unique_ptr<PageFile> file_;
+  OpenOptions options_;
+  std::vector<CatalogEntry> catalog_;
+  std::map<std::uint32_t, std::shared_ptr<const StoredTableDefinition>> definitions_;
+};
+
+class DatabaseImpl {
+ public:
+  DatabaseImpl(std::filesystem::path path, std::unique_ptr<PageFile> file, OpenOptions options);
+
+  const std::filesystem::path& path() const { return path_; }
+  DatabaseCore& core() { return *core_; }
+  const std::shared_ptr<DatabaseCore>& sharedCore() const { return core_; }
+
+ private:
+  std::filesystem::path path_;
+  std::shared_ptr<DatabaseCore> core_;
+};
+
+}  // namespace jet::detail

@@ -1,0 +1,219 @@
+#include "jet/dump.h"
+
+#include <algorithm>
+
+#include "jet/database_impl.h"
+#include "jet/error.h"
+#include "jet/table_cursor.h"
+#include "jet/text_codec.h"
+#include "jet/value_format.h"
+
+namespace jet {
+
+namespace {
+
+std::string formatName(Database& db) {
+  return db.format() == Format::Jet3 ? "V1997 [VERSION_3]" : "V2000 [VERSION_4]";
+}
+
+// The user tables to dump: those named (in catalog spelling), or all, sorted by name.
+std::vector<std::string> chooseTables(Database& db, const std::vector<std::string>& wanted) {
+  std::vector<std::string> all = db.tableNames();
+  std::vector<std::string> chosen;
+  if (wanted.empty()) {
+    chosen = all;
+  } else {
+    for (const std::string& name : wanted) {
+      auto found = std::find_if(all.begin(), all.end(), [&](const std::string& t) { return namesEqual(t, name); });
+      if (found == all.end())
+        throw Error(ErrorCode::MissingTable, "there is no table \"" + name + "\" in " + db.path().string());
+      chosen.push_back(*found);
+    }
+  }
+  std::sort(chosen.begin(), chosen.end());
+  return chosen;
+}
+
+void appendCsvQuoted(std::string& out, std::string_view text) {
+  out.push_back('"');
+  for (char c : text) {
+    if (c == '"') out.push_back('"');
+    out.push_back(c);
+  }
+  out.push_back('"');
+}
+
+std::string csvDate(DateTime value) {
+  try {
+    CalendarTime t = toCalendar(value);
+    char buffer[64];
+    int n = std::snprintf(buffer, sizeof buffer, "%04lld-%02d-%02d %02d:%02d:%02d", static_cast<long long>(t.year),
+                          t.month, t.day, t.hour, t.minute, t.second);
+    return std::string(buffer, n);
+  } catch (const Error&) {
+    return formatDoublePlain(value.days);
+  }
+}
+
+void appendCsvValue(std::string& out, const Value& v) {
+  struct Visitor {
+    std::string& out;
+    void operator()(Null) const {}
+    void operator()(bool b) const { out.push_back(b ? '1' : '0'); }
+    void operator()(std::uint8_t v) const { out += std::to_string(v); }
+    void operator()(std::int16_t v) const { out += std::to_string(v); }
+    void operator()(std::int32_t v) const { out += std::to_string(v); }
+    void operator()(Currency c) const { out += toString(c); }
+    void operator()(float v) const { out += formatSinglePlain(v); }
+    void operator()(double v) const { out += formatDoublePlain(v); }
+    void operator()(DateTime d) const { appendCsvQuoted(out, csvDate(d)); }
+    void operator()(const std::string& s) const { appendCsvQuoted(out, s); }
+    void operator()(const Bytes& b) const {
+      appendCsvQuoted(out, std::string_view(reinterpret_cast<const char*>(b.data()), b.size()));
+    }
+    void operator()(const Guid& g) const { appendCsvQuoted(out, formatGuid(g)); }
+    void operator()(const Decimal& d) const { out += toString(d); }
+  };
+  std::visit(Visitor{out}, v.storage());
+}
+
+detail::TableCursor cursorOf(Database& db, const std::string& table) {
+  detail::DatabaseCore& core = db.impl().core();
+  return detail::TableCursor(db.impl().sharedCore(), core.definition(*core.findTable(table)));
+}
+
+void writeJsonTable(Database& db, const std::string& name, std::ostream& out) {
+  detail::TableCursor cursor = cursorOf(db, name);
+  const std::vector<ColumnDefinition>& columns = cursor.schema().columns;
+  std::string text = "{\"name\": " + jsonString(cursor.definition().name) + ", \"columns\": [";
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (i) text += ", ";
+    text += "{\"name\": " + jsonString(columns[i].name) + ", \"type\": \"" + typeName(columns[i].type) +
+            "\", \"autonumber\": " + (columns[i].autonumber ? "true" : "false") + "}";
+  }
+  text += "],\n \"indexes\": [";
+  const std::vector<IndexDefinition>& indexes = cursor.schema().indexes;
+  for (std::size_t i = 0; i < indexes.size(); ++i) {
+    const IndexDefinition& index = indexes[i];
+    if (i) text += ", ";
+    text += "{\"name\": " + jsonString(index.name) + ", \"columns\": [";
+    for (std::size_t k = 0; k < index.columns.size(); ++k) {
+      if (k) text += ", ";
+      text += jsonString(index.columns[k].name + (index.columns[k].descending ? " DESC" : ""));
+    }
+    text += std::string("], \"unique\": ") + (index.unique ? "true" : "false") +
+            ", \"primary\": " + (index.primary ? "true" : "false") + ", \"foreign\": " + (index.foreign ? "true" : "false") +
+            "}";
+  }
+  text += "],\n \"rows\": [";
+  out << text;
+  std::vector<Value> values;
+  bool firstRow = true;
+  for (cursor.moveFirst(); !cursor.eof(); cursor.moveNext()) {
+    cursor.getAll(values);
+    std::string line = firstRow ? "\n  [" : ",\n  [";
+    firstRow = false;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      if (i) line += ", ";
+      line += jsonValue(values[i], columns[i].type);
+    }
+    line += "]";
+    out << line;
+  }
+  out << "]}";
+}
+
+}  // namespace
+
+std::string jsonString(const std::string& utf8) {
+  std::string out = "\"";
+  char buffer[16];
+  for (char32_t cp : decodeUtf8(utf8)) {
+    switch (cp) {
+      case '"': out += "\\\""; continue;
+      case '\\': out += "\\\\"; continue;
+      case '\n': out += "\\n"; continue;
+      case '\r': out += "\\r"; continue;
+      case '\t': out += "\\t"; continue;
+      default: break;
+    }
+    if (cp >= 0x20 && cp < 0x7F) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x10000) {
+      std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned>(cp));
+      out += buffer;
+    } else {
+      char32_t v = cp - 0x10000;
+      std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned>(0xD800 + (v >> 10)));
+      out += buffer;
+      std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned>(0xDC00 + (v & 0x3FF)));
+      out += buffer;
+    }
+  }
+  out += "\"";
+  return out;
+}
+
+std::string jsonValue(const Value& v, ColumnType type) {
+  struct Visitor {
+    ColumnType type;
+    std::string operator()(Null) const { return "null"; }
+    std::string operator()(bool b) const { return b ? "true" : "false"; }
+    std::string operator()(std::uint8_t v) const { return std::to_string(v); }
+    std::string operator()(std::int16_t v) const { return std::to_string(v); }
+    std::string operator()(std::int32_t v) const { return std::to_string(v); }
+    std::string operator()(Currency c) const { return "\"" + toString(c) + "\""; }
+    std::string operator()(float v) const { return "\"" + formatSingleExact(v) + "\""; }
+    std::string operator()(double v) const { return "\"" + formatDouble(v) + "\""; }
+    std::string operator()(DateTime d) const {
+      try {
+        return "\"" + formatDateTime(d) + "\"";
+      } catch (const Error&) {
+        return "\"" + formatDouble(d.days) + "\"";
+      }
+    }
+    std::string operator()(const std::string& s) const { return jsonString(s); }
+    std::string operator()(const Bytes& b) const { return "\"hex:" + formatHex(b) + "\""; }
+    std::string operator()(const Guid& g) const { return "\"" + formatGuid(g) + "\""; }
+    std::string operator()(const Decimal& d) const { return "\"" + toString(d) + "\""; }
+  };
+  return std::visit(Visitor{type}, v.storage());
+}
+
+void dumpJson(Database& db, const std::vector<std::string>& tables, std::ostream& out) {
+  std::vector<std::string> chosen = chooseTables(db, tables);
+  out << "{\"file\": " << jsonString(db.path().filename().string()) << ", \"format\": \"" << formatName(db)
+      << "\", \"tables\": [";
+  for (std::size_t i = 0; i < chosen.size(); ++i) {
+    out << (i ? ",\n" : "\n");
+    writeJsonTable(db, chosen[i], out);
+  }
+  out << "\n]}\n";
+}
+
+void dumpCsv(Database& db, const std::string& name, std::ostream& out) {
+  detail::TableCursor cursor = cursorOf(db, chooseTables(db, {name}).front());
+  std::string line;
+  const std::vector<ColumnDefinition>& columns = cursor.schema().columns;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (i) line.push_back(',');
+    line += columns[i].name;
+  }
+  line.push_back('\n');
+  std::vector<Value> values;
+  for (cursor.moveFirst(); !cursor.eof(); cursor.moveNext()) {
+    cursor.getAll(values);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      if (i) line.push_back(',');
+      appendCsvValue(line, values[i]);
+    }
+    line.push_back('\n');
+    if (line.size() > 1 << 16) {
+      out.write(line.data(), static_cast<std::streamsize>(line.size()));
+      line.clear();
+    }
+  }
+  out.write(line.data(), static_cast<std::streamsize>(line.size()));
+}
+
+}  // namespace jet

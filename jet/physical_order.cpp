@@ -1,0 +1,131 @@
+#include "jet/physical_order.h"
+
+#include <algorithm>
+
+#include "jet/error.h"
+#include "jet/usage_map.h"
+
+namespace jet {
+
+std::optional<RowLocation> RowOrder::seek(const std::vector<Value>&) {
+  throw Error(ErrorCode::Unsupported, "seek needs an index; none is selected");
+}
+
+PhysicalOrder::PhysicalOrder(PageFile& file, const StoredTableDefinition& definition)
+    : file_(&file), definition_(&definition) {}
+
+void PhysicalOrder::loadPages() {
+  pages_ = readUsageMap(*file_, definition_->ownedPagesMap).pages;
+  loaded_ = true;
+}
+
+const std::vector<std::uint32_t>& PhysicalOrder::pages() {
+  loadPages();
+  return pages_;
+}
+
+PageRef PhysicalOrder::tablePage(std::size_t index) {
+  PageRef page = file_->page(pages_[index]);
+  if (page->type() != format::page_type::kData) return nullptr;
+  if (dataPageOwner(*page, file_->layout()) != definition_->firstPage) return nullptr;
+  return page;
+}
+
+bool PhysicalOrder::isLiveRow(const Page& page, std::uint16_t row) const {
+  std::uint16_t raw = bytes::u16(page.bytes(), file_->layout().dataRowTableOffset + 2u * row);
+  return (raw & format::row_entry::kDeleted) == 0;
+}
+
+std::optional<RowLocation> PhysicalOrder::scanForward(std::size_t pageIndex, int row) {
+  for (; pageIndex < pages_.size(); ++pageIndex, row = 0) {
+    PageRef page = tablePage(pageIndex);
+    if (!page) continue;
+    std::uint16_t count = dataRowCount(*page, file_->layout());
+    for (; row < count; ++row) {
+      if (!isLiveRow(*page, static_cast<std::uint16_t>(row))) continue;
+      state_ = State::OnRow;
+      pageIndex_ = pageIndex;
+      row_ = static_cast<std::uint16_t>(row);
+      return RowLocation{pages_[pageIndex], row_};
+    }
+  }
+  state_ = State::AfterLast;
+  return std::nullopt;
+}
+
+std::optional<RowLocation> PhysicalOrder::scanBackward(std::size_t pageIndex, int row) {
+  // row < 0 means: from the last row of the page.
+  for (std::size_t i = pageIndex + 1; i-- > 0; row = -1) {
+    PageRef page = tablePage(i);
+    if (!page) continue;
+    int count = dataRowCount(*page, file_->layout());
+    if (row < 0 || row >= count) row = count - 1;
+    for (; row >= 0; --row) {
+      if (!isLiveRow(*page, static_cast<std::uint16_t>(row))) continue;
+      state_ = State::OnRow;
+      pageIndex_ = i;
+      row_ = static_cast<std::uint16_t>(row);
+      return RowLocation{pages_[i], row_};
+    }
+  }
+  state_ = State::BeforeFirst;
+  return std::nullopt;
+}
+
+std::optional<RowLocation> PhysicalOrder::first() {
+  loadPages();
+  return scanForward(0, 0);
+}
+
+std::optional<RowLocation> PhysicalOrder::last() {
+  loadPages();
+  if (pages_.empty()) {
+    state_ = State::BeforeFirst;
+    return std::nullopt;
+  }
+  return scanBackward(pages_.size() - 1, -1);
+}
+
+std::optional<RowLocation> PhysicalOrder::next() {
+  switch (state_) {
+    case State::BeforeFirst: return first();
+    case State::AfterLast: return std::nullopt;
+    case State::OnRow: break;
+  }
+  return scanForward(pageIndex_, row_ + 1);
+}
+
+std::optional<RowLocation> PhysicalOrder::previous() {
+  switch (state_) {
+    case State::AfterLast: return last();
+    case State::BeforeFirst: return std::nullopt;
+    case State::OnRow: break;
+  }
+  if (row_ == 0) {
+    if (pageIndex_ == 0) {
+      state_ = State::BeforeFirst;
+      return std::nullopt;
+    }
+    return scanBackward(pageIndex_ - 1, -1);
+  }
+  return scanBackward(pageIndex_, row_ - 1);
+}
+
+bool PhysicalOrder::moveTo(RowLocation row) {
+  if (!loaded_) loadPages();
+  auto it = std::lower_bound(pages_.begin(), pages_.end(), row.page);
+  if (it == pages_.end() || *it != row.page) {
+    loadPages();  // the map may have grown since it was read
+    it = std::lower_bound(pages_.begin(), pages_.end(), row.page);
+    if (it == pages_.end() || *it != row.page) return false;
+  }
+  std::size_t index = static_cast<std::size_t>(it - pages_.begin());
+  PageRef page = tablePage(index);
+  if (!page || row.row >= dataRowCount(*page, file_->layout()) || !isLiveRow(*page, row.row)) return false;
+  state_ = State::OnRow;
+  pageIndex_ = index;
+  row_ = row.row;
+  return true;
+}
+
+}  // namespace jet

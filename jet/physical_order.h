@@ -1,0 +1,48 @@
+#pragma once
+// Physical order: the table's data pages (from its owned-pages usage map) in page-number order,
+// rows in row-number order, deleted rows and the targets of overflow pointers skipped (the row
+// pointing to an overflow target stands for it). Pages in the map that are not data pages of the
+// table are skipped (the integrity check reports them).
+
+#include <cstdint>
+#include <vector>
+
+#include "jet/page_file.h"
+#include "jet/row_order.h"
+#include "jet/table_definition.h"
+
+namespace jet {
+
+class PhysicalOrder final : public RowOrder {
+ public:
+  // The file and definition must outlive the order.
+  PhysicalOrder(PageFile& file, const StoredTableDefinition& definition);
+
+  std::optional<RowLocation> first() override;
+  std::optional<RowLocation> last() override;
+  std::optional<RowLocation> next() override;
+  std::optional<RowLocation> previous() override;
+  bool moveTo(RowLocation row) override;
+
+  // The pages the scan visits (the usage map read afresh).
+  const std::vector<std::uint32_t>& pages();
+
+ private:
+  enum class State { BeforeFirst, OnRow, AfterLast };
+  // The page at pages_[index] if it is a data page of this table, else nullptr.
+  PageRef tablePage(std::size_t index);
+  bool isLiveRow(const Page& page, std::uint16_t row) const;
+  std::optional<RowLocation> scanForward(std::size_t pageIndex, int row);
+  std::optional<RowLocation> scanBackward(std::size_t pageIndex, int row);
+  void loadPages();
+
+  PageFile* file_;
+  const StoredTableDefinition* definition_;
+  std::vector<std::uint32_t> pages_;
+  bool loaded_ = false;
+  State state_ = State::BeforeFirst;
+  std::size_t pageIndex_ = 0;
+  std::uint16_t row_ = 0;
+};
+
+}  // namespace jet

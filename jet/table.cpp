@@ -1,0 +1,54 @@
+#include "jet/table.h"
+
+#include "jet/error.h"
+#include "jet/table_cursor.h"
+
+namespace jet {
+
+namespace {
+
+[[noreturn]] void notYet() {
+  throw Error(ErrorCode::Unsupported, "writing rows is not available yet in this engine");
+}
+
+}  // namespace
+
+Table::Table(std::shared_ptr<detail::TableCursor> cursor) : cursor_(std::move(cursor)) {}
+Table::Table(Table&&) noexcept = default;
+Table& Table::operator=(Table&&) noexcept = default;
+Table::~Table() = default;
+
+const std::string& Table::name() const { return cursor_->definition().name; }
+const std::vector<ColumnDefinition>& Table::columns() const { return cursor_->schema().columns; }
+const std::vector<IndexDefinition>& Table::indexes() const { return cursor_->schema().indexes; }
+int Table::columnIndex(std::string_view name) const { return cursor_->columnIndex(name); }
+std::int64_t Table::rowCount() const { return cursor_->rowCount(); }
+
+void Table::setIndex(std::string_view indexName) { cursor_->setIndex(indexName); }
+const std::string& Table::currentIndex() const { return cursor_->currentIndex(); }
+bool Table::seek(const Value& key) { return cursor_->seek({key}); }
+bool Table::seek(const std::vector<Value>& key) { return cursor_->seek(key); }
+bool Table::noMatch() const { return cursor_->noMatch(); }
+
+void Table::moveFirst() { cursor_->moveFirst(); }
+void Table::moveLast() { cursor_->moveLast(); }
+void Table::moveNext() { cursor_->moveNext(); }
+void Table::movePrevious() { cursor_->movePrevious(); }
+bool Table::eof() const { return cursor_->eof(); }
+bool Table::bof() const { return cursor_->bof(); }
+
+Value Table::get(std::string_view column) const { return cursor_->get(column); }
+Value Table::get(int columnIndex) const { return cursor_->get(columnIndex); }
+
+Bookmark Table::bookmark() const { return cursor_->bookmark(); }
+void Table::setBookmark(const Bookmark& b) { cursor_->setBookmark(b); }
+
+void Table::addNew() { notYet(); }
+void Table::edit() { notYet(); }
+void Table::set(std::string_view, const Value&) { notYet(); }
+void Table::update() { notYet(); }
+void Table::cancelUpdate() { notYet(); }
+void Table::remove() { notYet(); }
+bool Table::editing() const { return false; }
+
+}  // namespace jet

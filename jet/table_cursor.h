@@ -1,0 +1,83 @@
+#pragma once
+// The engine side of a Table handle: a position in a RowOrder (physical order, or an index's order
+// once one is selected), the current row's bytes split into columns, and the table's definition.
+//
+// The index reader plugs its order in through setOrder(); everything that reads the current row
+// works the same whichever order is in use.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jet/database_impl.h"
+#include "jet/row_order.h"
+#include "jet/row_reader.h"
+#include "jet/schema.h"
+#include "jet/table.h"
+
+namespace jet::detail {
+
+class TableCursor {
+ public:
+  TableCursor(std::shared_ptr<DatabaseCore> core, std::shared_ptr<const StoredTableDefinition> definition);
+
+  const StoredTableDefinition& definition() const { return *definition_; }
+  const TableDefinition& schema() const { return schema_; }
+  // Throws Error(InvalidState) when the database is closed; every operation starts with it.
+  DatabaseCore& core() const;
+  PageFile& file() const { return core().file(); }
+  RowReader& reader() { return reader_; }
+
+  int columnIndex(std::string_view name) const;
+  std::int64_t rowCount() const;
+
+  // Makes `order` the order of later moves (physical order when null), named `indexName` ("" for
+  // physical). Leaves the cursor without a current row.
+  void setOrder(std::unique_ptr<RowOrder> order, std::string indexName);
+  void setIndex(std::string_view indexName);
+  const std::string& currentIndex() const { return indexName_; }
+
+  bool seek(const std::vector<Value>& key);
+  bool noMatch() const { return noMatch_; }
+
+  void moveFirst();
+  void moveLast();
+  void moveNext();
+  void movePrevious();
+  bool eof() const;
+  bool bof() const;
+
+  // The current row, or Error(NoCurrentRow).
+  RowLocation current() const;
+  bool hasCurrentRow() const { return position_ == Position::OnRow; }
+  Value get(int columnIndex);
+  Value get(std::string_view column);
+  // Every column of the current row, in column order.
+  void getAll(std::vector<Value>& out);
+
+  Bookmark bookmark() const;
+  void setBookmark(const Bookmark& b);
+
+ private:
+  enum class Position { BeforeFirst, OnRow, AfterLast, Unpositioned };
+  void arrive(std::optional<RowLocation> row, Position ifNone);
+  const RowColumns& currentColumns();
+
+  std::shared_ptr<DatabaseCore> core_;
+  std::shared_ptr<const StoredTableDefinition> definition_;
+  TableDefinition schema_;
+  RowReader reader_;
+  std::unique_ptr<RowOrder> order_;
+  std::string indexName_;
+  Position position_ = Position::BeforeFirst;
+  RowLocation current_;
+  bool noMatch_ = false;
+  bool knownEmpty_ = false;  // the last moveFirst/moveLast found no rows
+  // The current row's bytes and their split, read on first use.
+  std::optional<RowImage> image_;
+  RowColumns columns_;
+};
+
+}  // namespace jet::detail
