@@ -13,13 +13,19 @@ const WeightRun& findRun(const WeightRun* runs, std::size_t count, char16_t c) {
   return *(it - 1);  // runs[0].first == 0, so it > runs
 }
 
-}  // namespace
-
-const WeightRun& general2000Weights(char16_t c) {
-  return findRun(kGeneral2000Runs, kGeneral2000RunsCount, c);
+CharWeights weightsIn(const WeightRun& run, char16_t c) {
+  return {run.kind, run.primaryLength,
+          run.primary + static_cast<std::uint32_t>(c - run.first) * run.step, run.secondaryLength,
+          run.secondary, run.tertiary};
 }
 
-const WeightRun& general97Weights(char16_t c) {
+}  // namespace
+
+CharWeights general2000Weights(char16_t c) {
+  return weightsIn(findRun(kGeneral2000Runs, kGeneral2000RunsCount, c), c);
+}
+
+CharWeights general97Weights(char16_t c) {
   if (c > 0xFF) {
     const CodePageMapping* end = kGeneral97Mappings + kGeneral97MappingsCount;
     const CodePageMapping* it = std::lower_bound(
@@ -27,7 +33,7 @@ const WeightRun& general97Weights(char16_t c) {
         [](const CodePageMapping& m, char16_t unit) { return m.unicode < unit; });
     c = (it != end && it->unicode == c) ? it->byte : 0;
   }
-  return findRun(kGeneral97Runs, kGeneral97RunsCount, c);
+  return weightsIn(findRun(kGeneral97Runs, kGeneral97RunsCount, c), c);
 }
 
 }  // namespace jet::collation

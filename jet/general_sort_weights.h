@@ -56,15 +56,21 @@ extern const std::size_t kGeneral97RunsCount;
 extern const CodePageMapping kGeneral97Mappings[];
 extern const std::size_t kGeneral97MappingsCount;
 
-// The Access 2000 run that holds code unit c.
-const WeightRun& general2000Weights(char16_t c);
-// The Access 97 run for the character c (a Unicode code unit; characters that code page 1252 cannot
-// hold give the Ignored run of code 0).
-const WeightRun& general97Weights(char16_t c);
+// The weights of one character (fields as in WeightRun, the primary weight its own).
+struct CharWeights {
+  WeightKind kind;
+  std::uint8_t primaryLength;
+  std::uint32_t primary;
+  std::uint8_t secondaryLength;
+  std::uint16_t secondary;
+  std::uint8_t tertiary;
+};
 
-// The primary weight of c within its run.
-inline std::uint32_t primaryOf(const WeightRun& run, char16_t c) {
-  return run.primary + static_cast<std::uint32_t>(c - run.first) * run.step;
-}
+// The Access 2000 weights of UTF-16 code unit c (surrogates: kind Surrogate, weights computed by
+// the caller).
+CharWeights general2000Weights(char16_t c);
+// The Access 97 weights of the character c, a Unicode code unit: characters that code page 1252
+// cannot hold are Ignored.
+CharWeights general97Weights(char16_t c);
 
 }  // namespace jet::collation

@@ -17,7 +17,7 @@ namespace {
 // the report.
 constexpr std::size_t kMaxReportsPerIndex = 20;
 
-std::string rowText(RowId r) {
+std::string rowText(RowLocation r) {
   return "row " + std::to_string(r.row) + " of page " + std::to_string(r.page);
 }
 
@@ -122,9 +122,9 @@ class IndexChecker {
   }
 
   void compareWithRows(const IndexKeyEncoder& keys, const std::vector<CheckedRow>& rows) {
-    std::map<RowId, const CheckedRow*> byId;
+    std::map<RowLocation, const CheckedRow*> byId;
     for (const CheckedRow& r : rows) byId[r.id] = &r;
-    std::map<RowId, int> entryCount;
+    std::map<RowLocation, int> entryCount;
     for (const IndexEntry& e : entries_) {
       auto it = byId.find(e.row);
       if (it == byId.end()) {
@@ -145,7 +145,7 @@ class IndexChecker {
     checkConstraints(keys, byId);
   }
 
-  void checkConstraints(const IndexKeyEncoder& keys, const std::map<RowId, const CheckedRow*>& byId) {
+  void checkConstraints(const IndexKeyEncoder& keys, const std::map<RowLocation, const CheckedRow*>& byId) {
     // Null key columns of the entry's row (entries without a row are reported already).
     auto nulls = [&](const IndexEntry& e) -> std::optional<std::size_t> {
       auto it = byId.find(e.row);

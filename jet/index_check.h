@@ -18,7 +18,7 @@ class PageFile;
 
 // A live row of a table and the values of all its columns (by position in the table's columns).
 struct CheckedRow {
-  RowId id;
+  RowLocation id;
   std::vector<Value> values;
 };
 

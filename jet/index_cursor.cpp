@@ -22,21 +22,21 @@ IndexCursor::IndexCursor(PageFile& pages, const StoredTableDefinition& table, co
       keys_(table, realIndexOf(table, index), pages.header()),
       reader_(pages, realIndexOf(table, index).firstPage, table.firstPage) {}
 
-std::optional<RowId> IndexCursor::rowIf(bool ok) const {
+std::optional<RowLocation> IndexCursor::rowIf(bool ok) const {
   if (!ok) return std::nullopt;
   return reader_.entry().row;
 }
 
-std::optional<RowId> IndexCursor::first() { return rowIf(reader_.first()); }
-std::optional<RowId> IndexCursor::last() { return rowIf(reader_.last()); }
-std::optional<RowId> IndexCursor::next() { return rowIf(reader_.next()); }
-std::optional<RowId> IndexCursor::previous() { return rowIf(reader_.previous()); }
+std::optional<RowLocation> IndexCursor::first() { return rowIf(reader_.first()); }
+std::optional<RowLocation> IndexCursor::last() { return rowIf(reader_.last()); }
+std::optional<RowLocation> IndexCursor::next() { return rowIf(reader_.next()); }
+std::optional<RowLocation> IndexCursor::previous() { return rowIf(reader_.previous()); }
 
-std::optional<RowId> IndexCursor::current() const {
+std::optional<RowLocation> IndexCursor::current() const {
   return rowIf(reader_.valid());
 }
 
-std::optional<RowId> IndexCursor::seek(const std::vector<Value>& values) {
+std::optional<RowLocation> IndexCursor::seek(const std::vector<Value>& values) {
   std::optional<Bytes> key = keys_.seekKey(values);
   if (!key) {
     reader_.clearPosition();
@@ -51,7 +51,7 @@ std::optional<RowId> IndexCursor::seek(const std::vector<Value>& values) {
   return reader_.entry().row;
 }
 
-bool IndexCursor::positionAt(const Bytes& key, RowId row) {
+bool IndexCursor::positionAt(const Bytes& key, RowLocation row) {
   if (reader_.seek(key, row) && reader_.entry().key == key && reader_.entry().row == row) return true;
   reader_.clearPosition();
   return false;

@@ -26,26 +26,26 @@ class IndexCursor {
 
   // The row of the first, last, next or previous entry; empty past either end (next/previous
   // from past an end stay there).
-  std::optional<RowId> first();
-  std::optional<RowId> last();
-  std::optional<RowId> next();
-  std::optional<RowId> previous();
+  std::optional<RowLocation> first();
+  std::optional<RowLocation> last();
+  std::optional<RowLocation> next();
+  std::optional<RowLocation> previous();
   // "=" seek: the row of the first entry in index order whose leading key columns equal values
   // (text without regard to letter case); empty when there is none. Afterwards the position is
   // that entry, or undefined (next/previous give empty) when nothing matched.
   // REQUIRES: 1 <= values.size() <= number of key columns.
-  std::optional<RowId> seek(const std::vector<Value>& values);
+  std::optional<RowLocation> seek(const std::vector<Value>& values);
   // Stands on the entry of the given row, whose key is key (from keys().rowKey). False when the
   // index has no such entry (the position is then undefined).
-  bool positionAt(const Bytes& key, RowId row);
+  bool positionAt(const Bytes& key, RowLocation row);
   // The current entry's row, if any.
-  std::optional<RowId> current() const;
+  std::optional<RowLocation> current() const;
 
   // Forgets position and decoded pages, after the file's pages changed.
   void reset() { reader_.reset(); }
 
  private:
-  std::optional<RowId> rowIf(bool ok) const;
+  std::optional<RowLocation> rowIf(bool ok) const;
 
   std::string name_;
   IndexKeyEncoder keys_;

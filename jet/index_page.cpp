@@ -48,7 +48,7 @@ void appendBig(Bytes& out, std::uint32_t v, int bytes) {
 Bytes wholeEntry(const IndexEntry& entry, bool leaf) {
   Bytes out = entry.key;
   appendBig(out, entry.row.page, 3);
-  out.push_back(entry.row.row);
+  out.push_back(static_cast<std::uint8_t>(entry.row.row));
   if (!leaf) appendBig(out, entry.child, 4);
   return out;
 }
@@ -81,6 +81,9 @@ std::vector<std::uint8_t> encodeIndexPage(const IndexPage& page, const format::L
   const std::size_t areaStart = layout.indexEntriesOffset;
   if (page.prefixLength > 0 && page.prefixLength > commonPrefixLength(page.entries, page.leaf, layout))
     throw Error(ErrorCode::InvalidState, "index page: the shared prefix is longer than the entries share");
+  for (const IndexEntry& e : page.entries)
+    if (e.row.page > 0xFFFFFF || e.row.row > 0xFF || (!page.leaf && e.child == 0))
+      throw Error(ErrorCode::InvalidState, "index page: an entry's pointer cannot be stored");
   if (entryAreaSize(page.entries, page.leaf, page.prefixLength) > layout.pageSize - areaStart)
     throw Error(ErrorCode::InvalidState, "index page: the entries do not fit in one page");
 
@@ -108,7 +111,7 @@ std::vector<std::uint8_t> encodeIndexPage(const IndexPage& page, const format::L
   return out;
 }
 
-int compareEntries(const Bytes& keyA, RowId rowA, const Bytes& keyB, RowId rowB) {
+int compareEntries(const Bytes& keyA, RowLocation rowA, const Bytes& keyB, RowLocation rowB) {
   if (keyA < keyB) return -1;
   if (keyB < keyA) return 1;
   if (rowA < rowB) return -1;

@@ -14,27 +14,21 @@
 #include <vector>
 
 #include "jet/bytes.h"
+#include "jet/data_page.h"
 #include "jet/format.h"
 #include "jet/value.h"
 
 namespace jet {
 
-// A row as index entries name it.
-struct RowId {
-  std::uint32_t page = 0;  // data page
-  std::uint8_t row = 0;    // row number on that page
-  friend bool operator==(const RowId&, const RowId&) = default;
-  friend auto operator<=>(const RowId&, const RowId&) = default;
-};
-
 struct IndexEntry {
   Bytes key;                // the key bytes, without the row pointer
-  RowId row;                // the row (on intermediate pages: the last row below this entry)
+  RowLocation row;          // the row, stored as 3 bytes of page and 1 of row number (on
+                            // intermediate pages: the last row below this entry)
   std::uint32_t child = 0;  // intermediate pages only: the page below
 };
 
 // Order of entries in an index: by key bytes, then by row.
-int compareEntries(const Bytes& keyA, RowId rowA, const Bytes& keyB, RowId rowB);
+int compareEntries(const Bytes& keyA, RowLocation rowA, const Bytes& keyB, RowLocation rowB);
 
 struct IndexPage {
   std::uint32_t number = 0;

@@ -147,9 +147,9 @@ bool IndexReader::previous() {
 
 bool IndexReader::seek(const Bytes& key) { return seekImpl(key, nullptr); }
 
-bool IndexReader::seek(const Bytes& key, RowId row) { return seekImpl(key, &row); }
+bool IndexReader::seek(const Bytes& key, RowLocation row) { return seekImpl(key, &row); }
 
-bool IndexReader::seekImpl(const Bytes& key, const RowId* row) {
+bool IndexReader::seekImpl(const Bytes& key, const RowLocation* row) {
   beginWalk();
   // Is entry e at or after the target?
   auto atOrAfter = [&](const IndexEntry& e) {

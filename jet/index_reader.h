@@ -42,7 +42,7 @@ class IndexReader {
   // the first entry whose key starts with key, if any).
   bool seek(const Bytes& key);
   // The first entry at or after (key, row) in index order.
-  bool seek(const Bytes& key, RowId row);
+  bool seek(const Bytes& key, RowLocation row);
 
   // Forgets the position (valid() becomes false).
   void clearPosition() { path_.clear(); }
@@ -64,7 +64,7 @@ class IndexReader {
   bool descendToEdge(std::uint32_t number, bool toLast);
   // Moves from the current leaf to the next (or previous) leaf that has entries.
   bool stepLeaf(bool forward);
-  bool seekImpl(const Bytes& key, const RowId* row);
+  bool seekImpl(const Bytes& key, const RowLocation* row);
   void beginWalk();
   void checkOrder(bool forward);
 
@@ -75,7 +75,7 @@ class IndexReader {
   std::unordered_map<std::uint32_t, PagePtr> decoded_;
   // The entry before the last move, to check that moves go strictly forward or backward.
   Bytes lastKey_;
-  RowId lastRow_;
+  RowLocation lastRow_;
   std::uint64_t leafSteps_ = 0;
 };
 

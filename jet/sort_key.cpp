@@ -12,8 +12,8 @@
 namespace jet {
 namespace {
 
+using collation::CharWeights;
 using collation::WeightKind;
-using collation::WeightRun;
 
 // First byte of every key part.
 constexpr std::uint8_t kAscendingValue = 0x7F;
@@ -161,8 +161,8 @@ void appendText97(Bytes& out, const std::u16string& text, bool descending) {
   std::vector<std::uint8_t> nibbles;
   std::size_t lettersSinceAccent = 0;
   for (char16_t c : text) {
-    const WeightRun& run = collation::general97Weights(c);
-    if (run.primaryLength > 0) appendPrimary(out, collation::primaryOf(run, c), run.primaryLength);
+    const CharWeights run = collation::general97Weights(c);
+    if (run.primaryLength > 0) appendPrimary(out, run.primary, run.primaryLength);
     if (run.kind == WeightKind::Letter) {
       ++lettersSinceAccent;
     } else if (run.kind == WeightKind::Accented) {
@@ -189,21 +189,21 @@ void appendText97(Bytes& out, const std::u16string& text, bool descending) {
 class Text2000Encoder {
  public:
   void add(char16_t c) {
-    const WeightRun& run = collation::general2000Weights(c);
+    const CharWeights run = collation::general2000Weights(c);
     std::size_t position = weighted_;  // primary-weighted characters before this one
     switch (run.kind) {
       case WeightKind::Ignored:
       case WeightKind::Letter:  // not used by this collation
         break;
       case WeightKind::Plain:
-        addPrimary(collation::primaryOf(run, c), run.primaryLength);
+        addPrimary(run.primary, run.primaryLength);
         break;
       case WeightKind::Accented:
-        addPrimary(collation::primaryOf(run, c), run.primaryLength);
+        addPrimary(run.primary, run.primaryLength);
         addSecondary(position, run.secondary, run.secondaryLength);
         break;
       case WeightKind::Marked:
-        addPrimary(collation::primaryOf(run, c), run.primaryLength);
+        addPrimary(run.primary, run.primaryLength);
         if (run.secondaryLength > 0) addSecondary(position, run.secondary, run.secondaryLength);
         tertiary_.push_back(run.tertiary);
         break;

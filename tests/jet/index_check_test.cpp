@@ -40,7 +40,7 @@ StoredTableDefinition numbersTable(std::uint32_t root, std::uint8_t flags) {
 std::vector<CheckedRow> rowsOf(int count) {
   std::vector<CheckedRow> rows;
   for (int i = 0; i < count; ++i)
-    rows.push_back({RowId{static_cast<std::uint32_t>(50 + i / 10), static_cast<std::uint8_t>(i % 10)},
+    rows.push_back({RowLocation{static_cast<std::uint32_t>(50 + i / 10), static_cast<std::uint8_t>(i % 10)},
                     {Value(std::int32_t{i * 3})}});
   return rows;
 }

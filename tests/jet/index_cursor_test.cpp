@@ -20,7 +20,7 @@ using test::MemoryIndexFile;
 struct Row {
   Value name;
   Value number;
-  RowId id;
+  RowLocation id;
 };
 
 StoredTableDefinition twoColumnTable(std::uint32_t root, format::Version version) {
@@ -90,20 +90,20 @@ TEST_P(IndexCursorTest, SeeksTheFirstMatchInIndexOrder) {
   IndexCursor cursor(*pages_, table_, table_.logicalIndexes[0]);
 
   // The Number column is descending: among the Smiths, 7 comes first.
-  EXPECT_EQ(cursor.seek({Value("SMITH")}), (RowId{10, 1}));
-  EXPECT_EQ(cursor.next(), (RowId{10, 0}));
-  EXPECT_EQ(cursor.next(), (RowId{10, 2}));  // "Smithers" follows, but does not match "Smith"
-  EXPECT_EQ(cursor.seek({Value("smith"), Value(std::int32_t{1})}), (RowId{10, 0}));
-  EXPECT_EQ(cursor.seek({Value("Smith"), Value(std::int16_t{7})}), (RowId{10, 1}));
+  EXPECT_EQ(cursor.seek({Value("SMITH")}), (RowLocation{10, 1}));
+  EXPECT_EQ(cursor.next(), (RowLocation{10, 0}));
+  EXPECT_EQ(cursor.next(), (RowLocation{10, 2}));  // "Smithers" follows, but does not match "Smith"
+  EXPECT_EQ(cursor.seek({Value("smith"), Value(std::int32_t{1})}), (RowLocation{10, 0}));
+  EXPECT_EQ(cursor.seek({Value("Smith"), Value(std::int16_t{7})}), (RowLocation{10, 1}));
   // Equal keys order by row.
-  EXPECT_EQ(cursor.seek({Value("JONES"), Value(std::int32_t{5})}), (RowId{11, 0}));
-  EXPECT_EQ(cursor.next(), (RowId{11, 1}));
+  EXPECT_EQ(cursor.seek({Value("JONES"), Value(std::int32_t{5})}), (RowLocation{11, 0}));
+  EXPECT_EQ(cursor.next(), (RowLocation{11, 1}));
   // Accents count; case does not.
-  EXPECT_EQ(cursor.seek({Value("ABC")}), (RowId{12, 1}));
-  EXPECT_EQ(cursor.seek({Value("ábc")}), (RowId{12, 2}));
+  EXPECT_EQ(cursor.seek({Value("ABC")}), (RowLocation{12, 1}));
+  EXPECT_EQ(cursor.seek({Value("ábc")}), (RowLocation{12, 2}));
   // Null is a key like any other.
-  EXPECT_EQ(cursor.seek({Value()}), (RowId{11, 2}));
-  EXPECT_EQ(cursor.seek({Value("zed"), Value()}), (RowId{12, 0}));
+  EXPECT_EQ(cursor.seek({Value()}), (RowLocation{11, 2}));
+  EXPECT_EQ(cursor.seek({Value("zed"), Value()}), (RowLocation{12, 0}));
 }
 
 TEST_P(IndexCursorTest, AbsentKeysFindNothing) {
@@ -124,17 +124,17 @@ TEST_P(IndexCursorTest, AbsentKeysFindNothing) {
 TEST_P(IndexCursorTest, WalksAndReturnsToARowsEntry) {
   build(kRows);
   IndexCursor cursor(*pages_, table_, table_.logicalIndexes[0]);
-  std::vector<RowId> order;
+  std::vector<RowLocation> order;
   for (auto r = cursor.first(); r; r = cursor.next()) order.push_back(*r);
   ASSERT_EQ(order.size(), kRows.size());
-  EXPECT_EQ(order.front(), (RowId{11, 2}));  // Null first
-  EXPECT_EQ(order.back(), (RowId{12, 0}));   // Zed last
+  EXPECT_EQ(order.front(), (RowLocation{11, 2}));  // Null first
+  EXPECT_EQ(order.back(), (RowLocation{12, 0}));   // Zed last
 
   const Row& r = kRows[3];
   Bytes key = cursor.keys().rowKey({Value(std::int32_t{0}), r.name, r.number});
   ASSERT_TRUE(cursor.positionAt(key, r.id));
-  EXPECT_EQ(cursor.next(), (RowId{11, 1}));
-  EXPECT_FALSE(cursor.positionAt(key, RowId{99, 0}));
+  EXPECT_EQ(cursor.next(), (RowLocation{11, 1}));
+  EXPECT_FALSE(cursor.positionAt(key, RowLocation{99, 0}));
 }
 
 TEST_P(IndexCursorTest, IgnoreNullsLeavesOutAllNullRowsOnly) {

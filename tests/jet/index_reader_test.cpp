@@ -29,8 +29,8 @@ std::vector<IndexEntry> evenEntries(int count) {
   return out;
 }
 
-std::vector<RowId> walk(IndexReader& r, bool forward) {
-  std::vector<RowId> rows;
+std::vector<RowLocation> walk(IndexReader& r, bool forward) {
+  std::vector<RowLocation> rows;
   for (bool ok = forward ? r.first() : r.last(); ok; ok = forward ? r.next() : r.previous())
     rows.push_back(r.entry().row);
   return rows;
@@ -54,7 +54,7 @@ TEST_P(IndexTreeShapes, WalksInKeyOrderBothWays) {
     auto pages = file.open();
     IndexReader reader(*pages, root, MemoryIndexFile::kTablePage);
 
-    std::vector<RowId> expected;
+    std::vector<RowLocation> expected;
     for (const auto& e : entries) expected.push_back(e.row);
     EXPECT_EQ(walk(reader, true), expected) << count;
     std::reverse(expected.begin(), expected.end());
@@ -84,13 +84,13 @@ TEST_P(IndexTreeShapes, SeeksTheFirstEntryAtOrAfterAKey) {
   }
   // Moving on from a seek continues in order; seeking an exact entry finds that entry.
   ASSERT_TRUE(reader.seek(longEntry(20, 0, 0).key));
-  EXPECT_EQ(reader.entry().row, (RowId{110, 0}));
+  EXPECT_EQ(reader.entry().row, (RowLocation{110, 0}));
   ASSERT_TRUE(reader.next());
-  EXPECT_EQ(reader.entry().row, (RowId{110, 1}));
-  ASSERT_TRUE(reader.seek(longEntry(20, 0, 0).key, RowId{110, 2}));
-  EXPECT_EQ(reader.entry().row, (RowId{110, 2}));
+  EXPECT_EQ(reader.entry().row, (RowLocation{110, 1}));
+  ASSERT_TRUE(reader.seek(longEntry(20, 0, 0).key, RowLocation{110, 2}));
+  EXPECT_EQ(reader.entry().row, (RowLocation{110, 2}));
   ASSERT_TRUE(reader.previous());
-  EXPECT_EQ(reader.entry().row, (RowId{110, 1}));
+  EXPECT_EQ(reader.entry().row, (RowLocation{110, 1}));
   // A key made of the flag byte alone is a prefix of every key: it finds the first entry.
   ASSERT_TRUE(reader.seek(Bytes{0x7F}));
   EXPECT_EQ(reader.entry().row, entries.front().row);
@@ -201,8 +201,8 @@ TEST(IndexReaderDamage, EmptyLeavesInsideTheTreeAreSkipped) {
   std::uint32_t root = file.add(node);
   auto pages = file.open();
   IndexReader reader(*pages, root, MemoryIndexFile::kTablePage);
-  EXPECT_EQ(walk(reader, true), (std::vector<RowId>{{10, 0}, {10, 1}}));
-  EXPECT_EQ(walk(reader, false), (std::vector<RowId>{{10, 1}, {10, 0}}));
+  EXPECT_EQ(walk(reader, true), (std::vector<RowLocation>{{10, 0}, {10, 1}}));
+  EXPECT_EQ(walk(reader, false), (std::vector<RowLocation>{{10, 1}, {10, 0}}));
   EXPECT_FALSE(reader.seek(longEntry(3, 0, 0).key));
 }
 
