@@ -14,6 +14,7 @@
 #include <map>
 #include <set>
 
+#include "jet/check.h"
 #include "jet/database.h"
 #include "jet/database_impl.h"
 #include "jet/index_key.h"
@@ -294,6 +295,56 @@ TEST(IndexInterop, SeeksOnTheFixturesFindRowsByTheirDriverKeys) {
   EXPECT_FALSE(woofers.seek(Value(std::int32_t{-5})));
   EXPECT_TRUE(woofers.noMatch());
   EXPECT_THROW(woofers.setIndex("no such index"), Error);
+}
+
+}  // namespace
+}  // namespace jet
+
+namespace jet {
+namespace {
+
+bool isIndexProblem(const Problem& p) { return p.where.find(", index ") != std::string::npos; }
+
+TEST(IndexInterop, CheckFindsNoIndexProblemsInTheSharedFiles) {
+  QBM_REQUIRE_SHARED();
+  for (const fs::path& path : sharedFiles()) {
+    Database db = openShared(path);
+    for (const Problem& p : check(db))
+      EXPECT_FALSE(isIndexProblem(p)) << path.filename() << ": " << p.where << ": " << p.what;
+  }
+}
+
+TEST(IndexInterop, CheckReportsAnEntryWhoseKeyNoLongerMatchesItsRow) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  fs::path copy = qbm::test::copyShared("interop/indexTestV2000.mdb", dir.path());
+  fs::permissions(copy, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
+  std::uint32_t root = 0;
+  std::size_t entriesOffset = 0, pageSize = 0;
+  {
+    Database db = openShared(copy);
+    detail::DatabaseCore& core = db.impl().core();
+    auto def = core.definition(*core.findTable("Table1"));
+    root = def->realIndexes.at(def->logicalIndexes.at(0).realIndex).firstPage;
+    entriesOffset = core.file().layout().indexEntriesOffset;
+    pageSize = core.file().pageSize();
+  }
+  // The first entry's first key byte after the flag: a Long key of that row changes.
+  {
+    std::FILE* f = std::fopen(copy.string().c_str(), "r+b");
+    ASSERT_NE(f, nullptr);
+    std::fseek(f, static_cast<long>(root * pageSize + entriesOffset + 4), SEEK_SET);
+    int b = std::fgetc(f);
+    std::fseek(f, static_cast<long>(root * pageSize + entriesOffset + 4), SEEK_SET);
+    std::fputc(b ^ 0x01, f);
+    std::fclose(f);
+  }
+  Database db = openShared(copy);
+  std::vector<Problem> problems = check(db);
+  EXPECT_TRUE(std::any_of(problems.begin(), problems.end(), [](const Problem& p) {
+    return isIndexProblem(p) && p.where.find("table Table1") != std::string::npos &&
+           p.what.find("does not hold the row's key") != std::string::npos;
+  }));
 }
 
 }  // namespace
