@@ -68,6 +68,12 @@ std::size_t commonPrefixLength(const std::vector<IndexEntry>& entries, bool leaf
   return std::min(n, limit);
 }
 
+std::size_t accessPrefixLength(const std::vector<IndexEntry>& entries, bool leaf,
+                               const format::Layout& layout) {
+  if (entryAreaSize(entries, leaf, 0) <= layout.pageSize - layout.indexEntriesOffset) return 0;
+  return commonPrefixLength(entries, leaf, layout);
+}
+
 std::size_t entryAreaSize(const std::vector<IndexEntry>& entries, bool leaf, std::size_t prefixLength) {
   std::size_t total = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {

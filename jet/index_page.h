@@ -55,6 +55,11 @@ Bytes wholeEntry(const IndexEntry& entry, bool leaf);
 std::size_t commonPrefixLength(const std::vector<IndexEntry>& entries, bool leaf,
                                const format::Layout& layout);
 
+// The shared prefix Access gives a page of these entries: none while they fit in the page without
+// one, else the longest prefix they share.
+std::size_t accessPrefixLength(const std::vector<IndexEntry>& entries, bool leaf,
+                               const format::Layout& layout);
+
 // Bytes of the entry area the entries take with the given shared prefix.
 std::size_t entryAreaSize(const std::vector<IndexEntry>& entries, bool leaf, std::size_t prefixLength);
 
