@@ -8,6 +8,7 @@
 #include "jet/database.h"
 #include "jet/database_impl.h"
 #include "jet/error.h"
+#include "jet/index_check.h"
 #include "jet/physical_order.h"
 #include "jet/row_reader.h"
 #include "jet/usage_map.h"
@@ -96,6 +97,7 @@ class Checker {
     ownedPages_[def.firstPage] = std::set<std::uint32_t>(pages.begin(), pages.end());
     std::int64_t live = 0;
     std::vector<Value> values;
+    std::vector<CheckedRow> rows;  // for the index checks
     for (std::uint32_t number : pages) {
       PageRef page = file_.page(number);
       if (page->type() != format::page_type::kData || dataPageOwner(*page, file_.layout()) != def.firstPage) {
@@ -116,12 +118,16 @@ class Checker {
         ++live;
         try {
           std::optional<RowImage> image = reader.fetch({number, row});
-          if (image) reader.decodeAll(*image, values);
+          if (image) {
+            reader.decodeAll(*image, values);
+            rows.push_back({RowLocation{number, row}, values});
+          }
         } catch (const Error& e) {
           report(pageWhere(def.name, number) + ", row " + std::to_string(row), e.what());
         }
       }
     }
+    checkIndexes(file_, def, rows, problems_);
     // Access does not keep the counts of its system tables exact.
     if (!systemTable && live != def.rowCount)
       report(tableWhere(def.name), "its definition counts " + std::to_string(def.rowCount) + " rows, but it holds " +

@@ -197,6 +197,7 @@ struct Layout {
   std::size_t indexNextPageOffset;
   std::size_t indexTailPageOffset;
   std::size_t indexPrefixLengthOffset;
+  std::size_t indexPrefixLengthSize;  // 1 (Jet 3: the byte after it is a flag) or 2 (Jet 4)
   std::size_t indexEntryMaskOffset;
   std::size_t indexEntriesOffset;     // first entry; the mask covers the rest of the page
 
@@ -262,6 +263,7 @@ inline constexpr Layout kJet3{
     .indexNextPageOffset = 12,
     .indexTailPageOffset = 16,
     .indexPrefixLengthOffset = 20,
+    .indexPrefixLengthSize = 1,
     .indexEntryMaskOffset = 22,
     .indexEntriesOffset = 0xF8,
     .maxInlineLongValue = 64,
@@ -324,6 +326,7 @@ inline constexpr Layout kJet4{
     .indexNextPageOffset = 16,
     .indexTailPageOffset = 20,
     .indexPrefixLengthOffset = 24,
+    .indexPrefixLengthSize = 2,
     .indexEntryMaskOffset = 27,
     .indexEntriesOffset = 0x1E0,
     .maxInlineLongValue = 64,

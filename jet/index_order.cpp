@@ -1,13 +1,81 @@
-// Placeholder until the index reader provides index orders (it replaces this file).
+// The order of a named index, as a table cursor's RowOrder: moves in key order, "=" seeks, and
+// returning to a bookmarked row's own entry.
+
+#include <optional>
+#include <vector>
 
 #include "jet/error.h"
+#include "jet/index_cursor.h"
 #include "jet/row_order.h"
+#include "jet/table_cursor.h"
 #include "jet/table_definition.h"
 
 namespace jet {
+namespace {
 
-std::unique_ptr<RowOrder> makeIndexOrder(detail::TableCursor&, const LogicalIndex& index) {
-  throw Error(ErrorCode::Unsupported, "walking index " + index.name + " is not available yet");
+class IndexOrder final : public RowOrder {
+ public:
+  IndexOrder(detail::TableCursor& table, const LogicalIndex& index)
+      : table_(table), cursor_(table.file(), table.definition(), index) {}
+
+  std::optional<RowLocation> first() override { return arrive(cursor_.first(), State::AfterLast); }
+  std::optional<RowLocation> last() override { return arrive(cursor_.last(), State::BeforeFirst); }
+
+  std::optional<RowLocation> next() override {
+    switch (state_) {
+      case State::BeforeFirst: return first();
+      case State::OnEntry: return arrive(cursor_.next(), State::AfterLast);
+      case State::AfterLast: return std::nullopt;
+    }
+    return std::nullopt;
+  }
+
+  std::optional<RowLocation> previous() override {
+    switch (state_) {
+      case State::AfterLast: return last();
+      case State::OnEntry: return arrive(cursor_.previous(), State::BeforeFirst);
+      case State::BeforeFirst: return std::nullopt;
+    }
+    return std::nullopt;
+  }
+
+  // The row's entry is found by the row's own key, so moves go on from there in index order.
+  bool moveTo(RowLocation row) override {
+    std::optional<RowImage> image = table_.reader().fetch(row);
+    if (!image) return false;
+    table_.reader().decodeAll(*image, values_);
+    const IndexKeyEncoder& keys = cursor_.keys();
+    if (!keys.hasEntry(values_) || !cursor_.positionAt(keys.rowKey(values_), row)) {
+      state_ = State::BeforeFirst;
+      return false;
+    }
+    state_ = State::OnEntry;
+    return true;
+  }
+
+  std::optional<RowLocation> seek(const std::vector<Value>& key) override {
+    // After a failed seek the position is undefined; moves start again from an end.
+    return arrive(cursor_.seek(key), State::BeforeFirst);
+  }
+
+ private:
+  enum class State { BeforeFirst, OnEntry, AfterLast };
+
+  std::optional<RowLocation> arrive(std::optional<RowLocation> row, State ifNone) {
+    state_ = row ? State::OnEntry : ifNone;
+    return row;
+  }
+
+  detail::TableCursor& table_;
+  IndexCursor cursor_;
+  State state_ = State::BeforeFirst;
+  std::vector<Value> values_;
+};
+
+}  // namespace
+
+std::unique_ptr<RowOrder> makeIndexOrder(detail::TableCursor& cursor, const LogicalIndex& index) {
+  return std::make_unique<IndexOrder>(cursor, index);
 }
 
 }  // namespace jet

@@ -1,0 +1,60 @@
+#include "jet/index_cursor.h"
+
+#include <algorithm>
+#include <string>
+
+#include "jet/error.h"
+#include "jet/page_file.h"
+
+namespace jet {
+namespace {
+
+const RealIndex& realIndexOf(const StoredTableDefinition& table, const LogicalIndex& index) {
+  if (index.realIndex >= table.realIndexes.size())
+    throwDamaged("index " + index.name + " of table " + table.name + " refers to a missing index tree");
+  return table.realIndexes[index.realIndex];
+}
+
+}  // namespace
+
+IndexCursor::IndexCursor(PageFile& pages, const StoredTableDefinition& table, const LogicalIndex& index)
+    : name_(index.name),
+      keys_(table, realIndexOf(table, index), pages.header()),
+      reader_(pages, realIndexOf(table, index).firstPage, table.firstPage) {}
+
+std::optional<RowLocation> IndexCursor::rowIf(bool ok) const {
+  if (!ok) return std::nullopt;
+  return reader_.entry().row;
+}
+
+std::optional<RowLocation> IndexCursor::first() { return rowIf(reader_.first()); }
+std::optional<RowLocation> IndexCursor::last() { return rowIf(reader_.last()); }
+std::optional<RowLocation> IndexCursor::next() { return rowIf(reader_.next()); }
+std::optional<RowLocation> IndexCursor::previous() { return rowIf(reader_.previous()); }
+
+std::optional<RowLocation> IndexCursor::current() const {
+  return rowIf(reader_.valid());
+}
+
+std::optional<RowLocation> IndexCursor::seek(const std::vector<Value>& values) {
+  std::optional<Bytes> key = keys_.seekKey(values);
+  if (!key) {
+    reader_.clearPosition();
+    return std::nullopt;
+  }
+  if (!reader_.seek(*key)) return std::nullopt;
+  const Bytes& found = reader_.entry().key;
+  if (found.size() < key->size() || !std::equal(key->begin(), key->end(), found.begin())) {
+    reader_.clearPosition();
+    return std::nullopt;
+  }
+  return reader_.entry().row;
+}
+
+bool IndexCursor::positionAt(const Bytes& key, RowLocation row) {
+  if (reader_.seek(key, row) && reader_.entry().key == key && reader_.entry().row == row) return true;
+  reader_.clearPosition();
+  return false;
+}
+
+}  // namespace jet

@@ -1,0 +1,191 @@
+#include "jet/index_page.h"
+
+#include <algorithm>
+#include <string>
+
+#include "jet/error.h"
+
+namespace jet {
+namespace {
+
+constexpr std::size_t kRowPointerSize = 4;  // 3-byte page + 1-byte row, big-endian
+constexpr std::size_t kChildPointerSize = 4;
+
+std::uint32_t bigEndian(const std::uint8_t* p, int bytes) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i) v = (v << 8) | p[i];
+  return v;
+}
+
+[[noreturn]] void damagedPage(std::uint32_t number, const std::string& what) {
+  throwDamaged("index page " + std::to_string(number) + ": " + what);
+}
+
+// Splits one whole entry (prefix already restored) into key, row and child.
+IndexEntry splitEntry(const Bytes& whole, bool leaf, std::uint32_t number) {
+  std::size_t trailer = kRowPointerSize + (leaf ? 0 : kChildPointerSize);
+  if (whole.size() < trailer) damagedPage(number, "an entry is shorter than its row pointer");
+  IndexEntry e;
+  std::size_t keyLength = whole.size() - trailer;
+  e.key.assign(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(keyLength));
+  const std::uint8_t* p = whole.data() + keyLength;
+  e.row.page = bigEndian(p, 3);
+  e.row.row = p[3];
+  if (!leaf) e.child = bigEndian(p + kRowPointerSize, 4);
+  return e;
+}
+
+void putLittle(std::vector<std::uint8_t>& page, std::size_t offset, std::uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) page[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+void appendBig(Bytes& out, std::uint32_t v, int bytes) {
+  for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+}  // namespace
+
+Bytes wholeEntry(const IndexEntry& entry, bool leaf) {
+  Bytes out = entry.key;
+  appendBig(out, entry.row.page, 3);
+  out.push_back(static_cast<std::uint8_t>(entry.row.row));
+  if (!leaf) appendBig(out, entry.child, 4);
+  return out;
+}
+
+std::size_t commonPrefixLength(const std::vector<IndexEntry>& entries, bool leaf,
+                               const format::Layout& layout) {
+  if (entries.size() < 2) return 0;
+  Bytes first = wholeEntry(entries.front(), leaf);
+  std::size_t n = first.size();
+  for (std::size_t i = 1; i < entries.size() && n > 0; ++i) {
+    Bytes other = wholeEntry(entries[i], leaf);
+    std::size_t k = 0;
+    while (k < n && k < other.size() && first[k] == other[k]) ++k;
+    n = k;
+  }
+  std::size_t limit = layout.indexPrefixLengthSize == 1 ? 0xFF : 0xFFFF;
+  return std::min(n, limit);
+}
+
+std::size_t accessPrefixLength(const std::vector<IndexEntry>& entries, bool leaf,
+                               const format::Layout& layout) {
+  if (entryAreaSize(entries, leaf, 0) <= layout.pageSize - layout.indexEntriesOffset) return 0;
+  return commonPrefixLength(entries, leaf, layout);
+}
+
+std::size_t entryAreaSize(const std::vector<IndexEntry>& entries, bool leaf, std::size_t prefixLength) {
+  std::size_t total = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    std::size_t size = entries[i].key.size() + kRowPointerSize + (leaf ? 0 : kChildPointerSize);
+    total += i == 0 ? size : size - std::min(size, prefixLength);
+  }
+  return total;
+}
+
+std::vector<std::uint8_t> encodeIndexPage(const IndexPage& page, const format::Layout& layout) {
+  const std::size_t areaStart = layout.indexEntriesOffset;
+  if (page.prefixLength > 0 && page.prefixLength > commonPrefixLength(page.entries, page.leaf, layout))
+    throw Error(ErrorCode::InvalidState, "index page: the shared prefix is longer than the entries share");
+  for (const IndexEntry& e : page.entries)
+    if (e.row.page > 0xFFFFFF || e.row.row > 0xFF || (!page.leaf && e.child == 0))
+      throw Error(ErrorCode::InvalidState, "index page: an entry's pointer cannot be stored");
+  if (entryAreaSize(page.entries, page.leaf, page.prefixLength) > layout.pageSize - areaStart)
+    throw Error(ErrorCode::InvalidState, "index page: the entries do not fit in one page");
+
+  std::vector<std::uint8_t> out(layout.pageSize, 0);
+  out[0] = page.leaf ? format::page_type::kIndexLeaf : format::page_type::kIndexIntermediate;
+  out[1] = 0x01;
+  putLittle(out, 4, page.tablePage, 4);
+  putLittle(out, layout.indexPrevPageOffset, page.previous, 4);
+  putLittle(out, layout.indexNextPageOffset, page.next, 4);
+  putLittle(out, layout.indexTailPageOffset, page.tail, 4);
+  putLittle(out, layout.indexPrefixLengthOffset, static_cast<std::uint32_t>(page.prefixLength),
+            static_cast<int>(layout.indexPrefixLengthSize));
+  if (!page.leaf) out[layout.indexPrefixLengthOffset + layout.indexPrefixLengthSize] = 0x01;
+
+  std::size_t used = 0;
+  for (std::size_t i = 0; i < page.entries.size(); ++i) {
+    Bytes whole = wholeEntry(page.entries[i], page.leaf);
+    std::size_t skip = i == 0 ? 0 : page.prefixLength;
+    std::copy(whole.begin() + static_cast<std::ptrdiff_t>(skip), whole.end(),
+              out.begin() + static_cast<std::ptrdiff_t>(areaStart + used));
+    used += whole.size() - skip;
+    out[layout.indexEntryMaskOffset + used / 8] |= static_cast<std::uint8_t>(1u << (used % 8));
+  }
+  putLittle(out, 2, static_cast<std::uint32_t>(layout.pageSize - areaStart - used), 2);
+  return out;
+}
+
+int compareEntries(const Bytes& keyA, RowLocation rowA, const Bytes& keyB, RowLocation rowB) {
+  if (keyA < keyB) return -1;
+  if (keyB < keyA) return 1;
+  if (rowA < rowB) return -1;
+  if (rowB < rowA) return 1;
+  return 0;
+}
+
+std::vector<std::uint32_t> IndexPage::children() const {
+  std::vector<std::uint32_t> out;
+  if (leaf) return out;
+  out.reserve(entries.size() + 1);
+  for (const IndexEntry& e : entries) out.push_back(e.child);
+  if (tail != 0) out.push_back(tail);
+  return out;
+}
+
+bool isIndexPageType(std::uint8_t type) {
+  return type == format::page_type::kIndexLeaf || type == format::page_type::kIndexIntermediate;
+}
+
+IndexPage decodeIndexPage(ByteSpan page, std::uint32_t number, const format::Layout& layout) {
+  if (page.size() != layout.pageSize) damagedPage(number, "the page has the wrong size");
+  std::uint8_t type = page[0];
+  if (!isIndexPageType(type)) damagedPage(number, "the page is not an index page");
+
+  IndexPage out;
+  out.number = number;
+  out.leaf = type == format::page_type::kIndexLeaf;
+  out.tablePage = bytes::u32(page, 4);
+  out.previous = bytes::u32(page, layout.indexPrevPageOffset);
+  out.next = bytes::u32(page, layout.indexNextPageOffset);
+  out.tail = bytes::u32(page, layout.indexTailPageOffset);
+  out.prefixLength = layout.indexPrefixLengthSize == 1 ? bytes::u8(page, layout.indexPrefixLengthOffset)
+                                                      : bytes::u16(page, layout.indexPrefixLengthOffset);
+
+  // The entry map has one bit per byte of the entry area: bit i set = an entry ends i bytes after
+  // the area's start (bits are taken from the low bit of each map byte up).
+  const std::size_t mapStart = layout.indexEntryMaskOffset;
+  const std::size_t areaStart = layout.indexEntriesOffset;
+  const std::size_t areaSize = page.size() - areaStart;
+  const std::size_t mapBytes = areaStart - mapStart;
+
+  Bytes prefix;
+  std::size_t entryStart = 0;
+  for (std::size_t i = 0; i < mapBytes; ++i) {
+    std::uint8_t bits = page[mapStart + i];
+    for (int bit = 0; bits != 0 && bit < 8; ++bit) {
+      if ((bits & (1u << bit)) == 0) continue;
+      std::size_t end = i * 8 + static_cast<std::size_t>(bit);
+      if (end > areaSize) damagedPage(number, "an entry reaches past the end of the page");
+      if (end <= entryStart) damagedPage(number, "an entry has no bytes");
+      Bytes whole;
+      if (out.entries.empty()) {
+        whole.assign(page.begin() + static_cast<std::ptrdiff_t>(areaStart),
+                     page.begin() + static_cast<std::ptrdiff_t>(areaStart + end));
+        if (out.prefixLength > whole.size())
+          damagedPage(number, "the shared prefix is longer than the first entry");
+        prefix.assign(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(out.prefixLength));
+      } else {
+        whole = prefix;
+        whole.insert(whole.end(), page.begin() + static_cast<std::ptrdiff_t>(areaStart + entryStart),
+                     page.begin() + static_cast<std::ptrdiff_t>(areaStart + end));
+      }
+      out.entries.push_back(splitEntry(whole, out.leaf, number));
+      entryStart = end;
+    }
+  }
+  return out;
+}
+
+}  // namespace jet
