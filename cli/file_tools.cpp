@@ -39,7 +39,10 @@ int dump(const Args& args) {
     jet::dumpJson(db, tables, std::cout);
   } else {
     if (tables.empty()) tables = db.tableNames();
-    for (const std::string& table : tables) jet::dumpCsv(db, table, std::cout);
+    for (std::size_t i = 0; i < tables.size(); ++i) {
+      if (i) std::cout << "\n";  // an empty line between tables
+      jet::dumpCsv(db, tables[i], std::cout);
+    }
   }
   std::cout.flush();
   return std::cout ? 0 : 1;

@@ -13,8 +13,9 @@ namespace qbm::cli {
 
 int usage() {
   std::cerr << "usage:\n"
-               "  qbmerge-cli dump FILE.mdb [TABLE...] [--json]\n"
-               "  qbmerge-cli check FILE.mdb\n";
+               "  qbmerge-cli dump FILE.mdb [TABLE...] [--json]   tables as CSV (an empty line between\n"
+               "                                                  tables) or as one JSON document\n"
+               "  qbmerge-cli check FILE.mdb                       integrity report; exit 1 on problems\n";
   return 2;
 }
 

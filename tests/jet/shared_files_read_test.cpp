@@ -20,17 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 using qbm::test::Json;
 
-std::vector<std::string> sharedDatabases() {
-  std::vector<std::string> names;
-  fs::path dir = qbm::test::sharedDir();
-  if (dir.empty()) return {"(shared data absent)"};
-  for (const char* sub : {"interop", "fixtures"})
-    for (const auto& entry : fs::directory_iterator(dir / sub))
-      if (entry.path().extension() == ".mdb") names.push_back(std::string(sub) + "/" + entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 Json readJson(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream text;
@@ -202,12 +191,7 @@ TEST_P(SharedFileRead, EveryTableEqualsTheIndependentReading) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllSharedDatabases, SharedFileRead, testing::ValuesIn(sharedDatabases()),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                           std::string name = info.param;
-                           for (char& c : name)
-                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(AllSharedDatabases, SharedFileRead, testing::ValuesIn(qbm::test::sharedDatabases()),
+                         [](const auto& info) { return qbm::test::testNameOf(info.param); });
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <atomic>
 #include <cstdio>
 #include <random>
@@ -17,6 +19,24 @@ fs::path sharedDir() {
   std::error_code ec;
   if (fs::is_directory(dir / "interop", ec) && fs::is_directory(dir / "fixtures", ec)) return dir;
   return {};
+}
+
+std::vector<std::string> sharedDatabases() {
+  fs::path dir = sharedDir();
+  if (dir.empty()) return {"(shared data absent)"};
+  std::vector<std::string> names;
+  for (const char* sub : {"interop", "fixtures"})
+    for (const auto& entry : fs::directory_iterator(dir / sub))
+      if (entry.path().extension() == ".mdb") names.push_back(std::string(sub) + "/" + entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string testNameOf(const std::string& sharedPath) {
+  std::string name = sharedPath;
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name;
 }
 
 ScratchDir::ScratchDir() {

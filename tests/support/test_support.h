@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace qbm::test {
 
@@ -17,6 +18,12 @@ std::filesystem::path sharedDir();
       GTEST_SKIP() << "shared test data not found (expected at " QBM_SHARED_DIR "); "     \
                       "interop checks need ../shared beside the project";                 \
   } while (0)
+
+// The databases of ../shared as "interop/NAME.mdb" and "fixtures/NAME.mdb", sorted; one entry
+// "(shared data absent)" when the folder is missing, so that parameterized tests still run and skip.
+std::vector<std::string> sharedDatabases();
+// A name for a parameterized test made from a shared database's relative path.
+std::string testNameOf(const std::string& sharedPath);
 
 // A fresh, empty folder for one test, removed again by the destructor.
 class ScratchDir {

@@ -67,7 +67,18 @@ function pad(n, width = 2) {
   return String(n).padStart(width, "0");
 }
 
-function dateText(d) {
+// mdb-reader turns the stored day count into a time linearly; Access reads a negative day count as
+// "whole days back from 1899-12-30, then the fraction forward as the time of day". Undo and redo.
+function accessDate(d) {
+  const days = d.getTime() / 86400000 + 25569;
+  if (days >= 0) return d;
+  const whole = Math.trunc(days);
+  const fraction = Math.abs(days) - Math.abs(whole);
+  return new Date(Math.round((whole - 25569) * 86400000 + fraction * 86400000));
+}
+
+function dateText(value) {
+  const d = accessDate(value);
   let text = `${pad(d.getUTCFullYear(), 4)}-${pad(d.getUTCMonth() + 1)}-${pad(d.getUTCDate())}` +
     `T${pad(d.getUTCHours())}:${pad(d.getUTCMinutes())}`;
   const seconds = d.getUTCSeconds();
