@@ -9,7 +9,6 @@ namespace jet {
 IndexKeyEncoder::IndexKeyEncoder(const StoredTableDefinition& table, const RealIndex& index,
                                  const DatabaseHeader& header)
     : ignoreNulls_(index.ignoreNulls()) {
-  const bool jet4 = header.version == format::Version::Jet4;
   std::uint32_t textSortOrder = 0;
   for (const IndexKeyColumn& k : index.columns) {
     std::size_t pos = 0;
@@ -27,19 +26,20 @@ IndexKeyEncoder::IndexKeyEncoder(const StoredTableDefinition& table, const RealI
   }
   if (textSortOrder == 0) textSortOrder = header.sortOrder;
   try {
-    collation_ = collationFor(jet4, textSortOrder);
+    collation_ = collationFor(header.version, textSortOrder);
   } catch (const Error&) {
     unsupportedSortOrder_ = textSortOrder;
     // Without text columns the collation never matters.
     bool hasText = false;
     for (const KeyColumn& c : columns_)
       hasText = hasText || c.type == ColumnType::Text || c.type == ColumnType::Memo;
-    if (!hasText) collation_ = jet4 ? Collation::General2000 : Collation::General97;
+    if (!hasText)
+      collation_ = header.version == format::Version::Jet4 ? Collation::General2000 : Collation::General97;
   }
 }
 
 Collation IndexKeyEncoder::collation() const {
-  if (!collation_) collationFor(true, unsupportedSortOrder_);  // throws Unsupported
+  if (!collation_) collationFor(format::Version::Jet4, unsupportedSortOrder_);  // throws Unsupported
   return *collation_;
 }
 

@@ -41,14 +41,14 @@ void IndexReader::reset() {
 IndexReader::PagePtr IndexReader::load(std::uint32_t number, std::size_t depth) {
   if (depth >= kMaxDepth) damagedIndex(root_, "the tree is deeper than any index can be (a cycle?)");
   if (number == 0) damagedIndex(root_, "a page pointer is 0");
-  auto hit = decoded_.find(number);
-  if (hit != decoded_.end()) return hit->second;
   PageRef raw = pages_.page(number);
+  auto hit = decoded_.find(number);
+  if (hit != decoded_.end() && hit->second.raw == raw) return hit->second.page;
   auto page = std::make_shared<const IndexPage>(decodeIndexPage(raw->bytes(), number, pages_.layout()));
   if (tablePage_ != 0 && page->tablePage != tablePage_)
     damagedIndex(root_, "page " + std::to_string(number) + " belongs to another table");
   if (decoded_.size() >= kDecodedPagesKept) decoded_.clear();
-  decoded_.emplace(number, page);
+  decoded_[number] = {raw, page};
   return page;
 }
 

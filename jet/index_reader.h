@@ -15,10 +15,9 @@
 #include <vector>
 
 #include "jet/index_page.h"
+#include "jet/page_file.h"
 
 namespace jet {
-
-class PageFile;
 
 class IndexReader {
  public:
@@ -72,7 +71,13 @@ class IndexReader {
   std::uint32_t root_;
   std::uint32_t tablePage_;
   std::vector<Level> path_;
-  std::unordered_map<std::uint32_t, PagePtr> decoded_;
+  // Decoded pages by number, with the page buffer they came from: a page the file has replaced
+  // since is decoded again.
+  struct Decoded {
+    PageRef raw;
+    PagePtr page;
+  };
+  std::unordered_map<std::uint32_t, Decoded> decoded_;
   // The entry before the last move, to check that moves go strictly forward or backward.
   Bytes lastKey_;
   RowLocation lastRow_;

@@ -1,10 +1,12 @@
 #include "jet/sort_key.h"
 
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
+#include <string_view>
 
 #include "jet/error.h"
 #include "jet/general_sort_weights.h"
@@ -427,6 +429,19 @@ std::optional<std::int64_t> exactInteger(const Value& v) {
   return std::nullopt;
 }
 
+// A plain decimal number ("12", "-3.5", "1e3"), as an int32 when integral and in range, else a double.
+std::optional<Value> parseNumber(const std::string& text) {
+  std::string_view s = text;
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  if (s.empty()) return std::nullopt;
+  double d = 0;
+  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), d);
+  if (ec != std::errc() || end != s.data() + s.size() || !std::isfinite(d)) return std::nullopt;
+  if (d == std::trunc(d) && std::fabs(d) <= 2147483647.0) return Value(static_cast<std::int32_t>(d));
+  return Value(d);
+}
+
 template <class T>
 std::optional<Value> integerIn(const Value& v) {
   auto i = exactInteger(v);
@@ -438,12 +453,12 @@ std::optional<Value> integerIn(const Value& v) {
 
 }  // namespace
 
-Collation collationFor(bool jet4, std::uint32_t sortOrder) {
+Collation collationFor(format::Version version, std::uint32_t sortOrder) {
   if (sortOrder != 0 && sortOrder != kGeneralSortOrder)
     throw Error(ErrorCode::Unsupported,
                 "text indexes use sort order " + std::to_string(sortOrder) +
                     "; only the General sort order (1033) is supported");
-  return jet4 ? Collation::General2000 : Collation::General97;
+  return version == format::Version::Jet4 ? Collation::General2000 : Collation::General97;
 }
 
 bool isIndexable(ColumnType type) {
@@ -467,6 +482,13 @@ Bytes sortKey(ColumnType type, const Value& value, bool descending, Collation co
   return out;
 }
 
+Bytes sortKey(ColumnType type, const Value& value, bool descending, format::Version version,
+              std::uint32_t sortOrder) {
+  Collation collation = version == format::Version::Jet4 ? Collation::General2000 : Collation::General97;
+  if (type == ColumnType::Text || type == ColumnType::Memo) collation = collationFor(version, sortOrder);
+  return sortKey(type, value, descending, collation);
+}
+
 Bytes indexKey(const std::vector<KeyColumn>& columns, const std::vector<Value>& values,
                Collation collation) {
   Bytes out;
@@ -477,6 +499,17 @@ Bytes indexKey(const std::vector<KeyColumn>& columns, const std::vector<Value>& 
 
 std::optional<Value> keyValue(ColumnType type, const Value& value) {
   if (value.isNull()) return value;
+  bool textColumn = type == ColumnType::Text || type == ColumnType::Memo;
+  if (const std::string* text = value.getIf<std::string>(); text && !textColumn) {
+    std::optional<Value> number = parseNumber(*text);
+    return number ? keyValue(type, *number) : std::nullopt;
+  }
+  if (textColumn && !value.is<std::string>()) {
+    auto i = exactInteger(value);
+    if (!i || value.is<float>() || value.is<double>() || value.is<DateTime>() || value.is<bool>())
+      return std::nullopt;
+    return Value(std::to_string(*i));
+  }
   switch (type) {
     case ColumnType::Boolean:
       if (value.is<bool>()) return value;

@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "jet/format.h"
 #include "jet/value.h"
 
 namespace jet {
@@ -26,9 +27,9 @@ enum class Collation : std::uint8_t {
 inline constexpr std::uint32_t kGeneralSortOrder = 1033;
 
 // The collation of text keys in a file: General97 for Jet 3, General2000 for Jet 4.
-// sortOrder is the file's sort-order id; 0 (not stated) counts as General.
-// Throws Error(Unsupported) for any other sort order.
-Collation collationFor(bool jet4, std::uint32_t sortOrder);
+// sortOrder is the sort-order id of the file or of the text column; 0 (not stated) counts as
+// General. Throws Error(Unsupported) for any other sort order.
+Collation collationFor(format::Version version, std::uint32_t sortOrder);
 
 // Whether a column of this type can be part of an index (every type but OLE).
 bool isIndexable(ColumnType type);
@@ -45,6 +46,9 @@ void appendSortKey(Bytes& out, ColumnType type, const Value& value, bool descend
 
 // The key part of one column value (see appendSortKey).
 Bytes sortKey(ColumnType type, const Value& value, bool descending, Collation collation);
+// The same for a file of the given version and sort order: the bytes Access writes for the value.
+Bytes sortKey(ColumnType type, const Value& value, bool descending, format::Version version,
+              std::uint32_t sortOrder);
 
 struct KeyColumn {
   ColumnType type = ColumnType::Text;
@@ -59,8 +63,9 @@ Bytes indexKey(const std::vector<KeyColumn>& columns, const std::vector<Value>& 
 
 // The value converted to the kind a column of this type holds, for seeking with a caller's value:
 // integers, floats, bools and Currency convert among the numeric types when the value is exactly
-// representable; text stays text; Null stays Null. Empty when the value cannot be held by the
-// column (so no row can have it).
+// representable; text that is a plain decimal number converts to numbers the same way; integers
+// convert to text in decimal; Null stays Null. Empty when the value cannot be held by the column
+// (so no row can have it).
 std::optional<Value> keyValue(ColumnType type, const Value& value);
 
 }  // namespace jet

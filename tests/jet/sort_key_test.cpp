@@ -220,15 +220,28 @@ TEST(SortKey, KeyValueConvertsExactlyOrNotAtAll) {
   EXPECT_EQ(keyValue(ColumnType::Single, Value(0.5)), Value(0.5f));
   EXPECT_FALSE(keyValue(ColumnType::Single, Value(0.1)).has_value());
   EXPECT_EQ(keyValue(ColumnType::Text, Value("x")), Value("x"));
-  EXPECT_FALSE(keyValue(ColumnType::Text, Value(std::int32_t{1})).has_value());
+  // Numbers in text and integers as text, as a seek with the other kind of value expects.
+  EXPECT_EQ(keyValue(ColumnType::Text, Value(std::int32_t{-12})), Value("-12"));
+  EXPECT_FALSE(keyValue(ColumnType::Text, Value(1.5)).has_value());
+  EXPECT_EQ(keyValue(ColumnType::Long, Value(" 42 ")), Value(std::int32_t{42}));
+  EXPECT_EQ(keyValue(ColumnType::Double, Value("-2.5")), Value(-2.5));
+  EXPECT_FALSE(keyValue(ColumnType::Long, Value("4x")).has_value());
+  EXPECT_FALSE(keyValue(ColumnType::Integer, Value("1e9")).has_value());
   EXPECT_TRUE(keyValue(ColumnType::Long, Value())->isNull());
 }
 
 TEST(SortKey, CollationFollowsTheFormat) {
-  EXPECT_EQ(collationFor(false, kGeneralSortOrder), Collation::General97);
-  EXPECT_EQ(collationFor(true, kGeneralSortOrder), Collation::General2000);
-  EXPECT_EQ(collationFor(true, 0), Collation::General2000);
-  EXPECT_THROW(collationFor(true, 1036), Error);
+  using format::Version;
+  EXPECT_EQ(collationFor(Version::Jet3, kGeneralSortOrder), Collation::General97);
+  EXPECT_EQ(collationFor(Version::Jet4, kGeneralSortOrder), Collation::General2000);
+  EXPECT_EQ(collationFor(Version::Jet4, 0), Collation::General2000);
+  EXPECT_THROW(collationFor(Version::Jet4, 1036), Error);
+  EXPECT_EQ(sortKey(ColumnType::Text, Value("x"), false, Version::Jet3, kGeneralSortOrder),
+            sortKey(ColumnType::Text, Value("x"), false, Collation::General97));
+  // Another sort order matters only for text.
+  EXPECT_THROW(sortKey(ColumnType::Text, Value("x"), false, Version::Jet4, 1036), Error);
+  EXPECT_EQ(sortKey(ColumnType::Long, Value(std::int32_t{3}), true, Version::Jet4, 1036),
+            sortKey(ColumnType::Long, Value(std::int32_t{3}), true, Collation::General2000));
 }
 
 }  // namespace
