@@ -116,11 +116,14 @@ class Checker {
       for (std::uint16_t row = 0; row < count; ++row) {
         if (!reader.isLive(*page, row)) continue;
         ++live;
+        // A row that cannot be read still counts for the index checks, as one whose key is unknown.
+        rows.push_back({RowLocation{number, row}, {}, false});
         try {
           std::optional<RowImage> image = reader.fetch({number, row});
           if (image) {
             reader.decodeAll(*image, values);
-            rows.push_back({RowLocation{number, row}, values});
+            rows.back().values = values;
+            rows.back().readable = true;
           }
         } catch (const Error& e) {
           report(pageWhere(def.name, number) + ", row " + std::to_string(row), e.what());

@@ -132,11 +132,15 @@ class IndexChecker {
         continue;
       }
       ++entryCount[e.row];
-      if (keys.rowKey(it->second->values) != e.key)
+      if (it->second->readable && keys.rowKey(it->second->values) != e.key)
         report(where_, "the entry of " + rowText(e.row) + " does not hold the row's key");
     }
     for (const CheckedRow& r : rows) {
       int count = entryCount.count(r.id) ? entryCount[r.id] : 0;
+      if (!r.readable) {
+        if (count > 1) report(where_, rowText(r.id) + " has " + std::to_string(count) + " entries");
+        continue;
+      }
       int expected = keys.hasEntry(r.values) ? 1 : 0;
       if (count != expected)
         report(where_, rowText(r.id) + " has " + std::to_string(count) + " entries instead of " +
@@ -149,7 +153,7 @@ class IndexChecker {
     // Null key columns of the entry's row (entries without a row are reported already).
     auto nulls = [&](const IndexEntry& e) -> std::optional<std::size_t> {
       auto it = byId.find(e.row);
-      if (it == byId.end()) return std::nullopt;
+      if (it == byId.end() || !it->second->readable) return std::nullopt;
       std::size_t n = 0;
       for (std::size_t pos : keys.positions()) n += it->second->values[pos].isNull() ? 1 : 0;
       return n;

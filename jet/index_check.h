@@ -17,9 +17,11 @@ namespace jet {
 class PageFile;
 
 // A live row of a table and the values of all its columns (by position in the table's columns).
+// A row that could not be read (readable = false) is known to exist, but its key is not.
 struct CheckedRow {
   RowLocation id;
   std::vector<Value> values;
+  bool readable = true;
 };
 
 // Appends to problems what is wrong with the indexes of the table, given all its live rows.

@@ -10,6 +10,7 @@
 
 #include "jet/error.h"
 #include "jet/general_sort_weights.h"
+#include "jet/text_codec.h"
 
 namespace jet {
 namespace {
@@ -105,32 +106,11 @@ void appendGuid(Bytes& out, const Guid& g, bool descending) {
 
 // ---- text -------------------------------------------------------------------------------------
 
-// UTF-8 to UTF-16; malformed sequences become U+FFFD.
+// UTF-8 to UTF-16 code units, as Jet 4 stores text (malformed UTF-8 as U+FFFD, like the row writer).
 std::u16string toUtf16(const std::string& s) {
   std::u16string out;
   out.reserve(s.size());
-  std::size_t i = 0;
-  while (i < s.size()) {
-    auto b = static_cast<unsigned char>(s[i]);
-    std::uint32_t cp = 0xFFFD;
-    std::size_t len = 1;
-    int extra = b < 0x80 ? 0 : (b >> 5) == 0x6 ? 1 : (b >> 4) == 0xE ? 2 : (b >> 3) == 0x1E ? 3 : -1;
-    if (extra == 0) {
-      cp = b;
-    } else if (extra > 0 && i + extra < s.size()) {
-      std::uint32_t v = b & (0x3F >> extra);
-      bool ok = true;
-      for (int k = 1; k <= extra; ++k) {
-        auto c = static_cast<unsigned char>(s[i + k]);
-        if ((c & 0xC0) != 0x80) { ok = false; break; }
-        v = (v << 6) | (c & 0x3F);
-      }
-      static const std::uint32_t minimum[4] = {0, 0x80, 0x800, 0x10000};
-      if (ok && v >= minimum[extra] && v <= 0x10FFFF && (v < 0xD800 || v > 0xDFFF)) {
-        cp = v;
-        len = static_cast<std::size_t>(extra) + 1;
-      }
-    }
+  for (char32_t cp : decodeUtf8(s)) {
     if (cp >= 0x10000) {
       cp -= 0x10000;
       out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
@@ -138,7 +118,6 @@ std::u16string toUtf16(const std::string& s) {
     } else {
       out.push_back(static_cast<char16_t>(cp));
     }
-    i += len;
   }
   return out;
 }

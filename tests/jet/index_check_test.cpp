@@ -132,6 +132,33 @@ TEST_F(IndexCheckTest, ReportsUniqueAndRequiredViolationsButAllowsRepeatedNulls)
   EXPECT_TRUE(mentions(check(rows, {}, format::index_flag::kIgnoreNulls), "1 entries instead of 0"));
 }
 
+TEST_F(IndexCheckTest, RowsThatCannotBeReadKeepTheirEntriesButNotTheirKeys) {
+  auto rows = rowsOf(20);
+  auto unreadable = rows;
+  unreadable[5].values.clear();
+  unreadable[5].readable = false;
+  // The entries are built from the real rows; the checker only knows row 5 exists.
+  std::vector<Problem> problems;
+  {
+    MemoryIndexFile file(format::Version::Jet4);
+    StoredTableDefinition probe = numbersTable(0, 0);
+    IndexKeyEncoder keys(probe, probe.realIndexes[0], file.open()->header());
+    std::vector<IndexEntry> entries;
+    for (const CheckedRow& r : rows) entries.push_back({keys.rowKey(r.values), r.id, 0});
+    std::uint32_t root = file.buildTree(entries, 100, 3, false);
+    auto pages = file.open();
+    checkIndexes(*pages, numbersTable(root, format::index_flag::kUnique), unreadable, problems);
+    EXPECT_TRUE(problems.empty());
+    entries.insert(entries.begin() + 6, entries[5]);
+    entries[6].key.push_back(1);
+    MemoryIndexFile twice(format::Version::Jet4);
+    root = twice.buildTree(entries, 100, 3, false);
+    pages = twice.open();
+    checkIndexes(*pages, numbersTable(root, 0), unreadable, problems);
+  }
+  EXPECT_TRUE(mentions(problems, "has 2 entries"));
+}
+
 TEST_F(IndexCheckTest, ReportsDamagedTreesWithoutThrowing) {
   auto rows = rowsOf(60);
   auto rewriteRoot = [](const std::function<void(IndexPage&)>& change) {

@@ -1,0 +1,127 @@
+// The integrity checker: sound files give no problems; damage is reported where it is, and the
+// checker keeps going past it.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "jet/check.h"
+#include "jet/database.h"
+#include "jet/database_impl.h"
+#include "jet/long_value.h"
+#include "jet/row_reader.h"
+#include "jet/usage_map.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes readBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeBytes(const fs::path& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string describe(const std::vector<jet::Problem>& problems) {
+  std::string s;
+  for (const auto& p : problems) s += p.where + ": " + p.what + "\n";
+  return s;
+}
+
+class CheckSharedFile : public testing::TestWithParam<std::string> {};
+
+TEST_P(CheckSharedFile, SoundFileHasNoProblems) {
+  QBM_REQUIRE_SHARED();
+  std::vector<jet::Problem> problems = jet::check(qbm::test::sharedDir() / GetParam());
+  EXPECT_TRUE(problems.empty()) << describe(problems);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllSharedDatabases, CheckSharedFile, testing::ValuesIn(qbm::test::sharedDatabases()),
+                         [](const auto& info) { return qbm::test::testNameOf(info.param); });
+
+TEST(Check, WrongRowCountIsReportedForItsTable) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  Bytes bytes = readBytes(qbm::test::sharedDir() / "interop/testV2000.mdb");
+  std::uint32_t tdef;
+  {
+    jet::Database db = jet::Database::openMemory(bytes);
+    tdef = db.impl().core().findTable("Table2")->firstPage;
+  }
+  bytes[tdef * 4096 + jet::format::kJet4.tdefRowCountOffset] += 5;
+  writeBytes(dir / "counts.mdb", bytes);
+  std::vector<jet::Problem> problems = jet::check(dir / "counts.mdb");
+  ASSERT_EQ(1u, problems.size()) << describe(problems);
+  EXPECT_EQ("table Table2", problems[0].where);
+  EXPECT_NE(std::string::npos, problems[0].what.find("counts")) << problems[0].what;
+}
+
+TEST(Check, BrokenLongValueIsReportedAtItsRowAndTheRestIsStillChecked) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  Bytes bytes = readBytes(qbm::test::sharedDir() / "interop/test2V2000.mdb");
+  std::size_t fieldAt = 0;
+  std::uint32_t dataPage = 0;
+  {
+    jet::Database db = jet::Database::openMemory(bytes);
+    jet::PageFile& file = db.impl().core().file();
+    auto def = db.impl().core().definition(*db.impl().core().findTable("MSP_PROJECTS"));
+    jet::RowReader reader(file, *def);
+    dataPage = jet::readUsageMap(file, def->ownedPagesMap).pages.at(0);
+    auto image = reader.fetch({dataPage, 0});
+    jet::RowColumns columns = reader.split(*image);
+    for (const auto& c : def->columns) {
+      if (c.type != jet::ColumnType::Memo || !columns.hasValue(c.number)) continue;
+      auto data = *columns.variableBytes(c.varIndex);
+      if (jet::parseLongValueField(data).form == jet::LongValueForm::Inline) continue;
+      fieldAt = dataPage * 4096 + static_cast<std::size_t>(data.data() - image->page->bytes().data());
+      break;
+    }
+  }
+  ASSERT_NE(0u, fieldAt) << "the row has a memo stored on an LVAL page";
+  bytes[fieldAt + 5] = 0xFF;  // the LVAL page number: far past the end of the file
+  bytes[fieldAt + 6] = 0xFF;
+  writeBytes(dir / "memo.mdb", bytes);
+  std::vector<jet::Problem> problems = jet::check(dir / "memo.mdb");
+  ASSERT_EQ(1u, problems.size()) << describe(problems);
+  EXPECT_EQ("table MSP_PROJECTS, page " + std::to_string(dataPage) + ", row 0", problems[0].where);
+}
+
+TEST(Check, FilesThatCannotBeOpenedGiveOneProblemSayingWhy) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  std::vector<jet::Problem> missing = jet::check(dir / "absent.mdb");
+  ASSERT_EQ(1u, missing.size());
+  EXPECT_NE(std::string::npos, missing[0].what.find("cannot be opened")) << missing[0].what;
+
+  writeBytes(dir / "text.mdb", Bytes(5000, 'x'));
+  std::vector<jet::Problem> notAccess = jet::check(dir / "text.mdb");
+  ASSERT_EQ(1u, notAccess.size());
+  EXPECT_NE(std::string::npos, notAccess[0].what.find("not an Access database")) << notAccess[0].what;
+
+  fs::path copy = qbm::test::copyShared("interop/testV1997.mdb", dir.path());
+  jet::Database db = jet::Database::open(copy);
+  std::vector<jet::Problem> locked = jet::check(copy);
+  ASSERT_EQ(1u, locked.size());
+  EXPECT_NE(std::string::npos, locked[0].what.find("locked")) << locked[0].what;
+}
+
+TEST(Check, PartialLastPageIsReported) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  Bytes bytes = readBytes(qbm::test::sharedDir() / "interop/delTestV1997.mdb");
+  bytes.resize(bytes.size() + 100, 0);
+  writeBytes(dir / "partial.mdb", bytes);
+  std::vector<jet::Problem> problems = jet::check(dir / "partial.mdb");
+  ASSERT_EQ(1u, problems.size()) << describe(problems);
+  EXPECT_EQ("file", problems[0].where);
+}
+
+}  // namespace

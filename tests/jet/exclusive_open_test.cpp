@@ -1,0 +1,97 @@
+// Exclusive opens: while a database is open, a second open of the file fails with Error(Locked),
+// whether it comes from this process or another; read-only shared opens may coexist.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "jet/database.h"
+#include "jet/error.h"
+#include "jet/platform_file.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+std::optional<jet::ErrorCode> openFails(const std::filesystem::path& path, jet::OpenOptions options) {
+  try {
+    jet::Database db = jet::Database::open(path, options);
+    return std::nullopt;
+  } catch (const jet::Error& e) {
+    return e.code();
+  }
+}
+
+// Tries the open in a child process; returns 0 when it succeeded, 1 when it failed as locked, 2
+// otherwise.
+int openInChildProcess(const std::filesystem::path& path) {
+  pid_t child = fork();
+  if (child == 0) {
+    std::optional<jet::ErrorCode> code = openFails(path, {.exclusive = true, .readOnly = true});
+    _exit(!code ? 0 : *code == jet::ErrorCode::Locked ? 1 : 2);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 3;
+}
+
+TEST(ExclusiveOpen, SecondOpenInThisProcessIsLocked) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  auto path = qbm::test::copyShared("interop/testV2000.mdb", dir.path());
+  {
+    jet::Database first = jet::Database::open(path);
+    EXPECT_EQ(jet::ErrorCode::Locked, openFails(path, {}));
+    EXPECT_EQ(jet::ErrorCode::Locked, openFails(path, {.exclusive = false, .readOnly = true}));
+    EXPECT_EQ("abcdefg", first.table("Table1").get("A").toString()) << "the first open is unaffected";
+  }
+  EXPECT_EQ(std::nullopt, openFails(path, {})) << "closing releases the lock";
+}
+
+TEST(ExclusiveOpen, OpenFromAnotherProcessIsLocked) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  auto path = qbm::test::copyShared("interop/testV1997.mdb", dir.path());
+  jet::Database db = jet::Database::open(path);
+  EXPECT_EQ(1, openInChildProcess(path));
+  db.close();
+  EXPECT_EQ(0, openInChildProcess(path));
+}
+
+TEST(ExclusiveOpen, SharedReadOnlyOpensCoexistButKeepExclusiveOnesOut) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  auto path = qbm::test::copyShared("interop/testV2000.mdb", dir.path());
+  jet::Database a = jet::Database::open(path, {.exclusive = false, .readOnly = true});
+  jet::Database b = jet::Database::open(path, {.exclusive = false, .readOnly = true});
+  EXPECT_EQ(jet::ErrorCode::Locked, openFails(path, {}));
+  EXPECT_EQ(1, openInChildProcess(path));
+}
+
+TEST(ExclusiveOpen, MissingOrUnreadableFilesAreIoErrors) {
+  qbm::test::ScratchDir dir;
+  EXPECT_EQ(jet::ErrorCode::Io, openFails(dir / "absent.mdb", {}));
+  EXPECT_EQ(jet::ErrorCode::Io, openFails(dir.path(), {.exclusive = false, .readOnly = true})) << "a folder";
+  try {
+    jet::Database::open(dir / "absent.mdb");
+  } catch (const jet::Error& e) {
+    EXPECT_NE(std::string::npos, std::string(e.what()).find("absent.mdb")) << "the message names the file";
+  }
+}
+
+TEST(PlatformFile, ReadsAtOffsetsAndKnowsSizeAndTime) {
+  QBM_REQUIRE_SHARED();
+  auto path = qbm::test::sharedDir() / "interop/testV1997.mdb";
+  auto file = jet::PlatformFile::open(path, jet::FileAccess::ReadOnly, jet::FileLock::Shared);
+  EXPECT_EQ(std::filesystem::file_size(path), file->size());
+  std::uint8_t magic[15];
+  file->readAt(4, magic);
+  EXPECT_EQ("Standard Jet DB", std::string(magic, magic + 15));
+  std::uint8_t past[4];
+  EXPECT_THROW(file->readAt(file->size() - 2, past), jet::Error);
+  auto modified = jet::PlatformFile::lastModified(path);
+  EXPECT_LT(modified, std::chrono::system_clock::now());
+  EXPECT_GT(modified, std::chrono::system_clock::time_point{});
+}
+
+}  // namespace
