@@ -28,7 +28,8 @@ CompanyLookup CompaniesTableLookup(jet::Table& companies);
 // "Fax: ", "Email: ", "Web site: " and "Notes: " lines when given; then, each after one empty line,
 // the related companies (CompanyLink n > 0 and found) without notes; then, when the record has a
 // Model, the distributors (Dist n > 0 and found), each headed in bold "Part No: " + PartNo n +
-// " from:". Every line ends with "\r\n".
+// " from:". Every line ends with "\r\n". An error of the lookup reaches the caller, and the box
+// keeps what was appended before it.
 void AppendCompanyDetails(ReportBox& box, WorkingDriver& driver, const CompanyLookup& companies);
 
 // The address block of one company: Department, Address1, Address2 lines when given; the place

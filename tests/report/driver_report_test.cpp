@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/user_locale.h"
+#include "report/driver_report_builder.h"
 #include "tests/report/report_lines.h"
 
 namespace qbm {
@@ -321,6 +322,55 @@ TEST_F(DriverReport, CompanyNameComesFromTheSideTableOrTheLegacyText) {
     const Lines lines = linesOf(report(d, YesNoFalse, ReportCompanyName(d, &full), MetricUnitLabels()));
     EXPECT_EQ(lines[1], "Company: ");
   }
+}
+
+// A legacy driver after its conversion: wiring values in the parallel members only, the maker as
+// text, and a Company ID left over from an earlier driver.
+TEST_F(DriverReport, LegacyDriverReportEndsWithTheUnterminatedAcousticLine) {
+  WorkingDriver d;
+  d.CompanyID = 33;
+  d.company.Company = "Old Maker Co";
+  d.Model = "LX-12 - PARALLEL";
+  d.CurrentModel = "LX-12";
+  d.PistonType = 1;
+  d.Dual = YesNoTrue;
+  d.Fs = 25;
+  d.Vas = 0.08;
+  d.Sd = 0.05;
+  d.Xlinp = 0.008;
+  d.Qesp = 0.42;
+  d.Rep = 3.1;
+  d.Lep = 0.0012;
+  d.BLp = 9.85;
+  d.SPL1p = 90.5;
+  d.Acoustic = YesNoTrue;
+
+  ReportBox box;
+  box.append("stale text");
+  box.clear();
+  AppendDriverReport(box, d, YesNoFalse, ReportCompanyName(d, nullptr), MetricUnitLabels(),
+                     nullptr);
+  const std::string expected =
+      "Model: LX-12 - PARALLEL\r\n"
+      "Company: Old Maker Co\r\n"
+      "Available = Unknown\r\n"
+      "Last update: -----\r\n"
+      "Type: Standard one-way driver\r\n"
+      "Shape: Round\r\n"
+      "Piston Type: Cone\r\n"
+      "Dual voice coil\r\n"
+      "Fs =  25 Hz\r\n"
+      "Vas =  80 liters\r\n"
+      "Xmax (parallel) =  8 mm\r\n"
+      "Sd =  500 sq.cm\r\n"
+      "Qes (parallel) =  0.42\r\n"
+      "Re (parallel) =  3.1 ohms\r\n"
+      "Le (parallel) =  1.2 mH\r\n"
+      "BL (parallel) =  9.85 Tm\r\n"
+      "1-W SPL (parallel) =  90.5 dB\r\n"
+      "Acoustic data: Present";
+  EXPECT_EQ(box.plainText(), expected);
+  EXPECT_EQ(d.company.Company, "Old Maker Co") << "no company section rewrites the company part";
 }
 
 }  // namespace
