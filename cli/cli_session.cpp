@@ -23,28 +23,28 @@ std::string hintFor(const std::string& message) {
 
 }  // namespace
 
-std::optional<DriverSpec> parseDriverSpec(const std::string& text) {
+std::optional<DriverArgument> parseDriverArgument(const std::string& text) {
   std::string digits = text;
-  DriverSpec spec;
+  DriverArgument driver;
   for (const auto& [suffix, marker] : {std::pair{std::string("(ob)"), EntryMarker::Woofer},
                                        std::pair{std::string("(sb)"), EntryMarker::Tweeter},
                                        std::pair{std::string("ob"), EntryMarker::Woofer},
                                        std::pair{std::string("sb"), EntryMarker::Tweeter}}) {
     if (text.size() > suffix.size() && text.ends_with(suffix)) {
       digits = text.substr(0, text.size() - suffix.size());
-      spec.marker = marker;
+      driver.marker = marker;
       break;
     }
   }
-  if (spec.marker == EntryMarker::Other || digits.empty() || digits.size() > 10) return std::nullopt;
+  if (driver.marker == EntryMarker::Other || digits.empty() || digits.size() > 10) return std::nullopt;
   long long id = 0;
   for (char c : digits) {
     if (c < '0' || c > '9') return std::nullopt;
     id = id * 10 + (c - '0');
   }
   if (id > 2147483647LL) return std::nullopt;
-  spec.id = static_cast<std::int32_t>(id);
-  return spec;
+  driver.id = static_cast<std::int32_t>(id);
+  return driver;
 }
 
 bool CliSession::printMessages(const std::string& path) {
@@ -89,7 +89,7 @@ void printList(const DriverList& list) {
   std::cout << list.tooltip << '\n';
 }
 
-std::optional<std::size_t> clickDriver(DriverList& list, const DriverSpec& driver) {
+std::optional<std::size_t> clickDriver(DriverList& list, const DriverArgument& driver) {
   const std::optional<std::size_t> at = list.find(driver.id, driver.marker);
   if (at) list.clickOnly(*at);
   return at;

@@ -14,11 +14,11 @@
 namespace qbm::cli {
 
 // A driver named on the command line as <id>(ob|sb): "12ob", "12sb", or "12(ob)".
-struct DriverSpec {
+struct DriverArgument {
   std::int32_t id = 0;
   EntryMarker marker = EntryMarker::Other;
 };
-std::optional<DriverSpec> parseDriverSpec(const std::string& text);
+std::optional<DriverArgument> parseDriverArgument(const std::string& text);
 
 class CliSession {
  public:
@@ -49,6 +49,6 @@ void printList(const DriverList& list);
 
 // Selects and focuses the entry of the driver (a plain click); its index, or nothing when the list
 // has no such entry.
-std::optional<std::size_t> clickDriver(DriverList& list, const DriverSpec& driver);
+std::optional<std::size_t> clickDriver(DriverList& list, const DriverArgument& driver);
 
 }  // namespace qbm::cli

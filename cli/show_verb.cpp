@@ -12,7 +12,7 @@ namespace {
 
 struct ShowRequest {
   std::vector<std::string> files;
-  std::optional<DriverSpec> driver;
+  std::optional<DriverArgument> driver;
   bool oldSide = false;
   bool english = false;
 };
@@ -28,7 +28,7 @@ std::optional<ShowRequest> parseShow(const Args& args) {
     } else if (arg == "--new" || arg == "--old") {
       ++sides;
       request.oldSide = arg == "--old";
-      if (i + 1 == args.size() || !(request.driver = parseDriverSpec(args[++i]))) {
+      if (i + 1 == args.size() || !(request.driver = parseDriverArgument(args[++i]))) {
         std::cerr << "qbmerge-cli: " << arg << " needs a driver as <id>ob or <id>sb, e.g. 12ob\n";
         return std::nullopt;
       }
@@ -75,7 +75,7 @@ int show(const Args& args) {
   MainWindowState& state = session.state();
   DriverList& list = request->oldSide ? state.FromList : state.ToList;
   const std::string& file = request->files[request->oldSide ? 1 : 0];
-  const DriverSpec driver = *request->driver;
+  const DriverArgument driver = *request->driver;
   if (!clickDriver(list, driver)) {
     std::cerr << "qbmerge-cli: " << file << ": no driver " << driver.id
               << (driver.marker == EntryMarker::Tweeter ? "sb" : "ob")

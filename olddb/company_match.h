@@ -14,4 +14,9 @@ namespace qbm {
 bool CompanyNameBegins(std::string_view upperName, std::string_view fullName,
                        std::string_view shortName);
 
+// The same test on company names already upper-cased, for callers that test many makers against
+// the same companies.
+bool UpperCompanyNameBegins(std::string_view upperName, std::string_view upperFullName,
+                            std::string_view upperShortName);
+
 }  // namespace qbm

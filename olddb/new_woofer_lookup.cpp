@@ -6,6 +6,7 @@
 #include "db/field_read.h"
 #include "db/schema.h"
 #include "db/table_walk.h"
+#include "common/text_chars.h"
 #include "olddb/company_match.h"
 #include "olddb/model_names.h"
 
@@ -17,10 +18,9 @@ bool IsValidNewWoofer(const NewWooferRow& row) {
 NewWooferLookup::NewWooferLookup(std::vector<NewWooferRow> rows, jet::Collation collation,
                                  const CompanyNameTable& fullNames,
                                  const CompanyNameTable& shortNames)
-    : rows_(std::move(rows)), collation_(collation), fullNames_(&fullNames),
-      shortNames_(&shortNames) {
+    : rows_(std::move(rows)), collation_(collation) {
   buildDirect();
-  buildFuzzy();
+  buildFuzzy(fullNames, shortNames);
 }
 
 std::string NewWooferLookup::modelKey(std::string_view model) const {
@@ -35,7 +35,8 @@ void NewWooferLookup::buildDirect() {
     if (rows_[i].model) direct_.try_emplace(modelKey(*rows_[i].model), i);  // keeps the first
 }
 
-void NewWooferLookup::buildFuzzy() {
+void NewWooferLookup::buildFuzzy(const CompanyNameTable& fullNames,
+                                 const CompanyNameTable& shortNames) {
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     const NewWooferRow& row = rows_[i];
     if (!IsValidNewWoofer(row)) continue;
@@ -51,6 +52,9 @@ void NewWooferLookup::buildFuzzy() {
   companyBegin_.assign(MaxCompanyId + 2, 0);
   for (const FuzzyEntry& e : fuzzy_) ++companyBegin_[static_cast<std::size_t>(e.companyId) + 1];
   for (std::size_t c = 1; c < companyBegin_.size(); ++c) companyBegin_[c] += companyBegin_[c - 1];
+  for (std::int32_t c = 1; c <= MaxCompanyId; ++c)
+    if (companyBegin_[static_cast<std::size_t>(c)] < companyBegin_[static_cast<std::size_t>(c) + 1])
+      companies_.push_back({c, UpperCase(fullNames[c]), UpperCase(shortNames[c])});
 
   // Sparse table of range minima over the positions.
   const std::size_t n = fuzzy_.size();
@@ -81,7 +85,7 @@ const NewWooferRow* NewWooferLookup::directMatch(std::string_view model) const {
 }
 
 bool NewWooferLookup::companyPasses(std::string_view upperMaker, std::int32_t c) const {
-  if (c < 1 || c > MaxCompanyId || fullNames_ == nullptr) return false;
+  if (c < 1 || c > MaxCompanyId || fuzzy_.empty()) return false;
   return companiesOf(upperMaker).passes[static_cast<std::size_t>(c)];
 }
 
@@ -91,11 +95,10 @@ const NewWooferLookup::MakerCompanies& NewWooferLookup::companiesOf(
   if (known != makers_.end()) return known->second;
   MakerCompanies companies;
   companies.passes.assign(MaxCompanyId + 1, false);
-  for (std::int32_t c = 1; c <= MaxCompanyId; ++c) {
-    if (!CompanyNameBegins(upperMaker, (*fullNames_)[c], (*shortNames_)[c])) continue;
-    companies.passes[static_cast<std::size_t>(c)] = true;
-    if (companyBegin_[static_cast<std::size_t>(c)] < companyBegin_[static_cast<std::size_t>(c) + 1])
-      companies.withEntries.push_back(c);
+  for (const UpperNames& company : companies_) {
+    if (!UpperCompanyNameBegins(upperMaker, company.full, company.shortName)) continue;
+    companies.passes[static_cast<std::size_t>(company.id)] = true;
+    companies.withEntries.push_back(company.id);
   }
   return makers_.emplace(std::string(upperMaker), std::move(companies)).first->second;
 }

@@ -39,8 +39,8 @@ class NewWooferLookup {
  public:
   // A lookup over no woofers: nothing matches (the new database is not open).
   NewWooferLookup() = default;
-  // rows in "Model" index order; collation is the one of the index's text keys. The name tables
-  // are read by later calls and must outlive the lookup.
+  // rows in "Model" index order; collation is the one of the index's text keys; the new company
+  // names by ID (read here only).
   NewWooferLookup(std::vector<NewWooferRow> rows, jet::Collation collation,
                   const CompanyNameTable& fullNames, const CompanyNameTable& shortNames);
 
@@ -51,7 +51,8 @@ class NewWooferLookup {
   // with key and whose company passes the test for upperMaker; nothing when no row does.
   std::optional<std::size_t> fuzzyMatch(std::string_view key, std::string_view upperMaker) const;
 
-  // The company test for company ID c (1..900): upperMaker begins its full or short name.
+  // The company test for company ID c of a valid row: upperMaker begins its full or short name.
+  // False for any other ID.
   bool companyPasses(std::string_view upperMaker, std::int32_t c) const;
 
   std::size_t size() const { return rows_.size(); }
@@ -63,27 +64,31 @@ class NewWooferLookup {
     std::uint32_t position;
     std::string key;
   };
-  // The companies an old maker names, computed once per maker.
+  // The companies that have valid rows and that an old maker names, computed once per maker.
   struct MakerCompanies {
     std::vector<bool> passes;                // by company ID 0..900
-    std::vector<std::int32_t> withEntries;   // passing companies that have valid rows
+    std::vector<std::int32_t> withEntries;   // the passing IDs, ascending
+  };
+  // A company that has valid rows, with its names upper-cased once.
+  struct UpperNames {
+    std::int32_t id;
+    std::string full, shortName;
   };
 
   std::string modelKey(std::string_view model) const;
   const MakerCompanies& companiesOf(std::string_view upperMaker) const;
   std::uint32_t firstPosition(std::size_t begin, std::size_t end) const;  // REQUIRES: begin < end
   void buildDirect();
-  void buildFuzzy();
+  void buildFuzzy(const CompanyNameTable& fullNames, const CompanyNameTable& shortNames);
 
   std::vector<NewWooferRow> rows_;
   jet::Collation collation_ = jet::Collation::General2000;
-  const CompanyNameTable* fullNames_ = nullptr;
-  const CompanyNameTable* shortNames_ = nullptr;
 
   std::unordered_map<std::string, std::size_t> direct_;  // model key -> first row
   std::vector<FuzzyEntry> fuzzy_;                         // by company, key, position
   // [companyBegin_[c], companyBegin_[c + 1]) are the entries of company c.
   std::vector<std::size_t> companyBegin_;
+  std::vector<UpperNames> companies_;  // every company that has valid rows
   // minPosition_[k][i]: the smallest position among fuzzy_[i .. i + 2^k).
   std::vector<std::vector<std::uint32_t>> minPosition_;
   mutable std::unordered_map<std::string, MakerCompanies> makers_;
