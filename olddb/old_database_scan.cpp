@@ -52,8 +52,12 @@ struct LegacyColumns {
 
 NewWooferLookup newWoofersOf(DatabaseState& state, const CompanyNameTables& names) {
   if (!state.NewDbOpen || !state.NewDb || !state.NewWoofers) return {};
-  return ReadNewWooferLookup(*state.NewDb, *state.NewWoofers, names.NewCompanyFull,
-                             names.NewCompanyShort);
+  try {
+    return ReadNewWooferLookup(*state.NewDb, *state.NewWoofers, names.NewCompanyFull,
+                               names.NewCompanyShort);
+  } catch (const std::exception& e) {
+    throw NewDatabaseReadError(e.what());
+  }
 }
 
 void listLegacyChanged(DatabaseState& state, const CompanyNameTables& names, Pass& pass) {

@@ -4,6 +4,7 @@
 // merging" means no new woofer matches by model and maker (legacy_change_rules.h); for a
 // previous-format database it means the user entered the driver ("User Entry" true).
 
+#include <stdexcept>
 #include <string_view>
 
 #include "common/user_interface.h"
@@ -23,6 +24,13 @@ inline constexpr std::string_view FindingChangedCaption =
     "Finding changed drivers (this may take several minutes)...";
 inline constexpr std::string_view FindingAllOldCaption = "Finding all drivers in the old database...";
 
+// The new database's woofers could not be read for the comparison of a legacy changed scan (the
+// error is the new file's, not the old one's).
+class NewDatabaseReadError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 // REQUIRES: the old side is open (OldDbOpen). Shows the progress window with OpeningOldCaption,
 // counts the rows of the old woofers (and tweeters) as the progress total, empties the old name
 // tables, and for a previous-format database rebuilds them from its companies. Then lists:
@@ -37,7 +45,8 @@ inline constexpr std::string_view FindingAllOldCaption = "Finding all drivers in
 //    progress moves on every row (Changed) or with every entry (All).
 // Item data: legacy "Index", previous-format "ID". A row whose fields cannot be read is left out
 // and counted in unreadableRows. The progress window is left shown; the caller hides it. Engine
-// errors that stop the walk itself reach the caller.
+// errors that stop the walk itself reach the caller; those of the new woofers as
+// NewDatabaseReadError.
 DriverListing ScanOldDatabase(DatabaseState& state, CompanyNameTables& names, OldListMode mode,
                               UserInterface& ui);
 

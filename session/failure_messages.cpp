@@ -8,6 +8,12 @@ std::string ScanFailedMessage(std::string_view fileName, std::string_view detail
          "). Its drivers are not listed; open the file again, or choose another database.";
 }
 
+std::string CompareFailedMessage(std::string_view newFileName, std::string_view detail) {
+  return "Sorry, the new database " + std::string(newFileName) +
+         " could not be read to compare the old drivers with it (" + std::string(detail) +
+         "). The old drivers are not listed; open the new database again, or choose another one.";
+}
+
 std::string UnreadableRowsMessage(std::string_view fileName, long rows) {
   return std::to_string(rows) + (rows == 1 ? " driver" : " drivers") + " in " +
          std::string(fileName) +

@@ -33,13 +33,17 @@ void Session::listOldDatabase(OperationScope& scope) {
   state_.FromList.clear();
   const std::string& file = state_.databases.FromName.caption;
   DriverListing listing;
+  const auto failed = [&](const std::string& message) {
+    scope.hideProgress();
+    scope.showMessage(message, MessageIcon::Critical);
+    state_.FromList.tooltip = DriverCountTooltip(0);
+  };
   try {
     listing = ScanOldDatabase(state_.databases, state_.companyNames, mode, scope);
+  } catch (const NewDatabaseReadError& e) {
+    return failed(CompareFailedMessage(state_.databases.ToName.caption, e.what()));
   } catch (const std::exception& e) {
-    scope.hideProgress();
-    scope.showMessage(ScanFailedMessage(file, e.what()), MessageIcon::Critical);
-    state_.FromList.tooltip = DriverCountTooltip(0);
-    return;
+    return failed(ScanFailedMessage(file, e.what()));
   }
   state_.FromList.addAll(listing.entries);
   state_.OldDriverCount = static_cast<std::int32_t>(listing.entries.size());

@@ -186,11 +186,16 @@ TEST_F(SessionTest, RefusedOldFileListsNothing) {
 // scan meets a real engine error part of the way through.
 class ClosingUserInterface : public test::FakeUserInterface {
  public:
-  std::function<void()> onUpdate;
+  std::function<void()> onUpdate;   // at the fifth progress update
+  std::function<void()> onCaption;  // when the caption of the changed-driver scan is shown
   int updates = 0;
   void updateProgress(long done, long total) override {
     FakeUserInterface::updateProgress(done, total);
     if (++updates == 5 && onUpdate) onUpdate();
+  }
+  void showProgress(const std::string& caption) override {
+    FakeUserInterface::showProgress(caption);
+    if (caption == FindingChangedCaption && onCaption) onCaption();
   }
 };
 
@@ -231,6 +236,22 @@ TEST_F(FailingScan, OldDatabaseFailingWhileListedIsReportedAndLeavesNothingBehin
   EXPECT_EQ(failing.state().OldDriverCount, 0);
   EXPECT_EQ(failing.state().FromList.tooltip, "Driver count = 0");
   EXPECT_FALSE(failing.state().visible.MMerge);
+  EXPECT_FALSE(closing.busy);
+  EXPECT_EQ(closing.events.back(), "busy off");
+}
+
+TEST_F(FailingScan, ANewDatabaseThatCannotBeComparedWithIsNamedInTheMessage) {
+  closing.files.push_back(copy("qbaudio.mdb"));
+  failing.ToOpen_Click();
+  closing.onCaption = [&] { failing.state().databases.NewDb->close(); };
+  closing.files.push_back(copy("spkrbase.mdb"));
+  failing.state().FromOpt = ShowChangedDriversOption;
+  failing.FromOpen_Click();
+  ASSERT_EQ(closing.messages.size(), 1u);
+  EXPECT_TRUE(closing.messages[0].first.starts_with(
+      "Sorry, the new database qbaudio.mdb could not be read to compare the old drivers with it"))
+      << closing.messages[0].first;
+  EXPECT_TRUE(failing.state().FromList.empty());
   EXPECT_FALSE(closing.busy);
   EXPECT_EQ(closing.events.back(), "busy off");
 }
