@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "olddb/old_database_scan.h"
 #include "tests/session/session_fixture.h"
 #include "tests/support/driver_fixtures.h"
@@ -179,6 +181,45 @@ TEST_F(SessionTest, RefusedOldFileListsNothing) {
   EXPECT_TRUE(state().FromList.empty());
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_FALSE(state().visible.MMerge);
+  expectIdle();
+}
+
+// Damages the row of the woofer with this ID in a Jet 4 file: its column count becomes too large
+// for the row to hold its null mask, so the engine refuses to read its fields.
+void damageWooferRow(const std::filesystem::path& file, std::int32_t id) {
+  jet::Bookmark row;
+  {
+    jet::Database db = jet::Database::open(file, {.exclusive = true, .readOnly = true});
+    jet::Table woofers = db.table("woofers");
+    woofers.setIndex("ID");
+    ASSERT_TRUE(woofers.seek(jet::Value{id}));
+    row = woofers.bookmark();
+  }
+  std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+  const std::streamoff page = static_cast<std::streamoff>(row.page) * 4096;
+  unsigned char slot[2];
+  f.seekg(page + 14 + 2 * row.row);
+  f.read(reinterpret_cast<char*>(slot), 2);
+  const std::streamoff start = (slot[0] | (slot[1] << 8)) & 0x1FFF;
+  f.seekp(page + start);
+  f.write("\xFF\xFF", 2);
+  ASSERT_TRUE(f.good());
+}
+
+TEST_F(SessionTest, ARowThatCannotBeReadIsLeftOutAndReported) {
+  const std::string file = copy("qbaudio.mdb");
+  damageWooferRow(file, 122);
+  ui.files.push_back(file);
+  session.ToOpen_Click();
+  EXPECT_EQ(state().ToList.count(), 299u);
+  EXPECT_EQ(state().ToList.tooltip, "Driver count = 299");
+  EXPECT_EQ(state().ToList.find(122, EntryMarker::Woofer), std::nullopt);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].first,
+            "1 driver in qbaudio.mdb could not be read and is not listed. The file may be damaged; "
+            "the other drivers are listed.");
+  EXPECT_EQ(ui.messages[0].second, MessageIcon::Exclamation);
+  EXPECT_TRUE(state().visible.FromList);
   expectIdle();
 }
 
