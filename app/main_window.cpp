@@ -187,9 +187,9 @@ void MainWindow::setTabOrder() {
 void MainWindow::centreOnScreen() {
   const QScreen* screen = this->screen();
   if (!screen) return;
-  QRect frame = rect();
-  frame.moveCenter(screen->availableGeometry().center());
-  move(frame.topLeft());
+  QRect client = rect();
+  client.moveCenter(screen->availableGeometry().center());
+  setGeometry(client);
 }
 
 void MainWindow::showState() {

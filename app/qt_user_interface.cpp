@@ -108,7 +108,10 @@ void QtUserInterface::updateProgress(long done, long total) {
 
 void QtUserInterface::hideProgress() {
   if (!progress_->isVisible()) return;
+  // Where the window system gave the progress window the focus after all, it goes back.
+  const bool hadFocus = QApplication::activeWindow() == progress_;
   progress_->finish();
+  if (hadFocus && owner_->isVisible()) owner_->activateWindow();
   keepPainted(true);
 }
 
