@@ -135,7 +135,8 @@ void MainWindow::buildControls() {
   merge_ = place(new QPushButton(this), MMerge, scale);
   helpButton_ = place(new QPushButton(this), MHelp, scale);
   closeButton_ = place(new QPushButton(this), MClose, scale);
-  for (QPushButton* b : {fromOpen_, toOpen_, fromOmit_, merge_, helpButton_, closeButton_}) b->setAutoDefault(false);
+  for (QPushButton* b : {fromOpen_, toOpen_, fromOmit_, merge_, helpButton_, closeButton_})
+    b->setAutoDefault(false);
   connect(fromOpen_, &QPushButton::clicked, this, [this] { run([this] { session_->FromOpen_Click(); }); });
   connect(toOpen_, &QPushButton::clicked, this, [this] { run([this] { session_->ToOpen_Click(); }); });
   connect(fromOmit_, &QPushButton::clicked, this, [this] { run([this] { session_->FromOmit_Click(); }); });
@@ -207,7 +208,7 @@ void MainWindow::showState() {
   showCaption(fromOmit_, text(s.FromOmitCaption));
 
   const ControlVisibility& v = s.visible;
-  for (QWidget* w : {static_cast<QWidget*>(fromOpt_[0]), static_cast<QWidget*>(fromOpt_[1])}) w->setVisible(v.FromOpt);
+  for (QRadioButton* option : fromOpt_) option->setVisible(v.FromOpt);
   fromOpen_->setVisible(v.FromOpen);
   fromName_->setVisible(v.FromName);
   for (QLabel* l : fromLabel_) l->setVisible(v.FromLabel);

@@ -1,8 +1,8 @@
 #pragma once
 // winMain: the program's one working window, a thin view over the Session. It builds the controls
-// of the control table, shows the session's state (lists, reports, labels, tooltips, which controls
-// are shown, the option states) after every change, and forwards what the person does to the
-// session's commands. The old database is on the left, the new one on the right.
+// listed in main_window_controls.h, shows the session's state (lists, reports, labels, tooltips,
+// which controls are shown, the option states) after every change, and forwards what the person
+// does to the session's commands. The old database is on the left, the new one on the right.
 
 #include <QImage>
 #include <QPixmap>

@@ -14,7 +14,9 @@ namespace {
 
 constexpr int PaintIntervalMs = 30;
 
-QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString fromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 QString applicationTitle() {
   return QString::fromUtf8(controls::ApplicationTitle.data(), controls::ApplicationTitle.size());

@@ -70,7 +70,8 @@ TEST(BackgroundTile, Is99PixelsOf256ColoursAroundTheWindowGreyAndRepeatsSeamless
   for (int y = 0; y < 99; ++y)
     for (int x = 0; x < 99; ++x) {
       sum += qGray(tile.pixel(x, y));
-      if (x > 0) largestStep = std::max(largestStep, std::abs(qGray(tile.pixel(x, y)) - qGray(tile.pixel(x - 1, y))));
+      if (x > 0)
+        largestStep = std::max(largestStep, std::abs(qGray(tile.pixel(x, y)) - qGray(tile.pixel(x - 1, y))));
     }
   for (int y = 0; y < 99; ++y)
     largestEdgeStep = std::max(largestEdgeStep, std::abs(qGray(tile.pixel(0, y)) - qGray(tile.pixel(98, y))));

@@ -128,7 +128,8 @@ class Shutdown : public WindowTest {
     for (const std::string& file : files)
       EXPECT_NO_THROW(jet::Database::open(dir / file, {.exclusive = true})) << file;
     std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) left.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+      left.push_back(entry.path().filename().string());
     std::sort(left.begin(), left.end());
     std::sort(files.begin(), files.end());
     EXPECT_EQ(left, files);

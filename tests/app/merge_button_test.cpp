@@ -38,11 +38,9 @@ class MergeButton : public WindowTest {
   }
 
   void expectQuestionAskedOnce() {
-    const auto questions = std::count_if(dialogs.messages.begin(), dialogs.messages.end(),
-                                         [](const test::SeenMessage& m) { return m.icon == QMessageBox::Question; });
-    ASSERT_EQ(questions, 1);
-    const test::SeenMessage& q = *std::find_if(dialogs.messages.begin(), dialogs.messages.end(),
-                                               [](const test::SeenMessage& m) { return m.icon == QMessageBox::Question; });
+    const auto isQuestion = [](const test::SeenMessage& m) { return m.icon == QMessageBox::Question; };
+    ASSERT_EQ(std::count_if(dialogs.messages.begin(), dialogs.messages.end(), isQuestion), 1);
+    const test::SeenMessage& q = *std::find_if(dialogs.messages.begin(), dialogs.messages.end(), isQuestion);
     EXPECT_EQ(str(q.text), OverwriteQuestion);
     EXPECT_EQ(str(q.title), "QB Merge");
     EXPECT_EQ(q.buttons, QMessageBox::StandardButtons(QMessageBox::Yes | QMessageBox::No));
