@@ -110,6 +110,13 @@ TEST(HelpPages, ArePutBesideTheProgram) {
   EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(QBM_BINARY_DIR) / "app/help/topic1000.html"));
 }
 
+TEST_F(KeysAndHelp, ClosingWithNothingOpenEndsWithoutAMessage) {
+  click("MClose");
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 class Shutdown : public WindowTest {
  protected:
   void SetUp() override {

@@ -49,6 +49,18 @@ TEST_F(OpenAndShow, OpeningTheNewDatabaseListsItsDriversAndRevealsTheOldSide) {
   expectIdle();
 }
 
+TEST_F(OpenAndShow, DatabasesNamedAtStartAreOpenedWithoutTheDialogs) {
+  window.openAtStart(copy("qbaudio.mdb"), copy("spkrbase.mdb"));
+  settle();
+  EXPECT_TRUE(dialogs.fileDialogs.empty());
+  EXPECT_EQ(toList()->count(), 300);
+  EXPECT_EQ(str(control<QLabel>("FromName")->text()), "spkrbase.mdb");
+  EXPECT_TRUE(control<QRadioButton>("FromOpt0")->isChecked());
+  expectShows(fromList(), state().FromList);
+  EXPECT_TRUE(control("MMerge")->isVisible());
+  expectIdle();
+}
+
 TEST_F(OpenAndShow, TheRealFileDialogsCarryEachSidesSettings) {
   dialogs.files.push_back(copy("qbaudio.mdb"));
   click("ToOpen");
