@@ -1,0 +1,30 @@
+#pragma once
+// The pages of one index tree, as the tree writer needs them: read the current version of a page,
+// replace a page, take a new page for the index and give one back. The store behind it decides where
+// pages come from and keeps the index's page map and the database's free-page map exact.
+
+#include <cstdint>
+#include <vector>
+
+#include "jet/format.h"
+#include "jet/page_file.h"
+
+namespace jet {
+
+class IndexPageStore {
+ public:
+  virtual ~IndexPageStore() = default;
+
+  virtual const format::Layout& layout() const = 0;
+  // The page as it is now (with every change written through this store). Throws Error(Damaged)
+  // for a page number outside the file.
+  virtual PageRef page(std::uint32_t number) = 0;
+  // Replaces the page's bytes. REQUIRES: bytes.size() == layout().pageSize.
+  virtual void write(std::uint32_t number, std::vector<std::uint8_t> bytes) = 0;
+  // A page newly given to the index; the caller writes it before the change is complete.
+  virtual std::uint32_t allocate() = 0;
+  // A page the index no longer uses.
+  virtual void release(std::uint32_t number) = 0;
+};
+
+}  // namespace jet
