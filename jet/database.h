@@ -25,8 +25,10 @@ class DatabaseImpl;
 enum class Format { Jet3, Jet4 };
 
 struct OpenOptions {
-  bool exclusive = true;   // lock the file against every other open
-  bool readOnly = false;   // no writes; the file is never changed (no journal is made either)
+  bool exclusive = true;   // lock the file against every other open; writing needs it
+  bool readOnly = false;   // no writes; the file is never changed (no journal is made either). A
+                           // journal left by an interrupted transaction is then not rolled back
+                           // in the file: the database is read as the rollback would leave it.
 };
 
 class Database {

@@ -53,6 +53,10 @@ struct RealIndex {
   std::uint32_t firstPage = 0;          // root: an index page (or, for a tiny table, as stored)
   std::uint8_t flags = 0;               // format::index_flag
   std::uint32_t rowCountHint = 0;       // the count kept before the column entries (not reliable)
+  // Where the definition keeps this index, as offsets into the definition's bytes (the TDEF pages
+  // joined: the whole first page, then each continuation page from byte 8 on), for writers.
+  std::size_t countEntryOffset = 0;     // the row-count entry (rowCountHint is at +4)
+  std::size_t entryOffset = 0;          // the index entry (columns, usage map, root page, flags)
 
   bool unique() const;
   bool ignoreNulls() const;
@@ -76,6 +80,14 @@ struct LogicalIndex {
   bool foreign() const;
 };
 
+// The usage maps of one long-value (Memo / OLE) column, listed at the end of a Jet 4 definition:
+// the LVAL pages holding the column's values, and those of them with free space.
+struct ColumnUsageMaps {
+  std::uint16_t columnNumber = 0;
+  std::uint32_t ownedPagesMap = 0;  // row pointer
+  std::uint32_t freePagesMap = 0;   // row pointer
+};
+
 struct StoredTableDefinition {
   std::string name;
   format::Version version = format::Version::Jet4;
@@ -91,6 +103,10 @@ struct StoredTableDefinition {
   std::vector<StoredColumn> columns;    // by column number
   std::vector<RealIndex> realIndexes;   // by real index number
   std::vector<LogicalIndex> logicalIndexes;  // by logical index number
+  std::vector<ColumnUsageMaps> columnUsageMaps;  // long-value columns that have their own maps
+
+  // The maps of a long-value column, or nullptr when the definition lists none for it.
+  const ColumnUsageMaps* usageMapsOf(std::uint16_t columnNumber) const;
 
   // The column with the given number, or nullptr.
   const StoredColumn* columnByNumber(std::uint16_t number) const;
