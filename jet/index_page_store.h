@@ -27,4 +27,27 @@ class IndexPageStore {
   virtual void release(std::uint32_t number) = 0;
 };
 
+class PageAllocator;
+
+// The pages of one index tree of a database being written: reads and writes go through the page
+// file's open transaction; new pages come from the allocator and join the index's usage map, pages
+// given back leave it and are listed free.
+class FileIndexPageStore final : public IndexPageStore {
+ public:
+  // usageMap: the row pointer of the index's usage map (0: the index keeps none).
+  FileIndexPageStore(PageFile& file, PageAllocator& allocator, std::uint32_t usageMap)
+      : file_(file), allocator_(allocator), usageMap_(usageMap) {}
+
+  const format::Layout& layout() const override { return file_.layout(); }
+  PageRef page(std::uint32_t number) override { return file_.page(number); }
+  void write(std::uint32_t number, std::vector<std::uint8_t> bytes) override;
+  std::uint32_t allocate() override;
+  void release(std::uint32_t number) override;
+
+ private:
+  PageFile& file_;
+  PageAllocator& allocator_;
+  std::uint32_t usageMap_;
+};
+
 }  // namespace jet

@@ -81,6 +81,22 @@ class IndexTreeWriter::Change {
     }
   }
 
+  // Rows of the entries with exactly this key, from the current leaf position on (after a descent
+  // to (key, the lowest row)), at most limit of them.
+  std::vector<RowLocation> rowsFromHere(const Bytes& key, std::size_t limit) {
+    std::vector<RowLocation> rows;
+    for (std::size_t leaves = 0; rows.size() < limit; ++leaves) {
+      const Node& n = *path_.back().node;
+      for (std::size_t i = path_.back().index; i < n.items.size(); ++i) {
+        if (n.items[i].key != key || rows.size() == limit) return rows;
+        rows.push_back(n.items[i].row);
+      }
+      if (leaves > IndexReader::kMaxDepth + limit) damaged("a run of empty leaves");
+      if (!nextLeaf()) break;
+    }
+    return rows;
+  }
+
   Node& leaf() { return *path_.back().node; }
   std::size_t leafPosition() const { return path_.back().index; }
 
@@ -208,6 +224,26 @@ class IndexTreeWriter::Change {
       }
     }
     return node;
+  }
+
+  // Moves the path to the start of the next leaf in tree order; false after the last one.
+  bool nextLeaf() {
+    path_.pop_back();
+    while (!path_.empty() && path_.back().index + 1 >= path_.back().node->items.size()) path_.pop_back();
+    if (path_.empty()) return false;
+    Step& up = path_.back();
+    ++up.index;
+    for (;;) {
+      const Node& parent = *path_.back().node;
+      std::size_t i = path_.back().index;
+      bool known = i + 1 < parent.items.size() || parent.lastKnown;
+      std::optional<IndexEntry> bound = known ? std::optional<IndexEntry>(parent.items[i]) : std::nullopt;
+      if (path_.size() >= IndexReader::kMaxDepth) damaged("the tree is deeper than any index can be (a cycle?)");
+      std::shared_ptr<Node> child = load(parent.items[i].child, bound);
+      if (!child->leaf && child->items.empty()) damaged("an intermediate page has no children");
+      path_.push_back({child, 0});
+      if (child->leaf) return true;
+    }
   }
 
   // The child of an intermediate page where (key, row) is or belongs: the first whose last entry
@@ -496,6 +532,17 @@ void IndexTreeWriter::insert(const Bytes& key, RowLocation row) {
     change.write();
   } catch (...) {
     decoded_.clear();  // nodes may hold changes that never reached the store
+    throw;
+  }
+}
+
+std::vector<RowLocation> IndexTreeWriter::rowsWithKey(const Bytes& key, std::size_t limit) {
+  try {
+    Change change(*this);
+    if (limit == 0 || !change.descend(key, RowLocation{0, 0}, /*createLeaf=*/false)) return {};
+    return change.rowsFromHere(key, limit);
+  } catch (...) {
+    decoded_.clear();
     throw;
   }
 }

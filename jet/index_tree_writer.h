@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "jet/data_page.h"
 #include "jet/index_page.h"
@@ -40,6 +41,9 @@ class IndexTreeWriter {
   void insert(const Bytes& key, RowLocation row);
   // Removes the entry (key, row); false when the tree has no such entry (nothing is written).
   bool remove(const Bytes& key, RowLocation row);
+
+  // The rows of the first `limit` entries (in index order) whose key is exactly key.
+  std::vector<RowLocation> rowsWithKey(const Bytes& key, std::size_t limit);
 
   // Drops the pages it keeps decoded between changes (they are checked against the store's current
   // page anyway; this only frees memory).
