@@ -4,14 +4,12 @@
 #include <string>
 
 #include "jet/error.h"
+#include "jet/row_writer.h"
 #include "jet/text_codec.h"
 
 namespace jet {
 
 namespace {
-
-// The longest row Access writes (a page less its header, row table entry and some reserve).
-std::size_t maxRowSize(format::Version version) { return version == format::Version::Jet4 ? 4060 : 2012; }
 
 [[noreturn]] void reject(const std::string& message) { throw Error(ErrorCode::ValueRejected, message); }
 
@@ -95,7 +93,7 @@ class Planner {
     // The smallest row: column count, fixed area, variable count and end offset, null mask.
     std::size_t countSize = jet4() ? 2 : 1;
     std::size_t smallest = countSize + fixedOffset + 2 * countSize + (in_.columns.size() + 7) / 8;
-    if (smallest > maxRowSize(version_))
+    if (smallest > maxRowSize(format::layout(version_)))
       reject("the fixed-size columns of " + table_ + " take " + std::to_string(fixedOffset) +
              " bytes, more than a row can hold");
     out_.maxColumns = static_cast<std::uint16_t>(in_.columns.size());
@@ -116,7 +114,8 @@ class Planner {
         reject(what + " has precision " + std::to_string(c.precision) + " and scale " + std::to_string(c.scale) +
                "; the precision must be 1 to 28 and the scale at most the precision");
     }
-    if (c.autonumber && c.type != ColumnType::Long) reject(what + " is autonumber but not Long");
+    if (c.autonumber && c.type != ColumnType::Long && c.type != ColumnType::Guid)
+      reject(what + " is autonumber but neither Long nor Replication ID (GUID)");
   }
 
   StoredColumn layoutColumn(const ColumnDefinition& c, std::uint16_t number) const {
@@ -127,7 +126,8 @@ class Planner {
     s.number = number;
     s.flags = format::column_flag::kNullable;  // "updatable": set on every column Access makes
     if (!isVariable(c.type)) s.flags |= format::column_flag::kFixedLength;
-    if (c.autonumber) s.flags |= format::column_flag::kAutoLong;
+    if (c.autonumber)
+      s.flags |= c.type == ColumnType::Guid ? format::column_flag::kAutoGuid : format::column_flag::kAutoLong;
     int size = c.size == 0 ? kMaxTextSize : c.size;
     switch (c.type) {
       case ColumnType::Text:

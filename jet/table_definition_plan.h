@@ -5,7 +5,7 @@
 // Layout: columns are numbered in the order given. Fixed-size columns are packed into the row's
 // fixed area in that order (Yes/No values live in the null mask and take no room there); Text,
 // Binary, Memo and OLE columns take the variable slots in that order. Flags as Access sets them:
-// every column updatable, fixed-size columns marked fixed, autonumber Long marked, and on Jet 4
+// every column updatable, fixed-size columns marked fixed, autonumber Long and GUID marked, and on Jet 4
 // Text and Memo columns stored with Unicode compression. Each index gets its own index tree,
 // numbered in the order given; a primary key is unique and required.
 //
@@ -36,7 +36,7 @@ void checkObjectName(std::string_view name, const std::string& what);
 // Checks the definition and lays the table out. Throws Error(ValueRejected) naming the table and
 // the column or index at fault: a bad or repeated name, no columns or too many, a size out of
 // range (Text and Binary 1..255, 0 meaning 255; Decimal precision 1..28 and scale up to it, and
-// no Decimal in Jet 3), autonumber on anything but Long or on two columns, fixed-size columns that
+// no Decimal in Jet 3), autonumber on anything but Long and GUID or on two columns, fixed-size columns that
 // do not fit in a row, an index without columns or with more than 10, on a column that does not
 // exist, twice on one column, on a Memo or OLE column, a second primary key, more than 32 indexes,
 // or an index marked foreign (relationships are not made here).

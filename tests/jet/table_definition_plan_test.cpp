@@ -49,6 +49,8 @@ TEST(TablePlan, LaysColumnsAndIndexesOutAsAccessDoes) {
   };
   jet::TableDefinition autonumbered{"Table3", {{"a", T::Long}, {"b", T::Text, 50}}, {{"id", {{"a"}}}, primaryKey("a")}};
   autonumbered.columns[0].autonumber = true;
+  jet::TableDefinition guids{"Table4", {{"name", T::Text, 50}, {"data", T::Guid}}, {primaryKey("data")}};
+  guids.columns[1].autonumber = true;
   jet::TableDefinition decimals{"test", {{"col1", T::Memo}}, {}};
   for (int i = 2; i <= 7; ++i) decimals.columns.push_back({"col" + std::to_string(i), T::Decimal});
   jet::TableDefinition indexBFirst = everyFixedType();  // the Access 97 file made index B first
@@ -58,6 +60,8 @@ TEST(TablePlan, LaysColumnsAndIndexesOutAsAccessDoes) {
       {Version::Jet3, "testV1997.mdb", "Table1", indexBFirst, {}},
       {Version::Jet4, "testV2000.mdb", "Table3", autonumbered, {}},
       {Version::Jet3, "testV1997.mdb", "Table3", autonumbered, {}},
+      {Version::Jet4, "testV2000.mdb", "Table4", guids, {}},
+      {Version::Jet3, "testV1997.mdb", "Table4", guids, {}},
       {Version::Jet4, "fixedNumericTestV2000.mdb", "test", decimals, {"col1"}},
   };
   for (const Case& c : cases) {
