@@ -119,7 +119,9 @@ void deleteRow(std::vector<std::uint8_t>& page, const format::Layout& layout, st
   std::vector<StoredRow> rows = readRows(page, layout);
   if (row >= rows.size()) throw Error(ErrorCode::InvalidState, "a deletion of a row the page does not have");
   rows[row].bytes.clear();
-  rows[row].flags = re::kDeleted;
+  // Access marks a deleted row with both flags (a row with the deleted flag alone is the target of
+  // an overflow pointer); readers that know only the second flag skip deleted rows by it.
+  rows[row].flags = re::kDeleted | re::kOverflow;
   writeRows(page, layout, rows);
 }
 
