@@ -112,7 +112,9 @@ TEST(NewDatabaseHeader, IsTheHeaderOfAnEngineMadeDatabase) {
   jet3.resize(2048);
   std::vector<std::uint8_t> ours = jet::encodeDatabaseHeader(jet::format::Version::Jet3, 1252, created);
   for (std::size_t i = 0; i < 2048; ++i)
-    if (i < 0x600 || i > 0x603) EXPECT_EQ(ours[i], jet3[i]) << "byte " << i;
+    if (i < 0x600 || i > 0x603) {
+      EXPECT_EQ(ours[i], jet3[i]) << "byte " << i;
+    }
 }
 
 TEST(NewDatabaseHeader, ReadsBackWithItsSettings) {
@@ -212,7 +214,9 @@ void expectSameSchema(const jet::TableDefinition& given, jet::Table& table) {
     EXPECT_EQ(a.name, e.name);
     EXPECT_EQ(a.type, e.type) << e.name;
     EXPECT_EQ(a.autonumber, e.autonumber) << e.name;
-    if (e.type == T::Text || e.type == T::Binary) EXPECT_EQ(a.size, e.size == 0 ? 255 : e.size) << e.name;
+    if (e.type == T::Text || e.type == T::Binary) {
+      EXPECT_EQ(a.size, e.size == 0 ? 255 : e.size) << e.name;
+    }
     if (e.type == T::Decimal) {
       EXPECT_EQ(a.precision, e.precision);
       EXPECT_EQ(a.scale, e.scale);
