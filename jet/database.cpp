@@ -41,6 +41,7 @@ std::shared_ptr<const StoredTableDefinition> DatabaseCore::definition(const Cata
   auto found = definitions_.find(entry.firstPage);
   if (found != definitions_.end()) return found->second;
   auto def = std::make_shared<StoredTableDefinition>(readTableDefinition(*file_, entry.firstPage, entry.name));
+  applyProperties(*def, entry.properties, file_->header().codePage);
   definitions_.emplace(entry.firstPage, def);
   return def;
 }
@@ -86,6 +87,7 @@ void DatabaseCore::afterRollback() {
       continue;
     }
     *it->second = readTableDefinition(*file_, entry->firstPage, entry->name);
+    applyProperties(*it->second, entry->properties, file_->header().codePage);
     ++it;
   }
 }

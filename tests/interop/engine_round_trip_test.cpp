@@ -65,6 +65,7 @@ jet::TableDefinition tableDefinition(Format format) {
                           {"Picture", T::Ole}, {"Raw", T::Binary, 32}, {"Key", T::Guid}},
                          {}};
   t.columns[0].autonumber = true;
+  t.columns[10].required = true;  // Code
   if (format == Format::Jet4) {
     t.columns.push_back({"Exact", T::Decimal});
     t.columns.back().precision = 18;
@@ -640,7 +641,11 @@ TEST_P(EngineRoundTrip, MdbtoolsListsTheTableItsSchemaAndIndexes) {
   for (const char* index : {"INDEX `Name` (`Name`)", "UNIQUE INDEX `Code` (`Code`)", "INDEX `WhenCount` (`When` DESC, `Count`)",
                             "INDEX `FlagSmallPrice` (`Flag`, `Small` DESC, `Price`)", "INDEX `Ratio` (`Ratio`)"})
     EXPECT_NE(schema.find(index), std::string::npos) << index << "\n" << schema;
+  // The required column, as mdbtools learns it from the table's properties.
+  EXPECT_NE(schema.find("`Code`\t\t\tvarchar (20) NOT NULL"), std::string::npos) << schema;
+  EXPECT_EQ(schema.find("`Name`\t\t\tvarchar (100) NOT NULL"), std::string::npos);
   EXPECT_EQ(0, qbm::test::runCommand("mdb-prop " + quoted(b.file.string()) + " " + quoted(kTable), &properties));
+  EXPECT_NE(properties.find("name: Code\n\tRequired: yes"), std::string::npos) << properties;
   EXPECT_EQ(0, qbm::test::runCommand("mdb-prop " + quoted(b.file.string()) + " MSysDb", &properties));
 }
 

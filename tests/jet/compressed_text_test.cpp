@@ -41,8 +41,9 @@ TEST(CompressedText, MixedTextReadsBackWhenSplitAtEveryZeroByte) {
   for (const char* text : texts) {
     jet::Bytes stored = jet::encodeText(text, jet::format::Version::Jet4, 1252, true);
     EXPECT_EQ(jet::decodeJet4Text(stored), text);
-    if (stored.size() >= 2 && stored[0] == 0xFF && stored[1] == 0xFE)
+    if (stored.size() >= 2 && stored[0] == 0xFF && stored[1] == 0xFE) {
       EXPECT_EQ(splitAtEveryZero(stored), utf16(text)) << text;
+    }
   }
   // Mostly narrow text does get the compressed form.
   jet::Bytes stored = jet::encodeText("Straße “quoted” ﬁne alpha", jet::format::Version::Jet4, 1252, true);
