@@ -197,6 +197,14 @@ Database Database::create(const std::filesystem::path& path, Format format) {
   const DateTime created = localNow();
   NewDatabaseImage image = buildNewDatabase(version, kNewDatabaseCodePage, created);
   std::unique_ptr<PlatformFile> file = PlatformFile::create(path, FileLock::Exclusive);
+  // No half-made database is left behind.
+  auto removeFile = [&] {
+    file.reset();
+    try {
+      PlatformFile::remove(path);
+    } catch (const Error&) {
+    }
+  };
   try {
     file->writeAt(0, image.bytes);
     file->sync();
@@ -205,12 +213,11 @@ Database Database::create(const std::filesystem::path& path, Format format) {
     detail::writeNewDatabaseCatalog(db.impl().core(), image.systemTablePages, created);
     return db;
   } catch (const Error& e) {
-    file.reset();
-    try {
-      PlatformFile::remove(path);  // no half-made database is left behind
-    } catch (const Error&) {
-    }
+    removeFile();
     rethrowNamingFile(e, path);
+  } catch (...) {
+    removeFile();
+    throw;
   }
 }
 
