@@ -299,8 +299,12 @@ TEST_P(SharedFileIndexMaintenance, RandomRowWritesKeepEveryIndexExact) {
   }
   RecordProperty("deepest", static_cast<int>(deepest));
   // Keys are drawn from small sets, so unique indexes meet repeated keys and required ones Nulls.
-  if (anyUnique) EXPECT_GT(refusals.duplicates, 0);
-  if (anyRequired) EXPECT_GT(refusals.nulls, 0);
+  if (anyUnique) {
+    EXPECT_GT(refusals.duplicates, 0);
+  }
+  if (anyRequired) {
+    EXPECT_GT(refusals.nulls, 0);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Shared, SharedFileIndexMaintenance, ::testing::ValuesIn(qbm::test::sharedDatabases()),
