@@ -63,9 +63,16 @@ IndexMaintenance& DatabaseCore::indexMaintenance() {
   return *indexMaintenance_;
 }
 
+LongValueWriter& DatabaseCore::longValues() {
+  PageAllocator& pages = allocator();
+  if (!longValues_) longValues_ = std::make_unique<LongValueWriter>(*file_, pages);
+  return *longValues_;
+}
+
 void DatabaseCore::afterRollback() {
   requireOpen();
   if (allocator_) allocator_->reset();
+  if (longValues_) longValues_->reset();
   catalog_ = readCatalog(*file_);
   for (auto it = definitions_.begin(); it != definitions_.end();) {
     const CatalogEntry* entry = nullptr;
@@ -86,6 +93,7 @@ void DatabaseCore::reloadCatalog() {
 }
 
 void DatabaseCore::close() {
+  longValues_.reset();
   indexMaintenance_.reset();
   allocator_.reset();
   file_.reset();  // rolls back an open transaction, releases the lock

@@ -13,6 +13,7 @@
 #include "jet/catalog.h"
 #include "jet/database.h"
 #include "jet/index_maintenance.h"
+#include "jet/long_value_writer.h"
 #include "jet/page_allocator.h"
 #include "jet/page_file.h"
 #include "jet/table_definition.h"
@@ -41,6 +42,7 @@ class DatabaseCore {
   // ---- Writing (Error(ReadOnly) when the database is not writable) ----
   PageAllocator& allocator();
   IndexMaintenance& indexMaintenance();
+  LongValueWriter& longValues();
   // After the page file rolled back (a transaction or a statement): definitions and the catalog
   // are read again from the restored pages, and the allocator forgets its hints.
   void afterRollback();
@@ -56,6 +58,7 @@ class DatabaseCore {
   std::map<std::uint32_t, std::shared_ptr<StoredTableDefinition>> definitions_;
   std::unique_ptr<PageAllocator> allocator_;
   std::unique_ptr<IndexMaintenance> indexMaintenance_;
+  std::unique_ptr<LongValueWriter> longValues_;
 };
 
 // One write (a row insert, update or delete, a new table) as a unit: it runs in the open

@@ -84,6 +84,16 @@ std::optional<RowLocation> IndexCursor::seek(const std::vector<Value>& values) {
   return reader_.entry().row;
 }
 
+std::optional<std::pair<Bytes, RowLocation>> IndexCursor::currentEntry() const {
+  if (!reader_.valid()) return std::nullopt;
+  return std::make_pair(reader_.entry().key, reader_.entry().row);
+}
+
+IndexCursor::Resume IndexCursor::resume(const Bytes& key, RowLocation row) {
+  if (!reader_.seek(key, row)) return Resume::End;
+  return reader_.entry().key == key && reader_.entry().row == row ? Resume::Exact : Resume::After;
+}
+
 bool IndexCursor::positionAt(const Bytes& key, RowLocation row) {
   settled();
   if (reader_.seek(key, row) && reader_.entry().key == key && reader_.entry().row == row) return true;

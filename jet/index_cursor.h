@@ -45,6 +45,14 @@ class IndexCursor {
   bool positionAt(const Bytes& key, RowLocation row);
   // The current entry's row, if any.
   std::optional<RowLocation> current() const;
+  // The current entry's key and row, if any.
+  std::optional<std::pair<Bytes, RowLocation>> currentEntry() const;
+
+  // Where resume() left the cursor.
+  enum class Resume { Exact, After, End };
+  // Stands on the entry (key, row) when the index has it (Exact), else on the first entry after it
+  // (After), else nowhere (End). For picking up a walk after the index changed.
+  Resume resume(const Bytes& key, RowLocation row);
 
   // Forgets position and decoded pages, after the file's pages changed.
   void reset() { reader_.reset(); }

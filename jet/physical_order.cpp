@@ -90,6 +90,7 @@ std::optional<RowLocation> PhysicalOrder::next() {
   switch (state_) {
     case State::BeforeFirst: return first();
     case State::AfterLast: return std::nullopt;
+    case State::Between: return scanForward(pageIndex_, row_);
     case State::OnRow: break;
   }
   return scanForward(pageIndex_, row_ + 1);
@@ -99,6 +100,7 @@ std::optional<RowLocation> PhysicalOrder::previous() {
   switch (state_) {
     case State::AfterLast: return last();
     case State::BeforeFirst: return std::nullopt;
+    case State::Between:
     case State::OnRow: break;
   }
   if (row_ == 0) {
@@ -109,6 +111,29 @@ std::optional<RowLocation> PhysicalOrder::previous() {
     return scanBackward(pageIndex_ - 1, -1);
   }
   return scanBackward(pageIndex_, row_ - 1);
+}
+
+void PhysicalOrder::refresh() {
+  if (!loaded_) return;
+  bool onRow = state_ == State::OnRow || state_ == State::Between;
+  RowLocation at{onRow && pageIndex_ < pages_.size() ? pages_[pageIndex_] : 0, row_};
+  loadPages();
+  if (!onRow) return;
+  auto it = std::lower_bound(pages_.begin(), pages_.end(), at.page);
+  pageIndex_ = static_cast<std::size_t>(it - pages_.begin());
+  if (it == pages_.end()) {
+    state_ = pages_.empty() ? State::BeforeFirst : State::Between;
+    row_ = 0;
+    return;
+  }
+  if (*it != at.page) {
+    state_ = State::Between;  // the page left the table: continue at the start of the next one
+    row_ = 0;
+    return;
+  }
+  PageRef page = tablePage(pageIndex_);
+  bool live = page && at.row < dataRowCount(*page, file_->layout()) && isLiveRow(*page, at.row);
+  if (state_ == State::OnRow && !live) state_ = State::Between, row_ = static_cast<std::uint16_t>(at.row + 1);
 }
 
 bool PhysicalOrder::moveTo(RowLocation row) {

@@ -23,12 +23,14 @@ class PhysicalOrder final : public RowOrder {
   std::optional<RowLocation> next() override;
   std::optional<RowLocation> previous() override;
   bool moveTo(RowLocation row) override;
+  void refresh() override;
 
   // The pages the scan visits (the usage map read afresh).
   const std::vector<std::uint32_t>& pages();
 
  private:
-  enum class State { BeforeFirst, OnRow, AfterLast };
+  // Between: just before row row_ of page pages_[pageIndex_] (the row that was current is gone).
+  enum class State { BeforeFirst, OnRow, Between, AfterLast };
   // The page at pages_[index] if it is a data page of this table, else nullptr.
   PageRef tablePage(std::size_t index);
   bool isLiveRow(const Page& page, std::uint16_t row) const;

@@ -60,7 +60,21 @@ class TableCursor {
   Bookmark bookmark() const;
   void setBookmark(const Bookmark& b);
 
+  // Writing (table.h states the contract).
+  void addNew();
+  void edit();
+  void set(std::string_view column, const Value& value);
+  void update();
+  void cancelUpdate();
+  void remove();
+  bool editing() const { return editMode_ != EditMode::None; }
+
  private:
+  enum class EditMode { None, Adding, Editing };
+  // Catches up with rows written since the last move (through this cursor or another).
+  void syncWithFile();
+  StoredTableDefinition& writableDefinition();
+
   enum class Position { BeforeFirst, OnRow, AfterLast, Unpositioned };
   void arrive(std::optional<RowLocation> row, Position ifNone);
   const RowColumns& currentColumns();
@@ -78,6 +92,14 @@ class TableCursor {
   // The current row's bytes and their split, read on first use.
   std::optional<RowImage> image_;
   RowColumns columns_;
+  std::uint64_t seenChanges_ = 0;  // the page file's change count the order was last in step with
+
+  // The row being added or edited: every column's value, and which ones set() changed.
+  EditMode editMode_ = EditMode::None;
+  RowLocation editing_;
+  std::vector<Value> original_;
+  std::vector<Value> pending_;
+  std::vector<bool> changed_;
 };
 
 }  // namespace jet::detail
