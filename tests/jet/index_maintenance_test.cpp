@@ -31,19 +31,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Reads through a page file; the walk of a tree needs nothing else.
-class ReadOnlyStore final : public IndexPageStore {
- public:
-  explicit ReadOnlyStore(PageFile& file) : file_(file) {}
-  const format::Layout& layout() const override { return file_.layout(); }
-  PageRef page(std::uint32_t number) override { return file_.page(number); }
-  void write(std::uint32_t, std::vector<std::uint8_t>) override { throw Error(ErrorCode::ReadOnly, "read only"); }
-  std::uint32_t allocate() override { throw Error(ErrorCode::ReadOnly, "read only"); }
-  void release(std::uint32_t) override { throw Error(ErrorCode::ReadOnly, "read only"); }
-
- private:
-  PageFile& file_;
-};
+using ReadOnlyStore = test::ReadOnlyIndexStore;
 
 struct Entry {
   Bytes key;

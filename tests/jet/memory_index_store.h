@@ -56,6 +56,20 @@ class MemoryIndexStore final : public IndexPageStore {
   std::vector<PageRef> refs_;
 };
 
+// Reads through a page file; walking a tree needs nothing else.
+class ReadOnlyIndexStore final : public IndexPageStore {
+ public:
+  explicit ReadOnlyIndexStore(PageFile& file) : file_(file) {}
+  const format::Layout& layout() const override { return file_.layout(); }
+  PageRef page(std::uint32_t number) override { return file_.page(number); }
+  void write(std::uint32_t, std::vector<std::uint8_t>) override { throw Error(ErrorCode::ReadOnly, "read only"); }
+  std::uint32_t allocate() override { throw Error(ErrorCode::ReadOnly, "read only"); }
+  void release(std::uint32_t) override { throw Error(ErrorCode::ReadOnly, "read only"); }
+
+ private:
+  PageFile& file_;
+};
+
 // What a walk of a whole tree found.
 struct TreeShape {
   std::vector<IndexEntry> entries;  // leaf entries in tree order
