@@ -60,6 +60,9 @@ class PlatformFile final : public Storage {
 
   // Calls of writeAt made by this process so far (all files).
   static std::uint64_t writeCount();
+  // Test hook, as the environment variables above: the process kills itself right after the
+  // writes-th call of writeAt from now (0: never); torn cuts that write in half first.
+  static void killAfterWrites(std::uint64_t writes, bool torn);
 
  private:
   PlatformFile(std::filesystem::path path, std::intptr_t handle, bool writable)

@@ -39,8 +39,8 @@ struct FaultPlan {
   }
 };
 
-const FaultPlan& faultPlan() {
-  static const FaultPlan plan;
+FaultPlan& faultPlan() {
+  static FaultPlan plan;
   return plan;
 }
 
@@ -199,6 +199,12 @@ void PlatformFile::rename(const std::filesystem::path& from, const std::filesyst
 }
 
 std::uint64_t PlatformFile::writeCount() { return writesSoFar.load(); }
+
+void PlatformFile::killAfterWrites(std::uint64_t writes, bool torn) {
+  FaultPlan& plan = faultPlan();
+  plan.killAfter = writes == 0 ? 0 : writesSoFar.load() + writes;
+  plan.torn = torn;
+}
 
 }  // namespace jet
 

@@ -27,6 +27,19 @@ std::string problemsOf(const fs::path& path) {
   return text;
 }
 
+// Pages nothing uses (and not listed free) that the writes added to those the file had.
+std::vector<std::uint32_t> pagesLeftUnused(const fs::path& path, const std::vector<std::uint32_t>& before) {
+  jet::Database db = jet::Database::open(path, {.exclusive = true, .readOnly = true});
+  std::vector<std::uint32_t> now = jet::unusedPages(db), added;
+  std::set_difference(now.begin(), now.end(), before.begin(), before.end(), std::back_inserter(added));
+  return added;
+}
+
+std::vector<std::uint32_t> unusedNow(const fs::path& path) {
+  jet::Database db = jet::Database::open(path, {.exclusive = true, .readOnly = true});
+  return jet::unusedPages(db);
+}
+
 std::vector<std::uint8_t> readBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
@@ -108,6 +121,7 @@ TEST(RowWrite, MemosOfAllSizesAreStoredReplacedAndFreed) {
   QBM_REQUIRE_SHARED();
   qbm::test::ScratchDir dir;
   fs::path path = qbm::test::copyShared("interop/fixedNumericTestV2000.mdb", dir.path());
+  const auto unusedBefore = unusedNow(path);
   const std::vector<std::size_t> sizes = {0, 1, 30, 64, 65, 1000, 1024, 1025, 4000, 4100, 9000, 30000};
   {
     jet::Database db = jet::Database::open(path);
@@ -159,6 +173,7 @@ TEST(RowWrite, MemosOfAllSizesAreStoredReplacedAndFreed) {
   }
   EXPECT_EQ(emptied, fs::file_size(path));
   EXPECT_EQ("", problemsOf(path));
+  EXPECT_EQ(std::vector<std::uint32_t>{}, pagesLeftUnused(path, unusedBefore));
 }
 
 // A row that grows past its page moves behind an overflow pointer; its bookmark stays valid.
@@ -166,6 +181,7 @@ TEST(RowWrite, RowsGrowAndShrinkInPlaceOrThroughOverflow) {
   QBM_REQUIRE_SHARED();
   qbm::test::ScratchDir dir;
   fs::path path = qbm::test::copyShared("interop/testPromotionV2000.mdb", dir.path());
+  const auto unusedBefore = unusedNow(path);
   jet::Database db = jet::Database::open(path);
   jet::Table t = db.table("jobDB1");
   std::vector<jet::Bookmark> marks;
@@ -203,6 +219,7 @@ TEST(RowWrite, RowsGrowAndShrinkInPlaceOrThroughOverflow) {
   EXPECT_EQ(60, n) << "moved rows are visited once";
   db.close();
   EXPECT_EQ("", problemsOf(path));
+  EXPECT_EQ(std::vector<std::uint32_t>{}, pagesLeftUnused(path, unusedBefore));
 }
 
 TEST(RowWrite, BadValuesAreRejectedAndNothingIsWritten) {
