@@ -14,6 +14,7 @@
 #include "jet/database.h"
 #include "jet/database_impl.h"
 #include "jet/error.h"
+#include "jet/usage_map.h"
 #include "tests/jet/memory_index_store.h"
 #include "tests/jet/random_table_writes.h"
 #include "tests/support/test_support.h"
@@ -60,6 +61,20 @@ std::size_t deepestTree(Database& db, const std::string& table) {
   return levels;
 }
 
+// Each index's page map lists exactly the pages of its tree: pages taken by splits are added,
+// pages given back are taken out.
+void expectIndexPageMapsExact(Database& db, const std::string& table) {
+  detail::DatabaseCore& core = db.impl().core();
+  const StoredTableDefinition& def = *core.definition(*core.findTable(table));
+  test::ReadOnlyIndexStore store(core.file());
+  for (const RealIndex& index : def.realIndexes) {
+    if (index.usageMap == 0) continue;
+    std::set<std::uint32_t> tree = test::walkTree(store, index.firstPage, def.firstPage).pageNumbers;
+    std::vector<std::uint32_t> mapped = readUsageMap(core.file(), index.usageMap).pages;
+    EXPECT_EQ(std::set<std::uint32_t>(mapped.begin(), mapped.end()), tree) << table << " index " << index.number;
+  }
+}
+
 class SharedFileIndexWrites : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(SharedFileIndexWrites, RandomRowWritesKeepEveryIndexExact) {
@@ -85,6 +100,7 @@ TEST_P(SharedFileIndexWrites, RandomRowWritesKeepEveryIndexExact) {
         if (HasFatalFailure()) return;
         ASSERT_EQ(problemsOf(db), "");
         writes.verifyIndexes();
+        expectIndexPageMapsExact(db, name);
         if (HasFatalFailure()) return;
       }
       total.inserted += writes.counts().inserted;
@@ -121,6 +137,7 @@ TEST_P(DeepIndexTrees, GrowAndShrinkThroughSeveralLevels) {
   qbm::test::ScratchDir dir;
   fs::path path = qbm::test::copyShared(GetParam().file, dir.path());
   Database db = Database::open(path);
+  std::size_t unusedBefore = unusedPages(db).size();
   test::RandomTableWrites writes(db, GetParam().table, 99, /*textLength=*/60, /*longRange=*/1u << 30);
   db.begin();
   writes.run(GetParam().rows, /*insertShare=*/100);
@@ -130,6 +147,7 @@ TEST_P(DeepIndexTrees, GrowAndShrinkThroughSeveralLevels) {
   EXPECT_GE(levels, 3u);
   RecordProperty("levels", static_cast<int>(levels));
   writes.verifyIndexes();
+  expectIndexPageMapsExact(db, GetParam().table);
 
   db.begin();
   writes.run(GetParam().rows / 4, /*insertShare=*/50);
@@ -138,6 +156,9 @@ TEST_P(DeepIndexTrees, GrowAndShrinkThroughSeveralLevels) {
   ASSERT_EQ(problemsOf(db), "");
   writes.verifyIndexes();
   EXPECT_LT(writes.rowCount(), static_cast<std::size_t>(GetParam().rows / 3));
+  expectIndexPageMapsExact(db, GetParam().table);
+  // Nothing left behind: no page is both unused and unlisted.
+  EXPECT_EQ(unusedPages(db).size(), unusedBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(Shared, DeepIndexTrees,

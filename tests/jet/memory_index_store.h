@@ -75,6 +75,7 @@ struct TreeShape {
   std::vector<IndexEntry> entries;  // leaf entries in tree order
   std::size_t levels = 0;
   std::size_t pages = 0;
+  std::set<std::uint32_t> pageNumbers;
   std::vector<std::string> faults;  // empty when the tree has the shape Access writes
 };
 
@@ -102,6 +103,7 @@ inline void walkPage(IndexPageStore& store, std::uint32_t number, std::uint32_t 
     return;
   }
   ++out.pages;
+  out.pageNumbers.insert(number);
   PageRef raw = store.page(number);
   IndexPage page = decodeIndexPage(raw->bytes(), number, store.layout());
   if (page.tablePage != tablePage) fault("belongs to another table");
