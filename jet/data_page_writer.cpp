@@ -119,7 +119,9 @@ void deleteRow(std::vector<std::uint8_t>& page, const format::Layout& layout, st
   std::vector<StoredRow> rows = readRows(page, layout);
   if (row >= rows.size()) throw Error(ErrorCode::InvalidState, "a deletion of a row the page does not have");
   rows[row].bytes.clear();
-  rows[row].flags = re::kDeleted;
+  // Access flags a deleted row with both bits; readers that skip rows by the 0x4000 bit alone
+  // (mdb-reader) would otherwise read the emptied row.
+  rows[row].flags = re::kDeleted | re::kOverflow;
   writeRows(page, layout, rows);
 }
 
