@@ -13,6 +13,7 @@
 namespace jet {
 
 using ByteSpan = std::span<const std::uint8_t>;
+using MutableByteSpan = std::span<std::uint8_t>;
 
 // Throws Error(Damaged) with the given message.
 [[noreturn]] void throwDamaged(const std::string& what);
@@ -64,6 +65,44 @@ inline double f64(ByteSpan b, std::size_t offset) {
 inline ByteSpan slice(ByteSpan b, std::size_t offset, std::size_t length) {
   require(b, offset, length);
   return b.subspan(offset, length);
+}
+
+// Little-endian writes into a page or row being built. An offset outside the buffer is a fault of
+// the writer, not of the file: Error(InvalidState).
+inline void requireRoom(MutableByteSpan b, std::size_t offset, std::size_t length) {
+  if (offset > b.size() || length > b.size() - offset)
+    throw Error(ErrorCode::InvalidState, "a write reaches past the end of its page or row");
+}
+inline void put8(MutableByteSpan b, std::size_t offset, std::uint8_t v) {
+  requireRoom(b, offset, 1);
+  b[offset] = v;
+}
+inline void put16(MutableByteSpan b, std::size_t offset, std::uint16_t v) {
+  requireRoom(b, offset, 2);
+  b[offset] = static_cast<std::uint8_t>(v);
+  b[offset + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+inline void put24(MutableByteSpan b, std::size_t offset, std::uint32_t v) {
+  requireRoom(b, offset, 3);
+  for (int i = 0; i < 3; ++i) b[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+inline void put32(MutableByteSpan b, std::size_t offset, std::uint32_t v) {
+  requireRoom(b, offset, 4);
+  for (int i = 0; i < 4; ++i) b[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+inline void put64(MutableByteSpan b, std::size_t offset, std::uint64_t v) {
+  requireRoom(b, offset, 8);
+  for (int i = 0; i < 8; ++i) b[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+inline void putF32(MutableByteSpan b, std::size_t offset, float v) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  put32(b, offset, bits);
+}
+inline void putF64(MutableByteSpan b, std::size_t offset, double v) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  put64(b, offset, bits);
 }
 
 }  // namespace bytes

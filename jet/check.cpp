@@ -9,6 +9,7 @@
 #include "jet/database_impl.h"
 #include "jet/error.h"
 #include "jet/index_check.h"
+#include "jet/page_ownership_check.h"
 #include "jet/physical_order.h"
 #include "jet/row_reader.h"
 #include "jet/usage_map.h"
@@ -30,6 +31,7 @@ class Checker {
       checkTable(entry);
     }
     checkStrayDataPages(owners);
+    checkPageOwnership(file_, definitions_, problems_);
     return std::move(problems_);
   }
 
@@ -64,6 +66,8 @@ class Checker {
       report(tableWhere(entry.name), std::string("its definition cannot be read: ") + e.what());
       return;
     }
+    definitions_.push_back(def.get());
+    held_.push_back(def);
     checkIndexRoots(*def);
     checkRows(*def, entry.system);
   }
@@ -166,6 +170,8 @@ class Checker {
   detail::DatabaseCore& core_;
   PageFile& file_;
   std::map<std::uint32_t, std::set<std::uint32_t>> ownedPages_;
+  std::vector<const StoredTableDefinition*> definitions_;
+  std::vector<std::shared_ptr<const StoredTableDefinition>> held_;
   std::set<std::uint32_t> freePages_;
   std::vector<Problem> problems_;
 };
@@ -173,6 +179,20 @@ class Checker {
 }  // namespace
 
 std::vector<Problem> check(Database& db) { return Checker(db).run(); }
+
+std::vector<std::uint32_t> unusedPages(Database& db) {
+  detail::DatabaseCore& core = db.impl().core();
+  std::vector<std::shared_ptr<const StoredTableDefinition>> held;
+  std::vector<const StoredTableDefinition*> tables;
+  for (const CatalogEntry& entry : core.catalog()) {
+    try {
+      held.push_back(core.definition(entry));
+      tables.push_back(held.back().get());
+    } catch (const Error&) {
+    }
+  }
+  return unusedPages(core.file(), tables);
+}
 
 std::vector<Problem> check(const std::filesystem::path& path) {
   try {

@@ -3,7 +3,11 @@
 #include <cstdint>
 #include <fstream>
 
+#include "jet/clock.h"
 #include "jet/database_impl.h"
+#include "jet/new_database.h"
+#include "jet/table_creator.h"
+#include "jet/journal.h"
 #include "jet/platform_file.h"
 #include "jet/table_cursor.h"
 #include "jet/text_codec.h"
@@ -36,14 +40,105 @@ std::shared_ptr<const StoredTableDefinition> DatabaseCore::definition(const Cata
   requireOpen();
   auto found = definitions_.find(entry.firstPage);
   if (found != definitions_.end()) return found->second;
-  auto def = std::make_shared<const StoredTableDefinition>(readTableDefinition(*file_, entry.firstPage, entry.name));
+  auto def = std::make_shared<StoredTableDefinition>(readTableDefinition(*file_, entry.firstPage, entry.name));
+  applyProperties(*def, entry.properties, file_->header().codePage);
   definitions_.emplace(entry.firstPage, def);
   return def;
 }
 
+StoredTableDefinition& DatabaseCore::mutableDefinition(const StoredTableDefinition& definition) {
+  requireOpen();
+  auto found = definitions_.find(definition.firstPage);
+  if (found == definitions_.end() || found->second.get() != &definition)
+    throw Error(ErrorCode::InvalidState, "table " + definition.name + " is not a table of this database");
+  return *found->second;
+}
+
+PageAllocator& DatabaseCore::allocator() {
+  requireOpen();
+  if (!file_->writable()) throw Error(ErrorCode::ReadOnly, "the database is open read-only");
+  if (!allocator_) allocator_ = std::make_unique<PageAllocator>(*file_);
+  return *allocator_;
+}
+
+IndexMaintenance& DatabaseCore::indexMaintenance() {
+  PageAllocator& pages = allocator();
+  if (!indexMaintenance_) indexMaintenance_ = makeIndexMaintenance(*file_, pages);
+  return *indexMaintenance_;
+}
+
+LongValueWriter& DatabaseCore::longValues() {
+  PageAllocator& pages = allocator();
+  if (!longValues_) longValues_ = std::make_unique<LongValueWriter>(*file_, pages);
+  return *longValues_;
+}
+
+void DatabaseCore::afterRollback() {
+  requireOpen();
+  if (allocator_) allocator_->reset();
+  if (longValues_) longValues_->reset();
+  catalog_ = readCatalog(*file_);
+  for (auto it = definitions_.begin(); it != definitions_.end();) {
+    const CatalogEntry* entry = nullptr;
+    for (const CatalogEntry& e : catalog_)
+      if (e.firstPage == it->first) entry = &e;
+    if (!entry) {
+      it = definitions_.erase(it);  // a table added by the undone work
+      continue;
+    }
+    *it->second = readTableDefinition(*file_, entry->firstPage, entry->name);
+    applyProperties(*it->second, entry->properties, file_->header().codePage);
+    ++it;
+  }
+}
+
+void DatabaseCore::reloadCatalog() {
+  requireOpen();
+  catalog_ = readCatalog(*file_);
+}
+
 void DatabaseCore::close() {
-  file_.reset();  // releases the lock
+  longValues_.reset();
+  indexMaintenance_.reset();
+  allocator_.reset();
+  file_.reset();  // rolls back an open transaction, releases the lock
   definitions_.clear();
+}
+
+WriteScope::WriteScope(DatabaseCore& core) : core_(core) {
+  PageFile& file = core_.file();
+  if (!file.writable()) throw Error(ErrorCode::ReadOnly, "the database is open read-only");
+  if (!file.inTransaction()) {
+    file.begin();
+    ownTransaction_ = true;
+  }
+  file.beginStatement();
+}
+
+void WriteScope::done() {
+  PageFile& file = core_.file();
+  file.endStatement();
+  finished_ = true;
+  if (ownTransaction_) {
+    try {
+      file.commit();
+    } catch (const Error&) {
+      core_.afterRollback();  // commit rolled back
+      throw;
+    }
+  }
+}
+
+WriteScope::~WriteScope() {
+  if (finished_ || !core_.isOpen()) return;
+  try {
+    PageFile& file = core_.file();
+    file.rollbackStatement();
+    if (ownTransaction_) file.rollback();
+    core_.afterRollback();
+  } catch (const Error&) {
+    // Nothing more can be done here; the journal (if any) is rolled back by the next open.
+  }
 }
 
 DatabaseImpl::DatabaseImpl(std::filesystem::path path, std::unique_ptr<PageFile> file, OpenOptions options)
@@ -53,9 +148,8 @@ DatabaseImpl::DatabaseImpl(std::filesystem::path path, std::unique_ptr<PageFile>
 
 namespace {
 
-[[noreturn]] void notYet(const char* what) {
-  throw Error(ErrorCode::Unsupported, std::string(what) + " is not available yet in this engine");
-}
+// New databases store Jet 3 text in the Western European code page, as Access does by default.
+constexpr std::uint16_t kNewDatabaseCodePage = 1252;
 
 // Adds the file name to errors about the file's contents, so messages say which file is bad.
 [[noreturn]] void rethrowNamingFile(const Error& e, const std::filesystem::path& path) {
@@ -67,11 +161,21 @@ namespace {
 }  // namespace
 
 Database Database::open(const std::filesystem::path& path, OpenOptions options) {
-  std::unique_ptr<PlatformFile> file = PlatformFile::open(
+  // Changing a file needs the exclusive lock, which also covers its journal.
+  bool writable = !options.readOnly && options.exclusive;
+  std::unique_ptr<Storage> file = PlatformFile::open(
       path, options.readOnly ? FileAccess::ReadOnly : FileAccess::ReadWrite,
       options.exclusive ? FileLock::Exclusive : FileLock::Shared);
   try {
-    auto pages = std::make_unique<PageFile>(std::move(file));
+    std::unique_ptr<JournalStore> journal = fileJournalStore(path);
+    if (journal->exists()) {
+      if (writable) {
+        rollBackJournal(*journal, *file);
+      } else if (std::unique_ptr<Storage> view = journaledView(*journal, file)) {
+        file = std::move(view);  // read the file as the rollback will leave it, without writing
+      }
+    }
+    auto pages = std::make_unique<PageFile>(std::move(file), 256, writable ? std::move(journal) : nullptr);
     return Database(std::make_unique<detail::DatabaseImpl>(path, std::move(pages), options));
   } catch (const Error& e) {
     rethrowNamingFile(e, path);
@@ -86,7 +190,36 @@ Database Database::openMemory(std::vector<std::uint8_t> bytes) {
   return Database(std::make_unique<detail::DatabaseImpl>("(memory)", std::move(pages), options));
 }
 
-Database Database::create(const std::filesystem::path&, Format) { notYet("creating a database"); }
+Database Database::create(const std::filesystem::path& path, Format format) {
+  const format::Version version = format == Format::Jet3 ? format::Version::Jet3 : format::Version::Jet4;
+  if (PlatformFile::exists(path))
+    throw Error(ErrorCode::Io, path.string() + " exists already; a new database is never written over a file");
+  const DateTime created = localNow();
+  NewDatabaseImage image = buildNewDatabase(version, kNewDatabaseCodePage, created);
+  std::unique_ptr<PlatformFile> file = PlatformFile::create(path, FileLock::Exclusive);
+  // No half-made database is left behind.
+  auto removeFile = [&] {
+    file.reset();
+    try {
+      PlatformFile::remove(path);
+    } catch (const Error&) {
+    }
+  };
+  try {
+    file->writeAt(0, image.bytes);
+    file->sync();
+    auto pages = std::make_unique<PageFile>(std::move(file), 256, fileJournalStore(path));
+    Database db(std::make_unique<detail::DatabaseImpl>(path, std::move(pages), OpenOptions{}));
+    detail::writeNewDatabaseCatalog(db.impl().core(), image.systemTablePages, created);
+    return db;
+  } catch (const Error& e) {
+    removeFile();
+    rethrowNamingFile(e, path);
+  } catch (...) {
+    removeFile();
+    throw;
+  }
+}
 
 Database::Database(std::unique_ptr<detail::DatabaseImpl> impl) : impl_(std::move(impl)) {}
 Database::Database(Database&&) noexcept = default;
@@ -158,10 +291,33 @@ Table Database::table(std::string_view name) {
   }
 }
 
-void Database::createTable(const TableDefinition&) { notYet("creating a table"); }
-void Database::begin() { notYet("a transaction"); }
-void Database::commit() { notYet("a transaction"); }
-void Database::rollback() { notYet("a transaction"); }
-bool Database::inTransaction() const { return false; }
+void Database::createTable(const TableDefinition& definition) {
+  detail::createUserTable(openImpl().core(), definition);
+}
+void Database::begin() {
+  detail::DatabaseCore& core = openImpl().core();
+  core.allocator();  // Error(ReadOnly) for a database that cannot be written
+  core.file().begin();
+}
+
+void Database::commit() {
+  detail::DatabaseCore& core = openImpl().core();
+  if (!core.file().inTransaction()) throw Error(ErrorCode::InvalidState, "commit without begin");
+  try {
+    core.file().commit();
+  } catch (const Error&) {
+    core.afterRollback();
+    throw;
+  }
+}
+
+void Database::rollback() {
+  detail::DatabaseCore& core = openImpl().core();
+  if (!core.file().inTransaction()) throw Error(ErrorCode::InvalidState, "rollback without begin");
+  core.file().rollback();
+  core.afterRollback();
+}
+
+bool Database::inTransaction() const { return impl_ && impl_->core().isOpen() && impl_->core().file().inTransaction(); }
 
 }  // namespace jet

@@ -12,6 +12,9 @@
 
 #include "jet/catalog.h"
 #include "jet/database.h"
+#include "jet/index_maintenance.h"
+#include "jet/long_value_writer.h"
+#include "jet/page_allocator.h"
 #include "jet/page_file.h"
 #include "jet/table_definition.h"
 
@@ -33,6 +36,18 @@ class DatabaseCore {
   const CatalogEntry* findTable(std::string_view name) const;
   // The table's definition, read once and shared. Throws Error(Damaged) for a bad definition.
   std::shared_ptr<const StoredTableDefinition> definition(const CatalogEntry& entry);
+  // The same definition, for writers that change its counts (every cursor of the table sees it).
+  StoredTableDefinition& mutableDefinition(const StoredTableDefinition& definition);
+
+  // ---- Writing (Error(ReadOnly) when the database is not writable) ----
+  PageAllocator& allocator();
+  IndexMaintenance& indexMaintenance();
+  LongValueWriter& longValues();
+  // After the page file rolled back (a transaction or a statement): definitions and the catalog
+  // are read again from the restored pages, and the allocator forgets its hints.
+  void afterRollback();
+  // Re-reads the catalog (after a table was added).
+  void reloadCatalog();
 
   void close();
 
@@ -40,7 +55,28 @@ class DatabaseCore {
   std::unique_ptr<PageFile> file_;
   OpenOptions options_;
   std::vector<CatalogEntry> catalog_;
-  std::map<std::uint32_t, std::shared_ptr<const StoredTableDefinition>> definitions_;
+  std::map<std::uint32_t, std::shared_ptr<StoredTableDefinition>> definitions_;
+  std::unique_ptr<PageAllocator> allocator_;
+  std::unique_ptr<IndexMaintenance> indexMaintenance_;
+  std::unique_ptr<LongValueWriter> longValues_;
+};
+
+// One write (a row insert, update or delete, a new table) as a unit: it runs in the open
+// transaction, or in a transaction of its own when none is open, inside a statement of the page
+// file. done() keeps it (committing its own transaction); leaving the scope without done() undoes
+// every page change it made.
+class WriteScope {
+ public:
+  explicit WriteScope(DatabaseCore& core);
+  ~WriteScope();
+  WriteScope(const WriteScope&) = delete;
+  WriteScope& operator=(const WriteScope&) = delete;
+  void done();
+
+ private:
+  DatabaseCore& core_;
+  bool ownTransaction_ = false;
+  bool finished_ = false;
 };
 
 class DatabaseImpl {

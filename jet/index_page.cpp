@@ -1,6 +1,7 @@
 #include "jet/index_page.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "jet/error.h"
@@ -46,41 +47,93 @@ void appendBig(Bytes& out, std::uint32_t v, int bytes) {
 }  // namespace
 
 Bytes wholeEntry(const IndexEntry& entry, bool leaf) {
-  Bytes out = entry.key;
+  Bytes out;
+  out.reserve(wholeEntrySize(entry, leaf));
+  out.insert(out.end(), entry.key.begin(), entry.key.end());
   appendBig(out, entry.row.page, 3);
   out.push_back(static_cast<std::uint8_t>(entry.row.row));
   if (!leaf) appendBig(out, entry.child, 4);
   return out;
 }
 
-std::size_t commonPrefixLength(const std::vector<IndexEntry>& entries, bool leaf,
-                               const format::Layout& layout) {
-  if (entries.size() < 2) return 0;
-  Bytes first = wholeEntry(entries.front(), leaf);
-  std::size_t n = first.size();
-  for (std::size_t i = 1; i < entries.size() && n > 0; ++i) {
-    Bytes other = wholeEntry(entries[i], leaf);
-    std::size_t k = 0;
-    while (k < n && k < other.size() && first[k] == other[k]) ++k;
-    n = k;
-  }
-  std::size_t limit = layout.indexPrefixLengthSize == 1 ? 0xFF : 0xFFFF;
-  return std::min(n, limit);
+std::size_t wholeEntrySize(const IndexEntry& entry, bool leaf) {
+  return entry.key.size() + kRowPointerSize + (leaf ? 0 : kChildPointerSize);
 }
 
-std::size_t accessPrefixLength(const std::vector<IndexEntry>& entries, bool leaf,
+namespace {
+
+// Byte k of an entry's whole bytes (key, row pointer, child pointer), without building them.
+// REQUIRES: k < wholeEntrySize(e, leaf).
+std::uint8_t wholeEntryByte(const IndexEntry& e, std::size_t k) {
+  if (k < e.key.size()) return e.key[k];
+  switch (k - e.key.size()) {
+    case 0: return static_cast<std::uint8_t>(e.row.page >> 16);
+    case 1: return static_cast<std::uint8_t>(e.row.page >> 8);
+    case 2: return static_cast<std::uint8_t>(e.row.page);
+    case 3: return static_cast<std::uint8_t>(e.row.row);
+    case 4: return static_cast<std::uint8_t>(e.child >> 24);
+    case 5: return static_cast<std::uint8_t>(e.child >> 16);
+    case 6: return static_cast<std::uint8_t>(e.child >> 8);
+    default: return static_cast<std::uint8_t>(e.child);
+  }
+}
+
+// Writes the entry's whole bytes from byte `skip` on to out; returns how many were written.
+std::size_t writeWholeEntry(const IndexEntry& e, bool leaf, std::size_t skip, std::uint8_t* out) {
+  std::size_t size = wholeEntrySize(e, leaf);
+  std::size_t k = skip;
+  if (k < e.key.size()) {
+    std::copy(e.key.begin() + static_cast<std::ptrdiff_t>(k), e.key.end(), out);
+    k = e.key.size();
+  }
+  for (; k < size; ++k) out[k - skip] = wholeEntryByte(e, k);
+  return size - skip;
+}
+
+}  // namespace
+
+std::size_t commonPrefixLength(std::span<const IndexEntry> entries, bool leaf,
+                               const format::Layout& layout) {
+  if (entries.size() < 2) return 0;
+  const IndexEntry& first = entries.front();
+  std::size_t n = wholeEntrySize(first, leaf);
+  for (std::size_t i = 1; i < entries.size() && n > 0; ++i) {
+    const IndexEntry& other = entries[i];
+    std::size_t limit = std::min(n, wholeEntrySize(other, leaf));
+    std::size_t k = 0;
+    std::size_t keyPart = std::min({limit, first.key.size(), other.key.size()});
+    // Most entries share the whole prefix found so far: one block compare settles them.
+    if (keyPart > 0 && std::memcmp(first.key.data(), other.key.data(), keyPart) == 0)
+      k = keyPart;
+    else
+      while (k < keyPart && first.key[k] == other.key[k]) ++k;
+    if (k == keyPart)
+      while (k < limit && wholeEntryByte(first, k) == wholeEntryByte(other, k)) ++k;
+    n = k;
+  }
+  std::size_t cap = layout.indexPrefixLengthSize == 1 ? 0xFF : 0xFFFF;
+  return std::min(n, cap);
+}
+
+std::size_t accessPrefixLength(std::span<const IndexEntry> entries, bool leaf,
                                const format::Layout& layout) {
   if (entryAreaSize(entries, leaf, 0) <= layout.pageSize - layout.indexEntriesOffset) return 0;
   return commonPrefixLength(entries, leaf, layout);
 }
 
-std::size_t entryAreaSize(const std::vector<IndexEntry>& entries, bool leaf, std::size_t prefixLength) {
+std::size_t entryAreaSize(std::span<const IndexEntry> entries, bool leaf, std::size_t prefixLength) {
   std::size_t total = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    std::size_t size = entries[i].key.size() + kRowPointerSize + (leaf ? 0 : kChildPointerSize);
+    std::size_t size = wholeEntrySize(entries[i], leaf);
     total += i == 0 ? size : size - std::min(size, prefixLength);
   }
   return total;
+}
+
+bool fitsInOnePage(std::span<const IndexEntry> entries, bool leaf, const format::Layout& layout) {
+  const std::size_t area = layout.pageSize - layout.indexEntriesOffset;
+  if (entryAreaSize(entries, leaf, 0) <= area) return true;
+  return entryAreaSize(entries, leaf, commonPrefixLength(entries, leaf, layout)) <= area;
 }
 
 std::vector<std::uint8_t> encodeIndexPage(const IndexPage& page, const format::Layout& layout) {
@@ -106,11 +159,8 @@ std::vector<std::uint8_t> encodeIndexPage(const IndexPage& page, const format::L
 
   std::size_t used = 0;
   for (std::size_t i = 0; i < page.entries.size(); ++i) {
-    Bytes whole = wholeEntry(page.entries[i], page.leaf);
     std::size_t skip = i == 0 ? 0 : page.prefixLength;
-    std::copy(whole.begin() + static_cast<std::ptrdiff_t>(skip), whole.end(),
-              out.begin() + static_cast<std::ptrdiff_t>(areaStart + used));
-    used += whole.size() - skip;
+    used += writeWholeEntry(page.entries[i], page.leaf, skip, out.data() + areaStart + used);
     out[layout.indexEntryMaskOffset + used / 8] |= static_cast<std::uint8_t>(1u << (used % 8));
   }
   putLittle(out, 2, static_cast<std::uint32_t>(layout.pageSize - areaStart - used), 2);

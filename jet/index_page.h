@@ -11,6 +11,7 @@
 // (4 bytes, big-endian). The key of an intermediate entry is that of the last leaf entry below it.
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "jet/bytes.h"
@@ -52,16 +53,22 @@ Bytes wholeEntry(const IndexEntry& entry, bool leaf);
 
 // The longest prefix the entries share (as whole entries), capped at what the page's prefix field
 // can hold.
-std::size_t commonPrefixLength(const std::vector<IndexEntry>& entries, bool leaf,
+std::size_t commonPrefixLength(std::span<const IndexEntry> entries, bool leaf,
                                const format::Layout& layout);
 
 // The shared prefix Access gives a page of these entries: none while they fit in the page without
 // one, else the longest prefix they share.
-std::size_t accessPrefixLength(const std::vector<IndexEntry>& entries, bool leaf,
+std::size_t accessPrefixLength(std::span<const IndexEntry> entries, bool leaf,
                                const format::Layout& layout);
 
 // Bytes of the entry area the entries take with the given shared prefix.
-std::size_t entryAreaSize(const std::vector<IndexEntry>& entries, bool leaf, std::size_t prefixLength);
+std::size_t entryAreaSize(std::span<const IndexEntry> entries, bool leaf, std::size_t prefixLength);
+
+// Bytes an entry takes on a page before prefix compression.
+std::size_t wholeEntrySize(const IndexEntry& entry, bool leaf);
+
+// Whether the entries fit in one page's entry area with the shared prefix Access gives them.
+bool fitsInOnePage(std::span<const IndexEntry> entries, bool leaf, const format::Layout& layout);
 
 // Encodes an index page (page.number is not stored). The entries are written in the given order,
 // with page.prefixLength bytes shared; the free-space count is filled in.

@@ -23,23 +23,28 @@ class PhysicalOrder final : public RowOrder {
   std::optional<RowLocation> next() override;
   std::optional<RowLocation> previous() override;
   bool moveTo(RowLocation row) override;
+  void refresh() override;
 
   // The pages the scan visits (the usage map read afresh).
   const std::vector<std::uint32_t>& pages();
 
  private:
-  enum class State { BeforeFirst, OnRow, AfterLast };
+  // Between: just before row row_ of page pages_[pageIndex_] (the row that was current is gone).
+  enum class State { BeforeFirst, OnRow, Between, AfterLast };
   // The page at pages_[index] if it is a data page of this table, else nullptr.
   PageRef tablePage(std::size_t index);
   bool isLiveRow(const Page& page, std::uint16_t row) const;
   std::optional<RowLocation> scanForward(std::size_t pageIndex, int row);
   std::optional<RowLocation> scanBackward(std::size_t pageIndex, int row);
   void loadPages();
+  // Reads the page list again and finds the position in it, when the file changed since.
+  void catchUp();
 
   PageFile* file_;
   const StoredTableDefinition* definition_;
   std::vector<std::uint32_t> pages_;
   bool loaded_ = false;
+  bool stale_ = false;  // the file changed since the page list was read
   State state_ = State::BeforeFirst;
   std::size_t pageIndex_ = 0;
   std::uint16_t row_ = 0;

@@ -5,7 +5,10 @@
 
 #include "jet/platform_file.h"
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -24,21 +27,45 @@ std::string reason() { return std::strerror(errno); }
 
 int fd(std::intptr_t handle) { return static_cast<int>(handle); }
 
-}  // namespace
+std::atomic<std::uint64_t> writesSoFar{0};
 
-std::unique_ptr<PlatformFile> PlatformFile::open(const std::filesystem::path& path,
-                                                 FileAccess access, FileLock lock) {
-  int flags = (access == FileAccess::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC;
+// The fault-injection settings, read once from the environment.
+struct FaultPlan {
+  std::uint64_t killAfter = 0;  // 0 = never
+  bool torn = false;
+  FaultPlan() {
+    if (const char* k = std::getenv("QBM_JET_KILL_AFTER_WRITES")) killAfter = std::strtoull(k, nullptr, 10);
+    if (const char* t = std::getenv("QBM_JET_TORN_WRITE")) torn = std::strcmp(t, "1") == 0;
+  }
+};
+
+FaultPlan& faultPlan() {
+  static FaultPlan plan;
+  return plan;
+}
+
+void writeAll(int handle, const std::uint8_t* data, std::size_t length, std::uint64_t offset,
+              const std::filesystem::path& path) {
+  std::size_t done = 0;
+  while (done < length) {
+    ssize_t n = ::pwrite(handle, data + done, length - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw Error(ErrorCode::Io, "cannot write " + path.string() + ": " + reason());
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+int openHandle(const std::filesystem::path& path, int flags) {
   int handle;
   do {
-    handle = ::open(path.c_str(), flags);
+    handle = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
   } while (handle < 0 && errno == EINTR);
-  if (handle < 0) throw Error(ErrorCode::Io, "cannot open " + path.string() + ": " + reason());
-  struct stat info {};
-  if (::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(handle);
-    throw Error(ErrorCode::Io, "cannot open " + path.string() + ": not a regular file");
-  }
+  return handle;
+}
+
+// Takes the lock; closes the handle and throws when it cannot.
+void lockHandle(int handle, FileLock lock, const std::filesystem::path& path) {
+  if (lock == FileLock::None) return;
   int operation = (lock == FileLock::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
   int result;
   do {
@@ -51,7 +78,37 @@ std::unique_ptr<PlatformFile> PlatformFile::open(const std::filesystem::path& pa
     if (busy) throw Error(ErrorCode::Locked, path.string() + " is in use by another program or window");
     throw Error(ErrorCode::Io, "cannot lock " + path.string() + ": " + why);
   }
-  return std::unique_ptr<PlatformFile>(new PlatformFile(path, handle));
+}
+
+void syncFolderOf(const std::filesystem::path& path) {
+  std::filesystem::path folder = path.parent_path();
+  if (folder.empty()) folder = ".";
+  int handle = openHandle(folder, O_RDONLY | O_DIRECTORY);
+  if (handle < 0) return;  // some systems do not let folders be opened; nothing more can be done
+  ::fsync(handle);
+  ::close(handle);
+}
+
+}  // namespace
+
+std::unique_ptr<PlatformFile> PlatformFile::open(const std::filesystem::path& path,
+                                                 FileAccess access, FileLock lock) {
+  int handle = openHandle(path, access == FileAccess::ReadWrite ? O_RDWR : O_RDONLY);
+  if (handle < 0) throw Error(ErrorCode::Io, "cannot open " + path.string() + ": " + reason());
+  struct stat info {};
+  if (::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(handle);
+    throw Error(ErrorCode::Io, "cannot open " + path.string() + ": not a regular file");
+  }
+  lockHandle(handle, lock, path);
+  return std::unique_ptr<PlatformFile>(new PlatformFile(path, handle, access == FileAccess::ReadWrite));
+}
+
+std::unique_ptr<PlatformFile> PlatformFile::create(const std::filesystem::path& path, FileLock lock) {
+  int handle = openHandle(path, O_RDWR | O_CREAT | O_EXCL);
+  if (handle < 0) throw Error(ErrorCode::Io, "cannot create " + path.string() + ": " + reason());
+  lockHandle(handle, lock, path);
+  return std::unique_ptr<PlatformFile>(new PlatformFile(path, handle, true));
 }
 
 PlatformFile::~PlatformFile() {
@@ -77,6 +134,37 @@ void PlatformFile::readAt(std::uint64_t offset, std::span<std::uint8_t> out) con
   }
 }
 
+void PlatformFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
+  if (!writable_) Storage::writeAt(offset, data);
+  std::uint64_t number = ++writesSoFar;
+  const FaultPlan& plan = faultPlan();
+  if (plan.killAfter != 0 && number == plan.killAfter) {
+    writeAll(fd(handle_), data.data(), plan.torn ? data.size() / 2 : data.size(), offset, path_);
+    ::kill(::getpid(), SIGKILL);
+  }
+  writeAll(fd(handle_), data.data(), data.size(), offset, path_);
+}
+
+void PlatformFile::truncate(std::uint64_t size) {
+  if (!writable_) Storage::truncate(size);
+  int result;
+  do {
+    result = ::ftruncate(fd(handle_), static_cast<off_t>(size));
+  } while (result != 0 && errno == EINTR);
+  if (result != 0) throw Error(ErrorCode::Io, "cannot change the size of " + path_.string() + ": " + reason());
+}
+
+void PlatformFile::sync() {
+  if (!writable_) Storage::sync();
+#if defined(__APPLE__)
+  int result = ::fcntl(fd(handle_), F_FULLFSYNC);  // fsync alone does not reach the disk there
+  if (result != 0) result = ::fsync(fd(handle_));
+#else
+  int result = ::fsync(fd(handle_));
+#endif
+  if (result != 0) throw Error(ErrorCode::Io, "cannot flush " + path_.string() + " to disk: " + reason());
+}
+
 std::chrono::system_clock::time_point PlatformFile::lastModified(const std::filesystem::path& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0)
@@ -89,6 +177,33 @@ std::chrono::system_clock::time_point PlatformFile::lastModified(const std::file
 #endif
   return system_clock::time_point(duration_cast<system_clock::duration>(seconds(time.tv_sec) +
                                                                         nanoseconds(time.tv_nsec)));
+}
+
+bool PlatformFile::exists(const std::filesystem::path& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+void PlatformFile::remove(const std::filesystem::path& path) {
+  if (::unlink(path.c_str()) != 0) {
+    if (errno == ENOENT) return;
+    throw Error(ErrorCode::Io, "cannot delete " + path.string() + ": " + reason());
+  }
+  syncFolderOf(path);
+}
+
+void PlatformFile::rename(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0)
+    throw Error(ErrorCode::Io, "cannot rename " + from.string() + " to " + to.string() + ": " + reason());
+  syncFolderOf(to);
+}
+
+std::uint64_t PlatformFile::writeCount() { return writesSoFar.load(); }
+
+void PlatformFile::killAfterWrites(std::uint64_t writes, bool torn) {
+  FaultPlan& plan = faultPlan();
+  plan.killAfter = writes == 0 ? 0 : writesSoFar.load() + writes;
+  plan.torn = torn;
 }
 
 }  // namespace jet

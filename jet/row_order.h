@@ -33,6 +33,10 @@ class RowOrder {
   // "=" seek on the order's key: stands on the first row whose leading key columns equal key and
   // returns it; nullopt when no row matches. Orders without a key throw Error(Unsupported).
   virtual std::optional<RowLocation> seek(const std::vector<Value>& key);
+  // The file's pages changed (rows were written): re-read what the order keeps, and keep the
+  // position. When the current row is gone, the position is between its neighbours: next() gives
+  // the row after it, previous() the row before it.
+  virtual void refresh() = 0;
 };
 
 // The order of the given index of the cursor's table. Implemented by the index reader; throws

@@ -5,14 +5,6 @@
 
 namespace jet {
 
-namespace {
-
-[[noreturn]] void notYet() {
-  throw Error(ErrorCode::Unsupported, "writing rows is not available yet in this engine");
-}
-
-}  // namespace
-
 Table::Table(std::shared_ptr<detail::TableCursor> cursor) : cursor_(std::move(cursor)) {}
 Table::Table(Table&&) noexcept = default;
 Table& Table::operator=(Table&&) noexcept = default;
@@ -43,12 +35,12 @@ Value Table::get(int columnIndex) const { return cursor_->get(columnIndex); }
 Bookmark Table::bookmark() const { return cursor_->bookmark(); }
 void Table::setBookmark(const Bookmark& b) { cursor_->setBookmark(b); }
 
-void Table::addNew() { notYet(); }
-void Table::edit() { notYet(); }
-void Table::set(std::string_view, const Value&) { notYet(); }
-void Table::update() { notYet(); }
-void Table::cancelUpdate() { notYet(); }
-void Table::remove() { notYet(); }
-bool Table::editing() const { return false; }
+void Table::addNew() { cursor_->addNew(); }
+void Table::edit() { cursor_->edit(); }
+void Table::set(std::string_view column, const Value& value) { cursor_->set(column, value); }
+void Table::update() { cursor_->update(); }
+void Table::cancelUpdate() { cursor_->cancelUpdate(); }
+void Table::remove() { cursor_->remove(); }
+bool Table::editing() const { return cursor_->editing(); }
 
 }  // namespace jet

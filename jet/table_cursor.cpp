@@ -1,8 +1,12 @@
 #include "jet/table_cursor.h"
 
+#include <random>
+
 #include "jet/error.h"
 #include "jet/physical_order.h"
+#include "jet/table_writer.h"
 #include "jet/text_codec.h"
+#include "jet/value_conversion.h"
 
 namespace jet::detail {
 
@@ -11,8 +15,21 @@ TableCursor::TableCursor(std::shared_ptr<DatabaseCore> core, std::shared_ptr<con
       definition_(std::move(definition)),
       schema_(definition_->toSchema()),
       reader_(core_->file(), *definition_),
-      order_(std::make_unique<PhysicalOrder>(core_->file(), *definition_)) {
+      order_(std::make_unique<PhysicalOrder>(core_->file(), *definition_)),
+      seenChanges_(core_->file().changeCount()) {
+  for (std::size_t i = 0; i < schema_.columns.size(); ++i) {
+    columnsByName_.emplace(schema_.columns[i].name, static_cast<int>(i));
+    columnsByFoldedName_.emplace(foldedName(schema_.columns[i].name), static_cast<int>(i));
+  }
   moveFirst();
+}
+
+void TableCursor::syncWithFile() {
+  std::uint64_t changes = file().changeCount();
+  if (changes == seenChanges_) return;
+  seenChanges_ = changes;
+  order_->refresh();
+  image_.reset();
 }
 
 DatabaseCore& TableCursor::core() const {
@@ -21,9 +38,10 @@ DatabaseCore& TableCursor::core() const {
 }
 
 int TableCursor::columnIndex(std::string_view name) const {
-  for (std::size_t i = 0; i < schema_.columns.size(); ++i)
-    if (namesEqual(schema_.columns[i].name, name)) return static_cast<int>(i);
-  return -1;
+  auto exact = columnsByName_.find(name);
+  if (exact != columnsByName_.end()) return exact->second;
+  auto folded = columnsByFoldedName_.find(std::string_view(foldedName(name)));
+  return folded == columnsByFoldedName_.end() ? -1 : folded->second;
 }
 
 std::int64_t TableCursor::rowCount() const {
@@ -34,6 +52,7 @@ std::int64_t TableCursor::rowCount() const {
 void TableCursor::setOrder(std::unique_ptr<RowOrder> order, std::string indexName) {
   core();
   order_ = order ? std::move(order) : std::make_unique<PhysicalOrder>(file(), *definition_);
+  seenChanges_ = file().changeCount();
   indexName_ = std::move(indexName);
   position_ = Position::Unpositioned;
   image_.reset();
@@ -58,6 +77,7 @@ void TableCursor::setIndex(std::string_view indexName) {
 
 bool TableCursor::seek(const std::vector<Value>& key) {
   core();
+  syncWithFile();
   if (indexName_.empty()) throw Error(ErrorCode::InvalidState, "seek on table " + definition_->name + " needs an index");
   std::optional<RowLocation> found = order_->seek(key);
   noMatch_ = !found;
@@ -78,6 +98,7 @@ void TableCursor::arrive(std::optional<RowLocation> row, Position ifNone) {
 
 void TableCursor::moveFirst() {
   core();
+  syncWithFile();
   std::optional<RowLocation> row = order_->first();
   knownEmpty_ = !row;
   arrive(row, Position::AfterLast);
@@ -85,6 +106,7 @@ void TableCursor::moveFirst() {
 
 void TableCursor::moveLast() {
   core();
+  syncWithFile();
   std::optional<RowLocation> row = order_->last();
   knownEmpty_ = !row;
   arrive(row, Position::BeforeFirst);
@@ -92,6 +114,7 @@ void TableCursor::moveLast() {
 
 void TableCursor::moveNext() {
   core();
+  syncWithFile();
   switch (position_) {
     case Position::AfterLast: throw Error(ErrorCode::NoCurrentRow, "move past the end of table " + definition_->name);
     case Position::Unpositioned:
@@ -102,6 +125,7 @@ void TableCursor::moveNext() {
 
 void TableCursor::movePrevious() {
   core();
+  syncWithFile();
   switch (position_) {
     case Position::BeforeFirst:
       throw Error(ErrorCode::NoCurrentRow, "move before the start of table " + definition_->name);
@@ -141,6 +165,9 @@ const RowColumns& TableCursor::currentColumns() {
 Value TableCursor::get(int columnIndex) {
   if (columnIndex < 0 || static_cast<std::size_t>(columnIndex) >= definition_->columns.size())
     throw Error(ErrorCode::MissingColumn, "table " + definition_->name + " has no column number " + std::to_string(columnIndex));
+  core();
+  if (editMode_ != EditMode::None) return pending_[static_cast<std::size_t>(columnIndex)];
+  syncWithFile();
   const RowColumns& columns = currentColumns();
   return reader_.decode(columns, static_cast<std::size_t>(columnIndex));
 }
@@ -153,6 +180,7 @@ Value TableCursor::get(std::string_view column) {
 }
 
 void TableCursor::getAll(std::vector<Value>& out) {
+  syncWithFile();
   const RowColumns& columns = currentColumns();
   out.clear();
   for (std::size_t i = 0; i < definition_->columns.size(); ++i) out.push_back(reader_.decode(columns, i));
@@ -165,6 +193,7 @@ Bookmark TableCursor::bookmark() const {
 
 void TableCursor::setBookmark(const Bookmark& b) {
   core();
+  syncWithFile();
   RowLocation at{b.page, b.row};
   if (!order_->moveTo(at)) {
     position_ = Position::Unpositioned;
@@ -172,6 +201,124 @@ void TableCursor::setBookmark(const Bookmark& b) {
     throw Error(ErrorCode::NoCurrentRow, "the bookmarked row of table " + definition_->name + " no longer exists");
   }
   arrive(at, Position::Unpositioned);
+}
+
+}  // namespace jet::detail
+
+namespace jet::detail {
+
+StoredTableDefinition& TableCursor::writableDefinition() { return core().mutableDefinition(*definition_); }
+
+void TableCursor::addNew() {
+  core().allocator();  // Error(ReadOnly) before anything else
+  editMode_ = EditMode::Adding;
+  pending_.assign(definition_->columns.size(), Value(Null{}));
+  for (std::size_t i = 0; i < definition_->columns.size(); ++i)
+    if (definition_->columns[i].type == ColumnType::Boolean) pending_[i] = Value(false);
+  original_ = pending_;
+  changed_.assign(pending_.size(), false);
+}
+
+void TableCursor::edit() {
+  core().allocator();
+  syncWithFile();
+  RowLocation at = current();
+  std::vector<Value> values;
+  getAll(values);
+  editMode_ = EditMode::Editing;
+  editing_ = at;
+  original_ = values;
+  pending_ = std::move(values);
+  changed_.assign(pending_.size(), false);
+}
+
+void TableCursor::set(std::string_view column, const Value& value) {
+  core();
+  if (editMode_ == EditMode::None)
+    throw Error(ErrorCode::InvalidState, "set on table " + definition_->name + " needs addNew or edit first");
+  int index = columnIndex(column);
+  if (index < 0)
+    throw Error(ErrorCode::MissingColumn, "table " + definition_->name + " has no column \"" + std::string(column) + "\"");
+  const StoredColumn& c = definition_->columns[static_cast<std::size_t>(index)];
+  if (c.isAutoNumber())
+    throw Error(ErrorCode::ValueRejected, "table " + definition_->name + ", column " + c.name +
+                                              ": the table numbers this column itself");
+  const PageFile& pages = file();
+  pending_[static_cast<std::size_t>(index)] =
+      convertForColumn(c, value, definition_->name, pages.layout().version, pages.header().codePage);
+  changed_[static_cast<std::size_t>(index)] = true;
+}
+
+void TableCursor::update() {
+  DatabaseCore& db = core();
+  if (editMode_ == EditMode::None)
+    throw Error(ErrorCode::InvalidState, "update on table " + definition_->name + " needs addNew or edit first");
+  StoredTableDefinition& def = writableDefinition();
+  // Required columns refuse Null (an autonumber is filled in below).
+  for (std::size_t i = 0; i < def.columns.size(); ++i)
+    if (def.columns[i].required && !def.columns[i].isAutoNumber() && pending_[i].isNull())
+      throw Error(ErrorCode::ValueRejected, "column " + def.columns[i].name + " of table " + def.name +
+                                                " is required and cannot be left empty (Null)");
+  RowLocation at;
+  {
+    WriteScope scope(db);
+    TableWriter writer(db, def);
+    if (editMode_ == EditMode::Adding) {
+      std::vector<Value>& row = pending_;  // kept as it is only if the update fails before numbering
+      for (std::size_t i = 0; i < def.columns.size(); ++i) {
+        const StoredColumn& c = def.columns[i];
+        if (!c.isAutoNumber()) continue;
+        if (c.type == ColumnType::Long) {
+          row[i] = Value(static_cast<std::int32_t>(++def.nextAutoNumber));
+        } else if (c.type == ColumnType::Guid) {
+          static std::random_device random;
+          Guid g;
+          for (auto& b : g) b = static_cast<std::uint8_t>(random());
+          g[7] = static_cast<std::uint8_t>((g[7] & 0x0F) | 0x40);  // a version 4 (random) GUID
+          g[8] = static_cast<std::uint8_t>((g[8] & 0x3F) | 0x80);
+          row[i] = Value(g);
+        }
+      }
+      at = writer.insert(row);
+    } else {
+      writer.update(editing_, original_, pending_, changed_);
+      at = editing_;
+    }
+    scope.done();
+  }
+  editMode_ = EditMode::None;
+  pending_.clear();
+  original_.clear();
+  changed_.clear();
+  syncWithFile();
+  // Stand on the saved row (an index that leaves it out leaves the cursor without a current row).
+  if (order_->moveTo(at)) arrive(at, Position::Unpositioned);
+  else position_ = Position::Unpositioned, image_.reset();
+}
+
+void TableCursor::cancelUpdate() {
+  core();
+  editMode_ = EditMode::None;
+  pending_.clear();
+  original_.clear();
+  changed_.clear();
+}
+
+void TableCursor::remove() {
+  DatabaseCore& db = core();
+  db.allocator();
+  syncWithFile();
+  if (editMode_ != EditMode::None) cancelUpdate();
+  RowLocation at = current();
+  std::vector<Value> values;
+  getAll(values);
+  {
+    WriteScope scope(db);
+    TableWriter(db, writableDefinition()).remove(at, values);
+    scope.done();
+  }
+  syncWithFile();  // the order now stands between the deleted row's neighbours
+  image_.reset();
 }
 
 }  // namespace jet::detail

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "jet/database_impl.h"
@@ -60,7 +61,21 @@ class TableCursor {
   Bookmark bookmark() const;
   void setBookmark(const Bookmark& b);
 
+  // Writing (table.h states the contract).
+  void addNew();
+  void edit();
+  void set(std::string_view column, const Value& value);
+  void update();
+  void cancelUpdate();
+  void remove();
+  bool editing() const { return editMode_ != EditMode::None; }
+
  private:
+  enum class EditMode { None, Adding, Editing };
+  // Catches up with rows written since the last move (through this cursor or another).
+  void syncWithFile();
+  StoredTableDefinition& writableDefinition();
+
   enum class Position { BeforeFirst, OnRow, AfterLast, Unpositioned };
   void arrive(std::optional<RowLocation> row, Position ifNone);
   const RowColumns& currentColumns();
@@ -68,6 +83,13 @@ class TableCursor {
   std::shared_ptr<DatabaseCore> core_;
   std::shared_ptr<const StoredTableDefinition> definition_;
   TableDefinition schema_;
+  // Column positions by name as stored, and by folded name (names compare without regard to case).
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+  using NameMap = std::unordered_map<std::string, int, NameHash, std::equal_to<>>;
+  NameMap columnsByName_, columnsByFoldedName_;
   RowReader reader_;
   std::unique_ptr<RowOrder> order_;
   std::string indexName_;
@@ -78,6 +100,14 @@ class TableCursor {
   // The current row's bytes and their split, read on first use.
   std::optional<RowImage> image_;
   RowColumns columns_;
+  std::uint64_t seenChanges_ = 0;  // the page file's change count the order was last in step with
+
+  // The row being added or edited: every column's value, and which ones set() changed.
+  EditMode editMode_ = EditMode::None;
+  RowLocation editing_;
+  std::vector<Value> original_;
+  std::vector<Value> pending_;
+  std::vector<bool> changed_;
 };
 
 }  // namespace jet::detail

@@ -7,6 +7,7 @@
 #include "jet/error.h"
 #include "jet/format.h"
 #include "jet/page_file.h"
+#include "jet/property_block.h"
 #include "jet/text_codec.h"
 
 namespace jet {
@@ -56,7 +57,8 @@ class DefinitionParser {
     at = readColumnNames(at);
     at = readRealIndexes(at);
     at = readLogicalIndexes(at);
-    readLogicalIndexNames(at);
+    at = readLogicalIndexNames(at);
+    readColumnUsageMaps(at);
     std::stable_sort(def_.columns.begin(), def_.columns.end(),
                      [](const StoredColumn& a, const StoredColumn& b) { return a.number < b.number; });
     std::stable_sort(def_.logicalIndexes.begin(), def_.logicalIndexes.end(),
@@ -93,6 +95,7 @@ class DefinitionParser {
     for (std::uint32_t i = 0; i < realCount_; ++i) {
       std::size_t entry = at + i * layout_.realIndexCountEntrySize;
       def_.realIndexes[i].number = i;
+      def_.realIndexes[i].countEntryOffset = entry;
       def_.realIndexes[i].rowCountHint = bytes::u32(bytes_, entry + 4);  // after 4 unknown bytes
     }
     return at + realCount_ * layout_.realIndexCountEntrySize;
@@ -138,6 +141,7 @@ class DefinitionParser {
     for (std::uint32_t i = 0; i < realCount_; ++i) {
       ByteSpan e = bytes::slice(bytes_, at + i * layout_.realIndexEntrySize, layout_.realIndexEntrySize);
       RealIndex& r = def_.realIndexes[i];
+      r.entryOffset = at + i * layout_.realIndexEntrySize;
       for (std::size_t slot = 0; slot < format::kMaxIndexColumns; ++slot) {
         std::size_t o = layout_.realIndexColumnsOffset + slot * 3;
         std::uint16_t number = bytes::u16(e, o);
@@ -169,8 +173,25 @@ class DefinitionParser {
     return at + logicalCount_ * layout_.logicalIndexEntrySize;
   }
 
-  void readLogicalIndexNames(std::size_t at) {
+  std::size_t readLogicalIndexNames(std::size_t at) {
     for (LogicalIndex& l : def_.logicalIndexes) at = readName(at, l.name);
+    return at;
+  }
+
+  // Entries of (column number, owned-pages map, free-space map) up to a column number of 0xFFFF.
+  // Older files end the definition without them; anything that does not look like such an entry
+  // ends the list (the maps are a writer's concern, readers never need them).
+  void readColumnUsageMaps(std::size_t at) {
+    while (at + 2 <= bytes_.size()) {
+      std::uint16_t number = bytes::u16(bytes_, at);
+      if (number == format::kUnusedIndexColumn || at + layout_.columnUsageEntrySize > bytes_.size()) return;
+      const StoredColumn* column = def_.columnByNumber(number);
+      if (!column || !column->isLongValue()) return;
+      ColumnUsageMaps maps{number, bytes::u32(bytes_, at + 2), bytes::u32(bytes_, at + 6)};
+      if (format::rowPointerPage(maps.ownedPagesMap) == 0 || format::rowPointerPage(maps.freePagesMap) == 0) return;
+      def_.columnUsageMaps.push_back(maps);
+      at += layout_.columnUsageEntrySize;
+    }
   }
 
   void validate() {
@@ -207,7 +228,7 @@ ColumnDefinition toSchema(const StoredColumn& c, format::Version version) {
   d.type = c.type;
   d.autonumber = c.isAutoNumber();
   d.fixedLength = c.type == ColumnType::Text && c.isFixed();
-  d.required = false;
+  d.required = c.required;
   if (c.type == ColumnType::Text)
     d.size = version == format::Version::Jet4 ? c.length / 2 : c.length;
   else if (c.type == ColumnType::Binary)
@@ -232,6 +253,12 @@ bool RealIndex::required() const { return (flags & format::index_flag::kRequired
 
 bool LogicalIndex::primary() const { return kind == format::index_kind::kPrimaryKey; }
 bool LogicalIndex::foreign() const { return kind == format::index_kind::kForeignKey; }
+
+const ColumnUsageMaps* StoredTableDefinition::usageMapsOf(std::uint16_t columnNumber) const {
+  for (const ColumnUsageMaps& m : columnUsageMaps)
+    if (m.columnNumber == columnNumber) return &m;
+  return nullptr;
+}
 
 const StoredColumn* StoredTableDefinition::columnByNumber(std::uint16_t number) const {
   for (const StoredColumn& c : columns)
@@ -270,6 +297,15 @@ StoredTableDefinition readTableDefinition(PageFile& file, std::uint32_t firstPag
   std::vector<std::uint8_t> joined = joinDefinitionPages(file, firstPage, def.name, def.pages);
   DefinitionParser(file, joined, def).parse();
   return def;
+}
+
+void applyProperties(StoredTableDefinition& definition, ByteSpan properties, std::uint16_t codePage) {
+  if (properties.empty()) return;
+  try {
+    PropertyBlock block = decodePropertyBlock(properties, definition.version, codePage);
+    for (StoredColumn& c : definition.columns) c.required = block.columnFlag(c.name, "Required").value_or(false);
+  } catch (const Error&) {
+  }
 }
 
 }  // namespace jet

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "jet/bytes.h"
 #include "jet/format.h"
 #include "jet/schema.h"
 #include "jet/value.h"
@@ -33,6 +34,8 @@ struct StoredColumn {
   std::uint16_t codePage = 0;      // Jet 3 text: code page id stored in the column (0 = database's)
   std::uint8_t precision = 0;      // Decimal
   std::uint8_t scale = 0;          // Decimal
+  bool required = false;           // the column's "Required" property (kept in the catalog, not here;
+                                   // see applyProperties)
 
   bool isFixed() const;            // stored in the row's fixed area (Yes/No lives in the null mask)
   bool isAutoNumber() const;       // autonumber Long or autonumber Replication ID
@@ -53,6 +56,10 @@ struct RealIndex {
   std::uint32_t firstPage = 0;          // root: an index page (or, for a tiny table, as stored)
   std::uint8_t flags = 0;               // format::index_flag
   std::uint32_t rowCountHint = 0;       // the count kept before the column entries (not reliable)
+  // Where the definition keeps this index, as offsets into the definition's bytes (the TDEF pages
+  // joined: the whole first page, then each continuation page from byte 8 on), for writers.
+  std::size_t countEntryOffset = 0;     // the row-count entry (rowCountHint is at +4)
+  std::size_t entryOffset = 0;          // the index entry (columns, usage map, root page, flags)
 
   bool unique() const;
   bool ignoreNulls() const;
@@ -76,6 +83,14 @@ struct LogicalIndex {
   bool foreign() const;
 };
 
+// The usage maps of one long-value (Memo / OLE) column, listed at the end of a Jet 4 definition:
+// the LVAL pages holding the column's values, and those of them with free space.
+struct ColumnUsageMaps {
+  std::uint16_t columnNumber = 0;
+  std::uint32_t ownedPagesMap = 0;  // row pointer
+  std::uint32_t freePagesMap = 0;   // row pointer
+};
+
 struct StoredTableDefinition {
   std::string name;
   format::Version version = format::Version::Jet4;
@@ -91,6 +106,10 @@ struct StoredTableDefinition {
   std::vector<StoredColumn> columns;    // by column number
   std::vector<RealIndex> realIndexes;   // by real index number
   std::vector<LogicalIndex> logicalIndexes;  // by logical index number
+  std::vector<ColumnUsageMaps> columnUsageMaps;  // long-value columns that have their own maps
+
+  // The maps of a long-value column, or nullptr when the definition lists none for it.
+  const ColumnUsageMaps* usageMapsOf(std::uint16_t columnNumber) const;
 
   // The column with the given number, or nullptr.
   const StoredColumn* columnByNumber(std::uint16_t number) const;
@@ -101,5 +120,9 @@ struct StoredTableDefinition {
 
 // Reads the definition that starts at TDEF page firstPage. The name comes from the catalog.
 StoredTableDefinition readTableDefinition(PageFile& pages, std::uint32_t firstPage, std::string name);
+
+// Takes what the table's property block (catalog.h, property_block.h) says about its columns into
+// the definition: the "Required" property. A block that cannot be read changes nothing.
+void applyProperties(StoredTableDefinition& definition, ByteSpan properties, std::uint16_t codePage);
 
 }  // namespace jet

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "jet/database.h"
+#include "tests/interop/csv_compare.h"
 #include "tests/interop/table_compare.h"
 #include "tests/support/json.h"
 #include "tests/support/test_support.h"
@@ -48,121 +49,10 @@ bool isJet3(const fs::path& file) {
   return db.format() == jet::Format::Jet3;
 }
 
-// ---- CSV -----------------------------------------------------------------------------------------
-
-using CsvRow = std::vector<std::string>;
-
-std::vector<CsvRow> parseCsv(const std::string& text) {
-  std::vector<CsvRow> rows;
-  CsvRow row;
-  std::string field;
-  bool inQuotes = false, any = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (inQuotes) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-        field.push_back('"');
-        ++i;
-      } else if (c == '"') {
-        inQuotes = false;
-      } else {
-        field.push_back(c);
-      }
-    } else if (c == '"') {
-      inQuotes = any = true;
-    } else if (c == ',') {
-      row.push_back(std::move(field));
-      field.clear();
-    } else if (c == '\n') {
-      row.push_back(std::move(field));
-      field.clear();
-      rows.push_back(std::move(row));
-      row.clear();
-    } else {
-      field.push_back(c);
-    }
-  }
-  if (!field.empty() || !row.empty()) {
-    row.push_back(std::move(field));
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
-
-bool parseNumber(const std::string& s, double& out) {
-  if (s.empty()) return false;
-  char* end = nullptr;
-  out = std::strtod(s.c_str(), &end);
-  return end == s.c_str() + s.size();
-}
-
-// mdb-export writes dates as MM/DD/YY HH:MM:SS (two-digit years) and cannot write dates before
-// 1899-12-30 (it prints 01/00/00 00:00:00); the engine writes yyyy-MM-dd HH:mm:ss.
-bool sameDate(const std::string& theirs, const std::string& ours) {
-  static const std::regex theirForm(R"((\d\d)/(\d\d)/(\d\d) (\d\d:\d\d:\d\d))");
-  static const std::regex ourForm(R"((\d{4})-(\d\d)-(\d\d) (\d\d:\d\d:\d\d))");
-  std::smatch t, o;
-  if (!std::regex_match(theirs, t, theirForm) || !std::regex_match(ours, o, ourForm)) return false;
-  if (std::stoi(o[1]) < 1900 && theirs == "01/00/00 00:00:00") return true;
-  return t[3] == o[1].str().substr(2) && t[1] == o[2] && t[2] == o[3] && t[4] == o[4];
-}
-
-// mdbtools prints GUIDs without the fourth dash.
-bool sameGuid(std::string theirs, std::string ours) {
-  auto strip = [](std::string s) {
-    s.erase(std::remove(s.begin(), s.end(), '-'), s.end());
-    return s;
-  };
-  return ours.size() == 38 && ours.front() == '{' && strip(theirs) == strip(ours);
-}
-
-// mdbtools converts text with iconv, which has no character for the five bytes Windows-1252 leaves
-// undefined and prints '?'; the engine keeps them as U+0081, U+008D, U+008F, U+0090, U+009D.
-bool sameTextUpToUndefinedBytes(const std::string& theirs, const std::string& ours) {
-  std::string mapped;
-  for (std::size_t i = 0; i < ours.size(); ++i) {
-    auto b = static_cast<unsigned char>(ours[i]);
-    auto next = i + 1 < ours.size() ? static_cast<unsigned char>(ours[i + 1]) : 0;
-    if (b == 0xC2 && (next == 0x81 || next == 0x8D || next == 0x8F || next == 0x90 || next == 0x9D)) {
-      mapped.push_back('?');
-      ++i;
-    } else {
-      mapped.push_back(ours[i]);
-    }
-  }
-  return mapped == theirs;
-}
-
-bool sameCsvField(const std::string& theirs, const std::string& ours, jet::ColumnType type) {
-  if (theirs == ours) return true;
-  double a, b;
-  switch (type) {
-    case jet::ColumnType::Double:  // mdbtools prints 16 significant digits
-      return parseNumber(theirs, a) && parseNumber(ours, b) && std::fabs(a - b) <= 1e-15 * std::fabs(b);
-    case jet::ColumnType::Single:  // and singles with the precision of a single
-      return parseNumber(theirs, a) && parseNumber(ours, b) && std::fabs(a - b) <= 1e-6 * std::fabs(b);
-    case jet::ColumnType::Currency:
-    case jet::ColumnType::Decimal: return parseNumber(theirs, a) && parseNumber(ours, b) && a == b;
-    case jet::ColumnType::DateTime: return sameDate(theirs, ours);
-    case jet::ColumnType::Guid: return sameGuid(theirs, ours);
-    case jet::ColumnType::Text:
-    case jet::ColumnType::Memo: return sameTextUpToUndefinedBytes(theirs, ours);
-    default: return false;
-  }
-}
-
-bool sameCsvRow(const CsvRow& theirs, const CsvRow& ours, const std::vector<jet::ColumnDefinition>& columns) {
-  if (theirs.size() != ours.size() || ours.size() != columns.size()) return false;
-  for (std::size_t i = 0; i < ours.size(); ++i)
-    if (!sameCsvField(theirs[i], ours[i], columns[i].type)) return false;
-  return true;
-}
-
-std::string csvRowText(const CsvRow& row) {
-  std::string s;
-  for (const auto& f : row) s += "[" + f.substr(0, 60) + "]";
-  return s;
-}
+using qbm::test::CsvRow;
+using qbm::test::csvRowText;
+using qbm::test::parseCsv;
+using qbm::test::sameCsvRow;
 
 class SharedFileInterop : public testing::TestWithParam<std::string> {
  protected:

@@ -29,6 +29,8 @@ class MemoryIndexFile {
   // Replaces page number's bytes.
   void put(std::uint32_t number, const IndexPage& page);
   void putRaw(std::uint32_t number, std::vector<std::uint8_t> bytes);
+  // Appends a page of raw bytes and returns its number.
+  std::uint32_t addRaw(std::vector<std::uint8_t> bytes);
   // Builds a tree over the sorted entries: leaves of leafSize entries, intermediate pages of
   // fanOut children; with useTail, the last child of every intermediate page is its tail page.
   // Returns the root page.
@@ -73,6 +75,11 @@ inline void MemoryIndexFile::put(std::uint32_t number, const IndexPage& page) {
 
 inline void MemoryIndexFile::putRaw(std::uint32_t number, std::vector<std::uint8_t> bytes) {
   pages_.at(number) = std::move(bytes);
+}
+
+inline std::uint32_t MemoryIndexFile::addRaw(std::vector<std::uint8_t> bytes) {
+  pages_.push_back(std::move(bytes));
+  return static_cast<std::uint32_t>(pages_.size() - 1);
 }
 
 inline std::uint32_t MemoryIndexFile::buildTree(const std::vector<IndexEntry>& sorted, std::size_t leafSize,

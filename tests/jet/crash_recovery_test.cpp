@@ -1,0 +1,223 @@
+// Crash safety by fault injection: a child process runs a large transaction (rows with indexes and
+// memos, page splits, pages spilled early) followed by a small one, and is killed right after its
+// k-th page write (journal and database writes alike; some writes torn in half), for every k. After
+// each kill, opening the file must give it back byte for byte as before the first transaction, or
+// (kills after the first commit) exactly as that commit left it, and the integrity check must find
+// nothing wrong.
+//
+// QBM_CRASH_ROWS sets the size of the large transaction (default 120 rows; a longer run:
+// QBM_CRASH_ROWS=2000 build/tests/jet_tests --gtest_filter='CrashRecovery*').
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "jet/check.h"
+#include "jet/database.h"
+#include "jet/database_impl.h"
+#include "jet/journal.h"
+#include "jet/platform_file.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+using jet::Value;
+
+Bytes readBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeBytes(const fs::path& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+int crashRows() {
+  const char* rows = std::getenv("QBM_CRASH_ROWS");
+  return rows ? std::max(1, std::atoi(rows)) : 120;
+}
+
+struct WriteCounts {
+  std::uint64_t firstCommit = 0;  // writes up to the first commit
+  std::uint64_t total = 0;
+};
+
+// The transactions the child runs; returns the write counts after each commit.
+WriteCounts workload(const fs::path& path, int rows) {
+  WriteCounts counts;
+  std::uint64_t start = jet::PlatformFile::writeCount();
+  jet::Database db = jet::Database::open(path);
+  db.impl().core().file().setSpillLimit(16);  // spill often: the journal grows in several steps
+  db.begin();
+  jet::Table woofers = db.table("woofers");
+  jet::Table response = db.table("woofer-response");
+  for (int i = 0; i < rows; ++i) {
+    woofers.addNew();
+    woofers.set("Model", Value("Crash model " + std::to_string((i * 7919) % 9973)));
+    woofers.set("Company ID", Value(std::int32_t(i % 30 + 1)));
+    woofers.set("Fs", Value(20.0 + i));
+    woofers.set("Notes", Value(std::string(static_cast<std::size_t>((i * 97) % 6000), static_cast<char>('a' + i % 26))));
+    woofers.update();
+    response.addNew();
+    response.set("Driver ID", woofers.get("ID"));
+    response.set("A 5", Value(static_cast<float>(i)));
+    response.update();
+  }
+  // Existing rows: some grow (their memo and model), some go.
+  woofers.setIndex("ID");
+  for (std::int32_t id = 1; id <= 40; ++id) {
+    if (!woofers.seek(Value(id))) continue;
+    if (id % 3 == 0) {
+      woofers.remove();
+    } else {
+      woofers.edit();
+      woofers.set("Model", Value("Grown model " + std::string(30, static_cast<char>('a' + id % 26))));
+      woofers.set("Notes", Value(std::string(3000, 'g')));
+      woofers.update();
+    }
+  }
+  db.commit();
+  counts.firstCommit = jet::PlatformFile::writeCount() - start;
+  db.begin();
+  for (std::int32_t id = 41; id <= 45; ++id) {
+    if (!woofers.seek(Value(id))) continue;
+    woofers.edit();
+    woofers.set("Comment", Value("second transaction"));
+    woofers.update();
+  }
+  db.commit();
+  counts.total = jet::PlatformFile::writeCount() - start;
+  return counts;
+}
+
+// Runs the workload in a child killed after `killAfter` writes (0: not killed). Returns whether
+// the child was killed; the counts come back through a file.
+bool runChild(const fs::path& path, int rows, std::uint64_t killAfter, bool torn, const fs::path& countsFile) {
+  pid_t child = fork();
+  if (child == 0) {
+    int status = 0;
+    try {
+      jet::PlatformFile::killAfterWrites(killAfter, torn);
+      WriteCounts counts = workload(path, rows);
+      std::ofstream out(countsFile);
+      out << counts.firstCommit << " " << counts.total;
+    } catch (...) {
+      status = 3;
+    }
+    _exit(status);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (WIFSIGNALED(status)) return WTERMSIG(status) == SIGKILL;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the workload failed in the child";
+  return false;
+}
+
+std::string problemsOf(const fs::path& path) {
+  std::string text;
+  for (const jet::Problem& p : jet::check(path)) text += p.where + ": " + p.what + "\n";
+  return text;
+}
+
+TEST(CrashRecovery, EveryKillPointLeavesTheFileBeforeOrAfterACommit) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  const int rows = crashRows();
+  fs::path path = qbm::test::copyShared("fixtures/qbaudio.mdb", dir.path());
+  fs::path countsFile = dir / "counts";
+  const Bytes original = readBytes(path);
+
+  // A run without a kill: how many writes there are, and what each commit leaves.
+  ASSERT_FALSE(runChild(path, rows, 0, false, countsFile));
+  WriteCounts counts;
+  std::ifstream(countsFile) >> counts.firstCommit >> counts.total;
+  ASSERT_GT(counts.firstCommit, 100u);
+  ASSERT_GT(counts.total, counts.firstCommit);
+  ASSERT_EQ("", problemsOf(path));
+  const Bytes finalBytes = readBytes(path);
+  // The state after the first commit: the same run killed at the first write after it.
+  writeBytes(path, original);
+  ASSERT_TRUE(runChild(path, rows, counts.firstCommit + 1, false, countsFile));
+  { jet::Database db = jet::Database::open(path); }
+  const Bytes afterFirst = readBytes(path);
+  ASSERT_NE(original, afterFirst);
+  ASSERT_NE(afterFirst, finalBytes);
+
+  std::uint64_t tried = 0, torn = 0;
+  for (std::uint64_t k = 1; k <= counts.total; ++k) {
+    SCOPED_TRACE("killed after write " + std::to_string(k));
+    writeBytes(path, original);
+    fs::remove(jet::journalPathFor(path));
+    bool tear = k % 5 == 0;
+    ASSERT_TRUE(runChild(path, rows, k, tear, countsFile)) << "the child was not killed";
+    ++tried;
+    torn += tear;
+    { jet::Database db = jet::Database::open(path); }  // rolls the journal back
+    ASSERT_FALSE(fs::exists(jet::journalPathFor(path)));
+    const Bytes now = readBytes(path);
+    if (k <= counts.firstCommit)
+      ASSERT_TRUE(now == original) << "a kill before the first commit must leave the original";
+    else
+      ASSERT_TRUE(now == afterFirst) << "a kill after the first commit must leave it committed";
+    if (k % 25 == 0 || k == counts.firstCommit || k == counts.total) {
+      ASSERT_EQ("", problemsOf(path));
+    }
+  }
+  RecordProperty("kill_points", static_cast<int>(tried));
+  std::cout << "[ crash    ] " << tried << " kill points (" << torn << " with a torn write), " << rows
+            << " rows; " << counts.firstCommit << " writes up to the first commit\n";
+}
+
+// A crash while a journal is being rolled back: the next open finishes the rollback.
+TEST(CrashRecovery, AKilledRollbackIsFinishedByTheNextOpen) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  fs::path path = qbm::test::copyShared("fixtures/qbaudio.mdb", dir.path());
+  fs::path countsFile = dir / "counts";
+  const Bytes original = readBytes(path);
+  // Killed late in the first transaction: the journal holds many originals and the file has
+  // spilled pages.
+  ASSERT_FALSE(runChild(path, 40, 0, false, countsFile));
+  WriteCounts counts;
+  std::ifstream(countsFile) >> counts.firstCommit >> counts.total;
+  writeBytes(path, original);
+  ASSERT_TRUE(runChild(path, 40, counts.firstCommit - 1, false, countsFile));
+  const Bytes crashed = readBytes(path);
+  const Bytes journal = readBytes(jet::journalPathFor(path));
+  ASSERT_NE(original, crashed);
+  std::uint64_t rollbackWrites = 0;
+  for (std::uint64_t j = 1;; ++j) {
+    SCOPED_TRACE("rollback killed after write " + std::to_string(j));
+    writeBytes(path, crashed);
+    writeBytes(jet::journalPathFor(path), journal);
+    pid_t child = fork();
+    if (child == 0) {
+      jet::PlatformFile::killAfterWrites(j, j % 2 == 0);
+      try {
+        jet::Database db = jet::Database::open(path);
+      } catch (...) {
+        _exit(3);
+      }
+      _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    { jet::Database db = jet::Database::open(path); }
+    ASSERT_TRUE(readBytes(path) == original);
+    if (!WIFSIGNALED(status)) break;  // the rollback had fewer writes than j
+    rollbackWrites = j;
+  }
+  EXPECT_GT(rollbackWrites, 10u);
+  std::cout << "[ crash    ] " << rollbackWrites << " kill points inside the rollback\n";
+  EXPECT_EQ("", problemsOf(path));
+}
+
+}  // namespace
