@@ -196,7 +196,7 @@ std::vector<std::uint32_t> unusedPages(Database& db) {
 
 std::vector<Problem> check(const std::filesystem::path& path) {
   try {
-    Database db = Database::open(path, {.exclusive = true, .readOnly = true});
+    Database db = Database::open(path, {.exclusive = false, .readOnly = true});
     return check(db);
   } catch (const Error& e) {
     return {Problem{path.string(), std::string("cannot be opened (") + toString(e.code()) + "): " + e.what()}};
