@@ -41,6 +41,7 @@ std::shared_ptr<const StoredTableDefinition> DatabaseCore::definition(const Cata
   auto found = definitions_.find(entry.firstPage);
   if (found != definitions_.end()) return found->second;
   auto def = std::make_shared<StoredTableDefinition>(readTableDefinition(*file_, entry.firstPage, entry.name));
+  applyProperties(*def, entry.properties, file_->header().codePage);
   definitions_.emplace(entry.firstPage, def);
   return def;
 }
@@ -86,6 +87,7 @@ void DatabaseCore::afterRollback() {
       continue;
     }
     *it->second = readTableDefinition(*file_, entry->firstPage, entry->name);
+    applyProperties(*it->second, entry->properties, file_->header().codePage);
     ++it;
   }
 }
@@ -195,6 +197,14 @@ Database Database::create(const std::filesystem::path& path, Format format) {
   const DateTime created = localNow();
   NewDatabaseImage image = buildNewDatabase(version, kNewDatabaseCodePage, created);
   std::unique_ptr<PlatformFile> file = PlatformFile::create(path, FileLock::Exclusive);
+  // No half-made database is left behind.
+  auto removeFile = [&] {
+    file.reset();
+    try {
+      PlatformFile::remove(path);
+    } catch (const Error&) {
+    }
+  };
   try {
     file->writeAt(0, image.bytes);
     file->sync();
@@ -203,12 +213,11 @@ Database Database::create(const std::filesystem::path& path, Format format) {
     detail::writeNewDatabaseCatalog(db.impl().core(), image.systemTablePages, created);
     return db;
   } catch (const Error& e) {
-    file.reset();
-    try {
-      PlatformFile::remove(path);  // no half-made database is left behind
-    } catch (const Error&) {
-    }
+    removeFile();
     rethrowNamingFile(e, path);
+  } catch (...) {
+    removeFile();
+    throw;
   }
 }
 

@@ -147,6 +147,9 @@ class RandomTableWrites {
   std::optional<ErrorCode> verdict(const std::vector<Value>& row, std::optional<Bookmark> editing) {
     const StoredTableDefinition& def = definition();
     std::optional<ErrorCode> out;
+    // Columns with the "Required" property refuse Null before any index is asked.
+    for (std::size_t c = 0; c < def.columns.size(); ++c)
+      if (def.columns[c].required && !def.columns[c].isAutoNumber() && row[c].isNull()) return ErrorCode::ValueRejected;
     for (std::size_t i = 0; i < rules_.size(); ++i) {
       const KeyRules& r = rules_[i];
       bool anyNull = false, allNull = true, auto_ = false;
