@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "jet/error.h"
@@ -119,9 +120,7 @@ void deleteRow(std::vector<std::uint8_t>& page, const format::Layout& layout, st
   std::vector<StoredRow> rows = readRows(page, layout);
   if (row >= rows.size()) throw Error(ErrorCode::InvalidState, "a deletion of a row the page does not have");
   rows[row].bytes.clear();
-  // Access flags a deleted row with both bits; readers that skip rows by the 0x4000 bit alone
-  // (mdb-reader) would otherwise read the emptied row.
-  rows[row].flags = re::kDeleted | re::kOverflow;
+  rows[row].flags = re::kDeleted | re::kOverflow;  // as Access marks deleted rows (readers skip either bit)
   writeRows(page, layout, rows);
 }
 
@@ -131,6 +130,47 @@ std::size_t liveRowCount(ByteSpan page, const format::Layout& layout) {
   for (std::uint16_t r = 0; r < count; ++r)
     if (!(bytes::u16(page, layout.dataRowTableOffset + 2u * r) & re::kDeleted)) ++live;
   return live;
+}
+
+namespace {
+
+std::optional<std::uint16_t> emptyEntry(const std::vector<StoredRow>& rows) {
+  for (std::size_t r = 0; r < rows.size(); ++r)
+    if (rows[r].bytes.empty() && rows[r].flags == 0) return static_cast<std::uint16_t>(r);
+  return std::nullopt;
+}
+
+}  // namespace
+
+void releaseLongValueRow(std::vector<std::uint8_t>& page, const format::Layout& layout, std::uint16_t row) {
+  std::vector<StoredRow> rows = readRows(page, layout);
+  if (row >= rows.size()) throw Error(ErrorCode::InvalidState, "a release of a row the page does not have");
+  rows[row].bytes.clear();
+  rows[row].flags = 0;
+  while (!rows.empty() && rows.back().bytes.empty() && rows.back().flags == 0) rows.pop_back();
+  writeRows(page, layout, rows);
+}
+
+bool longValueRowFits(const Page& page, const format::Layout& layout, std::size_t size) {
+  std::vector<StoredRow> rows = readRows(page.bytes(), layout);
+  std::size_t entries = rows.size() + (emptyEntry(rows) ? 0 : 1);
+  return entries <= format::kMaxRowsPerPage && tableEnd(layout, entries) + bytesOf(rows) + size <= page.bytes().size();
+}
+
+std::uint16_t addLongValueRow(std::vector<std::uint8_t>& page, const format::Layout& layout, ByteSpan row) {
+  std::vector<StoredRow> rows = readRows(page, layout);
+  std::optional<std::uint16_t> slot = emptyEntry(rows);
+  if (!slot) return addRow(page, layout, row);
+  rows[*slot].bytes.assign(row.begin(), row.end());
+  writeRows(page, layout, rows);
+  return *slot;
+}
+
+std::size_t usedLongValueRows(ByteSpan page, const format::Layout& layout) {
+  std::size_t used = 0;
+  for (const StoredRow& r : readRows(page, layout))
+    if (!r.bytes.empty() && !(r.flags & re::kDeleted)) ++used;
+  return used;
 }
 
 }  // namespace jet

@@ -5,8 +5,9 @@
 // the gap between the row table and the lowest row.
 //
 // Rows keep their numbers (index entries and bookmarks name rows by page and number). Deleting a
-// row sets its deleted flag and gives its bytes back; other deleted rows keep their bytes, since a
-// row flagged deleted may be the target of another row's overflow pointer.
+// row gives its bytes back and flags it as Access does (deleted and overflow bits both set: some
+// readers look at one, some at the other); other rows flagged deleted keep their bytes, since the
+// target of an overflow pointer carries the deleted bit alone.
 
 #include <cstdint>
 #include <vector>
@@ -32,9 +33,20 @@ bool replacementFits(ByteSpan page, const format::Layout& layout, std::uint16_t 
 // Replaces a row's bytes and flags. REQUIRES: replacementFits (Error(InvalidState) otherwise).
 void replaceRow(std::vector<std::uint8_t>& page, const format::Layout& layout, std::uint16_t row, ByteSpan bytes,
                 std::uint16_t flags);
-// Marks the row deleted (with both flag bits, as Access does) and frees its bytes.
+// Marks the row deleted and frees its bytes.
 void deleteRow(std::vector<std::uint8_t>& page, const format::Layout& layout, std::uint16_t row);
 // Live rows (not flagged deleted) on the page.
 std::size_t liveRowCount(ByteSpan page, const format::Layout& layout);
+
+// LVAL pages. Their rows are only ever reached through pointers, and some readers take a row's
+// end from the previous entry of the row table without removing its flags; so a freed LVAL row is
+// left as an empty, unflagged entry (trailing ones are dropped from the table), and such entries
+// are taken again by later rows.
+void releaseLongValueRow(std::vector<std::uint8_t>& page, const format::Layout& layout, std::uint16_t row);
+// Adds an LVAL row, in an empty entry when there is one. REQUIRES: longValueRowFits.
+std::uint16_t addLongValueRow(std::vector<std::uint8_t>& page, const format::Layout& layout, ByteSpan row);
+bool longValueRowFits(const Page& page, const format::Layout& layout, std::size_t size);
+// LVAL rows that hold bytes.
+std::size_t usedLongValueRows(ByteSpan page, const format::Layout& layout);
 
 }  // namespace jet

@@ -3,7 +3,10 @@
 #include <cstdint>
 #include <fstream>
 
+#include "jet/clock.h"
 #include "jet/database_impl.h"
+#include "jet/new_database.h"
+#include "jet/table_creator.h"
 #include "jet/journal.h"
 #include "jet/platform_file.h"
 #include "jet/table_cursor.h"
@@ -143,9 +146,8 @@ DatabaseImpl::DatabaseImpl(std::filesystem::path path, std::unique_ptr<PageFile>
 
 namespace {
 
-[[noreturn]] void notYet(const char* what) {
-  throw Error(ErrorCode::Unsupported, std::string(what) + " is not available yet in this engine");
-}
+// New databases store Jet 3 text in the Western European code page, as Access does by default.
+constexpr std::uint16_t kNewDatabaseCodePage = 1252;
 
 // Adds the file name to errors about the file's contents, so messages say which file is bad.
 [[noreturn]] void rethrowNamingFile(const Error& e, const std::filesystem::path& path) {
@@ -186,7 +188,29 @@ Database Database::openMemory(std::vector<std::uint8_t> bytes) {
   return Database(std::make_unique<detail::DatabaseImpl>("(memory)", std::move(pages), options));
 }
 
-Database Database::create(const std::filesystem::path&, Format) { notYet("creating a database"); }
+Database Database::create(const std::filesystem::path& path, Format format) {
+  const format::Version version = format == Format::Jet3 ? format::Version::Jet3 : format::Version::Jet4;
+  if (PlatformFile::exists(path))
+    throw Error(ErrorCode::Io, path.string() + " exists already; a new database is never written over a file");
+  const DateTime created = localNow();
+  NewDatabaseImage image = buildNewDatabase(version, kNewDatabaseCodePage, created);
+  std::unique_ptr<PlatformFile> file = PlatformFile::create(path, FileLock::Exclusive);
+  try {
+    file->writeAt(0, image.bytes);
+    file->sync();
+    auto pages = std::make_unique<PageFile>(std::move(file), 256, fileJournalStore(path));
+    Database db(std::make_unique<detail::DatabaseImpl>(path, std::move(pages), OpenOptions{}));
+    detail::writeNewDatabaseCatalog(db.impl().core(), image.systemTablePages, created);
+    return db;
+  } catch (const Error& e) {
+    file.reset();
+    try {
+      PlatformFile::remove(path);  // no half-made database is left behind
+    } catch (const Error&) {
+    }
+    rethrowNamingFile(e, path);
+  }
+}
 
 Database::Database(std::unique_ptr<detail::DatabaseImpl> impl) : impl_(std::move(impl)) {}
 Database::Database(Database&&) noexcept = default;
@@ -258,7 +282,9 @@ Table Database::table(std::string_view name) {
   }
 }
 
-void Database::createTable(const TableDefinition&) { notYet("creating a table"); }
+void Database::createTable(const TableDefinition& definition) {
+  detail::createUserTable(openImpl().core(), definition);
+}
 void Database::begin() {
   detail::DatabaseCore& core = openImpl().core();
   core.allocator();  // Error(ReadOnly) for a database that cannot be written

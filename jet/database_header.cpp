@@ -26,6 +26,41 @@ void unmaskHeader(std::vector<std::uint8_t>& page0, const format::Layout& layout
   applyRc4(h::kMaskKey, std::span<std::uint8_t>(page0.data() + h::kMaskedOffset, end - h::kMaskedOffset));
 }
 
+std::vector<std::uint8_t> encodeDatabaseHeader(format::Version version, std::uint16_t codePage, DateTime created) {
+  namespace h = format::header;
+  if (!isSupportedCodePage(codePage) || codePage == 0)
+    throw Error(ErrorCode::Unsupported, "code page " + std::to_string(codePage) + " cannot be used for a new database");
+  const format::Layout& layout = format::layout(version);
+  const bool jet4 = version == format::Version::Jet4;
+  std::vector<std::uint8_t> page(layout.pageSize, 0);
+  MutableByteSpan p(page);
+  bytes::put32(p, 0, 0x100);  // page type 0, then the byte 1 every page carries
+  std::memcpy(page.data() + h::kMagicOffset, h::kMagic, h::kMagicLength);
+  bytes::put8(p, h::kVersionOffset, jet4 ? h::kVersionJet4 : h::kVersionJet3);
+  std::memcpy(page.data() + h::kMaskedOffset, h::kMaskedPreamble, sizeof h::kMaskedPreamble);
+  bytes::put16(p, h::kCodePageOffset, codePage);
+  bytes::put32(p, h::kDatabaseKeyOffset, 0);
+  const std::size_t afterPassword = h::kPasswordOffset + layout.passwordLength;
+  if (jet4) {
+    // The empty password is stored XORed with the whole days of the creation date, repeated.
+    auto seed = static_cast<std::uint32_t>(static_cast<std::int32_t>(created.days));
+    for (std::size_t i = 0; i < layout.passwordLength; i += 4) bytes::put32(p, h::kPasswordOffset + i, seed);
+    bytes::put32(p, afterPassword, h::kJet4AfterPasswordValue);
+    bytes::put16(p, h::kJet4SortOrderOffset, h::kGeneralSortOrder);
+    bytes::putF64(p, h::kJet4CreationDateOffset, created.days);
+    std::memcpy(page.data() + h::kJet4TagOffset, h::kJet4Tag, sizeof h::kJet4Tag);
+  } else {
+    bytes::put16(p, h::kJet3FlagOffset, 1);
+    bytes::put16(p, h::kJet3SortOrderOffset, h::kGeneralSortOrder);
+    bytes::put32(p, afterPassword, h::kJet3AfterPasswordValue);
+  }
+  for (std::size_t at = layout.pageSize - h::kTrailerLength; at < layout.pageSize; at += 2)
+    bytes::put16(p, at, 0x100);
+  page[layout.pageSize - h::kTrailerLength] = 0x01;
+  unmaskHeader(page, layout);  // the mask is its own inverse
+  return page;
+}
+
 DatabaseHeader readDatabaseHeader(ByteSpan firstBytes) {
   namespace h = format::header;
   if (firstBytes.size() < kMinimumHeaderBytes) notAccess("the file is too short");

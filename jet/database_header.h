@@ -7,6 +7,7 @@
 
 #include "jet/bytes.h"
 #include "jet/format.h"
+#include "jet/value.h"
 
 namespace jet {
 
@@ -23,6 +24,11 @@ struct DatabaseHeader {
 // Throws Error(NotAccessFile) when they are not a Jet 3 / Jet 4 header, Error(Unsupported) for the
 // later Access formats (2007 and on) and for a Jet 3 code page this engine cannot convert.
 DatabaseHeader readDatabaseHeader(ByteSpan firstBytes);
+
+// The header page of a new database as Access writes it: the version, the code page (Jet 3 text),
+// the General sort order, database key 0, no password and the creation date (Jet 4), with the
+// header mask applied. REQUIRES: a code page isSupportedCodePage() accepts (Error(Unsupported)).
+std::vector<std::uint8_t> encodeDatabaseHeader(format::Version version, std::uint16_t codePage, DateTime created);
 
 // Undoes the header mask on a copy of page 0 (the region that readDatabaseHeader decodes).
 void unmaskHeader(std::vector<std::uint8_t>& page0, const format::Layout& layout);

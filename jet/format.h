@@ -42,6 +42,19 @@ inline constexpr std::size_t kPasswordOffset = 0x42;       // 20 (Jet 3) / 40 (J
 inline constexpr std::size_t kJet4SortOrderOffset = 0x6E;  // 2 bytes collation id, byte +3 = version
 inline constexpr std::size_t kJet4CreationDateOffset = 0x72;  // 8-byte date/time
 inline constexpr std::uint16_t kGeneralSortOrder = 1033;      // "General" (0x0409)
+// What a new database's header holds besides the settings above, as Access writes it:
+// fixed values at the start of the masked region; Jet 3: a 1 at kJet3FlagOffset; the 4 bytes after
+// the password (kJet3/kJet4AfterPasswordValue); Jet 4: a tag right after the masked region; and
+// a table in the last kTrailerLength bytes of the page (pairs 00 01, the first pair 01 01).
+inline constexpr std::uint8_t kMaskedPreamble[24] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00,
+                                                     0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
+                                                     0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00};
+inline constexpr std::size_t kJet3FlagOffset = 0x38;
+inline constexpr std::uint32_t kJet3AfterPasswordValue = 0x251E;
+inline constexpr std::uint32_t kJet4AfterPasswordValue = 0x11A6;
+inline constexpr std::size_t kJet4TagOffset = 0x98;
+inline constexpr std::uint8_t kJet4Tag[8] = {0x54, 0x06, 0x00, 0x00, '4', '.', '0', 0x00};
+inline constexpr std::size_t kTrailerLength = 0x200;
 }  // namespace header
 
 // ---- Row pointers (data page row table entries) --------------------------------------------------
@@ -102,6 +115,19 @@ inline constexpr std::uint8_t kForeignKey = 0x02;
 }  // namespace index_kind
 inline constexpr std::uint8_t kUserTable = 0x4E;    // table type byte 'N'
 inline constexpr std::uint8_t kSystemTable = 0x53;  // 'S'
+
+// ---- Constants a writer of table definitions puts where readers do not look ----------------------
+namespace tdef_writing {
+inline constexpr std::uint16_t kJet3PageTag = 0x4356;  // "VC" where Jet 4 keeps the free space
+inline constexpr std::uint32_t kJet4TableTag = 1625;   // after the length; before each column and
+                                                       // logical index entry
+inline constexpr std::uint32_t kJet4IndexTag = 1923;   // before each real index entry
+inline constexpr std::size_t kJet4AutoNumberFlagOffset = 24;  // 1 in every definition
+inline constexpr std::uint8_t kJet4IndexFlagAlways = 0x80;    // set on every Jet 4 index tree
+inline constexpr std::uint8_t kSystemColumnFlag = 0x10;       // on the columns of system tables
+inline constexpr std::uint8_t kSidColumnFlag = 0x20;          // on their SID columns (Owner, SID)
+inline constexpr std::uint16_t kEndOfColumnMaps = 0xFFFF;     // ends the long-value column maps
+}  // namespace tdef_writing
 
 // ---- Usage maps ------------------------------------------------------------------------------------
 namespace usage_map {

@@ -59,20 +59,20 @@ std::uint32_t LongValueWriter::pageWithRoom(std::size_t size, const ColumnUsageM
         allocator_.removeFromMap(maps->freePagesMap, *candidate);
         continue;
       }
-      if (rowFits(*page, layout, size)) return *candidate;
-      if (!rowFits(*page, layout, kUsefulRoom)) allocator_.removeFromMap(maps->freePagesMap, *candidate);
+      if (longValueRowFits(*page, layout, size)) return *candidate;
+      if (!longValueRowFits(*page, layout, kUsefulRoom)) allocator_.removeFromMap(maps->freePagesMap, *candidate);
     }
     return allocator_.allocateLongValuePage(ownerMaps(maps));
   }
   if (sharedPage_ != 0 && sharedPage_ < file_.pageCount()) {
     PageRef page = file_.page(sharedPage_);
-    if (isLongValuePage(*page, layout) && rowFits(*page, layout, size)) return sharedPage_;
+    if (isLongValuePage(*page, layout) && longValueRowFits(*page, layout, size)) return sharedPage_;
   }
   for (std::size_t i = roomy_.size(); i-- > 0;) {
     std::uint32_t candidate = roomy_[i];
     bool usable = candidate < file_.pageCount() && isLongValuePage(*file_.page(candidate), layout);
-    if (usable && rowFits(*file_.page(candidate), layout, size)) return candidate;
-    if (!usable || !rowFits(*file_.page(candidate), layout, kUsefulRoom)) roomy_.erase(roomy_.begin() + static_cast<std::ptrdiff_t>(i));
+    if (usable && longValueRowFits(*file_.page(candidate), layout, size)) return candidate;
+    if (!usable || !longValueRowFits(*file_.page(candidate), layout, kUsefulRoom)) roomy_.erase(roomy_.begin() + static_cast<std::ptrdiff_t>(i));
   }
   sharedPage_ = allocator_.allocateLongValuePage({});
   return sharedPage_;
@@ -82,9 +82,9 @@ std::uint32_t LongValueWriter::place(ByteSpan row, const ColumnUsageMaps* maps) 
   const format::Layout& layout = file_.layout();
   std::uint32_t page = pageWithRoom(row.size(), maps);
   std::vector<std::uint8_t> bytes = file_.copyPage(page);
-  std::uint16_t number = addRow(bytes, layout, row);
+  std::uint16_t number = addLongValueRow(bytes, layout, row);
   file_.writePage(page, std::move(bytes));
-  if (maps && !rowFits(*file_.page(page), layout, kUsefulRoom)) allocator_.removeFromMap(maps->freePagesMap, page);
+  if (maps && !longValueRowFits(*file_.page(page), layout, kUsefulRoom)) allocator_.removeFromMap(maps->freePagesMap, page);
   return format::makeRowPointer(page, number);
 }
 
@@ -143,8 +143,8 @@ void LongValueWriter::free(ByteSpan field, const ColumnUsageMaps* maps) {
       if (remaining == 0) next = 0;
     }
     std::vector<std::uint8_t> bytes = file_.copyPage(at.page);
-    deleteRow(bytes, layout, at.row);
-    bool empty = liveRowCount(bytes, layout) == 0;
+    releaseLongValueRow(bytes, layout, at.row);
+    bool empty = usedLongValueRows(bytes, layout) == 0;
     file_.writePage(at.page, std::move(bytes));
     if (empty) {
       if (at.page == sharedPage_) sharedPage_ = 0;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "jet/data_page.h"
+#include "jet/data_page_writer.h"
 #include "jet/error.h"
 #include "jet/format.h"
 #include "jet/index_page.h"
@@ -272,6 +273,7 @@ class OwnershipChecker {
     // A data or LVAL page whose rows are all deleted holds nothing either.
     if (page.type() == format::page_type::kData) {
       try {
+        if (isLongValuePage(page, layout)) return usedLongValueRows(b, layout) == 0;
         std::uint16_t count = dataRowCount(page, layout);
         for (std::uint16_t row = 0; row < count; ++row)
           if (!(bytes::u16(b, layout.dataRowTableOffset + 2u * row) & format::row_entry::kDeleted)) return false;

@@ -16,7 +16,7 @@ struct ColumnDefinition {
   // Text: maximum characters (1..255); Binary: maximum bytes (1..255). 0 = the type's default
   // (255 for Text and Binary). Ignored for the other types.
   int size = 0;
-  bool autonumber = false;  // Long only: the table's counter fills it on insert
+  bool autonumber = false;  // Long: the table's counter fills it on insert; Guid: a new random GUID
   bool required = false;    // Null refused on update
   bool fixedLength = false;  // read only: Text stored in the fixed part of the row
   std::uint8_t precision = 18;  // Decimal only

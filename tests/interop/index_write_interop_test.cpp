@@ -48,9 +48,9 @@ fs::path writtenCopy(const std::string& shared, const fs::path& dir) {
   return path;
 }
 
-class WrittenFileInterop : public ::testing::TestWithParam<std::string> {};
+class IndexedTableWritesInterop : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(WrittenFileInterop, MdbExportPrintsTheRowsTheEngineHolds) {
+TEST_P(IndexedTableWritesInterop, MdbExportPrintsTheRowsTheEngineHolds) {
   QBM_REQUIRE_SHARED();
   if (!qbm::test::haveProgram("mdb-export")) GTEST_SKIP() << "mdb-export (mdbtools) is not installed";
   qbm::test::ScratchDir dir;
@@ -63,7 +63,7 @@ TEST_P(WrittenFileInterop, MdbExportPrintsTheRowsTheEngineHolds) {
     ASSERT_EQ(0, qbm::test::runCommand("mdb-export " + quoted(path.string()) + " " + quoted(name), &theirs));
     std::ostringstream ours;
     jet::dumpCsv(db, name, ours);
-    std::vector<qbm::test::CsvRow> a = qbm::test::parseCsv(theirs), b = qbm::test::parseCsv(ours.str());
+    std::vector<qbm::test::csv::CsvRow> a = qbm::test::csv::parseCsv(theirs), b = qbm::test::csv::parseCsv(ours.str());
     ASSERT_FALSE(b.empty());
     EXPECT_EQ(a.front(), b.front()) << "header lines differ";
     ASSERT_EQ(a.size(), b.size()) << "row counts differ";
@@ -71,13 +71,13 @@ TEST_P(WrittenFileInterop, MdbExportPrintsTheRowsTheEngineHolds) {
     for (std::size_t r = 1; r < a.size(); ++r) {
       bool found = false;
       for (std::size_t k = 1; k < b.size() && !found; ++k)
-        if (!used[k] && qbm::test::sameCsvRow(a[r], b[k], columns)) used[k] = found = true;
-      ASSERT_TRUE(found) << "mdb-export row " << r << " has no equal in the dump: " << qbm::test::csvRowText(a[r]);
+        if (!used[k] && qbm::test::csv::sameCsvRow(a[r], b[k], columns)) used[k] = found = true;
+      ASSERT_TRUE(found) << "mdb-export row " << r << " has no equal in the dump: " << qbm::test::csv::csvRowText(a[r]);
     }
   }
 }
 
-TEST_P(WrittenFileInterop, JavaScriptReaderSeesTheRowsTheEngineHolds) {
+TEST_P(IndexedTableWritesInterop, JavaScriptReaderSeesTheRowsTheEngineHolds) {
   QBM_REQUIRE_SHARED();
   if (!qbm::test::haveProgram("node") ||
       !fs::exists(fs::path(QBM_SOURCE_DIR) / "tests/interop/node/node_modules/mdb-reader"))
@@ -98,7 +98,7 @@ TEST_P(WrittenFileInterop, JavaScriptReaderSeesTheRowsTheEngineHolds) {
                                  .jet3 = db.format() == jet::Format::Jet3});
 }
 
-INSTANTIATE_TEST_SUITE_P(Written, WrittenFileInterop,
+INSTANTIATE_TEST_SUITE_P(IndexWrites, IndexedTableWritesInterop,
                          ::testing::Values("fixtures/qbaudio.mdb", "interop/testIndexCodesV1997.mdb",
                                            "interop/testIndexPropertiesV2000.mdb", "interop/indexTestV2000.mdb",
                                            "interop/compIndexTestV1997.mdb"),
