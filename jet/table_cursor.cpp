@@ -17,6 +17,10 @@ TableCursor::TableCursor(std::shared_ptr<DatabaseCore> core, std::shared_ptr<con
       reader_(core_->file(), *definition_),
       order_(std::make_unique<PhysicalOrder>(core_->file(), *definition_)),
       seenChanges_(core_->file().changeCount()) {
+  for (std::size_t i = 0; i < schema_.columns.size(); ++i) {
+    columnsByName_.emplace(schema_.columns[i].name, static_cast<int>(i));
+    columnsByFoldedName_.emplace(foldedName(schema_.columns[i].name), static_cast<int>(i));
+  }
   moveFirst();
 }
 
@@ -34,9 +38,10 @@ DatabaseCore& TableCursor::core() const {
 }
 
 int TableCursor::columnIndex(std::string_view name) const {
-  for (std::size_t i = 0; i < schema_.columns.size(); ++i)
-    if (namesEqual(schema_.columns[i].name, name)) return static_cast<int>(i);
-  return -1;
+  auto exact = columnsByName_.find(name);
+  if (exact != columnsByName_.end()) return exact->second;
+  auto folded = columnsByFoldedName_.find(std::string_view(foldedName(name)));
+  return folded == columnsByFoldedName_.end() ? -1 : folded->second;
 }
 
 std::int64_t TableCursor::rowCount() const {
@@ -254,7 +259,7 @@ void TableCursor::update() {
     WriteScope scope(db);
     TableWriter writer(db, def);
     if (editMode_ == EditMode::Adding) {
-      std::vector<Value> row = pending_;
+      std::vector<Value>& row = pending_;  // kept as it is only if the update fails before numbering
       for (std::size_t i = 0; i < def.columns.size(); ++i) {
         const StoredColumn& c = def.columns[i];
         if (!c.isAutoNumber()) continue;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "jet/database_impl.h"
@@ -82,6 +83,13 @@ class TableCursor {
   std::shared_ptr<DatabaseCore> core_;
   std::shared_ptr<const StoredTableDefinition> definition_;
   TableDefinition schema_;
+  // Column positions by name as stored, and by folded name (names compare without regard to case).
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+  using NameMap = std::unordered_map<std::string, int, NameHash, std::equal_to<>>;
+  NameMap columnsByName_, columnsByFoldedName_;
   RowReader reader_;
   std::unique_ptr<RowOrder> order_;
   std::string indexName_;

@@ -71,7 +71,7 @@ TEST_P(IndexedTableWritesInterop, MdbExportPrintsTheRowsTheEngineHolds) {
     ASSERT_EQ(0, qbm::test::runCommand("mdb-export " + quoted(path.string()) + " " + quoted(name), &theirs));
     std::ostringstream ours;
     jet::dumpCsv(db, name, ours);
-    std::vector<qbm::test::csv::CsvRow> a = qbm::test::csv::parseCsv(theirs), b = qbm::test::csv::parseCsv(ours.str());
+    std::vector<qbm::test::CsvRow> a = qbm::test::parseCsv(theirs), b = qbm::test::parseCsv(ours.str());
     ASSERT_FALSE(b.empty());
     EXPECT_EQ(a.front(), b.front()) << "header lines differ";
     ASSERT_EQ(a.size(), b.size()) << "row counts differ";
@@ -79,8 +79,8 @@ TEST_P(IndexedTableWritesInterop, MdbExportPrintsTheRowsTheEngineHolds) {
     for (std::size_t r = 1; r < a.size(); ++r) {
       bool found = false;
       for (std::size_t k = 1; k < b.size() && !found; ++k)
-        if (!used[k] && qbm::test::csv::sameCsvRow(a[r], b[k], columns)) used[k] = found = true;
-      ASSERT_TRUE(found) << "mdb-export row " << r << " has no equal in the dump: " << qbm::test::csv::csvRowText(a[r]);
+        if (!used[k] && qbm::test::sameCsvRow(a[r], b[k], columns)) used[k] = found = true;
+      ASSERT_TRUE(found) << "mdb-export row " << r << " has no equal in the dump: " << qbm::test::csvRowText(a[r]);
     }
   }
 }

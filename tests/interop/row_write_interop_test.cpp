@@ -147,7 +147,7 @@ std::string engineJson(const fs::path& path) {
   return out.str();
 }
 
-class WrittenFileInterop : public testing::TestWithParam<std::string> {
+class RowWriteInterop : public testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
     if (qbm::test::sharedDir().empty()) GTEST_SKIP() << "shared test data not found";
@@ -165,7 +165,7 @@ class WrittenFileInterop : public testing::TestWithParam<std::string> {
   std::vector<std::uint32_t> unusedBefore_;
 };
 
-TEST_P(WrittenFileInterop, CheckFindsNothingAndNoPageIsLeftUnused) {
+TEST_P(RowWriteInterop, CheckFindsNothingAndNoPageIsLeftUnused) {
   std::string text;
   for (const jet::Problem& p : jet::check(path_)) text += p.where + ": " + p.what + "\n";
   EXPECT_EQ("", text);
@@ -175,7 +175,7 @@ TEST_P(WrittenFileInterop, CheckFindsNothingAndNoPageIsLeftUnused) {
   EXPECT_EQ(std::vector<std::uint32_t>{}, added);
 }
 
-TEST_P(WrittenFileInterop, TheJavaScriptReaderSeesWhatTheEngineSees) {
+TEST_P(RowWriteInterop, TheJavaScriptReaderSeesWhatTheEngineSees) {
   if (!qbm::test::haveProgram("node") ||
       !fs::exists(fs::path(QBM_SOURCE_DIR) / "tests/interop/node/node_modules/mdb-reader"))
     GTEST_SKIP() << "node or mdb-reader is not installed (scripts/deps installs them)";
@@ -186,7 +186,7 @@ TEST_P(WrittenFileInterop, TheJavaScriptReaderSeesWhatTheEngineSees) {
                                 {.rowOrderMatters = false, .compareIndexes = false, .jet3 = jet3_});
 }
 
-TEST_P(WrittenFileInterop, MdbExportSeesWhatTheEngineSees) {
+TEST_P(RowWriteInterop, MdbExportSeesWhatTheEngineSees) {
   if (!qbm::test::haveProgram("mdb-export")) GTEST_SKIP() << "mdb-export (mdbtools) is not installed";
   jet::Database db = jet::Database::open(path_, {.exclusive = false, .readOnly = true});
   for (const std::string& name : db.tableNames()) {
@@ -195,13 +195,13 @@ TEST_P(WrittenFileInterop, MdbExportSeesWhatTheEngineSees) {
     ASSERT_EQ(0, qbm::test::runCommand("mdb-export " + quoted(path_.string()) + " " + quoted(name), &theirs));
     std::ostringstream ours;
     jet::dumpCsv(db, name, ours);
-    std::vector<std::string> missing = qbm::test::csv::rowsMissingFrom(theirs, ours.str(), db.table(name).columns());
+    std::vector<std::string> missing = qbm::test::rowsMissingFrom(theirs, ours.str(), db.table(name).columns());
     for (std::size_t i = 0; i < missing.size() && i < 10; ++i) ADD_FAILURE() << missing[i];
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    SharedFiles, WrittenFileInterop,
+    SharedFiles, RowWriteInterop,
     testing::Values("fixtures/qbaudio.mdb", "fixtures/xqbaudio.mdb", "fixtures/spkrbase.mdb", "interop/testV2000.mdb",
                     "interop/testV1997.mdb", "interop/test2V2000.mdb", "interop/test2V1997.mdb",
                     "interop/fixedNumericTestV2000.mdb", "interop/indexTestV1997.mdb", "interop/indexTestV2000.mdb",
