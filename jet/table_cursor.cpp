@@ -38,10 +38,13 @@ DatabaseCore& TableCursor::core() const {
 }
 
 int TableCursor::columnIndex(std::string_view name) const {
+  int next = nameHint_ + 1;
+  if (next >= 0 && static_cast<std::size_t>(next) < schema_.columns.size() && schema_.columns[next].name == name)
+    return nameHint_ = next;
   auto exact = columnsByName_.find(name);
-  if (exact != columnsByName_.end()) return exact->second;
+  if (exact != columnsByName_.end()) return nameHint_ = exact->second;
   auto folded = columnsByFoldedName_.find(std::string_view(foldedName(name)));
-  return folded == columnsByFoldedName_.end() ? -1 : folded->second;
+  return folded == columnsByFoldedName_.end() ? -1 : (nameHint_ = folded->second);
 }
 
 std::int64_t TableCursor::rowCount() const {
@@ -209,13 +212,18 @@ namespace jet::detail {
 
 StoredTableDefinition& TableCursor::writableDefinition() { return core().mutableDefinition(*definition_); }
 
+TableWriter& TableCursor::writer() {
+  if (!writer_) writer_ = std::make_unique<TableWriter>(core(), writableDefinition());
+  return *writer_;
+}
+
 void TableCursor::addNew() {
   core().allocator();  // Error(ReadOnly) before anything else
   editMode_ = EditMode::Adding;
   pending_.assign(definition_->columns.size(), Value(Null{}));
   for (std::size_t i = 0; i < definition_->columns.size(); ++i)
     if (definition_->columns[i].type == ColumnType::Boolean) pending_[i] = Value(false);
-  original_ = pending_;
+  original_.clear();  // a new row has no stored values
   changed_.assign(pending_.size(), false);
 }
 
@@ -254,10 +262,15 @@ void TableCursor::update() {
   if (editMode_ == EditMode::None)
     throw Error(ErrorCode::InvalidState, "update on table " + definition_->name + " needs addNew or edit first");
   StoredTableDefinition& def = writableDefinition();
+  // Required columns refuse Null (an autonumber is filled in below).
+  for (std::size_t i = 0; i < def.columns.size(); ++i)
+    if (def.columns[i].required && !def.columns[i].isAutoNumber() && pending_[i].isNull())
+      throw Error(ErrorCode::ValueRejected, "column " + def.columns[i].name + " of table " + def.name +
+                                                " is required and cannot be left empty (Null)");
   RowLocation at;
   {
     WriteScope scope(db);
-    TableWriter writer(db, def);
+    TableWriter& writer = this->writer();
     if (editMode_ == EditMode::Adding) {
       std::vector<Value>& row = pending_;  // kept as it is only if the update fails before numbering
       for (std::size_t i = 0; i < def.columns.size(); ++i) {
@@ -309,7 +322,7 @@ void TableCursor::remove() {
   getAll(values);
   {
     WriteScope scope(db);
-    TableWriter(db, writableDefinition()).remove(at, values);
+    writer().remove(at, values);
     scope.done();
   }
   syncWithFile();  // the order now stands between the deleted row's neighbours

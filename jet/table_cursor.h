@@ -17,6 +17,7 @@
 #include "jet/row_reader.h"
 #include "jet/schema.h"
 #include "jet/table.h"
+#include "jet/table_writer.h"
 
 namespace jet::detail {
 
@@ -72,6 +73,8 @@ class TableCursor {
 
  private:
   enum class EditMode { None, Adding, Editing };
+  // The table's writer, made on first use.
+  TableWriter& writer();
   // Catches up with rows written since the last move (through this cursor or another).
   void syncWithFile();
   StoredTableDefinition& writableDefinition();
@@ -90,6 +93,7 @@ class TableCursor {
   };
   using NameMap = std::unordered_map<std::string, int, NameHash, std::equal_to<>>;
   NameMap columnsByName_, columnsByFoldedName_;
+  mutable int nameHint_ = -1;  // the column found last: callers tend to name columns in order
   RowReader reader_;
   std::unique_ptr<RowOrder> order_;
   std::string indexName_;
@@ -108,6 +112,7 @@ class TableCursor {
   std::vector<Value> original_;
   std::vector<Value> pending_;
   std::vector<bool> changed_;
+  std::unique_ptr<TableWriter> writer_;
 };
 
 }  // namespace jet::detail

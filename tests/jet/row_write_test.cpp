@@ -13,6 +13,7 @@
 #include "jet/database.h"
 #include "jet/database_impl.h"
 #include "jet/error.h"
+#include "jet/text_codec.h"
 #include "tests/jet/value_printer.h"
 #include "tests/support/test_support.h"
 
@@ -310,6 +311,121 @@ TEST(RowWrite, CursorsSeeRowsWrittenThroughOtherCursors) {
   EXPECT_FALSE(reader.eof());
   EXPECT_THROW(reader.setBookmark(first), jet::Error) << "a deleted row's bookmark is invalid";
   EXPECT_EQ(51, reader.rowCount());
+  db.close();
+  EXPECT_EQ("", problemsOf(path));
+}
+
+}  // namespace
+
+namespace {
+
+// The table's counter numbers new rows; the counter is written back, and numbers are not reused
+// after the last row goes.
+TEST(RowWrite, AutonumbersComeFromTheTablesCounter) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  fs::path path = qbm::test::copyShared("fixtures/qbaudio.mdb", dir.path());
+  {
+    jet::Database db = jet::Database::open(path);
+    jet::Table t = db.table("companies");
+    t.addNew();
+    EXPECT_TRUE(t.get("ID").isNull()) << "numbered at update";
+    EXPECT_THROW(t.set("ID", Value(std::int32_t(5))), jet::Error);
+    t.set("Company", Value("Added"));
+    t.update();
+    EXPECT_EQ(Value(std::int32_t(32)), t.get("ID"));
+    t.remove();
+  }
+  {
+    jet::Database db = jet::Database::open(path);
+    jet::Table t = db.table("companies");
+    t.addNew();
+    t.set("Company", Value("Added again"));
+    t.update();
+    EXPECT_EQ(Value(std::int32_t(33)), t.get("ID"));
+    t.setIndex("ID");
+    EXPECT_FALSE(t.seek(Value(std::int32_t(32))));
+    EXPECT_TRUE(t.seek(Value(std::int32_t(33))));
+    EXPECT_EQ(Value("Added again"), t.get("Company"));
+  }
+  EXPECT_EQ("", problemsOf(path));
+}
+
+// Rows deleted leave room that later rows take: the file does not grow.
+TEST(RowWrite, RoomOfDeletedRowsIsReused) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  fs::path path = qbm::test::copyShared("fixtures/qbaudio.mdb", dir.path());
+  jet::Database db = jet::Database::open(path);
+  jet::Table t = db.table("woofer-response");
+  db.begin();
+  for (int i = 0; i < 300; ++i) {
+    t.addNew();
+    t.set("Driver ID", Value(std::int32_t(10000 + i)));
+    t.set("A 100", Value(1.5f));
+    t.update();
+  }
+  db.commit();
+  std::uint32_t pages = db.impl().core().file().pageCount();
+  db.begin();
+  t.setIndex("Driver ID");
+  for (int i = 0; i < 300; ++i) {
+    ASSERT_TRUE(t.seek(Value(std::int32_t(10000 + i))));
+    t.remove();
+  }
+  for (int i = 0; i < 300; ++i) {
+    t.addNew();
+    t.set("Driver ID", Value(std::int32_t(20000 + i)));
+    t.update();
+  }
+  db.commit();
+  EXPECT_EQ(pages, db.impl().core().file().pageCount());
+  db.close();
+  EXPECT_EQ("", problemsOf(path));
+}
+
+}  // namespace
+
+namespace {
+
+// A cursor walking an index while another cursor adds and deletes rows: it goes on from where it
+// stands, in key order, seeing the new rows that come after it.
+TEST(RowWrite, IndexWalksGoOnThroughWritesOfOtherCursors) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  fs::path path = qbm::test::copyShared("fixtures/qbaudio.mdb", dir.path());
+  jet::Database db = jet::Database::open(path);
+  jet::Table walker = db.table("companies");
+  jet::Table writer = db.table("companies");
+  db.begin();
+  for (const char* name : {"Kappa", "Lambda", "Mu"}) {
+    writer.addNew();
+    writer.set("Company", Value(name));
+    writer.update();
+  }
+  walker.setIndex("Company");
+  ASSERT_TRUE(walker.seek(Value("lambda")));
+  // Behind the walker, before it and after it; then the row it stands on goes.
+  for (const char* name : {"Kappa Two", "Lambda Two", "Aardvark", "Zulu"}) {
+    writer.addNew();
+    writer.set("Company", Value(name));
+    writer.update();
+  }
+  writer.setIndex("Company");
+  ASSERT_TRUE(writer.seek(Value("Lambda")));
+  writer.remove();
+  std::vector<std::string> seen;
+  for (walker.moveNext(); !walker.eof(); walker.moveNext()) seen.push_back(walker.get("Company").as<std::string>());
+  ASSERT_GE(seen.size(), 3u);
+  EXPECT_EQ("Lambda Two", seen.front());
+  EXPECT_NE(seen.end(), std::find(seen.begin(), seen.end(), "Mu"));
+  EXPECT_EQ("Zulu", seen.back());
+  for (const char* behind : {"Aardvark", "Kappa", "Kappa Two", "Lambda"})
+    EXPECT_EQ(seen.end(), std::find(seen.begin(), seen.end(), behind)) << behind;
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end(), [](const std::string& a, const std::string& b) {
+    return jet::foldedName(a) < jet::foldedName(b);
+  }));
+  db.commit();
   db.close();
   EXPECT_EQ("", problemsOf(path));
 }
