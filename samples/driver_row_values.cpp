@@ -28,33 +28,33 @@ jet::Value dateOf(const std::string& text) {
 
 RowValues driverRowOf(const WorkingDriver& d, DriverTable table) {
   RowValues row;
-  row.set(fields::Model, textOrNull(d.Model));
-  row.set(fields::CompanyID, d.CompanyID);
-  row.set(fields::Date, dateOf(d.Date));
+  row.add(fields::Model, textOrNull(d.Model));
+  row.add(fields::CompanyID, d.CompanyID);
+  row.add(fields::Date, dateOf(d.Date));
   for (const auto& f : DriverCodeFields)
-    if (usedIn(f.use, table)) row.set(f.field, d.*f.member);
+    if (usedIn(f.use, table)) row.add(f.field, d.*f.member);
   for (const auto& f : DriverLinkFields)
-    if (usedIn(f.use, table)) row.set(f.field, linkOrNull(d.*f.member));
+    if (usedIn(f.use, table)) row.add(f.field, linkOrNull(d.*f.member));
   for (const auto& f : DriverTextFields)
-    if (usedIn(f.use, table)) row.set(f.field, textOrNull(d.*f.member));
+    if (usedIn(f.use, table)) row.add(f.field, textOrNull(d.*f.member));
   for (const auto& f : DriverYesNoFields)
-    if (usedIn(f.use, table)) row.set(f.field, d.*f.member != 0);
+    if (usedIn(f.use, table)) row.add(f.field, d.*f.member != 0);
   for (const auto& f : DriverNumberFields)
-    if (usedIn(f.use, table)) row.set(f.field, d.*f.member);
-  for (std::size_t k = 0; k < fields::Dimen.size(); ++k) row.set(fields::Dimen[k], d.Dimen[k]);
+    if (usedIn(f.use, table)) row.add(f.field, d.*f.member);
+  for (std::size_t k = 0; k < fields::Dimen.size(); ++k) row.add(fields::Dimen[k], d.Dimen[k]);
   for (std::size_t k = 0; k < fields::Dist.size(); ++k) {
-    row.set(fields::Dist[k], linkOrNull(d.Dist[k]));
-    row.set(fields::PartNo[k], textOrNull(d.PartNo[k]));
+    row.add(fields::Dist[k], linkOrNull(d.Dist[k]));
+    row.add(fields::PartNo[k], textOrNull(d.PartNo[k]));
   }
   return row;
 }
 
 RowValues companyRowOf(const DriverCompany& c) {
   RowValues row;
-  for (const auto& f : CompanyTextFields) row.set(f.field, textOrNull(c.*f.member));
-  row.set(fields::Type, c.Type);
+  for (const auto& f : CompanyTextFields) row.add(f.field, textOrNull(c.*f.member));
+  row.add(fields::Type, c.Type);
   for (std::size_t k = 0; k < fields::CompanyLink.size(); ++k)
-    row.set(fields::CompanyLink[k], linkOrNull(c.CompanyLink[k]));
+    row.add(fields::CompanyLink[k], linkOrNull(c.CompanyLink[k]));
   return row;
 }
 
@@ -62,9 +62,9 @@ RowValues responseRowOf(std::int32_t driverId, std::span<const float> levels, bo
   if (levels.size() != static_cast<std::size_t>(ResponseCount))
     throw std::invalid_argument("a response row needs " + std::to_string(ResponseCount) + " levels");
   RowValues row;
-  row.set(fields::DriverID, driverId);
-  row.set(fields::UserEntry, userEntry);
-  for (int i = 0; i < ResponseCount; ++i) row.set(ResponseField(i), levels[static_cast<std::size_t>(i)]);
+  row.add(fields::DriverID, driverId);
+  row.add(fields::UserEntry, userEntry);
+  for (int i = 0; i < ResponseCount; ++i) row.add(ResponseField(i), levels[static_cast<std::size_t>(i)]);
   return row;
 }
 

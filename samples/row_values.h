@@ -22,6 +22,12 @@ class RowValues {
 
   // Sets a field, replacing an earlier value of the same name (names compared exactly).
   RowValues& set(std::string_view field, jet::Value value);
+  // Appends a field without looking for an earlier value of the same name, for callers that build
+  // rows of many fields. REQUIRES: the field is not set yet.
+  RowValues& add(std::string_view field, jet::Value value) {
+    values_.emplace_back(std::string(field), std::move(value));
+    return *this;
+  }
   // Removes a field (it is then left Null); nothing when it is not there.
   RowValues& erase(std::string_view field);
   // The value set for a field, or nullptr.
