@@ -234,6 +234,15 @@ void TableCursor::set(std::string_view column, const Value& value) {
   int index = columnIndex(column);
   if (index < 0)
     throw Error(ErrorCode::MissingColumn, "table " + definition_->name + " has no column \"" + std::string(column) + "\"");
+  set(index, value);
+}
+
+void TableCursor::set(int index, const Value& value) {
+  core();
+  if (editMode_ == EditMode::None)
+    throw Error(ErrorCode::InvalidState, "set on table " + definition_->name + " needs addNew or edit first");
+  if (index < 0 || static_cast<std::size_t>(index) >= definition_->columns.size())
+    throw Error(ErrorCode::MissingColumn, "table " + definition_->name + " has no column number " + std::to_string(index));
   const StoredColumn& c = definition_->columns[static_cast<std::size_t>(index)];
   // A new row may bring its own number in a Long autonumber column (as an append query that names
   // the column does); any other write to an autonumber column is refused.
