@@ -175,7 +175,7 @@ Database Database::open(const std::filesystem::path& path, OpenOptions options) 
         file = std::move(view);  // read the file as the rollback will leave it, without writing
       }
     }
-    auto pages = std::make_unique<PageFile>(std::move(file), 256, writable ? std::move(journal) : nullptr);
+    auto pages = std::make_unique<PageFile>(std::move(file), writable ? 1024 : 256, writable ? std::move(journal) : nullptr);
     return Database(std::make_unique<detail::DatabaseImpl>(path, std::move(pages), options));
   } catch (const Error& e) {
     rethrowNamingFile(e, path);
@@ -209,7 +209,7 @@ Database Database::createDatabase(const std::filesystem::path& path, Format form
   try {
     file->writeAt(0, image.bytes);
     file->sync();
-    auto pages = std::make_unique<PageFile>(std::move(file), 256, fileJournalStore(path));
+    auto pages = std::make_unique<PageFile>(std::move(file), 1024, fileJournalStore(path));
     Database db(std::make_unique<detail::DatabaseImpl>(path, std::move(pages), OpenOptions{}));
     if (timestamp) db.impl().core().fixTime(*timestamp);
     detail::writeNewDatabaseCatalog(db.impl().core(), image.systemTablePages, created);

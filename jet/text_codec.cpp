@@ -71,6 +71,13 @@ bool namesEqual(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string foldedName(std::string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  for (char32_t cp : decodeUtf8(name)) appendUtf8(out, foldCase(cp));
+  return out;
+}
+
 bool isSupportedCodePage(std::uint16_t codePage) { return upperHalf(codePage) != nullptr; }
 
 void appendUtf8(std::string& out, char32_t cp) {
