@@ -46,7 +46,9 @@ Bytes encodeDecimal(const Decimal& d) {
 }
 
 // Jet 4 compressed text, or nothing when the text cannot be compressed (a character whose low
-// byte is 0 would read as a mode switch) or would not get shorter.
+// byte is 0 would read as a mode switch) or would not get shorter. Every 0x00 byte of the result
+// is a mode switch: readers split the text at each one, whatever the mode, so a narrow character
+// is never written as a two-byte pair (its high byte would read as a switch).
 std::optional<Bytes> compressUcs2(const std::u16string& units) {
   for (char16_t u : units)
     if ((u & 0xFF) == 0) return std::nullopt;
@@ -56,18 +58,6 @@ std::optional<Bytes> compressUcs2(const std::u16string& units) {
   while (i < units.size()) {
     bool narrow = units[i] < 0x100;
     if (narrow != compressed) {
-      // A short run of narrow characters inside wide text is cheaper left wide (two switches).
-      if (narrow && !compressed) {
-        std::size_t run = 0;
-        while (i + run < units.size() && units[i + run] < 0x100) ++run;
-        if (run < 3 && i + run < units.size()) {
-          for (std::size_t k = 0; k < run; ++k, ++i) {
-            out.push_back(static_cast<std::uint8_t>(units[i]));
-            out.push_back(static_cast<std::uint8_t>(units[i] >> 8));
-          }
-          continue;
-        }
-      }
       out.push_back(0x00);
       compressed = narrow;
     }

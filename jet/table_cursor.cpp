@@ -273,6 +273,11 @@ void TableCursor::update() {
   if (editMode_ == EditMode::None)
     throw Error(ErrorCode::InvalidState, "update on table " + definition_->name + " needs addNew or edit first");
   StoredTableDefinition& def = writableDefinition();
+  // Required columns refuse Null (an autonumber is filled in below).
+  for (std::size_t i = 0; i < def.columns.size(); ++i)
+    if (def.columns[i].required && !def.columns[i].isAutoNumber() && pending_[i].isNull())
+      throw Error(ErrorCode::ValueRejected, "column " + def.columns[i].name + " of table " + def.name +
+                                                " is required and cannot be left empty (Null)");
   RowLocation at;
   {
     WriteScope scope(db);

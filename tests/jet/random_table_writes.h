@@ -183,6 +183,9 @@ class RandomTableWrites {
   std::set<ErrorCode> verdict(const std::vector<Value>& row, std::optional<Bookmark> editing) {
     const StoredTableDefinition& def = definition();
     std::set<ErrorCode> out;
+    // Columns with the "Required" property refuse Null before any index is asked.
+    for (std::size_t c = 0; c < def.columns.size(); ++c)
+      if (def.columns[c].required && !def.columns[c].isAutoNumber() && row[c].isNull()) return {ErrorCode::ValueRejected};
     for (std::size_t i = 0; i < rules_.size(); ++i) {
       const KeyRules& r = rules_[i];
       bool anyNull = false, allNull = true, auto_ = false;
