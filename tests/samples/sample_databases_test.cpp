@@ -89,7 +89,7 @@ TEST_F(SampleDatabases, EveryFileIsSoundAndMdbtoolsReadsItAsTheEngineDoes) {
             << table;
         std::ostringstream ours;
         jet::dumpCsv(db, table, ours);
-        EXPECT_EQ(qbm::test::csv::rowsMissingFrom(theirs, ours.str(), db.table(table).columns()),
+        EXPECT_EQ(qbm::test::rowsMissingFrom(theirs, ours.str(), db.table(table).columns()),
                   std::vector<std::string>{})
             << table;
       }
@@ -279,7 +279,7 @@ TEST_F(SampleDatabases, LargeSamplesAreSound) {
     for (const std::string& table : db.tableNames()) {
       std::string theirs;
       ASSERT_EQ(0, qbm::test::runCommand("mdb-export " + quoted(file.string()) + " " + quoted(table), &theirs));
-      EXPECT_EQ(static_cast<std::int64_t>(qbm::test::csv::parseCsv(theirs).size()) - 1, db.table(table).rowCount())
+      EXPECT_EQ(static_cast<std::int64_t>(qbm::test::parseCsv(theirs).size()) - 1, db.table(table).rowCount())
           << name << " " << table;
     }
   }
