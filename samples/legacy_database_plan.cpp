@@ -277,10 +277,10 @@ std::vector<LegacyRowPlan> planLegacyDatabase(const NewDatabasePlan& plan) {
   return rows;
 }
 
-RowValues legacyRowValues(const NewDatabasePlan& plan, const LegacyRowPlan& spec, std::size_t number) {
+RowValues legacyRowValues(const NewDatabasePlan& plan, const LegacyRowPlan& planned, std::size_t number) {
   namespace lf = legacy::fields;
-  WorkingDriver d = spec.newUnit >= 0 ? sampleRow(plan, static_cast<std::size_t>(spec.newUnit), spec.section).driver
-                                      : ownDriver(plan, number, spec.dualCoil);
+  WorkingDriver d = planned.newUnit >= 0 ? sampleRow(plan, static_cast<std::size_t>(planned.newUnit), planned.section).driver
+                                      : ownDriver(plan, number, planned.dualCoil);
   SampleRandom r(plan.seed, "legacy row", number);
   const bool sparse = r.chance(0.3);
   // An older measurement: the same driver, a few per cent apart.
@@ -290,11 +290,11 @@ RowValues legacyRowValues(const NewDatabasePlan& plan, const LegacyRowPlan& spec
     d.Vas = roundSignificant(r.jitter(d.Vas, 0.05), 3);
   }
   RowValues row;
-  if (spec.index) row.add(lf::Index, *spec.index);
-  row.add(lf::Model, spec.model ? jet::Value(*spec.model) : jet::Value(jet::Null{}));
-  row.add(lf::Manufacturer, spec.manufacturer ? jet::Value(*spec.manufacturer) : jet::Value(jet::Null{}));
+  if (planned.index) row.add(lf::Index, *planned.index);
+  row.add(lf::Model, planned.model ? jet::Value(*planned.model) : jet::Value(jet::Null{}));
+  row.add(lf::Manufacturer, planned.manufacturer ? jet::Value(*planned.manufacturer) : jet::Value(jet::Null{}));
   row.add(lf::SerialNo, d.SerialNo.empty() ? jet::Value(jet::Null{}) : jet::Value(d.SerialNo));
-  row.add(lf::DualVC, spec.dualCoil);
+  row.add(lf::DualVC, planned.dualCoil);
   setNumber(row, lf::Fs, d.Fs, sparse);
   setNumber(row, lf::Qms, d.Qms, sparse);
   setNumber(row, lf::Vas, litres(d.Vas), sparse);
@@ -306,7 +306,7 @@ RowValues legacyRowValues(const NewDatabasePlan& plan, const LegacyRowPlan& spec
   setNumber(row, lf::MDia, roundSignificant(d.Dimen[0] * 100, 4), sparse);
   setNumber(row, lf::Vs, litres(d.MVd), sparse);
   // The values of the wiring the row stands for.
-  const bool parallel = spec.wiring == 2, series = spec.wiring == 3;
+  const bool parallel = planned.wiring == 2, series = planned.wiring == 3;
   auto wired = [&](double plain, double p, double s) { return parallel ? p : series ? s : plain; };
   setNumber(row, lf::Xmax, roundSignificant(wired(d.Xlin, d.Xlinp, d.Xlins) * 1000, 4), sparse);
   setNumber(row, lf::Qes, wired(d.Qes, d.Qesp, d.Qess), sparse);

@@ -13,9 +13,11 @@
 #include <set>
 #include <sstream>
 
+#include "db/code_tables.h"
 #include "db/legacy_table.h"
 #include "db/schema.h"
 #include "jet/check.h"
+#include "jet/clock.h"
 #include "jet/database.h"
 #include "jet/dump.h"
 #include "olddb/company_short_names.h"
@@ -199,6 +201,37 @@ TEST_F(SampleDatabases, WooferParametersAreConsistent) {
     ++checked;
   }
   EXPECT_GT(checked, 100);
+}
+
+// Every code is one the code tables name; dates fall in the catalogue's years; some notes fill
+// pages of their own, some rows hold Nulls where real rows do.
+TEST_F(SampleDatabases, CodesDatesAndTextsAreThoseOfRealRows) {
+  jet::Database db = openRead(write("codes", 1500, 12) / NewSampleFile);
+  for (qbm::DriverTable kind : {qbm::DriverTable::Woofers, qbm::DriverTable::Tweeters}) {
+    jet::Table t = db.table(kind == qbm::DriverTable::Woofers ? "woofers" : "tweeters");
+    std::size_t longestNotes = 0;
+    int nullDates = 0, nullSerials = 0;
+    for (t.moveFirst(); !t.eof(); t.moveNext()) {
+      SCOPED_TRACE(t.get("Model").toString());
+      auto code = [&](std::string_view field) { return t.get(field).as<std::int16_t>(); };
+      EXPECT_FALSE(qbm::AvailableText(code("Available")).empty());
+      EXPECT_FALSE(qbm::TypeText(code("Type")).empty());
+      EXPECT_FALSE(qbm::ShapeText(code("Shape"), kind).empty());
+      EXPECT_FALSE(qbm::PistonTypeText(code("Piston Type"), kind).empty());
+      const Value date = t.get("Date");
+      if (date.isNull()) {
+        ++nullDates;
+      } else {
+        EXPECT_GE(date.as<jet::DateTime>().days, jet::toDateTime(1996, 1, 1, 0, 0, 0).days);
+        EXPECT_LE(date.as<jet::DateTime>().days, jet::toDateTime(2004, 12, 31, 0, 0, 0).days);
+      }
+      nullSerials += t.get("Serial No").isNull();
+      if (!t.get("Notes").isNull()) longestNotes = std::max(longestNotes, t.get("Notes").as<std::string>().size());
+    }
+    EXPECT_GT(longestNotes, 4096u) << "no notes longer than a page";
+    EXPECT_GT(nullDates, 0);
+    EXPECT_GT(nullSerials, 0);
+  }
 }
 
 // The previous-format database: the planned rows, every Company ID naming the company the new
