@@ -2,8 +2,10 @@
 // The three sample driver databases, written with the project's own engine: a new database
 // (qbaudio.mdb), a previous-format old one (xqbaudio.mdb) and a legacy one (spkrbase.mdb), with
 // realistic contents that depend only on the number of drivers and the seed. The same options
-// give byte-identical files: every random choice comes from the seed, and the files carry a fixed
-// creation date instead of the clock's.
+// give byte-identical files: every random choice comes from the seed (never from the clock or the
+// standard distributions), every write happens in the same order, and the files carry a fixed
+// creation date instead of the clock's. (Parameters come from exp, log and pow, so another
+// platform's math library may round a last digit otherwise and make other, equally valid files.)
 
 #include <cstdint>
 #include <filesystem>
