@@ -2,7 +2,8 @@
 // The operating system's file: open with a lock held for as long as the object lives, read and write
 // at an offset, size, flush to disk, truncate; and the few whole-file operations the engine needs
 // (create, delete, rename, last-modified time). This header is portable; each platform has its own
-// .cpp (platform_file_posix.cpp here). No other file of the engine calls the operating system.
+// .cpp (platform_file_posix.cpp; platform_file_windows.cpp, which is built and tested only on
+// Windows). No other file of the engine calls the operating system.
 //
 // Fault injection (tests of crash safety): when the environment variable QBM_JET_KILL_AFTER_WRITES
 // holds a number k, the process kills itself (SIGKILL, no clean-up) right after its k-th call of

@@ -200,38 +200,76 @@ Value toGuid(const StoredColumn& c, const std::string& table, const Value& v) {
   reject(c, table, v, "not a GUID");
 }
 
-// 10^n as a 128-bit value (n <= 28).
-unsigned __int128 power10(int n) {
-  unsigned __int128 p = 1;
-  for (int i = 0; i < n; ++i) p *= 10;
+// A magnitude of up to 128 bits as four 32-bit limbs, least significant first (portable: no
+// compiler's 128-bit integer).
+struct Magnitude {
+  std::uint32_t limbs[4] = {0, 0, 0, 0};
+
+  // this = this * m + a; false when the result needs more than 128 bits.
+  bool mulAdd(std::uint32_t m, std::uint32_t a) {
+    std::uint64_t carry = a;
+    for (std::uint32_t& limb : limbs) {
+      std::uint64_t t = static_cast<std::uint64_t>(limb) * m + carry;
+      limb = static_cast<std::uint32_t>(t);
+      carry = t >> 32;
+    }
+    return carry == 0;
+  }
+  // this /= 10; returns the remainder.
+  std::uint32_t divide10() {
+    std::uint64_t rest = 0;
+    for (int i = 3; i >= 0; --i) {
+      std::uint64_t t = (rest << 32) | limbs[i];
+      limbs[i] = static_cast<std::uint32_t>(t / 10);
+      rest = t % 10;
+    }
+    return static_cast<std::uint32_t>(rest);
+  }
+  bool isZero() const { return !(limbs[0] | limbs[1] | limbs[2] | limbs[3]); }
+  bool lessThan(const Magnitude& o) const {
+    for (int i = 3; i >= 0; --i)
+      if (limbs[i] != o.limbs[i]) return limbs[i] < o.limbs[i];
+    return false;
+  }
+};
+
+Magnitude power10(int n) {
+  Magnitude p;
+  p.limbs[0] = 1;
+  for (int i = 0; i < n; ++i) p.mulAdd(10, 0);
   return p;
 }
 
 Value decimalFrom(const StoredColumn& c, const std::string& table, const Value& v, bool negative,
-                  unsigned __int128 digits, int scale) {
+                  Magnitude digits, int scale) {
   // Bring to the column's scale: extra fraction digits must be zero (no silent rounding).
   while (scale > c.scale) {
-    if (digits % 10 != 0) reject(c, table, v, "more decimal places than the column's " + std::to_string(c.scale));
-    digits /= 10;
+    Magnitude rest = digits;
+    if (rest.divide10() != 0) reject(c, table, v, "more decimal places than the column's " + std::to_string(c.scale));
+    digits = rest;
     --scale;
   }
   while (scale < c.scale) {
-    digits *= 10;
+    if (!digits.mulAdd(10, 0)) reject(c, table, v, "too many digits");
     ++scale;
   }
-  if (digits >= power10(c.precision)) reject(c, table, v, "more digits than the column's precision " + std::to_string(c.precision));
+  if (c.precision > 28 || !digits.lessThan(power10(c.precision)))
+    reject(c, table, v, "more digits than the column's precision " + std::to_string(c.precision));
   Decimal d;
-  d.negative = negative && digits != 0;
+  d.negative = negative && !digits.isZero();
   d.precision = c.precision;
   d.scale = c.scale;
-  d.low = static_cast<std::uint64_t>(digits);
-  d.high = static_cast<std::uint32_t>(digits >> 64);
+  d.low = (static_cast<std::uint64_t>(digits.limbs[1]) << 32) | digits.limbs[0];
+  d.high = digits.limbs[2];
   return Value(d);
 }
 
 Value toDecimal(const StoredColumn& c, const std::string& table, const Value& v) {
   if (auto p = v.getIf<Decimal>()) {
-    unsigned __int128 digits = (static_cast<unsigned __int128>(p->high) << 64) | p->low;
+    Magnitude digits;
+    digits.limbs[0] = static_cast<std::uint32_t>(p->low);
+    digits.limbs[1] = static_cast<std::uint32_t>(p->low >> 32);
+    digits.limbs[2] = p->high;
     return decimalFrom(c, table, v, p->negative, digits, p->scale);
   }
   std::string text;
@@ -242,7 +280,7 @@ Value toDecimal(const StoredColumn& c, const std::string& table, const Value& v)
   bool negative = false;
   std::size_t i = 0;
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  unsigned __int128 digits = 0;
+  Magnitude digits;
   int scale = 0, count = 0;
   bool point = false;
   for (; i < text.size(); ++i) {
@@ -252,7 +290,7 @@ Value toDecimal(const StoredColumn& c, const std::string& table, const Value& v)
       continue;
     }
     if (ch < '0' || ch > '9' || count > 38) reject(c, table, v, "not a decimal number");
-    digits = digits * 10 + static_cast<unsigned>(ch - '0');
+    if (!digits.mulAdd(10, static_cast<std::uint32_t>(ch - '0'))) reject(c, table, v, "too many digits");
     ++count;
     if (point) ++scale;
   }
