@@ -18,7 +18,10 @@ int usage() {
                "  qbmerge-cli show NEW.mdb OLD.mdb --old <id>(ob|sb) [--english]\n"
                "  qbmerge-cli dump FILE.mdb [TABLE...] [--json]   tables as CSV (an empty line between\n"
                "                                                  tables) or as one JSON document\n"
-               "  qbmerge-cli check FILE.mdb                       integrity report; exit 1 on problems\n";
+               "  qbmerge-cli check FILE.mdb                       integrity report; exit 1 on problems\n"
+               "  qbmerge-cli samples DIR [--drivers N] [--seed S] writes qbaudio.mdb, xqbaudio.mdb and\n"
+               "                                                  spkrbase.mdb (N new drivers, default 2000;\n"
+               "                                                  the same N and S give the same files)\n";
   return 2;
 }
 
@@ -32,6 +35,7 @@ int main(int argc, char** argv) {
       {"show", &show},
       {"dump", &dump},
       {"check", &check},
+      {"samples", &samples},
   };
   auto verb = verbs.find(argv[1]);
   if (verb == verbs.end()) return usage();

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,10 @@ class Database {
   // when it exists already (it is never written over) or cannot be made; a failed create leaves no
   // file behind.
   static Database create(const std::filesystem::path& path, Format format = Format::Jet4);
+  // The same, but every creation and update date the engine writes through this handle (the
+  // header's creation date, the catalog rows of the system tables and of the tables created
+  // afterwards) is `timestamp` instead of the clock: the same writes then make identical files.
+  static Database create(const std::filesystem::path& path, Format format, DateTime timestamp);
   // Opens a database image held in memory, read-only and without a lock (the fuzzer and tests of
   // damaged files use it). Fails as open() does for bytes that are not a sound database.
   static Database openMemory(std::vector<std::uint8_t> bytes);
@@ -81,6 +86,8 @@ class Database {
 
  private:
   explicit Database(std::unique_ptr<detail::DatabaseImpl> impl);
+  static Database createDatabase(const std::filesystem::path& path, Format format,
+                                 std::optional<DateTime> timestamp);
   detail::DatabaseImpl& openImpl() const;  // throws Error(InvalidState) when closed
   std::unique_ptr<detail::DatabaseImpl> impl_;
 };

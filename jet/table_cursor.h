@@ -66,6 +66,7 @@ class TableCursor {
   void addNew();
   void edit();
   void set(std::string_view column, const Value& value);
+  void set(int columnIndex, const Value& value);
   void update();
   void cancelUpdate();
   void remove();
