@@ -13,6 +13,9 @@ namespace qbm::cli {
 
 int usage() {
   std::cerr << "usage:\n"
+               "  qbmerge-cli list NEW.mdb [OLD.mdb] [--all]\n"
+               "  qbmerge-cli show NEW.mdb --new <id>(ob|sb) [--english]\n"
+               "  qbmerge-cli show NEW.mdb OLD.mdb --old <id>(ob|sb) [--english]\n"
                "  qbmerge-cli dump FILE.mdb [TABLE...] [--json]   tables as CSV (an empty line between\n"
                "                                                  tables) or as one JSON document\n"
                "  qbmerge-cli check FILE.mdb                       integrity report; exit 1 on problems\n";
@@ -25,6 +28,8 @@ int main(int argc, char** argv) {
   using namespace qbm::cli;
   if (argc < 2) return usage();
   const std::map<std::string, int (*)(const Args&)> verbs = {
+      {"list", &list},
+      {"show", &show},
       {"dump", &dump},
       {"check", &check},
   };

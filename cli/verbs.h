@@ -9,6 +9,10 @@ namespace qbm::cli {
 
 using Args = std::vector<std::string>;
 
+// list NEW.mdb [OLD.mdb] [--all]: the new list, or the old list (changed drivers, or all).
+int list(const Args& args);
+// show NEW.mdb --new <id>(ob|sb) | show NEW.mdb OLD.mdb --old <id>(ob|sb), [--english].
+int show(const Args& args);
 int dump(const Args& args);
 int check(const Args& args);
 

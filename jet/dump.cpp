@@ -1,6 +1,8 @@
 #include "jet/dump.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 
 #include "jet/database_impl.h"
 #include "jet/error.h"
@@ -43,16 +45,48 @@ void appendCsvQuoted(std::string& out, std::string_view text) {
   out.push_back('"');
 }
 
+void appendPadded(std::string& out, std::int64_t v, int width) {
+  char buffer[24];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, v < 0 ? -v : v);
+  if (v < 0) out.push_back('-');
+  for (int pad = width - static_cast<int>(result.ptr - buffer); pad > 0; --pad) out.push_back('0');
+  out.append(buffer, result.ptr);
+}
+
+// "yyyy-MM-dd HH:mm:ss"; a value beyond the calendar as the stored number.
 std::string csvDate(DateTime value) {
+  CalendarTime t;
   try {
-    CalendarTime t = toCalendar(value);
-    char buffer[64];
-    int n = std::snprintf(buffer, sizeof buffer, "%04lld-%02d-%02d %02d:%02d:%02d", static_cast<long long>(t.year),
-                          t.month, t.day, t.hour, t.minute, t.second);
-    return std::string(buffer, n);
+    t = toCalendar(value);
   } catch (const Error&) {
     return formatDoublePlain(value.days);
   }
+  std::string out;
+  appendPadded(out, t.year, 4);
+  out.push_back('-');
+  appendPadded(out, t.month, 2);
+  out.push_back('-');
+  appendPadded(out, t.day, 2);
+  out.push_back(' ');
+  appendPadded(out, t.hour, 2);
+  out.push_back(':');
+  appendPadded(out, t.minute, 2);
+  out.push_back(':');
+  appendPadded(out, t.second, 2);
+  return out;
+}
+
+template <class Number>
+void appendNumber(std::string& out, Number v) {
+  char buffer[400];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed);
+  out.append(buffer, result.ptr);
+}
+
+void appendInteger(std::string& out, std::int64_t v) {
+  char buffer[24];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+  out.append(buffer, result.ptr);
 }
 
 void appendCsvValue(std::string& out, const Value& v) {
@@ -60,12 +94,16 @@ void appendCsvValue(std::string& out, const Value& v) {
     std::string& out;
     void operator()(Null) const {}
     void operator()(bool b) const { out.push_back(b ? '1' : '0'); }
-    void operator()(std::uint8_t v) const { out += std::to_string(v); }
-    void operator()(std::int16_t v) const { out += std::to_string(v); }
-    void operator()(std::int32_t v) const { out += std::to_string(v); }
+    void operator()(std::uint8_t v) const { appendInteger(out, v); }
+    void operator()(std::int16_t v) const { appendInteger(out, v); }
+    void operator()(std::int32_t v) const { appendInteger(out, v); }
     void operator()(Currency c) const { out += toString(c); }
-    void operator()(float v) const { out += formatSinglePlain(v); }
-    void operator()(double v) const { out += formatDoublePlain(v); }
+    void operator()(float v) const {
+      if (std::isfinite(v)) appendNumber(out, v); else out += formatSinglePlain(v);
+    }
+    void operator()(double v) const {
+      if (std::isfinite(v)) appendNumber(out, v); else out += formatDoublePlain(v);
+    }
     void operator()(DateTime d) const { appendCsvQuoted(out, csvDate(d)); }
     void operator()(const std::string& s) const { appendCsvQuoted(out, s); }
     void operator()(const Bytes& b) const {
@@ -154,6 +192,17 @@ std::string jsonString(const std::string& utf8) {
   return out;
 }
 
+namespace {
+
+// s in double quotes (for values that need no escaping).
+std::string quote(std::string s) {
+  s.insert(s.begin(), '"');
+  s.push_back('"');
+  return s;
+}
+
+}  // namespace
+
 std::string jsonValue(const Value& v, ColumnType type) {
   struct Visitor {
     ColumnType type;
@@ -162,20 +211,20 @@ std::string jsonValue(const Value& v, ColumnType type) {
     std::string operator()(std::uint8_t v) const { return std::to_string(v); }
     std::string operator()(std::int16_t v) const { return std::to_string(v); }
     std::string operator()(std::int32_t v) const { return std::to_string(v); }
-    std::string operator()(Currency c) const { return "\"" + toString(c) + "\""; }
-    std::string operator()(float v) const { return "\"" + formatSingleExact(v) + "\""; }
-    std::string operator()(double v) const { return "\"" + formatDouble(v) + "\""; }
+    std::string operator()(Currency c) const { return quote(toString(c)); }
+    std::string operator()(float v) const { return quote(formatSingleExact(v)); }
+    std::string operator()(double v) const { return quote(formatDouble(v)); }
     std::string operator()(DateTime d) const {
       try {
-        return "\"" + formatDateTime(d) + "\"";
+        return quote(formatDateTime(d));
       } catch (const Error&) {
-        return "\"" + formatDouble(d.days) + "\"";
+        return quote(formatDouble(d.days));
       }
     }
     std::string operator()(const std::string& s) const { return jsonString(s); }
-    std::string operator()(const Bytes& b) const { return "\"hex:" + formatHex(b) + "\""; }
-    std::string operator()(const Guid& g) const { return "\"" + formatGuid(g) + "\""; }
-    std::string operator()(const Decimal& d) const { return "\"" + toString(d) + "\""; }
+    std::string operator()(const Bytes& b) const { return quote("hex:" + formatHex(b)); }
+    std::string operator()(const Guid& g) const { return quote(formatGuid(g)); }
+    std::string operator()(const Decimal& d) const { return quote(toString(d)); }
   };
   return std::visit(Visitor{type}, v.storage());
 }

@@ -154,8 +154,12 @@ std::string decodeJet4Text(ByteSpan bytes) {
                     bytes[1] == format::kCompressedTextMarker[1];
   if (!compressed) {
     std::size_t i = 0;
-    for (; i + 1 < bytes.size(); i += 2)
-      appendUnit(out, static_cast<std::uint16_t>(bytes[i] | (bytes[i + 1] << 8)), pendingHigh);
+    for (; i + 1 < bytes.size(); i += 2) {
+      if (bytes[i] < 0x80 && bytes[i + 1] == 0 && !pendingHigh)
+        out.push_back(static_cast<char>(bytes[i]));
+      else
+        appendUnit(out, static_cast<std::uint16_t>(bytes[i] | (bytes[i + 1] << 8)), pendingHigh);
+    }
     if (pendingHigh || i < bytes.size()) appendUtf8(out, kReplacement);
     return out;
   }
@@ -169,7 +173,10 @@ std::string decodeJet4Text(ByteSpan bytes) {
       continue;
     }
     if (oneByte) {
-      appendUnit(out, bytes[i], pendingHigh);
+      if (bytes[i] < 0x80 && !pendingHigh)
+        out.push_back(static_cast<char>(bytes[i]));
+      else
+        appendUnit(out, bytes[i], pendingHigh);
       ++i;
     } else {
       // A two-byte character runs until the next 0x00 byte; a pair cut short by it is damage.

@@ -101,26 +101,15 @@ std::string formatShortest(Number value) {
   return out;
 }
 
+// to_chars in fixed notation without a precision gives the shortest digits that read back exactly.
 template <class Number>
 std::string formatPlain(Number value) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
   if (value == 0) return "0";
-  ShortestDigits d = shortest(value);
-  std::string out = d.negative ? "-" : "";
-  if (d.exponent <= 0) {
-    out += "0.";
-    out.append(static_cast<std::size_t>(-d.exponent), '0');
-    out += d.digits;
-  } else if (static_cast<std::size_t>(d.exponent) >= d.digits.size()) {
-    out += d.digits;
-    out.append(d.exponent - d.digits.size(), '0');
-  } else {
-    out += d.digits.substr(0, d.exponent);
-    out += '.';
-    out += d.digits.substr(d.exponent);
-  }
-  return out;
+  char buffer[400];  // enough for the longest fixed form of a double (about 330 characters)
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+  return std::string(buffer, result.ptr);
 }
 
 }  // namespace

@@ -115,7 +115,9 @@ TEST(HostileFile, TruncatedFiles) {
     EXPECT_EQ(jet::ErrorCode::Damaged, failureOf(Bytes(bytes.begin(), bytes.begin() + 3 * pageSize + 100)));
     for (std::size_t keep : {bytes.size() / 2, bytes.size() * 3 / 4, bytes.size() - 1}) {
       std::optional<jet::ErrorCode> code = failureOf(Bytes(bytes.begin(), bytes.begin() + keep));
-      if (code) EXPECT_EQ(jet::ErrorCode::Damaged, *code) << "kept " << keep;
+      if (code) {
+        EXPECT_EQ(jet::ErrorCode::Damaged, *code) << "kept " << keep;
+      }
     }
   }
 }

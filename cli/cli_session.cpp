@@ -1,0 +1,98 @@
+#include "cli/cli_session.h"
+
+#include <filesystem>
+#include <iostream>
+
+#include "db/open_database_file.h"
+
+namespace qbm::cli {
+namespace {
+
+// What the person can do about a failure to open, by the program's message.
+std::string hintFor(const std::string& message) {
+  if (message == CannotOpenDatabaseMessage) return "Give a database file whose name ends in .mdb.";
+  if (message == DatabaseCannotBeOpenedMessage)
+    return "Check that it is an Access database and that no other program has it open.";
+  if (message == NotLegacyDriverDatabaseMessage)
+    return "A file named spkrbase.mdb must hold the legacy table \"woofer data\".";
+  if (message == NotDriverDatabaseMessage)
+    return "Choose a driver database with the tables woofers, tweeters, companies, "
+           "woofer-response and tweeter-response.";
+  return "";
+}
+
+}  // namespace
+
+std::optional<DriverArgument> parseDriverArgument(const std::string& text) {
+  std::string digits = text;
+  DriverArgument driver;
+  for (const auto& [suffix, marker] : {std::pair{std::string("(ob)"), EntryMarker::Woofer},
+                                       std::pair{std::string("(sb)"), EntryMarker::Tweeter},
+                                       std::pair{std::string("ob"), EntryMarker::Woofer},
+                                       std::pair{std::string("sb"), EntryMarker::Tweeter}}) {
+    if (text.size() > suffix.size() && text.ends_with(suffix)) {
+      digits = text.substr(0, text.size() - suffix.size());
+      driver.marker = marker;
+      break;
+    }
+  }
+  if (driver.marker == EntryMarker::Other || digits.empty() || digits.size() > 10) return std::nullopt;
+  long long id = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    id = id * 10 + (c - '0');
+  }
+  if (id > 2147483647LL) return std::nullopt;
+  driver.id = static_cast<std::int32_t>(id);
+  return driver;
+}
+
+bool CliSession::printMessages(const std::string& path) {
+  bool failed = false;
+  for (const auto& [text, icon] : ui_.messages) {
+    std::cerr << "qbmerge-cli: " << path << ": " << text;
+    const std::string hint = hintFor(text);
+    if (!hint.empty()) std::cerr << " " << hint;
+    std::cerr << "\n";
+    failed = failed || icon == MessageIcon::Critical;
+  }
+  ui_.messages.clear();
+  return failed;
+}
+
+bool CliSession::open(const std::string& path, bool newSide, bool allDrivers) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(std::filesystem::path(std::u8string(path.begin(), path.end())), error)) {
+    std::cerr << "qbmerge-cli: " << path << ": no such file. Give the path of an existing .mdb file.\n";
+    return false;
+  }
+  ui_.files.push_back(path);
+  if (newSide) {
+    session_.ToOpen_Click();
+  } else {
+    session_.state().FromOpt = allDrivers ? ShowAllDriversOption : ShowChangedDriversOption;
+    session_.FromOpen_Click();
+  }
+  const bool failed = printMessages(path);
+  const DatabaseState& db = session_.state().databases;
+  return !failed && (newSide ? db.NewDbOpen : db.OldDbOpen);
+}
+
+bool CliSession::openNew(const std::string& path) { return open(path, true, false); }
+
+bool CliSession::openOld(const std::string& path, bool allDrivers) {
+  return open(path, false, allDrivers);
+}
+
+void printList(const DriverList& list) {
+  for (const DriverList::Entry& e : list.entries()) std::cout << e.itemData << '\t' << e.text << '\n';
+  std::cout << list.tooltip << '\n';
+}
+
+std::optional<std::size_t> clickDriver(DriverList& list, const DriverArgument& driver) {
+  const std::optional<std::size_t> at = list.find(driver.id, driver.marker);
+  if (at) list.clickOnly(*at);
+  return at;
+}
+
+}  // namespace qbm::cli

@@ -1,0 +1,24 @@
+#pragma once
+// UTF-8 text as a sequence of characters: the character count and upper-casing that the model and
+// company comparisons use. A byte that is not part of valid UTF-8 counts as the Latin-1 character
+// it codes (as in list_order.h), so every text has a well-defined character sequence.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace qbm {
+
+// Number of characters in the text.
+std::size_t CharacterCount(std::string_view text);
+
+// The text upper-cased character by character, as the user's system upper-cases names: ASCII and
+// Latin-1 letters, Latin Extended-A, Greek and Cyrillic. Every character maps to exactly one
+// character, so the result has as many characters as the input; no other character becomes an
+// ASCII letter. The result is valid UTF-8.
+std::string UpperCase(std::string_view text);
+
+// True when the text's last bytes equal the ASCII suffix without regard to ASCII letter case.
+bool EndsWithAsciiNoCase(std::string_view text, std::string_view asciiSuffix);
+
+}  // namespace qbm

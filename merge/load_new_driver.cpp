@@ -1,0 +1,20 @@
+#include "merge/load_new_driver.h"
+
+#include "db/driver_row.h"
+#include "db/schema.h"
+
+namespace qbm {
+
+bool LoadNewDriver(std::int16_t isTweeter, std::int32_t id, DatabaseState& state,
+                   WorkingDriver& driver) {
+  if (!state.NewDbOpen || (isTweeter != YesNoTrue && isTweeter != YesNoFalse)) return false;
+  const DriverTable kind = isTweeter == YesNoTrue ? DriverTable::Tweeters : DriverTable::Woofers;
+  std::optional<jet::Table>& table = kind == DriverTable::Tweeters ? state.NewTweeters : state.NewWoofers;
+  if (!table) return false;
+  table->setIndex(indexes::ID);
+  if (!table->seek(jet::Value{id})) return false;
+  ReadDriverRow(*table, kind, driver);
+  return true;
+}
+
+}  // namespace qbm

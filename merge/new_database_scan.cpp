@@ -1,0 +1,55 @@
+#include "merge/new_database_scan.h"
+
+#include "db/field_read.h"
+#include "db/schema.h"
+#include "db/table_walk.h"
+#include "jet/error.h"
+
+namespace qbm {
+namespace {
+
+struct Listing {
+  DriverListing& result;
+  UserInterface& ui;
+  long total = 0;
+};
+
+void listTable(jet::Table& table, DriverTable kind, const CompanyNameTable& shortNames,
+               Listing& listing) {
+  const int id = table.columnIndex(fields::ID);
+  const int company = table.columnIndex(fields::CompanyID);
+  const int modelColumn = table.columnIndex(fields::Model);
+  std::vector<ListEntry>& entries = listing.result.entries;
+  for (table.moveFirst(); !table.eof(); table.moveNext()) {
+    try {
+      const std::int32_t key = readLong(valueAt(table, id));
+      const std::int32_t c = readLong(valueAt(table, company));
+      const jet::Value model = valueAt(table, modelColumn);
+      if (model.isNull() || key <= 0 || c < 1 || c > MaxCompanyId) continue;
+      entries.push_back({ListEntryText(shortNames[c], readText(model), kind), key});
+    } catch (const jet::Error&) {
+      ++listing.result.unreadableRows;
+      continue;
+    }
+    listing.ui.updateProgress(static_cast<long>(entries.size()), listing.total);
+  }
+}
+
+}  // namespace
+
+DriverListing ScanNewDatabase(DatabaseState& state, CompanyNameTables& names, UserInterface& ui) {
+  DriverListing result;
+  Listing listing{result, ui};
+  ui.showProgress(std::string(OpeningNewCaption));
+  listing.total = CountRows(*state.NewWoofers) + CountRows(*state.NewTweeters);
+
+  ui.showProgress(std::string(FindingNewCompaniesCaption));
+  BuildCompanyNames(*state.NewCompanies, names.NewCompanyFull, names.NewCompanyShort);
+
+  ui.showProgress(std::string(FindingAllNewCaption));
+  listTable(*state.NewWoofers, DriverTable::Woofers, names.NewCompanyShort, listing);
+  listTable(*state.NewTweeters, DriverTable::Tweeters, names.NewCompanyShort, listing);
+  return result;
+}
+
+}  // namespace qbm

@@ -1,0 +1,150 @@
+#include "olddb/old_database_scan.h"
+
+#include "db/field_read.h"
+#include "db/legacy_table.h"
+#include "db/schema.h"
+#include "db/table_walk.h"
+#include "db/working_driver.h"
+#include "jet/error.h"
+#include "olddb/legacy_change_rules.h"
+#include "olddb/model_names.h"
+#include "olddb/new_woofer_lookup.h"
+
+namespace qbm {
+namespace {
+
+// One pass of a listing: the listing so far, the progress total and the rows visited.
+struct Pass {
+  DriverListing& listing;
+  UserInterface& ui;
+  long total = 0;
+  long visited = 0;
+
+  void add(std::string text, std::int32_t key) { listing.entries.push_back({std::move(text), key}); }
+  long listed() const { return static_cast<long>(listing.entries.size()); }
+};
+
+// Whether the progress bar moves on every row visited or with every entry added.
+enum class Progress { PerRow, PerEntry };
+
+// Runs readRow on every row of the cursor, first to end. A row whose fields cannot be read is
+// counted as unreadable and passed over; errors of the walk itself reach the caller.
+template <class ReadRow>
+void forEachRow(jet::Table& table, Pass& pass, Progress progress, ReadRow readRow) {
+  for (table.moveFirst(); !table.eof(); table.moveNext()) {
+    ++pass.visited;
+    try {
+      readRow();
+    } catch (const jet::Error&) {
+      ++pass.listing.unreadableRows;
+    }
+    if (progress == Progress::PerRow) pass.ui.updateProgress(pass.visited, pass.total);
+  }
+}
+
+struct LegacyColumns {
+  int index, model, maker;
+  explicit LegacyColumns(const jet::Table& t)
+      : index(t.columnIndex(legacy::fields::Index)),
+        model(t.columnIndex(legacy::fields::Model)),
+        maker(t.columnIndex(legacy::fields::Manufacturer)) {}
+};
+
+NewWooferLookup newWoofersOf(DatabaseState& state, const CompanyNameTables& names) {
+  if (!state.NewDbOpen || !state.NewDb || !state.NewWoofers) return {};
+  try {
+    return ReadNewWooferLookup(*state.NewDb, *state.NewWoofers, names.NewCompanyFull,
+                               names.NewCompanyShort);
+  } catch (const std::exception& e) {
+    throw NewDatabaseReadError(e.what());
+  }
+}
+
+void listLegacyChanged(DatabaseState& state, const CompanyNameTables& names, Pass& pass) {
+  pass.ui.showProgress(std::string(FindingChangedCaption));
+  const NewWooferLookup newWoofers = newWoofersOf(state, names);
+  jet::Table& old = *state.OldWoofers;
+  const LegacyColumns columns(old);
+  forEachRow(old, pass, Progress::PerRow, [&] {
+    const std::int32_t key = readLong(valueAt(old, columns.index));
+    const jet::Value model = valueAt(old, columns.model);
+    const jet::Value maker = valueAt(old, columns.maker);
+    if (model.isNull() || maker.isNull() || key <= 0) return;
+    const std::string manufacturer = readText(maker);
+    const std::string currentModel = SplitWiringSuffix(readText(model)).model;
+    if (LegacyDriverNeedsMerge(currentModel, manufacturer, newWoofers))
+      pass.add(ListEntryText(manufacturer, currentModel, DriverTable::Woofers), key);
+  });
+}
+
+void listLegacyAll(DatabaseState& state, Pass& pass) {
+  pass.ui.showProgress(std::string(FindingAllOldCaption));
+  jet::Table& old = *state.OldWoofers;
+  const LegacyColumns columns(old);
+  forEachRow(old, pass, Progress::PerEntry, [&] {
+    const std::int32_t key = readLong(valueAt(old, columns.index));
+    const jet::Value model = valueAt(old, columns.model);
+    const jet::Value maker = valueAt(old, columns.maker);
+    if (model.isNull() || maker.isNull() || key <= 0) return;
+    pass.add(ListEntryText(readText(maker), readText(model), DriverTable::Woofers), key);
+    pass.ui.updateProgress(pass.listed(), pass.total);
+  });
+}
+
+// The woofers or tweeters of a previous-format database.
+void listPreviousFormatTable(jet::Table& table, DriverTable kind, const CompanyNameTable& shortNames,
+                             OldListMode mode, Pass& pass) {
+  const int id = table.columnIndex(fields::ID);
+  const int company = table.columnIndex(fields::CompanyID);
+  const int userEntry = table.columnIndex(fields::UserEntry);
+  const int modelColumn = table.columnIndex(fields::Model);
+  const Progress progress = mode == OldListMode::Changed ? Progress::PerRow : Progress::PerEntry;
+  forEachRow(table, pass, progress, [&] {
+    const std::int32_t key = readLong(valueAt(table, id));
+    const std::int32_t c = readLong(valueAt(table, company));
+    const bool userEntered = readYesNo(valueAt(table, userEntry)) != YesNoFalse;
+    const jet::Value model = valueAt(table, modelColumn);
+    const bool listed = !model.isNull() && (mode == OldListMode::All || userEntered) && c > 0 &&
+                        c <= MaxCompanyId && key > 0;
+    if (!listed) return;
+    pass.add(ListEntryText(shortNames[c], readText(model), kind), key);
+    if (progress == Progress::PerEntry) pass.ui.updateProgress(pass.listed(), pass.total);
+  });
+}
+
+void listPreviousFormat(DatabaseState& state, const CompanyNameTables& names, OldListMode mode,
+                        Pass& pass) {
+  pass.ui.showProgress(
+      std::string(mode == OldListMode::Changed ? FindingChangedCaption : FindingAllOldCaption));
+  listPreviousFormatTable(*state.OldWoofers, DriverTable::Woofers, names.OldCompanyShort, mode, pass);
+  listPreviousFormatTable(*state.OldTweeters, DriverTable::Tweeters, names.OldCompanyShort, mode,
+                          pass);
+}
+
+}  // namespace
+
+DriverListing ScanOldDatabase(DatabaseState& state, CompanyNameTables& names, OldListMode mode,
+                              UserInterface& ui) {
+  DriverListing listing;
+  Pass pass{listing, ui};
+  ui.showProgress(std::string(OpeningOldCaption));
+  const bool previousFormat = state.OldDbKind == PreviousFormatDbKind;
+  pass.total = CountRows(*state.OldWoofers);
+  if (previousFormat) pass.total += CountRows(*state.OldTweeters);
+  names.OldCompanyFull.clear();
+  names.OldCompanyShort.clear();
+
+  if (state.OldDbKind == LegacyDbKind) {
+    if (mode == OldListMode::Changed)
+      listLegacyChanged(state, names, pass);
+    else
+      listLegacyAll(state, pass);
+  } else if (previousFormat) {
+    ui.showProgress(std::string(FindingOldCompaniesCaption));
+    BuildCompanyNames(*state.OldCompanies, names.OldCompanyFull, names.OldCompanyShort);
+    listPreviousFormat(state, names, mode, pass);
+  }
+  return listing;
+}
+
+}  // namespace qbm

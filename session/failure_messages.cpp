@@ -1,0 +1,29 @@
+#include "session/failure_messages.h"
+
+namespace qbm {
+
+std::string ScanFailedMessage(std::string_view fileName, std::string_view detail) {
+  return "Sorry, the database file " + std::string(fileName) + " could not be read to the end (" +
+         std::string(detail) +
+         "). Its drivers are not listed; open the file again, or choose another database.";
+}
+
+std::string CompareFailedMessage(std::string_view newFileName, std::string_view detail) {
+  return "Sorry, the new database " + std::string(newFileName) +
+         " could not be read to compare the old drivers with it (" + std::string(detail) +
+         "). The old drivers are not listed; open the new database again, or choose another one.";
+}
+
+std::string UnreadableRowsMessage(std::string_view fileName, long rows) {
+  return std::to_string(rows) + (rows == 1 ? " driver" : " drivers") + " in " +
+         std::string(fileName) +
+         " could not be read and " + (rows == 1 ? "is" : "are") +
+         " not listed. The file may be damaged; the other drivers are listed.";
+}
+
+std::string DriverReadFailedMessage(std::string_view fileName, std::string_view detail) {
+  return "Sorry, the selected driver could not be read from " + std::string(fileName) + " (" +
+         std::string(detail) + "). Its details are not shown.";
+}
+
+}  // namespace qbm

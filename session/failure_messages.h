@@ -1,0 +1,19 @@
+#pragma once
+// The session's own messages for databases that cannot be read to the end. Each names the file and
+// says what happens and what the person can do.
+
+#include <string>
+#include <string_view>
+
+namespace qbm {
+
+// A scan stopped by an unreadable file: its list stays empty.
+std::string ScanFailedMessage(std::string_view fileName, std::string_view detail);
+// An old scan that could not read the new database it compares with: the old list stays empty.
+std::string CompareFailedMessage(std::string_view newFileName, std::string_view detail);
+// A scan that passed over rows it could not read.
+std::string UnreadableRowsMessage(std::string_view fileName, long rows);
+// A list click whose driver could not be read: its report stays empty.
+std::string DriverReadFailedMessage(std::string_view fileName, std::string_view detail);
+
+}  // namespace qbm

@@ -1,0 +1,56 @@
+// "Open New Database" and the rescan the merge asks for.
+
+#include "db/open_database_file.h"
+#include "merge/new_database_scan.h"
+#include "session/failure_messages.h"
+#include "session/operation_scope.h"
+#include "session/session.h"
+
+namespace qbm {
+
+void Session::ToOpen_Click() {
+  if (state_.SkipNewDialog)
+    state_.SkipNewDialog = false;
+  else
+    OpenDatabaseFile(NewSide, ui_, state_.databases);
+  notify();  // the dialog has closed
+
+  OperationScope scope(ui_);
+  if (state_.databases.NewDbOpen) {
+    scope.setBusy(true);
+    listNewDatabase(scope);
+  }
+  scope.hideProgress();
+  UpdateMergeButton();
+  scope.setBusy(false);
+  notify();
+}
+
+void Session::listNewDatabase(OperationScope& scope) {
+  state_.ToList.tooltip.clear();
+  state_.ToList.clear();
+  const std::string& file = state_.databases.ToName.caption;
+  DriverListing listing;
+  try {
+    listing = ScanNewDatabase(state_.databases, state_.companyNames, scope);
+  } catch (const std::exception& e) {
+    scope.hideProgress();
+    scope.showMessage(ScanFailedMessage(file, e.what()), MessageIcon::Critical);
+    state_.ToList.tooltip = DriverCountTooltip(0);
+    return;
+  }
+  state_.ToList.addAll(listing.entries);
+  state_.ToList.tooltip = DriverCountTooltip(static_cast<long>(listing.entries.size()));
+  revealOldSide();
+  if (listing.unreadableRows > 0) {
+    scope.hideProgress();
+    scope.showMessage(UnreadableRowsMessage(file, listing.unreadableRows), MessageIcon::Exclamation);
+  }
+}
+
+void Session::revealOldSide() {
+  ControlVisibility& v = state_.visible;
+  v.FromOpen = v.FromName = v.FromOpt = v.FromLabel = v.FromList = v.FromRText = true;
+}
+
+}  // namespace qbm

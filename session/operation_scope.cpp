@@ -1,0 +1,42 @@
+#include "session/operation_scope.h"
+
+namespace qbm {
+
+OperationScope::~OperationScope() {
+  try {
+    hideProgress();
+    if (busy_) setBusy(false);
+  } catch (...) {
+    // A user interface that fails while tidying up must not end the program.
+  }
+}
+
+std::optional<std::string> OperationScope::chooseFile(const FileDialogSettings& settings) {
+  return ui_.chooseFile(settings);
+}
+
+void OperationScope::showMessage(const std::string& text, MessageIcon icon) {
+  ui_.showMessage(text, icon);
+}
+
+bool OperationScope::askYesNo(const std::string& text) { return ui_.askYesNo(text); }
+
+void OperationScope::showProgress(const std::string& caption) {
+  progressShown_ = true;
+  ui_.showProgress(caption);
+}
+
+void OperationScope::updateProgress(long done, long total) { ui_.updateProgress(done, total); }
+
+void OperationScope::hideProgress() {
+  if (!progressShown_) return;
+  progressShown_ = false;
+  ui_.hideProgress();
+}
+
+void OperationScope::setBusy(bool busy) {
+  busy_ = busy;
+  ui_.setBusy(busy);
+}
+
+}  // namespace qbm

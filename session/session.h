@@ -1,0 +1,91 @@
+#pragma once
+// The main window's commands without any widget. Each command is one event procedure of the
+// window; what needs a person goes through the UserInterface, and the state a view shows is
+// state(). After every command, and after each file dialog closes, the change listener is called
+// so that a view can show the new state.
+//
+// Every command that touches a database sets the busy pointer for its run and never leaves it set,
+// nor the progress window shown, whatever happens. A database that cannot be read to the end is
+// reported in a message naming the file; the list of that side is then left empty.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "common/user_interface.h"
+#include "olddb/legacy_row_finder.h"
+#include "session/main_window_state.h"
+
+namespace qbm {
+
+class OperationScope;
+
+class Session {
+ public:
+  // The window as loaded: only the new side shown, metric units, empty labels and reports.
+  explicit Session(UserInterface& ui);
+  // Unloads: closes both sides.
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  MainWindowState& state() { return state_; }
+  const MainWindowState& state() const { return state_; }
+  UserInterface& ui() { return ui_; }
+
+  // Called after every command and after every file dialog.
+  void setChangeListener(std::function<void()> listener) { changed_ = std::move(listener); }
+
+  // "Open New Database": opens the new side (unless SkipNewDialog asks only for a rescan, which it
+  // clears), then lists every new driver in ToList with the tooltip "Driver count = N", builds the
+  // new company names and shows the old side. A cancelled or refused open lists nothing.
+  void ToOpen_Click();
+  // "Open Old Database": opens the old side and lists its drivers in FromList (all of them, or only
+  // those that need merging, by FromOpt; "Show Changed Drivers" when neither is selected), with
+  // OldDriverCount in the tooltip.
+  void FromOpen_Click();
+  // "Omit Driver": removes the selected FromList entries, updates the count and tooltip, empties
+  // FromRText and hides the button.
+  void FromOmit_Click();
+  // A click in FromList (after the view has set its selection and focus): the FromOmit button by
+  // the number of selected entries; the report of the focused entry in FromRText when it is
+  // selected, FromRText empty when not.
+  void FromList_Click();
+  // A click in ToList: the report of the focused entry in ToRText when it is selected.
+  void ToList_Click();
+  // The units option: 0 English, 1 metric; then the old report and the new report are rebuilt in
+  // that order, each only when its box holds text.
+  void UnitsOpt_Click(int index);
+  // "Close": unloads the window (Unload).
+  void MClose_Click();
+  // Closes the old side's tables and database, then the new side's, ignoring errors. Safe to call
+  // more than once.
+  void Unload();
+
+  // MMerge is shown exactly while both lists hold entries.
+  void UpdateMergeButton();
+
+  // Makes the old row of a FromList entry current: "(sb)" on OldTweeters and "(ob)" on OldWoofers
+  // through the index "ID" (previous format) or the legacy row finder (legacy). Sets
+  // OldDriverIsTweeter by the marker and OldDriverId to itemData. False when the row is not found
+  // or the marker is neither. Engine errors reach the caller.
+  bool MoveToOldRow(EntryMarker marker, std::int32_t itemData);
+
+ private:
+  void notify();
+  void listNewDatabase(OperationScope& scope);
+  void listOldDatabase(OperationScope& scope);
+  void revealOldSide();
+  // The report of the focused entry when it is selected; otherwise an empty box.
+  void showOldReport();
+  void showNewReport();
+  // FromOmit shown with "Omit Driver" or "Omit Drivers" while entries are selected.
+  void updateOmitButton();
+
+  UserInterface& ui_;
+  MainWindowState state_;
+  std::optional<LegacyRowFinder> legacyRows_;  // built on first use for each legacy database
+  std::function<void()> changed_;
+};
+
+}  // namespace qbm

@@ -1,0 +1,150 @@
+// qbmerge-cli list and show: the same lists and reports the window's session gives, exit statuses,
+// and messages that name the file.
+
+#include <gtest/gtest.h>
+
+#include "session/session.h"
+#include "tests/support/fake_user_interface.h"
+#include "tests/support/test_support.h"
+
+namespace qbm {
+namespace {
+
+namespace fs = std::filesystem;
+const std::string kCli = std::string(QBM_BINARY_DIR) + "/cli/qbmerge-cli";
+
+int run(const std::string& arguments, std::string* out = nullptr, bool withErrors = false) {
+  std::string text;
+  const int status =
+      test::runCommand(kCli + " " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null"), &text);
+  if (out) *out = text;
+  return status;
+}
+
+std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+
+// The window's session on the same files, for what the command must print.
+class CliListShow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QBM_REQUIRE_SHARED();
+    for (const char* f : {"qbaudio.mdb", "xqbaudio.mdb", "spkrbase.mdb"})
+      test::copyShared(std::string("fixtures/") + f, dir.path());
+  }
+
+  static std::string listing(const DriverList& list) {
+    std::string out;
+    for (const auto& e : list.entries()) out += std::to_string(e.itemData) + "\t" + e.text + "\n";
+    return out + list.tooltip + "\n";
+  }
+
+  static std::string printed(const ReportBox& box) {
+    std::string text = box.plainText(), out;
+    for (std::size_t i = 0; i < text.size(); ++i)
+      if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+    return out.ends_with("\n") ? out : out + "\n";
+  }
+
+  // Opens the new database (and the old one in the given mode) in a session of its own.
+  void openInSession(Session& session, test::FakeUserInterface& ui, const std::string& old,
+                     int option) {
+    ui.files.push_back((dir / "qbaudio.mdb").string());
+    session.ToOpen_Click();
+    if (old.empty()) return;
+    session.state().FromOpt = option;
+    ui.files.push_back((dir / old).string());
+    session.FromOpen_Click();
+  }
+
+  std::string expectedList(const std::string& old, int option) {
+    test::FakeUserInterface ui;
+    Session session(ui);
+    openInSession(session, ui, old, option);
+    return listing(old.empty() ? session.state().ToList : session.state().FromList);
+  }
+
+  test::ScratchDir dir;
+};
+
+TEST_F(CliListShow, ListPrintsTheListsAsTheWindowHoldsThem) {
+  std::string out;
+  ASSERT_EQ(0, run("list " + quoted(dir / "qbaudio.mdb"), &out));
+  EXPECT_EQ(out, expectedList("", 0));
+  EXPECT_TRUE(out.ends_with("\nDriver count = 300\n"));
+  for (const std::string& old : {std::string("spkrbase.mdb"), std::string("xqbaudio.mdb")}) {
+    ASSERT_EQ(0, run("list " + quoted(dir / "qbaudio.mdb") + " " + quoted(dir / old), &out));
+    EXPECT_EQ(out, expectedList(old, 0)) << old;
+    std::string all;
+    ASSERT_EQ(0, run("list " + quoted(dir / "qbaudio.mdb") + " " + quoted(dir / old) + " --all", &all));
+    EXPECT_EQ(all, expectedList(old, 1)) << old;
+    EXPECT_GT(all.size(), out.size()) << old;
+  }
+}
+
+TEST_F(CliListShow, ShowPrintsTheReportOfOneDriver) {
+  // What the window shows for the first new entry, and in English units for the last old one.
+  std::string newArgs, newReport, oldArgs, oldReport;
+  {
+    test::FakeUserInterface ui;
+    Session session(ui);
+    openInSession(session, ui, "spkrbase.mdb", 1);
+    DriverList& newList = session.state().ToList;
+    newList.clickOnly(0);
+    session.ToList_Click();
+    const DriverList::Entry& entry = newList.entry(0);
+    newArgs = std::to_string(entry.itemData) +
+              (MarkerOfEntry(entry.text) == EntryMarker::Tweeter ? "sb" : "ob");
+    newReport = printed(session.state().ToRText);
+
+    DriverList& oldList = session.state().FromList;
+    oldList.clickOnly(oldList.count() - 1);
+    session.UnitsOpt_Click(EnglishUnitsOption);
+    session.FromList_Click();
+    oldArgs = "'" + std::to_string(oldList.entry(oldList.count() - 1).itemData) + "(ob)'";
+    oldReport = printed(session.state().FromRText);
+  }  // the session lets go of the files
+
+  std::string out;
+  ASSERT_EQ(0, run("show " + quoted(dir / "qbaudio.mdb") + " --new " + newArgs, &out));
+  EXPECT_EQ(out, newReport);
+  ASSERT_EQ(0, run("show " + quoted(dir / "qbaudio.mdb") + " " + quoted(dir / "spkrbase.mdb") +
+                       " --old " + oldArgs + " --english",
+                   &out));
+  EXPECT_EQ(out, oldReport);
+  EXPECT_NE(out.find(" cu.ft\n"), std::string::npos);
+  EXPECT_TRUE(out.ends_with("\n"));
+}
+
+TEST_F(CliListShow, FailuresNameTheFileAndExitWithOne) {
+  const std::string fresh = quoted(dir / "qbaudio.mdb");
+  std::string out;
+  EXPECT_EQ(1, run("list " + quoted(dir / "missing.mdb"), &out, true));
+  EXPECT_NE(out.find("missing.mdb: no such file"), std::string::npos) << out;
+
+  fs::copy_file(dir / "spkrbase.mdb", dir / "renamed.mdb");
+  EXPECT_EQ(1, run("list " + fresh + " " + quoted(dir / "renamed.mdb"), &out, true));
+  EXPECT_NE(out.find("renamed.mdb: Sorry, the selected database file is not a Tundrel Pro or "
+                     "Partiva Pro driver database."),
+            std::string::npos)
+      << out;
+
+  // The same file on both sides: the new side holds it exclusively.
+  EXPECT_EQ(1, run("list " + fresh + " " + fresh, &out, true));
+  EXPECT_NE(out.find("Sorry, the selected database file cannot be opened."), std::string::npos);
+
+  EXPECT_EQ(1, run("show " + fresh + " --new 99999ob", &out, true));
+  EXPECT_NE(out.find("qbaudio.mdb: no driver 99999ob is listed"), std::string::npos) << out;
+}
+
+TEST_F(CliListShow, UsageErrorsExitWithTwo) {
+  const std::string fresh = quoted(dir / "qbaudio.mdb");
+  for (const std::string& args : std::vector<std::string>{
+           "list", "list a.mdb b.mdb c.mdb", "list " + fresh + " --all", "list " + fresh + " --old",
+        "show " + fresh, "show " + fresh + " --new", "show " + fresh + " --new 12xb",
+        "show " + fresh + " --new ob", "show " + fresh + " --old 1ob",
+           "show " + fresh + " " + fresh + " --new 1ob", "show " + fresh + " --new 1ob --old 1ob"})
+    EXPECT_EQ(2, run(args)) << args;
+}
+
+}  // namespace
+}  // namespace qbm
