@@ -29,7 +29,7 @@ class IndexChecker {
 
   void run(const std::vector<CheckedRow>& rows) {
     try {
-      walk(index_.firstPage, 0, nullptr);
+      walk(index_.firstPage, 0, 0, nullptr);
       checkSiblings();
     } catch (const Error& e) {
       report(where_, e.what());
@@ -59,7 +59,7 @@ class IndexChecker {
 
   // Walks the subtree of page number; returns its last entry (if any) through last. Pages are
   // reached at most once and at most IndexReader-depth deep.
-  void walk(std::uint32_t number, std::size_t depth, IndexEntry* last) {
+  void walk(std::uint32_t number, std::uint32_t parent, std::size_t depth, IndexEntry* last) {
     if (depth >= 32) throwDamaged("the tree is deeper than any index can be (a cycle?)");
     if (!visited_.insert(number).second)
       throwDamaged("page " + std::to_string(number) + " is reached twice in the tree");
@@ -69,7 +69,7 @@ class IndexChecker {
       report(at(number), "the page belongs to the table whose definition is on page " +
                              std::to_string(page.tablePage));
     if (levels_.size() <= depth) levels_.resize(depth + 1);
-    levels_[depth].push_back({number, page.previous, page.next});
+    levels_[depth].push_back({number, page.previous, page.next, parent, page.leaf});
     if (page.leaf) {
       if (leafDepth_ && *leafDepth_ != depth)
         report(at(number), "leaf pages lie on different levels of the tree");
@@ -83,7 +83,7 @@ class IndexChecker {
     for (const IndexEntry& e : page.entries) {
       IndexEntry below;
       below.row = {0xFFFFFFFF, 0};
-      walk(e.child, depth + 1, &below);
+      walk(e.child, number, depth + 1, &below);
       if (below.row.page == 0xFFFFFFFF) {
         report(at(number), "an entry leads to page " + std::to_string(e.child) + ", which holds no entries");
       } else if (below.key != e.key || below.row != e.row) {
@@ -95,7 +95,7 @@ class IndexChecker {
     if (page.tail != 0) {
       IndexEntry below;
       below.row = {0xFFFFFFFF, 0};
-      walk(page.tail, depth + 1, &below);
+      walk(page.tail, number, depth + 1, &below);
       if (last && below.row.page != 0xFFFFFFFF) *last = below;
     }
   }
@@ -109,14 +109,23 @@ class IndexChecker {
     entries_.push_back(e);
   }
 
-  // Pages on each level must link to their neighbours in tree order.
+  // Pages on each level must link to their neighbours in tree order. Leaves link from the first to
+  // the last; Access links intermediate pages only to neighbours under the same parent, so between
+  // two intermediate pages under different parents both links may also be 0.
   void checkSiblings() {
     for (const auto& level : levels_) {
       for (std::size_t i = 0; i < level.size(); ++i) {
+        const LevelPage& page = level[i];
         std::uint32_t prev = i > 0 ? level[i - 1].number : 0;
         std::uint32_t next = i + 1 < level.size() ? level[i + 1].number : 0;
-        if (level[i].previous != prev || level[i].next != next)
-          report(at(level[i].number), "the links to the neighbouring pages on its level are wrong");
+        bool prevOk = page.previous == prev;
+        bool nextOk = page.next == next;
+        if (!page.leaf) {
+          prevOk = prevOk || (page.previous == 0 && level[i - 1].parent != page.parent && level[i - 1].next == 0);
+          nextOk = nextOk || (page.next == 0 && level[i + 1].parent != page.parent && level[i + 1].previous == 0);
+        }
+        if (!prevOk || !nextOk)
+          report(at(page.number), "the links to the neighbouring pages on its level are wrong");
       }
     }
   }
@@ -175,7 +184,8 @@ class IndexChecker {
   }
 
   struct LevelPage {
-    std::uint32_t number, previous, next;
+    std::uint32_t number, previous, next, parent;
+    bool leaf;
   };
 
   PageFile& pages_;

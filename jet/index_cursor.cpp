@@ -18,7 +18,9 @@ const RealIndex& realIndexOf(const StoredTableDefinition& table, const LogicalIn
 }  // namespace
 
 IndexCursor::IndexCursor(PageFile& pages, const StoredTableDefinition& table, const LogicalIndex& index)
-    : name_(index.name),
+    : pages_(pages),
+      seenChanges_(pages.changeCount()),
+      name_(index.name),
       keys_(table, realIndexOf(table, index), pages.header()),
       reader_(pages, realIndexOf(table, index).firstPage, table.firstPage) {}
 
@@ -27,16 +29,47 @@ std::optional<RowLocation> IndexCursor::rowIf(bool ok) const {
   return reader_.entry().row;
 }
 
-std::optional<RowLocation> IndexCursor::first() { return rowIf(reader_.first()); }
-std::optional<RowLocation> IndexCursor::last() { return rowIf(reader_.last()); }
-std::optional<RowLocation> IndexCursor::next() { return rowIf(reader_.next()); }
-std::optional<RowLocation> IndexCursor::previous() { return rowIf(reader_.previous()); }
+void IndexCursor::settled() { seenChanges_ = pages_.changeCount(); }
+
+bool IndexCursor::refind() {
+  IndexEntry here = reader_.entry();
+  reader_.reset();  // the decoded pages of the old path may be gone from the tree
+  settled();
+  return reader_.seek(here.key, here.row) && reader_.entry().key == here.key && reader_.entry().row == here.row;
+}
+
+std::optional<RowLocation> IndexCursor::first() {
+  settled();
+  return rowIf(reader_.first());
+}
+
+std::optional<RowLocation> IndexCursor::last() {
+  settled();
+  return rowIf(reader_.last());
+}
+
+std::optional<RowLocation> IndexCursor::next() {
+  if (reader_.valid() && seenChanges_ != pages_.changeCount() && !refind()) {
+    // The entry is gone; the reader already stands on the one after it.
+    return rowIf(reader_.valid());
+  }
+  return rowIf(reader_.next());
+}
+
+std::optional<RowLocation> IndexCursor::previous() {
+  if (reader_.valid() && seenChanges_ != pages_.changeCount() && !refind()) {
+    // The entry is gone: the one before it is the one before where it would be.
+    if (!reader_.valid()) return rowIf(reader_.last());
+  }
+  return rowIf(reader_.previous());
+}
 
 std::optional<RowLocation> IndexCursor::current() const {
   return rowIf(reader_.valid());
 }
 
 std::optional<RowLocation> IndexCursor::seek(const std::vector<Value>& values) {
+  settled();
   std::optional<Bytes> key = keys_.seekKey(values);
   if (!key) {
     reader_.clearPosition();
@@ -62,6 +95,7 @@ IndexCursor::Resume IndexCursor::resume(const Bytes& key, RowLocation row) {
 }
 
 bool IndexCursor::positionAt(const Bytes& key, RowLocation row) {
+  settled();
   if (reader_.seek(key, row) && reader_.entry().key == key && reader_.entry().row == row) return true;
   reader_.clearPosition();
   return false;

@@ -2,6 +2,11 @@
 // The order of one named index over a table's rows, as a table cursor walks it: moves in key order
 // and "=" seeks on the leading key columns. It yields the rows' ids; reading the rows is the table
 // cursor's business.
+//
+// Writes through any cursor of the database may change the index under a standing position: a
+// move after the file changed first finds the current entry again by its key and row, so moves
+// always go on through the index as it is now (from where the entry is, or would be when it was
+// removed).
 
 #include <optional>
 #include <string>
@@ -54,7 +59,15 @@ class IndexCursor {
 
  private:
   std::optional<RowLocation> rowIf(bool ok) const;
+  // The position as it stands: from now on, a change of the file means it must be found again.
+  void settled();
+  // After the file changed, the reader's position is found again by its entry's key and row.
+  // Returns true when that entry is still there (the reader stands on it); otherwise the reader
+  // stands on the first entry after it (or is invalid when there is none).
+  bool refind();
 
+  PageFile& pages_;
+  std::uint64_t seenChanges_ = 0;
   std::string name_;
   IndexKeyEncoder keys_;
   IndexReader reader_;

@@ -17,6 +17,7 @@
 #include "jet/page_allocator.h"
 #include "jet/page_file.h"
 #include "jet/table_definition_writer.h"
+#include "jet/value_conversion.h"
 
 namespace jet {
 
@@ -39,18 +40,12 @@ bool backsPrimaryKey(const StoredTableDefinition& table, const RealIndex& index)
   return false;
 }
 
-std::string valueText(const Value& v) {
-  if (v.isNull()) return "Null";
-  if (v.is<std::string>()) return "\"" + v.as<std::string>() + "\"";
-  return v.toString();
-}
-
 // The key columns' values of the row: "17", or "(3, \"abc\")" for several columns.
 std::string keyText(const IndexKeyEncoder& keys, const std::vector<Value>& row) {
   const std::vector<std::size_t>& positions = keys.positions();
-  if (positions.size() == 1) return valueText(row[positions.front()]);
+  if (positions.size() == 1) return describeValue(row[positions.front()]);
   std::string out = "(";
-  for (std::size_t i = 0; i < positions.size(); ++i) out += (i ? ", " : "") + valueText(row[positions[i]]);
+  for (std::size_t i = 0; i < positions.size(); ++i) out += (i ? ", " : "") + describeValue(row[positions[i]]);
   return out + ")";
 }
 

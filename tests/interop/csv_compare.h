@@ -150,3 +150,11 @@ inline std::vector<std::string> rowsMissingFrom(const std::string& theirs, const
 }
 
 }  // namespace qbm::test::csv
+
+// The same helpers under the shorter names some interop tests use.
+namespace qbm::test {
+using csv::CsvRow;
+using csv::csvRowText;
+using csv::parseCsv;
+using csv::sameCsvRow;
+}  // namespace qbm::test

@@ -56,11 +56,26 @@ class MemoryIndexStore final : public IndexPageStore {
   std::vector<PageRef> refs_;
 };
 
+// Reads through a page file; walking a tree needs nothing else.
+class ReadOnlyIndexStore final : public IndexPageStore {
+ public:
+  explicit ReadOnlyIndexStore(PageFile& file) : file_(file) {}
+  const format::Layout& layout() const override { return file_.layout(); }
+  PageRef page(std::uint32_t number) override { return file_.page(number); }
+  void write(std::uint32_t, std::vector<std::uint8_t>) override { throw Error(ErrorCode::ReadOnly, "read only"); }
+  std::uint32_t allocate() override { throw Error(ErrorCode::ReadOnly, "read only"); }
+  void release(std::uint32_t) override { throw Error(ErrorCode::ReadOnly, "read only"); }
+
+ private:
+  PageFile& file_;
+};
+
 // What a walk of a whole tree found.
 struct TreeShape {
   std::vector<IndexEntry> entries;  // leaf entries in tree order
   std::size_t levels = 0;
   std::size_t pages = 0;
+  std::set<std::uint32_t> pageNumbers;
   std::vector<std::string> faults;  // empty when the tree has the shape Access writes
 };
 
@@ -88,6 +103,7 @@ inline void walkPage(IndexPageStore& store, std::uint32_t number, std::uint32_t 
     return;
   }
   ++out.pages;
+  out.pageNumbers.insert(number);
   PageRef raw = store.page(number);
   IndexPage page = decodeIndexPage(raw->bytes(), number, store.layout());
   if (page.tablePage != tablePage) fault("belongs to another table");
