@@ -48,9 +48,9 @@ fs::path writtenCopy(const std::string& shared, const fs::path& dir) {
   return path;
 }
 
-class WrittenFileInterop : public ::testing::TestWithParam<std::string> {};
+class IndexWriteInterop : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(WrittenFileInterop, MdbExportPrintsTheRowsTheEngineHolds) {
+TEST_P(IndexWriteInterop, MdbExportPrintsTheRowsTheEngineHolds) {
   QBM_REQUIRE_SHARED();
   if (!qbm::test::haveProgram("mdb-export")) GTEST_SKIP() << "mdb-export (mdbtools) is not installed";
   qbm::test::ScratchDir dir;
@@ -77,7 +77,7 @@ TEST_P(WrittenFileInterop, MdbExportPrintsTheRowsTheEngineHolds) {
   }
 }
 
-TEST_P(WrittenFileInterop, JavaScriptReaderSeesTheRowsTheEngineHolds) {
+TEST_P(IndexWriteInterop, JavaScriptReaderSeesTheRowsTheEngineHolds) {
   QBM_REQUIRE_SHARED();
   if (!qbm::test::haveProgram("node") ||
       !fs::exists(fs::path(QBM_SOURCE_DIR) / "tests/interop/node/node_modules/mdb-reader"))
@@ -98,7 +98,7 @@ TEST_P(WrittenFileInterop, JavaScriptReaderSeesTheRowsTheEngineHolds) {
                                  .jet3 = db.format() == jet::Format::Jet3});
 }
 
-INSTANTIATE_TEST_SUITE_P(Written, WrittenFileInterop,
+INSTANTIATE_TEST_SUITE_P(Written, IndexWriteInterop,
                          ::testing::Values("fixtures/qbaudio.mdb", "interop/testIndexCodesV1997.mdb",
                                            "interop/testIndexPropertiesV2000.mdb", "interop/indexTestV2000.mdb",
                                            "interop/compIndexTestV1997.mdb"),
