@@ -1,0 +1,63 @@
+#pragma once
+// How the merge finds an old driver's company and its row in the new database. The merge asks
+// through this interface and tells it what it wrote, so that every later driver is matched against
+// the new database as it then is.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "db/code_tables.h"
+#include "db/database_state.h"
+#include "merge/company_matcher.h"
+#include "merge/merge_state.h"
+#include "merge/new_model_index.h"
+#include "olddb/company_names.h"
+
+namespace qbm {
+
+class NewDriverMatcher {
+ public:
+  virtual ~NewDriverMatcher() = default;
+
+  // The highest company ID in 1..900 whose full or short name (NewCompanyFull, NewCompanyShort)
+  // begins with the old company name, ignoring case; nothing when none does or the name is empty.
+  // upperName is the old name upper-cased (UpperCase).
+  virtual std::optional<std::int32_t> matchCompany(const std::string& upperName) = 0;
+
+  // The first row, in "Model" index order, of the table whose Model is not Null, whose ID is above
+  // 0, whose Company ID is companyId and whose model without its section suffix, normalised,
+  // equals oldKey (NormalizeModel of the old driver's CurrentModel).
+  virtual std::optional<MergeRow> matchModel(DriverTable table, std::int32_t companyId,
+                                             std::string_view oldKey) = 0;
+
+  // The names of company id changed in the new name tables.
+  virtual void companyChanged(std::int32_t id) = 0;
+  // The row of the table was added or edited.
+  virtual void rowWritten(DriverTable table, const jet::Bookmark& row) = 0;
+};
+
+// The matcher the merge uses: look-ups built once per merge (each driver table on first use) and
+// kept up to date as the merge writes.
+class IndexedDriverMatcher : public NewDriverMatcher {
+ public:
+  // REQUIRES: the new side is open. The tables and the names must outlive the matcher.
+  IndexedDriverMatcher(DatabaseState& db, const CompanyNameTables& names);
+
+  std::optional<std::int32_t> matchCompany(const std::string& upperName) override;
+  std::optional<MergeRow> matchModel(DriverTable table, std::int32_t companyId,
+                                     std::string_view oldKey) override;
+  void companyChanged(std::int32_t id) override;
+  void rowWritten(DriverTable table, const jet::Bookmark& row) override;
+
+ private:
+  NewModelIndex& modelsOf(DriverTable table);
+
+  DatabaseState& db_;
+  CompanyMatcher companies_;
+  std::unique_ptr<NewModelIndex> woofers_, tweeters_;
+};
+
+}  // namespace qbm
