@@ -20,7 +20,10 @@ int usage() {
                "                    [--dry-run]\n"
                "  qbmerge-cli dump FILE.mdb [TABLE...] [--json]   tables as CSV (an empty line between\n"
                "                                                  tables) or as one JSON document\n"
-               "  qbmerge-cli check FILE.mdb                       integrity report; exit 1 on problems\n";
+               "  qbmerge-cli check FILE.mdb                       integrity report; exit 1 on problems\n"
+               "  qbmerge-cli samples DIR [--drivers N] [--seed S] writes qbaudio.mdb, xqbaudio.mdb and\n"
+               "                                                  spkrbase.mdb (N new drivers, default 2000;\n"
+               "                                                  the same N and S give the same files)\n";
   return 2;
 }
 
@@ -35,6 +38,7 @@ int main(int argc, char** argv) {
       {"merge", &merge},
       {"dump", &dump},
       {"check", &check},
+      {"samples", &samples},
   };
   auto verb = verbs.find(argv[1]);
   if (verb == verbs.end()) return usage();

@@ -21,6 +21,8 @@ DatabaseCore::DatabaseCore(std::unique_ptr<PageFile> file, OpenOptions options)
   catalog_ = readCatalog(*file_);
 }
 
+DateTime DatabaseCore::now() const { return fixedTime_ ? *fixedTime_ : localNow(); }
+
 void DatabaseCore::requireOpen() const {
   if (!file_) throw Error(ErrorCode::InvalidState, "the database is closed");
 }
@@ -189,10 +191,19 @@ Database Database::openMemory(std::vector<std::uint8_t> bytes) {
 }
 
 Database Database::create(const std::filesystem::path& path, Format format) {
+  return createDatabase(path, format, std::nullopt);
+}
+
+Database Database::create(const std::filesystem::path& path, Format format, DateTime timestamp) {
+  return createDatabase(path, format, timestamp);
+}
+
+Database Database::createDatabase(const std::filesystem::path& path, Format format,
+                                  std::optional<DateTime> timestamp) {
   const format::Version version = format == Format::Jet3 ? format::Version::Jet3 : format::Version::Jet4;
   if (PlatformFile::exists(path))
     throw Error(ErrorCode::Io, path.string() + " exists already; a new database is never written over a file");
-  const DateTime created = localNow();
+  const DateTime created = timestamp ? *timestamp : localNow();
   NewDatabaseImage image = buildNewDatabase(version, kNewDatabaseCodePage, created);
   std::unique_ptr<PlatformFile> file = PlatformFile::create(path, FileLock::Exclusive);
   try {
@@ -200,6 +211,7 @@ Database Database::create(const std::filesystem::path& path, Format format) {
     file->sync();
     auto pages = std::make_unique<PageFile>(std::move(file), 256, fileJournalStore(path));
     Database db(std::make_unique<detail::DatabaseImpl>(path, std::move(pages), OpenOptions{}));
+    if (timestamp) db.impl().core().fixTime(*timestamp);
     detail::writeNewDatabaseCatalog(db.impl().core(), image.systemTablePages, created);
     return db;
   } catch (const Error& e) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,10 @@ class Database {
   // Makes a new, empty database (the system catalog Access makes, no user tables) and opens it.
   // Fails if the file exists.
   static Database create(const std::filesystem::path& path, Format format = Format::Jet4);
+  // The same, but every creation and update date the engine writes through this handle (the
+  // header's creation date, the catalog rows of the system tables and of the tables created
+  // afterwards) is `timestamp` instead of the clock: the same writes then make identical files.
+  static Database create(const std::filesystem::path& path, Format format, DateTime timestamp);
   // Opens a database image held in memory, read-only and without a lock (the fuzzer and tests of
   // damaged files use it). Fails as open() does for bytes that are not a sound database.
   static Database openMemory(std::vector<std::uint8_t> bytes);
@@ -77,6 +82,8 @@ class Database {
 
  private:
   explicit Database(std::unique_ptr<detail::DatabaseImpl> impl);
+  static Database createDatabase(const std::filesystem::path& path, Format format,
+                                 std::optional<DateTime> timestamp);
   detail::DatabaseImpl& openImpl() const;  // throws Error(InvalidState) when closed
   std::unique_ptr<detail::DatabaseImpl> impl_;
 };

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,10 @@ class DatabaseCore {
   void requireOpen() const;
   PageFile& file();
   const OpenOptions& options() const { return options_; }
+  // The date and time to write as the creation or update date of what is made now: the clock,
+  // or the fixed time given to Database::create.
+  DateTime now() const;
+  void fixTime(DateTime timestamp) { fixedTime_ = timestamp; }
 
   // Every local table of the catalog, system tables included, in catalog order.
   const std::vector<CatalogEntry>& catalog() const { return catalog_; }
@@ -54,6 +59,7 @@ class DatabaseCore {
  private:
   std::unique_ptr<PageFile> file_;
   OpenOptions options_;
+  std::optional<DateTime> fixedTime_;
   std::vector<CatalogEntry> catalog_;
   std::map<std::uint32_t, std::shared_ptr<StoredTableDefinition>> definitions_;
   std::unique_ptr<PageAllocator> allocator_;

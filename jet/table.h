@@ -76,6 +76,9 @@ class Table {
   // Error(ValueRejected) naming table, column and value); update() saves it, keeping every index
   // exact (Error(DuplicateKey) on a unique index, nothing written); cancelUpdate() drops it.
   // After update() the cursor stands on the saved row. remove() deletes the current row.
+  // A Long autonumber column is numbered by the table on update() of a new row, unless set() gave
+  // the new row its own number (any value, also 0 or negative); the counter then continues above
+  // it. An existing row's autonumber is never changed.
   void addNew();
   void edit();
   void set(std::string_view column, const Value& value);

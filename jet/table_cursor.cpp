@@ -235,7 +235,9 @@ void TableCursor::set(std::string_view column, const Value& value) {
   if (index < 0)
     throw Error(ErrorCode::MissingColumn, "table " + definition_->name + " has no column \"" + std::string(column) + "\"");
   const StoredColumn& c = definition_->columns[static_cast<std::size_t>(index)];
-  if (c.isAutoNumber())
+  // A new row may bring its own number in a Long autonumber column (as an append query that names
+  // the column does); any other write to an autonumber column is refused.
+  if (c.isAutoNumber() && !(editMode_ == EditMode::Adding && c.type == ColumnType::Long))
     throw Error(ErrorCode::ValueRejected, "table " + definition_->name + ", column " + c.name +
                                               ": the table numbers this column itself");
   const PageFile& pages = file();
@@ -259,7 +261,13 @@ void TableCursor::update() {
         const StoredColumn& c = def.columns[i];
         if (!c.isAutoNumber()) continue;
         if (c.type == ColumnType::Long) {
-          row[i] = Value(static_cast<std::int32_t>(++def.nextAutoNumber));
+          if (const auto* given = row[i].getIf<std::int32_t>()) {
+            // The counter continues above a number given by the caller.
+            if (*given > 0 && static_cast<std::uint32_t>(*given) > def.nextAutoNumber)
+              def.nextAutoNumber = static_cast<std::uint32_t>(*given);
+          } else {
+            row[i] = Value(static_cast<std::int32_t>(++def.nextAutoNumber));
+          }
         } else if (c.type == ColumnType::Guid) {
           static std::random_device random;
           Guid g;

@@ -1,0 +1,18 @@
+#pragma once
+// The open-file dialog's filter as the session gives it, "Description|pattern|Description|pattern",
+// turned into Qt's name filters, "Description (pattern)". Several patterns of one description are
+// separated by ";" in the session's form and by blanks in Qt's.
+
+#include <QStringList>
+#include <string_view>
+
+namespace qbm {
+
+// One name filter per description and pattern pair, in order. Empty pairs are dropped; a last
+// description without a pattern is dropped too.
+QStringList NameFiltersOf(std::string_view filter);
+
+// True when the name holds a wildcard ("*" or "?"), so it is a filter rather than a file name.
+bool IsFilePattern(std::string_view name);
+
+}  // namespace qbm

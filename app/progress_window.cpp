@@ -1,0 +1,98 @@
+#include "app/progress_window.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QScreen>
+
+#include "app/progress_bar.h"
+#include "app/twips.h"
+#include "app/window_fonts.h"
+#include "app/main_window_controls.h"
+
+namespace qbm {
+namespace {
+
+constexpr int WidthTwips = 4905, HeightTwips = 885;
+constexpr TwipRect ProgTextPlace{165, 105, 4620, 195};
+constexpr TwipRect ProgBarPlace{165, 390, 4575, 300};
+
+}  // namespace
+
+ProgressWindow::ProgressWindow(QWidget* owner, int colorBits)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+  setObjectName("winProgress");
+  setWindowTitle(QString::fromUtf8(controls::ApplicationTitle.data(), controls::ApplicationTitle.size()));
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  const QScreen* screen = owner ? owner->screen() : nullptr;
+  const TwipScale scale = screen ? TwipScale(screen->logicalDotsPerInchX(), screen->logicalDotsPerInchY())
+                                 : TwipScale(96, 96);
+  setFixedSize(scale.size(WidthTwips, HeightTwips));
+
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, colorBits <= 8 ? PaletteBackground : Background);
+  palette.setColor(QPalette::WindowText, Qt::black);
+  setPalette(palette);
+  setAutoFillBackground(true);
+  setFont(WindowFont(controls::WindowFontName, controls::WindowFontPoints, false));
+
+  text_ = new QLabel(this);
+  text_->setObjectName("ProgText");
+  text_->setGeometry(scale.rect(ProgTextPlace));
+  bar_ = new ProgressBar(this);
+  bar_->setGeometry(scale.rect(ProgBarPlace));
+}
+
+void ProgressWindow::start(const QString& caption) {
+  if (!isVisible()) {
+    bar_->reset();
+    centreOnScreen();
+    show();
+    raise();
+  }
+  text_->setText(caption);
+  repaint();
+}
+
+bool ProgressWindow::setProgress(long done, long total) {
+  if (!bar_->setProgress(done, total)) return false;
+  if (isVisible()) bar_->repaint();
+  return true;
+}
+
+void ProgressWindow::finish() { hide(); }
+
+QString ProgressWindow::caption() const { return text_->text(); }
+
+void ProgressWindow::centreOnScreen() {
+  const QWidget* owner = parentWidget();
+  const QScreen* screen = owner ? owner->screen() : this->screen();
+  if (!screen) return;
+  QRect frame = rect();
+  frame.moveCenter(screen->availableGeometry().center());
+  move(frame.topLeft());
+}
+
+void ProgressWindow::keyReleaseEvent(QKeyEvent* event) {
+  const auto held = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+  if (event->key() == Qt::Key_F1 && !held) {
+    emit helpRequested();
+    return;
+  }
+  QWidget::keyReleaseEvent(event);
+}
+
+void ProgressWindow::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  // The raised edge of a dialog frame, inside the window since it has no frame of its own.
+  QPainter painter(this);
+  const QRect r = rect().adjusted(0, 0, -1, -1);
+  painter.setPen(QColor(255, 255, 255));
+  painter.drawLine(r.topLeft(), r.topRight());
+  painter.drawLine(r.topLeft(), r.bottomLeft());
+  painter.setPen(QColor(64, 64, 64));
+  painter.drawLine(r.bottomLeft(), r.bottomRight());
+  painter.drawLine(r.topRight(), r.bottomRight());
+}
+
+}  // namespace qbm

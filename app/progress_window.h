@@ -1,0 +1,51 @@
+#pragma once
+// winProgress: the small window in front of everything that names the current phase of a long
+// operation (ProgText) and shows how far it has got (ProgBar). It has no buttons and cannot be
+// cancelled. Its owner is the main window; F1 in it asks for help.
+
+#include <QColor>
+#include <QWidget>
+
+class QLabel;
+
+namespace qbm {
+
+class ProgressBar;
+
+class ProgressWindow : public QWidget {
+  Q_OBJECT
+ public:
+  static inline const QColor Background{176, 176, 176};
+  // On displays of 8 bits per pixel or fewer: a solid colour of the standard palette.
+  static inline const QColor PaletteBackground{192, 192, 192};
+
+  // colorBits: the display's bits per pixel (ColorBits).
+  ProgressWindow(QWidget* owner, int colorBits);
+
+  // Shows the window with this caption, centred on the owner's screen and with an empty bar when
+  // it was hidden; only changes the caption when it is shown. Painted before returning.
+  void start(const QString& caption);
+  // Moves the bar to done ÷ total if that is further; returns true when it was repainted.
+  bool setProgress(long done, long total);
+  // Hides the window.
+  void finish();
+
+  QString caption() const;
+  ProgressBar& bar() { return *bar_; }
+
+ signals:
+  // F1 without Shift, Ctrl or Alt.
+  void helpRequested();
+
+ protected:
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void centreOnScreen();
+
+  QLabel* text_;
+  ProgressBar* bar_;
+};
+
+}  // namespace qbm

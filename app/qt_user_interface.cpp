@@ -1,0 +1,135 @@
+#include "app/qt_user_interface.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "app/file_dialog_filter.h"
+#include "app/main_window_controls.h"
+#include "app/progress_window.h"
+
+namespace qbm {
+namespace {
+
+constexpr int PaintIntervalMs = 30;
+
+QString fromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString applicationTitle() {
+  return QString::fromUtf8(controls::ApplicationTitle.data(), controls::ApplicationTitle.size());
+}
+
+QMessageBox::Icon boxIcon(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Critical: return QMessageBox::Critical;
+    case MessageIcon::Question: return QMessageBox::Question;
+    case MessageIcon::Exclamation: return QMessageBox::Warning;
+    case MessageIcon::Information: return QMessageBox::Information;
+  }
+  return QMessageBox::NoIcon;
+}
+
+// The normal pointer over a message box, even in the middle of a busy operation.
+class NormalPointer {
+ public:
+  NormalPointer() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
+  ~NormalPointer() { QApplication::restoreOverrideCursor(); }
+  NormalPointer(const NormalPointer&) = delete;
+  NormalPointer& operator=(const NormalPointer&) = delete;
+};
+
+}  // namespace
+
+QString MessageBoxText(const std::string& text) {
+  QString shown = fromUtf8(text);
+  shown.replace("\r\n", "\n");
+  shown.replace('\r', '\n');
+  return shown;
+}
+
+QtUserInterface::QtUserInterface(QWidget* owner, int colorBits)
+    : owner_(owner), progress_(new ProgressWindow(owner, colorBits)) {
+  sincePainted_.start();
+}
+
+QtUserInterface::~QtUserInterface() {
+  if (busy_) QApplication::restoreOverrideCursor();
+}
+
+void QtUserInterface::queueChosenFile(QString path) { queuedFiles_.push_back(std::move(path)); }
+
+std::optional<std::string> QtUserInterface::chooseFile(const FileDialogSettings& settings) {
+  if (!queuedFiles_.empty()) {
+    const QString path = queuedFiles_.front();
+    queuedFiles_.pop_front();
+    return QDir::toNativeSeparators(path).toStdString();
+  }
+  QFileDialog dialog(owner_, fromUtf8(settings.title));
+  dialog.setObjectName("CmDialog");
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);  // the file and its folder must exist
+  const QStringList filters = NameFiltersOf(settings.filter);
+  if (!filters.isEmpty()) {
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.first());
+  }
+  if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
+  if (!settings.initialName.empty() && !IsFilePattern(settings.initialName))
+    dialog.selectFile(fromUtf8(settings.initialName));
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty()) return std::nullopt;
+  lastFolder_ = dialog.directory().absolutePath();
+  return QDir::toNativeSeparators(chosen.first()).toStdString();
+}
+
+void QtUserInterface::showMessage(const std::string& text, MessageIcon icon) {
+  NormalPointer pointer;
+  QMessageBox box(boxIcon(icon), applicationTitle(), MessageBoxText(text), QMessageBox::Ok, owner_);
+  box.exec();
+}
+
+bool QtUserInterface::askYesNo(const std::string& text) {
+  NormalPointer pointer;
+  QMessageBox box(QMessageBox::Question, applicationTitle(), MessageBoxText(text),
+                  QMessageBox::Yes | QMessageBox::No, owner_);
+  return box.exec() == QMessageBox::Yes;
+}
+
+void QtUserInterface::showProgress(const std::string& caption) {
+  progress_->start(fromUtf8(caption));
+  keepPainted(true);
+}
+
+void QtUserInterface::updateProgress(long done, long total) {
+  if (progress_->setProgress(done, total)) keepPainted(false);
+}
+
+void QtUserInterface::hideProgress() {
+  if (!progress_->isVisible()) return;
+  // Where the window system gave the progress window the focus after all, it goes back.
+  const bool hadFocus = QApplication::activeWindow() == progress_;
+  progress_->finish();
+  if (hadFocus && owner_->isVisible()) owner_->activateWindow();
+  keepPainted(true);
+}
+
+void QtUserInterface::setBusy(bool busy) {
+  if (busy == busy_) return;
+  busy_ = busy;
+  if (busy)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else
+    QApplication::restoreOverrideCursor();
+}
+
+void QtUserInterface::keepPainted(bool now) {
+  if (!now && sincePainted_.elapsed() < PaintIntervalMs) return;
+  sincePainted_.restart();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace qbm

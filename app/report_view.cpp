@@ -1,0 +1,38 @@
+#include "app/report_view.h"
+
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+#include "app/window_fonts.h"
+
+namespace qbm {
+
+QString ReportText(const std::string& text) {
+  QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  shown.replace("\r\n", "\n");
+  shown.replace('\r', '\n');
+  return shown;
+}
+
+ReportView::ReportView(QWidget* parent) : QTextEdit(parent) {
+  setReadOnly(true);
+  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  setFocusPolicy(Qt::StrongFocus);
+  setLineWrapMode(QTextEdit::WidgetWidth);
+  setUndoRedoEnabled(false);
+}
+
+void ReportView::showReport(const ReportBox& box) {
+  if (box.runs() == shown_) return;
+  shown_ = box.runs();
+  clear();
+  QTextCursor cursor(document());
+  for (const ReportRun& run : shown_) {
+    QTextCharFormat format;
+    format.setFont(WindowFont(run.fontName, run.fontSize, run.bold), QTextCharFormat::FontPropertiesAll);
+    cursor.insertText(ReportText(run.text), format);
+  }
+  moveCursor(QTextCursor::Start);
+}
+
+}  // namespace qbm

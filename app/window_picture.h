@@ -1,0 +1,16 @@
+#pragma once
+// The picture of the main window for the documentation: a report shown on each side, chosen as a
+// person would choose it (a click on an entry of each list), then the window saved as an image.
+
+#include <QString>
+
+namespace qbm {
+
+class MainWindow;
+
+// Clicks an entry of each list that holds entries, lets the window paint, and saves the window's
+// picture to `file` (the format by its extension). False, with a reason in `error`, when the
+// picture cannot be saved.
+bool SaveWindowPicture(MainWindow& window, const QString& file, QString* error);
+
+}  // namespace qbm

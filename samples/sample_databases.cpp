@@ -1,0 +1,191 @@
+#include "samples/sample_databases.h"
+
+#include <stdexcept>
+#include <system_error>
+
+#include "db/legacy_table.h"
+#include "db/schema.h"
+#include "jet/clock.h"
+#include "jet/database.h"
+#include "samples/driver_row_values.h"
+#include "samples/driver_table_definitions.h"
+#include "samples/legacy_database_plan.h"
+#include "samples/new_database_plan.h"
+#include "samples/previous_database_plan.h"
+#include "samples/row_values.h"
+
+namespace qbm::samples {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Rows written between two commits: large transactions are fast, and this keeps the pages a
+// transaction holds bounded.
+constexpr int kRowsPerTransaction = 4000;
+
+// Counts rows and commits every kRowsPerTransaction of them.
+class BatchedWrites {
+ public:
+  explicit BatchedWrites(jet::Database& db) : db_(db) { db_.begin(); }
+  void rowWritten() {
+    if (++pending_ < kRowsPerTransaction) return;
+    db_.commit();
+    db_.begin();
+    pending_ = 0;
+  }
+  void finish() { db_.commit(); }
+
+ private:
+  jet::Database& db_;
+  int pending_ = 0;
+};
+
+RowValues rowValuesOf(const SampleRow& row, DriverTable table) {
+  RowValues values = driverRowOf(row.driver, table);
+  values.set(fields::UserEntry, row.userEntry);
+  values.set(fields::Date, row.date ? jet::Value(*row.date) : jet::Value(jet::Null{}));
+  if (row.sparse) {
+    // An old entry never had the values it does not give: Null, not 0.
+    RowValues sparse;
+    for (const auto& [field, value] : values.values()) {
+      const double* number = value.getIf<double>();
+      sparse.add(field, number && *number == 0 ? jet::Value(jet::Null{}) : value);
+    }
+    return sparse;
+  }
+  return values;
+}
+
+RowValues companyValuesOf(const SampleCompany& c) {
+  RowValues values = companyRowOf(c.row);
+  values.set(fields::Company, c.name ? jet::Value(*c.name) : jet::Value(jet::Null{}));
+  values.set(fields::UserEntry, c.userEntry);
+  return values;
+}
+
+// The cursors of the five tables of a driver database being filled.
+struct DriverTables {
+  explicit DriverTables(jet::Database& db)
+      : companies(db.table(tables::Companies)),
+        woofers(db.table(tables::Woofers)),
+        tweeters(db.table(tables::Tweeters)),
+        wooferResponse(db.table(tables::WooferResponse)),
+        tweeterResponse(db.table(tables::TweeterResponse)) {}
+  jet::Table companies, woofers, tweeters, wooferResponse, tweeterResponse;
+};
+
+// Writes one row and its response; checks that the row got the ID its plan gave it, since the
+// links of the other sections were made from it.
+void writeDriverRow(DriverTables& t, BatchedWrites& batch, const SampleRow& row, bool tweeterRow,
+                    std::int32_t expectedId) {
+  const DriverTable table = tweeterRow ? DriverTable::Tweeters : DriverTable::Woofers;
+  const std::int32_t id = addRow(tweeterRow ? t.tweeters : t.woofers, rowValuesOf(row, table), fields::ID);
+  if (id != expectedId)
+    throw std::logic_error("sample row " + row.driver.Model + " got ID " + std::to_string(id) + ", planned " +
+                           std::to_string(expectedId));
+  batch.rowWritten();
+  if (!row.driver.Acoustic || row.responseLost) return;
+  addRow(tweeterRow ? t.tweeterResponse : t.wooferResponse, responseRowOf(id, row.driver.Response, row.userEntry),
+         fields::DriverID);
+  batch.rowWritten();
+}
+
+std::int32_t plannedId(const SampleUnit& unit, Section section) {
+  return section == Section::Mid ? unit.midId : isTweeterRow(section, unit) ? unit.tweeterId : unit.wooferId;
+}
+
+void writeCompanies(DriverTables& t, BatchedWrites& batch, const std::vector<SampleCompany>& companies) {
+  for (const SampleCompany& c : companies) {
+    addRow(t.companies, companyValuesOf(c), fields::ID);
+    batch.rowWritten();
+  }
+}
+
+SampleFileSummary summaryOf(jet::Database& db, const fs::path& path) {
+  SampleFileSummary summary{path, {}};
+  for (const std::string& name : db.tableNames()) summary.tables.push_back({name, db.table(name).rowCount()});
+  return summary;
+}
+
+jet::Database createSampleFile(const fs::path& path) {
+  fs::remove(path);  // a temporary file left by an earlier run that failed
+  return jet::Database::create(path, jet::Format::Jet4, sampleTimestamp());
+}
+
+void writeNew(jet::Database& db, const NewDatabasePlan& plan) {
+  createDriverTables(db);
+  DriverTables t(db);
+  BatchedWrites batch(db);
+  writeCompanies(t, batch, plan.companies);
+  for (std::size_t u = 0; u < plan.units.size(); ++u)
+    for (Section s : sectionsOf(plan.units[u]))
+      writeDriverRow(t, batch, sampleRow(plan, u, s), isTweeterRow(s, plan.units[u]), plannedId(plan.units[u], s));
+  batch.finish();
+}
+
+void writePrevious(jet::Database& db, const NewDatabasePlan& plan, const PreviousDatabasePlan& old) {
+  createDriverTables(db);
+  DriverTables t(db);
+  BatchedWrites batch(db);
+  writeCompanies(t, batch, old.companies);
+  for (const OldUnit& unit : old.units)
+    for (Section s : sectionsOf(unit.unit))
+      writeDriverRow(t, batch, previousRow(plan, old, unit, s), isTweeterRow(s, unit.unit), plannedId(unit.unit, s));
+  batch.finish();
+}
+
+void writeLegacy(jet::Database& db, const NewDatabasePlan& plan, const std::vector<LegacyRowPlan>& rows) {
+  createLegacyTable(db);
+  jet::Table table = db.table(legacy::Table);
+  BatchedWrites batch(db);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    addRow(table, legacyRowValues(plan, rows[i], i), legacy::fields::Index);
+    batch.rowWritten();
+  }
+  batch.finish();
+}
+
+// Writes one file under a temporary name and gives it its name when complete.
+template <class Fill>
+SampleFileSummary writeFile(const fs::path& path, Fill fill) {
+  const fs::path partial = fs::path(path).concat(".partial");
+  SampleFileSummary summary;
+  try {
+    jet::Database db = createSampleFile(partial);
+    fill(db);
+    summary = summaryOf(db, path);
+  } catch (...) {
+    std::error_code ignored;
+    fs::remove(partial, ignored);
+    throw;
+  }
+  fs::rename(partial, path);
+  return summary;
+}
+
+}  // namespace
+
+jet::DateTime sampleTimestamp() { return jet::toDateTime(2005, 6, 1, 12, 0, 0); }
+
+std::vector<SampleFileSummary> writeSampleDatabases(const fs::path& dir, const SampleOptions& options) {
+  if (options.drivers < 0 || options.drivers > MaxSampleDrivers)
+    throw std::invalid_argument("the number of drivers must be 0 to " + std::to_string(MaxSampleDrivers));
+  const fs::path files[] = {dir / NewSampleFile, dir / PreviousSampleFile, dir / LegacySampleFile};
+  for (const fs::path& f : files)
+    if (fs::exists(f))
+      throw std::runtime_error(f.string() + " exists already; sample databases are never written over an existing "
+                               "file: remove it or choose another folder");
+  fs::create_directories(dir);
+
+  const NewDatabasePlan plan = planNewDatabase(options.seed, options.drivers);
+  std::vector<SampleFileSummary> written;
+  written.push_back(writeFile(files[0], [&](jet::Database& db) { writeNew(db, plan); }));
+  const PreviousDatabasePlan old = planPreviousDatabase(plan);
+  written.push_back(writeFile(files[1], [&](jet::Database& db) { writePrevious(db, plan, old); }));
+  const std::vector<LegacyRowPlan> legacyRows = planLegacyDatabase(plan);
+  written.push_back(writeFile(files[2], [&](jet::Database& db) { writeLegacy(db, plan, legacyRows); }));
+  return written;
+}
+
+}  // namespace qbm::samples

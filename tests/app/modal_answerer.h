@@ -1,0 +1,82 @@
+#pragma once
+// Answers the modal dialogs the program shows while a test drives it, as a person would: each
+// message box is recorded (title, text, icon, buttons) and answered with the next queued button
+// (OK, or No for a question, when nothing is queued); each file dialog is recorded and answered
+// with the next queued path (cancelled when nothing is queued).
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QStringList>
+#include <QTimer>
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace qbm::test {
+
+struct SeenMessage {
+  QString title;
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QMessageBox::StandardButtons buttons;
+};
+
+struct SeenFileDialog {
+  QString title;
+  QStringList nameFilters;
+  QString selectedNameFilter;
+  QString fileName;  // the name in the dialog's name box when it opened
+  QFileDialog::FileMode fileMode = QFileDialog::AnyFile;
+};
+
+class ModalAnswerer {
+ public:
+  ModalAnswerer() {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { answer(); });
+    timer_.start();
+  }
+
+  std::deque<QMessageBox::StandardButton> buttons;  // answers to message boxes
+  std::deque<std::optional<QString>> files;         // answers to file dialogs (nothing: cancel)
+  std::vector<SeenMessage> messages;
+  std::vector<SeenFileDialog> fileDialogs;
+
+ private:
+  void answer() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      messages.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+      QMessageBox::StandardButton button =
+          box->standardButtons().testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
+      if (!buttons.empty()) {
+        button = buttons.front();
+        buttons.pop_front();
+      }
+      box->button(button)->click();
+    } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+      const auto* nameBox = dialog->findChild<QLineEdit*>("fileNameEdit");
+      fileDialogs.push_back({dialog->windowTitle(), dialog->nameFilters(), dialog->selectedNameFilter(),
+                             nameBox ? nameBox->text() : QString(), dialog->fileMode()});
+      std::optional<QString> file;
+      if (!files.empty()) {
+        file = files.front();
+        files.pop_front();
+      }
+      if (!file) {
+        dialog->reject();
+        return;
+      }
+      dialog->setDirectory(QFileInfo(*file).absolutePath());
+      dialog->selectFile(*file);
+      static_cast<QDialog*>(dialog)->accept();  // checks the name as the dialog's Open button does
+    }
+  }
+
+  QTimer timer_;
+};
+
+}  // namespace qbm::test
