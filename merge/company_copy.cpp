@@ -3,6 +3,7 @@
 #include "db/driver_fields.h"
 #include "db/field_read.h"
 #include "db/schema.h"
+#include "merge/field_value.h"
 #include "merge/write_step.h"
 
 namespace qbm {
@@ -13,20 +14,18 @@ std::optional<std::int32_t> CopyCompany(WorkingDriver& driver, MergeState& merge
   jet::Table& companies = *db.NewCompanies;
   const DriverCompany& company = driver.company;
   const auto put = [&](std::string_view field, const jet::Value& value) {
-    WriteStep(problems, label, "company \"" + std::string(field) + "\" not written",
-              [&] { companies.set(field, value); });
+    WriteStep(problems, label, FieldNotWritten("company ", field), [&] { companies.set(field, value); });
   };
 
   companies.addNew();
   put(fields::UserEntry, YesNoTrue);
   for (const auto& f : CompanyTextFields) {
-    put(f.field, company.*f.member);
+    put(f.field, TextFieldValue(company.*f.member));
     if (f.field == fields::Company) put(fields::Type, company.Type);
   }
   for (std::size_t k = 0; k < fields::CompanyLink.size(); ++k)
-    put(fields::CompanyLink[k],
-        company.CompanyLink[k] == 0 ? jet::Value{} : jet::Value{company.CompanyLink[k]});
-  if (!WriteStep(problems, label, "company \"" + company.Company + "\" not added",
+    put(fields::CompanyLink[k], LinkFieldValue(company.CompanyLink[k]));
+  if (!WriteStep(problems, label, [&] { return "company \"" + company.Company + "\" not added"; },
                  [&] { companies.update(); })) {
     if (companies.editing()) companies.cancelUpdate();
     return std::nullopt;

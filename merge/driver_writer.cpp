@@ -8,6 +8,7 @@
 #include "db/field_read.h"
 #include "db/list_entry.h"
 #include "db/schema.h"
+#include "merge/field_value.h"
 #include "merge/response_row.h"
 #include "merge/section_links.h"
 #include "merge/write_step.h"
@@ -27,9 +28,6 @@ bool isWiringDependent(const DriverField<double>& f) {
              WiringPlainFields.end();
 }
 
-// A link written as its ID, or Null for 0.
-jet::Value linkValue(std::int32_t id) { return id == 0 ? jet::Value{} : jet::Value{id}; }
-
 // The row being written and what is reported about it.
 class RowWriter {
  public:
@@ -39,8 +37,7 @@ class RowWriter {
   const std::string& label() const { return label_; }
 
   void put(std::string_view field, const jet::Value& value) {
-    WriteStep(problems_, label_, "\"" + std::string(field) + "\" not written",
-              [&] { table_.set(field, value); });
+    WriteStep(problems_, label_, FieldNotWritten("", field), [&] { table_.set(field, value); });
   }
 
   void putDate(const std::string& text, const UserLocale& locale) {
@@ -59,14 +56,14 @@ class RowWriter {
                  const UserLocale& locale) {
     const bool woofer = kind_ == DriverTable::Woofers;
     put(fields::UserEntry, YesNoTrue);
-    put(fields::Model, d.CurrentModel);
+    put(fields::Model, d.CurrentModel);  // as listed, "" included: a Null model is never listed
     put(fields::CompanyID, merge.MergeCompanyId);
     put(fields::Available, d.Available);
     putDate(d.Date, locale);
     put(fields::Type, d.Type);
     putLinks(d.Type, links);
     for (const auto& f : DriverTextFields)
-      if (usedIn(f.use, kind_)) put(f.field, d.*f.member);
+      if (usedIn(f.use, kind_)) put(f.field, TextFieldValue(d.*f.member));
     for (const auto& f : DriverCodeFields)
       if (f.field != fields::Available && f.field != fields::Type) put(f.field, d.*f.member);
     for (const auto& f : DriverYesNoFields)
@@ -84,7 +81,7 @@ class RowWriter {
     put(fields::Acoustic, d.Acoustic);
     for (std::size_t k = 0; k < fields::Dist.size(); ++k) {
       put(fields::Dist[k], d.Dist[k]);
-      put(fields::PartNo[k], d.PartNo[k]);
+      put(fields::PartNo[k], TextFieldValue(d.PartNo[k]));
     }
   }
 
@@ -96,11 +93,11 @@ class RowWriter {
       put(partner, jet::Value{});
       put(fields::MidID, jet::Value{});
     } else if (type == 1 || type == 2) {
-      put(partner, linkValue(links.partner));
+      put(partner, LinkFieldValue(links.partner));
       put(fields::MidID, jet::Value{});
     } else if (type == 3) {
-      put(partner, linkValue(links.partner));
-      put(fields::MidID, linkValue(links.mid));
+      put(partner, LinkFieldValue(links.partner));
+      put(fields::MidID, LinkFieldValue(links.mid));
     }
   }
 
@@ -116,7 +113,8 @@ SectionLinks findLinks(const WorkingDriver& d, DriverTable kind, DatabaseState& 
   return FindSectionLinks(kind, d.Type, SplitSectionName(d.CurrentModel),
                           [&](DriverTable table, const std::string& key) {
                             std::int32_t id = 0;
-                            WriteStep(problems, label, "section \"" + key + "\" not looked up",
+                            WriteStep(problems, label,
+                                      [&] { return "section \"" + key + "\" not looked up"; },
                                       [&] { id = SeekModelId(db, table, key); });
                             return id;
                           });
@@ -133,7 +131,8 @@ bool positionRow(jet::Table& table, const MergeState& merge, const MergeRow& row
     problems.add(label, "the row to replace is not known; nothing written");
     return false;
   }
-  return WriteStep(problems, label, "the row to replace (ID " + std::to_string(row.id) + ") not edited",
+  return WriteStep(problems, label,
+                   [&] { return "the row to replace (ID " + std::to_string(row.id) + ") not edited"; },
                    [&] {
                      table.setBookmark(*row.bookmark);
                      table.edit();

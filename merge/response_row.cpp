@@ -30,8 +30,7 @@ void WriteResponseRow(jet::Table& responses, std::int32_t driverId,
       }))
     return;
   const auto put = [&](std::string_view field, const jet::Value& value) {
-    WriteStep(problems, label, "response \"" + std::string(field) + "\" not written",
-              [&] { responses.set(field, value); });
+    WriteStep(problems, label, FieldNotWritten("response ", field), [&] { responses.set(field, value); });
   };
   put(fields::UserEntry, YesNoTrue);
   put(fields::DriverID, driverId);

@@ -8,6 +8,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "common/number_or_zero.h"
@@ -20,20 +21,33 @@ namespace qbm {
 bool IsStepFailure(const jet::Error& error);
 
 // Runs step(); true when it succeeded. A step failure is recorded as "<what>: <reason>" for the
-// driver, and false returned; any other error propagates.
-template <class Step>
-bool WriteStep(WriteProblems& problems, const std::string& driver, std::string_view what,
-               Step&& step) {
+// driver, and false returned; any other error propagates. what is text, or a callable giving it
+// (called only on failure, so that steps that succeed build no message).
+template <class What, class Step>
+bool WriteStep(WriteProblems& problems, const std::string& driver, const What& what, Step&& step) {
+  const auto record = [&](const char* reason) {
+    std::string text;
+    if constexpr (std::is_invocable_v<const What&>)
+      text = what();
+    else
+      text = std::string(what);
+    problems.add(driver, text + ": " + reason);
+  };
   try {
     std::forward<Step>(step)();
     return true;
   } catch (const jet::Error& e) {
     if (!IsStepFailure(e)) throw;
-    problems.add(driver, std::string(what) + ": " + e.what());
+    record(e.what());
   } catch (const NumericOverflow& e) {
-    problems.add(driver, std::string(what) + ": " + e.what());
+    record(e.what());
   }
   return false;
+}
+
+// "\"<field>\" not written", the what of setting one field.
+inline auto FieldNotWritten(std::string_view prefix, std::string_view field) {
+  return [prefix, field] { return std::string(prefix) + "\"" + std::string(field) + "\" not written"; };
 }
 
 }  // namespace qbm
