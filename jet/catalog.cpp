@@ -32,7 +32,25 @@ std::int64_t numberOf(const Value& v) {
 struct CatalogRow {
   std::int64_t id, parentId, type, flags;
   std::string name;
+  Bytes properties;
 };
+
+std::optional<std::size_t> findColumn(const StoredTableDefinition& def, const char* name) {
+  for (std::size_t i = 0; i < def.columns.size(); ++i)
+    if (def.columns[i].name == name) return i;
+  return std::nullopt;
+}
+
+// A table's property block; none when it cannot be read (the table itself may still be sound).
+Bytes propertiesOf(RowReader& reader, const RowColumns& columns, std::optional<std::size_t> column) {
+  if (!column) return {};
+  try {
+    Value v = reader.decode(columns, *column);
+    if (auto b = v.getIf<Bytes>()) return *b;
+  } catch (const Error&) {
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -40,6 +58,7 @@ std::vector<CatalogEntry> readCatalog(PageFile& file) {
   StoredTableDefinition def = readTableDefinition(file, format::catalog::kTableDefinitionPage, "MSysObjects");
   CatalogColumns c{requireColumn(def, "Id"), requireColumn(def, "ParentId"), requireColumn(def, "Name"),
                    requireColumn(def, "Type"), requireColumn(def, "Flags")};
+  std::optional<std::size_t> lvProp = findColumn(def, "LvProp");
   RowReader reader(file, def);
   PhysicalOrder order(file, def);
   std::vector<CatalogRow> rows;
@@ -51,8 +70,9 @@ std::vector<CatalogEntry> readCatalog(PageFile& file) {
     Value name = reader.decode(columns, c.name);
     CatalogRow row{numberOf(reader.decode(columns, c.id)), numberOf(reader.decode(columns, c.parentId)),
                    numberOf(reader.decode(columns, c.type)), numberOf(reader.decode(columns, c.flags)),
-                   name.is<std::string>() ? name.as<std::string>() : std::string()};
+                   name.is<std::string>() ? name.as<std::string>() : std::string(), {}};
     if (row.name == "Tables" && row.parentId == format::catalog::kDatabaseParentId) tablesContainer = row.id;
+    if (row.type == format::catalog::kTypeTable) row.properties = propertiesOf(reader, columns, lvProp);
     rows.push_back(std::move(row));
   }
   std::vector<CatalogEntry> entries;
@@ -64,6 +84,7 @@ std::vector<CatalogEntry> readCatalog(PageFile& file) {
     e.firstPage = static_cast<std::uint32_t>(row.id) & format::catalog::kObjectIdPageMask;
     e.flags = static_cast<std::uint32_t>(row.flags);
     e.system = (e.flags & (format::catalog::kSystemObjectFlag | format::catalog::kAltSystemObjectFlag)) != 0;
+    e.properties = std::move(row.properties);
     entries.push_back(std::move(e));
   }
   return entries;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "jet/value.h"
+
 namespace jet {
 
 class PageFile;
@@ -15,6 +17,8 @@ struct CatalogEntry {
   std::uint32_t firstPage = 0;  // first TDEF page
   std::uint32_t flags = 0;
   bool system = false;          // system tables (MSys...) are not listed to callers
+  Bytes properties;             // the table's property block (LvProp, property_block.h); empty when
+                                // it has none or it cannot be read
 };
 
 // The local tables of the database, in catalog (physical) order. Linked tables and other objects are

@@ -12,7 +12,7 @@ namespace jet::detail {
 namespace {
 
 StoredTableDefinition& systemTable(DatabaseCore& core, const std::string& name, std::uint32_t firstPage) {
-  CatalogEntry entry{name, firstPage, format::catalog::kSystemObjectFlag, true};
+  CatalogEntry entry{name, firstPage, format::catalog::kSystemObjectFlag, true, {}};
   return core.mutableDefinition(*core.definition(entry));
 }
 

@@ -33,7 +33,7 @@ bool replacementFits(ByteSpan page, const format::Layout& layout, std::uint16_t 
 // Replaces a row's bytes and flags. REQUIRES: replacementFits (Error(InvalidState) otherwise).
 void replaceRow(std::vector<std::uint8_t>& page, const format::Layout& layout, std::uint16_t row, ByteSpan bytes,
                 std::uint16_t flags);
-// Marks the row deleted (with both flag bits, as Access does) and frees its bytes.
+// Marks the row deleted and frees its bytes.
 void deleteRow(std::vector<std::uint8_t>& page, const format::Layout& layout, std::uint16_t row);
 // Live rows (not flagged deleted) on the page.
 std::size_t liveRowCount(ByteSpan page, const format::Layout& layout);

@@ -43,6 +43,7 @@ std::shared_ptr<const StoredTableDefinition> DatabaseCore::definition(const Cata
   auto found = definitions_.find(entry.firstPage);
   if (found != definitions_.end()) return found->second;
   auto def = std::make_shared<StoredTableDefinition>(readTableDefinition(*file_, entry.firstPage, entry.name));
+  applyProperties(*def, entry.properties, file_->header().codePage);
   definitions_.emplace(entry.firstPage, def);
   return def;
 }
@@ -88,6 +89,7 @@ void DatabaseCore::afterRollback() {
       continue;
     }
     *it->second = readTableDefinition(*file_, entry->firstPage, entry->name);
+    applyProperties(*it->second, entry->properties, file_->header().codePage);
     ++it;
   }
 }
@@ -175,7 +177,7 @@ Database Database::open(const std::filesystem::path& path, OpenOptions options) 
         file = std::move(view);  // read the file as the rollback will leave it, without writing
       }
     }
-    auto pages = std::make_unique<PageFile>(std::move(file), 256, writable ? std::move(journal) : nullptr);
+    auto pages = std::make_unique<PageFile>(std::move(file), writable ? 1024 : 256, writable ? std::move(journal) : nullptr);
     return Database(std::make_unique<detail::DatabaseImpl>(path, std::move(pages), options));
   } catch (const Error& e) {
     rethrowNamingFile(e, path);
@@ -206,21 +208,28 @@ Database Database::createDatabase(const std::filesystem::path& path, Format form
   const DateTime created = timestamp ? *timestamp : localNow();
   NewDatabaseImage image = buildNewDatabase(version, kNewDatabaseCodePage, created);
   std::unique_ptr<PlatformFile> file = PlatformFile::create(path, FileLock::Exclusive);
+  // No half-made database is left behind.
+  auto removeFile = [&] {
+    file.reset();
+    try {
+      PlatformFile::remove(path);
+    } catch (const Error&) {
+    }
+  };
   try {
     file->writeAt(0, image.bytes);
     file->sync();
-    auto pages = std::make_unique<PageFile>(std::move(file), 256, fileJournalStore(path));
+    auto pages = std::make_unique<PageFile>(std::move(file), 1024, fileJournalStore(path));
     Database db(std::make_unique<detail::DatabaseImpl>(path, std::move(pages), OpenOptions{}));
     if (timestamp) db.impl().core().fixTime(*timestamp);
     detail::writeNewDatabaseCatalog(db.impl().core(), image.systemTablePages, created);
     return db;
   } catch (const Error& e) {
-    file.reset();
-    try {
-      PlatformFile::remove(path);  // no half-made database is left behind
-    } catch (const Error&) {
-    }
+    removeFile();
     rethrowNamingFile(e, path);
+  } catch (...) {
+    removeFile();
+    throw;
   }
 }
 

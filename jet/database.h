@@ -35,8 +35,10 @@ struct OpenOptions {
 class Database {
  public:
   static Database open(const std::filesystem::path& path, OpenOptions options = {});
-  // Makes a new, empty database (the system catalog Access makes, no user tables) and opens it.
-  // Fails if the file exists.
+  // Makes a new, empty database (the system catalog the Jet engine makes, no user tables; Jet 3
+  // text in code page 1252) and opens it, locked as open() locks. Throws Error(Io) naming the file
+  // when it exists already (it is never written over) or cannot be made; a failed create leaves no
+  // file behind.
   static Database create(const std::filesystem::path& path, Format format = Format::Jet4);
   // The same, but every creation and update date the engine writes through this handle (the
   // header's creation date, the catalog rows of the system tables and of the tables created
@@ -67,7 +69,9 @@ class Database {
   // A new cursor over the table (names compare without regard to case). Throws Error(MissingTable).
   Table table(std::string_view name);
 
-  // Adds a user table with its columns and indexes. Throws Error(ValueRejected) on a bad definition.
+  // Adds a user table with its columns and indexes, as one write (in the open transaction, if any).
+  // Throws Error(ValueRejected) on a bad definition (table_definition_plan.h lists the checks) or a
+  // name a table or query of the database already has; nothing is written then.
   void createTable(const TableDefinition& definition);
 
   // One transaction at a time. begin() starts journaling; commit() makes every change durable at

@@ -90,6 +90,7 @@ std::optional<std::pair<Bytes, RowLocation>> IndexCursor::currentEntry() const {
 }
 
 IndexCursor::Resume IndexCursor::resume(const Bytes& key, RowLocation row) {
+  settled();
   if (!reader_.seek(key, row)) return Resume::End;
   return reader_.entry().key == key && reader_.entry().row == row ? Resume::Exact : Resume::After;
 }

@@ -150,10 +150,7 @@ class TableIndexes final : public IndexMaintenance {
   // Adds the entry; a key the index did not hold yet counts in the definition's tally of distinct
   // keys, which Access raises on every new key and never lowers.
   void add(StoredTableDefinition& table, RealIndex& index, const Bytes& key, RowLocation at) {
-    Tree& t = tree(table, index);
-    bool newKey = t.writer.rowsWithKey(key, 1).empty();
-    t.writer.insert(key, at);
-    if (newKey) {
+    if (tree(table, index).writer.insert(key, at)) {
       ++index.rowCountHint;
       writeIndexRoot(file_, table, index);
     }

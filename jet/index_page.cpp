@@ -1,6 +1,7 @@
 #include "jet/index_page.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "jet/error.h"
@@ -101,7 +102,11 @@ std::size_t commonPrefixLength(std::span<const IndexEntry> entries, bool leaf,
     std::size_t limit = std::min(n, wholeEntrySize(other, leaf));
     std::size_t k = 0;
     std::size_t keyPart = std::min({limit, first.key.size(), other.key.size()});
-    while (k < keyPart && first.key[k] == other.key[k]) ++k;
+    // Most entries share the whole prefix found so far: one block compare settles them.
+    if (keyPart > 0 && std::memcmp(first.key.data(), other.key.data(), keyPart) == 0)
+      k = keyPart;
+    else
+      while (k < keyPart && first.key[k] == other.key[k]) ++k;
     if (k == keyPart)
       while (k < limit && wholeEntryByte(first, k) == wholeEntryByte(other, k)) ++k;
     n = k;

@@ -25,11 +25,14 @@ struct IndexTreeWriter::Node {
   bool lastKnown = true;
   bool storedTail = false;  // the page stores its last child as the tail
   PageRef source;           // the page buffer this node matches
+  std::uint64_t lastUse = 0;
 };
 
 namespace {
 
-constexpr std::size_t kDecodedPagesKept = 64;
+// Decoded pages kept between changes, per tree (a Jet 4 leaf takes some 20 KB decoded); beyond it,
+// the half used longest ago goes.
+constexpr std::size_t kDecodedPagesKept = 256;
 
 bool sameEntry(const IndexEntry& a, const IndexEntry& b) { return a.key == b.key && a.row == b.row; }
 
@@ -97,6 +100,37 @@ class IndexTreeWriter::Change {
     return rows;
   }
 
+  // Whether an entry next to the leaf position (before it or at it) has this key: the entries
+  // around where (key, row) goes, which are the only ones that can share its key.
+  bool neighbourHasKey(const Bytes& key) {
+    const Node& leaf = *path_.back().node;
+    std::size_t at = path_.back().index;
+    if (at > 0) {
+      if (leaf.items[at - 1].key == key) return true;
+    } else {
+      // The entry before is the last of the subtree left of the path, which its parent's entry holds.
+      for (std::size_t d = path_.size() - 1; d-- > 0;) {
+        if (path_[d].index == 0) continue;
+        if (path_[d].node->items[path_[d].index - 1].key == key) return true;
+        break;
+      }
+    }
+    if (at < leaf.items.size()) return leaf.items[at].key == key;
+    // The entry after is the first of the next subtree right of the path.
+    for (std::size_t d = path_.size() - 1; d-- > 0;) {
+      const Node& n = *path_[d].node;
+      std::size_t i = path_[d].index + 1;
+      if (i >= n.items.size()) continue;
+      std::shared_ptr<Node> below = load(n.items[i].child, std::nullopt);
+      for (std::size_t depth = d + 1; !below->leaf; ++depth) {
+        if (depth >= IndexReader::kMaxDepth || below->items.empty()) damaged("a subtree without leaves");
+        below = load(below->items.front().child, std::nullopt);
+      }
+      return !below->items.empty() && below->items.front().key == key;
+    }
+    return false;
+  }
+
   Node& leaf() { return *path_.back().node; }
   std::size_t leafPosition() const { return path_.back().index; }
 
@@ -162,11 +196,14 @@ class IndexTreeWriter::Change {
       n->storedTail = !n->leaf && n->items.size() >= 2;
     }
     auto& kept = tree_.decoded_;
-    if (kept.size() > kDecodedPagesKept) kept.clear();
     for (const Step& s : path_) kept[s.node->number] = s.node;
-    for (auto& [number, node] : created_) kept[number] = node;
+    for (auto& [number, node] : created_) {
+      node->lastUse = ++tree_.clock_;
+      kept[number] = node;
+    }
     for (std::uint32_t number : released_) kept.erase(number);
     for (auto& [number, bytes] : patched_) kept.erase(number);
+    tree_.trimDecoded();
   }
 
  private:
@@ -191,6 +228,7 @@ class IndexTreeWriter::Change {
       node = decode(raw, number);
       tree_.decoded_[number] = node;
     }
+    node->lastUse = ++tree_.clock_;
     if (!node->leaf && node->storedTail) {
       node->lastKnown = bound.has_value();
       if (bound) {
@@ -512,7 +550,18 @@ IndexTreeWriter::~IndexTreeWriter() = default;
 
 void IndexTreeWriter::forget() { decoded_.clear(); }
 
-void IndexTreeWriter::insert(const Bytes& key, RowLocation row) {
+void IndexTreeWriter::trimDecoded() {
+  if (decoded_.size() <= kDecodedPagesKept) return;
+  std::vector<std::uint64_t> uses;
+  uses.reserve(decoded_.size());
+  for (const auto& [number, node] : decoded_) uses.push_back(node->lastUse);
+  auto middle = uses.begin() + static_cast<std::ptrdiff_t>(uses.size() / 2);
+  std::nth_element(uses.begin(), middle, uses.end());
+  std::uint64_t cut = *middle;
+  std::erase_if(decoded_, [cut](const auto& kept) { return kept.second->lastUse < cut; });
+}
+
+bool IndexTreeWriter::insert(const Bytes& key, RowLocation row) {
   if (key.size() > maxIndexKeyLength(pages_.layout()))
     throw Error(ErrorCode::InvalidState, "index entry: the key is longer than an index page can hold");
   try {
@@ -523,6 +572,7 @@ void IndexTreeWriter::insert(const Bytes& key, RowLocation row) {
     if (at < leaf.items.size() && compareTo(leaf.items[at], key, row) == 0)
       throw Error(ErrorCode::InvalidState, "index entry: the index already has an entry for row " +
                                                std::to_string(row.row) + " of page " + std::to_string(row.page));
+    bool newKey = !change.neighbourHasKey(key);
     IndexEntry e;
     e.key = key;
     e.row = row;
@@ -530,6 +580,7 @@ void IndexTreeWriter::insert(const Bytes& key, RowLocation row) {
     change.touch(leaf);
     change.settle(at);
     change.write();
+    return newKey;
   } catch (...) {
     decoded_.clear();  // nodes may hold changes that never reached the store
     throw;

@@ -36,9 +36,10 @@ class IndexTreeWriter {
   IndexTreeWriter(IndexPageStore& pages, std::uint32_t rootPage, std::uint32_t tablePage);
   ~IndexTreeWriter();
 
-  // Adds the entry (key, row). Error(InvalidState) when the tree already has it, or when the key is
-  // longer than maxIndexKeyLength() (index_page_split.h).
-  void insert(const Bytes& key, RowLocation row);
+  // Adds the entry (key, row); returns true when no other entry has the same key. Error(InvalidState)
+  // when the tree already has it, or when the key is longer than maxIndexKeyLength()
+  // (index_page_split.h).
+  bool insert(const Bytes& key, RowLocation row);
   // Removes the entry (key, row); false when the tree has no such entry (nothing is written).
   bool remove(const Bytes& key, RowLocation row);
 
@@ -56,11 +57,14 @@ class IndexTreeWriter {
   class Change;
   friend class Change;
 
+  void trimDecoded();
+
   IndexPageStore& pages_;
   std::uint32_t root_;
   std::uint32_t tablePage_;
   // Decoded pages by number, each with the page buffer it was decoded from or written as.
   std::unordered_map<std::uint32_t, std::shared_ptr<Node>> decoded_;
+  std::uint64_t clock_ = 0;  // counts page uses, to tell which decoded pages were used longest ago
 };
 
 }  // namespace jet

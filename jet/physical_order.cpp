@@ -73,11 +73,13 @@ std::optional<RowLocation> PhysicalOrder::scanBackward(std::size_t pageIndex, in
 }
 
 std::optional<RowLocation> PhysicalOrder::first() {
+  stale_ = false;
   loadPages();
   return scanForward(0, 0);
 }
 
 std::optional<RowLocation> PhysicalOrder::last() {
+  stale_ = false;
   loadPages();
   if (pages_.empty()) {
     state_ = State::BeforeFirst;
@@ -87,6 +89,7 @@ std::optional<RowLocation> PhysicalOrder::last() {
 }
 
 std::optional<RowLocation> PhysicalOrder::next() {
+  catchUp();
   switch (state_) {
     case State::BeforeFirst: return first();
     case State::AfterLast: return std::nullopt;
@@ -97,6 +100,7 @@ std::optional<RowLocation> PhysicalOrder::next() {
 }
 
 std::optional<RowLocation> PhysicalOrder::previous() {
+  catchUp();
   switch (state_) {
     case State::AfterLast: return last();
     case State::BeforeFirst: return std::nullopt;
@@ -113,8 +117,11 @@ std::optional<RowLocation> PhysicalOrder::previous() {
   return scanBackward(pageIndex_, row_ - 1);
 }
 
-void PhysicalOrder::refresh() {
-  if (!loaded_) return;
+void PhysicalOrder::refresh() { stale_ = loaded_; }
+
+void PhysicalOrder::catchUp() {
+  if (!stale_) return;
+  stale_ = false;
   bool onRow = state_ == State::OnRow || state_ == State::Between;
   RowLocation at{onRow && pageIndex_ < pages_.size() ? pages_[pageIndex_] : 0, row_};
   loadPages();
@@ -137,12 +144,18 @@ void PhysicalOrder::refresh() {
 }
 
 bool PhysicalOrder::moveTo(RowLocation row) {
+  // A stale page list serves while it has the row's page (the next move catches up from there).
   if (!loaded_) loadPages();
   auto it = std::lower_bound(pages_.begin(), pages_.end(), row.page);
   if (it == pages_.end() || *it != row.page) {
-    loadPages();  // the map may have grown since it was read
-    it = std::lower_bound(pages_.begin(), pages_.end(), row.page);
-    if (it == pages_.end() || *it != row.page) return false;
+    // A page the table took since the list was read (rows were added): when it is one of the
+    // table's data pages it joins the list, and the next move reads the whole list again.
+    if (row.page >= file_->pageCount()) return false;
+    PageRef added = file_->page(row.page);
+    if (added->type() != format::page_type::kData || dataPageOwner(*added, file_->layout()) != definition_->firstPage)
+      return false;
+    it = pages_.insert(it, row.page);
+    stale_ = true;
   }
   std::size_t index = static_cast<std::size_t>(it - pages_.begin());
   PageRef page = tablePage(index);

@@ -37,11 +37,14 @@ class PhysicalOrder final : public RowOrder {
   std::optional<RowLocation> scanForward(std::size_t pageIndex, int row);
   std::optional<RowLocation> scanBackward(std::size_t pageIndex, int row);
   void loadPages();
+  // Reads the page list again and finds the position in it, when the file changed since.
+  void catchUp();
 
   PageFile* file_;
   const StoredTableDefinition* definition_;
   std::vector<std::uint32_t> pages_;
   bool loaded_ = false;
+  bool stale_ = false;  // the file changed since the page list was read
   State state_ = State::BeforeFirst;
   std::size_t pageIndex_ = 0;
   std::uint16_t row_ = 0;

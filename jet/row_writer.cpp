@@ -46,7 +46,9 @@ Bytes encodeDecimal(const Decimal& d) {
 }
 
 // Jet 4 compressed text, or nothing when the text cannot be compressed (a character whose low
-// byte is 0 would read as a mode switch) or would not get shorter.
+// byte is 0 would read as a mode switch) or would not get shorter. Every 0x00 byte of the result
+// is a mode switch: readers split the text at each one, whatever the mode, so a narrow character
+// is never written as a two-byte pair (its high byte would read as a switch).
 std::optional<Bytes> compressUcs2(const std::u16string& units) {
   for (char16_t u : units)
     if ((u & 0xFF) == 0) return std::nullopt;
@@ -56,18 +58,6 @@ std::optional<Bytes> compressUcs2(const std::u16string& units) {
   while (i < units.size()) {
     bool narrow = units[i] < 0x100;
     if (narrow != compressed) {
-      // A short run of narrow characters inside wide text is cheaper left wide (two switches).
-      if (narrow && !compressed) {
-        std::size_t run = 0;
-        while (i + run < units.size() && units[i + run] < 0x100) ++run;
-        if (run < 3 && i + run < units.size()) {
-          for (std::size_t k = 0; k < run; ++k, ++i) {
-            out.push_back(static_cast<std::uint8_t>(units[i]));
-            out.push_back(static_cast<std::uint8_t>(units[i] >> 8));
-          }
-          continue;
-        }
-      }
       out.push_back(0x00);
       compressed = narrow;
     }
@@ -132,7 +122,41 @@ std::size_t maxRowSize(const format::Layout& layout) {
   return layout.version == format::Version::Jet3 ? 2012 : 4060;
 }
 
+namespace {
+Bytes encodeTextSlowly(const std::string& utf8, format::Version version, std::uint16_t codePage, bool compress);
+}
+
 Bytes encodeText(const std::string& utf8, format::Version version, std::uint16_t codePage, bool compress) {
+  Bytes out;
+  encodeTextInto(utf8, version, codePage, compress, out);
+  return out;
+}
+
+void encodeTextInto(const std::string& utf8, format::Version version, std::uint16_t codePage, bool compress, Bytes& out) {
+  out.clear();
+  if (version == format::Version::Jet4 &&
+      std::all_of(utf8.begin(), utf8.end(), [](char c) { return c > 0 && static_cast<unsigned char>(c) < 0x80; })) {
+    // Plain ASCII, the common case: each character is one byte compressed or two plain.
+    if (compress && utf8.size() > 2) {
+      out.reserve(utf8.size() + 2);
+      out.push_back(format::kCompressedTextMarker[0]);
+      out.push_back(format::kCompressedTextMarker[1]);
+      out.insert(out.end(), utf8.begin(), utf8.end());
+    } else {
+      out.resize(utf8.size() * 2);
+      for (std::size_t i = 0; i < utf8.size(); ++i) {
+        out[2 * i] = static_cast<std::uint8_t>(utf8[i]);
+        out[2 * i + 1] = 0;
+      }
+    }
+    return;
+  }
+  out = encodeTextSlowly(utf8, version, codePage, compress);
+}
+
+namespace {
+
+Bytes encodeTextSlowly(const std::string& utf8, format::Version version, std::uint16_t codePage, bool compress) {
   if (version == format::Version::Jet3) {
     std::optional<std::string> encoded = encodeCodePage(utf8, codePage);
     if (!encoded) throw Error(ErrorCode::ValueRejected, "text with characters the database's code page cannot hold");
@@ -150,13 +174,23 @@ Bytes encodeText(const std::string& utf8, format::Version version, std::uint16_t
   return out;
 }
 
+}  // namespace
+
 ColumnBytes encodeColumn(const StoredColumn& c, const Value& v, format::Version version, std::uint16_t codePage) {
   ColumnBytes out;
+  encodeColumnInto(c, v, version, codePage, out);
+  return out;
+}
+
+void encodeColumnInto(const StoredColumn& c, const Value& v, format::Version version, std::uint16_t codePage,
+                      ColumnBytes& out) {
+  out.present = false;
+  out.bytes.clear();
   if (c.type == ColumnType::Boolean) {
     out.present = v.is<bool>() && v.as<bool>();
-    return out;
+    return;
   }
-  if (v.isNull()) return out;
+  if (v.isNull()) return;
   out.present = true;
   switch (c.type) {
     case ColumnType::Byte: putNumber(out.bytes, 1, v.as<std::uint8_t>()); break;
@@ -180,10 +214,10 @@ ColumnBytes encodeColumn(const StoredColumn& c, const Value& v, format::Version 
     }
     case ColumnType::Guid: out.bytes.assign(v.as<Guid>().begin(), v.as<Guid>().end()); break;
     case ColumnType::Decimal: out.bytes = encodeDecimal(v.as<Decimal>()); break;
-    case ColumnType::Binary: out.bytes = v.as<Bytes>(); break;
+    case ColumnType::Binary: out.bytes.assign(v.as<Bytes>().begin(), v.as<Bytes>().end()); break;
     case ColumnType::Text: {
       bool compress = !c.isFixed() && (c.extFlags & format::column_ext_flag::kCompressedUnicode);
-      out.bytes = encodeText(v.as<std::string>(), version, codePage, compress);
+      encodeTextInto(v.as<std::string>(), version, codePage, compress, out.bytes);
       break;
     }
     default: throw Error(ErrorCode::InvalidState, "column " + c.name + " holds long values");
@@ -201,7 +235,37 @@ ColumnBytes encodeColumn(const StoredColumn& c, const Value& v, format::Version 
     }
     out.bytes.resize(size, 0);
   }
-  return out;
+}
+
+std::size_t encodedRowSize(const StoredTableDefinition& def, const format::Layout& layout,
+                           const std::vector<ColumnBytes>& columns) {
+  const bool jet3 = layout.version == format::Version::Jet3;
+  std::uint16_t columnCount = def.maxColumns;
+  for (const StoredColumn& c : def.columns) columnCount = std::max<std::uint16_t>(columnCount, c.number + 1);
+  std::size_t size = jet3 ? 1 : 2;
+  std::size_t fixedEnd = 0, variable = 0;
+  std::uint16_t slots = def.varColumnCount;
+  for (std::size_t i = 0; i < def.columns.size(); ++i) {
+    const StoredColumn& c = def.columns[i];
+    if (c.isFixed()) {
+      fixedEnd = std::max(fixedEnd, c.fixedOffset + fixedColumnSize(c));
+    } else {
+      slots = std::max<std::uint16_t>(slots, c.varIndex + 1);
+      if (columns[i].present) variable += columns[i].bytes.size();
+    }
+  }
+  std::size_t maskSize = (columnCount + 7u) / 8u;
+  size += fixedEnd + maskSize;
+  if (def.varColumnCount == 0) return size;
+  size += variable;
+  if (!jet3) return size + 2u * (slots + 1u) + 2u;
+  std::size_t base = size - maskSize, jumps = 0;
+  for (;;) {
+    std::size_t total = base + slots + 1u + jumps + 1u + maskSize;
+    std::size_t needed = (total - 1) / 256;
+    if (needed <= jumps) return total;
+    jumps = needed;
+  }
 }
 
 Bytes encodeRow(const StoredTableDefinition& def, const format::Layout& layout, const std::vector<ColumnBytes>& columns) {

@@ -40,12 +40,21 @@ Bytes encodeRow(const StoredTableDefinition& definition, const format::Layout& l
 // column already (value_conversion.h). Null gives an absent column; Yes/No gives no bytes.
 ColumnBytes encodeColumn(const StoredColumn& column, const Value& value, format::Version version,
                          std::uint16_t codePage);
+// The same into out, reusing its buffer.
+void encodeColumnInto(const StoredColumn& column, const Value& value, format::Version version, std::uint16_t codePage,
+                      ColumnBytes& out);
+
+// The size encodeRow would give the row, without building it.
+std::size_t encodedRowSize(const StoredTableDefinition& definition, const format::Layout& layout,
+                           const std::vector<ColumnBytes>& columns);
 
 // Text as a column stores it: Jet 3 in the code page; Jet 4 as UCS-2, or in the compressed form
 // (0xFF 0xFE, runs of one-byte characters and of two-byte characters, a 0x00 byte switching
 // between them) when compress is set and that form is shorter.
 // REQUIRES (Jet 3): the text's characters are in the code page (value_conversion checks it).
 Bytes encodeText(const std::string& utf8, format::Version version, std::uint16_t codePage, bool compress);
+// The same into out, reusing its buffer.
+void encodeTextInto(const std::string& utf8, format::Version version, std::uint16_t codePage, bool compress, Bytes& out);
 
 // The longest text (in characters) that a long value (Memo) is stored compressed for.
 inline constexpr std::size_t kMaxCompressedMemoCharacters = 1024;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "jet/property_block.h"
 #include "jet/table_definition_plan.h"
 
 namespace jet {
@@ -95,7 +96,7 @@ StoredTableDefinition systemTable(const TableDefinition& t, format::Version vers
 }
 
 CatalogObject object(std::int32_t id, std::int32_t parentId, const char* name, std::int16_t type, Bytes owner) {
-  return {id, parentId, name, type, std::move(owner), static_cast<std::int32_t>(format::catalog::kSystemObjectFlag)};
+  return {id, parentId, name, type, std::move(owner), static_cast<std::int32_t>(format::catalog::kSystemObjectFlag), {}};
 }
 
 }  // namespace
@@ -155,8 +156,15 @@ std::vector<AccessControlEntry> newDatabaseAccessControl(format::Version version
   };
 }
 
-CatalogObject newTableObject(const std::string& name, std::uint32_t firstPage, const Bytes& owner) {
-  return {static_cast<std::int32_t>(firstPage), catalog_ids::kTablesContainer, name, catalog_types::kTable, owner, 0};
+CatalogObject newTableObject(const StoredTableDefinition& table, const Bytes& owner, std::uint16_t codePage) {
+  CatalogObject o{static_cast<std::int32_t>(table.firstPage), catalog_ids::kTablesContainer, table.name,
+                  catalog_types::kTable, owner, 0, {}};
+  PropertyBlock block;
+  block.sets.push_back({"", false, {}});
+  for (const StoredColumn& c : table.columns)
+    if (c.required) block.sets.push_back({c.name, true, {requiredProperty(true)}});
+  if (block.sets.size() > 1) o.properties = encodePropertyBlock(block, table.version, codePage);
+  return o;
 }
 
 std::vector<AccessControlEntry> newTableAccessControl(std::uint32_t firstPage,
@@ -172,9 +180,12 @@ std::vector<AccessControlEntry> newTableAccessControl(std::uint32_t firstPage,
 }
 
 std::vector<std::pair<std::string, Value>> catalogRowValues(const CatalogObject& object, DateTime created) {
-  return {{"Id", object.id},         {"ParentId", object.parentId}, {"Name", object.name},
-          {"Type", object.type},     {"DateCreate", created},       {"DateUpdate", created},
-          {"Owner", object.owner},   {"Flags", object.flags}};
+  std::vector<std::pair<std::string, Value>> values = {
+      {"Id", object.id},       {"ParentId", object.parentId}, {"Name", object.name},
+      {"Type", object.type},   {"DateCreate", created},       {"DateUpdate", created},
+      {"Owner", object.owner}, {"Flags", object.flags}};
+  if (!object.properties.empty()) values.push_back({"LvProp", object.properties});
+  return values;
 }
 
 std::vector<std::pair<std::string, Value>> accessControlRowValues(const AccessControlEntry& entry) {

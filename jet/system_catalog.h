@@ -47,6 +47,7 @@ struct CatalogObject {
   std::int16_t type = 0;
   Bytes owner;
   std::int32_t flags = 0;
+  Bytes properties;  // LvProp: a property block (property_block.h), or none
 };
 
 // A row of MSysACEs: the rights (ACM) of one user or group (SID) on one object.
@@ -66,8 +67,9 @@ std::vector<AccessControlEntry> newDatabaseAccessControl(format::Version version
                                                          const std::vector<std::uint32_t>& systemTablePages);
 
 // The MSysObjects row of a new user table whose definition starts at firstPage, owned by `owner`
-// (the database object's owner).
-CatalogObject newTableObject(const std::string& name, std::uint32_t firstPage, const Bytes& owner);
+// (the database object's owner), with a property block that marks its required columns (none when
+// no column is required, as Access leaves it).
+CatalogObject newTableObject(const StoredTableDefinition& table, const Bytes& owner, std::uint16_t codePage);
 // The MSysACEs rows of a new user table: the rights of the Tables container that are passed on to
 // new tables (its inheritable entries, with their rights), and full rights for the owner.
 std::vector<AccessControlEntry> newTableAccessControl(std::uint32_t firstPage,

@@ -38,6 +38,7 @@ void Table::setBookmark(const Bookmark& b) { cursor_->setBookmark(b); }
 void Table::addNew() { cursor_->addNew(); }
 void Table::edit() { cursor_->edit(); }
 void Table::set(std::string_view column, const Value& value) { cursor_->set(column, value); }
+void Table::set(int columnIndex, const Value& value) { cursor_->set(columnIndex, value); }
 void Table::update() { cursor_->update(); }
 void Table::cancelUpdate() { cursor_->cancelUpdate(); }
 void Table::remove() { cursor_->remove(); }

@@ -82,6 +82,8 @@ class Table {
   void addNew();
   void edit();
   void set(std::string_view column, const Value& value);
+  // The same by position in columns() (Error(MissingColumn) outside it), for writers of many rows.
+  void set(int columnIndex, const Value& value);
   void update();
   void cancelUpdate();
   void remove();

@@ -95,7 +95,7 @@ void createUserTable(DatabaseCore& core, const TableDefinition& definition) {
     assignUsageMaps(table, newUsageMaps(file, pages, mapCount));
     writeDefinitionPages(file, pages, table);
     Bytes owner = catalog.databaseOwner();
-    catalog.addObject(newTableObject(table.name, table.firstPage, owner), core.now());
+    catalog.addObject(newTableObject(table, owner, file.header().codePage), core.now());
     std::vector<AccessControlEntry> inherited = catalog.accessControlOf(catalog_ids::kTablesContainer);
     for (const AccessControlEntry& e : newTableAccessControl(table.firstPage, inherited, owner))
       catalog.addAccessControl(e);

@@ -17,6 +17,10 @@ TableCursor::TableCursor(std::shared_ptr<DatabaseCore> core, std::shared_ptr<con
       reader_(core_->file(), *definition_),
       order_(std::make_unique<PhysicalOrder>(core_->file(), *definition_)),
       seenChanges_(core_->file().changeCount()) {
+  for (std::size_t i = 0; i < schema_.columns.size(); ++i) {
+    columnsByName_.emplace(schema_.columns[i].name, static_cast<int>(i));
+    columnsByFoldedName_.emplace(foldedName(schema_.columns[i].name), static_cast<int>(i));
+  }
   moveFirst();
 }
 
@@ -34,9 +38,13 @@ DatabaseCore& TableCursor::core() const {
 }
 
 int TableCursor::columnIndex(std::string_view name) const {
-  for (std::size_t i = 0; i < schema_.columns.size(); ++i)
-    if (namesEqual(schema_.columns[i].name, name)) return static_cast<int>(i);
-  return -1;
+  int next = nameHint_ + 1;
+  if (next >= 0 && static_cast<std::size_t>(next) < schema_.columns.size() && schema_.columns[next].name == name)
+    return nameHint_ = next;
+  auto exact = columnsByName_.find(name);
+  if (exact != columnsByName_.end()) return nameHint_ = exact->second;
+  auto folded = columnsByFoldedName_.find(std::string_view(foldedName(name)));
+  return folded == columnsByFoldedName_.end() ? -1 : (nameHint_ = folded->second);
 }
 
 std::int64_t TableCursor::rowCount() const {
@@ -204,13 +212,18 @@ namespace jet::detail {
 
 StoredTableDefinition& TableCursor::writableDefinition() { return core().mutableDefinition(*definition_); }
 
+TableWriter& TableCursor::writer() {
+  if (!writer_) writer_ = std::make_unique<TableWriter>(core(), writableDefinition());
+  return *writer_;
+}
+
 void TableCursor::addNew() {
   core().allocator();  // Error(ReadOnly) before anything else
   editMode_ = EditMode::Adding;
   pending_.assign(definition_->columns.size(), Value(Null{}));
   for (std::size_t i = 0; i < definition_->columns.size(); ++i)
     if (definition_->columns[i].type == ColumnType::Boolean) pending_[i] = Value(false);
-  original_ = pending_;
+  original_.clear();  // a new row has no stored values
   changed_.assign(pending_.size(), false);
 }
 
@@ -234,6 +247,15 @@ void TableCursor::set(std::string_view column, const Value& value) {
   int index = columnIndex(column);
   if (index < 0)
     throw Error(ErrorCode::MissingColumn, "table " + definition_->name + " has no column \"" + std::string(column) + "\"");
+  set(index, value);
+}
+
+void TableCursor::set(int index, const Value& value) {
+  core();
+  if (editMode_ == EditMode::None)
+    throw Error(ErrorCode::InvalidState, "set on table " + definition_->name + " needs addNew or edit first");
+  if (index < 0 || static_cast<std::size_t>(index) >= definition_->columns.size())
+    throw Error(ErrorCode::MissingColumn, "table " + definition_->name + " has no column number " + std::to_string(index));
   const StoredColumn& c = definition_->columns[static_cast<std::size_t>(index)];
   // A new row may bring its own number in a Long autonumber column (as an append query that names
   // the column does); any other write to an autonumber column is refused.
@@ -251,17 +273,23 @@ void TableCursor::update() {
   if (editMode_ == EditMode::None)
     throw Error(ErrorCode::InvalidState, "update on table " + definition_->name + " needs addNew or edit first");
   StoredTableDefinition& def = writableDefinition();
+  // Required columns refuse Null (an autonumber is filled in below).
+  for (std::size_t i = 0; i < def.columns.size(); ++i)
+    if (def.columns[i].required && !def.columns[i].isAutoNumber() && pending_[i].isNull())
+      throw Error(ErrorCode::ValueRejected, "column " + def.columns[i].name + " of table " + def.name +
+                                                " is required and cannot be left empty (Null)");
   RowLocation at;
   {
     WriteScope scope(db);
-    TableWriter writer(db, def);
+    TableWriter& writer = this->writer();
     if (editMode_ == EditMode::Adding) {
-      std::vector<Value> row = pending_;
+      std::vector<Value>& row = pending_;  // kept as it is only if the update fails before numbering
       for (std::size_t i = 0; i < def.columns.size(); ++i) {
         const StoredColumn& c = def.columns[i];
         if (!c.isAutoNumber()) continue;
         if (c.type == ColumnType::Long) {
-          if (const auto* given = row[i].getIf<std::int32_t>()) {
+          const auto* given = changed_[i] ? row[i].getIf<std::int32_t>() : nullptr;
+          if (given) {
             // The counter continues above a number given by the caller.
             if (*given > 0 && static_cast<std::uint32_t>(*given) > def.nextAutoNumber)
               def.nextAutoNumber = static_cast<std::uint32_t>(*given);
@@ -312,7 +340,7 @@ void TableCursor::remove() {
   getAll(values);
   {
     WriteScope scope(db);
-    TableWriter(db, writableDefinition()).remove(at, values);
+    writer().remove(at, values);
     scope.done();
   }
   syncWithFile();  // the order now stands between the deleted row's neighbours

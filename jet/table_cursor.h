@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "jet/database_impl.h"
@@ -16,6 +17,7 @@
 #include "jet/row_reader.h"
 #include "jet/schema.h"
 #include "jet/table.h"
+#include "jet/table_writer.h"
 
 namespace jet::detail {
 
@@ -64,6 +66,7 @@ class TableCursor {
   void addNew();
   void edit();
   void set(std::string_view column, const Value& value);
+  void set(int columnIndex, const Value& value);
   void update();
   void cancelUpdate();
   void remove();
@@ -71,6 +74,8 @@ class TableCursor {
 
  private:
   enum class EditMode { None, Adding, Editing };
+  // The table's writer, made on first use.
+  TableWriter& writer();
   // Catches up with rows written since the last move (through this cursor or another).
   void syncWithFile();
   StoredTableDefinition& writableDefinition();
@@ -82,6 +87,14 @@ class TableCursor {
   std::shared_ptr<DatabaseCore> core_;
   std::shared_ptr<const StoredTableDefinition> definition_;
   TableDefinition schema_;
+  // Column positions by name as stored, and by folded name (names compare without regard to case).
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+  using NameMap = std::unordered_map<std::string, int, NameHash, std::equal_to<>>;
+  NameMap columnsByName_, columnsByFoldedName_;
+  mutable int nameHint_ = -1;  // the column found last: callers tend to name columns in order
   RowReader reader_;
   std::unique_ptr<RowOrder> order_;
   std::string indexName_;
@@ -100,6 +113,7 @@ class TableCursor {
   std::vector<Value> original_;
   std::vector<Value> pending_;
   std::vector<bool> changed_;
+  std::unique_ptr<TableWriter> writer_;
 };
 
 }  // namespace jet::detail

@@ -7,6 +7,7 @@
 #include "jet/error.h"
 #include "jet/format.h"
 #include "jet/page_file.h"
+#include "jet/property_block.h"
 #include "jet/text_codec.h"
 
 namespace jet {
@@ -227,7 +228,7 @@ ColumnDefinition toSchema(const StoredColumn& c, format::Version version) {
   d.type = c.type;
   d.autonumber = c.isAutoNumber();
   d.fixedLength = c.type == ColumnType::Text && c.isFixed();
-  d.required = false;
+  d.required = c.required;
   if (c.type == ColumnType::Text)
     d.size = version == format::Version::Jet4 ? c.length / 2 : c.length;
   else if (c.type == ColumnType::Binary)
@@ -296,6 +297,15 @@ StoredTableDefinition readTableDefinition(PageFile& file, std::uint32_t firstPag
   std::vector<std::uint8_t> joined = joinDefinitionPages(file, firstPage, def.name, def.pages);
   DefinitionParser(file, joined, def).parse();
   return def;
+}
+
+void applyProperties(StoredTableDefinition& definition, ByteSpan properties, std::uint16_t codePage) {
+  if (properties.empty()) return;
+  try {
+    PropertyBlock block = decodePropertyBlock(properties, definition.version, codePage);
+    for (StoredColumn& c : definition.columns) c.required = block.columnFlag(c.name, "Required").value_or(false);
+  } catch (const Error&) {
+  }
 }
 
 }  // namespace jet

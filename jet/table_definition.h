@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "jet/bytes.h"
 #include "jet/format.h"
 #include "jet/schema.h"
 #include "jet/value.h"
@@ -33,6 +34,8 @@ struct StoredColumn {
   std::uint16_t codePage = 0;      // Jet 3 text: code page id stored in the column (0 = database's)
   std::uint8_t precision = 0;      // Decimal
   std::uint8_t scale = 0;          // Decimal
+  bool required = false;           // the column's "Required" property (kept in the catalog, not here;
+                                   // see applyProperties)
 
   bool isFixed() const;            // stored in the row's fixed area (Yes/No lives in the null mask)
   bool isAutoNumber() const;       // autonumber Long or autonumber Replication ID
@@ -117,5 +120,9 @@ struct StoredTableDefinition {
 
 // Reads the definition that starts at TDEF page firstPage. The name comes from the catalog.
 StoredTableDefinition readTableDefinition(PageFile& pages, std::uint32_t firstPage, std::string name);
+
+// Takes what the table's property block (catalog.h, property_block.h) says about its columns into
+// the definition: the "Required" property. A block that cannot be read changes nothing.
+void applyProperties(StoredTableDefinition& definition, ByteSpan properties, std::uint16_t codePage);
 
 }  // namespace jet

@@ -128,6 +128,7 @@ class Planner {
     if (!isVariable(c.type)) s.flags |= format::column_flag::kFixedLength;
     if (c.autonumber)
       s.flags |= c.type == ColumnType::Guid ? format::column_flag::kAutoGuid : format::column_flag::kAutoLong;
+    s.required = c.required;
     int size = c.size == 0 ? kMaxTextSize : c.size;
     switch (c.type) {
       case ColumnType::Text:

@@ -9,6 +9,8 @@
 // Text and Memo columns stored with Unicode compression. Each index gets its own index tree,
 // numbered in the order given; a primary key is unique and required.
 //
+// Required columns are marked required; the catalog keeps that (as the "Required" property).
+//
 // Page numbers, usage maps and the table's name in the catalog are left for the caller: firstPage,
 // pages, ownedPagesMap, freePagesMap, each tree's usageMap and firstPage, and columnUsageMaps
 // (planned here with zero row pointers, one entry per Memo and OLE column).

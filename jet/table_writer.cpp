@@ -53,11 +53,12 @@ Bytes TableWriter::longValueBytes(const StoredColumn& column, const Value& value
   return core_.longValues().write(data, table_.usageMapsOf(column.number), roomInRow);
 }
 
-std::vector<ColumnBytes> TableWriter::encodeColumns(const std::vector<Value>& row, const std::vector<bool>* changed,
-                                                    const RowImage* old) {
+const std::vector<ColumnBytes>& TableWriter::encodeColumns(const std::vector<Value>& row,
+                                                          const std::vector<bool>* changed, const RowImage* old) {
   PageFile& file = core_.file();
   const format::Layout& layout = file.layout();
-  std::vector<ColumnBytes> out(table_.columns.size());
+  std::vector<ColumnBytes>& out = scratch_;
+  out.resize(table_.columns.size());
   std::optional<RowColumns> oldColumns;
   if (old) oldColumns = RowColumns(old->bytes, layout, table_.varColumnCount > 0);
   std::vector<std::size_t> longValues;
@@ -66,6 +67,7 @@ std::vector<ColumnBytes> TableWriter::encodeColumns(const std::vector<Value>& ro
     if (oldColumns && changed && !(*changed)[i]) {
       // Unchanged: the stored bytes, exactly as they are.
       ColumnBytes& keep = out[i];
+      keep.bytes.clear();
       keep.present = oldColumns->hasValue(c.number);
       if (c.type == ColumnType::Boolean || !keep.present) continue;
       if (c.isFixed()) {
@@ -80,13 +82,15 @@ std::vector<ColumnBytes> TableWriter::encodeColumns(const std::vector<Value>& ro
       continue;
     }
     if (c.isLongValue()) {
+      out[i].present = false;
+      out[i].bytes.clear();
       if (!row[i].isNull()) longValues.push_back(i);
       continue;
     }
-    out[i] = encodeColumn(c, row[i], layout.version, file.header().codePage);
+    encodeColumnInto(c, row[i], layout.version, file.header().codePage, out[i]);
   }
   if (!longValues.empty()) {
-    std::size_t base = encodeRow(table_, layout, out).size();
+    std::size_t base = encodedRowSize(table_, layout, out);
     std::size_t reserve = longValues.size() * format::long_value::kFieldSize;
     std::size_t room = maxRowSize(layout) > base + reserve ? maxRowSize(layout) - base - reserve : 0;
     for (std::size_t i : longValues) {

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "jet/data_page.h"
+#include "jet/row_reader.h"
+#include "jet/row_writer.h"
 #include "jet/table_definition.h"
 #include "jet/value.h"
 
@@ -44,8 +46,9 @@ class TableWriter {
     RowLocation target;  // where its bytes are, when overflow
   };
   Placement locate(RowLocation at);
-  std::vector<struct ColumnBytes> encodeColumns(const std::vector<Value>& row, const std::vector<bool>* changed,
-                                                 const struct RowImage* old);
+  // The row's columns as they will be stored (in scratch_).
+  const std::vector<ColumnBytes>& encodeColumns(const std::vector<Value>& row, const std::vector<bool>* changed,
+                                                const RowImage* old);
   Bytes longValueBytes(const StoredColumn& column, const Value& value, std::size_t roomInRow);
   void freeLongValues(const RowImage& image, const std::vector<bool>* only);
   // Puts a row on a page with room (not `avoid`) and returns where.
@@ -58,6 +61,7 @@ class TableWriter {
   detail::DatabaseCore& core_;
   StoredTableDefinition& table_;
   std::size_t minRowSize_ = 0;  // the size of a row without any values
+  std::vector<ColumnBytes> scratch_;
 };
 
 }  // namespace jet

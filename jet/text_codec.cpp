@@ -53,11 +53,29 @@ char32_t foldCase(char32_t cp) {
 
 bool namesEqual(std::string_view a, std::string_view b) {
   if (a.size() == b.size() && a == b) return true;
+  // Names are nearly always ASCII: compare those characters in place, and decode only from the
+  // first character beyond ASCII on (up to there both names are aligned character by character).
+  std::size_t i = 0;
+  for (; i < a.size() && i < b.size(); ++i) {
+    const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x >= 0x80 || y >= 0x80) break;
+    if (foldCase(x) != foldCase(y)) return false;
+  }
+  if (i == a.size() || i == b.size()) return a.size() == b.size();
+  a.remove_prefix(i);
+  b.remove_prefix(i);
   std::u32string x = decodeUtf8(a), y = decodeUtf8(b);
   if (x.size() != y.size()) return false;
   for (std::size_t i = 0; i < x.size(); ++i)
     if (foldCase(x[i]) != foldCase(y[i])) return false;
   return true;
+}
+
+std::string foldedName(std::string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  for (char32_t cp : decodeUtf8(name)) appendUtf8(out, foldCase(cp));
+  return out;
 }
 
 bool isSupportedCodePage(std::uint16_t codePage) { return upperHalf(codePage) != nullptr; }

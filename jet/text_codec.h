@@ -33,6 +33,8 @@ std::string encodeUcs2(std::string_view utf8);
 // Extended-A, Greek and Cyrillic letters fold to lower case; other characters compare as they are.
 char32_t foldCase(char32_t cp);
 bool namesEqual(std::string_view a, std::string_view b);
+// The name with every letter folded as namesEqual folds it: equal keys for names it finds equal.
+std::string foldedName(std::string_view name);
 
 // Appends code point cp to out as UTF-8.
 void appendUtf8(std::string& out, char32_t cp);

@@ -160,7 +160,7 @@ jet::TableDefinition legacyTableDefinition() {
   c.yesNo(lf::SPL283Ref).number(lf::SPL).yesNo(lf::Acoustic);
   for (int i = 0; i < legacy::ResponseCount; ++i) c.level(ResponseField(i));
   c.memo(lf::Notes);
-  t.indexes = {primaryKey("PrimaryKey", lf::Index)};
+  t.indexes = {primaryKey(LegacyKeyIndex, lf::Index)};
   return t;
 }
 

@@ -8,12 +8,16 @@
 // memo; codes integer; parameters double; response levels single; "Driver ID" long under a unique
 // index "Driver ID"; "Date" date/time; yes/no fields Yes/No; links long; other texts text(255).
 
+#include <string_view>
 #include <vector>
 
 #include "jet/database.h"
 #include "jet/schema.h"
 
 namespace qbm::samples {
+
+// The primary-key index of the legacy table's "Index" (the program itself selects no index there).
+inline constexpr std::string_view LegacyKeyIndex = "PrimaryKey";
 
 jet::TableDefinition wooferTableDefinition();
 jet::TableDefinition tweeterTableDefinition();

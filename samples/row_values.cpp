@@ -39,4 +39,31 @@ std::int32_t addRow(jet::Table& table, const RowValues& row, std::string_view ke
   return static_cast<std::int32_t>(table.get(keyField).toDouble());
 }
 
+RowAppender::RowAppender(jet::Table table, std::string_view keyField, std::string_view keyIndex)
+    : table_(std::move(table)), keyColumn_(table_.columnIndex(keyField)) {
+  table_.setIndex(keyIndex);
+}
+
+int RowAppender::column(const std::string& field) {
+  auto at = columns_.find(field);
+  if (at == columns_.end()) at = columns_.emplace(field, table_.columnIndex(field)).first;
+  return at->second;
+}
+
+std::int32_t RowAppender::add(const RowValues& row) {
+  table_.addNew();
+  try {
+    for (const auto& [field, value] : row.values()) {
+      const int c = column(field);
+      if (c < 0) table_.set(field, value);  // the cursor's own error names the field
+      table_.set(c, value);
+    }
+    table_.update();
+  } catch (...) {
+    if (table_.editing()) table_.cancelUpdate();
+    throw;
+  }
+  return static_cast<std::int32_t>(table_.get(keyColumn_).toDouble());
+}
+
 }  // namespace qbm::samples

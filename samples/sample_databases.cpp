@@ -64,15 +64,15 @@ RowValues companyValuesOf(const SampleCompany& c) {
   return values;
 }
 
-// The cursors of the five tables of a driver database being filled.
+// The five tables of a driver database being filled.
 struct DriverTables {
   explicit DriverTables(jet::Database& db)
-      : companies(db.table(tables::Companies)),
-        woofers(db.table(tables::Woofers)),
-        tweeters(db.table(tables::Tweeters)),
-        wooferResponse(db.table(tables::WooferResponse)),
-        tweeterResponse(db.table(tables::TweeterResponse)) {}
-  jet::Table companies, woofers, tweeters, wooferResponse, tweeterResponse;
+      : companies(db.table(tables::Companies), fields::ID, indexes::ID),
+        woofers(db.table(tables::Woofers), fields::ID, indexes::ID),
+        tweeters(db.table(tables::Tweeters), fields::ID, indexes::ID),
+        wooferResponse(db.table(tables::WooferResponse), fields::DriverID, indexes::DriverID),
+        tweeterResponse(db.table(tables::TweeterResponse), fields::DriverID, indexes::DriverID) {}
+  RowAppender companies, woofers, tweeters, wooferResponse, tweeterResponse;
 };
 
 // Writes one row and its response; checks that the row got the ID its plan gave it, since the
@@ -80,14 +80,13 @@ struct DriverTables {
 void writeDriverRow(DriverTables& t, BatchedWrites& batch, const SampleRow& row, bool tweeterRow,
                     std::int32_t expectedId) {
   const DriverTable table = tweeterRow ? DriverTable::Tweeters : DriverTable::Woofers;
-  const std::int32_t id = addRow(tweeterRow ? t.tweeters : t.woofers, rowValuesOf(row, table), fields::ID);
+  const std::int32_t id = (tweeterRow ? t.tweeters : t.woofers).add(rowValuesOf(row, table));
   if (id != expectedId)
     throw std::logic_error("sample row " + row.driver.Model + " got ID " + std::to_string(id) + ", planned " +
                            std::to_string(expectedId));
   batch.rowWritten();
   if (!row.driver.Acoustic || row.responseLost) return;
-  addRow(tweeterRow ? t.tweeterResponse : t.wooferResponse, responseRowOf(id, row.driver.Response, row.userEntry),
-         fields::DriverID);
+  (tweeterRow ? t.tweeterResponse : t.wooferResponse).add(responseRowOf(id, row.driver.Response, row.userEntry));
   batch.rowWritten();
 }
 
@@ -97,7 +96,7 @@ std::int32_t plannedId(const SampleUnit& unit, Section section) {
 
 void writeCompanies(DriverTables& t, BatchedWrites& batch, const std::vector<SampleCompany>& companies) {
   for (const SampleCompany& c : companies) {
-    addRow(t.companies, companyValuesOf(c), fields::ID);
+    t.companies.add(companyValuesOf(c));
     batch.rowWritten();
   }
 }
@@ -137,10 +136,10 @@ void writePrevious(jet::Database& db, const NewDatabasePlan& plan, const Previou
 
 void writeLegacy(jet::Database& db, const NewDatabasePlan& plan, const std::vector<LegacyRowPlan>& rows) {
   createLegacyTable(db);
-  jet::Table table = db.table(legacy::Table);
+  RowAppender table(db.table(legacy::Table), legacy::fields::Index, LegacyKeyIndex);
   BatchedWrites batch(db);
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    addRow(table, legacyRowValues(plan, rows[i], i), legacy::fields::Index);
+    table.add(legacyRowValues(plan, rows[i], i));
     batch.rowWritten();
   }
   batch.finish();

@@ -1,9 +1,6 @@
 #pragma once
-// Comparing the engine's CSV dump of a table with what mdb-export (mdbtools) prints for it: the
-// CSV parsed into rows, fields compared with only the number and date formats normalised and
-// mdbtools' own limits allowed for.
-
-#include <gtest/gtest.h>
+// Comparing a CSV dump of the engine with what mdb-export (mdbtools) prints for the same table: the
+// number and date formats normalised and mdbtools' own limits allowed for.
 
 #include <algorithm>
 #include <cmath>
@@ -13,7 +10,7 @@
 
 #include "jet/schema.h"
 
-namespace qbm::test::csv {
+namespace qbm::test {
 
 using CsvRow = std::vector<std::string>;
 
@@ -129,7 +126,6 @@ inline std::string csvRowText(const CsvRow& row) {
   return s;
 }
 
-
 // Rows of mdb-export's CSV (theirs) that have no equal row in ours (both with their header line
 // first), as text; empty when every row of theirs is in ours. Row order is not compared: mdbtools
 // lists an overflow row where its data lies, not where the row is.
@@ -138,7 +134,8 @@ inline std::vector<std::string> rowsMissingFrom(const std::string& theirs, const
   std::vector<CsvRow> a = parseCsv(theirs), b = parseCsv(ours);
   std::vector<std::string> missing;
   if (a.empty() || b.empty() || a.front() != b.front()) return {"the header lines differ"};
-  if (a.size() != b.size()) missing.push_back("mdb-export has " + std::to_string(a.size() - 1) + " rows, the dump " + std::to_string(b.size() - 1));
+  if (a.size() != b.size())
+    missing.push_back("mdb-export has " + std::to_string(a.size() - 1) + " rows, the dump " + std::to_string(b.size() - 1));
   std::vector<bool> used(b.size(), false);
   for (std::size_t r = 1; r < a.size(); ++r) {
     bool found = false;
@@ -149,12 +146,4 @@ inline std::vector<std::string> rowsMissingFrom(const std::string& theirs, const
   return missing;
 }
 
-}  // namespace qbm::test::csv
-
-// The same helpers under the shorter names some interop tests use.
-namespace qbm::test {
-using csv::CsvRow;
-using csv::csvRowText;
-using csv::parseCsv;
-using csv::sameCsvRow;
 }  // namespace qbm::test

@@ -1,4 +1,4 @@
-// Files whose indexed tables went through long random sequences of inserts, edits and deletes
+// Files (copies of the shared ones, and databases the engine makes) whose indexed tables went through long random sequences of inserts, edits and deletes
 // (trees split, emptied pages given back) read back in the independent readers with the right
 // rows: mdb-export (mdbtools) prints every table as the engine's CSV dump does, and the JavaScript
 // reader (mdb-reader) sees what the engine's JSON dump holds.
@@ -30,9 +30,17 @@ std::string quoted(const std::string& s) {
   return out + "'";
 }
 
-// Writes a few thousand random rows into every indexed table of a copy of the shared file.
-fs::path writtenCopy(const std::string& shared, const fs::path& dir) {
-  fs::path path = qbm::test::copyShared(shared, dir);
+// Writes a few thousand random rows into every indexed table of a copy of the shared file, or of
+// a database the engine makes ("new Jet3" / "new Jet4") with a table of every index kind.
+fs::path writtenCopy(const std::string& source, const fs::path& dir) {
+  fs::path path;
+  if (source.rfind("new ", 0) == 0) {
+    path = dir / "parts.mdb";
+    jet::Database::create(path, source == "new Jet3" ? jet::Format::Jet3 : jet::Format::Jet4)
+        .createTable(jet::test::everyIndexKind());
+  } else {
+    path = qbm::test::copyShared(source, dir);
+  }
   jet::Database db = jet::Database::open(path);
   std::uint32_t seed = 7;
   for (const std::string& name : db.tableNames()) {
@@ -48,10 +56,10 @@ fs::path writtenCopy(const std::string& shared, const fs::path& dir) {
   return path;
 }
 
-class IndexWriteInterop : public ::testing::TestWithParam<std::string> {};
+class IndexedTableWritesInterop : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(IndexWriteInterop, MdbExportPrintsTheRowsTheEngineHolds) {
-  QBM_REQUIRE_SHARED();
+TEST_P(IndexedTableWritesInterop, MdbExportPrintsTheRowsTheEngineHolds) {
+  if (GetParam().rfind("new ", 0) != 0) QBM_REQUIRE_SHARED();
   if (!qbm::test::haveProgram("mdb-export")) GTEST_SKIP() << "mdb-export (mdbtools) is not installed";
   qbm::test::ScratchDir dir;
   fs::path path = writtenCopy(GetParam(), dir.path());
@@ -77,8 +85,8 @@ TEST_P(IndexWriteInterop, MdbExportPrintsTheRowsTheEngineHolds) {
   }
 }
 
-TEST_P(IndexWriteInterop, JavaScriptReaderSeesTheRowsTheEngineHolds) {
-  QBM_REQUIRE_SHARED();
+TEST_P(IndexedTableWritesInterop, JavaScriptReaderSeesTheRowsTheEngineHolds) {
+  if (GetParam().rfind("new ", 0) != 0) QBM_REQUIRE_SHARED();
   if (!qbm::test::haveProgram("node") ||
       !fs::exists(fs::path(QBM_SOURCE_DIR) / "tests/interop/node/node_modules/mdb-reader"))
     GTEST_SKIP() << "node or mdb-reader is not installed (scripts/deps installs them)";
@@ -98,10 +106,13 @@ TEST_P(IndexWriteInterop, JavaScriptReaderSeesTheRowsTheEngineHolds) {
                                  .jet3 = db.format() == jet::Format::Jet3});
 }
 
-INSTANTIATE_TEST_SUITE_P(Written, IndexWriteInterop,
+INSTANTIATE_TEST_SUITE_P(IndexWrites, IndexedTableWritesInterop,
                          ::testing::Values("fixtures/qbaudio.mdb", "interop/testIndexCodesV1997.mdb",
                                            "interop/testIndexPropertiesV2000.mdb", "interop/indexTestV2000.mdb",
-                                           "interop/compIndexTestV1997.mdb"),
-                         [](const auto& info) { return qbm::test::testNameOf(info.param); });
+                                           "interop/compIndexTestV1997.mdb", "new Jet3", "new Jet4"),
+                         [](const auto& info) {
+                           return info.param.rfind("new ", 0) == 0 ? "new_" + info.param.substr(4)
+                                                                   : qbm::test::testNameOf(info.param);
+                         });
 
 }  // namespace

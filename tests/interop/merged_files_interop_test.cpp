@@ -73,7 +73,7 @@ TEST_P(MergedFileInterop, MdbExportSeesWhatTheEngineSees) {
     ASSERT_EQ(0, qbm::test::runCommand("mdb-export " + quoted(path_.string()) + " " + quoted(name), &theirs));
     std::ostringstream ours;
     jet::dumpCsv(db, name, ours);
-    std::vector<std::string> missing = qbm::test::csv::rowsMissingFrom(theirs, ours.str(), db.table(name).columns());
+    std::vector<std::string> missing = qbm::test::rowsMissingFrom(theirs, ours.str(), db.table(name).columns());
     for (std::size_t i = 0; i < missing.size() && i < 10; ++i) ADD_FAILURE() << missing[i];
   }
 }

@@ -22,7 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using qbm::test::Json;
-using namespace qbm::test::csv;
 
 const std::string kCli = std::string(QBM_BINARY_DIR) + "/cli/qbmerge-cli";
 const std::string kNodeReader = std::string(QBM_SOURCE_DIR) + "/tests/interop/node/read.mjs";
@@ -49,6 +48,11 @@ bool isJet3(const fs::path& file) {
   jet::Database db = jet::Database::open(file, {.exclusive = false, .readOnly = true});
   return db.format() == jet::Format::Jet3;
 }
+
+using qbm::test::CsvRow;
+using qbm::test::csvRowText;
+using qbm::test::parseCsv;
+using qbm::test::sameCsvRow;
 
 class SharedFileInterop : public testing::TestWithParam<std::string> {
  protected:

@@ -112,7 +112,9 @@ TEST(NewDatabaseHeader, IsTheHeaderOfAnEngineMadeDatabase) {
   jet3.resize(2048);
   std::vector<std::uint8_t> ours = jet::encodeDatabaseHeader(jet::format::Version::Jet3, 1252, created);
   for (std::size_t i = 0; i < 2048; ++i)
-    if (i < 0x600 || i > 0x603) EXPECT_EQ(ours[i], jet3[i]) << "byte " << i;
+    if (i < 0x600 || i > 0x603) {
+      EXPECT_EQ(ours[i], jet3[i]) << "byte " << i;
+    }
 }
 
 TEST(NewDatabaseHeader, ReadsBackWithItsSettings) {
@@ -212,7 +214,9 @@ void expectSameSchema(const jet::TableDefinition& given, jet::Table& table) {
     EXPECT_EQ(a.name, e.name);
     EXPECT_EQ(a.type, e.type) << e.name;
     EXPECT_EQ(a.autonumber, e.autonumber) << e.name;
-    if (e.type == T::Text || e.type == T::Binary) EXPECT_EQ(a.size, e.size == 0 ? 255 : e.size) << e.name;
+    if (e.type == T::Text || e.type == T::Binary) {
+      EXPECT_EQ(a.size, e.size == 0 ? 255 : e.size) << e.name;
+    }
     if (e.type == T::Decimal) {
       EXPECT_EQ(a.precision, e.precision);
       EXPECT_EQ(a.scale, e.scale);
@@ -405,5 +409,62 @@ TEST_P(NewTableTest, ReadOnlyDatabasesRefuseNewTables) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, NewTableTest, testing::Values(Format::Jet4, Format::Jet3),
                          [](const auto& info) { return info.param == Format::Jet4 ? "Jet4" : "Jet3"; });
+
+}  // namespace
+
+namespace {
+
+// New tables in databases Access made: owned by the database's owner, with the rights the Tables
+// container of that database passes on, beside the tables already there.
+TEST(NewTableInAccessFiles, JoinsTheTablesAlreadyThere) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  for (const char* name : {"interop/testV2000.mdb", "interop/testV1997.mdb", "fixtures/qbaudio.mdb"}) {
+    SCOPED_TRACE(name);
+    fs::path file = qbm::test::copyShared(name, dir.path());
+    std::vector<std::string> before;
+    jet::Bytes owner;
+    {
+      jet::Database db = jet::Database::open(file);
+      before = db.tableNames();
+      jet::Table objects = db.table("MSysObjects");
+      for (objects.moveFirst(); !objects.eof(); objects.moveNext())
+        if (objects.get("Name") == Value("MSysDb")) owner = objects.get("Owner").as<jet::Bytes>();
+      jet::TableDefinition t{"added", {{"id", T::Long}, {"text", T::Text, 30}, {"memo", T::Memo}}, {}};
+      t.columns[0].autonumber = true;
+      jet::IndexDefinition pk{"PrimaryKey", {{"id"}}};
+      pk.primary = true;
+      t.indexes = {pk, index("text", {{"text"}})};
+      db.createTable(t);
+      jet::Table added = db.table("added");
+      db.begin();
+      for (int i = 0; i < 200; ++i) {
+        added.addNew();
+        added.set("text", Value("row " + std::to_string(i)));
+        added.set("memo", Value(std::string(static_cast<std::size_t>(i * 37), 'm')));
+        added.update();
+      }
+      db.commit();
+    }
+    jet::Database db = jet::Database::open(file);
+    std::vector<std::string> after = db.tableNames();
+    ASSERT_EQ(after.size(), before.size() + 1);
+    EXPECT_EQ(after.back(), "added");
+    EXPECT_EQ(db.table("added").rowCount(), 200);
+    std::int32_t id = 0;
+    jet::Table objects = db.table("MSysObjects");
+    for (objects.moveFirst(); !objects.eof(); objects.moveNext())
+      if (objects.get("Name") == Value("added")) {
+        id = objects.get("Id").as<std::int32_t>();
+        EXPECT_EQ(objects.get("Owner"), Value(owner));
+      }
+    std::size_t rights = 0;
+    jet::Table acl = db.table("MSysACEs");
+    for (acl.moveFirst(); !acl.eof(); acl.moveNext()) rights += acl.get("ObjectId") == Value(id) ? 1 : 0;
+    EXPECT_GE(rights, 2u);
+    db.close();
+    EXPECT_EQ(problemsOf(file), "");
+  }
+}
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "jet/index_key.h"
 #include "tests/jet/index_tree_builder.h"
@@ -113,6 +114,49 @@ TEST_F(IndexCheckTest, ReportsRowsAndEntriesThatDoNotMatch) {
   EXPECT_TRUE(mentions(check(rows, [](auto& e) { e.push_back(e[3]); e.back().key.back() ^= 1; }),
                        "2 entries instead of 1"));
   EXPECT_TRUE(mentions(check(rows, [](auto& e) { e[5].key.back() ^= 1; }), "does not hold the row's key"));
+}
+
+// Access links intermediate pages only to neighbours under the same parent: links cut at a parent
+// boundary (on both sides) are sound; cut on one side only, they are not.
+TEST_F(IndexCheckTest, IntermediatePagesMayLinkOnlyUnderTheirParent) {
+  auto cutAtParents = [](bool bothSides) {
+    return [bothSides](MemoryIndexFile& file, std::uint32_t root) {
+      auto pages = file.open();
+      struct At {
+        std::uint32_t page, parent;
+        bool leaf;
+      };
+      std::vector<std::vector<At>> levels;
+      std::function<void(std::uint32_t, std::uint32_t, std::size_t)> visit = [&](std::uint32_t n, std::uint32_t parent,
+                                                                                 std::size_t d) {
+        IndexPage p = decodeIndexPage(pages->page(n)->bytes(), n, file.layout());
+        if (levels.size() <= d) levels.resize(d + 1);
+        levels[d].push_back({n, parent, p.leaf});
+        for (std::uint32_t c : p.children()) visit(c, n, d + 1);
+      };
+      visit(root, 0, 0);
+      int cuts = 0;
+      for (const auto& level : levels) {
+        for (std::size_t i = 0; i + 1 < level.size(); ++i) {
+          if (level[i].leaf || level[i].parent == level[i + 1].parent) continue;
+          IndexPage left = decodeIndexPage(file.open()->page(level[i].page)->bytes(), level[i].page, file.layout());
+          left.next = 0;
+          file.put(level[i].page, left);
+          if (bothSides) {
+            IndexPage right = decodeIndexPage(file.open()->page(level[i + 1].page)->bytes(), level[i + 1].page, file.layout());
+            right.previous = 0;
+            file.put(level[i + 1].page, right);
+          }
+          ++cuts;
+        }
+      }
+      ASSERT_GT(cuts, 0) << "the tree has no intermediate pages under different parents";
+    };
+  };
+  auto rows = rowsOf(200);
+  auto problems = check(rows, {}, 0, cutAtParents(true));
+  for (const auto& p : problems) ADD_FAILURE() << p.where << ": " << p.what;
+  EXPECT_TRUE(mentions(check(rows, {}, 0, cutAtParents(false)), "neighbouring pages"));
 }
 
 TEST_F(IndexCheckTest, ReportsUniqueAndRequiredViolationsButAllowsRepeatedNulls) {

@@ -300,3 +300,63 @@ INSTANTIATE_TEST_SUITE_P(Shared, SharedFileIndexMaintenance, ::testing::ValuesIn
 
 }  // namespace
 }  // namespace jet
+
+namespace jet {
+namespace {
+
+// An index cursor standing on an entry while writes change the tree under it (its leaf split,
+// its own entry removed) goes on from where its entry is or was, through the tree as it is now.
+TEST(IndexCursorAfterWrites, MovesGoOnThroughTheChangedTree) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  fs::path path = qbm::test::copyShared("interop/compIndexTestV2000.mdb", dir.path());
+  Database db = Database::open(path);
+  detail::DatabaseCore& core = db.impl().core();
+  StoredTableDefinition& table = core.mutableDefinition(*core.definition(*core.findTable("Table1")));
+  const LogicalIndex& logical = table.logicalIndexes.front();
+  const RealIndex& real = table.realIndexes[logical.realIndex];
+  IndexKeyEncoder keys(table, real, core.file().header());
+  auto rowWith = [&](std::int32_t v) {
+    std::vector<Value> row(table.columns.size());
+    row[keys.positions().front()] = Value(v);
+    return row;
+  };
+  // The entry a fresh reader finds at or after (key, row), moved `step` (-1, 0 or 1) from there.
+  auto freshly = [&](const Bytes& key, RowLocation row, int step) -> std::optional<RowLocation> {
+    IndexReader reader(core.file(), real.firstPage, table.firstPage);
+    bool ok = reader.seek(key, row);
+    if (step < 0) ok = ok ? reader.previous() : reader.last();
+    if (step > 0 && ok) ok = reader.next();
+    if (!ok) return std::nullopt;
+    return reader.entry().row;
+  };
+
+  db.begin();
+  IndexMaintenance& indexes = core.indexMaintenance();
+  RowLocation mine{0xF00000, 1}, other{0xF00000, 2};
+  indexes.insertEntries(table, rowWith(-5000), mine);
+  indexes.insertEntries(table, rowWith(-4000), other);
+  IndexCursor cursor(core.file(), table, logical);
+  ASSERT_TRUE(cursor.positionAt(keys.rowKey(rowWith(-5000)), mine));
+
+  // Many entries right around the cursor's: its leaf splits; then its own entry goes.
+  for (std::uint16_t i = 0; i < 1200; ++i)
+    indexes.insertEntries(table, rowWith(-5000 + (i % 3) - 1), RowLocation{0xF00001u + i / 200, static_cast<std::uint16_t>(i % 200)});
+  indexes.removeEntries(table, rowWith(-5000), mine);
+  EXPECT_EQ(cursor.next(), freshly(keys.rowKey(rowWith(-5000)), mine, 0));
+  // And the next step goes on from there.
+  std::optional<std::pair<Bytes, RowLocation>> here = cursor.currentEntry();
+  ASSERT_TRUE(here);
+  EXPECT_EQ(cursor.next(), freshly(here->first, here->second, 1));
+
+  // Backwards: the entry before where the removed one was.
+  ASSERT_TRUE(cursor.positionAt(keys.rowKey(rowWith(-4000)), other));
+  for (std::uint16_t i = 0; i < 600; ++i)
+    indexes.insertEntries(table, rowWith(-4000 + (i % 2)), RowLocation{0xF00010u + i / 200, static_cast<std::uint16_t>(i % 200)});
+  indexes.removeEntries(table, rowWith(-4000), other);
+  EXPECT_EQ(cursor.previous(), freshly(keys.rowKey(rowWith(-4000)), other, -1));
+  db.rollback();
+}
+
+}  // namespace
+}  // namespace jet

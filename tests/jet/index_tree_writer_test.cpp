@@ -55,8 +55,11 @@ class Tree {
     writer = std::make_unique<IndexTreeWriter>(store, rootPage, kTable);
   }
 
+  // Inserts and checks that insert() tells whether the key is new to the tree.
   void insert(const Entry& e) {
-    writer->insert(e.key, e.row);
+    auto same = expected.lower_bound({e.key, RowLocation{0, 0}});
+    bool known = same != expected.end() && same->key == e.key;
+    EXPECT_EQ(writer->insert(e.key, e.row), !known);
     expected.insert(e);
   }
   void remove(const Entry& e) {

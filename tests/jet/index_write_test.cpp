@@ -166,6 +166,61 @@ INSTANTIATE_TEST_SUITE_P(Shared, DeepIndexTrees,
                                            DeepCase{"fixtures/qbaudio.mdb", "companies", 9000}),
                          [](const auto& info) { return std::string(info.param.file).find("1997") != std::string::npos ? "Jet3" : "Jet4"; });
 
+class CreatedTableIndexWrites : public ::testing::TestWithParam<Format> {};
+
+TEST_P(CreatedTableIndexWrites, RandomRowWritesKeepEveryIndexExact) {
+  qbm::test::ScratchDir dir;
+  fs::path path = dir / "parts.mdb";
+  {
+    Database db = Database::create(path, GetParam());
+    db.createTable(test::everyIndexKind());
+    test::RandomTableWrites writes(db, "Parts", 5, /*textLength=*/0, /*longRange=*/2000);
+    for (int batch = 0; batch < 4; ++batch) {
+      db.begin();
+      writes.run(1500, /*insertShare=*/65);
+      db.commit();
+      ASSERT_EQ(problemsOf(db), "");
+      writes.verifyIndexes();
+      expectIndexPageMapsExact(db, "Parts");
+      if (HasFatalFailure()) return;
+    }
+    EXPECT_GT(writes.counts().refusedDuplicates, 0);
+    EXPECT_GT(writes.counts().refusedNulls, 0);
+    EXPECT_GE(deepestTree(db, "Parts"), 2u);
+    EXPECT_TRUE(unusedPages(db).empty());
+  }
+  Database db = Database::open(path);
+  ASSERT_EQ(problemsOf(db), "");
+  test::RandomTableWrites(db, "Parts", 0).verifyIndexes();
+}
+
+TEST_P(CreatedTableIndexWrites, ManyRowsBuildDeepTreesThatEmptyAgain) {
+  qbm::test::ScratchDir dir;
+  fs::path path = dir / "parts.mdb";
+  Database db = Database::create(path, GetParam());
+  db.createTable(test::everyIndexKind());
+  test::RandomTableWrites writes(db, "Parts", 6, /*textLength=*/40, /*longRange=*/1u << 30);
+  db.begin();
+  writes.run(GetParam() == Format::Jet3 ? 8000 : 16000, /*insertShare=*/100);
+  db.commit();
+  ASSERT_EQ(problemsOf(db), "");
+  std::size_t levels = deepestTree(db, "Parts");
+  EXPECT_GE(levels, 3u);
+  RecordProperty("levels", static_cast<int>(levels));
+  writes.verifyIndexes();
+  db.begin();
+  writes.removeRows(writes.rowCount());
+  db.commit();
+  EXPECT_EQ(writes.rowCount(), 0u);
+  ASSERT_EQ(problemsOf(db), "");
+  writes.verifyIndexes();
+  expectIndexPageMapsExact(db, "Parts");
+  EXPECT_TRUE(unusedPages(db).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, CreatedTableIndexWrites, ::testing::Values(Format::Jet3, Format::Jet4),
+                         [](const auto& info) { return info.param == Format::Jet3 ? "Jet3" : "Jet4"; });
+
 TEST(IndexWrites, ARefusedRowChangesNoIndexAndNoByte) {
   QBM_REQUIRE_SHARED();
   qbm::test::ScratchDir dir;

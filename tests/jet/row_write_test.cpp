@@ -315,3 +315,72 @@ TEST(RowWrite, CursorsSeeRowsWrittenThroughOtherCursors) {
 }
 
 }  // namespace
+
+namespace {
+
+// The table's counter numbers new rows; the counter is written back, and numbers are not reused
+// after the last row goes.
+TEST(RowWrite, AutonumbersComeFromTheTablesCounter) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  fs::path path = qbm::test::copyShared("fixtures/qbaudio.mdb", dir.path());
+  {
+    jet::Database db = jet::Database::open(path);
+    jet::Table t = db.table("companies");
+    t.addNew();
+    EXPECT_TRUE(t.get("ID").isNull()) << "numbered at update";
+    EXPECT_THROW(t.set("ID", Value(std::int32_t(5))), jet::Error);
+    t.set("Company", Value("Added"));
+    t.update();
+    EXPECT_EQ(Value(std::int32_t(32)), t.get("ID"));
+    t.remove();
+  }
+  {
+    jet::Database db = jet::Database::open(path);
+    jet::Table t = db.table("companies");
+    t.addNew();
+    t.set("Company", Value("Added again"));
+    t.update();
+    EXPECT_EQ(Value(std::int32_t(33)), t.get("ID"));
+    t.setIndex("ID");
+    EXPECT_FALSE(t.seek(Value(std::int32_t(32))));
+    EXPECT_TRUE(t.seek(Value(std::int32_t(33))));
+    EXPECT_EQ(Value("Added again"), t.get("Company"));
+  }
+  EXPECT_EQ("", problemsOf(path));
+}
+
+// Rows deleted leave room that later rows take: the file does not grow.
+TEST(RowWrite, RoomOfDeletedRowsIsReused) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  fs::path path = qbm::test::copyShared("fixtures/qbaudio.mdb", dir.path());
+  jet::Database db = jet::Database::open(path);
+  jet::Table t = db.table("woofer-response");
+  db.begin();
+  for (int i = 0; i < 300; ++i) {
+    t.addNew();
+    t.set("Driver ID", Value(std::int32_t(10000 + i)));
+    t.set("A 100", Value(1.5f));
+    t.update();
+  }
+  db.commit();
+  std::uint32_t pages = db.impl().core().file().pageCount();
+  db.begin();
+  t.setIndex("Driver ID");
+  for (int i = 0; i < 300; ++i) {
+    ASSERT_TRUE(t.seek(Value(std::int32_t(10000 + i))));
+    t.remove();
+  }
+  for (int i = 0; i < 300; ++i) {
+    t.addNew();
+    t.set("Driver ID", Value(std::int32_t(20000 + i)));
+    t.update();
+  }
+  db.commit();
+  EXPECT_EQ(pages, db.impl().core().file().pageCount());
+  db.close();
+  EXPECT_EQ("", problemsOf(path));
+}
+
+}  // namespace

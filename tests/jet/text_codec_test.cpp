@@ -78,6 +78,12 @@ TEST(Names, CompareWithoutRegardToCase) {
   EXPECT_TRUE(jet::namesEqual("\xD0\x94\xD0\xB8", "\xD0\xB4\xD0\x98"));        // Ди / дИ
   EXPECT_FALSE(jet::namesEqual("Model", "Models"));
   EXPECT_FALSE(jet::namesEqual("ID", "1D"));
+  // ASCII first, letters beyond ASCII after it.
+  EXPECT_TRUE(jet::namesEqual("Gr\xC3\x96\xC3\x9F" "e", "gr\xC3\xB6\xC3\x9F" "E"));  // GrÖße / größE
+  EXPECT_FALSE(jet::namesEqual("Gr\xC3\xB6", "Gr"));
+  EXPECT_FALSE(jet::namesEqual("Gr", "Gr\xC3\xB6"));
+  EXPECT_FALSE(jet::namesEqual("Ab\xC3\xB6", "Ac\xC3\xB6"));
+  EXPECT_FALSE(jet::namesEqual("\xC3\xB6x", "\xC3\xB6y"));
 }
 
 }  // namespace

@@ -147,11 +147,60 @@ std::string engineJson(const fs::path& path) {
   return out.str();
 }
 
-class WrittenFileInterop : public testing::TestWithParam<std::string> {
+// A new database with a table of every column type the format has, indexed on text, number and
+// date columns.
+fs::path newDatabaseWithEveryType(const fs::path& dir, jet::Format format) {
+  fs::path path = dir / "every_type.mdb";
+  jet::Database db = jet::Database::create(path, format);
+  jet::TableDefinition t;
+  t.name = "every type";
+  auto add = [&](const char* name, ColumnType type, int size = 0) {
+    jet::ColumnDefinition c;
+    c.name = name;
+    c.type = type;
+    c.size = size;
+    c.autonumber = type == ColumnType::Long && std::string(name) == "ID";
+    t.columns.push_back(c);
+  };
+  add("ID", ColumnType::Long);
+  add("Yes No", ColumnType::Boolean);
+  add("Byte", ColumnType::Byte);
+  add("Integer", ColumnType::Integer);
+  add("Long", ColumnType::Long);
+  add("Currency", ColumnType::Currency);
+  add("Single", ColumnType::Single);
+  add("Double", ColumnType::Double);
+  add("Date", ColumnType::DateTime);
+  add("Binary", ColumnType::Binary, 20);
+  add("Text", ColumnType::Text, 50);
+  add("Memo", ColumnType::Memo);
+  add("OLE", ColumnType::Ole);
+  add("GUID", ColumnType::Guid);
+  if (format == jet::Format::Jet4) add("Decimal", ColumnType::Decimal);
+  auto index = [&](const char* name, const char* column, bool primary) {
+    jet::IndexDefinition i;
+    i.name = name;
+    i.columns = {{column, false}};
+    i.primary = primary;
+    i.unique = primary;
+    t.indexes.push_back(i);
+  };
+  index("PrimaryKey", "ID", true);
+  index("Text", "Text", false);
+  index("Double", "Double", false);
+  index("Date", "Date", false);
+  db.createTable(t);
+  return path;
+}
+
+class RowWriteInterop : public testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
     if (qbm::test::sharedDir().empty()) GTEST_SKIP() << "shared test data not found";
-    path_ = qbm::test::copyShared(GetParam(), dir_.path());
+    if (GetParam().rfind("new ", 0) == 0)
+      path_ = newDatabaseWithEveryType(dir_.path(), GetParam() == "new Jet3" ? jet::Format::Jet3 : jet::Format::Jet4);
+    else
+      path_ = qbm::test::copyShared(GetParam(), dir_.path());
     {
       jet::Database db = jet::Database::open(path_, {.exclusive = true, .readOnly = true});
       jet3_ = db.format() == jet::Format::Jet3;
@@ -165,7 +214,7 @@ class WrittenFileInterop : public testing::TestWithParam<std::string> {
   std::vector<std::uint32_t> unusedBefore_;
 };
 
-TEST_P(WrittenFileInterop, CheckFindsNothingAndNoPageIsLeftUnused) {
+TEST_P(RowWriteInterop, CheckFindsNothingAndNoPageIsLeftUnused) {
   std::string text;
   for (const jet::Problem& p : jet::check(path_)) text += p.where + ": " + p.what + "\n";
   EXPECT_EQ("", text);
@@ -175,7 +224,7 @@ TEST_P(WrittenFileInterop, CheckFindsNothingAndNoPageIsLeftUnused) {
   EXPECT_EQ(std::vector<std::uint32_t>{}, added);
 }
 
-TEST_P(WrittenFileInterop, TheJavaScriptReaderSeesWhatTheEngineSees) {
+TEST_P(RowWriteInterop, TheJavaScriptReaderSeesWhatTheEngineSees) {
   if (!qbm::test::haveProgram("node") ||
       !fs::exists(fs::path(QBM_SOURCE_DIR) / "tests/interop/node/node_modules/mdb-reader"))
     GTEST_SKIP() << "node or mdb-reader is not installed (scripts/deps installs them)";
@@ -186,7 +235,7 @@ TEST_P(WrittenFileInterop, TheJavaScriptReaderSeesWhatTheEngineSees) {
                                 {.rowOrderMatters = false, .compareIndexes = false, .jet3 = jet3_});
 }
 
-TEST_P(WrittenFileInterop, MdbExportSeesWhatTheEngineSees) {
+TEST_P(RowWriteInterop, MdbExportSeesWhatTheEngineSees) {
   if (!qbm::test::haveProgram("mdb-export")) GTEST_SKIP() << "mdb-export (mdbtools) is not installed";
   jet::Database db = jet::Database::open(path_, {.exclusive = false, .readOnly = true});
   for (const std::string& name : db.tableNames()) {
@@ -195,14 +244,14 @@ TEST_P(WrittenFileInterop, MdbExportSeesWhatTheEngineSees) {
     ASSERT_EQ(0, qbm::test::runCommand("mdb-export " + quoted(path_.string()) + " " + quoted(name), &theirs));
     std::ostringstream ours;
     jet::dumpCsv(db, name, ours);
-    std::vector<std::string> missing = qbm::test::csv::rowsMissingFrom(theirs, ours.str(), db.table(name).columns());
+    std::vector<std::string> missing = qbm::test::rowsMissingFrom(theirs, ours.str(), db.table(name).columns());
     for (std::size_t i = 0; i < missing.size() && i < 10; ++i) ADD_FAILURE() << missing[i];
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    SharedFiles, WrittenFileInterop,
-    testing::Values("fixtures/qbaudio.mdb", "fixtures/xqbaudio.mdb", "fixtures/spkrbase.mdb", "interop/testV2000.mdb",
+    SharedFiles, RowWriteInterop,
+    testing::Values("new Jet4", "new Jet3", "fixtures/qbaudio.mdb", "fixtures/xqbaudio.mdb", "fixtures/spkrbase.mdb", "interop/testV2000.mdb",
                     "interop/testV1997.mdb", "interop/test2V2000.mdb", "interop/test2V1997.mdb",
                     "interop/fixedNumericTestV2000.mdb", "interop/indexTestV1997.mdb", "interop/indexTestV2000.mdb",
                     "interop/compIndexTestV2000.mdb", "interop/testIndexCodesV1997.mdb", "interop/delColTestV2000.mdb",
