@@ -90,35 +90,46 @@ std::size_t writeWholeEntry(const IndexEntry& e, bool leaf, std::size_t skip, st
   return size - skip;
 }
 
+// How many leading whole-entry bytes a and b share, at most limit.
+std::size_t sharedPrefix(const IndexEntry& a, const IndexEntry& b, bool leaf, std::size_t limit) {
+  limit = std::min({limit, wholeEntrySize(a, leaf), wholeEntrySize(b, leaf)});
+  std::size_t keyPart = std::min({limit, a.key.size(), b.key.size()});
+  std::size_t k = 0;
+  // Most entries share the whole prefix found so far: one block compare settles them.
+  if (keyPart > 0 && std::memcmp(a.key.data(), b.key.data(), keyPart) == 0)
+    k = keyPart;
+  else
+    while (k < keyPart && a.key[k] == b.key[k]) ++k;
+  if (k == keyPart)
+    while (k < limit && wholeEntryByte(a, k) == wholeEntryByte(b, k)) ++k;
+  return k;
+}
+
+std::size_t prefixFieldLimit(const format::Layout& layout) {
+  return layout.indexPrefixLengthSize == 1 ? 0xFF : 0xFFFF;
+}
+
 }  // namespace
 
 std::size_t commonPrefixLength(std::span<const IndexEntry> entries, bool leaf,
                                const format::Layout& layout) {
   if (entries.size() < 2) return 0;
-  const IndexEntry& first = entries.front();
-  std::size_t n = wholeEntrySize(first, leaf);
-  for (std::size_t i = 1; i < entries.size() && n > 0; ++i) {
-    const IndexEntry& other = entries[i];
-    std::size_t limit = std::min(n, wholeEntrySize(other, leaf));
-    std::size_t k = 0;
-    std::size_t keyPart = std::min({limit, first.key.size(), other.key.size()});
-    // Most entries share the whole prefix found so far: one block compare settles them.
-    if (keyPart > 0 && std::memcmp(first.key.data(), other.key.data(), keyPart) == 0)
-      k = keyPart;
-    else
-      while (k < keyPart && first.key[k] == other.key[k]) ++k;
-    if (k == keyPart)
-      while (k < limit && wholeEntryByte(first, k) == wholeEntryByte(other, k)) ++k;
-    n = k;
-  }
-  std::size_t cap = layout.indexPrefixLengthSize == 1 ? 0xFF : 0xFFFF;
-  return std::min(n, cap);
+  std::size_t n = wholeEntrySize(entries.front(), leaf);
+  for (std::size_t i = 1; i < entries.size() && n > 0; ++i) n = sharedPrefix(entries.front(), entries[i], leaf, n);
+  return std::min(n, prefixFieldLimit(layout));
 }
 
-std::size_t accessPrefixLength(std::span<const IndexEntry> entries, bool leaf,
-                               const format::Layout& layout) {
+std::size_t sortedCommonPrefixLength(std::span<const IndexEntry> entries, bool leaf,
+                                     const format::Layout& layout) {
+  if (entries.size() < 2) return 0;
+  std::size_t n = sharedPrefix(entries.front(), entries.back(), leaf, wholeEntrySize(entries.front(), leaf));
+  return std::min(n, prefixFieldLimit(layout));
+}
+
+std::size_t accessPrefixLength(std::span<const IndexEntry> entries, bool leaf, const format::Layout& layout,
+                               bool sorted) {
   if (entryAreaSize(entries, leaf, 0) <= layout.pageSize - layout.indexEntriesOffset) return 0;
-  return commonPrefixLength(entries, leaf, layout);
+  return sorted ? sortedCommonPrefixLength(entries, leaf, layout) : commonPrefixLength(entries, leaf, layout);
 }
 
 std::size_t entryAreaSize(std::span<const IndexEntry> entries, bool leaf, std::size_t prefixLength) {
@@ -130,21 +141,20 @@ std::size_t entryAreaSize(std::span<const IndexEntry> entries, bool leaf, std::s
   return total;
 }
 
-bool fitsInOnePage(std::span<const IndexEntry> entries, bool leaf, const format::Layout& layout) {
+bool fitsInOnePage(std::span<const IndexEntry> entries, bool leaf, const format::Layout& layout, bool sorted) {
   const std::size_t area = layout.pageSize - layout.indexEntriesOffset;
   if (entryAreaSize(entries, leaf, 0) <= area) return true;
-  return entryAreaSize(entries, leaf, commonPrefixLength(entries, leaf, layout)) <= area;
+  std::size_t prefix = sorted ? sortedCommonPrefixLength(entries, leaf, layout) : commonPrefixLength(entries, leaf, layout);
+  return entryAreaSize(entries, leaf, prefix) <= area;
 }
 
 std::vector<std::uint8_t> encodeIndexPage(const IndexPage& page, const format::Layout& layout) {
   const std::size_t areaStart = layout.indexEntriesOffset;
-  if (page.prefixLength > 0 && page.prefixLength > commonPrefixLength(page.entries, page.leaf, layout))
+  const std::size_t area = layout.pageSize - areaStart;
+  const std::size_t prefix = page.prefixLength;
+  const std::size_t prefixLimit = layout.indexPrefixLengthSize == 1 ? 0xFF : 0xFFFF;
+  if (prefix > prefixLimit || (prefix > 0 && page.entries.size() < 2))
     throw Error(ErrorCode::InvalidState, "index page: the shared prefix is longer than the entries share");
-  for (const IndexEntry& e : page.entries)
-    if (e.row.page > 0xFFFFFF || e.row.row > 0xFF || (!page.leaf && e.child == 0))
-      throw Error(ErrorCode::InvalidState, "index page: an entry's pointer cannot be stored");
-  if (entryAreaSize(page.entries, page.leaf, page.prefixLength) > layout.pageSize - areaStart)
-    throw Error(ErrorCode::InvalidState, "index page: the entries do not fit in one page");
 
   std::vector<std::uint8_t> out(layout.pageSize, 0);
   out[0] = page.leaf ? format::page_type::kIndexLeaf : format::page_type::kIndexIntermediate;
@@ -153,17 +163,32 @@ std::vector<std::uint8_t> encodeIndexPage(const IndexPage& page, const format::L
   putLittle(out, layout.indexPrevPageOffset, page.previous, 4);
   putLittle(out, layout.indexNextPageOffset, page.next, 4);
   putLittle(out, layout.indexTailPageOffset, page.tail, 4);
-  putLittle(out, layout.indexPrefixLengthOffset, static_cast<std::uint32_t>(page.prefixLength),
+  putLittle(out, layout.indexPrefixLengthOffset, static_cast<std::uint32_t>(prefix),
             static_cast<int>(layout.indexPrefixLengthSize));
   if (!page.leaf) out[layout.indexPrefixLengthOffset + layout.indexPrefixLengthSize] = 0x01;
 
+  // One pass: each entry is checked (pointers, room, the shared prefix) and written.
+  const std::uint8_t* first = out.data() + areaStart;  // the first entry, stored whole
   std::size_t used = 0;
   for (std::size_t i = 0; i < page.entries.size(); ++i) {
-    std::size_t skip = i == 0 ? 0 : page.prefixLength;
-    used += writeWholeEntry(page.entries[i], page.leaf, skip, out.data() + areaStart + used);
+    const IndexEntry& e = page.entries[i];
+    if (e.row.page > 0xFFFFFF || e.row.row > 0xFF || (!page.leaf && e.child == 0))
+      throw Error(ErrorCode::InvalidState, "index page: an entry's pointer cannot be stored");
+    std::size_t size = wholeEntrySize(e, page.leaf);
+    std::size_t skip = i == 0 ? 0 : prefix;
+    if (i == 0 && size < prefix)
+      throw Error(ErrorCode::InvalidState, "index page: the shared prefix is longer than the entries share");
+    if (skip > 0) {
+      std::size_t keyPart = std::min(skip, e.key.size());
+      bool shares = size >= skip && std::memcmp(first, e.key.data(), keyPart) == 0;
+      for (std::size_t k = keyPart; shares && k < skip; ++k) shares = first[k] == wholeEntryByte(e, k);
+      if (!shares) throw Error(ErrorCode::InvalidState, "index page: the shared prefix is longer than the entries share");
+    }
+    if (used + (size - skip) > area) throw Error(ErrorCode::InvalidState, "index page: the entries do not fit in one page");
+    used += writeWholeEntry(e, page.leaf, skip, out.data() + areaStart + used);
     out[layout.indexEntryMaskOffset + used / 8] |= static_cast<std::uint8_t>(1u << (used % 8));
   }
-  putLittle(out, 2, static_cast<std::uint32_t>(layout.pageSize - areaStart - used), 2);
+  putLittle(out, 2, static_cast<std::uint32_t>(area - used), 2);
   return out;
 }
 

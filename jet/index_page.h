@@ -56,10 +56,16 @@ Bytes wholeEntry(const IndexEntry& entry, bool leaf);
 std::size_t commonPrefixLength(std::span<const IndexEntry> entries, bool leaf,
                                const format::Layout& layout);
 
+// The same for entries in ascending order of their whole bytes, as an index page holds them (the
+// keys of one index never extend one another): the prefix the first and the last share.
+std::size_t sortedCommonPrefixLength(std::span<const IndexEntry> entries, bool leaf,
+                                     const format::Layout& layout);
+
 // The shared prefix Access gives a page of these entries: none while they fit in the page without
-// one, else the longest prefix they share.
-std::size_t accessPrefixLength(std::span<const IndexEntry> entries, bool leaf,
-                               const format::Layout& layout);
+// one, else the longest prefix they share. sorted: the entries are in ascending order of their
+// whole bytes (sortedCommonPrefixLength is used).
+std::size_t accessPrefixLength(std::span<const IndexEntry> entries, bool leaf, const format::Layout& layout,
+                               bool sorted = false);
 
 // Bytes of the entry area the entries take with the given shared prefix.
 std::size_t entryAreaSize(std::span<const IndexEntry> entries, bool leaf, std::size_t prefixLength);
@@ -68,12 +74,14 @@ std::size_t entryAreaSize(std::span<const IndexEntry> entries, bool leaf, std::s
 std::size_t wholeEntrySize(const IndexEntry& entry, bool leaf);
 
 // Whether the entries fit in one page's entry area with the shared prefix Access gives them.
-bool fitsInOnePage(std::span<const IndexEntry> entries, bool leaf, const format::Layout& layout);
+bool fitsInOnePage(std::span<const IndexEntry> entries, bool leaf, const format::Layout& layout,
+                   bool sorted = false);
 
 // Encodes an index page (page.number is not stored). The entries are written in the given order,
 // with page.prefixLength bytes shared; the free-space count is filled in.
 // REQUIRES: prefixLength <= commonPrefixLength(...), and the entries fit in the page's entry area
-// (entryAreaSize(...) <= pageSize - indexEntriesOffset); Error(InvalidState) otherwise.
+// (entryAreaSize(...) <= pageSize - indexEntriesOffset); Error(InvalidState) otherwise, with
+// nothing returned.
 std::vector<std::uint8_t> encodeIndexPage(const IndexPage& page, const format::Layout& layout);
 
 // Decodes an index page. Every offset, length and bit of the entry map is checked against the page;

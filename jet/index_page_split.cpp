@@ -29,7 +29,7 @@ std::span<const IndexEntry> storedItems(std::span<const IndexEntry> items, bool 
 }
 
 bool itemsFitOnePage(std::span<const IndexEntry> items, bool leaf, const format::Layout& layout) {
-  return fitsInOnePage(storedItems(items, leaf), leaf, layout);
+  return fitsInOnePage(storedItems(items, leaf), leaf, layout, /*sorted=*/true);
 }
 
 std::size_t maxIndexKeyLength(const format::Layout& layout) {

@@ -17,7 +17,7 @@ namespace jet {
 // The entries a page of these items stores.
 std::span<const IndexEntry> storedItems(std::span<const IndexEntry> items, bool leaf);
 
-// Whether one page holds these items.
+// Whether one page holds these items. REQUIRES: items in index order.
 bool itemsFitOnePage(std::span<const IndexEntry> items, bool leaf, const format::Layout& layout);
 
 // The longest key an index entry may have, so that any single entry fits on any index page.

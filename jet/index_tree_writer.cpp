@@ -251,6 +251,9 @@ class IndexTreeWriter::Change {
     node->next = page.next;
     node->items = std::move(page.entries);
     node->source = raw;
+    for (std::size_t i = 1; i < node->items.size(); ++i)
+      if (compareEntries(node->items[i - 1].key, node->items[i - 1].row, node->items[i].key, node->items[i].row) >= 0)
+        damaged("the entries of page " + std::to_string(number) + " are out of order");
     if (!page.leaf) {
       for (const IndexEntry& e : node->items)
         if (e.child == 0) damaged("page " + std::to_string(number) + " has an entry without a child page");
@@ -493,8 +496,13 @@ class IndexTreeWriter::Change {
     }
     std::vector<std::uint8_t> bytes;
     try {
-      page.prefixLength = accessPrefixLength(page.entries, page.leaf, layout_);
+      page.prefixLength = accessPrefixLength(page.entries, page.leaf, layout_, /*sorted=*/true);
       bytes = encodeIndexPage(page, layout_);
+    } catch (const Error& e) {
+      // The entries came from the tree in index order; only damage makes them unwritable.
+      n.items = std::move(page.entries);
+      if (hasTail) n.items.push_back(std::move(tail));
+      damaged("page " + std::to_string(n.number) + " cannot be written again: " + e.what());
     } catch (...) {
       n.items = std::move(page.entries);
       if (hasTail) n.items.push_back(std::move(tail));

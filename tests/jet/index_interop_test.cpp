@@ -369,6 +369,9 @@ TEST(IndexInterop, IndexPagesEncodeAsAccessWroteThem) {
       IndexPage decoded = decodeIndexPage(page->bytes(), n, layout);
       EXPECT_EQ(decoded.prefixLength, accessPrefixLength(decoded.entries, decoded.leaf, layout))
           << path.filename() << " page " << n;
+      // Pages hold their entries in order: the first and the last entry tell the prefix.
+      EXPECT_EQ(decoded.prefixLength, accessPrefixLength(decoded.entries, decoded.leaf, layout, /*sorted=*/true))
+          << path.filename() << " page " << n;
       std::vector<std::uint8_t> again = encodeIndexPage(decoded, layout);
       std::size_t used = layout.indexEntriesOffset +
                          entryAreaSize(decoded.entries, decoded.leaf, decoded.prefixLength);

@@ -84,6 +84,22 @@ TEST_P(IndexPageFormats, APageFilledToItsLastByteDecodes) {
   EXPECT_THROW(encodeIndexPage(page, layout), Error);
 }
 
+TEST_P(IndexPageFormats, RefusesAPrefixTheEntriesDoNotShare) {
+  const format::Layout& layout = format::layout(GetParam());
+  IndexPage page;
+  page.tablePage = 3;
+  page.entries = sampleEntries(30, true);
+  page.prefixLength = commonPrefixLength(page.entries, true, layout);
+  ASSERT_GE(page.prefixLength, 3u);
+  EXPECT_NO_THROW(encodeIndexPage(page, layout));
+  // One entry in the middle differs inside the prefix; then the last one is shorter than it.
+  page.entries[17].key[1] ^= 0x40;
+  EXPECT_THROW(encodeIndexPage(page, layout), Error);
+  page.entries = sampleEntries(30, true);
+  page.entries.back().key.resize(1);
+  EXPECT_THROW(encodeIndexPage(page, layout), Error);
+}
+
 void expectDamaged(const std::vector<std::uint8_t>& bytes, const format::Layout& layout) {
   try {
     decodeIndexPage(bytes, 4, layout);

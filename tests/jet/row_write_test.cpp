@@ -13,6 +13,7 @@
 #include "jet/database.h"
 #include "jet/database_impl.h"
 #include "jet/error.h"
+#include "jet/text_codec.h"
 #include "tests/jet/value_printer.h"
 #include "tests/support/test_support.h"
 
@@ -379,6 +380,52 @@ TEST(RowWrite, RoomOfDeletedRowsIsReused) {
   }
   db.commit();
   EXPECT_EQ(pages, db.impl().core().file().pageCount());
+  db.close();
+  EXPECT_EQ("", problemsOf(path));
+}
+
+}  // namespace
+
+namespace {
+
+// A cursor walking an index while another cursor adds and deletes rows: it goes on from where it
+// stands, in key order, seeing the new rows that come after it.
+TEST(RowWrite, IndexWalksGoOnThroughWritesOfOtherCursors) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  fs::path path = qbm::test::copyShared("fixtures/qbaudio.mdb", dir.path());
+  jet::Database db = jet::Database::open(path);
+  jet::Table walker = db.table("companies");
+  jet::Table writer = db.table("companies");
+  db.begin();
+  for (const char* name : {"Kappa", "Lambda", "Mu"}) {
+    writer.addNew();
+    writer.set("Company", Value(name));
+    writer.update();
+  }
+  walker.setIndex("Company");
+  ASSERT_TRUE(walker.seek(Value("lambda")));
+  // Behind the walker, before it and after it; then the row it stands on goes.
+  for (const char* name : {"Kappa Two", "Lambda Two", "Aardvark", "Zulu"}) {
+    writer.addNew();
+    writer.set("Company", Value(name));
+    writer.update();
+  }
+  writer.setIndex("Company");
+  ASSERT_TRUE(writer.seek(Value("Lambda")));
+  writer.remove();
+  std::vector<std::string> seen;
+  for (walker.moveNext(); !walker.eof(); walker.moveNext()) seen.push_back(walker.get("Company").as<std::string>());
+  ASSERT_GE(seen.size(), 3u);
+  EXPECT_EQ("Lambda Two", seen.front());
+  EXPECT_NE(seen.end(), std::find(seen.begin(), seen.end(), "Mu"));
+  EXPECT_EQ("Zulu", seen.back());
+  for (const char* behind : {"Aardvark", "Kappa", "Kappa Two", "Lambda"})
+    EXPECT_EQ(seen.end(), std::find(seen.begin(), seen.end(), behind)) << behind;
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end(), [](const std::string& a, const std::string& b) {
+    return jet::foldedName(a) < jet::foldedName(b);
+  }));
+  db.commit();
   db.close();
   EXPECT_EQ("", problemsOf(path));
 }
