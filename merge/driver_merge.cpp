@@ -89,7 +89,7 @@ class EntryMerge {
     if (matched) row = *matched;
     const std::int16_t isTweeter = table == DriverTable::Tweeters ? YesNoTrue : YesNoFalse;
     const std::optional<jet::Bookmark> written =
-        WriteDriver(isTweeter, c_.driver, state_, c_.db, summary_.problems, c_.locale);
+        WriteDriver(isTweeter, c_.driver, state_, c_.db, c_.matcher, summary_.problems, c_.locale);
     if (!written) {
       ++counts.skipped;
       return;

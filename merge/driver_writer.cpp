@@ -8,6 +8,7 @@
 #include "db/field_read.h"
 #include "db/list_entry.h"
 #include "db/schema.h"
+#include "db/table_walk.h"
 #include "merge/field_value.h"
 #include "merge/response_row.h"
 #include "merge/section_links.h"
@@ -108,14 +109,14 @@ class RowWriter {
 };
 
 // The section links of the driver, each lookup a step of its own.
-SectionLinks findLinks(const WorkingDriver& d, DriverTable kind, DatabaseState& db,
+SectionLinks findLinks(const WorkingDriver& d, DriverTable kind, NewDriverMatcher& lookups,
                        WriteProblems& problems, const std::string& label) {
   return FindSectionLinks(kind, d.Type, SplitSectionName(d.CurrentModel),
                           [&](DriverTable table, const std::string& key) {
                             std::int32_t id = 0;
                             WriteStep(problems, label,
                                       [&] { return "section \"" + key + "\" not looked up"; },
-                                      [&] { id = SeekModelId(db, table, key); });
+                                      [&] { id = lookups.sectionRowId(table, key); });
                             return id;
                           });
 }
@@ -123,6 +124,7 @@ SectionLinks findLinks(const WorkingDriver& d, DriverTable kind, DatabaseState& 
 // Positions the table for the write: a new row, or the replaced row made editable.
 bool positionRow(jet::Table& table, const MergeState& merge, const MergeRow& row,
                  WriteProblems& problems, const std::string& label) {
+  SelectIndex(table, "");  // rows are reached by bookmark; no index to keep in step
   if (merge.MergeIsNew != YesNoFalse) {
     table.addNew();
     return true;
@@ -153,7 +155,8 @@ std::string MergeDriverLabel(const WorkingDriver& driver, DriverTable table) {
 
 std::optional<jet::Bookmark> WriteDriver(std::int16_t isTweeter, WorkingDriver& driver,
                                          MergeState& merge, DatabaseState& db,
-                                         WriteProblems& problems, const UserLocale& locale) {
+                                         NewDriverMatcher& lookups, WriteProblems& problems,
+                                         const UserLocale& locale) {
   if (isTweeter != YesNoFalse && isTweeter != YesNoTrue) return std::nullopt;
   const DriverTable kind = isTweeter == YesNoTrue ? DriverTable::Tweeters : DriverTable::Woofers;
   jet::Table& table = kind == DriverTable::Woofers ? *db.NewWoofers : *db.NewTweeters;
@@ -161,7 +164,7 @@ std::optional<jet::Bookmark> WriteDriver(std::int16_t isTweeter, WorkingDriver& 
   MergeRow& row = kind == DriverTable::Woofers ? merge.MergeWooferRow : merge.MergeTweeterRow;
   const std::string label = MergeDriverLabel(driver, kind);
 
-  const SectionLinks links = findLinks(driver, kind, db, problems, label);
+  const SectionLinks links = findLinks(driver, kind, lookups, problems, label);
   if (!positionRow(table, merge, row, problems, label)) return std::nullopt;
 
   const std::int16_t loadedAcoustic = driver.Acoustic;

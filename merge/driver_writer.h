@@ -13,6 +13,7 @@
 #include "db/database_state.h"
 #include "db/working_driver.h"
 #include "merge/merge_state.h"
+#include "merge/new_driver_matcher.h"
 #include "merge/write_problems.h"
 
 namespace qbm {
@@ -26,7 +27,8 @@ std::string MergeDriverLabel(const WorkingDriver& driver, DriverTable table);
 // MergeTweeterRow) names the row to replace.
 // isTweeter 0 writes a woofer ("woofers", "woofer-response"), -1 a tweeter ("tweeters",
 // "tweeter-response"); any other value writes nothing.
-//  1. Section links of a unit (Type > 0) found by model (section_links.h) and written as the
+//  1. Section links of a unit (Type > 0) found by model (section_links.h, through
+//     lookups.sectionRowId) and written as the
 //     partner field ("Tweeter ID" / "Woofer ID") and "Mid ID": Type 0 both Null; 1, 2 the partner
 //     (Null when none) and Mid Null; 3 both (Null when none); any other type neither.
 //  2. A new row, or the replaced row edited in place (it keeps its ID). Every field of the table
@@ -45,6 +47,7 @@ std::string MergeDriverLabel(const WorkingDriver& driver, DriverTable table);
 // caller. Returns the bookmark of the row saved; nothing when no row was saved.
 std::optional<jet::Bookmark> WriteDriver(std::int16_t isTweeter, WorkingDriver& driver,
                                          MergeState& merge, DatabaseState& db,
-                                         WriteProblems& problems, const UserLocale& locale);
+                                         NewDriverMatcher& lookups, WriteProblems& problems,
+                                         const UserLocale& locale);
 
 }  // namespace qbm

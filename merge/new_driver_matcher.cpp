@@ -1,6 +1,7 @@
 #include "merge/new_driver_matcher.h"
 
 #include "db/schema.h"
+#include "merge/section_links.h"
 
 namespace qbm {
 
@@ -22,6 +23,12 @@ NewModelIndex& IndexedDriverMatcher::modelsOf(DriverTable table) {
 std::optional<MergeRow> IndexedDriverMatcher::matchModel(DriverTable table, std::int32_t companyId,
                                                          std::string_view oldKey) {
   return modelsOf(table).find(companyId, oldKey);
+}
+
+std::int32_t IndexedDriverMatcher::sectionRowId(DriverTable table, const std::string& model) {
+  std::optional<jet::Table>& cursor = table == DriverTable::Woofers ? wooferSections_ : tweeterSections_;
+  if (!cursor) cursor = db_.NewDb->table(table == DriverTable::Woofers ? tables::Woofers : tables::Tweeters);
+  return SeekModelId(*cursor, model);
 }
 
 void IndexedDriverMatcher::companyChanged(std::int32_t id) { companies_.refresh(id); }

@@ -1,7 +1,7 @@
 #pragma once
-// How the merge finds an old driver's company and its row in the new database. The merge asks
-// through this interface and tells it what it wrote, so that every later driver is matched against
-// the new database as it then is.
+// How the merge finds things in the new database: an old driver's company and its row, and the
+// rows a driver's section links name. The merge asks through this interface and tells it what it
+// wrote, so that every later driver is matched against the new database as it then is.
 
 #include <cstdint>
 #include <memory>
@@ -33,6 +33,11 @@ class NewDriverMatcher {
   virtual std::optional<MergeRow> matchModel(DriverTable table, std::int32_t companyId,
                                              std::string_view oldKey) = 0;
 
+  // The "ID" of the first row of the table in "Model" index order whose Model equals model under
+  // the index's comparison (letter case ignored), whatever its company and ID; 0 when none.
+  // Engine errors (a table without the index "Model") reach the caller.
+  virtual std::int32_t sectionRowId(DriverTable table, const std::string& model) = 0;
+
   // The names of company id changed in the new name tables.
   virtual void companyChanged(std::int32_t id) = 0;
   // The row of the table was added or edited.
@@ -49,6 +54,8 @@ class IndexedDriverMatcher : public NewDriverMatcher {
   std::optional<std::int32_t> matchCompany(const std::string& upperName) override;
   std::optional<MergeRow> matchModel(DriverTable table, std::int32_t companyId,
                                      std::string_view oldKey) override;
+  // Seeks on cursors of its own that keep the "Model" index selected (and so its pages read).
+  std::int32_t sectionRowId(DriverTable table, const std::string& model) override;
   void companyChanged(std::int32_t id) override;
   void rowWritten(DriverTable table, const jet::Bookmark& row) override;
 
@@ -58,6 +65,7 @@ class IndexedDriverMatcher : public NewDriverMatcher {
   DatabaseState& db_;
   CompanyMatcher companies_;
   std::unique_ptr<NewModelIndex> woofers_, tweeters_;
+  std::optional<jet::Table> wooferSections_, tweeterSections_;
 };
 
 }  // namespace qbm

@@ -1,5 +1,6 @@
 #include "merge/response_row.h"
 
+#include "db/table_walk.h"
 #include "db/working_driver.h"
 #include "merge/write_step.h"
 
@@ -10,7 +11,7 @@ namespace {
 bool findRow(jet::Table& responses, std::int32_t driverId, WriteProblems& problems,
              const std::string& label, bool& found) {
   return WriteStep(problems, label, "response row not looked up", [&] {
-    responses.setIndex(indexes::DriverID);
+    SelectIndex(responses, indexes::DriverID);
     found = responses.seek(jet::Value{driverId});
   });
 }

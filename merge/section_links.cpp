@@ -3,6 +3,7 @@
 #include "common/text_chars.h"
 #include "db/field_read.h"
 #include "db/schema.h"
+#include "db/table_walk.h"
 
 namespace qbm {
 
@@ -15,11 +16,10 @@ SectionName SplitSectionName(std::string_view model) {
   return {std::string(model), ""};
 }
 
-std::int32_t SeekModelId(DatabaseState& db, DriverTable table, const std::string& key) {
-  jet::Table& t = table == DriverTable::Woofers ? *db.NewWoofers : *db.NewTweeters;
-  t.setIndex(indexes::Model);
-  if (!t.seek(jet::Value{key})) return 0;
-  return readLong(fieldValue(t, fields::ID));
+std::int32_t SeekModelId(jet::Table& table, const std::string& key) {
+  SelectIndex(table, indexes::Model);
+  if (!table.seek(jet::Value{key})) return 0;
+  return readLong(fieldValue(table, fields::ID));
 }
 
 }  // namespace qbm

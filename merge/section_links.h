@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "db/code_tables.h"
-#include "db/database_state.h"
+#include "jet/table.h"
 
 namespace qbm {
 
@@ -51,9 +51,9 @@ SectionLinks FindSectionLinks(DriverTable table, std::int16_t type, const Sectio
   return links;
 }
 
-// The "ID" of the first row of the table (NewWoofers or NewTweeters) in "Model" index order whose
-// Model equals key, ignoring case; 0 when there is none. Selects the index "Model" on that cursor.
-// Engine errors (a table without the index) reach the caller.
-std::int32_t SeekModelId(DatabaseState& db, DriverTable table, const std::string& key);
+// The "ID" of the first row of the table in "Model" index order whose Model equals key, ignoring
+// case; 0 when there is none. Selects the index "Model" on the cursor (SelectIndex). Engine errors
+// (a table without the index) reach the caller.
+std::int32_t SeekModelId(jet::Table& table, const std::string& key);
 
 }  // namespace qbm

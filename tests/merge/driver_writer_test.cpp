@@ -39,7 +39,8 @@ class WriteDriverTest : public ::testing::Test {
     return write(d, t);
   }
   std::optional<jet::Bookmark> write(WorkingDriver& d, DriverTable t) {
-    return WriteDriver(t == DriverTable::Tweeters ? YesNoTrue : YesNoFalse, d, merge, sides.db(),
+    if (!lookups) lookups = std::make_unique<IndexedDriverMatcher>(sides.db(), sides.state().companyNames);
+    return WriteDriver(t == DriverTable::Tweeters ? YesNoTrue : YesNoFalse, d, merge, sides.db(), *lookups,
                        problems, currentUserLocale());
   }
   // The row of the ID, which must exist.
@@ -56,6 +57,7 @@ class WriteDriverTest : public ::testing::Test {
   }
 
   MergeSides sides;
+  std::unique_ptr<IndexedDriverMatcher> lookups;
   MergeState merge;
   WriteProblems problems;
 };

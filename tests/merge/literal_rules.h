@@ -71,6 +71,12 @@ class LiteralDriverMatcher : public NewDriverMatcher {
     return std::nullopt;
   }
 
+  std::int32_t sectionRowId(DriverTable table, const std::string& model) override {
+    jet::Table& t = table == DriverTable::Woofers ? *db_.NewWoofers : *db_.NewTweeters;
+    t.setIndex(indexes::Model);
+    if (!t.seek(jet::Value{model})) return 0;
+    return readLong(fieldValue(t, fields::ID));
+  }
   void companyChanged(std::int32_t) override {}
   void rowWritten(DriverTable, const jet::Bookmark&) override {}
 
