@@ -94,7 +94,6 @@ class EntryMerge {
       ++counts.skipped;
       return;
     }
-    c_.matcher.rowWritten(table, *written);
     ++(matched ? counts.replaced : counts.added);
   }
 

@@ -183,11 +183,12 @@ std::optional<jet::Bookmark> WriteDriver(std::int16_t isTweeter, WorkingDriver& 
     if (kind == DriverTable::Woofers) merge.AddedWoofers.add(row.id);
   }
   const std::optional<jet::Bookmark> written = saved ? row.bookmark : std::nullopt;
+  if (written) lookups.rowWritten(kind, *written);
 
   if (driver.Acoustic != YesNoFalse)
-    WriteResponseRow(responses, row.id, driver.Response, problems, label);
+    WriteResponseRow(responses, kind, row.id, driver.Response, lookups, problems, label);
   else if (loadedAcoustic != YesNoFalse)
-    DeleteResponseRow(responses, row.id, problems, label);
+    DeleteResponseRow(responses, kind, row.id, lookups, problems, label);
   return written;
 }
 

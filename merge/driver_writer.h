@@ -44,7 +44,8 @@ std::string MergeDriverLabel(const WorkingDriver& driver, DriverTable table);
 // A step that fails as one value or row can (write_step.h) is recorded in problems and skipped;
 // the other steps still run. A new row that cannot be saved has no ID: its response step is
 // skipped, so that no other driver's response is touched. Failures of the file itself reach the
-// caller. Returns the bookmark of the row saved; nothing when no row was saved.
+// caller. The row saved and the response rows added or deleted are told to lookups. Returns the
+// bookmark of the row saved; nothing when no row was saved.
 std::optional<jet::Bookmark> WriteDriver(std::int16_t isTweeter, WorkingDriver& driver,
                                          MergeState& merge, DatabaseState& db,
                                          NewDriverMatcher& lookups, WriteProblems& problems,

@@ -1,7 +1,6 @@
 #include "merge/new_driver_matcher.h"
 
 #include "db/schema.h"
-#include "merge/section_links.h"
 
 namespace qbm {
 
@@ -26,9 +25,28 @@ std::optional<MergeRow> IndexedDriverMatcher::matchModel(DriverTable table, std:
 }
 
 std::int32_t IndexedDriverMatcher::sectionRowId(DriverTable table, const std::string& model) {
-  std::optional<jet::Table>& cursor = table == DriverTable::Woofers ? wooferSections_ : tweeterSections_;
-  if (!cursor) cursor = db_.NewDb->table(table == DriverTable::Woofers ? tables::Woofers : tables::Tweeters);
-  return SeekModelId(*cursor, model);
+  return modelsOf(table).seekModel(model);
+}
+
+ResponseIndex& IndexedDriverMatcher::responsesOf(DriverTable table) {
+  std::unique_ptr<ResponseIndex>& responses =
+      table == DriverTable::Woofers ? wooferResponses_ : tweeterResponses_;
+  if (!responses)
+    responses = std::make_unique<ResponseIndex>(
+        *db_.NewDb, table == DriverTable::Woofers ? tables::WooferResponse : tables::TweeterResponse);
+  return *responses;
+}
+
+std::optional<jet::Bookmark> IndexedDriverMatcher::responseRow(DriverTable table, std::int32_t driverId) {
+  return responsesOf(table).find(driverId);
+}
+
+void IndexedDriverMatcher::responseAdded(DriverTable table, std::int32_t driverId, const jet::Bookmark& row) {
+  responsesOf(table).added(driverId, row);
+}
+
+void IndexedDriverMatcher::responseDeleted(DriverTable table, std::int32_t driverId, const jet::Bookmark& row) {
+  responsesOf(table).removed(driverId, row);
 }
 
 void IndexedDriverMatcher::companyChanged(std::int32_t id) { companies_.refresh(id); }

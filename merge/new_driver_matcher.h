@@ -14,6 +14,7 @@
 #include "merge/company_matcher.h"
 #include "merge/merge_state.h"
 #include "merge/new_model_index.h"
+#include "merge/response_index.h"
 #include "olddb/company_names.h"
 
 namespace qbm {
@@ -38,10 +39,18 @@ class NewDriverMatcher {
   // Engine errors (a table without the index "Model") reach the caller.
   virtual std::int32_t sectionRowId(DriverTable table, const std::string& model) = 0;
 
+  // The first row of the driver table's response table ("woofer-response", "tweeter-response")
+  // in "Driver ID" index order whose "Driver ID" is driverId; nothing when none. Engine errors (a
+  // table without the index "Driver ID") reach the caller.
+  virtual std::optional<jet::Bookmark> responseRow(DriverTable table, std::int32_t driverId) = 0;
+
   // The names of company id changed in the new name tables.
   virtual void companyChanged(std::int32_t id) = 0;
   // The row of the table was added or edited.
   virtual void rowWritten(DriverTable table, const jet::Bookmark& row) = 0;
+  // A response row for driverId was added to, or deleted from, the table's response table.
+  virtual void responseAdded(DriverTable table, std::int32_t driverId, const jet::Bookmark& row) = 0;
+  virtual void responseDeleted(DriverTable table, std::int32_t driverId, const jet::Bookmark& row) = 0;
 };
 
 // The matcher the merge uses: look-ups built once per merge (each driver table on first use) and
@@ -54,18 +63,21 @@ class IndexedDriverMatcher : public NewDriverMatcher {
   std::optional<std::int32_t> matchCompany(const std::string& upperName) override;
   std::optional<MergeRow> matchModel(DriverTable table, std::int32_t companyId,
                                      std::string_view oldKey) override;
-  // Seeks on cursors of its own that keep the "Model" index selected (and so its pages read).
   std::int32_t sectionRowId(DriverTable table, const std::string& model) override;
+  std::optional<jet::Bookmark> responseRow(DriverTable table, std::int32_t driverId) override;
   void companyChanged(std::int32_t id) override;
   void rowWritten(DriverTable table, const jet::Bookmark& row) override;
+  void responseAdded(DriverTable table, std::int32_t driverId, const jet::Bookmark& row) override;
+  void responseDeleted(DriverTable table, std::int32_t driverId, const jet::Bookmark& row) override;
 
  private:
   NewModelIndex& modelsOf(DriverTable table);
+  ResponseIndex& responsesOf(DriverTable table);
 
   DatabaseState& db_;
   CompanyMatcher companies_;
   std::unique_ptr<NewModelIndex> woofers_, tweeters_;
-  std::optional<jet::Table> wooferSections_, tweeterSections_;
+  std::unique_ptr<ResponseIndex> wooferResponses_, tweeterResponses_;
 };
 
 }  // namespace qbm

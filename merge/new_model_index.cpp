@@ -26,7 +26,7 @@ const jet::IndexDefinition& modelIndexOf(const jet::Table& table) {
   for (const jet::IndexDefinition& index : table.indexes())
     if (sameName(index.name, indexes::Model)) return index;
   throw jet::Error(jet::ErrorCode::MissingIndex,
-                   "table " + table.name() + " has no index " + std::string(indexes::Model));
+                   "table " + table.name() + " has no index \"" + std::string(indexes::Model) + "\"");
 }
 
 }  // namespace
@@ -63,26 +63,45 @@ std::string NewModelIndex::groupKey(std::int32_t companyId, std::string_view key
   return group;
 }
 
-std::optional<NewModelIndex::Placed> NewModelIndex::readCurrent() const {
-  const jet::Value model = valueAt(cursor_, model_);
-  if (model.isNull()) return std::nullopt;
-  const std::int32_t companyId = readLong(valueAt(cursor_, company_));
-  const std::int32_t id = readLong(valueAt(cursor_, id_));
-  if (id <= 0 || companyId < 1 || companyId > MaxCompanyId) return std::nullopt;
+std::string NewModelIndex::sectionKey(const jet::Value& leading) const {
+  const std::optional<jet::Value> value = jet::keyValue(keyColumns_.front().type, leading);
+  if (!value) return {};
+  const jet::Bytes key = jet::indexKey({keyColumns_.front()}, {*value}, collation_);
+  return std::string(key.begin(), key.end());
+}
 
+std::optional<NewModelIndex::Placed> NewModelIndex::readCurrent() const {
   std::vector<jet::Value> keyValues;
   keyValues.reserve(orderColumns_.size());
   for (int column : orderColumns_) keyValues.push_back(cursor_.get(column));
   Placed placed;
-  placed.group = groupKey(companyId, NormalizeModel(DropSectionSuffix(readText(model))));
   placed.entry.order = jet::indexKey(keyColumns_, keyValues, collation_);
   placed.entry.row = cursor_.bookmark();
-  placed.entry.id = id;
+  placed.entry.id = readLong(valueAt(cursor_, id_));
+  if (!keyValues.front().isNull()) placed.section = sectionKey(keyValues.front());
+
+  const jet::Value model = valueAt(cursor_, model_);
+  const std::int32_t companyId = readLong(valueAt(cursor_, company_));
+  if (!model.isNull() && placed.entry.id > 0 && companyId >= 1 && companyId <= MaxCompanyId)
+    placed.group = groupKey(companyId, NormalizeModel(DropSectionSuffix(readText(model))));
+  if (!placed.group && !placed.section) return std::nullopt;
   return placed;
 }
 
+void NewModelIndex::insertInto(Groups& groups, const std::string& key, const Entry& entry) {
+  groups[key].insert(entry);
+}
+
+void NewModelIndex::eraseFrom(Groups& groups, const std::string& key, const Entry& entry) {
+  auto group = groups.find(key);
+  if (group == groups.end()) return;
+  group->second.erase(entry);
+  if (group->second.empty()) groups.erase(group);
+}
+
 void NewModelIndex::insert(Placed placed) {
-  groups_[placed.group].insert(placed.entry);
+  if (placed.group) insertInto(groups_, *placed.group, placed.entry);
+  if (placed.section) insertInto(sections_, *placed.section, placed.entry);
   const jet::Bookmark row = placed.entry.row;
   where_.insert_or_assign(row, std::move(placed));
 }
@@ -90,11 +109,8 @@ void NewModelIndex::insert(Placed placed) {
 void NewModelIndex::erase(const jet::Bookmark& row) {
   auto it = where_.find(row);
   if (it == where_.end()) return;
-  auto group = groups_.find(it->second.group);
-  if (group != groups_.end()) {
-    group->second.erase(it->second.entry);
-    if (group->second.empty()) groups_.erase(group);
-  }
+  if (it->second.group) eraseFrom(groups_, *it->second.group, it->second.entry);
+  if (it->second.section) eraseFrom(sections_, *it->second.section, it->second.entry);
   where_.erase(it);
 }
 
@@ -103,6 +119,14 @@ std::optional<MergeRow> NewModelIndex::find(std::int32_t companyId, std::string_
   if (group == groups_.end() || group->second.empty()) return std::nullopt;
   const Entry& first = *group->second.begin();
   return MergeRow{first.id, first.row};
+}
+
+std::int32_t NewModelIndex::seekModel(const std::string& model) const {
+  const std::string key = sectionKey(jet::Value{model});
+  if (key.empty()) return 0;
+  auto group = sections_.find(key);
+  if (group == sections_.end() || group->second.empty()) return 0;
+  return group->second.begin()->id;
 }
 
 void NewModelIndex::rowWritten(const jet::Bookmark& row) {

@@ -1,15 +1,18 @@
 #pragma once
-// The merge's model match for one driver table of the new database, answered by a hash look-up
-// instead of a walk over the whole table per driver.
+// The merge's look-ups by model in one driver table of the new database, answered by hash look-ups
+// instead of a walk over the whole table (or an index seek) per driver.
 //
-// The rule: among the rows whose Model is not Null, whose ID is above 0 and whose Company ID is the
-// driver's company, the first in "Model" index order whose model, without its section suffix
-// (DropSectionSuffix) and normalised (NormalizeModel), equals the old driver's normalised model.
+// The model match: among the rows whose Model is not Null, whose ID is above 0 and whose Company
+// ID is the driver's company, the first in "Model" index order whose model, without its section
+// suffix (DropSectionSuffix) and normalised (NormalizeModel), equals the old driver's normalised
+// model. The section look-up: the first row of the whole table in "Model" index order whose Model
+// equals a text under the index's comparison, as an "=" seek on the index finds it.
 //
-// Rows are grouped by company and normalised model; within a group they are kept in the order of
-// the "Model" index itself (the index key bytes of the row, then its place in the file, as the
-// index orders equal keys). Rows the merge adds or edits are read again after they are written
-// (rowWritten), so that every later driver sees the table as a walk over it would.
+// Rows are grouped by company and normalised model, and by the index key of their Model; within a
+// group they are kept in the order of the "Model" index itself (the row's index key bytes, then
+// its place in the file, as the index orders equal keys). Rows the merge adds or edits are read
+// again after they are written (rowWritten), so that every later driver sees the table as a walk
+// over it would.
 
 #include <cstdint>
 #include <optional>
@@ -35,6 +38,9 @@ class NewModelIndex {
   // The first row of the company whose normalised, suffix-dropped model is key; nothing when none.
   std::optional<MergeRow> find(std::int32_t companyId, std::string_view key) const;
 
+  // The "ID" of the first row whose Model equals model under the index's comparison; 0 when none.
+  std::int32_t seekModel(const std::string& model) const;
+
   // The row was added or changed: read it again (a row that is gone is dropped).
   void rowWritten(const jet::Bookmark& row);
 
@@ -55,9 +61,11 @@ class NewModelIndex {
     }
   };
   struct Placed {
-    std::string group;
+    std::optional<std::string> group;    // rows the model match may take
+    std::optional<std::string> section;  // rows with a Model: the key of its leading index column
     Entry entry;
   };
+  using Groups = std::unordered_map<std::string, std::set<Entry, EntryOrder>>;
 
   static std::string groupKey(std::int32_t companyId, std::string_view key);
   // The current row of the cursor, when it may match at all.
@@ -71,7 +79,12 @@ class NewModelIndex {
   std::vector<jet::KeyColumn> keyColumns_;
   int model_ = -1, company_ = -1, id_ = -1;
 
-  std::unordered_map<std::string, std::set<Entry, EntryOrder>> groups_;
+  std::string sectionKey(const jet::Value& leading) const;
+  static void insertInto(Groups& groups, const std::string& key, const Entry& entry);
+  static void eraseFrom(Groups& groups, const std::string& key, const Entry& entry);
+
+  Groups groups_;    // by company and model key
+  Groups sections_;  // by the index key of the leading column
   std::unordered_map<jet::Bookmark, Placed, BookmarkHash> where_;
 };
 

@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "db/code_tables.h"
-#include "jet/table.h"
 
 namespace qbm {
 
@@ -50,10 +49,5 @@ SectionLinks FindSectionLinks(DriverTable table, std::int16_t type, const Sectio
   }
   return links;
 }
-
-// The "ID" of the first row of the table in "Model" index order whose Model equals key, ignoring
-// case; 0 when there is none. Selects the index "Model" on the cursor (SelectIndex). Engine errors
-// (a table without the index) reach the caller.
-std::int32_t SeekModelId(jet::Table& table, const std::string& key);
 
 }  // namespace qbm

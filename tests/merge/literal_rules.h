@@ -77,8 +77,16 @@ class LiteralDriverMatcher : public NewDriverMatcher {
     if (!t.seek(jet::Value{model})) return 0;
     return readLong(fieldValue(t, fields::ID));
   }
+  std::optional<jet::Bookmark> responseRow(DriverTable table, std::int32_t driverId) override {
+    jet::Table& r = table == DriverTable::Woofers ? *db_.NewWooferResponse : *db_.NewTweeterResponse;
+    r.setIndex(indexes::DriverID);
+    if (!r.seek(jet::Value{driverId})) return std::nullopt;
+    return r.bookmark();
+  }
   void companyChanged(std::int32_t) override {}
   void rowWritten(DriverTable, const jet::Bookmark&) override {}
+  void responseAdded(DriverTable, std::int32_t, const jet::Bookmark&) override {}
+  void responseDeleted(DriverTable, std::int32_t, const jet::Bookmark&) override {}
 
  private:
   DatabaseState& db_;
