@@ -63,37 +63,39 @@ std::string NewModelIndex::groupKey(std::int32_t companyId, std::string_view key
   return group;
 }
 
-std::string NewModelIndex::sectionKey(const jet::Value& leading) const {
-  const std::optional<jet::Value> value = jet::keyValue(keyColumns_.front().type, leading);
-  if (!value) return {};
-  const jet::Bytes key = jet::indexKey({keyColumns_.front()}, {*value}, collation_);
-  return std::string(key.begin(), key.end());
-}
-
 std::optional<NewModelIndex::Placed> NewModelIndex::readCurrent() const {
-  std::vector<jet::Value> keyValues;
-  keyValues.reserve(orderColumns_.size());
-  for (int column : orderColumns_) keyValues.push_back(cursor_.get(column));
+  // The row's index key: one part per column, the leading (Model) part first.
   Placed placed;
-  placed.entry.order = jet::indexKey(keyColumns_, keyValues, collation_);
+  key_.clear();
+  for (std::size_t i = 0; i < orderColumns_.size(); ++i) {
+    const jet::Value v = cursor_.get(orderColumns_[i]);
+    if (i == 0 && v.isNull()) placed.sectionLength = std::string::npos;
+    jet::appendSortKey(key_, keyColumns_[i].type, v, keyColumns_[i].descending, collation_);
+    if (i == 0 && placed.sectionLength != std::string::npos) placed.sectionLength = key_.size();
+  }
+  placed.entry.order.assign(key_.begin(), key_.end());
   placed.entry.row = cursor_.bookmark();
   placed.entry.id = readLong(valueAt(cursor_, id_));
-  if (!keyValues.front().isNull()) placed.section = sectionKey(keyValues.front());
 
   const jet::Value model = valueAt(cursor_, model_);
   const std::int32_t companyId = readLong(valueAt(cursor_, company_));
   if (!model.isNull() && placed.entry.id > 0 && companyId >= 1 && companyId <= MaxCompanyId)
     placed.group = groupKey(companyId, NormalizeModel(DropSectionSuffix(readText(model))));
-  if (!placed.group && !placed.section) return std::nullopt;
+  if (placed.sectionLength == std::string::npos) {  // a Null Model: no seek finds the row
+    placed.sectionLength = 0;
+    if (!placed.group) return std::nullopt;
+  }
   return placed;
 }
 
-void NewModelIndex::insertInto(Groups& groups, const std::string& key, const Entry& entry) {
-  groups[key].insert(entry);
+void NewModelIndex::insertInto(Groups& groups, std::string_view key, const Entry& entry) {
+  auto group = groups.find(std::string(key));
+  if (group == groups.end()) group = groups.emplace(std::string(key), std::set<Entry, EntryOrder>{}).first;
+  group->second.insert(entry);
 }
 
-void NewModelIndex::eraseFrom(Groups& groups, const std::string& key, const Entry& entry) {
-  auto group = groups.find(key);
+void NewModelIndex::eraseFrom(Groups& groups, std::string_view key, const Entry& entry) {
+  auto group = groups.find(std::string(key));
   if (group == groups.end()) return;
   group->second.erase(entry);
   if (group->second.empty()) groups.erase(group);
@@ -101,7 +103,7 @@ void NewModelIndex::eraseFrom(Groups& groups, const std::string& key, const Entr
 
 void NewModelIndex::insert(Placed placed) {
   if (placed.group) insertInto(groups_, *placed.group, placed.entry);
-  if (placed.section) insertInto(sections_, *placed.section, placed.entry);
+  if (placed.sectionLength > 0) insertInto(sections_, placed.section(), placed.entry);
   const jet::Bookmark row = placed.entry.row;
   where_.insert_or_assign(row, std::move(placed));
 }
@@ -110,7 +112,7 @@ void NewModelIndex::erase(const jet::Bookmark& row) {
   auto it = where_.find(row);
   if (it == where_.end()) return;
   if (it->second.group) eraseFrom(groups_, *it->second.group, it->second.entry);
-  if (it->second.section) eraseFrom(sections_, *it->second.section, it->second.entry);
+  if (it->second.sectionLength > 0) eraseFrom(sections_, it->second.section(), it->second.entry);
   where_.erase(it);
 }
 
@@ -122,9 +124,11 @@ std::optional<MergeRow> NewModelIndex::find(std::int32_t companyId, std::string_
 }
 
 std::int32_t NewModelIndex::seekModel(const std::string& model) const {
-  const std::string key = sectionKey(jet::Value{model});
-  if (key.empty()) return 0;
-  auto group = sections_.find(key);
+  const std::optional<jet::Value> value = jet::keyValue(keyColumns_.front().type, jet::Value{model});
+  if (!value) return 0;
+  key_.clear();
+  jet::appendSortKey(key_, keyColumns_.front().type, *value, keyColumns_.front().descending, collation_);
+  auto group = sections_.find(std::string(key_.begin(), key_.end()));
   if (group == sections_.end() || group->second.empty()) return 0;
   return group->second.begin()->id;
 }

@@ -48,7 +48,7 @@ class NewModelIndex {
 
  private:
   struct Entry {
-    jet::Bytes order;  // the row's key in the "Model" index
+    std::string order;  // the row's key in the "Model" index (short keys need no allocation)
     jet::Bookmark row;
     std::int32_t id = 0;
   };
@@ -61,9 +61,10 @@ class NewModelIndex {
     }
   };
   struct Placed {
-    std::optional<std::string> group;    // rows the model match may take
-    std::optional<std::string> section;  // rows with a Model: the key of its leading index column
+    std::optional<std::string> group;  // rows the model match may take
+    std::size_t sectionLength = 0;     // the key of the leading index column: entry.order's start
     Entry entry;
+    std::string_view section() const { return std::string_view(entry.order).substr(0, sectionLength); }
   };
   using Groups = std::unordered_map<std::string, std::set<Entry, EntryOrder>>;
 
@@ -77,11 +78,11 @@ class NewModelIndex {
   jet::Collation collation_;
   std::vector<int> orderColumns_;        // positions of the "Model" index's columns
   std::vector<jet::KeyColumn> keyColumns_;
+  mutable jet::Bytes key_;  // scratch for computing keys
   int model_ = -1, company_ = -1, id_ = -1;
 
-  std::string sectionKey(const jet::Value& leading) const;
-  static void insertInto(Groups& groups, const std::string& key, const Entry& entry);
-  static void eraseFrom(Groups& groups, const std::string& key, const Entry& entry);
+  static void insertInto(Groups& groups, std::string_view key, const Entry& entry);
+  static void eraseFrom(Groups& groups, std::string_view key, const Entry& entry);
 
   Groups groups_;    // by company and model key
   Groups sections_;  // by the index key of the leading column
