@@ -25,6 +25,7 @@ class CliSession {
   CliSession() : session_(ui_) {}
 
   Session& session() { return session_; }
+  CliUserInterface& ui() { return ui_; }
   const MainWindowState& state() const { return session_.state(); }
 
   // "Open New Database" on path. False (after printing the reason) when the file is missing, is

@@ -1,9 +1,12 @@
 #pragma once
 // The person's side of the command line: the file dialog answers with the paths given on the
 // command line, in order; messages are kept for the verb to print on stderr with the file they are
-// about; the progress window and the busy pointer show nothing.
+// about; the yes/no question is answered by an option, or by the person at a terminal; the progress
+// window and the busy pointer show nothing.
 
 #include <deque>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +14,13 @@
 #include "common/user_interface.h"
 
 namespace qbm::cli {
+
+// A question nobody can answer: no answer was given on the command line and there is no terminal
+// to ask on. The command that asked stops (the merge rolls back).
+class UnansweredQuestion : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 class CliUserInterface : public UserInterface {
  public:
@@ -21,7 +31,14 @@ class CliUserInterface : public UserInterface {
 
   std::optional<std::string> chooseFile(const FileDialogSettings& settings) override;
   void showMessage(const std::string& text, MessageIcon icon) override;
-  // Nobody can answer: No.
+  // The answer given on the command line; nothing: ask at the terminal.
+  std::optional<bool> answer;
+  // What to tell the person who must give the answer when there is no terminal ("give --x yes").
+  std::string answerHint = "give the answer on the command line";
+
+  // The given answer; otherwise, when standard input is a terminal, the question on stderr and
+  // "y"/"yes" or "n"/"no" read from stdin (asked again on anything else); otherwise (or at the end
+  // of input) throws UnansweredQuestion naming answerHint.
   bool askYesNo(const std::string& text) override;
   void showProgress(const std::string&) override {}
   void updateProgress(long, long) override {}

@@ -16,6 +16,8 @@ int usage() {
                "  qbmerge-cli list NEW.mdb [OLD.mdb] [--all]\n"
                "  qbmerge-cli show NEW.mdb --new <id>(ob|sb) [--english]\n"
                "  qbmerge-cli show NEW.mdb OLD.mdb --old <id>(ob|sb) [--english]\n"
+               "  qbmerge-cli merge NEW.mdb OLD.mdb [--all] [--omit <id>(ob|sb)]... [--overwrite yes|no]\n"
+               "                    [--dry-run]\n"
                "  qbmerge-cli dump FILE.mdb [TABLE...] [--json]   tables as CSV (an empty line between\n"
                "                                                  tables) or as one JSON document\n"
                "  qbmerge-cli check FILE.mdb                       integrity report; exit 1 on problems\n"
@@ -33,6 +35,7 @@ int main(int argc, char** argv) {
   const std::map<std::string, int (*)(const Args&)> verbs = {
       {"list", &list},
       {"show", &show},
+      {"merge", &merge},
       {"dump", &dump},
       {"check", &check},
       {"samples", &samples},

@@ -17,4 +17,12 @@ bool stdoutIsTerminal() {
 #endif
 }
 
+bool stdinIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stdin)) != 0;
+#else
+  return isatty(fileno(stdin)) != 0;
+#endif
+}
+
 }  // namespace qbm::cli

@@ -13,6 +13,9 @@ using Args = std::vector<std::string>;
 int list(const Args& args);
 // show NEW.mdb --new <id>(ob|sb) | show NEW.mdb OLD.mdb --old <id>(ob|sb), [--english].
 int show(const Args& args);
+// merge NEW.mdb OLD.mdb [--all] [--omit <id>(ob|sb)]... [--overwrite yes|no] [--dry-run]: the old
+// list, the omitted drivers struck, the merge, its summary, then the new list.
+int merge(const Args& args);
 int dump(const Args& args);
 int check(const Args& args);
 // samples DIR [--drivers N] [--seed S]: writes the three sample databases into DIR.

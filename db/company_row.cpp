@@ -3,6 +3,7 @@
 #include "db/driver_fields.h"
 #include "db/field_read.h"
 #include "db/schema.h"
+#include "db/table_walk.h"
 
 namespace qbm {
 
@@ -16,7 +17,7 @@ DriverCompany ReadCompanyRow(const jet::Table& companies) {
 }
 
 std::optional<DriverCompany> FindCompanyById(jet::Table& companies, std::int32_t id) {
-  companies.setIndex(indexes::ID);
+  SelectIndex(companies, indexes::ID);
   if (!companies.seek(jet::Value{id})) return std::nullopt;
   return ReadCompanyRow(companies);
 }

@@ -4,6 +4,7 @@
 #include "db/driver_row.h"
 #include "db/field_read.h"
 #include "db/schema.h"
+#include "db/table_walk.h"
 #include "olddb/legacy_conversion.h"
 
 namespace qbm {
@@ -16,7 +17,7 @@ void clearResponse(WorkingDriver& driver) { driver.Response.fill(0.0f); }
 // searched.
 bool findResponseRow(jet::Table& responses, std::int32_t id) {
   try {
-    responses.setIndex(indexes::DriverID);
+    SelectIndex(responses, indexes::DriverID);
     return responses.seek(jet::Value{id});
   } catch (const jet::Error& e) {
     if (e.code() != jet::ErrorCode::MissingIndex) return false;

@@ -1,6 +1,7 @@
 #include "session/session.h"
 
 #include "db/schema.h"
+#include "db/table_walk.h"
 
 namespace qbm {
 
@@ -44,7 +45,7 @@ bool Session::MoveToOldRow(EntryMarker marker, std::int32_t itemData) {
   if (!db.OldDbOpen) return false;
   if (marker == EntryMarker::Tweeter) {
     if (!db.OldTweeters) return false;
-    db.OldTweeters->setIndex(indexes::ID);
+    SelectIndex(*db.OldTweeters, indexes::ID);
     return db.OldTweeters->seek(jet::Value{itemData});
   }
   if (!db.OldWoofers) return false;
@@ -53,7 +54,7 @@ bool Session::MoveToOldRow(EntryMarker marker, std::int32_t itemData) {
     return legacyRows_->moveTo(*db.OldWoofers, itemData);
   }
   if (db.OldDbKind != PreviousFormatDbKind) return false;
-  db.OldWoofers->setIndex(indexes::ID);
+  SelectIndex(*db.OldWoofers, indexes::ID);
   return db.OldWoofers->seek(jet::Value{itemData});
 }
 

@@ -14,6 +14,7 @@
 
 #include "common/user_interface.h"
 #include "olddb/legacy_row_finder.h"
+#include "session/merge_command.h"
 #include "session/main_window_state.h"
 
 namespace qbm {
@@ -56,6 +57,15 @@ class Session {
   // The units option: 0 English, 1 metric; then the old report and the new report are rebuilt in
   // that order, each only when its box holds text.
   void UnitsOpt_Click(int index);
+  // "Merge >": copies every driver FromList lists into the new database, in list order, as one
+  // transaction: old row, LoadOldDriver, company and model match, the overwrite question at most
+  // once, CopyCompany and WriteDriver (merge/driver_merge.h), the progress bar moving per entry.
+  // Then FromList, its tooltip and FromRText are emptied and the new database is rescanned without
+  // the dialog (SkipNewDialog, ToOpen_Click); what could not be written is told in a message.
+  // An empty FromList does nothing at all. With no new database open, a message and nothing else.
+  // An error that stops the merge rolls it back, is told in a message, keeps FromList, and the new
+  // side is rescanned; the progress window and the busy pointer are never left behind.
+  MergeOutcome MMerge_Click(const MergeOptions& options = {});
   // "Close": unloads the window (Unload).
   void MClose_Click();
   // Closes the old side's tables and database, then the new side's, ignoring errors. Safe to call

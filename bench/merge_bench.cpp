@@ -1,0 +1,156 @@
+// Speed of "Merge >": every driver of a previous-format old database (listed with "Show ALL
+// Drivers") merged into a new database, answering Yes, as the session's MMerge_Click runs it (one
+// transaction, the final rescan of the new database included). Beside it, a plain walk that reads
+// the same rows and decides nothing: every field of every old driver and its response, and the
+// Model, Company ID and ID of every new driver (the floor any merge pays before writing).
+//
+// The databases come from the sample generator: the new one of 2k/20k/200k drivers, the old one
+// (about 1k/10k/100k drivers) from a generator run of 3420/34200/342000 drivers with the same seed.
+// They are made once into $QBM_BENCH_CACHE (default: the temporary folder) and reused.
+//
+//   cmake -S . -B build-bench -G Ninja -DQBMERGE_BENCH=ON -DQBMERGE_TESTS=OFF -DQBMERGE_GUI=OFF
+//         -DCMAKE_BUILD_TYPE=Release
+//   cmake --build build-bench --target merge_bench
+//   build-bench/bench/merge_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+// See docs/benchmarks.md for the figures.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <optional>
+
+#include "db/driver_row.h"
+#include "db/field_read.h"
+#include "db/schema.h"
+#include "samples/sample_databases.h"
+#include "session/session.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class QuietUserInterface : public qbm::UserInterface {
+ public:
+  std::deque<std::string> files;
+  std::optional<std::string> chooseFile(const qbm::FileDialogSettings&) override {
+    if (files.empty()) return std::nullopt;
+    std::string f = files.front();
+    files.pop_front();
+    return f;
+  }
+  void showMessage(const std::string& text, qbm::MessageIcon) override {
+    throw std::runtime_error("unexpected message: " + text);
+  }
+  bool askYesNo(const std::string&) override { return true; }
+  void showProgress(const std::string&) override {}
+  void updateProgress(long, long) override {}
+  void hideProgress() override {}
+  void setBusy(bool) override {}
+};
+
+// The sample folder of a generator run, made when missing.
+fs::path samples(int drivers) {
+  const char* cache = std::getenv("QBM_BENCH_CACHE");
+  const fs::path dir = fs::path(cache ? cache : fs::temp_directory_path().string()) /
+                       ("qbm-bench-samples-" + std::to_string(drivers));
+  if (!fs::exists(dir / qbm::samples::NewSampleFile)) {
+    fs::remove_all(dir);
+    qbm::samples::writeSampleDatabases(dir, {.drivers = drivers, .seed = 1});
+  }
+  return dir;
+}
+
+// A fresh copy of the new database and the old one, opened as the window opens them.
+struct Merge {
+  fs::path dir;
+  QuietUserInterface ui;
+  std::optional<qbm::Session> session;
+
+  Merge(int newDrivers, int oldDrivers) {
+    dir = fs::temp_directory_path() / ("qbm-merge-bench-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::copy_file(samples(newDrivers) / qbm::samples::NewSampleFile, dir / "qbaudio.mdb");
+    fs::copy_file(samples(oldDrivers) / qbm::samples::PreviousSampleFile, dir / "xqbaudio.mdb");
+    session.emplace(ui);
+    ui.files = {(dir / "qbaudio.mdb").string(), (dir / "xqbaudio.mdb").string()};
+    session->ToOpen_Click();
+    session->state().FromOpt = qbm::ShowAllDriversOption;
+    session->FromOpen_Click();
+  }
+  ~Merge() {
+    session.reset();
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+};
+
+void counters(benchmark::State& state, long listed, long newRows, const qbm::MergeSummary* s) {
+  state.counters["old drivers"] = static_cast<double>(listed);
+  state.counters["new drivers"] = static_cast<double>(newRows);
+  state.counters["old drivers/s"] =
+      benchmark::Counter(static_cast<double>(listed), benchmark::Counter::kIsIterationInvariantRate);
+  if (!s) return;
+  state.counters["added"] = static_cast<double>(s->woofers.added + s->tweeters.added);
+  state.counters["replaced"] = static_cast<double>(s->woofers.replaced + s->tweeters.replaced);
+}
+
+void BM_Merge(benchmark::State& state) {
+  const int newDrivers = static_cast<int>(state.range(0)), oldDrivers = static_cast<int>(state.range(1));
+  long listed = 0, newRows = 0;
+  qbm::MergeSummary summary;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::optional<Merge> m;
+    m.emplace(newDrivers, oldDrivers);
+    listed = static_cast<long>(m->session->state().FromList.count());
+    newRows = static_cast<long>(m->session->state().ToList.count());
+    state.ResumeTiming();
+    summary = m->session->MMerge_Click().summary;
+    state.PauseTiming();
+    m.reset();
+    state.ResumeTiming();
+  }
+  counters(state, listed, newRows, &summary);
+}
+BENCHMARK(BM_Merge)->Args({2000, 3420})->Args({20000, 34200})->Args({200000, 342000})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The reads any merge of these files makes, without deciding or writing anything.
+void BM_PlainScanOfTheSameTables(benchmark::State& state) {
+  const int newDrivers = static_cast<int>(state.range(0)), oldDrivers = static_cast<int>(state.range(1));
+  Merge m(newDrivers, oldDrivers);
+  qbm::DatabaseState& db = m.session->state().databases;
+  const long listed = static_cast<long>(m.session->state().FromList.count());
+  const long newRows = static_cast<long>(m.session->state().ToList.count());
+  qbm::WorkingDriver driver;
+  for (auto _ : state) {
+    for (auto [table, kind] : {std::pair{&*db.OldWoofers, qbm::DriverTable::Woofers},
+                               std::pair{&*db.OldTweeters, qbm::DriverTable::Tweeters}}) {
+      table->setIndex("");
+      for (table->moveFirst(); !table->eof(); table->moveNext()) qbm::ReadDriverRow(*table, kind, driver);
+    }
+    for (jet::Table* responses : {&*db.OldWooferResponse, &*db.OldTweeterResponse}) {
+      responses->setIndex("");
+      for (responses->moveFirst(); !responses->eof(); responses->moveNext())
+        for (int i = 0; i < qbm::ResponseCount; ++i)
+          benchmark::DoNotOptimize(qbm::readResponseLevel(responses->get(qbm::ResponseField(i))));
+    }
+    for (jet::Table* table : {&*db.NewWoofers, &*db.NewTweeters}) {
+      table->setIndex("");
+      for (table->moveFirst(); !table->eof(); table->moveNext()) {
+        benchmark::DoNotOptimize(table->get(qbm::fields::Model));
+        benchmark::DoNotOptimize(qbm::readLong(table->get(qbm::fields::CompanyID)));
+        benchmark::DoNotOptimize(qbm::readLong(table->get(qbm::fields::ID)));
+      }
+    }
+    benchmark::DoNotOptimize(driver);
+  }
+  counters(state, listed, newRows, nullptr);
+}
+BENCHMARK(BM_PlainScanOfTheSameTables)->Args({2000, 3420})->Args({20000, 34200})->Args({200000, 342000})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

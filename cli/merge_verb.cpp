@@ -1,0 +1,113 @@
+// merge: list the old database as "list" does, strike the omitted drivers, merge the rest into the
+// new database as "Merge >" does, then print what the merge did and the new list.
+
+#include <iostream>
+
+#include "cli/cli_session.h"
+#include "cli/verbs.h"
+#include "merge/merge_summary.h"
+
+namespace qbm::cli {
+namespace {
+
+struct MergeRequest {
+  std::vector<std::string> files;
+  std::vector<DriverArgument> omitted;
+  std::vector<std::string> omittedText;
+  std::optional<bool> overwrite;
+  bool all = false;
+  bool dryRun = false;
+};
+
+// Nothing for a usage error (after saying why).
+std::optional<MergeRequest> parseMerge(const Args& args) {
+  MergeRequest request;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--all") {
+      request.all = true;
+    } else if (arg == "--dry-run") {
+      request.dryRun = true;
+    } else if (arg == "--omit") {
+      std::optional<DriverArgument> driver;
+      if (i + 1 < args.size()) driver = parseDriverArgument(args[i + 1]);
+      if (!driver) {
+        std::cerr << "qbmerge-cli: --omit needs an old driver as <id>ob or <id>sb, e.g. 12ob\n";
+        return std::nullopt;
+      }
+      request.omitted.push_back(*driver);
+      request.omittedText.push_back(args[++i]);
+    } else if (arg == "--overwrite") {
+      const std::string value = i + 1 < args.size() ? args[++i] : "";
+      if (value != "yes" && value != "no") {
+        std::cerr << "qbmerge-cli: --overwrite needs yes or no\n";
+        return std::nullopt;
+      }
+      request.overwrite = value == "yes";
+    } else if (arg.starts_with("--")) {
+      std::cerr << "qbmerge-cli: merge has no option " << arg << "\n";
+      return std::nullopt;
+    } else {
+      request.files.push_back(arg);
+    }
+  }
+  if (request.files.size() != 2) {
+    std::cerr << "qbmerge-cli: merge needs NEW.mdb and OLD.mdb\n";
+    return std::nullopt;
+  }
+  return request;
+}
+
+// Selects every omitted driver in the old list and strikes them ("Omit Driver"). False, after
+// saying which, when one of them is not listed.
+bool omitDrivers(CliSession& cli, const MergeRequest& request) {
+  if (request.omitted.empty()) return true;
+  DriverList& list = cli.session().state().FromList;
+  for (std::size_t k = 0; k < request.omitted.size(); ++k) {
+    const std::optional<std::size_t> at = list.find(request.omitted[k].id, request.omitted[k].marker);
+    if (!at) {
+      std::cerr << "qbmerge-cli: " << request.files[1] << ": the old list has no driver "
+                << request.omittedText[k] << " to omit; nothing was merged. List the old drivers "
+                << "with \"qbmerge-cli list NEW.mdb OLD.mdb" << (request.all ? " --all" : "")
+                << "\".\n";
+      return false;
+    }
+    list.setSelected(*at, true);
+  }
+  cli.session().FromOmit_Click();
+  return true;
+}
+
+void printSummary(const MergeSummary& summary, bool dryRun) {
+  std::cout << (dryRun ? "Dry run, nothing written; the merge would have done this:\n"
+                       : "Merged:\n")
+            << MergeSummaryText(summary) << '\n';
+  for (const WriteProblem& p : summary.problems.all())
+    std::cout << "  " << p.driver << ": " << p.what << '\n';
+}
+
+}  // namespace
+
+int merge(const Args& args) {
+  const std::optional<MergeRequest> request = parseMerge(args);
+  if (!request) return usage();
+  CliSession cli;
+  if (!cli.openNew(request->files[0])) return 1;
+  if (!cli.openOld(request->files[1], request->all)) return 1;
+  printList(cli.state().FromList);
+  if (!omitDrivers(cli, *request)) return 1;
+
+  cli.ui().answer = request->overwrite;
+  cli.ui().answerHint = "give --overwrite yes or --overwrite no";
+  const MergeOutcome outcome =
+      cli.session().MMerge_Click({.dryRun = request->dryRun, .reportProblems = false});
+  const bool failed = cli.printMessages(request->files[0]);
+  if (outcome.status == MergeOutcome::Status::Failed ||
+      outcome.status == MergeOutcome::Status::NewDatabaseClosed || failed)
+    return 1;
+  printSummary(outcome.summary, request->dryRun);
+  printList(cli.state().ToList);
+  return std::cout ? 0 : 1;
+}
+
+}  // namespace qbm::cli

@@ -1,0 +1,16 @@
+# QBM_SHARED_DIR: the shared test data (interop/ and fixtures/) for the tests and the benchmarks.
+# The folder is looked for beside the project, then beside each folder above it.
+set(shared_guess "${PROJECT_SOURCE_DIR}/../shared")
+get_filename_component(dir "${PROJECT_SOURCE_DIR}" DIRECTORY)
+while(NOT EXISTS "${shared_guess}/interop" AND NOT dir STREQUAL "/" AND NOT dir STREQUAL "")
+  get_filename_component(parent "${dir}" DIRECTORY)
+  if(parent STREQUAL dir)
+    break()
+  endif()
+  set(dir "${parent}")
+  set(shared_guess "${dir}/shared")
+endwhile()
+if(NOT EXISTS "${shared_guess}/interop")
+  set(shared_guess "${PROJECT_SOURCE_DIR}/../shared")
+endif()
+set(QBM_SHARED_DIR "${shared_guess}" CACHE PATH "Folder with interop/ and fixtures/")

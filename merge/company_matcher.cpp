@@ -1,0 +1,49 @@
+#include "merge/company_matcher.h"
+
+#include <algorithm>
+
+#include "common/text_chars.h"
+
+namespace qbm {
+
+// Cutting to L characters and upper-casing equals upper-casing and then cutting (UpperCase maps
+// each character to one character), and in UTF-8 a text equals the first L characters of another
+// exactly when it is a byte prefix of it (company_match.h): the matching names are those with the
+// old name as byte prefix, a contiguous range in byte order.
+
+CompanyMatcher::CompanyMatcher(const CompanyNameTable& fullNames,
+                               const CompanyNameTable& shortNames)
+    : full_(fullNames), short_(shortNames) {
+  for (std::int32_t id = 1; id <= MaxCompanyId; ++id) insertNames(id);
+  std::sort(names_.begin(), names_.end());
+}
+
+void CompanyMatcher::insertNames(std::int32_t id) {
+  // An empty name is matched only by the empty old name, which matches nothing here.
+  for (const std::string* name : {&full_[id], &short_[id]})
+    if (!name->empty()) names_.emplace_back(UpperCase(*name), id);
+}
+
+std::optional<std::int32_t> CompanyMatcher::HighestMatch(const std::string& upperName) {
+  if (upperName.empty()) return std::nullopt;
+  if (auto known = answers_.find(upperName); known != answers_.end()) return known->second;
+  std::optional<std::int32_t> best;
+  auto it = std::lower_bound(names_.begin(), names_.end(),
+                             std::pair<std::string, std::int32_t>{upperName, 0});
+  for (; it != names_.end() && it->first.starts_with(upperName); ++it)
+    if (!best || it->second > *best) best = it->second;
+  answers_.emplace(upperName, best);
+  return best;
+}
+
+void CompanyMatcher::refresh(std::int32_t id) {
+  std::erase_if(names_, [id](const auto& entry) { return entry.second == id; });
+  const std::size_t kept = names_.size();
+  insertNames(id);
+  std::sort(names_.begin() + static_cast<std::ptrdiff_t>(kept), names_.end());
+  std::inplace_merge(names_.begin(), names_.begin() + static_cast<std::ptrdiff_t>(kept),
+                     names_.end());
+  answers_.clear();
+}
+
+}  // namespace qbm

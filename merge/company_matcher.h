@@ -1,0 +1,45 @@
+#pragma once
+// The merge's company match, answered from the new company name tables without comparing every
+// slot for every driver: the upper-cased full and short names of all companies are kept sorted, so
+// the names an old name begins are one contiguous range, and answers are remembered per old name
+// until a company is added.
+//
+// The rule: the highest company ID k in 1..900 whose full or short name, cut to as many characters
+// as the old name has and upper-cased, equals the old name upper-cased; i.e. the old name begins
+// the new full or short name, ignoring case. An empty old name matches nothing (it names no
+// company; see HighestMatch).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "olddb/company_names.h"
+
+namespace qbm {
+
+class CompanyMatcher {
+ public:
+  // Reads the tables once; they must outlive the matcher. Call refresh() after changing one.
+  CompanyMatcher(const CompanyNameTable& fullNames, const CompanyNameTable& shortNames);
+
+  // The highest matching company ID for the old name already upper-cased (UpperCase); nothing when
+  // no company matches or the name is empty.
+  std::optional<std::int32_t> HighestMatch(const std::string& upperName);
+
+  // The names of company id changed in the tables (a company was added): read them again.
+  void refresh(std::int32_t id);
+
+ private:
+  void insertNames(std::int32_t id);
+
+  const CompanyNameTable& full_;
+  const CompanyNameTable& short_;
+  std::vector<std::pair<std::string, std::int32_t>> names_;  // (upper-cased name, ID), sorted
+  std::unordered_map<std::string, std::optional<std::int32_t>> answers_;
+};
+
+}  // namespace qbm

@@ -1,0 +1,144 @@
+#include "merge/driver_merge.h"
+
+#include <optional>
+
+#include "common/text_chars.h"
+#include "db/driver_fields.h"
+#include "merge/company_copy.h"
+#include "merge/driver_writer.h"
+#include "merge/overwrite_question.h"
+#include "olddb/load_old_driver.h"
+#include "olddb/model_names.h"
+
+namespace qbm {
+namespace {
+
+bool sameCompany(const DriverCompany& a, const DriverCompany& b) {
+  for (const auto& f : CompanyTextFields)
+    if (a.*f.member != b.*f.member) return false;
+  return a.Type == b.Type && a.CompanyLink == b.CompanyLink;
+}
+
+class EntryMerge {
+ public:
+  EntryMerge(MergeContext& c, MergeSummary& summary) : c_(c), summary_(summary) {}
+
+  void run(const ListEntry& entry) {
+    const EntryMarker marker = MarkerOfEntry(entry.text);
+    state_.MergeIsNew = YesNoTrue;
+    const DriverTable table = marker == EntryMarker::Tweeter ? DriverTable::Tweeters : DriverTable::Woofers;
+    MergeCounts& counts = table == DriverTable::Woofers ? summary_.woofers : summary_.tweeters;
+    if (marker == EntryMarker::Other || !loadOldDriver(marker, entry)) {
+      ++counts.skipped;
+      return;
+    }
+    const std::string caption = CopyingDriverCaption(c_.driver.CurrentModel);
+    c_.ui.showProgress(caption);
+
+    std::optional<MergeRow> matched = match(table);
+    if (matched) {
+      const bool addedHere = table == DriverTable::Woofers && state_.AddedWoofers.contains(matched->id);
+      if (!question_.asked() && !addedHere) question_.ask(c_.ui, caption);
+      summary_.asked = question_.asked();
+      summary_.refused = question_.refused();
+      if (question_.refused()) {
+        ++counts.skipped;
+        return;
+      }
+    }
+    write(table, matched, counts);
+  }
+
+ private:
+  bool loadOldDriver(EntryMarker marker, const ListEntry& entry) {
+    try {
+      if (!c_.moveToOldRow(marker, entry.itemData)) {
+        ++summary_.oldRowsMissing;
+        return false;
+      }
+      LoadOldDriver(c_.selection.OldDriverIsTweeter, c_.selection, c_.db, c_.driver);
+      return true;
+    } catch (const std::exception& e) {
+      summary_.problems.add(entry.text, std::string("not read from the old database: ") + e.what());
+      return false;
+    }
+  }
+
+  // Sets MergeCompanyMissing and MergeCompanyId; the matched row, when the driver has one.
+  std::optional<MergeRow> match(DriverTable table) {
+    state_.MergeIsNew = YesNoTrue;
+    state_.MergeCompanyMissing = YesNoTrue;
+    const std::optional<std::int32_t> company = c_.matcher.matchCompany(UpperCase(c_.driver.company.Company));
+    if (!company) return std::nullopt;
+    state_.MergeCompanyId = *company;
+    state_.MergeCompanyMissing = YesNoFalse;
+    std::optional<MergeRow> row =
+        c_.matcher.matchModel(table, *company, NormalizeModel(c_.driver.CurrentModel));
+    if (row) state_.MergeIsNew = YesNoFalse;
+    return row;
+  }
+
+  void write(DriverTable table, const std::optional<MergeRow>& matched, MergeCounts& counts) {
+    const std::string label = MergeDriverLabel(c_.driver, table);
+    if (state_.MergeCompanyMissing != YesNoFalse && !addCompany(label)) {
+      summary_.problems.add(label, "not written, as its company could not be added");
+      ++counts.skipped;
+      return;
+    }
+    MergeRow& row = table == DriverTable::Woofers ? state_.MergeWooferRow : state_.MergeTweeterRow;
+    if (matched) row = *matched;
+    const std::int16_t isTweeter = table == DriverTable::Tweeters ? YesNoTrue : YesNoFalse;
+    const std::optional<jet::Bookmark> written =
+        WriteDriver(isTweeter, c_.driver, state_, c_.db, c_.matcher, summary_.problems, c_.locale);
+    if (!written) {
+      ++counts.skipped;
+      return;
+    }
+    ++(matched ? counts.replaced : counts.added);
+  }
+
+  // CopyCompany, or the nameless company with the same details this merge added before.
+  bool addCompany(const std::string& label) {
+    const DriverCompany& company = c_.driver.company;
+    if (company.Company.empty()) {
+      for (const auto& [added, id] : namelessAdded_)
+        if (sameCompany(added, company)) {
+          state_.MergeCompanyId = id;
+          c_.driver.CompanyID = id;
+          return true;
+        }
+    }
+    const std::optional<std::int32_t> id =
+        CopyCompany(c_.driver, state_, c_.db, c_.names, summary_.problems, label);
+    if (!id) return false;
+    ++summary_.companiesAdded;
+    c_.matcher.companyChanged(*id);
+    if (company.Company.empty()) namelessAdded_.emplace_back(company, *id);
+    return true;
+  }
+
+  MergeContext& c_;
+  MergeSummary& summary_;
+  MergeState state_;
+  OverwriteQuestion question_;
+  std::vector<std::pair<DriverCompany, std::int32_t>> namelessAdded_;
+};
+
+}  // namespace
+
+std::string CopyingDriverCaption(std::string_view currentModel) {
+  return "Copying " + std::string(currentModel) + "...";
+}
+
+MergeSummary MergeDrivers(const std::vector<ListEntry>& entries, MergeContext& context) {
+  MergeSummary summary;
+  summary.entries = static_cast<long>(entries.size());
+  EntryMerge merge(context, summary);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    merge.run(entries[i]);
+    context.ui.updateProgress(static_cast<long>(i + 1), summary.entries);
+  }
+  return summary;
+}
+
+}  // namespace qbm

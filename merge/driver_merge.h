@@ -1,0 +1,63 @@
+#pragma once
+// The walk of a merge over the listed old drivers: for each entry, in list order, find the old
+// row, load it, match its company and its model against the new database, ask the overwrite
+// question the first time a driver would replace an existing row, add the company when it is
+// missing, and write the driver. The command around it (the busy pointer, the transaction, emptying
+// the old list, rescanning the new database) is the session's MMerge_Click.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/user_interface.h"
+#include "common/user_locale.h"
+#include "db/database_state.h"
+#include "db/list_entry.h"
+#include "db/old_driver_selection.h"
+#include "db/working_driver.h"
+#include "merge/merge_summary.h"
+#include "merge/new_driver_matcher.h"
+#include "olddb/company_names.h"
+
+namespace qbm {
+
+inline constexpr std::string_view CopyingDriversCaption =
+    "Copying drivers from the old database to the new database...";
+// "Copying " + model + "..."
+std::string CopyingDriverCaption(std::string_view currentModel);
+
+struct MergeContext {
+  DatabaseState& db;
+  CompanyNameTables& names;
+  WorkingDriver& driver;
+  OldDriverSelection& selection;
+  UserInterface& ui;
+  NewDriverMatcher& matcher;
+  // Makes the old row of an entry current and sets selection (Session::MoveToOldRow); false when
+  // the row is not found.
+  std::function<bool(EntryMarker, std::int32_t)> moveToOldRow;
+  const UserLocale& locale;
+};
+
+// REQUIRES: the new side is open; the progress window is shown.
+// For every entry in order (marker "(ob)" the woofers, "(sb)" the tweeters):
+//  1. the old row (moveToOldRow); an entry whose row is not found, or that cannot be read, is
+//     skipped (a row that cannot be read is also recorded as a problem);
+//  2. LoadOldDriver, then the caption "Copying " + CurrentModel + "...";
+//  3. the company: the highest new company that the old name begins (an empty name matches none,
+//     so its company is added); when one matches, the model: the first row of that company whose
+//     normalised, suffix-dropped model equals NormalizeModel(CurrentModel);
+//  4. a matched row, the first time in the merge, asks the overwrite question, unless it is a
+//     woofer row this merge added itself;
+//  5. unless the driver matched and the answer was No: CopyCompany when no company matched (the
+//     driver is skipped when the company cannot be added), then WriteDriver; the matcher is told
+//     of each company and row written;
+//  6. the progress bar moves to (i + 1) / count.
+// Nameless companies with the same details are added once per merge and shared. Engine errors of
+// the new database other than step failures (write_step.h), and the question's own exception,
+// reach the caller, which rolls the merge back.
+MergeSummary MergeDrivers(const std::vector<ListEntry>& entries, MergeContext& context);
+
+}  // namespace qbm

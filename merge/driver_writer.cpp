@@ -1,0 +1,195 @@
+#include "merge/driver_writer.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "db/driver_fields.h"
+#include "db/field_read.h"
+#include "db/list_entry.h"
+#include "db/schema.h"
+#include "db/table_walk.h"
+#include "merge/field_value.h"
+#include "merge/response_row.h"
+#include "merge/section_links.h"
+#include "merge/write_step.h"
+
+namespace qbm {
+namespace {
+
+// The plain members of the eleven triples whose value depends on the voice-coil wiring; their
+// parallel and series members are the woofer-only number fields.
+constexpr std::array<std::string_view, 11> WiringPlainFields = {
+    fields::Xlin, fields::Qes, fields::Re,  fields::Le,   fields::Z,   fields::BL,
+    fields::Pe,   fields::Qts, fields::Eff, fields::SPL1, fields::SPL2};
+
+bool isWiringDependent(const DriverField<double>& f) {
+  return f.use == FieldUse::Woofers ||
+         std::find(WiringPlainFields.begin(), WiringPlainFields.end(), f.field) !=
+             WiringPlainFields.end();
+}
+
+// The row being written and what is reported about it.
+class RowWriter {
+ public:
+  RowWriter(jet::Table& table, DriverTable kind, WriteProblems& problems, std::string label)
+      : table_(table), kind_(kind), problems_(problems), label_(std::move(label)) {}
+
+  const std::string& label() const { return label_; }
+
+  void put(std::string_view field, const jet::Value& value) {
+    WriteStep(problems_, label_, FieldNotWritten("", field), [&] { table_.set(field, value); });
+  }
+
+  void putDate(const std::string& text, const UserLocale& locale) {
+    const int column = table_.columnIndex(fields::Date);
+    const jet::ColumnType type =
+        column < 0 ? jet::ColumnType::Text : table_.columns()[static_cast<std::size_t>(column)].type;
+    const jet::Value value = dateFieldValue(text, type, locale);
+    if (!text.empty() && value.isNull()) {
+      problems_.add(label_, "\"Date\" not written: \"" + text + "\" names no day");
+      return;
+    }
+    put(fields::Date, value);
+  }
+
+  void putFields(const WorkingDriver& d, const MergeState& merge, const SectionLinks& links,
+                 const UserLocale& locale) {
+    const bool woofer = kind_ == DriverTable::Woofers;
+    put(fields::UserEntry, YesNoTrue);
+    put(fields::Model, d.CurrentModel);  // as listed, "" included: a Null model is never listed
+    put(fields::CompanyID, merge.MergeCompanyId);
+    put(fields::Available, d.Available);
+    putDate(d.Date, locale);
+    put(fields::Type, d.Type);
+    putLinks(d.Type, links);
+    for (const auto& f : DriverTextFields)
+      if (usedIn(f.use, kind_)) put(f.field, TextFieldValue(d.*f.member));
+    for (const auto& f : DriverCodeFields)
+      if (f.field != fields::Available && f.field != fields::Type) put(f.field, d.*f.member);
+    for (const auto& f : DriverYesNoFields)
+      if (usedIn(f.use, kind_) && f.field != fields::Acoustic) put(f.field, d.*f.member);
+
+    // A dual-coil woofer replacing a row keeps the stored value of every wiring-dependent
+    // parameter it does not give, so that its other wiring's row can fill them.
+    const bool keepUngiven = woofer && d.Dual != YesNoFalse && merge.MergeIsNew == YesNoFalse;
+    for (const auto& f : DriverNumberFields) {
+      if (!usedIn(f.use, kind_)) continue;
+      if (keepUngiven && isWiringDependent(f) && !(d.*f.member > 0)) continue;
+      put(f.field, d.*f.member);
+    }
+    for (std::size_t i = 0; i < fields::Dimen.size(); ++i) put(fields::Dimen[i], d.Dimen[i]);
+    put(fields::Acoustic, d.Acoustic);
+    for (std::size_t k = 0; k < fields::Dist.size(); ++k) {
+      put(fields::Dist[k], d.Dist[k]);
+      put(fields::PartNo[k], TextFieldValue(d.PartNo[k]));
+    }
+  }
+
+ private:
+  void putLinks(std::int16_t type, const SectionLinks& links) {
+    const std::string_view partner =
+        kind_ == DriverTable::Woofers ? fields::TweeterID : fields::WooferID;
+    if (type == 0) {
+      put(partner, jet::Value{});
+      put(fields::MidID, jet::Value{});
+    } else if (type == 1 || type == 2) {
+      put(partner, LinkFieldValue(links.partner));
+      put(fields::MidID, jet::Value{});
+    } else if (type == 3) {
+      put(partner, LinkFieldValue(links.partner));
+      put(fields::MidID, LinkFieldValue(links.mid));
+    }
+  }
+
+  jet::Table& table_;
+  DriverTable kind_;
+  WriteProblems& problems_;
+  std::string label_;
+};
+
+// The section links of the driver, each lookup a step of its own.
+SectionLinks findLinks(const WorkingDriver& d, DriverTable kind, NewDriverMatcher& lookups,
+                       WriteProblems& problems, const std::string& label) {
+  return FindSectionLinks(kind, d.Type, SplitSectionName(d.CurrentModel),
+                          [&](DriverTable table, const std::string& key) {
+                            std::int32_t id = 0;
+                            WriteStep(problems, label,
+                                      [&] { return "section \"" + key + "\" not looked up"; },
+                                      [&] { id = lookups.sectionRowId(table, key); });
+                            return id;
+                          });
+}
+
+// Positions the table for the write: a new row, or the replaced row made editable.
+bool positionRow(jet::Table& table, const MergeState& merge, const MergeRow& row,
+                 WriteProblems& problems, const std::string& label) {
+  SelectIndex(table, "");  // rows are reached by bookmark; no index to keep in step
+  if (merge.MergeIsNew != YesNoFalse) {
+    table.addNew();
+    return true;
+  }
+  if (!row.bookmark) {
+    problems.add(label, "the row to replace is not known; nothing written");
+    return false;
+  }
+  return WriteStep(problems, label,
+                   [&] { return "the row to replace (ID " + std::to_string(row.id) + ") not edited"; },
+                   [&] {
+                     table.setBookmark(*row.bookmark);
+                     table.edit();
+                   });
+}
+
+bool saveRow(jet::Table& table, WriteProblems& problems, const std::string& label) {
+  if (WriteStep(problems, label, "the row was not saved", [&] { table.update(); })) return true;
+  if (table.editing()) table.cancelUpdate();
+  return false;
+}
+
+}  // namespace
+
+std::string MergeDriverLabel(const WorkingDriver& driver, DriverTable table) {
+  return ListEntryText(driver.company.Company, driver.CurrentModel, table);
+}
+
+std::optional<jet::Bookmark> WriteDriver(std::int16_t isTweeter, WorkingDriver& driver,
+                                         MergeState& merge, DatabaseState& db,
+                                         NewDriverMatcher& lookups, WriteProblems& problems,
+                                         const UserLocale& locale) {
+  if (isTweeter != YesNoFalse && isTweeter != YesNoTrue) return std::nullopt;
+  const DriverTable kind = isTweeter == YesNoTrue ? DriverTable::Tweeters : DriverTable::Woofers;
+  jet::Table& table = kind == DriverTable::Woofers ? *db.NewWoofers : *db.NewTweeters;
+  jet::Table& responses = kind == DriverTable::Woofers ? *db.NewWooferResponse : *db.NewTweeterResponse;
+  MergeRow& row = kind == DriverTable::Woofers ? merge.MergeWooferRow : merge.MergeTweeterRow;
+  const std::string label = MergeDriverLabel(driver, kind);
+
+  const SectionLinks links = findLinks(driver, kind, lookups, problems, label);
+  if (!positionRow(table, merge, row, problems, label)) return std::nullopt;
+
+  const std::int16_t loadedAcoustic = driver.Acoustic;
+  const bool anyLevel = std::any_of(driver.Response.begin(), driver.Response.end(),
+                                    [](float level) { return level != 0.0f; });
+  driver.Acoustic = anyLevel ? YesNoTrue : YesNoFalse;
+
+  RowWriter writer(table, kind, problems, label);
+  writer.putFields(driver, merge, links, locale);
+  const bool saved = saveRow(table, problems, label);
+
+  if (merge.MergeIsNew != YesNoFalse) {
+    if (!saved) return std::nullopt;  // no ID: the response step would touch another driver's row
+    row.id = readLong(fieldValue(table, fields::ID));
+    row.bookmark = table.bookmark();
+    if (kind == DriverTable::Woofers) merge.AddedWoofers.add(row.id);
+  }
+  const std::optional<jet::Bookmark> written = saved ? row.bookmark : std::nullopt;
+  if (written) lookups.rowWritten(kind, *written);
+
+  if (driver.Acoustic != YesNoFalse)
+    WriteResponseRow(responses, kind, row.id, driver.Response, lookups, problems, label);
+  else if (loadedAcoustic != YesNoFalse)
+    DeleteResponseRow(responses, kind, row.id, lookups, problems, label);
+  return written;
+}
+
+}  // namespace qbm

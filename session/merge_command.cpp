@@ -1,0 +1,100 @@
+// "Merge >": copy every driver FromList still lists into the new database, as one transaction.
+
+#include "session/merge_command.h"
+
+#include "common/user_locale.h"
+#include "merge/driver_merge.h"
+#include "merge/new_driver_matcher.h"
+#include "session/operation_scope.h"
+#include "session/session.h"
+
+namespace qbm {
+namespace {
+
+// The most problems a message lists one by one.
+constexpr std::size_t MaxProblemLines = 12;
+
+void rollBackQuietly(DatabaseState& db) {
+  try {
+    if (db.NewDb && db.NewDb->inTransaction()) db.NewDb->rollback();
+  } catch (...) {
+    // The journal left beside the file is rolled back by the next open.
+  }
+}
+
+}  // namespace
+
+std::string MergeFailedMessage(std::string_view newFileName, std::string_view detail) {
+  return "Sorry, the merge into " + std::string(newFileName) + " was stopped (" +
+         std::string(detail) +
+         "). Nothing was written: the new database is as it was before the merge, and the old "
+         "drivers are still listed.";
+}
+
+std::string WriteProblemsMessage(std::string_view newFileName, const MergeSummary& summary) {
+  const std::size_t n = summary.problems.size();
+  return "Not everything could be written into " + std::string(newFileName) + " (" +
+         std::to_string(n) + (n == 1 ? " problem" : " problems") + "):\r\n" +
+         WriteProblemLines(summary.problems, MaxProblemLines) +
+         "\r\nEverything else was merged.";
+}
+
+MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
+  MergeOutcome outcome;
+  if (state_.FromList.empty()) return outcome;
+  OperationScope scope(ui_);
+  scope.setBusy(true);
+  DatabaseState& db = state_.databases;
+  if (!db.NewDbOpen || !db.NewDb || !db.NewWoofers) {
+    outcome.status = MergeOutcome::Status::NewDatabaseClosed;
+    scope.showMessage(std::string(NewDatabaseClosedMessage), MessageIcon::Exclamation);
+    scope.setBusy(false);
+    notify();
+    return outcome;
+  }
+  scope.showProgress(std::string(CopyingDriversCaption));
+
+  std::vector<ListEntry> entries;
+  entries.reserve(state_.FromList.count());
+  for (const DriverList::Entry& e : state_.FromList.entries()) entries.push_back({e.text, e.itemData});
+  try {
+    db.NewDb->begin();
+    IndexedDriverMatcher matcher(db, state_.companyNames);
+    MergeContext context{db,    state_.companyNames, state_.WorkingDriver, state_.selection,
+                         scope, matcher,
+                         [this](EntryMarker m, std::int32_t id) { return MoveToOldRow(m, id); },
+                         currentUserLocale()};
+    outcome.summary = MergeDrivers(entries, context);
+    if (options.dryRun)
+      db.NewDb->rollback();
+    else
+      db.NewDb->commit();
+  } catch (const std::exception& e) {
+    rollBackQuietly(db);
+    scope.hideProgress();
+    outcome.status = MergeOutcome::Status::Failed;
+    outcome.failure = e.what();
+    scope.showMessage(MergeFailedMessage(db.ToName.caption, e.what()), MessageIcon::Critical);
+    state_.SkipNewDialog = true;  // the name tables and ToList as the file is again
+    ToOpen_Click();
+    scope.setBusy(false);
+    notify();
+    return outcome;
+  }
+  outcome.status = MergeOutcome::Status::Merged;
+
+  state_.FromList.tooltip.clear();
+  state_.FromList.clear();
+  state_.FromRText.clear();
+  scope.hideProgress();
+  state_.SkipNewDialog = true;
+  ToOpen_Click();
+  if (options.reportProblems && !outcome.summary.problems.empty())
+    scope.showMessage(WriteProblemsMessage(db.ToName.caption, outcome.summary),
+                      MessageIcon::Exclamation);
+  scope.setBusy(false);
+  notify();
+  return outcome;
+}
+
+}  // namespace qbm

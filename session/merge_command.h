@@ -1,0 +1,43 @@
+#pragma once
+// What "Merge >" can be asked to do besides the window's plain click, and what it did.
+
+#include <string>
+#include <string_view>
+
+#include "merge/merge_summary.h"
+
+namespace qbm {
+
+struct MergeOptions {
+  // Everything is done inside the transaction, which is then rolled back: the new file is left as
+  // it was, and the summary tells what the merge would have done.
+  bool dryRun = false;
+  // Tell the person, in a message, about what could not be written (the command line prints the
+  // summary instead).
+  bool reportProblems = true;
+};
+
+struct MergeOutcome {
+  enum class Status {
+    NothingListed,      // FromList was empty: nothing happened
+    NewDatabaseClosed,  // no new database is open: nothing happened but a message
+    Merged,             // committed (or rolled back, for a dry run)
+    Failed,             // stopped and rolled back: the new file is as it was
+  };
+  Status status = Status::NothingListed;
+  MergeSummary summary;
+  std::string failure;  // what stopped a failed merge
+};
+
+inline constexpr std::string_view NewDatabaseClosedMessage =
+    "There is no new driver database open to merge into. Open the new database, then the old "
+    "one, and merge again. Nothing was copied.";
+
+// The message of a merge stopped by an error: nothing was written and the old list is kept.
+std::string MergeFailedMessage(std::string_view newFileName, std::string_view detail);
+
+// The message after a merge that could not write everything: what was not written, and that the
+// rest was merged.
+std::string WriteProblemsMessage(std::string_view newFileName, const MergeSummary& summary);
+
+}  // namespace qbm

@@ -1,0 +1,187 @@
+// qbmerge-cli merge: the old list, the omitted drivers, the merge as the window's session does it,
+// its summary and the new list; the overwrite question answered by --overwrite or refused without
+// a terminal (nothing written); dry runs; usage errors; merged files that pass the integrity check
+// and read back in mdb-export.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "merge/merge_summary.h"
+#include "session/session.h"
+#include "tests/support/fake_user_interface.h"
+#include "tests/support/test_support.h"
+
+namespace qbm {
+namespace {
+
+namespace fs = std::filesystem;
+const std::string kCli = std::string(QBM_BINARY_DIR) + "/cli/qbmerge-cli";
+
+// Runs the command with no terminal to ask on; stdout into out, stderr into err.
+int run(const std::string& arguments, std::string* out = nullptr, std::string* err = nullptr) {
+  static int n = 0;
+  const fs::path errFile = fs::temp_directory_path() / ("qbm-cli-merge-err-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
+  std::string text;
+  const int status = test::runCommand(kCli + " " + arguments + " </dev/null 2>'" + errFile.string() + "'", &text);
+  if (out) *out = text;
+  std::ifstream in(errFile);
+  if (err) *err = std::string(std::istreambuf_iterator<char>(in), {});
+  fs::remove(errFile);
+  return status;
+}
+
+std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+
+std::string fileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string listing(const DriverList& list) {
+  std::string out;
+  for (const auto& e : list.entries()) out += std::to_string(e.itemData) + "\t" + e.text + "\n";
+  return out + list.tooltip + "\n";
+}
+
+class CliMerge : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    QBM_REQUIRE_SHARED();
+    for (const char* f : {"qbaudio.mdb", "xqbaudio.mdb", "spkrbase.mdb"}) {
+      test::copyShared(std::string("fixtures/") + f, dir.path());
+      test::copyShared(std::string("fixtures/") + f, reference.path());
+    }
+  }
+
+  // What the command must print, from the window's session on copies of the same files: the old
+  // list, then (after the omitted entries are struck and the merge run) the summary and the new
+  // list.
+  std::string expected(const std::string& old, int option, const std::vector<std::string>& omit,
+                       bool answer, bool dryRun) {
+    test::FakeUserInterface ui;
+    Session session(ui);
+    ui.files = {(reference / "qbaudio.mdb").string(), (reference / old).string()};
+    session.ToOpen_Click();
+    session.state().FromOpt = option;
+    session.FromOpen_Click();
+    std::string out = listing(session.state().FromList);
+    DriverList& list = session.state().FromList;
+    for (const std::string& o : omit)
+      for (std::size_t i = 0; i < list.count(); ++i)
+        if (std::to_string(list.entry(i).itemData) + list.entry(i).text.substr(list.entry(i).text.size() - 4) == o)
+          list.setSelected(i, true);
+    if (!omit.empty()) session.FromOmit_Click();
+    ui.answers.push_back(answer);
+    const MergeOutcome outcome = session.MMerge_Click({.dryRun = dryRun, .reportProblems = false});
+    out += dryRun ? "Dry run, nothing written; the merge would have done this:\n" : "Merged:\n";
+    out += MergeSummaryText(outcome.summary) + "\n";
+    return out + listing(session.state().ToList);
+  }
+
+  std::string files(const std::string& old) const {
+    return quoted(dir / "qbaudio.mdb") + " " + quoted(dir / old);
+  }
+
+  test::ScratchDir dir, reference;
+};
+
+TEST_F(CliMerge, WithoutAnAnswerAndWithoutATerminalNothingIsWritten) {
+  const std::string before = fileBytes(dir / "qbaudio.mdb");
+  std::string out, err;
+  EXPECT_EQ(1, run("merge " + files("xqbaudio.mdb") + " --all", &out, &err));
+  EXPECT_NE(err.find("qbaudio.mdb"), std::string::npos) << err;
+  EXPECT_NE(err.find("give --overwrite yes or --overwrite no"), std::string::npos) << err;
+  EXPECT_NE(err.find("Nothing was written"), std::string::npos) << err;
+  EXPECT_TRUE(out.ends_with("Driver count = " + std::to_string(std::count(out.begin(), out.end(), '\n') - 1) + "\n"))
+      << "only the old list is printed:\n" << out;
+  EXPECT_TRUE(fileBytes(dir / "qbaudio.mdb") == before);
+}
+
+TEST_F(CliMerge, OverwriteYesPrintsTheOldListTheSummaryAndTheNewList) {
+  std::string out, err;
+  ASSERT_EQ(0, run("merge " + files("xqbaudio.mdb") + " --all --overwrite yes", &out, &err)) << err;
+  EXPECT_EQ(out, expected("xqbaudio.mdb", ShowAllDriversOption, {}, true, false));
+  EXPECT_EQ(err, "");
+  EXPECT_NE(out.find("\nMerged:\nWoofers: "), std::string::npos);
+
+  std::string check;
+  EXPECT_EQ(0, run("check " + quoted(dir / "qbaudio.mdb"), &check)) << check;
+  if (!test::haveProgram("mdb-export")) GTEST_SKIP() << "mdb-export (mdbtools) is not installed";
+  for (const char* table : {"woofers", "tweeters", "companies", "woofer-response", "tweeter-response"}) {
+    std::string ours, theirs;
+    ASSERT_EQ(0, run("dump " + quoted(dir / "qbaudio.mdb") + " '" + table + "'", &ours));
+    ASSERT_EQ(0, test::runCommand("mdb-export " + quoted(dir / "qbaudio.mdb") + " '" + table + "'", &theirs));
+    EXPECT_EQ(std::count(theirs.begin(), theirs.end(), '\n'), std::count(ours.begin(), ours.end(), '\n')) << table;
+  }
+}
+
+TEST_F(CliMerge, OverwriteNoAndOmittedDriversAsTheWindowDoesThem) {
+  std::string list;
+  ASSERT_EQ(0, run("list " + files("xqbaudio.mdb") + " --all", &list));
+  std::istringstream lines(list);
+  std::string first, second;
+  std::getline(lines, first);
+  std::getline(lines, second);
+  const auto argumentOf = [](const std::string& line) {
+    return line.substr(0, line.find('\t')) + line.substr(line.size() - 4);
+  };
+  const std::vector<std::string> omit = {argumentOf(first), argumentOf(second)};
+  std::string out, err;
+  ASSERT_EQ(0, run("merge " + files("xqbaudio.mdb") + " --all --overwrite no --omit '" + omit[0] +
+                       "' --omit '" + omit[1] + "'",
+                   &out, &err))
+      << err;
+  EXPECT_EQ(out, expected("xqbaudio.mdb", ShowAllDriversOption, omit, false, false));
+  EXPECT_NE(out.find(" skipped."), std::string::npos);
+}
+
+TEST_F(CliMerge, ALegacyMergeWithoutMatchesNeedsNoAnswer) {
+  std::string out, err;
+  ASSERT_EQ(0, run("merge " + files("spkrbase.mdb"), &out, &err)) << err;
+  EXPECT_EQ(out, expected("spkrbase.mdb", ShowChangedDriversOption, {}, false, false));
+}
+
+TEST_F(CliMerge, ADryRunPrintsTheSummaryAndLeavesTheFileAsItWas) {
+  const std::string before = fileBytes(dir / "qbaudio.mdb");
+  std::string out, err;
+  ASSERT_EQ(0, run("merge " + files("xqbaudio.mdb") + " --dry-run --overwrite yes", &out, &err)) << err;
+  EXPECT_EQ(out, expected("xqbaudio.mdb", ShowChangedDriversOption, {}, true, true));
+  EXPECT_NE(out.find("Dry run, nothing written"), std::string::npos);
+  EXPECT_TRUE(fileBytes(dir / "qbaudio.mdb") == before);
+}
+
+TEST_F(CliMerge, AnOmittedDriverThatIsNotListedStopsBeforeMerging) {
+  const std::string before = fileBytes(dir / "qbaudio.mdb");
+  std::string out, err;
+  EXPECT_EQ(1, run("merge " + files("xqbaudio.mdb") + " --omit 99999ob --overwrite yes", &out, &err));
+  EXPECT_NE(err.find("the old list has no driver 99999ob to omit"), std::string::npos) << err;
+  EXPECT_TRUE(fileBytes(dir / "qbaudio.mdb") == before);
+}
+
+TEST_F(CliMerge, UsageErrorsExitWithTwo) {
+  const std::string both = files("xqbaudio.mdb");
+  for (const std::string& args : std::vector<std::string>{
+           "merge", "merge " + quoted(dir / "qbaudio.mdb"), "merge " + both + " extra.mdb",
+           "merge " + both + " --omit", "merge " + both + " --omit 12xb", "merge " + both + " --overwrite",
+           "merge " + both + " --overwrite maybe", "merge " + both + " --force"})
+    EXPECT_EQ(2, run(args)) << args;
+}
+
+TEST(CliMergeSamples, GeneratedDatabasesMergeIntoAFileThatChecksClean) {
+  test::ScratchDir dir;
+  std::string out, err;
+  ASSERT_EQ(0, run("samples " + quoted(dir.path()) + " --drivers 400 --seed 5", &out, &err)) << err;
+  for (const char* old : {"spkrbase.mdb", "xqbaudio.mdb"}) {
+    ASSERT_EQ(0, run("merge " + quoted(dir / "qbaudio.mdb") + " " + quoted(dir / old) + " --all --overwrite yes",
+                     &out, &err))
+        << err;
+    EXPECT_NE(out.find("Write problems: 0."), std::string::npos) << out;
+    EXPECT_EQ(0, run("check " + quoted(dir / "qbaudio.mdb"), &out)) << out;
+  }
+}
+
+}  // namespace
+}  // namespace qbm

@@ -1,0 +1,95 @@
+// The merge's company match through the sorted names gives exactly what comparing all 900 slots
+// gives, also after companies are added during a merge.
+
+#include "merge/company_matcher.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "common/text_chars.h"
+#include "tests/merge/literal_rules.h"
+
+namespace qbm {
+namespace {
+
+class Names {
+ public:
+  explicit Names(unsigned seed) : random_(seed) {}
+
+  std::string name() {
+    static const std::vector<std::string> starts = {"Peerless", "PEER", "peer", "Pe", "Scan-Speak",
+                                                    "Scan", "Vifa", "VIFA-Speak A/S", "Öhlins",
+                                                    "öh", "Ω Audio", "ω", "A", "a", "Éclair", "X"};
+    static const std::vector<std::string> tails = {"", "", " Ltd.", " Fabrikkerne, Ltd.", "s",
+                                                   " A/S", "-Speak", " GmbH", "é", "ẞ"};
+    return pick(starts) + pick(tails);
+  }
+  // An old name: a prefix of a known name in another case, or a name of its own.
+  std::string oldName(const CompanyNameTable& full) {
+    const std::string known = full[number(1, MaxCompanyId)];
+    if (known.empty() || chance(30)) return name();
+    std::string cut = test::firstCharacters(known, static_cast<std::size_t>(number(1, 12)));
+    return chance(50) ? UpperCase(cut) : cut;
+  }
+  void fill(CompanyNameTable& full, CompanyNameTable& shortNames, int companies) {
+    for (int i = 0; i < companies; ++i) {
+      const std::int32_t id = number(1, MaxCompanyId);
+      const std::string n = name();
+      full.set(id, n);
+      shortNames.set(id, chance(50) ? n : test::firstCharacters(n, 4));
+    }
+  }
+  int number(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+  bool chance(int percent) { return number(1, 100) <= percent; }
+
+ private:
+  const std::string& pick(const std::vector<std::string>& items) {
+    return items[static_cast<std::size_t>(number(0, static_cast<int>(items.size()) - 1))];
+  }
+  std::mt19937 random_;
+};
+
+TEST(CompanyMatcher, GivesTheHighestSlotTheLiteralComparisonGives) {
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    Names gen(seed);
+    CompanyNameTable full, shortNames;
+    gen.fill(full, shortNames, gen.number(0, 300));
+    CompanyMatcher matcher(full, shortNames);
+    for (int q = 0; q < 200; ++q) {
+      const std::string old = gen.oldName(full);
+      ASSERT_EQ(matcher.HighestMatch(UpperCase(old)),
+                test::literalCompanyMatch(old, full, shortNames))
+          << "seed " << seed << " old name \"" << old << "\"";
+      if (gen.chance(10)) {  // a company added by the merge, or a slot renamed
+        const std::int32_t id = gen.number(1, MaxCompanyId);
+        RecordAddedCompany(id, gen.name(), full, shortNames);
+        matcher.refresh(id);
+      }
+    }
+  }
+}
+
+TEST(CompanyMatcher, ComparesWholeOldNamesAsPrefixesIgnoringCase) {
+  CompanyNameTable full, shortNames;
+  full.set(14, "Peerless Fabrikkerne, Ltd.");
+  shortNames.set(14, "Peerless");
+  full.set(20, "peerless audio");
+  shortNames.set(20, "peerless audio");
+  full.set(901, "Peerless Extra");  // outside 1..900: never stored
+  CompanyMatcher matcher(full, shortNames);
+  EXPECT_EQ(matcher.HighestMatch("PEERLESS"), 20);       // both begin with it: the higher ID
+  EXPECT_EQ(matcher.HighestMatch("PEERLESS FAB"), 14);
+  EXPECT_EQ(matcher.HighestMatch("PEERLESS FABRIKKERNE, LTD. X"), std::nullopt);  // longer
+  EXPECT_EQ(matcher.HighestMatch("EERLESS"), std::nullopt);  // not a beginning
+  EXPECT_EQ(matcher.HighestMatch(""), std::nullopt);  // an empty name names no company
+  EXPECT_EQ(test::literalCompanyMatch("", full, shortNames), 900);  // where the bare rule goes
+
+  RecordAddedCompany(30, "Peerless", full, shortNames);
+  matcher.refresh(30);
+  EXPECT_EQ(matcher.HighestMatch("PEERLESS"), 30);
+  EXPECT_EQ(matcher.HighestMatch("PEERLESS A"), 20);
+}
+
+}  // namespace
+}  // namespace qbm

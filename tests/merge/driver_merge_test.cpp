@@ -1,0 +1,242 @@
+// The merge walk on purpose-made databases: the company match, the model match, the overwrite
+// question, companies added once, drivers whose company or old row is missing, and a merge that
+// adds more woofers than the 901 slots the rules once had.
+
+#include "merge/driver_merge.h"
+
+#include <gtest/gtest.h>
+
+#include "merge/overwrite_question.h"
+#include "tests/merge/merge_sides.h"
+
+namespace qbm {
+namespace {
+
+using test::MergeSides;
+using test::NewRow;
+
+// A previous-format old woofer or tweeter of the company, listed as user entry.
+samples::RowValues oldDriver(const std::string& model, std::int32_t company) {
+  return {{"Model", model}, {"Company ID", company}, {"User Entry", true}, {"Fs", 25.0}};
+}
+
+ListEntry wooferEntry(std::int32_t id) { return {"[x]  m  (ob)", id}; }
+ListEntry tweeterEntry(std::int32_t id) { return {"[x]  m  (sb)", id}; }
+
+class DriverMergeTest : public ::testing::Test {
+ protected:
+  MergeSides sides;
+};
+
+TEST_F(DriverMergeTest, TheHighestCompanyTheOldNameBeginsIsTaken) {
+  auto& n = sides.newDb();
+  n.addCompany({{"ID", 3}, {"Company", "Peerless Fabrikkerne, Ltd."}});
+  n.addCompany({{"ID", 9}, {"Company", "PEERLESS audio"}});
+  n.addCompany({{"ID", 12}, {"Company", "Peer"}});  // shorter than the old name: no match
+  auto& o = sides.oldDb();
+  const std::int32_t c = o.addCompany({{"Company", "peerless"}});
+  const std::int32_t w = o.addWoofer(oldDriver("X1", c));
+  sides.open();
+  const MergeSummary s = sides.merge({wooferEntry(w)});
+  EXPECT_EQ(s.companiesAdded, 0);
+  ASSERT_EQ(sides.withModel(DriverTable::Woofers, "X1").size(), 1u);
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "X1").front().companyId, 9);
+}
+
+TEST_F(DriverMergeTest, AMissingCompanyIsAddedOnceForAllItsDrivers) {
+  sides.newDb().addCompany({{"Company", "Other"}});
+  auto& o = sides.oldDb();
+  const std::int32_t c = o.addCompany({{"Company", "Newco Audio"}, {"City", "Springfield"}, {"CompanyLink2", 1}});
+  const std::int32_t a = o.addWoofer(oldDriver("A", c));
+  const std::int32_t b = o.addTweeter(oldDriver("B", c));
+  sides.open();
+  const MergeSummary s = sides.merge({wooferEntry(a), tweeterEntry(b)});
+  EXPECT_EQ(s.companiesAdded, 1);
+  const std::int32_t added = sides.withModel(DriverTable::Woofers, "A").front().companyId;
+  EXPECT_EQ(sides.withModel(DriverTable::Tweeters, "B").front().companyId, added);
+  jet::Table& companies = *sides.db().NewCompanies;
+  companies.setIndex(indexes::ID);
+  ASSERT_TRUE(companies.seek(jet::Value{added}));
+  EXPECT_EQ(companies.get("Company"), jet::Value{"Newco Audio"});
+  EXPECT_EQ(companies.get("City"), jet::Value{"Springfield"});
+  EXPECT_EQ(companies.get("User Entry"), jet::Value{true});
+  EXPECT_EQ(companies.get("CompanyLink2"), jet::Value{std::int32_t{1}});
+  EXPECT_TRUE(companies.get("CompanyLink1").isNull());  // a link of 0 is stored as Null
+  EXPECT_EQ(sides.state().companyNames.NewCompanyFull[added], "Newco Audio");
+  EXPECT_EQ(sides.state().companyNames.NewCompanyShort[added], "Newco Audio");
+}
+
+TEST_F(DriverMergeTest, AnAddedCompanyAboveNineHundredIsNotNamedInTheTables) {
+  sides.newDb().addCompany({{"ID", 5000}, {"Company", "Far away"}});
+  auto& o = sides.oldDb();
+  const std::int32_t c = o.addCompany({{"Company", "Newco"}});
+  const std::int32_t a = o.addWoofer(oldDriver("A", c));
+  sides.open();
+  sides.merge({wooferEntry(a)});
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "A").front().companyId, 5001);
+  for (std::int32_t id = 1; id <= MaxCompanyId; ++id)
+    EXPECT_NE(sides.state().companyNames.NewCompanyFull[id], "Newco") << id;
+}
+
+TEST_F(DriverMergeTest, ADriverGetsTheCompanyJustAddedNotAnOlderOneOfTheSameName) {
+  // An older company of the same name that lies above 900 (so that the match cannot see it).
+  sides.newDb().addCompany({{"ID", 950}, {"Company", "Newco"}});
+  auto& o = sides.oldDb();
+  const std::int32_t c = o.addCompany({{"Company", "Newco"}});
+  const std::int32_t a = o.addWoofer(oldDriver("A", c));
+  sides.open();
+  sides.merge({wooferEntry(a)});
+  const std::int32_t company = sides.withModel(DriverTable::Woofers, "A").front().companyId;
+  EXPECT_EQ(company, 951);  // listed under the company it came with, not left out of the list
+}
+
+TEST_F(DriverMergeTest, ANamelessCompanyMatchesNoSlotAndNoDriverInheritsAnother) {
+  auto& n = sides.newDb();
+  n.addCompany({{"ID", 1}, {"Company", "Alpha"}});
+  n.addCompany({{"ID", 900}, {"Company", "Zed"}});
+  auto& o = sides.oldDb();
+  const std::int32_t alpha = o.addCompany({{"Company", "Alpha"}});
+  const std::int32_t a = o.addWoofer(oldDriver("A", alpha));
+  const std::int32_t b = o.addWoofer(oldDriver("B", 77));  // no company row 77
+  const std::int32_t c = o.addWoofer(oldDriver("C", 78));  // none either
+  sides.open();
+  const MergeSummary s = sides.merge({wooferEntry(a), wooferEntry(b), wooferEntry(c)});
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "A").front().companyId, 1);
+  const std::int32_t nameless = sides.withModel(DriverTable::Woofers, "B").front().companyId;
+  EXPECT_NE(nameless, 1);    // not the previous driver's company
+  EXPECT_NE(nameless, 900);  // not the last slot either
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "C").front().companyId, nameless);  // shared
+  EXPECT_EQ(s.companiesAdded, 1);
+  EXPECT_EQ(test::readCompanyName(*sides.db().NewCompanies, nameless), "");
+}
+
+TEST_F(DriverMergeTest, ModelsMatchIgnoringCaseAndSeparatorsButOnlyInFull) {
+  auto& n = sides.newDb();
+  const std::int32_t nc = n.addCompany({{"Company", "Maker"}});
+  const std::int32_t stored = n.addWoofer({{"Model", "CW-100 8"}, {"Company ID", nc}});
+  const std::int32_t section = n.addWoofer({{"Model", "Duo 10 - LF"}, {"Company ID", nc}});
+  n.addWoofer({{"Model", "Nomodel"}, {"Company ID", 0}});  // no company: never matched
+  auto& o = sides.oldDb();
+  const std::int32_t c = o.addCompany({{"Company", "maker"}});
+  const std::vector<std::int32_t> ids = {
+      o.addWoofer(oldDriver("cw=100/8", c)),     // matches CW-100 8
+      o.addWoofer(oldDriver("CW100", c)),        // a beginning only: added
+      o.addWoofer(oldDriver("CW1008X", c)),      // longer: added
+      o.addWoofer(oldDriver("duo 10", c)),       // matches the low section without its suffix
+      o.addWoofer(oldDriver("Duo 10 - LF", c)),  // keeps its own suffix: added
+  };
+  sides.open();
+  std::vector<ListEntry> entries;
+  for (std::int32_t id : ids) entries.push_back(wooferEntry(id));
+  sides.ui.answers.push_back(true);
+  const MergeSummary s = sides.merge(entries);
+  EXPECT_EQ(s.woofers.replaced, 2);
+  EXPECT_EQ(s.woofers.added, 3);
+  EXPECT_EQ(sides.woofer(stored)->driver.Model, "cw=100/8");  // replaced in place
+  EXPECT_EQ(sides.woofer(section)->driver.Model, "duo 10");
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "Duo 10 - LF").size(), 1u);
+}
+
+TEST_F(DriverMergeTest, OfEqualModelsTheFirstInIndexOrderIsReplaced) {
+  auto& n = sides.newDb();
+  const std::int32_t nc = n.addCompany({{"Company", "Maker"}});
+  const std::int32_t first = n.addWoofer({{"Model", "Twin"}, {"Company ID", nc}});
+  const std::int32_t second = n.addWoofer({{"Model", "Twin"}, {"Company ID", nc}});
+  const std::int32_t otherCompany = n.addCompany({{"Company", "Other"}});
+  n.addWoofer({{"ID", 0}, {"Model", "Twin"}, {"Company ID", nc}});  // ID 0: never matched
+  n.addWoofer({{"Model", "Twin"}, {"Company ID", otherCompany}});
+  auto& o = sides.oldDb();
+  const std::int32_t w = o.addWoofer(oldDriver("TWIN", o.addCompany({{"Company", "Maker"}})));
+  sides.open();
+  sides.ui.answers.push_back(true);
+  sides.merge({wooferEntry(w)});
+  EXPECT_EQ(sides.woofer(first)->driver.Model, "TWIN");
+  EXPECT_EQ(sides.woofer(second)->driver.Model, "Twin");
+}
+
+TEST_F(DriverMergeTest, TheQuestionIsAskedOnceAndOnlyForRowsThisMergeDidNotAdd) {
+  auto& n = sides.newDb();
+  const std::int32_t nc = n.addCompany({{"Company", "Maker"}});
+  n.addWoofer({{"Model", "W1"}, {"Company ID", nc}});
+  n.addTweeter({{"Model", "T1"}, {"Company ID", nc}});
+  auto& o = sides.oldDb();
+  const std::int32_t c = o.addCompany({{"Company", "Maker"}});
+  const std::int32_t newWoofer = o.addWoofer(oldDriver("W2", c));
+  const std::int32_t newTweeter = o.addTweeter(oldDriver("T2", c));
+  const std::int32_t w1 = o.addWoofer(oldDriver("W1", c));
+  const std::int32_t t1 = o.addTweeter(oldDriver("T1", c));
+  sides.open();
+
+  // A woofer written twice: the second matches the row the first added: no question.
+  MergeSummary s = sides.merge({wooferEntry(newWoofer), wooferEntry(newWoofer)});
+  EXPECT_EQ(sides.questions(), 0);
+  EXPECT_EQ(s.woofers.added, 1);
+  EXPECT_EQ(s.woofers.replaced, 1);
+
+  // A tweeter written twice: tweeter rows added are not recorded, so it asks.
+  sides.ui.answers.push_back(true);
+  s = sides.merge({tweeterEntry(newTweeter), tweeterEntry(newTweeter), wooferEntry(w1), tweeterEntry(t1)});
+  EXPECT_EQ(sides.questions(), 1);  // once, for all three matches
+  EXPECT_EQ(sides.ui.events.back(), "progress 4/4");
+  EXPECT_EQ(s.tweeters.added, 1);
+  EXPECT_EQ(s.tweeters.replaced, 2);
+  EXPECT_EQ(s.woofers.replaced, 1);
+  EXPECT_TRUE(s.asked);
+  EXPECT_FALSE(s.refused);
+}
+
+TEST_F(DriverMergeTest, NoKeepsLaterMatchesOutButStillAddsNewDrivers) {
+  auto& n = sides.newDb();
+  const std::int32_t nc = n.addCompany({{"Company", "Maker"}});
+  n.addWoofer({{"Model", "W1"}, {"Company ID", nc}, {"Fs", 11.0}});
+  n.addTweeter({{"Model", "T1"}, {"Company ID", nc}, {"Fs", 12.0}});
+  auto& o = sides.oldDb();
+  const std::int32_t c = o.addCompany({{"Company", "Maker"}});
+  const std::int32_t w1 = o.addWoofer(oldDriver("W1", c));
+  const std::int32_t t1 = o.addTweeter(oldDriver("T1", c));
+  const std::int32_t w2 = o.addWoofer(oldDriver("W2", c));
+  sides.open();
+  sides.ui.answers.push_back(false);
+  const MergeSummary s = sides.merge({wooferEntry(w1), wooferEntry(w2), tweeterEntry(t1), wooferEntry(w2)});
+  EXPECT_EQ(sides.questions(), 1);
+  EXPECT_TRUE(s.refused);
+  EXPECT_EQ(s.woofers.added, 1);
+  EXPECT_EQ(s.woofers.replaced, 0);
+  EXPECT_EQ(s.woofers.skipped, 2);  // W1, and the second W2, which matches the row the first added
+  EXPECT_EQ(s.tweeters.skipped, 1);
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "W1").front().driver.Fs, 11.0);
+  EXPECT_EQ(sides.withModel(DriverTable::Tweeters, "T1").front().driver.Fs, 12.0);
+}
+
+TEST_F(DriverMergeTest, EntriesWhoseOldRowIsGoneAreSkippedAndCounted) {
+  sides.newDb();
+  auto& o = sides.oldDb();
+  const std::int32_t w = o.addWoofer(oldDriver("W", o.addCompany({{"Company", "Maker"}})));
+  sides.open();
+  const MergeSummary s = sides.merge({wooferEntry(999), {"[x]  m  (zz)", w}, tweeterEntry(w), wooferEntry(w)});
+  EXPECT_EQ(s.oldRowsMissing, 2);  // 999 and the tweeter w; "(zz)" names no table
+  EXPECT_EQ(s.woofers.skipped, 2);
+  EXPECT_EQ(s.tweeters.skipped, 1);
+  EXPECT_EQ(s.woofers.added, 1);
+  EXPECT_EQ(sides.ui.events.back(), "progress 4/4");
+}
+
+TEST_F(DriverMergeTest, MoreAddedWoofersThanNineHundredAndOneAreAllRecognised) {
+  sides.newDb();
+  auto& o = sides.oldDb();
+  const std::int32_t c = o.addCompany({{"Company", "Maker"}});
+  std::vector<ListEntry> entries;
+  o.database().begin();
+  for (int i = 0; i < 1000; ++i) entries.push_back(wooferEntry(o.addWoofer(oldDriver("M" + std::to_string(i), c))));
+  o.database().commit();
+  const std::size_t n = entries.size();
+  for (std::size_t i = 0; i < n; ++i) entries.push_back(entries[i]);  // each driver again
+  sides.open();
+  const MergeSummary s = sides.merge(entries);
+  EXPECT_EQ(sides.questions(), 0);  // every second write is over a row this merge added
+  EXPECT_EQ(s.woofers.added, 1000);
+  EXPECT_EQ(s.woofers.replaced, 1000);
+}
+
+}  // namespace
+}  // namespace qbm

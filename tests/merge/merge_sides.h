@@ -1,0 +1,163 @@
+#pragma once
+// A merge between purpose-made databases: the tests write the rows they need with the sample
+// builders, open both sides through the session as the window opens them, and run the merge walk
+// over the entries they choose, with the indexed look-ups or the literal rules.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "db/list_entry.h"
+#include "merge/driver_merge.h"
+#include "merge/new_driver_matcher.h"
+#include "samples/driver_database_builder.h"
+#include "session/session.h"
+#include "tests/merge/literal_rules.h"
+#include "tests/support/fake_user_interface.h"
+#include "tests/support/new_database_rows.h"
+#include "tests/support/test_support.h"
+
+namespace qbm::test {
+
+// A driver record with every member given, distinct per n, for round trips.
+inline WorkingDriver sampleDriver(const std::string& model, int n = 1) {
+  WorkingDriver d;
+  d.Model = d.CurrentModel = model;
+  d.Available = 1;
+  d.Type = 0;
+  d.SerialNo = "SN" + std::to_string(n);
+  d.Comment = "comment " + std::to_string(n);
+  d.Notes = "notes " + std::to_string(n);
+  d.Shape = 2;
+  d.PistonType = 3;
+  d.PistonDesc = "paper";
+  d.SuspDesc = "rubber";
+  d.DustCapDesc = "felt";
+  d.FrameDesc = "cast";
+  d.VCDesc = "copper";
+  d.TermDesc = "gold";
+  d.MagDesc = "ferrite";
+  d.Underhung = YesNoTrue;
+  d.Ferrofluid = YesNoTrue;
+  d.SquareMag = YesNoTrue;
+  d.Shield = YesNoFalse;
+  double v = n;
+  for (double* p : {&d.Fs, &d.Qms, &d.Vas, &d.Cms, &d.Mms, &d.Rms, &d.Xlin, &d.Xmech, &d.PDia, &d.Sd,
+                    &d.PVd, &d.Qes, &d.Re, &d.Le, &d.Z, &d.BL, &d.Pe, &d.Qts, &d.Eff, &d.SPL1, &d.SPL2, &d.MVd})
+    *p = (v += 0.25);
+  for (double& x : d.Dimen) x = (v += 0.5);
+  for (std::size_t k = 0; k < d.Dist.size(); ++k) {
+    d.Dist[k] = static_cast<std::int32_t>(k + 1);
+    d.PartNo[k] = "P" + std::to_string(n) + "-" + std::to_string(k);
+  }
+  for (std::size_t i = 0; i < d.Response.size(); ++i) d.Response[i] = static_cast<float>(n) + static_cast<float>(i) * 0.5f;
+  d.Acoustic = YesNoTrue;
+  return d;
+}
+
+// A response whose levels are all `level`.
+inline std::vector<float> flatResponse(float level) { return std::vector<float>(ResponseCount, level); }
+
+class MergeSides {
+ public:
+  ScratchDir dir;
+  FakeUserInterface ui;
+  Session session{ui};
+
+  std::filesystem::path newPath() const { return dir / "qbaudio.mdb"; }
+
+  samples::DriverDatabaseBuilder& newDb() {
+    if (!newDb_) newDb_ = std::make_unique<samples::DriverDatabaseBuilder>(newPath());
+    return *newDb_;
+  }
+  samples::DriverDatabaseBuilder& oldDb() {
+    if (!oldDb_) oldDb_ = std::make_unique<samples::DriverDatabaseBuilder>(dir / "xqbaudio.mdb");
+    return *oldDb_;
+  }
+  samples::LegacyDatabaseBuilder& legacyDb() {
+    if (!legacyDb_) legacyDb_ = std::make_unique<samples::LegacyDatabaseBuilder>(dir / "spkrbase.mdb");
+    return *legacyDb_;
+  }
+
+  // Closes the builders and opens the new side (an empty one unless built, or made otherwise at
+  // newPath()), then the old one (listing all its drivers, or only the changed ones).
+  void open(int fromOpt = ShowAllDriversOption) {
+    if (!newDb_ && !std::filesystem::exists(newPath())) newDb();
+    if (newDb_) newDb_->close();
+    ui.files.push_back(newPath().string());
+    session.ToOpen_Click();
+    ASSERT_TRUE(state().databases.NewDbOpen);
+    std::filesystem::path old;
+    if (oldDb_) {
+      oldDb_->close();
+      old = dir / "xqbaudio.mdb";
+    } else if (legacyDb_) {
+      legacyDb_->close();
+      old = dir / "spkrbase.mdb";
+    }
+    if (!old.empty()) {
+      state().FromOpt = fromOpt;
+      ui.files.push_back(old.string());
+      session.FromOpen_Click();
+      ASSERT_TRUE(state().databases.OldDbOpen);
+    }
+    ui.events.clear();
+  }
+
+  MainWindowState& state() { return session.state(); }
+  DatabaseState& db() { return state().databases; }
+
+  // The FromList entries, in list order.
+  std::vector<ListEntry> listed() {
+    std::vector<ListEntry> out;
+    for (const DriverList::Entry& e : state().FromList.entries()) out.push_back({e.text, e.itemData});
+    return out;
+  }
+
+  // The merge walk over the entries, inside one transaction, with the given look-ups (the
+  // indexed ones when none).
+  MergeSummary merge(const std::vector<ListEntry>& entries, bool literal = false) {
+    std::unique_ptr<NewDriverMatcher> matcher;
+    if (literal)
+      matcher = std::make_unique<LiteralDriverMatcher>(db(), state().companyNames);
+    else
+      matcher = std::make_unique<IndexedDriverMatcher>(db(), state().companyNames);
+    MergeContext context{db(), state().companyNames, state().WorkingDriver, state().selection, ui,
+                         *matcher,
+                         [this](EntryMarker m, std::int32_t id) { return session.MoveToOldRow(m, id); },
+                         currentUserLocale()};
+    db().NewDb->begin();
+    MergeSummary summary = MergeDrivers(entries, context);
+    db().NewDb->commit();
+    return summary;
+  }
+  MergeSummary mergeListed(bool literal = false) { return merge(listed(), literal); }
+
+  std::vector<NewRow> woofers() { return readRows(*db().NewWoofers, DriverTable::Woofers); }
+  std::vector<NewRow> tweeters() { return readRows(*db().NewTweeters, DriverTable::Tweeters); }
+  std::optional<NewRow> woofer(std::int32_t id) { return readRow(*db().NewWoofers, DriverTable::Woofers, id); }
+  std::optional<NewRow> tweeter(std::int32_t id) { return readRow(*db().NewTweeters, DriverTable::Tweeters, id); }
+  // The rows of the table whose Model is exactly model.
+  std::vector<NewRow> withModel(DriverTable t, const std::string& model) {
+    std::vector<NewRow> out;
+    for (NewRow& r : t == DriverTable::Woofers ? woofers() : tweeters())
+      if (r.driver.Model == model) out.push_back(std::move(r));
+    return out;
+  }
+  std::optional<std::vector<float>> wooferResponse(std::int32_t id) { return readResponse(*db().NewWooferResponse, id); }
+  std::optional<std::vector<float>> tweeterResponse(std::int32_t id) { return readResponse(*db().NewTweeterResponse, id); }
+
+  long questions() const {
+    return std::count_if(ui.events.begin(), ui.events.end(),
+                         [](const std::string& e) { return e.starts_with("question: "); });
+  }
+
+ private:
+  std::unique_ptr<samples::DriverDatabaseBuilder> newDb_, oldDb_;
+  std::unique_ptr<samples::LegacyDatabaseBuilder> legacyDb_;
+};
+
+}  // namespace qbm::test
