@@ -17,7 +17,6 @@
 #include "app/help_window.h"
 #include "app/keyboard_preview.h"
 #include "app/main_window_controls.h"
-#include "app/merge_command.h"
 #include "app/progress_window.h"
 #include "app/report_view.h"
 #include "app/twips.h"
@@ -278,7 +277,7 @@ void MainWindow::unitsClicked(int index) {
 }
 
 void MainWindow::mergeClicked() {
-  run([this] { RunMergeCommand(*session_); });
+  run([this] { session_->MMerge_Click(); });
 }
 
 void MainWindow::showContextHelp(const QWidget* control) {

@@ -1,9 +1,8 @@
 // "Merge >" driven from the window: the overwrite question once, answered Yes or No, and the window
-// after the merge. They run once the session has the merge command; until then they skip.
+// after the merge.
 
 #include <gtest/gtest.h>
 
-#include "app/merge_command.h"
 #include "app/progress_window.h"
 #include "tests/app/window_fixture.h"
 
@@ -22,9 +21,6 @@ class MergeButton : public WindowTest {
  protected:
   void SetUp() override {
     QBM_REQUIRE_SHARED();
-    if (!MergeCommandAvailable)
-      GTEST_SKIP() << "the session has no merge command (Session::MMerge_Click) yet; the Merge > button "
-                      "runs it from app/merge_command.h once it has";
     WindowTest::SetUp();
   }
 
