@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "app/progress_window.h"
+#include "jet/check.h"
+#include "jet/database.h"
+#include "jet/journal.h"
 #include "tests/app/window_fixture.h"
 
 namespace qbm {
@@ -29,8 +32,25 @@ class MergeButton : public WindowTest {
     openNew();
     openOld("xqbaudio.mdb", 1);
     ASSERT_TRUE(control("MMerge")->isVisible());
+    newDriversBefore = toList()->count();
     dialogs.buttons.push_back(answer);
     click("MMerge");
+  }
+
+  static std::int64_t driverRows(const std::filesystem::path& file) {
+    jet::Database db = jet::Database::open(file, {.readOnly = true});
+    return db.table("woofers").rowCount() + db.table("tweeters").rowCount();
+  }
+
+  // "Close", then the merged file on disk: no journal left, sound, and grown by as many driver
+  // rows as the new list grew by entries (each added driver is listed once).
+  void expectMergedFile() {
+    const int listed = toList()->count();
+    click("MClose");
+    const std::filesystem::path file = dir / "qbaudio.mdb";
+    EXPECT_FALSE(std::filesystem::exists(jet::journalPathFor(file)));
+    EXPECT_TRUE(jet::check(file).empty());
+    EXPECT_EQ(driverRows(file) - driverRows(test::sharedDir() / "fixtures/qbaudio.mdb"), listed - newDriversBefore);
   }
 
   void expectQuestionAskedOnce() {
@@ -55,18 +75,26 @@ class MergeButton : public WindowTest {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(window.userInterface().progressWindow().isVisible());
   }
+
+  int newDriversBefore = 0;
 };
 
 TEST_F(MergeButton, YesLetsTheOldDriversWriteOverTheNewOnes) {
   mergeAll(QMessageBox::Yes);
   expectQuestionAskedOnce();
   expectWindowAfterMerge();
+  EXPECT_GT(toList()->count(), newDriversBefore);
+  expectMergedFile();
 }
 
 TEST_F(MergeButton, NoKeepsTheMatchedDriversOutAndStillAddsTheOthers) {
   mergeAll(QMessageBox::No);
   expectQuestionAskedOnce();
   expectWindowAfterMerge();
+  // No keeps the matched drivers out, so the additions are the same as with Yes (replacements
+  // never add an entry): the list grows by the unmatched old drivers only.
+  EXPECT_GT(toList()->count(), newDriversBefore);
+  expectMergedFile();
 }
 
 }  // namespace
