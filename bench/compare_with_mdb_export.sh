@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
 # Whole-program comparison of `qbmerge-cli dump FILE TABLE` with `mdb-export FILE TABLE` (mdbtools)
-# on the largest shared Access files, one run per table as a user would export them:
+# on the largest shared Access files (or the files named), one run per table as a user would export
+# them:
 #  - CPU time (task-clock from `perf stat`, mean of REPEAT runs; wall-clock best-of when perf is
 #    missing) to export every table of the file, and the ratio;
 #  - the same without each program's start-up (the CPU time of a run that does nothing:
 #    `qbmerge-cli` printing its usage, `mdb-export --version`), and rows per second from it;
 #  - peak resident memory of `qbmerge-cli dump FILE` (all tables), also net of the do-nothing run,
 #    against the file's size.
-#   bench/compare_with_mdb_export.sh [CLI] [REPEAT]
-# CLI defaults to build/cli/qbmerge-cli; REPEAT to 20. Shared files come from $QBM_SHARED_DIR or
-# ../shared.
+#   bench/compare_with_mdb_export.sh [CLI] [REPEAT] [FILE...]
+# CLI defaults to build/cli/qbmerge-cli; REPEAT to 20. Without FILEs, the shared files come from
+# $QBM_SHARED_DIR or ../shared (e.g. FILE = sample databases of `qbmerge-cli samples DIR --drivers N`).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cli="${1:-build/cli/qbmerge-cli}"
 repeat="${2:-20}"
 shared="${QBM_SHARED_DIR:-../shared}"
+shift $(( $# < 2 ? $# : 2 ))
 files=(fixtures/qbaudio.mdb fixtures/xqbaudio.mdb fixtures/spkrbase.mdb interop/testIndexCodesV1997.mdb
        interop/test2V2000.mdb interop/testV2000.mdb)
 
@@ -43,8 +45,14 @@ echo "Times are $clock."
 echo
 printf '| file | KiB | tables | rows | qbmerge-cli ms | mdb-export ms | ratio | less start-up: qbmerge-cli ms | mdb-export ms | ratio | qbmerge-cli rows/s | mdb-export rows/s | peak RSS KiB (net) | net / file size |\n'
 printf '|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n'
+if [ $# -gt 0 ]; then
+  shared=.
+  files=()
+  for f in "$@"; do files+=("$(realpath "$f")"); done
+fi
 for f in "${files[@]}"; do
-  path="$shared/$f"
+  path="$f"
+  [[ "$f" = /* ]] || path="$shared/$f"
   [ -f "$path" ] || { echo "missing $path" >&2; continue; }
   ours=0 theirs=0 rows=0 tables=0
   while IFS= read -r table; do

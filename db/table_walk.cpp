@@ -5,12 +5,6 @@
 
 namespace qbm {
 
-long CountRows(jet::Table& table) {
-  long rows = 0;
-  for (table.moveFirst(); !table.eof(); table.moveNext()) ++rows;
-  return rows;
-}
-
 void SelectIndex(jet::Table& table, std::string_view indexName) {
   const std::string& current = table.currentIndex();
   const bool same = current.size() == indexName.size() &&

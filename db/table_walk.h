@@ -8,9 +8,6 @@
 
 namespace qbm {
 
-// The number of rows met walking the cursor from its first row to its end (it is left at the end).
-long CountRows(jet::Table& table);
-
 // Makes the named index the cursor's order ("" = physical order) unless it already is: the cursor
 // then keeps the index pages it has read, so that seek after seek on the same index costs little.
 // Like Table::setIndex, leaves the cursor without a current row only when the order changes.

@@ -1,6 +1,7 @@
 #include "jet/general_sort_weights.h"
 
 #include <algorithm>
+#include <array>
 
 namespace jet::collation {
 namespace {
@@ -19,9 +20,24 @@ CharWeights weightsIn(const WeightRun& run, char16_t c) {
           run.secondary, run.tertiary};
 }
 
+// Weights of the Latin-1 code units, looked up directly: nearly every character of the texts keyed
+// is one of them, and a binary search over the runs per character was most of a key's cost.
+constexpr std::size_t kDirect = 0x100;
+
+std::array<CharWeights, kDirect> latin1Weights() {
+  std::array<CharWeights, kDirect> table{};
+  for (std::size_t c = 0; c < kDirect; ++c) {
+    const auto unit = static_cast<char16_t>(c);
+    table[c] = weightsIn(findRun(kGeneral2000Runs, kGeneral2000RunsCount, unit), unit);
+  }
+  return table;
+}
+
 }  // namespace
 
 CharWeights general2000Weights(char16_t c) {
+  static const std::array<CharWeights, kDirect> latin1 = latin1Weights();
+  if (c < kDirect) return latin1[c];
   return weightsIn(findRun(kGeneral2000Runs, kGeneral2000RunsCount, c), c);
 }
 

@@ -1,5 +1,6 @@
 #include "jet/sort_key.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -106,9 +107,14 @@ void appendGuid(Bytes& out, const Guid& g, bool descending) {
 
 // ---- text -------------------------------------------------------------------------------------
 
-// UTF-8 to UTF-16 code units, as Jet 4 stores text (malformed UTF-8 as U+FFFD, like the row writer).
-std::u16string toUtf16(const std::string& s) {
-  std::u16string out;
+// UTF-8 to UTF-16 code units into `out`, as Jet 4 stores text (malformed UTF-8 as U+FFFD, like
+// the row writer). ASCII, the usual case, is widened without decoding.
+void toUtf16(const std::string& s, std::u16string& out) {
+  out.clear();
+  if (std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    out.assign(s.begin(), s.end());
+    return;
+  }
   out.reserve(s.size());
   for (char32_t cp : decodeUtf8(s)) {
     if (cp >= 0x10000) {
@@ -119,15 +125,13 @@ std::u16string toUtf16(const std::string& s) {
       out.push_back(static_cast<char16_t>(cp));
     }
   }
-  return out;
 }
 
-// The part of a text that is keyed: its first 255 code units without trailing spaces.
-std::u16string keyedText(const std::string& text) {
-  std::u16string units = toUtf16(text);
+// The part of a text that is keyed, into `units`: its first 255 code units without trailing spaces.
+void keyedText(const std::string& text, std::u16string& units) {
+  toUtf16(text, units);
   if (units.size() > kMaxKeyedTextUnits) units.resize(kMaxKeyedTextUnits);
   while (!units.empty() && units.back() == u' ') units.pop_back();
-  return units;
 }
 
 void appendPrimary(Bytes& out, std::uint32_t weight, int bytes) {
@@ -169,6 +173,15 @@ void appendText97(Bytes& out, const std::u16string& text, bool descending) {
 // characters that have no primary weight at all (ignorable), each with its position.
 class Text2000Encoder {
  public:
+  // Starts a new text, keeping the buffers' room (one encoder serves many keys).
+  void reset() {
+    primary_.clear();
+    secondary_.clear();
+    ignorable_.clear();
+    tertiary_.clear();
+    weighted_ = secondaryPositions_ = leadingModifier_ = 0;
+  }
+
   void add(char16_t c) {
     const CharWeights run = collation::general2000Weights(c);
     std::size_t position = weighted_;  // primary-weighted characters before this one
@@ -309,12 +322,15 @@ class Text2000Encoder {
 };
 
 void appendText(Bytes& out, const std::string& text, bool descending, Collation collation) {
-  std::u16string units = keyedText(text);
+  // Keys are made for every row written or matched: the buffers are reused, per thread.
+  thread_local std::u16string units;
+  thread_local Text2000Encoder encoder;
+  keyedText(text, units);
   if (collation == Collation::General97) {
     appendText97(out, units, descending);
     return;
   }
-  Text2000Encoder encoder;
+  encoder.reset();
   for (char16_t c : units) encoder.add(c);
   encoder.finish(out, descending);
 }

@@ -41,7 +41,9 @@ DriverListing ScanNewDatabase(DatabaseState& state, CompanyNameTables& names, Us
   DriverListing result;
   Listing listing{result, ui};
   ui.showProgress(std::string(OpeningNewCaption));
-  listing.total = CountRows(*state.NewWoofers) + CountRows(*state.NewTweeters);
+  // The progress bar's total: the tables' own row counts (the engine keeps them exact), so the
+  // tables are walked once, not once more to count.
+  listing.total = static_cast<long>(state.NewWoofers->rowCount() + state.NewTweeters->rowCount());
 
   ui.showProgress(std::string(FindingNewCompaniesCaption));
   BuildCompanyNames(*state.NewCompanies, names.NewCompanyFull, names.NewCompanyShort);

@@ -129,8 +129,9 @@ DriverListing ScanOldDatabase(DatabaseState& state, CompanyNameTables& names, Ol
   Pass pass{listing, ui};
   ui.showProgress(std::string(OpeningOldCaption));
   const bool previousFormat = state.OldDbKind == PreviousFormatDbKind;
-  pass.total = CountRows(*state.OldWoofers);
-  if (previousFormat) pass.total += CountRows(*state.OldTweeters);
+  // The progress bar's total from the tables' own row counts: one walk of each table, not two.
+  pass.total = static_cast<long>(state.OldWoofers->rowCount());
+  if (previousFormat) pass.total += static_cast<long>(state.OldTweeters->rowCount());
   names.OldCompanyFull.clear();
   names.OldCompanyShort.clear();
 
