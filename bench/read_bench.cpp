@@ -14,6 +14,8 @@
 #include <new>
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "jet/database.h"
@@ -96,10 +98,21 @@ void readAllTables(benchmark::State& state, const fs::path& path) {
 
 }  // namespace
 
+// QBM_BENCH_FILES=a.mdb:b.mdb reads those files instead of the shared ones (e.g. sample databases).
 int main(int argc, char** argv) {
-  for (const char* file : kFiles)
-    benchmark::RegisterBenchmark((std::string("ReadAllTables/") + file).c_str(), readAllTables,
-                                 fs::path(QBM_SHARED_DIR) / file)
+  std::vector<std::pair<std::string, fs::path>> files;
+  if (const char* list = std::getenv("QBM_BENCH_FILES")) {
+    std::string rest = list;
+    for (std::size_t at; !rest.empty(); rest = at == std::string::npos ? "" : rest.substr(at + 1)) {
+      at = rest.find(':');
+      const std::string file = rest.substr(0, at);
+      if (!file.empty()) files.emplace_back(file, file);
+    }
+  } else {
+    for (const char* file : kFiles) files.emplace_back(file, fs::path(QBM_SHARED_DIR) / file);
+  }
+  for (const auto& [name, path] : files)
+    benchmark::RegisterBenchmark(("ReadAllTables/" + name).c_str(), readAllTables, path)
         ->Unit(benchmark::kMicrosecond);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
