@@ -9,7 +9,9 @@
 namespace jet {
 namespace {
 
-constexpr std::size_t kDecodedPagesKept = 64;
+// Enough for the leaves of an index over some 100 000 rows, so that seeks in another order than the
+// index's (a merge seeks old rows in list order) find their pages decoded; at most the file's pages.
+constexpr std::size_t kDecodedPagesKept = 512;
 
 [[noreturn]] void damagedIndex(std::uint32_t root, const std::string& what) {
   throwDamaged("index with root page " + std::to_string(root) + ": " + what);
@@ -41,14 +43,19 @@ void IndexReader::reset() {
 IndexReader::PagePtr IndexReader::load(std::uint32_t number, std::size_t depth) {
   if (depth >= kMaxDepth) damagedIndex(root_, "the tree is deeper than any index can be (a cycle?)");
   if (number == 0) damagedIndex(root_, "a page pointer is 0");
-  PageRef raw = pages_.page(number);
+  const std::uint64_t now = pages_.changeCount();
   auto hit = decoded_.find(number);
-  if (hit != decoded_.end() && hit->second.raw == raw) return hit->second.page;
+  if (hit != decoded_.end() && hit->second.checkedAt == now) return hit->second.page;
+  PageRef raw = pages_.page(number);
+  if (hit != decoded_.end() && hit->second.raw == raw) {
+    hit->second.checkedAt = now;
+    return hit->second.page;
+  }
   auto page = std::make_shared<const IndexPage>(decodeIndexPage(raw->bytes(), number, pages_.layout()));
   if (tablePage_ != 0 && page->tablePage != tablePage_)
     damagedIndex(root_, "page " + std::to_string(number) + " belongs to another table");
   if (decoded_.size() >= kDecodedPagesKept) decoded_.clear();
-  decoded_[number] = {raw, page};
+  decoded_[number] = {raw, page, now};
   return page;
 }
 

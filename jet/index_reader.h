@@ -72,10 +72,13 @@ class IndexReader {
   std::uint32_t tablePage_;
   std::vector<Level> path_;
   // Decoded pages by number, with the page buffer they came from: a page the file has replaced
-  // since is decoded again.
+  // since is decoded again. While the file has not changed at all since a page was last checked
+  // (its change count is the same), the page is taken without asking the file for it, so pages
+  // that have left the file's cache are not read and decoded again.
   struct Decoded {
     PageRef raw;
     PagePtr page;
+    std::uint64_t checkedAt;  // the file's changeCount() when raw was last the file's page
   };
   std::unordered_map<std::uint32_t, Decoded> decoded_;
   // The entry before the last move, to check that moves go strictly forward or backward.
