@@ -24,6 +24,7 @@ void writeDefinitionBytes(PageFile& file, const StoredTableDefinition& table, st
     if (pageIndex >= table.pages.size())
       throw Error(ErrorCode::InvalidState, "a write past the end of the definition of table " + table.name);
     std::uint32_t page = table.pages[pageIndex];
+    if (!changed.count(page) && file.page(page)->bytes()[inPage] == data[i]) continue;  // already so
     auto [it, fresh] = changed.try_emplace(page);
     if (fresh) it->second = file.copyPage(page);
     it->second[inPage] = data[i];

@@ -15,7 +15,7 @@ namespace jet {
 class PageFile;
 
 // Writes bytes at a joined offset of the definition. Throws Error(InvalidState) when the range
-// reaches past the definition's pages.
+// reaches past the definition's pages. Pages whose bytes already hold these values are not written.
 void writeDefinitionBytes(PageFile& file, const StoredTableDefinition& table, std::size_t offset, ByteSpan bytes);
 
 // Writes table.rowCount and table.nextAutoNumber.
