@@ -319,8 +319,10 @@ std::vector<std::uint8_t> encodeIndexPageWithInsert(ByteSpan before, const Index
 }
 
 int compareEntries(const Bytes& keyA, RowLocation rowA, const Bytes& keyB, RowLocation rowB) {
-  if (keyA < keyB) return -1;
-  if (keyB < keyA) return 1;
+  std::size_t common = std::min(keyA.size(), keyB.size());
+  int bytes = common == 0 ? 0 : std::memcmp(keyA.data(), keyB.data(), common);
+  if (bytes != 0) return bytes < 0 ? -1 : 1;
+  if (keyA.size() != keyB.size()) return keyA.size() < keyB.size() ? -1 : 1;
   if (rowA < rowB) return -1;
   if (rowB < rowA) return 1;
   return 0;
