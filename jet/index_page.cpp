@@ -152,9 +152,11 @@ std::size_t entryAreaSize(std::span<const IndexEntry> entries, bool leaf, std::s
 
 bool fitsInOnePage(std::span<const IndexEntry> entries, bool leaf, const format::Layout& layout, bool sorted) {
   const std::size_t area = layout.pageSize - layout.indexEntriesOffset;
-  if (entryAreaSize(entries, leaf, 0) <= area) return true;
+  const std::size_t whole = entryAreaSize(entries, leaf, 0);
+  if (whole <= area) return true;
   std::size_t prefix = sorted ? sortedCommonPrefixLength(entries, leaf, layout) : commonPrefixLength(entries, leaf, layout);
-  return entryAreaSize(entries, leaf, prefix) <= area;
+  // Every entry holds the shared prefix, so every entry after the first is that much shorter.
+  return whole - (entries.size() - 1) * prefix <= area;
 }
 
 std::vector<std::uint8_t> encodeIndexPage(const IndexPage& page, const format::Layout& layout) {
@@ -217,8 +219,11 @@ MapBit mapBit(const format::Layout& layout, std::size_t end) {
 // read as 0), so that bit i of the word is bit i % 8 of byte i / 8.
 std::uint64_t mapWord(const std::uint8_t* page, std::size_t at, std::size_t end) {
   std::uint64_t word = 0;
-  std::size_t n = std::min<std::size_t>(8, end - at);
-  for (std::size_t k = 0; k < n; ++k) word |= static_cast<std::uint64_t>(page[at + k]) << (8 * k);
+  if (at + 8 <= end) {
+    for (std::size_t k = 0; k < 8; ++k) word |= static_cast<std::uint64_t>(page[at + k]) << (8 * k);  // one load
+    return word;
+  }
+  for (std::size_t k = 0; at + k < end; ++k) word |= static_cast<std::uint64_t>(page[at + k]) << (8 * k);
   return word;
 }
 
