@@ -98,11 +98,13 @@ class TableIndexes final : public IndexMaintenance {
   }
 
   void insertEntries(StoredTableDefinition& table, const std::vector<Value>& row, RowLocation at) override {
+    std::vector<const RealIndex*> counted;
     for (RealIndex& index : table.realIndexes) {
       IndexKeyEncoder keys(table, index, file_.header());
       checkRowFits(table, keys, row);
-      if (keys.hasEntry(row)) add(table, index, keys.rowKey(row), at);
+      if (keys.hasEntry(row) && add(table, index, keys.rowKey(row), at)) counted.push_back(&index);
     }
+    writeIndexRoots(file_, table, counted);
   }
 
   void removeEntries(StoredTableDefinition& table, const std::vector<Value>& row, RowLocation at) override {
@@ -126,7 +128,7 @@ class TableIndexes final : public IndexMaintenance {
       if (keys.hasEntry(newRow)) after = keys.rowKey(newRow);
       if (before == after) continue;  // same key bytes (or no entry either way): the entry stays
       if (before) tree(table, index).writer.remove(*before, at);
-      if (after) add(table, index, *after, at);
+      if (after && add(table, index, *after, at)) writeIndexRoot(file_, table, index);
     }
   }
 
@@ -148,12 +150,12 @@ class TableIndexes final : public IndexMaintenance {
   }
 
   // Adds the entry; a key the index did not hold yet counts in the definition's tally of distinct
-  // keys, which Access raises on every new key and never lowers.
-  void add(StoredTableDefinition& table, RealIndex& index, const Bytes& key, RowLocation at) {
-    if (tree(table, index).writer.insert(key, at)) {
-      ++index.rowCountHint;
-      writeIndexRoot(file_, table, index);
-    }
+  // keys, which Access raises on every new key and never lowers. Returns whether the tally rose
+  // (the caller writes it).
+  bool add(StoredTableDefinition& table, RealIndex& index, const Bytes& key, RowLocation at) {
+    if (!tree(table, index).writer.insert(key, at)) return false;
+    ++index.rowCountHint;
+    return true;
   }
 
   Tree& tree(const StoredTableDefinition& table, const RealIndex& index) {

@@ -1,6 +1,7 @@
 #include "jet/index_page.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string>
 
@@ -22,17 +23,25 @@ std::uint32_t bigEndian(const std::uint8_t* p, int bytes) {
   throwDamaged("index page " + std::to_string(number) + ": " + what);
 }
 
-// Splits one whole entry (prefix already restored) into key, row and child.
-IndexEntry splitEntry(const Bytes& whole, bool leaf, std::uint32_t number) {
+// The entry whose whole bytes are `prefix` followed by `rest`: key, row and child.
+IndexEntry splitEntry(ByteSpan prefix, ByteSpan rest, bool leaf, std::uint32_t number) {
   std::size_t trailer = kRowPointerSize + (leaf ? 0 : kChildPointerSize);
-  if (whole.size() < trailer) damagedPage(number, "an entry is shorter than its row pointer");
+  std::size_t size = prefix.size() + rest.size();
+  if (size < trailer) damagedPage(number, "an entry is shorter than its row pointer");
+  std::uint8_t pointers[kRowPointerSize + kChildPointerSize];
+  for (std::size_t k = 0; k < trailer; ++k) {
+    std::size_t at = size - trailer + k;
+    pointers[k] = at < prefix.size() ? prefix[at] : rest[at - prefix.size()];
+  }
   IndexEntry e;
-  std::size_t keyLength = whole.size() - trailer;
-  e.key.assign(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(keyLength));
-  const std::uint8_t* p = whole.data() + keyLength;
-  e.row.page = bigEndian(p, 3);
-  e.row.row = p[3];
-  if (!leaf) e.child = bigEndian(p + kRowPointerSize, 4);
+  std::size_t keyLength = size - trailer;
+  e.key.reserve(keyLength);
+  std::size_t fromPrefix = std::min(keyLength, prefix.size());
+  e.key.assign(prefix.begin(), prefix.begin() + static_cast<std::ptrdiff_t>(fromPrefix));
+  e.key.insert(e.key.end(), rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(keyLength - fromPrefix));
+  e.row.page = bigEndian(pointers, 3);
+  e.row.row = pointers[3];
+  if (!leaf) e.child = bigEndian(pointers + kRowPointerSize, 4);
   return e;
 }
 
@@ -143,9 +152,11 @@ std::size_t entryAreaSize(std::span<const IndexEntry> entries, bool leaf, std::s
 
 bool fitsInOnePage(std::span<const IndexEntry> entries, bool leaf, const format::Layout& layout, bool sorted) {
   const std::size_t area = layout.pageSize - layout.indexEntriesOffset;
-  if (entryAreaSize(entries, leaf, 0) <= area) return true;
+  const std::size_t whole = entryAreaSize(entries, leaf, 0);
+  if (whole <= area) return true;
   std::size_t prefix = sorted ? sortedCommonPrefixLength(entries, leaf, layout) : commonPrefixLength(entries, leaf, layout);
-  return entryAreaSize(entries, leaf, prefix) <= area;
+  // Every entry holds the shared prefix, so every entry after the first is that much shorter.
+  return whole - (entries.size() - 1) * prefix <= area;
 }
 
 std::vector<std::uint8_t> encodeIndexPage(const IndexPage& page, const format::Layout& layout) {
@@ -192,9 +203,131 @@ std::vector<std::uint8_t> encodeIndexPage(const IndexPage& page, const format::L
   return out;
 }
 
+namespace {
+
+// Where the entry map puts the end of an entry: the byte of the map and the bit in it.
+struct MapBit {
+  std::size_t byte;
+  std::uint8_t mask;
+};
+
+MapBit mapBit(const format::Layout& layout, std::size_t end) {
+  return {layout.indexEntryMaskOffset + end / 8, static_cast<std::uint8_t>(1u << (end % 8))};
+}
+
+// Eight bytes of the entry map from `at` on as one word, the first byte lowest (bytes past `end`
+// read as 0), so that bit i of the word is bit i % 8 of byte i / 8.
+std::uint64_t mapWord(const std::uint8_t* page, std::size_t at, std::size_t end) {
+  std::uint64_t word = 0;
+  if (at + 8 <= end) {
+    for (std::size_t k = 0; k < 8; ++k) word |= static_cast<std::uint64_t>(page[at + k]) << (8 * k);  // one load
+    return word;
+  }
+  for (std::size_t k = 0; at + k < end; ++k) word |= static_cast<std::uint64_t>(page[at + k]) << (8 * k);
+  return word;
+}
+
+// What the entry map of an encoded page says about its entries: how many there are, where the
+// first `at` of them end (0 for none) and where the last ends (0 for none).
+struct EntryMapSummary {
+  std::size_t count = 0;
+  std::size_t endOfFirst = 0;  // end of the first `at` entries
+  std::size_t lastEnd = 0;
+};
+
+EntryMapSummary summarizeEntryMap(ByteSpan page, std::size_t at, const format::Layout& layout) {
+  EntryMapSummary out;
+  const std::size_t start = layout.indexEntryMaskOffset, end = layout.indexEntriesOffset;
+  for (std::size_t i = start; i < end; i += 8) {
+    std::uint64_t bits = mapWord(page.data(), i, end);
+    if (bits == 0) continue;
+    std::size_t here = static_cast<std::size_t>(std::popcount(bits));
+    std::size_t base = (i - start) * 8;
+    if (out.count < at && out.count + here >= at) {
+      std::uint64_t rest = bits;
+      for (std::size_t skip = at - out.count - 1; skip > 0; --skip) rest &= rest - 1;  // drop lowest bits
+      out.endOfFirst = base + static_cast<std::size_t>(std::countr_zero(rest));
+    }
+    out.count += here;
+    out.lastEnd = base + 63 - static_cast<std::size_t>(std::countl_zero(bits));
+  }
+  return out;
+}
+
+// Moves every entry end after `from` (up to lastEnd) in the page's entry map `by` bytes on.
+void shiftEntryEnds(std::vector<std::uint8_t>& page, std::size_t from, std::size_t lastEnd, std::size_t by,
+                    const format::Layout& layout) {
+  const std::size_t start = layout.indexEntryMaskOffset, end = layout.indexEntriesOffset;
+  // Word by word from the last end down, each word's ends from the highest, so that no end is
+  // moved onto one not yet moved.
+  for (std::size_t base = lastEnd - lastEnd % 64 + 64; base > from - from % 64;) {
+    base -= 64;
+    std::uint64_t bits = mapWord(page.data(), start + base / 8, end);
+    if (base <= from) bits &= from % 64 == 63 ? 0 : ~std::uint64_t{0} << (from % 64 + 1);
+    while (bits != 0) {
+      std::size_t high = 63 - static_cast<std::size_t>(std::countl_zero(bits));
+      bits &= ~(std::uint64_t{1} << high);
+      MapBit old = mapBit(layout, base + high);
+      page[old.byte] = static_cast<std::uint8_t>(page[old.byte] & ~old.mask);
+      MapBit moved = mapBit(layout, base + high + by);
+      page[moved.byte] |= moved.mask;
+    }
+  }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> encodeIndexPageWithInsert(ByteSpan before, const IndexPage& page, std::size_t at,
+                                                    const format::Layout& layout) {
+  const std::size_t areaStart = layout.indexEntriesOffset;
+  const std::size_t area = layout.pageSize - areaStart;
+  const std::size_t prefix = page.prefixLength;
+  const std::uint8_t type = page.leaf ? format::page_type::kIndexLeaf : format::page_type::kIndexIntermediate;
+  if (before.size() != layout.pageSize || at >= page.entries.size() || before[0] != type) return {};
+  std::size_t oldPrefix = layout.indexPrefixLengthSize == 1 ? bytes::u8(before, layout.indexPrefixLengthOffset)
+                                                            : bytes::u16(before, layout.indexPrefixLengthOffset);
+  if (oldPrefix != prefix || (prefix > 0 && at == 0)) return {};
+
+  const IndexEntry& e = page.entries[at];
+  if (e.row.page > 0xFFFFFF || e.row.row > 0xFF || (!page.leaf && e.child == 0)) return {};
+  const std::size_t size = wholeEntrySize(e, page.leaf);
+  const std::size_t skip = at == 0 ? 0 : prefix;
+  if (size < skip) return {};
+  // The new entry must share the prefix that the first entry, stored whole, gives the page.
+  std::size_t keyPart = std::min(skip, e.key.size());
+  if (keyPart > 0 && std::memcmp(before.data() + areaStart, e.key.data(), keyPart) != 0) return {};
+  for (std::size_t k = keyPart; k < skip; ++k)
+    if (before[areaStart + k] != wholeEntryByte(e, k)) return {};
+
+  EntryMapSummary map = summarizeEntryMap(before, at, layout);
+  const std::size_t used = map.lastEnd;
+  const std::size_t stored = size - skip;
+  if (map.count + 1 != page.entries.size() || used > area || area - used != bytes::u16(before, 2) ||
+      used + stored > area)
+    return {};
+
+  std::vector<std::uint8_t> out(before.begin(), before.end());
+  std::uint8_t* entries = out.data() + areaStart;
+  const std::size_t from = map.endOfFirst;
+  std::memmove(entries + from + stored, entries + from, used - from);
+  writeWholeEntry(e, page.leaf, skip, entries + from);
+  shiftEntryEnds(out, from, used, stored, layout);
+  MapBit newEnd = mapBit(layout, from + stored);
+  out[newEnd.byte] |= newEnd.mask;
+
+  putLittle(out, 2, static_cast<std::uint32_t>(area - used - stored), 2);
+  putLittle(out, 4, page.tablePage, 4);
+  putLittle(out, layout.indexPrevPageOffset, page.previous, 4);
+  putLittle(out, layout.indexNextPageOffset, page.next, 4);
+  putLittle(out, layout.indexTailPageOffset, page.tail, 4);
+  return out;
+}
+
 int compareEntries(const Bytes& keyA, RowLocation rowA, const Bytes& keyB, RowLocation rowB) {
-  if (keyA < keyB) return -1;
-  if (keyB < keyA) return 1;
+  std::size_t common = std::min(keyA.size(), keyB.size());
+  int bytes = common == 0 ? 0 : std::memcmp(keyA.data(), keyB.data(), common);
+  if (bytes != 0) return bytes < 0 ? -1 : 1;
+  if (keyA.size() != keyB.size()) return keyA.size() < keyB.size() ? -1 : 1;
   if (rowA < rowB) return -1;
   if (rowB < rowA) return 1;
   return 0;
@@ -235,7 +368,11 @@ IndexPage decodeIndexPage(ByteSpan page, std::uint32_t number, const format::Lay
   const std::size_t areaSize = page.size() - areaStart;
   const std::size_t mapBytes = areaStart - mapStart;
 
-  Bytes prefix;
+  std::size_t mapped = 0;
+  for (std::size_t i = 0; i < mapBytes; ++i) mapped += static_cast<std::size_t>(std::popcount(page[mapStart + i]));
+  out.entries.reserve(mapped + 1);  // room for one more: a writer usually adds one next
+
+  ByteSpan prefix;
   std::size_t entryStart = 0;
   for (std::size_t i = 0; i < mapBytes; ++i) {
     std::uint8_t bits = page[mapStart + i];
@@ -244,19 +381,15 @@ IndexPage decodeIndexPage(ByteSpan page, std::uint32_t number, const format::Lay
       std::size_t end = i * 8 + static_cast<std::size_t>(bit);
       if (end > areaSize) damagedPage(number, "an entry reaches past the end of the page");
       if (end <= entryStart) damagedPage(number, "an entry has no bytes");
-      Bytes whole;
+      ByteSpan stored = page.subspan(areaStart + entryStart, end - entryStart);
       if (out.entries.empty()) {
-        whole.assign(page.begin() + static_cast<std::ptrdiff_t>(areaStart),
-                     page.begin() + static_cast<std::ptrdiff_t>(areaStart + end));
-        if (out.prefixLength > whole.size())
+        if (out.prefixLength > stored.size())
           damagedPage(number, "the shared prefix is longer than the first entry");
-        prefix.assign(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(out.prefixLength));
+        prefix = stored.first(out.prefixLength);
+        out.entries.push_back(splitEntry({}, stored, out.leaf, number));
       } else {
-        whole = prefix;
-        whole.insert(whole.end(), page.begin() + static_cast<std::ptrdiff_t>(areaStart + entryStart),
-                     page.begin() + static_cast<std::ptrdiff_t>(areaStart + end));
+        out.entries.push_back(splitEntry(prefix, stored, out.leaf, number));
       }
-      out.entries.push_back(splitEntry(whole, out.leaf, number));
       entryStart = end;
     }
   }

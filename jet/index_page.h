@@ -84,6 +84,15 @@ bool fitsInOnePage(std::span<const IndexEntry> entries, bool leaf, const format:
 // nothing returned.
 std::vector<std::uint8_t> encodeIndexPage(const IndexPage& page, const format::Layout& layout);
 
+// Encodes `page` as encodeIndexPage does, from `before`: what encodeIndexPage gave for the same
+// page without entry `at` (any header fields may differ). Instead of writing every entry again, the
+// later entries' bytes move up to make room for the new one. Returns an empty vector when the new
+// page cannot be made this way (its shared prefix differs from before's, a shared prefix is in use
+// and the new entry comes first, before does not hold one entry less, or the entry does not fit);
+// the caller then encodes the page whole. REQUIRES: page.prefixLength as encodeIndexPage needs it.
+std::vector<std::uint8_t> encodeIndexPageWithInsert(ByteSpan before, const IndexPage& page, std::size_t at,
+                                                    const format::Layout& layout);
+
 // Decodes an index page. Every offset, length and bit of the entry map is checked against the page;
 // anything out of place gives Error(Damaged) naming the page. Entry order is not checked here.
 IndexPage decodeIndexPage(ByteSpan page, std::uint32_t number, const format::Layout& layout);

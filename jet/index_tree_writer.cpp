@@ -25,14 +25,17 @@ struct IndexTreeWriter::Node {
   bool lastKnown = true;
   bool storedTail = false;  // the page stores its last child as the tail
   PageRef source;           // the page buffer this node matches
+  bool encodedHere = false; // source is this writer's own encoding of the node (not a page read)
   std::uint64_t lastUse = 0;
 };
 
 namespace {
 
-// Decoded pages kept between changes, per tree (a Jet 4 leaf takes some 20 KB decoded); beyond it,
-// the half used longest ago goes.
-constexpr std::size_t kDecodedPagesKept = 256;
+// Decoded pages kept between changes, per tree (a Jet 4 leaf takes some 10 to 20 KB decoded, so at
+// most some 20 MB a tree); enough for the leaves of an index of some 100 000 short keys, so that
+// keys arriving in random order seldom find their leaf undecoded. Beyond it, the half used longest
+// ago goes.
+constexpr std::size_t kDecodedPagesKept = 1024;
 
 bool sameEntry(const IndexEntry& a, const IndexEntry& b) { return a.key == b.key && a.row == b.row; }
 
@@ -134,6 +137,13 @@ class IndexTreeWriter::Change {
   Node& leaf() { return *path_.back().node; }
   std::size_t leafPosition() const { return path_.back().index; }
 
+  // The leaf took one new entry at position `at` and nothing else yet: while no split or drop
+  // follows, its page is written by splicing the entry into its current bytes.
+  void noteInsert(Node& leaf, std::size_t at) {
+    inserted_ = &leaf;
+    insertedAt_ = at;
+  }
+
   void touch(Node& node) {
     if (std::find(touched_.begin(), touched_.end(), &node) == touched_.end()) touched_.push_back(&node);
   }
@@ -193,6 +203,7 @@ class IndexTreeWriter::Change {
     for (Node* n : touched_) {
       if (dead(n->number)) continue;
       n->source = tree_.pages_.page(n->number);
+      n->encodedHere = true;
       n->storedTail = !n->leaf && n->items.size() >= 2;
     }
     auto& kept = tree_.decoded_;
@@ -330,6 +341,7 @@ class IndexTreeWriter::Change {
   std::vector<Node*> split(Node& n, std::size_t firstNew, std::size_t lastNew) {
     std::vector<std::size_t> cuts = chooseSplit(n.items, n.leaf, firstNew, lastNew, n.lastKnown, layout_);
     std::vector<std::vector<IndexEntry>> parts = cutItems(n.items, cuts);
+    inserted_ = nullptr;
     // Keys arriving before all others split off a new first page; the old page keeps the rest.
     std::size_t keeper = (cuts.size() == 1 && firstNew == 0 && cuts[0] <= lastNew + 1) ? parts.size() - 1 : 0;
     std::uint32_t oldPrevious = n.previous, oldNext = n.next;
@@ -356,6 +368,7 @@ class IndexTreeWriter::Change {
   void splitRoot(Node& root, std::size_t firstNew, std::size_t lastNew) {
     std::vector<std::size_t> cuts = chooseSplit(root.items, root.leaf, firstNew, lastNew, root.lastKnown, layout_);
     std::vector<std::vector<IndexEntry>> parts = cutItems(root.items, cuts);
+    inserted_ = nullptr;
     std::vector<Node*> pieces;
     for (std::size_t p = 0; p < parts.size(); ++p) {
       Node* piece = newNode(root.leaf);
@@ -431,6 +444,7 @@ class IndexTreeWriter::Change {
 
   // An emptied page (not the root) leaves the tree: its neighbours link past it, the page goes back.
   void dropPage(Node& n) {
+    if (&n == inserted_) inserted_ = nullptr;
     if (n.previous != 0) setLink(n.previous, /*next=*/true, n.next, n.number, n.leaf);
     if (n.next != 0) setLink(n.next, /*next=*/false, n.previous, n.number, n.leaf);
     released_.push_back(n.number);
@@ -497,7 +511,9 @@ class IndexTreeWriter::Change {
     std::vector<std::uint8_t> bytes;
     try {
       page.prefixLength = accessPrefixLength(page.entries, page.leaf, layout_, /*sorted=*/true);
-      bytes = encodeIndexPage(page, layout_);
+      if (&n == inserted_ && n.leaf && n.encodedHere && n.source)
+        bytes = encodeIndexPageWithInsert(n.source->bytes(), page, insertedAt_, layout_);
+      if (bytes.empty()) bytes = encodeIndexPage(page, layout_);
     } catch (const Error& e) {
       // The entries came from the tree in index order; only damage makes them unwritable.
       n.items = std::move(page.entries);
@@ -549,6 +565,8 @@ class IndexTreeWriter::Change {
   std::vector<std::pair<std::uint32_t, std::shared_ptr<Node>>> created_;
   std::map<std::uint32_t, std::vector<std::uint8_t>> patched_;  // neighbours with new links
   std::vector<std::uint32_t> released_;
+  Node* inserted_ = nullptr;  // see noteInsert()
+  std::size_t insertedAt_ = 0;
 };
 
 IndexTreeWriter::IndexTreeWriter(IndexPageStore& pages, std::uint32_t rootPage, std::uint32_t tablePage)
@@ -586,6 +604,7 @@ bool IndexTreeWriter::insert(const Bytes& key, RowLocation row) {
     e.row = row;
     leaf.items.insert(leaf.items.begin() + static_cast<std::ptrdiff_t>(at), std::move(e));
     change.touch(leaf);
+    change.noteInsert(leaf, at);
     change.settle(at);
     change.write();
     return newKey;

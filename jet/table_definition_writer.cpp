@@ -1,5 +1,6 @@
 #include "jet/table_definition_writer.h"
 
+#include <array>
 #include <map>
 #include <vector>
 
@@ -8,27 +9,37 @@
 
 namespace jet {
 
-void writeDefinitionBytes(PageFile& file, const StoredTableDefinition& table, std::size_t offset, ByteSpan data) {
+void writeDefinitionBytes(PageFile& file, const StoredTableDefinition& table, std::span<const DefinitionBytes> pieces) {
   const std::size_t pageSize = file.pageSize();
   const std::size_t perContinuation = pageSize - format::kTdefContinuationOffset;
   // Each byte's page and offset in it; bytes of one page are written together.
   std::map<std::uint32_t, std::vector<std::uint8_t>> changed;
-  for (std::size_t i = 0; i < data.size(); ++i) {
-    std::size_t at = offset + i;
-    std::size_t pageIndex = 0;
-    std::size_t inPage = at;
-    if (at >= pageSize) {
-      pageIndex = 1 + (at - pageSize) / perContinuation;
-      inPage = format::kTdefContinuationOffset + (at - pageSize) % perContinuation;
+  for (const DefinitionBytes& piece : pieces) {
+    for (std::size_t i = 0; i < piece.bytes.size(); ++i) {
+      std::size_t at = piece.offset + i;
+      std::size_t pageIndex = 0;
+      std::size_t inPage = at;
+      if (at >= pageSize) {
+        pageIndex = 1 + (at - pageSize) / perContinuation;
+        inPage = format::kTdefContinuationOffset + (at - pageSize) % perContinuation;
+      }
+      if (pageIndex >= table.pages.size())
+        throw Error(ErrorCode::InvalidState, "a write past the end of the definition of table " + table.name);
+      std::uint32_t page = table.pages[pageIndex];
+      auto it = changed.find(page);
+      if (it == changed.end()) {
+        if (file.page(page)->bytes()[inPage] == piece.bytes[i]) continue;  // already so
+        it = changed.emplace(page, file.copyPage(page)).first;
+      }
+      it->second[inPage] = piece.bytes[i];
     }
-    if (pageIndex >= table.pages.size())
-      throw Error(ErrorCode::InvalidState, "a write past the end of the definition of table " + table.name);
-    std::uint32_t page = table.pages[pageIndex];
-    auto [it, fresh] = changed.try_emplace(page);
-    if (fresh) it->second = file.copyPage(page);
-    it->second[inPage] = data[i];
   }
   for (auto& [page, bytes] : changed) file.writePage(page, std::move(bytes));
+}
+
+void writeDefinitionBytes(PageFile& file, const StoredTableDefinition& table, std::size_t offset, ByteSpan data) {
+  DefinitionBytes piece{offset, data};
+  writeDefinitionBytes(file, table, std::span<const DefinitionBytes>(&piece, 1));
 }
 
 void writeRowCounts(PageFile& file, const StoredTableDefinition& table) {
@@ -40,13 +51,23 @@ void writeRowCounts(PageFile& file, const StoredTableDefinition& table) {
   file.writePage(table.firstPage, std::move(page));
 }
 
-void writeIndexRoot(PageFile& file, const StoredTableDefinition& table, const RealIndex& index) {
+void writeIndexRoots(PageFile& file, const StoredTableDefinition& table, std::span<const RealIndex* const> indexes) {
   const format::Layout& layout = file.layout();
-  std::uint8_t root[4], count[4];
-  bytes::put32(root, 0, index.firstPage);
-  bytes::put32(count, 0, index.rowCountHint);
-  writeDefinitionBytes(file, table, index.entryOffset + layout.realIndexFirstPageOffset, root);
-  writeDefinitionBytes(file, table, index.countEntryOffset + 4, count);
+  std::vector<std::array<std::uint8_t, 8>> values(indexes.size());  // root, then count
+  std::vector<DefinitionBytes> pieces;
+  pieces.reserve(2 * indexes.size());
+  for (std::size_t i = 0; i < indexes.size(); ++i) {
+    bytes::put32(values[i], 0, indexes[i]->firstPage);
+    bytes::put32(values[i], 4, indexes[i]->rowCountHint);
+    pieces.push_back({indexes[i]->entryOffset + layout.realIndexFirstPageOffset, ByteSpan(values[i].data(), 4)});
+    pieces.push_back({indexes[i]->countEntryOffset + 4, ByteSpan(values[i].data() + 4, 4)});
+  }
+  writeDefinitionBytes(file, table, pieces);
+}
+
+void writeIndexRoot(PageFile& file, const StoredTableDefinition& table, const RealIndex& index) {
+  const RealIndex* one = &index;
+  writeIndexRoots(file, table, std::span<const RealIndex* const>(&one, 1));
 }
 
 }  // namespace jet

@@ -6,6 +6,7 @@
 // transaction.
 
 #include <cstddef>
+#include <span>
 
 #include "jet/bytes.h"
 #include "jet/table_definition.h"
@@ -14,8 +15,17 @@ namespace jet {
 
 class PageFile;
 
-// Writes bytes at a joined offset of the definition. Throws Error(InvalidState) when the range
-// reaches past the definition's pages.
+// Bytes to write at a joined offset of the definition.
+struct DefinitionBytes {
+  std::size_t offset;
+  ByteSpan bytes;
+};
+
+// Writes the pieces, each TDEF page they change copied and written once. Throws
+// Error(InvalidState) when a piece reaches past the definition's pages. Pages whose bytes already
+// hold these values are not written.
+void writeDefinitionBytes(PageFile& file, const StoredTableDefinition& table, std::span<const DefinitionBytes> pieces);
+// The same for one piece.
 void writeDefinitionBytes(PageFile& file, const StoredTableDefinition& table, std::size_t offset, ByteSpan bytes);
 
 // Writes table.rowCount and table.nextAutoNumber.
@@ -23,5 +33,7 @@ void writeRowCounts(PageFile& file, const StoredTableDefinition& table);
 
 // Writes the index tree's root page (index.firstPage) and row count (index.rowCountHint).
 void writeIndexRoot(PageFile& file, const StoredTableDefinition& table, const RealIndex& index);
+// The same for several index trees of the table at once.
+void writeIndexRoots(PageFile& file, const StoredTableDefinition& table, std::span<const RealIndex* const> indexes);
 
 }  // namespace jet

@@ -4,7 +4,8 @@
 // row inserts, updates and deletes. The row writer is not involved: rows are given by their values
 // and a made-up location, and the expected entries are the file's own plus those of the made-up
 // rows. After each batch and after commit and reopening, every tree has Access's shape and exactly
-// the expected entries, and the engine's reader walks and seeks it. Unique, primary and required
+// the expected entries, and the engine's reader walks and seeks it; the definitions hold the tallies
+// of distinct keys the writes raised. Unique, primary and required
 // keys are refused exactly when the model says so, before anything is written; cursors standing on
 // an index see the changes.
 
@@ -243,6 +244,7 @@ TEST_P(SharedFileIndexMaintenance, RandomRowWritesKeepEveryIndexExact) {
   fs::path path = qbm::test::copyShared(GetParam(), dir.path());
   std::mt19937 rng(42);
   std::map<std::string, std::unique_ptr<TableModel>> models;
+  std::map<std::string, std::vector<std::uint32_t>> tallies;  // distinct-key tallies, per index
   std::size_t deepest = 0;
   Refusals refusals;
   bool anyUnique = false, anyRequired = false;
@@ -275,6 +277,7 @@ TEST_P(SharedFileIndexMaintenance, RandomRowWritesKeepEveryIndexExact) {
         if (HasFatalFailure()) return;
       }
       models[e.name] = std::move(model);
+      for (const RealIndex& index : table.realIndexes) tallies[e.name].push_back(index.rowCountHint);
     }
     db.commit();
   }
@@ -284,6 +287,10 @@ TEST_P(SharedFileIndexMaintenance, RandomRowWritesKeepEveryIndexExact) {
   for (const auto& [name, model] : models) {
     const StoredTableDefinition& table = *core.definition(*core.findTable(name));
     model->verify(core.file(), table);
+    // The tallies of distinct keys the writes raised reached the file.
+    ASSERT_EQ(table.realIndexes.size(), tallies[name].size()) << name;
+    for (std::size_t i = 0; i < table.realIndexes.size(); ++i)
+      EXPECT_EQ(table.realIndexes[i].rowCountHint, tallies[name][i]) << name << " index " << i;
   }
   RecordProperty("deepest", static_cast<int>(deepest));
   // Keys are drawn from small sets, so unique indexes meet repeated keys and required ones Nulls.

@@ -1,10 +1,13 @@
 // Index pages: what the encoder writes decodes to the same page (both formats, with and without a
-// shared prefix), and pages with out-of-place bytes are refused as damaged instead of being read
-// past their end.
+// shared prefix); an entry spliced into an encoded page gives the very bytes of encoding the page
+// whole; pages with out-of-place bytes are refused as damaged instead of being read past their end.
 
 #include "jet/index_page.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
 
 #include "jet/error.h"
 #include "tests/jet/index_tree_builder.h"
@@ -137,6 +140,62 @@ TEST_P(IndexPageFormats, RefusesDamagedPages) {
   expectDamaged(bad, layout);
 
   expectDamaged(std::vector<std::uint8_t>(good.begin(), good.begin() + 100), layout);
+}
+
+// Pages filled one random entry at a time (text-like keys sharing long heads, so pages come to
+// share a prefix and the prefix changes as entries arrive at either end): every splice the encoder
+// accepts is byte for byte the page encoded whole, and it declines where the bytes would differ.
+TEST_P(IndexPageFormats, EntriesSplicedIntoAPageGiveTheBytesOfEncodingItWhole) {
+  const format::Layout& layout = format::layout(GetParam());
+  std::mt19937 rng(5);
+  auto randomEntry = [&](bool leaf) {
+    static const char letters[] = "AAAAMMMMNOPQRSTZ";
+    IndexEntry e;
+    e.key = {0x7F, 'M', 'O', 'D'};
+    for (std::size_t i = 0, n = rng() % 24; i < n; ++i)
+      e.key.push_back(static_cast<std::uint8_t>(letters[rng() % (sizeof letters - 1)]));
+    e.key.push_back(0x00);
+    e.row = {static_cast<std::uint32_t>(rng() % 0x1000000), static_cast<std::uint16_t>(rng() % 256)};
+    if (!leaf) e.child = 1 + static_cast<std::uint32_t>(rng() % 0xFFFFFF);
+    return e;
+  };
+  std::size_t spliced = 0, declined = 0;
+  for (bool leaf : {true, false}) {
+    for (int round = 0; round < 20; ++round) {
+      IndexPage page;
+      page.leaf = leaf;
+      page.tablePage = 77;
+      page.tail = leaf ? 0 : 12;
+      std::vector<std::uint8_t> before = encodeIndexPage(page, layout);
+      for (;;) {
+        IndexEntry e = randomEntry(leaf);
+        auto it = std::lower_bound(page.entries.begin(), page.entries.end(), e, [](const IndexEntry& a, const IndexEntry& b) {
+          return compareEntries(a.key, a.row, b.key, b.row) < 0;
+        });
+        if (it != page.entries.end() && it->key == e.key && it->row == e.row) continue;
+        std::size_t at = static_cast<std::size_t>(it - page.entries.begin());
+        std::vector<IndexEntry> grown = page.entries;
+        grown.insert(grown.begin() + static_cast<std::ptrdiff_t>(at), e);
+        if (!fitsInOnePage(grown, leaf, layout, /*sorted=*/true)) break;
+        page.entries = std::move(grown);
+        page.prefixLength = accessPrefixLength(page.entries, leaf, layout, /*sorted=*/true);
+        page.next = static_cast<std::uint32_t>(rng() % 50);  // header fields may change too
+        std::vector<std::uint8_t> whole = encodeIndexPage(page, layout);
+        std::vector<std::uint8_t> fast = encodeIndexPageWithInsert(before, page, at, layout);
+        if (fast.empty()) {
+          ++declined;
+        } else {
+          ++spliced;
+          ASSERT_EQ(fast, whole) << "entry " << at << " of " << page.entries.size();
+        }
+        // A page that does not hold exactly one entry less is never spliced into.
+        EXPECT_TRUE(encodeIndexPageWithInsert(whole, page, at, layout).empty());
+        before = std::move(whole);
+      }
+    }
+  }
+  EXPECT_GT(declined, 0u);
+  EXPECT_GT(spliced, 10 * declined);
 }
 
 INSTANTIATE_TEST_SUITE_P(Jet, IndexPageFormats,

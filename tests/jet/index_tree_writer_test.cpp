@@ -1,5 +1,6 @@
 // Index tree writer: long random sequences of inserts and removes keep the tree in Access's shape
-// with exactly the expected entries (both formats, short and long keys, up to several levels);
+// with exactly the expected entries and every page byte for byte as encoded whole (both formats,
+// short and long keys, up to several levels);
 // keys in ascending or descending order fill pages; each change writes only a few pages; emptied
 // trees shrink back to their root; trees built by others (with and without tails) are extended
 // soundly; damage stops a change before anything is written.
@@ -67,10 +68,16 @@ class Tree {
     expected.erase(e);
   }
 
-  // The tree's shape is Access's and its entries are exactly the expected ones.
+  // The tree's shape is Access's, its entries are exactly the expected ones, and every page holds
+  // the bytes of its entries encoded whole (pages that took an entry in place included).
   test::TreeShape verify() {
     test::TreeShape shape = walkTree(store, rootPage, kTable);
     EXPECT_TRUE(shape.faults.empty()) << shape.faults.front();
+    for (std::uint32_t number : shape.pageNumbers) {
+      ByteSpan raw = store.page(number)->bytes();
+      std::vector<std::uint8_t> whole = encodeIndexPage(decodeIndexPage(raw, number, file.layout()), file.layout());
+      EXPECT_TRUE(std::equal(raw.begin(), raw.end(), whole.begin(), whole.end())) << "page " << number;
+    }
     EXPECT_EQ(shape.entries.size(), expected.size());
     auto it = expected.begin();
     for (std::size_t i = 0; i < shape.entries.size() && it != expected.end(); ++i, ++it) {
