@@ -209,7 +209,7 @@ std::string indexPlace(const StoredTableDefinition& table, const RealIndex& inde
     if (!names.empty()) names += "/";
     names += l.name;
   }
-  if (names.empty()) names = "#" + std::to_string(index.number);
+  if (names.empty()) names.append("#").append(std::to_string(index.number));
   return "table " + table.name + ", index " + names;
 }
 
