@@ -6,6 +6,7 @@
 
 #include "jet/database_impl.h"
 #include "jet/error.h"
+#include "jet/shortest_fixed.h"
 #include "jet/table_cursor.h"
 #include "jet/text_codec.h"
 #include "jet/value_format.h"
@@ -79,8 +80,7 @@ std::string csvDate(DateTime value) {
 template <class Number>
 void appendNumber(std::string& out, Number v) {
   char buffer[400];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed);
-  out.append(buffer, result.ptr);
+  out.append(buffer, writeShortestFixed(buffer, buffer + sizeof buffer, v));
 }
 
 void appendInteger(std::string& out, std::int64_t v) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "jet/error.h"
+#include "jet/shortest_fixed.h"
 
 namespace jet {
 
@@ -101,15 +102,14 @@ std::string formatShortest(Number value) {
   return out;
 }
 
-// to_chars in fixed notation without a precision gives the shortest digits that read back exactly.
+// Fixed notation with the shortest digits that read back exactly (to_chars without a precision).
 template <class Number>
 std::string formatPlain(Number value) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value < 0 ? "-Infinity" : "Infinity";
   if (value == 0) return "0";
   char buffer[400];  // enough for the longest fixed form of a double (about 330 characters)
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-  return std::string(buffer, result.ptr);
+  return std::string(buffer, writeShortestFixed(buffer, buffer + sizeof buffer, value));
 }
 
 }  // namespace
