@@ -1,6 +1,7 @@
 #include "jet/index_tree_writer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <optional>
@@ -38,6 +39,16 @@ namespace {
 constexpr std::size_t kDecodedPagesKept = 1024;
 
 bool sameEntry(const IndexEntry& a, const IndexEntry& b) { return a.key == b.key && a.row == b.row; }
+
+// Whether a kept page buffer and the store's current one hold the same page: the same buffer, or
+// (after the page file dropped its buffer from its cache and read the page again) equal bytes, so
+// the page's decoding still holds.
+bool sameBytes(const PageRef& kept, const PageRef& current) {
+  if (kept == current) return true;
+  if (!kept || !current) return false;
+  ByteSpan a = kept->bytes(), b = current->bytes();
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0;
+}
 
 int compareTo(const IndexEntry& e, const Bytes& key, RowLocation row) {
   return compareEntries(e.key, e.row, key, row);
@@ -233,8 +244,9 @@ class IndexTreeWriter::Change {
     PageRef raw = tree_.pages_.page(number);
     std::shared_ptr<Node> node;
     auto hit = tree_.decoded_.find(number);
-    if (hit != tree_.decoded_.end() && hit->second->source == raw) {
+    if (hit != tree_.decoded_.end() && sameBytes(hit->second->source, raw)) {
       node = hit->second;
+      node->source = raw;
     } else {
       node = decode(raw, number);
       tree_.decoded_[number] = node;
