@@ -54,6 +54,16 @@ int compareTo(const IndexEntry& e, const Bytes& key, RowLocation row) {
   return compareEntries(e.key, e.row, key, row);
 }
 
+// The position of the first of items[0, end) that is not before (key, row), the items being in
+// index order. Keys that arrive in ascending order (autonumbers, counters) go after every item, so
+// the last item is compared first.
+std::size_t firstNotBefore(const std::vector<IndexEntry>& items, std::size_t end, const Bytes& key, RowLocation row) {
+  if (end == 0 || compareTo(items[end - 1], key, row) < 0) return end;
+  auto it = std::partition_point(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(end - 1),
+                                 [&](const IndexEntry& e) { return compareTo(e, key, row) < 0; });
+  return static_cast<std::size_t>(it - items.begin());
+}
+
 void putLittle32(std::vector<std::uint8_t>& page, std::size_t offset, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) page[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
 }
@@ -85,9 +95,7 @@ class IndexTreeWriter::Change {
         touch(*node);
       }
       if (node->leaf) {
-        auto it = std::partition_point(node->items.begin(), node->items.end(),
-                                       [&](const IndexEntry& e) { return compareTo(e, key, row) < 0; });
-        path_.push_back({node, static_cast<std::size_t>(it - node->items.begin())});
+        path_.push_back({node, firstNotBefore(node->items, node->items.size(), key, row)});
         return true;
       }
       std::size_t i = childFor(*node, key, row);
@@ -314,11 +322,7 @@ class IndexTreeWriter::Change {
   // is at or after it, else the last child.
   static std::size_t childFor(const Node& node, const Bytes& key, RowLocation row) {
     std::size_t known = node.lastKnown ? node.items.size() : node.items.size() - 1;
-    auto end = node.items.begin() + static_cast<std::ptrdiff_t>(known);
-    auto it = std::partition_point(node.items.begin(), end,
-                                   [&](const IndexEntry& e) { return compareTo(e, key, row) < 0; });
-    std::size_t i = static_cast<std::size_t>(it - node.items.begin());
-    return std::min(i, node.items.size() - 1);
+    return std::min(firstNotBefore(node.items, known, key, row), node.items.size() - 1);
   }
 
   // Replaces the parent's entry for child i by entries for the pieces it became. Returns whether

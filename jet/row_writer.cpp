@@ -277,8 +277,8 @@ Bytes encodeRow(const StoredTableDefinition& def, const format::Layout& layout, 
 
   Bytes row;
   row.reserve(encodedRowSize(def, layout, columns));
-  if (jet3) row.push_back(static_cast<std::uint8_t>(columnCount));
-  else row.insert(row.end(), {static_cast<std::uint8_t>(columnCount), static_cast<std::uint8_t>(columnCount >> 8)});
+  row.push_back(static_cast<std::uint8_t>(columnCount));
+  if (!jet3) row.push_back(static_cast<std::uint8_t>(columnCount >> 8));
   const std::size_t fixedStart = row.size();
 
   // The fixed area: every fixed column has its room, with or without a value.
