@@ -337,16 +337,6 @@ std::vector<std::uint8_t> encodeIndexPageWithInsert(ByteSpan before, const Index
   return out;
 }
 
-int compareEntries(const Bytes& keyA, RowLocation rowA, const Bytes& keyB, RowLocation rowB) {
-  std::size_t common = std::min(keyA.size(), keyB.size());
-  int bytes = common == 0 ? 0 : std::memcmp(keyA.data(), keyB.data(), common);
-  if (bytes != 0) return bytes < 0 ? -1 : 1;
-  if (keyA.size() != keyB.size()) return keyA.size() < keyB.size() ? -1 : 1;
-  if (rowA < rowB) return -1;
-  if (rowB < rowA) return 1;
-  return 0;
-}
-
 std::vector<std::uint32_t> IndexPage::children() const {
   std::vector<std::uint32_t> out;
   if (leaf) return out;

@@ -276,7 +276,7 @@ Bytes encodeRow(const StoredTableDefinition& def, const format::Layout& layout, 
   std::vector<std::uint8_t> mask(maskSize, 0);
 
   Bytes row;
-  row.reserve(encodedRowSize(def, layout, columns));
+  row.reserve(maxRowSize(layout));  // any row that may be stored, without growing
   row.push_back(static_cast<std::uint8_t>(columnCount));
   if (!jet3) row.push_back(static_cast<std::uint8_t>(columnCount >> 8));
   const std::size_t fixedStart = row.size();
