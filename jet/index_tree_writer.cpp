@@ -330,7 +330,13 @@ class IndexTreeWriter::Change {
   bool replaceInParent(Node& parent, std::size_t i, const std::vector<Node*>& pieces) {
     bool wasLast = i + 1 == parent.items.size();
     bool oldKnown = !wasLast || parent.lastKnown;
-    IndexEntry old = parent.items[i];
+    const std::uint32_t oldChild = parent.items[i].child;
+    bool newKnown = pieces.back()->leaf || pieces.back()->lastKnown;
+    // Most changes leave the parent's entry as it is: that is settled before anything is copied.
+    bool changed = pieces.size() > 1 || oldKnown != newKnown ||
+                   (newKnown && !sameEntry(parent.items[i], pieces.back()->items.back())) ||
+                   oldChild != pieces.back()->number;
+    if (!changed) return false;
     std::vector<IndexEntry> entries;
     for (Node* piece : pieces) {
       IndexEntry e;
@@ -339,16 +345,12 @@ class IndexTreeWriter::Change {
       e.child = piece->number;
       entries.push_back(std::move(e));
     }
-    bool newKnown = pieces.back()->leaf || pieces.back()->lastKnown;
-    bool changed = pieces.size() > 1 || oldKnown != newKnown || (newKnown && !sameEntry(old, entries.back())) ||
-                   old.child != entries.back().child;
-    if (!changed) return false;
     parent.items.erase(parent.items.begin() + static_cast<std::ptrdiff_t>(i));
     parent.items.insert(parent.items.begin() + static_cast<std::ptrdiff_t>(i), entries.begin(), entries.end());
     if (wasLast) parent.lastKnown = newKnown;
     std::size_t lastIndex = i + pieces.size() - 1;
     bool stored = pieces.size() > 1 || lastIndex + 1 < parent.items.size() || parent.items.size() == 1 ||
-                  old.child != entries.back().child;
+                  oldChild != pieces.back()->number;
     if (stored) touch(parent);
     return true;
   }
