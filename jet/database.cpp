@@ -23,14 +23,7 @@ DatabaseCore::DatabaseCore(std::unique_ptr<PageFile> file, OpenOptions options)
 
 DateTime DatabaseCore::now() const { return fixedTime_ ? *fixedTime_ : localNow(); }
 
-void DatabaseCore::requireOpen() const {
-  if (!file_) throw Error(ErrorCode::InvalidState, "the database is closed");
-}
-
-PageFile& DatabaseCore::file() {
-  requireOpen();
-  return *file_;
-}
+void DatabaseCore::throwClosed() { throw Error(ErrorCode::InvalidState, "the database is closed"); }
 
 const CatalogEntry* DatabaseCore::findTable(std::string_view name) const {
   for (const CatalogEntry& e : catalog_)

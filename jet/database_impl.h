@@ -26,9 +26,14 @@ class DatabaseCore {
   DatabaseCore(std::unique_ptr<PageFile> file, OpenOptions options);
 
   bool isOpen() const { return file_ != nullptr; }
-  // Throws Error(InvalidState) once the database is closed.
-  void requireOpen() const;
-  PageFile& file();
+  // Throws Error(InvalidState) once the database is closed. (Inline: every cursor call checks.)
+  void requireOpen() const {
+    if (!file_) throwClosed();
+  }
+  PageFile& file() {
+    requireOpen();
+    return *file_;
+  }
   const OpenOptions& options() const { return options_; }
   // The date and time to write as the creation or update date of what is made now: the clock,
   // or the fixed time given to Database::create.
@@ -57,6 +62,8 @@ class DatabaseCore {
   void close();
 
  private:
+  [[noreturn]] static void throwClosed();
+
   std::unique_ptr<PageFile> file_;
   OpenOptions options_;
   std::optional<DateTime> fixedTime_;

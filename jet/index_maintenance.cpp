@@ -98,13 +98,18 @@ class TableIndexes final : public IndexMaintenance {
   }
 
   void insertEntries(StoredTableDefinition& table, const std::vector<Value>& row, RowLocation at) override {
+    writeIndexRoots(file_, table, insertEntriesUnwritten(table, row, at));
+  }
+
+  std::vector<const RealIndex*> insertEntriesUnwritten(StoredTableDefinition& table, const std::vector<Value>& row,
+                                                       RowLocation at) override {
     std::vector<const RealIndex*> counted;
     for (RealIndex& index : table.realIndexes) {
       IndexKeyEncoder keys(table, index, file_.header());
       checkRowFits(table, keys, row);
       if (keys.hasEntry(row) && add(table, index, keys.rowKey(row), at)) counted.push_back(&index);
     }
-    writeIndexRoots(file_, table, counted);
+    return counted;
   }
 
   void removeEntries(StoredTableDefinition& table, const std::vector<Value>& row, RowLocation at) override {

@@ -10,7 +10,8 @@
 // long values whole.
 //
 // Order of calls for one row write:
-//   insert: validate(row, nullopt) -> row written at `at` -> insertEntries(row, at)
+//   insert: validate(row, nullopt) -> row written at `at` -> insertEntries(row, at) (or
+//           insertEntriesUnwritten(row, at), then the changed roots and counts written)
 //   update: validate(newRow, at) -> row rewritten (its location stays `at`) -> updateEntries(...)
 //   delete: removeEntries(row, at) -> row marked deleted
 // The table definition is passed mutable: an implementation that moves an index's root page or
@@ -41,6 +42,11 @@ class IndexMaintenance {
                         std::optional<RowLocation> replacing) = 0;
   // Adds the row's entries to every index (none where an ignore-Nulls index leaves the row out).
   virtual void insertEntries(StoredTableDefinition& table, const std::vector<Value>& row, RowLocation at) = 0;
+  // The same, except that the index trees whose root page or row count changed are returned, not
+  // written: the caller writes them (writeIndexRoots), as the row writer does with the table's row
+  // count in one write.
+  virtual std::vector<const RealIndex*> insertEntriesUnwritten(StoredTableDefinition& table,
+                                                               const std::vector<Value>& row, RowLocation at) = 0;
   // Removes the entries the row with these values has at that location.
   virtual void removeEntries(StoredTableDefinition& table, const std::vector<Value>& row, RowLocation at) = 0;
   // The row at `at` changed from oldRow to newRow. The default removes and re-adds every entry;

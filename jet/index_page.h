@@ -10,7 +10,9 @@
 // (3 bytes, big-endian) and row number (1 byte); on intermediate pages, then the child page
 // (4 bytes, big-endian). The key of an intermediate entry is that of the last leaf entry below it.
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -28,8 +30,16 @@ struct IndexEntry {
   std::uint32_t child = 0;  // intermediate pages only: the page below
 };
 
-// Order of entries in an index: by key bytes, then by row.
-int compareEntries(const Bytes& keyA, RowLocation rowA, const Bytes& keyB, RowLocation rowB);
+// Order of entries in an index: by key bytes, then by row. (Inline: the tree walk calls it often.)
+inline int compareEntries(const Bytes& keyA, RowLocation rowA, const Bytes& keyB, RowLocation rowB) {
+  std::size_t common = std::min(keyA.size(), keyB.size());
+  int bytes = common == 0 ? 0 : std::memcmp(keyA.data(), keyB.data(), common);
+  if (bytes != 0) return bytes < 0 ? -1 : 1;
+  if (keyA.size() != keyB.size()) return keyA.size() < keyB.size() ? -1 : 1;
+  if (rowA < rowB) return -1;
+  if (rowB < rowA) return 1;
+  return 0;
+}
 
 struct IndexPage {
   std::uint32_t number = 0;

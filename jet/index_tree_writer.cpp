@@ -1,6 +1,7 @@
 #include "jet/index_tree_writer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <deque>
 #include <map>
 #include <optional>
@@ -39,8 +40,28 @@ constexpr std::size_t kDecodedPagesKept = 1024;
 
 bool sameEntry(const IndexEntry& a, const IndexEntry& b) { return a.key == b.key && a.row == b.row; }
 
+// Whether a kept page buffer and the store's current one hold the same page: the same buffer, or
+// (after the page file dropped its buffer from its cache and read the page again) equal bytes, so
+// the page's decoding still holds.
+bool sameBytes(const PageRef& kept, const PageRef& current) {
+  if (kept == current) return true;
+  if (!kept || !current) return false;
+  ByteSpan a = kept->bytes(), b = current->bytes();
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
 int compareTo(const IndexEntry& e, const Bytes& key, RowLocation row) {
   return compareEntries(e.key, e.row, key, row);
+}
+
+// The position of the first of items[0, end) that is not before (key, row), the items being in
+// index order. Keys that arrive in ascending order (autonumbers, counters) go after every item, so
+// the last item is compared first.
+std::size_t firstNotBefore(const std::vector<IndexEntry>& items, std::size_t end, const Bytes& key, RowLocation row) {
+  if (end == 0 || compareTo(items[end - 1], key, row) < 0) return end;
+  auto it = std::partition_point(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(end - 1),
+                                 [&](const IndexEntry& e) { return compareTo(e, key, row) < 0; });
+  return static_cast<std::size_t>(it - items.begin());
 }
 
 void putLittle32(std::vector<std::uint8_t>& page, std::size_t offset, std::uint32_t v) {
@@ -74,9 +95,7 @@ class IndexTreeWriter::Change {
         touch(*node);
       }
       if (node->leaf) {
-        auto it = std::partition_point(node->items.begin(), node->items.end(),
-                                       [&](const IndexEntry& e) { return compareTo(e, key, row) < 0; });
-        path_.push_back({node, static_cast<std::size_t>(it - node->items.begin())});
+        path_.push_back({node, firstNotBefore(node->items, node->items.size(), key, row)});
         return true;
       }
       std::size_t i = childFor(*node, key, row);
@@ -233,8 +252,9 @@ class IndexTreeWriter::Change {
     PageRef raw = tree_.pages_.page(number);
     std::shared_ptr<Node> node;
     auto hit = tree_.decoded_.find(number);
-    if (hit != tree_.decoded_.end() && hit->second->source == raw) {
+    if (hit != tree_.decoded_.end() && sameBytes(hit->second->source, raw)) {
       node = hit->second;
+      node->source = raw;
     } else {
       node = decode(raw, number);
       tree_.decoded_[number] = node;
@@ -302,11 +322,7 @@ class IndexTreeWriter::Change {
   // is at or after it, else the last child.
   static std::size_t childFor(const Node& node, const Bytes& key, RowLocation row) {
     std::size_t known = node.lastKnown ? node.items.size() : node.items.size() - 1;
-    auto end = node.items.begin() + static_cast<std::ptrdiff_t>(known);
-    auto it = std::partition_point(node.items.begin(), end,
-                                   [&](const IndexEntry& e) { return compareTo(e, key, row) < 0; });
-    std::size_t i = static_cast<std::size_t>(it - node.items.begin());
-    return std::min(i, node.items.size() - 1);
+    return std::min(firstNotBefore(node.items, known, key, row), node.items.size() - 1);
   }
 
   // Replaces the parent's entry for child i by entries for the pieces it became. Returns whether
@@ -314,7 +330,13 @@ class IndexTreeWriter::Change {
   bool replaceInParent(Node& parent, std::size_t i, const std::vector<Node*>& pieces) {
     bool wasLast = i + 1 == parent.items.size();
     bool oldKnown = !wasLast || parent.lastKnown;
-    IndexEntry old = parent.items[i];
+    const std::uint32_t oldChild = parent.items[i].child;
+    bool newKnown = pieces.back()->leaf || pieces.back()->lastKnown;
+    // Most changes leave the parent's entry as it is: that is settled before anything is copied.
+    bool changed = pieces.size() > 1 || oldKnown != newKnown ||
+                   (newKnown && !sameEntry(parent.items[i], pieces.back()->items.back())) ||
+                   oldChild != pieces.back()->number;
+    if (!changed) return false;
     std::vector<IndexEntry> entries;
     for (Node* piece : pieces) {
       IndexEntry e;
@@ -323,16 +345,12 @@ class IndexTreeWriter::Change {
       e.child = piece->number;
       entries.push_back(std::move(e));
     }
-    bool newKnown = pieces.back()->leaf || pieces.back()->lastKnown;
-    bool changed = pieces.size() > 1 || oldKnown != newKnown || (newKnown && !sameEntry(old, entries.back())) ||
-                   old.child != entries.back().child;
-    if (!changed) return false;
     parent.items.erase(parent.items.begin() + static_cast<std::ptrdiff_t>(i));
     parent.items.insert(parent.items.begin() + static_cast<std::ptrdiff_t>(i), entries.begin(), entries.end());
     if (wasLast) parent.lastKnown = newKnown;
     std::size_t lastIndex = i + pieces.size() - 1;
     bool stored = pieces.size() > 1 || lastIndex + 1 < parent.items.size() || parent.items.size() == 1 ||
-                  old.child != entries.back().child;
+                  oldChild != pieces.back()->number;
     if (stored) touch(parent);
     return true;
   }

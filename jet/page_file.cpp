@@ -132,7 +132,9 @@ void PageFile::writeDirtyPages() {
   fileTouched_ = true;
   for (std::uint32_t number : numbers) {
     const PageRef& page = dirty_.at(number);
-    storage_->writeAt(static_cast<std::uint64_t>(number) * layout_->pageSize, encoded(*page));
+    std::uint64_t offset = static_cast<std::uint64_t>(number) * layout_->pageSize;
+    if (header_.databaseKey != 0 && number != 0) storage_->writeAt(offset, encoded(*page));
+    else storage_->writeAt(offset, page->bytes());  // stored as they are: no copy
   }
   for (std::uint32_t number : numbers) remember(dirty_.at(number));
   dirty_.clear();

@@ -276,9 +276,9 @@ Bytes encodeRow(const StoredTableDefinition& def, const format::Layout& layout, 
   std::vector<std::uint8_t> mask(maskSize, 0);
 
   Bytes row;
-  row.reserve(256);
-  if (jet3) row.push_back(static_cast<std::uint8_t>(columnCount));
-  else row.insert(row.end(), {static_cast<std::uint8_t>(columnCount), static_cast<std::uint8_t>(columnCount >> 8)});
+  row.reserve(maxRowSize(layout));  // any row that may be stored, without growing
+  row.push_back(static_cast<std::uint8_t>(columnCount));
+  if (!jet3) row.push_back(static_cast<std::uint8_t>(columnCount >> 8));
   const std::size_t fixedStart = row.size();
 
   // The fixed area: every fixed column has its room, with or without a value.
@@ -286,8 +286,8 @@ Bytes encodeRow(const StoredTableDefinition& def, const format::Layout& layout, 
   for (const StoredColumn& c : def.columns)
     if (c.isFixed()) fixedEnd = std::max(fixedEnd, c.fixedOffset + fixedColumnSize(c));
   row.resize(fixedStart + fixedEnd, 0);
-  std::vector<const ColumnBytes*> bySlot;  // variable columns by slot
   std::uint16_t slots = def.varColumnCount;
+  std::vector<const ColumnBytes*> bySlot(slots, nullptr);  // variable columns by slot
   for (std::size_t i = 0; i < def.columns.size(); ++i) {
     const StoredColumn& c = def.columns[i];
     const ColumnBytes& value = columns.at(i);
@@ -306,6 +306,7 @@ Bytes encodeRow(const StoredTableDefinition& def, const format::Layout& layout, 
 
   if (def.varColumnCount > 0) {
     std::vector<std::size_t> offsets;
+    offsets.reserve(bySlot.size() + 1);
     for (const ColumnBytes* value : bySlot) {
       offsets.push_back(row.size());
       if (value && value->present) row.insert(row.end(), value->bytes.begin(), value->bytes.end());

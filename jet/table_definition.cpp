@@ -242,11 +242,6 @@ ColumnDefinition toSchema(const StoredColumn& c, format::Version version) {
 
 }  // namespace
 
-bool StoredColumn::isFixed() const { return (flags & format::column_flag::kFixedLength) != 0; }
-bool StoredColumn::isAutoNumber() const {
-  return (flags & (format::column_flag::kAutoLong | format::column_flag::kAutoGuid)) != 0;
-}
-
 bool RealIndex::unique() const { return (flags & format::index_flag::kUnique) != 0; }
 bool RealIndex::ignoreNulls() const { return (flags & format::index_flag::kIgnoreNulls) != 0; }
 bool RealIndex::required() const { return (flags & format::index_flag::kRequired) != 0; }

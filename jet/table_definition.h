@@ -37,8 +37,10 @@ struct StoredColumn {
   bool required = false;           // the column's "Required" property (kept in the catalog, not here;
                                    // see applyProperties)
 
-  bool isFixed() const;            // stored in the row's fixed area (Yes/No lives in the null mask)
-  bool isAutoNumber() const;       // autonumber Long or autonumber Replication ID
+  // Stored in the row's fixed area (Yes/No lives in the null mask).
+  bool isFixed() const { return (flags & format::column_flag::kFixedLength) != 0; }
+  // Autonumber Long or autonumber Replication ID.
+  bool isAutoNumber() const { return (flags & (format::column_flag::kAutoLong | format::column_flag::kAutoGuid)) != 0; }
   bool isLongValue() const { return type == ColumnType::Memo || type == ColumnType::Ole; }
   bool isText() const { return type == ColumnType::Text || type == ColumnType::Memo; }
 };

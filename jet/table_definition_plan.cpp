@@ -13,7 +13,14 @@ namespace {
 
 [[noreturn]] void reject(const std::string& message) { throw Error(ErrorCode::ValueRejected, message); }
 
-std::string quoted(std::string_view name) { return "\"" + std::string(name) + "\""; }
+std::string quoted(std::string_view name) {
+  std::string out;
+  out.reserve(name.size() + 2);
+  out += '"';
+  out += name;
+  out += '"';
+  return out;
+}
 
 bool isKnownType(ColumnType type) {
   switch (type) {

@@ -51,17 +51,41 @@ void writeRowCounts(PageFile& file, const StoredTableDefinition& table) {
   file.writePage(table.firstPage, std::move(page));
 }
 
-void writeIndexRoots(PageFile& file, const StoredTableDefinition& table, std::span<const RealIndex* const> indexes) {
-  const format::Layout& layout = file.layout();
-  std::vector<std::array<std::uint8_t, 8>> values(indexes.size());  // root, then count
-  std::vector<DefinitionBytes> pieces;
-  pieces.reserve(2 * indexes.size());
+namespace {
+
+// The pieces of each index tree's root page and row count; values holds their bytes.
+void addIndexRootPieces(const format::Layout& layout, std::span<const RealIndex* const> indexes,
+                        std::vector<std::array<std::uint8_t, 8>>& values, std::vector<DefinitionBytes>& pieces) {
+  values.resize(indexes.size());  // root, then count
   for (std::size_t i = 0; i < indexes.size(); ++i) {
     bytes::put32(values[i], 0, indexes[i]->firstPage);
     bytes::put32(values[i], 4, indexes[i]->rowCountHint);
     pieces.push_back({indexes[i]->entryOffset + layout.realIndexFirstPageOffset, ByteSpan(values[i].data(), 4)});
     pieces.push_back({indexes[i]->countEntryOffset + 4, ByteSpan(values[i].data() + 4, 4)});
   }
+}
+
+}  // namespace
+
+void writeIndexRoots(PageFile& file, const StoredTableDefinition& table, std::span<const RealIndex* const> indexes) {
+  std::vector<std::array<std::uint8_t, 8>> values;
+  std::vector<DefinitionBytes> pieces;
+  pieces.reserve(2 * indexes.size());
+  addIndexRootPieces(file.layout(), indexes, values, pieces);
+  writeDefinitionBytes(file, table, pieces);
+}
+
+void writeRowCounts(PageFile& file, const StoredTableDefinition& table, std::span<const RealIndex* const> indexes) {
+  const format::Layout& layout = file.layout();
+  std::array<std::uint8_t, 8> counts{};
+  bytes::put32(counts, 0, table.rowCount);
+  bytes::put32(counts, 4, table.nextAutoNumber);
+  std::vector<std::array<std::uint8_t, 8>> values;
+  std::vector<DefinitionBytes> pieces;
+  pieces.reserve(2 + 2 * indexes.size());
+  pieces.push_back({layout.tdefRowCountOffset, ByteSpan(counts.data(), 4)});
+  pieces.push_back({layout.tdefAutoNumberOffset, ByteSpan(counts.data() + 4, 4)});
+  addIndexRootPieces(layout, indexes, values, pieces);
   writeDefinitionBytes(file, table, pieces);
 }
 

@@ -30,6 +30,9 @@ void writeDefinitionBytes(PageFile& file, const StoredTableDefinition& table, st
 
 // Writes table.rowCount and table.nextAutoNumber.
 void writeRowCounts(PageFile& file, const StoredTableDefinition& table);
+// The same, with the root page and row count of these index trees, in one write of each TDEF page
+// they change (a row insert changes both).
+void writeRowCounts(PageFile& file, const StoredTableDefinition& table, std::span<const RealIndex* const> indexes);
 
 // Writes the index tree's root page (index.firstPage) and row count (index.rowCountHint).
 void writeIndexRoot(PageFile& file, const StoredTableDefinition& table, const RealIndex& index);

@@ -158,9 +158,9 @@ RowLocation TableWriter::insert(const std::vector<Value>& row) {
   core_.indexMaintenance().validate(table_, row, std::nullopt);
   Bytes bytes = encodeRow(table_, core_.file().layout(), encodeColumns(row, nullptr, nullptr));
   RowLocation at = placeRow(bytes, 0, 0);
-  core_.indexMaintenance().insertEntries(table_, row, at);
+  std::vector<const RealIndex*> counted = core_.indexMaintenance().insertEntriesUnwritten(table_, row, at);
   ++table_.rowCount;
-  writeRowCounts(core_.file(), table_);
+  writeRowCounts(core_.file(), table_, counted);  // the definition page written once for the row
   return at;
 }
 

@@ -1,6 +1,7 @@
 #include "jet/value_conversion.h"
 
 #include <cctype>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -139,23 +140,34 @@ std::string numberText(const Value& v) {
   return v.toString();
 }
 
+// The text's length in UTF-16 units, as Access counts characters.
+std::size_t utf16Length(const std::string& text) {
+  if (std::all_of(text.begin(), text.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; }))
+    return text.size();  // plain ASCII: one unit a byte
+  std::size_t units = 0;
+  for (char32_t cp : decodeUtf8(text)) units += cp > 0xFFFF ? 2 : 1;
+  return units;
+}
+
 Value toText(const StoredColumn& c, const std::string& table, const Value& v, format::Version version,
              std::uint16_t codePage) {
-  std::string text;
-  if (auto p = v.getIf<std::string>()) text = *p;
-  else if (v.isNumeric() || v.is<DateTime>()) text = numberText(v);
-  else if (auto g = v.getIf<Guid>()) text = formatGuid(*g);
-  else reject(c, table, v, "not text");
+  // Text is checked where it is and copied once; other values are formatted as text first.
+  std::string formatted;
+  const std::string* given = v.getIf<std::string>();
+  if (!given) {
+    if (v.isNumeric() || v.is<DateTime>()) formatted = numberText(v);
+    else if (auto g = v.getIf<Guid>()) formatted = formatGuid(*g);
+    else reject(c, table, v, "not text");
+  }
+  const std::string& text = given ? *given : formatted;
   if (c.type == ColumnType::Text) {
     std::size_t limit = version == format::Version::Jet4 ? c.length / 2u : c.length;
-    std::size_t characters = 0;
-    for (char32_t cp : decodeUtf8(text)) characters += cp > 0xFFFF ? 2 : 1;  // UTF-16 units, as Access counts
-    if (characters > limit)
+    if (utf16Length(text) > limit)
       reject(c, table, v, "longer than the column's " + std::to_string(limit) + " characters");
   }
   if (version == format::Version::Jet3 && !encodeCodePage(text, codePage))
     reject(c, table, v, "it has characters that code page " + std::to_string(codePage) + " cannot hold");
-  return Value(text);
+  return given ? Value(*given) : Value(std::move(formatted));
 }
 
 Value toBytes(const StoredColumn& c, const std::string& table, const Value& v) {

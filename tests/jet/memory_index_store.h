@@ -23,6 +23,7 @@ class MemoryIndexStore final : public IndexPageStore {
   const format::Layout& layout() const override { return file_.layout(); }
   PageRef page(std::uint32_t number) override {
     if (number >= file_.pages().size()) throw Error(ErrorCode::Damaged, "page past the end");
+    if (freshBuffers) return std::make_shared<const Page>(number, file_.pages()[number]);
     if (refs_.size() <= number) refs_.resize(number + 1);
     if (!refs_[number]) refs_[number] = std::make_shared<const Page>(number, file_.pages()[number]);
     return refs_[number];
@@ -47,6 +48,9 @@ class MemoryIndexStore final : public IndexPageStore {
     if (!released.insert(number).second) throw Error(ErrorCode::InvalidState, "page released twice");
   }
 
+  // When set, every read hands out a new buffer of the page's current bytes, as a page cache that
+  // dropped its copy and read the page again does.
+  bool freshBuffers = false;
   std::size_t writes = 0;
   std::size_t allocations = 0;
   std::set<std::uint32_t> released;
