@@ -21,7 +21,7 @@ int run(const std::string& arguments, std::string* out = nullptr, bool withError
   return status;
 }
 
-std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+using qbm::test::quoted;
 
 // The window's session on the same files, for what the command must print.
 class CliListShow : public ::testing::Test {

@@ -33,7 +33,7 @@ int run(const std::string& arguments, std::string* out = nullptr, std::string* e
   return status;
 }
 
-std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+using qbm::test::quoted;
 
 std::string fileBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

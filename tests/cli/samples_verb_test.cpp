@@ -29,7 +29,7 @@ int run(const std::string& arguments, std::string* out = nullptr) {
   return status;
 }
 
-std::string quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+using qbm::test::quoted;
 
 // The item data and marker of every entry of a printed list ("12(ob)"), and its last line.
 struct PrintedList {

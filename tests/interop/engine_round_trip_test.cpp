@@ -33,6 +33,7 @@
 #include "jet/text_codec.h"
 #include "jet/usage_map.h"
 #include "jet/value_format.h"
+#include "tests/interop/csv_compare.h"
 #include "tests/support/json.h"
 #include "tests/support/test_support.h"
 
@@ -49,11 +50,7 @@ using Row = std::vector<Value>;
 const std::string kNodeReader = std::string(QBM_SOURCE_DIR) + "/tests/interop/node/read.mjs";
 const char* const kTable = "Round Trip";
 
-std::string quoted(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
+using qbm::test::quoted;
 
 // ---- The data ---------------------------------------------------------------------------------------
 
@@ -487,39 +484,6 @@ std::string difference(const Value& wrote, const std::string& read) {
          std::to_string(at) + ": wrote \"" + w.substr(at, 40) + "\", read \"" + read.substr(at, 40) + "\"";
 }
 
-// CSV with quoted fields (quotes doubled; newlines inside quotes), as mdb-export writes it.
-std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
-  std::vector<std::vector<std::string>> rows(1);
-  std::string field;
-  bool inQuotes = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (inQuotes) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-        field.push_back('"');
-        ++i;
-      } else if (c == '"') {
-        inQuotes = false;
-      } else {
-        field.push_back(c);
-      }
-    } else if (c == '"') {
-      inQuotes = true;
-    } else if (c == ',') {
-      rows.back().push_back(std::move(field));
-      field.clear();
-    } else if (c == '\n') {
-      rows.back().push_back(std::move(field));
-      field.clear();
-      rows.emplace_back();
-    } else {
-      field.push_back(c);
-    }
-  }
-  if (rows.back().empty()) rows.pop_back();
-  return rows;
-}
-
 class EngineRoundTrip : public testing::TestWithParam<Format> {
  protected:
   const Built& data() { return built(GetParam()); }
@@ -568,7 +532,7 @@ TEST_P(EngineRoundTrip, MdbExportReadsBackEveryValue) {
   ASSERT_EQ(0, qbm::test::runCommand("mdb-export -b hex -T '%Y-%m-%d %H:%M:%S' " + quoted(b.file.string()) + " " +
                                          quoted(kTable),
                                      &out));
-  std::vector<std::vector<std::string>> rows = parseCsv(out);
+  std::vector<std::vector<std::string>> rows = qbm::test::parseCsv(out);
   ASSERT_FALSE(rows.empty());
   ASSERT_EQ(rows.front().size(), b.columns.size());
   for (std::size_t c = 0; c < b.columns.size(); ++c) EXPECT_EQ(rows.front()[c], b.columns[c].name);

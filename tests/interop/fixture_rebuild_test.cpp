@@ -28,11 +28,7 @@ using qbm::test::Json;
 
 const std::string kNodeReader = std::string(QBM_SOURCE_DIR) + "/tests/interop/node/read.mjs";
 
-std::string quoted(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
+using qbm::test::quoted;
 
 Json readJsonFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -24,11 +24,7 @@ using qbm::test::Json;
 
 const std::string kNodeReader = std::string(QBM_SOURCE_DIR) + "/tests/interop/node/read.mjs";
 
-std::string quoted(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
+using qbm::test::quoted;
 
 // Writes a few thousand random rows into every indexed table of a copy of the shared file, or of
 // a database the engine makes ("new Jet3" / "new Jet4") with a table of every index kind.

@@ -29,11 +29,7 @@ using qbm::test::Json;
 
 const std::string kNodeReader = std::string(QBM_SOURCE_DIR) + "/tests/interop/node/read.mjs";
 
-std::string quoted(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
+using qbm::test::quoted;
 
 std::string textOf(int row, const std::string& column, std::size_t length) {
   std::string s = "r" + std::to_string(row) + " " + column + " \xC3\xBC";  // a non-ASCII letter (u-umlaut)

@@ -20,7 +20,7 @@ using qbm::test::Json;
 
 const std::string kNodeReader = std::string(QBM_SOURCE_DIR) + "/tests/interop/node/read.mjs";
 
-std::string quoted(const std::string& s) { return "'" + s + "'"; }
+using qbm::test::quoted;
 
 TEST(SampleDatabasesInterop, JavaScriptReaderSeesWhatTheEngineReads) {
   if (!qbm::test::haveProgram("node") ||

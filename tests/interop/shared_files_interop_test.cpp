@@ -26,16 +26,7 @@ using qbm::test::Json;
 const std::string kCli = std::string(QBM_BINARY_DIR) + "/cli/qbmerge-cli";
 const std::string kNodeReader = std::string(QBM_SOURCE_DIR) + "/tests/interop/node/read.mjs";
 
-std::string quoted(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) {
-    if (c == '\'')
-      out += "'\\''";
-    else
-      out.push_back(c);
-  }
-  return out + "'";
-}
+using qbm::test::quoted;
 
 Json readJsonFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -49,7 +49,7 @@ jet::Database openRead(const fs::path& path) {
   return jet::Database::open(path, {.exclusive = false, .readOnly = true});
 }
 
-std::string quoted(const std::string& s) { return "'" + s + "'"; }
+using qbm::test::quoted;
 
 double number(const jet::Table& t, std::string_view field) { return t.get(field).toDouble(); }
 

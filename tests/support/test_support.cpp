@@ -64,6 +64,12 @@ fs::path copyShared(const std::string& relative, const fs::path& dir) {
   return to;
 }
 
+std::string quoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
 int runCommand(const std::string& command, std::string* out) {
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return -1;

@@ -42,6 +42,11 @@ class ScratchDir {
 // Copies a file of ../shared (e.g. "interop/testV2000.mdb") into dir and returns the copy's path.
 std::filesystem::path copyShared(const std::string& relative, const std::filesystem::path& dir);
 
+// The text in single quotes for the shell (a quote inside becomes '\'').
+std::string quoted(const std::string& text);
+inline std::string quoted(const char* text) { return quoted(std::string(text)); }
+inline std::string quoted(const std::filesystem::path& path) { return quoted(path.string()); }
+
 // Runs a shell command; returns its exit status and fills out with its standard output.
 int runCommand(const std::string& command, std::string* out);
 
