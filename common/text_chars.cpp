@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "jet/text_codec.h"
+
 namespace qbm {
 namespace {
 
@@ -33,24 +35,6 @@ char32_t decodeAt(std::string_view text, std::size_t at, std::size_t& length) {
   if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return lead;
   length = need + 1;
   return cp;
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
 }
 
 // Latin Extended-A pairs: the lower-case letter of each pair sits right after its upper case,
@@ -97,7 +81,7 @@ std::string UpperCase(std::string_view text) {
       upper.push_back(static_cast<char>(cp));
       continue;
     }
-    appendUtf8(upper, upperChar(cp));
+    jet::appendUtf8(upper, upperChar(cp));
   }
   return upper;
 }
