@@ -13,7 +13,14 @@ int ContextHelpTopic(const QWidget* control) {
   return topic > 0 ? topic : DefaultHelpTopic;
 }
 
-QString DefaultHelpFolder() { return QDir(QCoreApplication::applicationDirPath()).filePath("help"); }
+QString DefaultHelpFolder() {
+  const QDir programFolder(QCoreApplication::applicationDirPath());
+  const QString beside = programFolder.filePath("help");
+  if (QFileInfo(beside).isDir()) return beside;
+  const QString installed = programFolder.filePath("../share/qbmerge/help");
+  if (QFileInfo(installed).isDir()) return QDir::cleanPath(installed);
+  return beside;
+}
 
 HelpWindow::HelpWindow(QString folder, QWidget* owner) : QTextBrowser(owner), folder_(std::move(folder)) {
   setObjectName("HelpWindow");

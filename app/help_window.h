@@ -13,7 +13,8 @@ inline constexpr int DefaultHelpTopic = 1000;
 // A null control (nothing has the focus) gives 1000.
 int ContextHelpTopic(const QWidget* control);
 
-// help/ in the program's folder.
+// help/ in the program's folder; for an installed program (bin/qbmerge) share/qbmerge/help beside
+// bin/ when help/ is not there.
 QString DefaultHelpFolder();
 
 class HelpWindow : public QTextBrowser {

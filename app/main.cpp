@@ -2,16 +2,29 @@
 // databases named on the command line, if any.
 
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
+#include <cstring>
 
 #include "app/main_window.h"
 #include "app/startup_options.h"
 #include "app/window_picture.h"
 
 int main(int argc, char* argv[]) {
+  // Answered before Qt starts, so that it works without a display.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("qbmerge %s\n", QBM_VERSION);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName("QB Merge");
+  QApplication::setApplicationVersion(QBM_VERSION);
+  QApplication::setDesktopFileName("qbmerge");
+  QIcon icon;
+  for (const char* size : {"16x16", "32x32", "48x48", "256x256"})
+    icon.addFile(QString(":/icons/%1/apps/qbmerge.png").arg(size));
+  QApplication::setWindowIcon(icon);
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();
   const qbm::StartupOptions options = qbm::ParseStartupOptions(arguments);

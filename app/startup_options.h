@@ -18,6 +18,7 @@ struct StartupOptions {
 // Reads the arguments after the program's name.
 StartupOptions ParseStartupOptions(const QStringList& arguments);
 
-inline constexpr const char* StartupUsage = "usage: qbmerge [NEW.mdb [OLD.mdb]] [--screenshot FILE.png]";
+inline constexpr const char* StartupUsage =
+    "usage: qbmerge [NEW.mdb [OLD.mdb]] [--screenshot FILE.png]\n       qbmerge --version";
 
 }  // namespace qbm

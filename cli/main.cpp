@@ -11,8 +11,10 @@
 
 namespace qbm::cli {
 
-int usage() {
-  std::cerr << "usage:\n"
+namespace {
+
+void printUsage(std::ostream& out) {
+  out << "usage:\n"
                "  qbmerge-cli list NEW.mdb [OLD.mdb] [--all]\n"
                "  qbmerge-cli show NEW.mdb --new <id>(ob|sb) [--english]\n"
                "  qbmerge-cli show NEW.mdb OLD.mdb --old <id>(ob|sb) [--english]\n"
@@ -23,7 +25,14 @@ int usage() {
                "  qbmerge-cli check FILE.mdb                       integrity report; exit 1 on problems\n"
                "  qbmerge-cli samples DIR [--drivers N] [--seed S] writes qbaudio.mdb, xqbaudio.mdb and\n"
                "                                                  spkrbase.mdb (N new drivers, default 2000;\n"
-               "                                                  the same N and S give the same files)\n";
+               "                                                  the same N and S give the same files)\n"
+               "  qbmerge-cli --version | --help\n";
+}
+
+}  // namespace
+
+int usage() {
+  printUsage(std::cerr);
   return 2;
 }
 
@@ -32,6 +41,14 @@ int usage() {
 int main(int argc, char** argv) {
   using namespace qbm::cli;
   if (argc < 2) return usage();
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::cout << "qbmerge-cli " QBM_VERSION "\n";
+    return std::cout.flush() ? 0 : 1;
+  }
+  if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    printUsage(std::cout);
+    return std::cout.flush() ? 0 : 1;
+  }
   const std::map<std::string, int (*)(const Args&)> verbs = {
       {"list", &list},
       {"show", &show},

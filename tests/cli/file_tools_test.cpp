@@ -31,6 +31,16 @@ TEST(CliFileTools, UsageErrorsExitWithTwo) {
   EXPECT_EQ(2, run("check a.mdb b.mdb"));
 }
 
+// --version and --help answer on stdout with success; only the first argument is taken as such.
+TEST(CliFileTools, VersionAndHelpGoToStandardOutput) {
+  std::string out;
+  ASSERT_EQ(0, qbm::test::runCommand(kCli + " --version 2>/dev/null", &out));
+  EXPECT_EQ("qbmerge-cli " QBM_PROJECT_VERSION "\n", out);
+  ASSERT_EQ(0, qbm::test::runCommand(kCli + " --help 2>/dev/null", &out));
+  EXPECT_NE(std::string::npos, out.find("qbmerge-cli merge NEW.mdb OLD.mdb")) << out;
+  EXPECT_EQ(2, run("list --version"));
+}
+
 TEST(CliFileTools, DumpWritesHeaderAndRowsPerTable) {
   QBM_REQUIRE_SHARED();
   std::string out;
