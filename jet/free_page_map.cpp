@@ -88,6 +88,12 @@ void writeFreePageMap(PageFile& file, const std::vector<std::uint32_t>& freePage
     if (page < pageCount) map.add(page, newMapPage);
 }
 
+bool pageIsEmpty(PageFile& file, std::uint32_t page) {
+  PageRef current = file.page(page);
+  ByteSpan bytes = current->bytes();
+  return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; });
+}
+
 void coverFileWithFreePageMap(PageFile& file, const UsageMapEditor::NewMapPage& newMapPage) {
   if (mapRange(file).coversFile(file.pageCount())) return;
   writeFreePageMap(file, readUsageMap(file, kMapRow).pages, newMapPage);

@@ -42,6 +42,9 @@ FreePageMapView readFreePageMap(PageFile& file);
 void writeFreePageMap(PageFile& file, const std::vector<std::uint32_t>& freePages,
                       const UsageMapEditor::NewMapPage& newMapPage);
 
+// Whether the page holds only zero bytes: nothing on it can be lost, whatever the maps say of it.
+bool pageIsEmpty(PageFile& file, std::uint32_t page);
+
 // After the file grew: when the map no longer covers every page, writes it again (writeFreePageMap)
 // with the pages it lists free now; pages it did not cover are then in use. Cheap when it covers.
 void coverFileWithFreePageMap(PageFile& file, const UsageMapEditor::NewMapPage& newMapPage);

@@ -10,16 +10,6 @@
 
 namespace jet {
 
-namespace {
-
-bool empty(PageFile& file, std::uint32_t page) {
-  PageRef current = file.page(page);
-  ByteSpan bytes = current->bytes();
-  return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; });
-}
-
-}  // namespace
-
 FreePageMapRepair repairFreePageMap(Database& db) {
   detail::DatabaseCore& core = db.impl().core();
   PageFile& file = core.file();
@@ -27,7 +17,7 @@ FreePageMapRepair repairFreePageMap(Database& db) {
   const std::uint32_t pageCount = file.pageCount();
   FreePageMapView map = readFreePageMap(file);
   if (map.coversFile(pageCount) &&
-      std::all_of(map.listed.begin(), map.listed.end(), [&](std::uint32_t p) { return empty(file, p); }))
+      std::all_of(map.listed.begin(), map.listed.end(), [&](std::uint32_t p) { return pageIsEmpty(file, p); }))
     return {};
 
   std::vector<bool> owned = core.ownedPages();

@@ -1,6 +1,5 @@
 #include "jet/page_allocator.h"
 
-#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -65,9 +64,7 @@ std::uint32_t PageAllocator::newMapPage() {
 }
 
 bool PageAllocator::inUse(std::uint32_t page) {
-  PageRef current = file_.page(page);
-  ByteSpan bytes = current->bytes();
-  if (std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; })) return false;
+  if (pageIsEmpty(file_, page)) return false;
   if (!ownedPages_) return true;  // no way to tell: leave it alone
   if (!owned_) owned_ = ownedPages_();
   return page < owned_->size() && (*owned_)[page];
