@@ -183,14 +183,9 @@ std::vector<Problem> check(Database& db) { return Checker(db).run(); }
 std::vector<std::uint32_t> unusedPages(Database& db) {
   detail::DatabaseCore& core = db.impl().core();
   std::vector<std::shared_ptr<const StoredTableDefinition>> held;
+  core.definitions(held);
   std::vector<const StoredTableDefinition*> tables;
-  for (const CatalogEntry& entry : core.catalog()) {
-    try {
-      held.push_back(core.definition(entry));
-      tables.push_back(held.back().get());
-    } catch (const Error&) {
-    }
-  }
+  for (const auto& def : held) tables.push_back(def.get());
   return unusedPages(core.file(), tables);
 }
 

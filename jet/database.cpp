@@ -6,6 +6,7 @@
 #include "jet/clock.h"
 #include "jet/database_impl.h"
 #include "jet/new_database.h"
+#include "jet/page_ownership_check.h"
 #include "jet/table_creator.h"
 #include "jet/journal.h"
 #include "jet/platform_file.h"
@@ -49,10 +50,33 @@ StoredTableDefinition& DatabaseCore::mutableDefinition(const StoredTableDefiniti
   return *found->second;
 }
 
+bool DatabaseCore::definitions(std::vector<std::shared_ptr<const StoredTableDefinition>>& out) {
+  bool all = true;
+  for (const CatalogEntry& entry : catalog_) {
+    try {
+      out.push_back(definition(entry));
+    } catch (const Error&) {
+      all = false;
+    }
+  }
+  return all;
+}
+
+std::vector<bool> DatabaseCore::ownedPages() {
+  std::vector<std::shared_ptr<const StoredTableDefinition>> held;
+  if (!definitions(held)) return std::vector<bool>(file().pageCount(), true);
+  std::vector<const StoredTableDefinition*> tables;
+  for (const auto& def : held) tables.push_back(def.get());
+  return jet::ownedPages(file(), tables);
+}
+
 PageAllocator& DatabaseCore::allocator() {
   requireOpen();
   if (!file_->writable()) throw Error(ErrorCode::ReadOnly, "the database is open read-only");
-  if (!allocator_) allocator_ = std::make_unique<PageAllocator>(*file_);
+  if (!allocator_) {
+    allocator_ = std::make_unique<PageAllocator>(*file_);
+    allocator_->setOwnedPages([this] { return ownedPages(); });
+  }
   return *allocator_;
 }
 

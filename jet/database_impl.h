@@ -49,6 +49,13 @@ class DatabaseCore {
   // The same definition, for writers that change its counts (every cursor of the table sees it).
   StoredTableDefinition& mutableDefinition(const StoredTableDefinition& definition);
 
+  // The definitions of the catalog's tables; false when one of them cannot be read (it is left
+  // out).
+  bool definitions(std::vector<std::shared_ptr<const StoredTableDefinition>>& out);
+  // Which pages something uses (page_ownership_check.h); every page when a table's definition
+  // cannot be read.
+  std::vector<bool> ownedPages();
+
   // ---- Writing (Error(ReadOnly) when the database is not writable) ----
   PageAllocator& allocator();
   IndexMaintenance& indexMaintenance();

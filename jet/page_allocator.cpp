@@ -6,6 +6,7 @@
 #include "jet/bytes.h"
 #include "jet/error.h"
 #include "jet/format.h"
+#include "jet/free_page_map.h"
 #include "jet/page_file.h"
 #include "jet/table_definition.h"
 #include "jet/usage_map_editor.h"
@@ -33,34 +34,71 @@ std::vector<std::uint8_t> emptyDataPage(const PageFile& file, std::uint32_t owne
 
 PageAllocator::PageAllocator(PageFile& file) : file_(file) {}
 
-void PageAllocator::markInUse(std::uint32_t page) {
-  UsageMapEditor(file_, kGlobalMap).remove(page);
+void PageAllocator::reset() {
+  searchFrom_ = 1;
+  owned_.reset();
+  ownedButListedFree_.clear();
+}
+
+void PageAllocator::rebuildFreePageMap(const std::vector<std::uint32_t>& freePages, std::vector<bool> owned) {
+  owned_ = std::move(owned);
+  writeFreePageMap(file_, freePages, [this] { return newMapPage(); });
+  searchFrom_ = 1;
+  ownedButListedFree_.clear();
+}
+
+std::uint32_t PageAllocator::appendPage(std::vector<std::uint8_t> contents) {
+  std::uint32_t page = file_.appendPage(std::move(contents));
+  UsageMapEditor(file_, kGlobalMap).remove(page);  // the map lists the pages past the end as free
+  coverFileWithFreePageMap(file_, [this] { return newMapPage(); });
+  return page;
 }
 
 std::uint32_t PageAllocator::newMapPage() {
   std::vector<std::uint8_t> bytes(file_.pageSize(), 0);
   bytes[0] = format::page_type::kUsageMap;
   bytes[1] = 0x01;
-  std::uint32_t page = file_.appendPage(std::move(bytes));
-  markInUse(page);
+  std::uint32_t page = appendPage(std::move(bytes));
+  noteOwned(page, true);
   return page;
+}
+
+bool PageAllocator::inUse(std::uint32_t page) {
+  if (pageIsEmpty(file_, page)) return false;
+  if (!ownedPages_) return true;  // no way to tell: leave it alone
+  if (!owned_) owned_ = ownedPages_();
+  return page < owned_->size() && (*owned_)[page];
+}
+
+void PageAllocator::noteOwned(std::uint32_t page, bool owned) {
+  if (!owned_) return;
+  if (page >= owned_->size()) owned_->resize(page + 1, false);
+  (*owned_)[page] = owned;
 }
 
 std::uint32_t PageAllocator::allocate(std::vector<std::uint8_t> contents, const std::vector<std::uint32_t>& ownerMaps) {
   if (contents.size() != file_.pageSize())
     throw Error(ErrorCode::InvalidState, "a new page of " + std::to_string(contents.size()) + " bytes");
   UsageMapEditor freePages(file_, kGlobalMap);
+  std::optional<std::uint32_t> reusable;
+  while (auto free = freePages.firstSet(searchFrom_, file_.pageCount())) {
+    searchFrom_ = *free + 1;
+    if (!inUse(*free)) {
+      reusable = free;
+      break;
+    }
+    if (ownedButListedFree_.empty() || ownedButListedFree_.back() < *free) ownedButListedFree_.push_back(*free);
+  }
   std::uint32_t page;
-  if (auto free = freePages.firstSet(searchFrom_, file_.pageCount())) {
-    page = *free;
+  if (reusable) {
+    page = *reusable;
     freePages.remove(page);
     file_.writePage(page, std::move(contents));
-    searchFrom_ = page + 1;
   } else {
-    searchFrom_ = file_.pageCount() + 1;
-    page = file_.appendPage(std::move(contents));
-    freePages.remove(page);  // the map may list pages past the end of the file as free
+    page = appendPage(std::move(contents));
+    searchFrom_ = file_.pageCount();
   }
+  noteOwned(page, true);
   for (std::uint32_t map : ownerMaps) UsageMapEditor(file_, map).add(page, [this] { return newMapPage(); });
   return page;
 }
@@ -70,7 +108,10 @@ void PageAllocator::release(std::uint32_t page, const std::vector<std::uint32_t>
     throw Error(ErrorCode::InvalidState, "page " + std::to_string(page) + " cannot be given back");
   for (std::uint32_t map : ownerMaps) UsageMapEditor(file_, map).remove(page);
   file_.writePage(page, std::vector<std::uint8_t>(file_.pageSize(), 0));
+  // Listed free only inside a map that covers the file: a bit outside its range would move it.
+  coverFileWithFreePageMap(file_, [this] { return newMapPage(); });
   UsageMapEditor(file_, kGlobalMap).add(page, [this] { return newMapPage(); });
+  noteOwned(page, false);
   if (page < searchFrom_) searchFrom_ = page;
 }
 

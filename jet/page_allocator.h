@@ -5,9 +5,17 @@
 //
 // New pages come from the lowest page the database lists as free, else from the end of the file.
 // Bitmap pages that a usage map needs when it becomes a reference map are always added at the end
-// of the file (they are marked in use in the free-page map like any other).
+// of the file (they are marked in use in the free-page map like any other). As the file grows, the
+// free-page map grows with it so that it covers every page (free_page_map.h).
+//
+// Another writer may have listed as free a page that is still in use. So a page listed free is
+// taken only when it is empty (all zero bytes: nothing can be lost) or when the owners of the
+// file's pages, asked for once and kept up to date as pages are taken and given back, show that
+// nothing uses it; a page in use is left alone and remembered (ownedButListedFree()).
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace jet {
@@ -39,15 +47,34 @@ class PageAllocator {
   void addToMap(std::uint32_t rowPointer, std::uint32_t page);
   void removeFromMap(std::uint32_t rowPointer, std::uint32_t page);
 
+  // Which pages of the file something uses (index = page number), from the tables, indexes, long
+  // values and usage maps. Asked for at most once between rollbacks, when a page listed free is
+  // not empty.
+  using OwnedPages = std::function<std::vector<bool>()>;
+  void setOwnedPages(OwnedPages owned) { ownedPages_ = std::move(owned); }
+  // Pages listed free that were left alone because something uses them, ascending: the free-page
+  // map needs repair.
+  const std::vector<std::uint32_t>& ownedButListedFree() const { return ownedButListedFree_; }
+
+  // Writes the free-page map anew in Access's layout (free_page_map.h) with exactly `freePages`
+  // listed free; `owned` (as OwnedPages gives it) is kept for the pages taken afterwards.
+  // REQUIRES: an open transaction.
+  void rebuildFreePageMap(const std::vector<std::uint32_t>& freePages, std::vector<bool> owned);
+
   // Forgets what the allocator remembers about the maps (after a rollback).
-  void reset() { searchFrom_ = 1; }
+  void reset();
 
  private:
   std::uint32_t newMapPage();
-  void markInUse(std::uint32_t page);
+  std::uint32_t appendPage(std::vector<std::uint8_t> contents);
+  bool inUse(std::uint32_t page);
+  void noteOwned(std::uint32_t page, bool owned);
 
   PageFile& file_;
   std::uint32_t searchFrom_ = 1;  // no free page lies below this one
+  OwnedPages ownedPages_;
+  std::optional<std::vector<bool>> owned_;  // once asked for; kept up to date
+  std::vector<std::uint32_t> ownedButListedFree_;
 };
 
 // An empty data page of the given owner (a table's first TDEF page), or an LVAL page when owner is 0.

@@ -10,6 +10,7 @@
 #include "jet/data_page_writer.h"
 #include "jet/error.h"
 #include "jet/format.h"
+#include "jet/free_page_map.h"
 #include "jet/index_page.h"
 #include "jet/long_value.h"
 #include "jet/page_file.h"
@@ -26,16 +27,18 @@ class OwnershipChecker {
  public:
   OwnershipChecker(PageFile& file, std::vector<Problem>& problems) : file_(file), problems_(problems) {}
 
-  void run(const std::vector<const StoredTableDefinition*>& tables) {
+  // ownersOnly: find the owners of the pages and what conflicts between them, nothing more.
+  void run(const std::vector<const StoredTableDefinition*>& tables, bool ownersOnly = false) {
+    ownersOnly_ = ownersOnly;
     claim(0, "the database header");
     claimMapHolder(format::usage_map::kGlobalFreePagesPointer, "the map of free pages");
     try {
-      UsageMapPages free = readUsageMap(file_, format::usage_map::kGlobalFreePagesPointer);
-      free_.insert(free.pages.begin(), free.pages.end());
+      freeMap_ = readFreePageMap(file_);
     } catch (const Error&) {
       // check() reports an unreadable free-page map already.
     }
     for (const StoredTableDefinition* table : tables) checkTable(*table);
+    if (ownersOnly) return;
     checkPages();
     if (suppressed_) problems_.push_back({"file", std::to_string(suppressed_) + " more problems of page ownership"});
   }
@@ -108,7 +111,7 @@ class OwnershipChecker {
       claimMapHolder(maps.freePagesMap, "the long-value free-space map of " + name);
     }
     checkLongValues(t);
-    checkAutoNumber(t);
+    if (!ownersOnly_) checkAutoNumber(t);
   }
 
   void checkIndexPages(const StoredTableDefinition& t, const RealIndex& index) {
@@ -245,13 +248,20 @@ class OwnershipChecker {
     }
   }
 
-  // Every page: not both used and free; pages neither used nor free (and not empty) are listed.
+  // Every page: not both used and free, nor used and outside the map of free pages (other writers
+  // take such pages as free); pages neither used nor free (and not empty) are listed.
   void checkPages() {
     for (std::uint32_t number = 0; number < file_.pageCount(); ++number) {
       auto owner = owners_.find(number);
-      bool free = free_.count(number) != 0;
+      bool free = freeMap_ && std::binary_search(freeMap_->listed.begin(), freeMap_->listed.end(), number);
       if (owner != owners_.end() && free) {
         report("page " + std::to_string(number), "it is used by " + owner->second + ", but the database lists it as free");
+        continue;
+      }
+      if (owner != owners_.end() && freeMap_ && freeMap_->takenAsFree(number)) {
+        report("page " + std::to_string(number), "it is used by " + owner->second +
+                                                     ", but the map of free pages does not cover it (other writers "
+                                                     "take it as free)");
         continue;
       }
       if (owner != owners_.end() || free) continue;
@@ -289,7 +299,8 @@ class OwnershipChecker {
   PageFile& file_;
   std::vector<Problem>& problems_;
   std::map<std::uint32_t, std::string> owners_;
-  std::set<std::uint32_t> free_;
+  std::optional<FreePageMapView> freeMap_;
+  bool ownersOnly_ = false;
   std::set<std::uint32_t> lvalRowsSeen_;
   std::set<std::uint32_t> lvalPagesUsed_;
   std::size_t reported_ = 0;
@@ -297,6 +308,13 @@ class OwnershipChecker {
 
  public:
   std::vector<std::uint32_t> unused_;
+
+  std::vector<bool> owned() const {
+    std::vector<bool> out(file_.pageCount(), false);
+    for (const auto& [page, owner] : owners_)
+      if (page < out.size()) out[page] = true;
+    return out;
+  }
 };
 
 }  // namespace
@@ -304,6 +322,13 @@ class OwnershipChecker {
 void checkPageOwnership(PageFile& file, const std::vector<const StoredTableDefinition*>& tables,
                         std::vector<Problem>& problems) {
   OwnershipChecker(file, problems).run(tables);
+}
+
+std::vector<bool> ownedPages(PageFile& file, const std::vector<const StoredTableDefinition*>& tables) {
+  std::vector<Problem> ignored;
+  OwnershipChecker checker(file, ignored);
+  checker.run(tables, true);
+  return checker.owned();
 }
 
 std::vector<std::uint32_t> unusedPages(PageFile& file, const std::vector<const StoredTableDefinition*>& tables) {

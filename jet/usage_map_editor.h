@@ -8,6 +8,8 @@
 // range moves the start page when every page of the map and the new one fit in the range; otherwise
 // the map becomes a reference map (same row: type 1, then 4-byte numbers of bitmap pages, each
 // bitmap page covering (page size - 4) * 8 pages), whose bitmap pages come from the caller.
+// The database's map of free pages must not move that way (other writers take the pages outside
+// its range as free): free_page_map.h widens it instead, before a page outside it is set.
 
 #include <cstdint>
 #include <functional>

@@ -1,5 +1,6 @@
 #include "jet/usage_map_page.h"
 
+#include <algorithm>
 #include <string>
 
 #include "jet/bytes.h"
@@ -16,6 +17,9 @@ std::size_t inlineBitmapBytes(const format::Layout& layout) {
   return layout.version == format::Version::Jet4 ? 64 : 128;
 }
 
+// The map of free pages grows by this many bitmap bytes at a time.
+constexpr std::size_t kFreePageMapStep = 32;
+
 // The owner field of page 1.
 constexpr std::uint32_t kGlobalMapsOwner = 1;
 
@@ -23,6 +27,16 @@ constexpr std::uint32_t kGlobalMapsOwner = 1;
 
 std::size_t inlineUsageMapRowSize(const format::Layout& layout) {
   return um::kInlineBitmapOffset + inlineBitmapBytes(layout);
+}
+
+std::size_t freePageMapBitmapBytes(const format::Layout& layout, std::uint64_t pageCount) {
+  std::uint64_t needed = (pageCount + 7) / 8;
+  needed = (needed + kFreePageMapStep - 1) / kFreePageMapStep * kFreePageMapStep;
+  return std::max<std::size_t>(inlineBitmapBytes(layout), static_cast<std::size_t>(needed));
+}
+
+std::size_t referenceUsageMapSlots(const format::Layout& layout) {
+  return (inlineUsageMapRowSize(layout) - um::kReferencePagesOffset) / 4;
 }
 
 std::size_t usageMapRowsPerPage(const format::Layout& layout) {
@@ -48,6 +62,8 @@ std::vector<std::uint8_t> usageMapPage(const format::Layout& layout, std::uint32
 }
 
 std::vector<std::uint8_t> globalUsageMapPage(const format::Layout& layout, std::uint32_t pageCount) {
+  if (freePageMapBitmapBytes(layout, pageCount) != inlineBitmapBytes(layout))
+    throw Error(ErrorCode::InvalidState, "a new database of " + std::to_string(pageCount) + " pages");
   std::vector<std::uint8_t> page = usageMapPage(layout, kGlobalMapsOwner, 2);
   const std::size_t rowSize = inlineUsageMapRowSize(layout);
   const std::size_t bitmap = layout.pageSize - rowSize + um::kInlineBitmapOffset;  // row 0's bitmap

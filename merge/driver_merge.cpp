@@ -4,6 +4,7 @@
 
 #include "common/text_chars.h"
 #include "db/driver_fields.h"
+#include "jet/free_page_map_repair.h"
 #include "merge/company_copy.h"
 #include "merge/driver_writer.h"
 #include "merge/overwrite_question.h"
@@ -133,6 +134,7 @@ std::string CopyingDriverCaption(std::string_view currentModel) {
 MergeSummary MergeDrivers(const std::vector<ListEntry>& entries, MergeContext& context) {
   MergeSummary summary;
   summary.entries = static_cast<long>(entries.size());
+  if (context.db.NewDb) summary.freePageMap = jet::repairFreePageMap(*context.db.NewDb);
   EntryMerge merge(context, summary);
   for (std::size_t i = 0; i < entries.size(); ++i) {
     merge.run(entries[i]);

@@ -41,8 +41,10 @@ struct MergeContext {
   const UserLocale& locale;
 };
 
-// REQUIRES: the new side is open; the progress window is shown.
-// For every entry in order (marker "(ob)" the woofers, "(sb)" the tweeters):
+// REQUIRES: the new side is open, in a transaction; the progress window is shown.
+// First, before anything else is written, the new database's map of free pages is rebuilt when it
+// does not cover every page or lists a page in use as free (summary.freePageMap); then,
+// for every entry in order (marker "(ob)" the woofers, "(sb)" the tweeters):
 //  1. the old row (moveToOldRow); an entry whose row is not found, or that cannot be read, is
 //     skipped (a row that cannot be read is also recorded as a problem);
 //  2. LoadOldDriver, then the caption "Copying " + CurrentModel + "...";

@@ -15,6 +15,10 @@ std::string MergeSummaryText(const MergeSummary& s) {
                      "\nCompanies: " + std::to_string(s.companiesAdded) + " added.";
   if (s.oldRowsMissing > 0)
     text += "\nNot found in the old database: " + std::to_string(s.oldRowsMissing) + ".";
+  if (s.freePageMap.rebuilt)
+    text += "\nMap of free pages: rebuilt from the pages in use (" +
+            std::to_string(s.freePageMap.pagesInUseTakenAsFree) +
+            " pages in use were listed as free or lay outside it).";
   text += "\nWrite problems: " + std::to_string(s.problems.size()) + ".";
   return text;
 }

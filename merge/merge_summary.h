@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "jet/free_page_map_repair.h"
 #include "merge/write_problems.h"
 
 namespace qbm {
@@ -23,10 +24,12 @@ struct MergeSummary {
   bool asked = false;       // the overwrite question was shown
   bool refused = false;     // and answered No
   WriteProblems problems;
+  jet::FreePageMapRepair freePageMap;  // the new database's map of free pages, repaired first
 };
 
 // The summary in a few lines for people: one line per table ("Woofers: 3 added, 1 replaced,
-// 0 skipped."), then companies, and the number of write problems when there are any.
+// 0 skipped."), then companies, a line when the map of free pages was rebuilt, and the number of
+// write problems.
 std::string MergeSummaryText(const MergeSummary& summary);
 
 }  // namespace qbm

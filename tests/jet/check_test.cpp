@@ -9,9 +9,11 @@
 #include "jet/check.h"
 #include "jet/database.h"
 #include "jet/database_impl.h"
+#include "jet/free_page_map.h"
 #include "jet/long_value.h"
 #include "jet/row_reader.h"
 #include "jet/usage_map.h"
+#include "jet/usage_map_page.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -41,6 +43,17 @@ TEST_P(CheckSharedFile, SoundFileHasNoProblems) {
   QBM_REQUIRE_SHARED();
   std::vector<jet::Problem> problems = jet::check(qbm::test::sharedDir() / GetParam());
   EXPECT_TRUE(problems.empty()) << describe(problems);
+}
+
+// Access's map of free pages starts at page 0 and covers the whole file; inline, it has the width
+// the writer gives it for a file of that many pages (testV2000.mdb: 743 pages, 768 covered).
+TEST_P(CheckSharedFile, FreePageMapCoversTheFileAsAccessSizesIt) {
+  QBM_REQUIRE_SHARED();
+  jet::Database db = jet::Database::open(qbm::test::sharedDir() / GetParam(), {.exclusive = false, .readOnly = true});
+  jet::PageFile& file = db.impl().core().file();
+  jet::FreePageMapView map = jet::readFreePageMap(file);
+  EXPECT_TRUE(map.coversFile(file.pageCount()));
+  if (!map.reference) EXPECT_EQ(jet::freePageMapBitmapBytes(file.layout(), file.pageCount()) * 8, map.end);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllSharedDatabases, CheckSharedFile, testing::ValuesIn(qbm::test::sharedDatabases()),

@@ -4,22 +4,28 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "jet/check.h"
 #include "jet/data_page.h"
+#include "jet/data_page_writer.h"
 #include "jet/database.h"
 #include "jet/database_impl.h"
+#include "jet/free_page_map.h"
+#include "jet/free_page_map_repair.h"
 #include "jet/long_value.h"
 #include "jet/row_reader.h"
 #include "jet/table_definition_writer.h"
 #include "jet/usage_map.h"
 #include "jet/usage_map_editor.h"
+#include "jet/usage_map_page.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using jet::Value;
+constexpr std::uint32_t kFreePages = jet::format::usage_map::kGlobalFreePagesPointer;
 
 bool mentions(const std::vector<jet::Problem>& problems, const std::string& text) {
   return std::any_of(problems.begin(), problems.end(),
@@ -44,6 +50,46 @@ class OwnershipCheck : public testing::Test {
   const jet::StoredTableDefinition& table(const char* name) { return *core().definition(*core().findTable(name)); }
   std::uint32_t firstDataPage(const char* name) {
     return jet::readUsageMap(file(), table(name).ownedPagesMap).pages.front();
+  }
+  // Row 0 of page 1 replaced by an inline map from `start` with `bitmapBytes` bytes, all clear.
+  void writeInlineFreePageMap(std::uint32_t start, std::size_t bitmapBytes) {
+    std::vector<std::uint8_t> row(5 + bitmapBytes, 0);
+    jet::bytes::put32(row, 1, start);
+    std::vector<std::uint8_t> page = file().copyPage(1);
+    jet::replaceRow(page, file().layout(), 0, row, 0);
+    file().writePage(1, page);
+  }
+  // The ways another writer leaves the map: a page in use listed free, the map's window moved past
+  // pages in use, a map too short for the file.
+  struct Damage {
+    const char* name;
+    std::function<std::uint32_t(OwnershipCheck&)> apply;  // returns the lowest page in use it concerns
+    const char* reported;
+  };
+  std::uint32_t lowestInUseFrom(std::uint32_t from) {
+    std::vector<bool> owned = core().ownedPages();
+    return static_cast<std::uint32_t>(std::find(owned.begin() + from, owned.end(), true) - owned.begin());
+  }
+  static std::vector<Damage> damages() {
+    const char* outside = "but the map of free pages does not cover it (other writers take it as free)";
+    return {{"a page in use listed free",
+             [](OwnershipCheck& t) {
+               t.core().allocator().addToMap(kFreePages, t.firstDataPage("woofers"));
+               return t.firstDataPage("woofers");
+             },
+             "but the database lists it as free"},
+            {"the window moved to page 40",
+             [](OwnershipCheck& t) {
+               t.writeInlineFreePageMap(40, 64);
+               return t.lowestInUseFrom(0);
+             },
+             outside},
+            {"a map of 64 pages",
+             [](OwnershipCheck& t) {
+               t.writeInlineFreePageMap(0, 8);
+               return t.lowestInUseFrom(64);
+             },
+             outside}};
   }
 
   qbm::test::ScratchDir dir_;
@@ -151,5 +197,128 @@ TEST_F(OwnershipCheck, APageNobodyOwnsIsListedUnused) {
   EXPECT_EQ(std::vector<std::uint32_t>{lost}, jet::unusedPages(*db_)) << "an empty page does not count";
   db_->rollback();
 }
+
+TEST_F(OwnershipCheck, PagesInUseThatOtherWritersTakeAsFreeAreReported) {
+  for (const Damage& damage : damages()) {
+    SCOPED_TRACE(damage.name);
+    db_->begin();
+    std::uint32_t page = damage.apply(*this);
+    auto problems = jet::check(*db_);
+    EXPECT_TRUE(mentions(problems, "page " + std::to_string(page) + ": it is used by ")) << describe(problems);
+    EXPECT_TRUE(mentions(problems, damage.reported)) << describe(problems);
+    db_->rollback();
+  }
+}
+
+TEST_F(OwnershipCheck, RepairRebuildsTheMapFromThePagesInUse) {
+  db_->begin();
+  EXPECT_FALSE(jet::repairFreePageMap(*db_).rebuilt) << "a sound map is left as it is";
+  db_->rollback();
+  for (const Damage& damage : damages()) {
+    SCOPED_TRACE(damage.name);
+    db_->begin();
+    damage.apply(*this);
+    jet::FreePageMapView before = jet::readFreePageMap(file());
+    std::vector<bool> owned = core().ownedPages();
+    std::size_t inUseTakenAsFree = 0;
+    for (std::uint32_t p = 0; p < file().pageCount(); ++p) inUseTakenAsFree += owned[p] && before.takenAsFree(p);
+
+    jet::FreePageMapRepair repair = jet::repairFreePageMap(*db_);
+    EXPECT_TRUE(repair.rebuilt);
+    EXPECT_EQ(inUseTakenAsFree, repair.pagesInUseTakenAsFree);
+    EXPECT_GT(repair.pagesInUseTakenAsFree, 0u);
+    EXPECT_TRUE(jet::readFreePageMap(file()).coversFile(file().pageCount()));
+    EXPECT_EQ("", describe(jet::check(*db_)));
+    EXPECT_FALSE(jet::repairFreePageMap(*db_).rebuilt);
+    db_->rollback();
+  }
+}
+
+TEST_F(OwnershipCheck, TheAllocatorTakesNoPageInUseThatIsListedFree) {
+  std::uint32_t inUse = firstDataPage("woofers");
+  db_->begin();
+  core().allocator().addToMap(kFreePages, inUse);
+  // A page nothing uses, not empty, listed free (the map lists the pages past the end as free).
+  std::uint32_t spare = file().appendPage(std::vector<std::uint8_t>(file().pageSize(), 7));
+  ASSERT_TRUE(jet::UsageMapEditor(file(), kFreePages).contains(spare));
+  std::string damage = describe(jet::check(*db_));
+  EXPECT_EQ(spare, core().allocator().allocateLongValuePage({}));
+  EXPECT_EQ(std::vector<std::uint32_t>{inUse}, core().allocator().ownedButListedFree());
+  EXPECT_EQ(damage, describe(jet::check(*db_))) << "the rows of woofers are as they were";
+  db_->rollback();
+}
+
+// The map of free pages as the file grows: inline from page 0, 32 bytes wider at a time, pages past
+// the end listed free; a reference map once the inline one no longer fits on page 1.
+class FreePageMapGrowth : public testing::TestWithParam<jet::Format> {
+ protected:
+  void SetUp() override {
+    db_ = std::make_unique<jet::Database>(jet::Database::create(dir_.path() / "grow.mdb", GetParam()));
+    db_->begin();
+  }
+  void TearDown() override {
+    if (db_) db_->rollback();
+  }
+  jet::detail::DatabaseCore& core() { return db_->impl().core(); }
+  jet::PageFile& file() { return core().file(); }
+  void growTo(std::uint32_t pages) {
+    while (file().pageCount() < pages) core().allocator().allocateLongValuePage({});
+  }
+  std::size_t mapRowSize() {
+    jet::PageRef page = file().page(1);
+    return jet::slotBytes(*page, jet::dataRowSlot(*page, file().layout(), 0)).size();
+  }
+
+  qbm::test::ScratchDir dir_;
+  std::unique_ptr<jet::Database> db_;
+};
+
+TEST_P(FreePageMapGrowth, InlineFromPageZeroWidenedAsTheFileGrows) {
+  const std::uint32_t first = GetParam() == jet::Format::Jet4 ? 512 : 1024;  // pages of Access's first map
+  for (std::uint32_t pages : {first, first + 1, first + 256, first + 257}) {
+    growTo(pages);
+    std::uint32_t covered = pages <= first ? first : (pages + 255) / 256 * 256;
+    EXPECT_EQ(5 + covered / 8, mapRowSize()) << pages << " pages";
+    jet::FreePageMapView map = jet::readFreePageMap(file());
+    EXPECT_FALSE(map.reference);
+    EXPECT_EQ(0u, map.start);
+    EXPECT_EQ(covered, map.end);
+    EXPECT_TRUE(map.listed.empty());
+    for (std::uint32_t p = pages; p < covered; ++p) EXPECT_TRUE(jet::UsageMapEditor(file(), kFreePages).contains(p)) << p;
+  }
+  EXPECT_EQ("", describe(jet::check(*db_)));
+}
+
+TEST_P(FreePageMapGrowth, AReferenceMapOnceTheInlineOneNoLongerFitsOnPageOne) {
+  // Another writer's row fills page 1 but for less than the 32 bytes the map would grow by.
+  const jet::format::Layout& layout = file().layout();
+  const std::uint32_t first = GetParam() == jet::Format::Jet4 ? 512 : 1024;
+  std::vector<std::uint8_t> page = file().copyPage(1);
+  std::size_t room = jet::dataPageFreeSpace(*file().page(1), layout);
+  jet::addRow(page, layout, std::vector<std::uint8_t>(room - 2 - 31, 0));
+  file().writePage(1, page);
+  growTo(first);
+  EXPECT_EQ(jet::inlineUsageMapRowSize(layout), mapRowSize());
+  growTo(first + 1);
+  EXPECT_EQ(jet::inlineUsageMapRowSize(layout), mapRowSize()) << "the reference row has as many bytes";
+  jet::FreePageMapView map = jet::readFreePageMap(file());
+  EXPECT_TRUE(map.reference);
+  EXPECT_TRUE(map.coversFile(524288)) << "the largest file of the format (1 GB of 2 KB pages, 2 GB of 4 KB)";
+  EXPECT_TRUE(map.listed.empty()) << "no bitmap page while nothing is free";
+
+  // A page given back gets a bitmap page (05 01 00 00) and is taken again first.
+  std::uint32_t spare = core().allocator().allocateLongValuePage({});
+  core().allocator().release(spare, {});
+  map = jet::readFreePageMap(file());
+  EXPECT_EQ(std::vector<std::uint32_t>{spare}, map.listed);
+  std::uint32_t bitmapPage = file().pageCount() - 1;
+  std::vector<std::uint8_t> header(file().page(bitmapPage)->bytes().begin(), file().page(bitmapPage)->bytes().begin() + 4);
+  EXPECT_EQ((std::vector<std::uint8_t>{0x05, 0x01, 0x00, 0x00}), header);
+  EXPECT_EQ("", describe(jet::check(*db_)));
+  EXPECT_EQ(spare, core().allocator().allocateLongValuePage({}));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothFormats, FreePageMapGrowth, testing::Values(jet::Format::Jet3, jet::Format::Jet4),
+                         [](const auto& info) { return info.param == jet::Format::Jet4 ? "Jet4" : "Jet3"; });
 
 }  // namespace

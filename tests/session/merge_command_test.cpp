@@ -9,6 +9,8 @@
 
 #include "common/text_chars.h"
 #include "jet/check.h"
+#include "jet/data_page_writer.h"
+#include "jet/database_impl.h"
 #include "merge/driver_merge.h"
 #include "merge/overwrite_question.h"
 #include "tests/session/merge_fixture.h"
@@ -132,6 +134,9 @@ class MergeCommand : public MergeSessionTest {
     EXPECT_TRUE(state().databases.NewDbOpen);
     EXPECT_EQ(state().databases.ToName.caption, "qbaudio.mdb");
     expectIdle();
+    std::vector<std::string> problems;  // pages in use covered and not listed free, as other writers read the map
+    for (const jet::Problem& p : jet::check(*state().databases.NewDb)) problems.push_back(p.where + ": " + p.what);
+    EXPECT_EQ(problems, std::vector<std::string>{});
   }
 
   std::vector<ListedDriver> drivers;
@@ -283,6 +288,37 @@ TEST_F(MergeCommand, TheMergedFilePassesTheIntegrityCheck) {
   session.Unload();
   std::vector<std::string> problems;
   for (const jet::Problem& p : jet::check(dir / "qbaudio.mdb")) problems.push_back(p.where + ": " + p.what);
+  EXPECT_EQ(problems, std::vector<std::string>{});
+}
+
+// Another writer moved the map of free pages past pages in use (they lie outside it, free in its
+// eyes): the merge rebuilds the map before it writes anything else, and says so.
+TEST_F(MergeCommand, AFreePageMapThatLeavesPagesInUseOutIsRebuiltFirst) {
+  const std::string path = copy("qbaudio.mdb");
+  {
+    jet::Database db = jet::Database::open(path);
+    db.begin();
+    jet::PageFile& file = db.impl().core().file();
+    std::vector<std::uint8_t> page = file.copyPage(1), row(5 + 64, 0);
+    row[1] = 40;  // inline from page 40
+    jet::replaceRow(page, file.layout(), 0, row, 0);
+    file.writePage(1, page);
+    db.commit();
+  }
+  ui.files.push_back(path);
+  session.ToOpen_Click();
+  openOld("xqbaudio.mdb", ShowAllDriversOption);
+  ui.answers.push_back(true);
+  const MergeSummary s = session.MMerge_Click().summary;
+  EXPECT_TRUE(s.freePageMap.rebuilt);
+  EXPECT_NE(MergeSummaryText(s).find("\nMap of free pages: rebuilt from the pages in use (" +
+                                     std::to_string(s.freePageMap.pagesInUseTakenAsFree) +
+                                     " pages in use were listed as free or lay outside it).\n"),
+            std::string::npos)
+      << MergeSummaryText(s);
+  session.Unload();
+  std::vector<std::string> problems;
+  for (const jet::Problem& p : jet::check(path)) problems.push_back(p.where + ": " + p.what);
   EXPECT_EQ(problems, std::vector<std::string>{});
 }
 
