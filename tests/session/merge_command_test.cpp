@@ -7,6 +7,7 @@
 #include <bit>
 #include <map>
 #include <set>
+#include <tuple>
 
 #include "common/text_chars.h"
 #include "jet/check.h"
@@ -307,11 +308,8 @@ std::vector<std::uint64_t> storedNumbers(const jet::Table& row, DriverTable t, j
   return out;
 }
 
-struct SecondMergeCase {
-  std::string old;
-  int option;
-  bool answer;
-};
+// Old file, list mode, answer.
+using SecondMergeCase = std::tuple<std::string, int, bool>;
 
 // Sample databases merged twice in a row, as the window does it, in both list modes and with
 // either answer: the second merge adds no driver and no company, and every driver the first one
@@ -331,7 +329,8 @@ class SampleMergedTwice : public MergeCommand, public testing::WithParamInterfac
   }
 
   // For every listed driver that no later entry writes again: a new row of its model holds its
-  // stored numbers.
+  // stored numbers (read raw from both files: the loader's own reading is not taken on trust).
+  // Dual-coil woofers are left out: a replacement keeps the row's values where they give none.
   void expectStoredNumbersCopied() {
     std::multimap<std::string, std::vector<std::uint64_t>> written[2];
     for (const DriverTable t : {DriverTable::Woofers, DriverTable::Tweeters}) {
@@ -345,27 +344,14 @@ class SampleMergedTwice : public MergeCommand, public testing::WithParamInterfac
     const std::vector<long> again = writtenAgainBy(drivers);
     for (std::size_t i = 0; i < drivers.size(); ++i) {
       const ListedDriver& d = drivers[i];
-      if (again[i] >= 0 || std::count(again.begin(), again.end(), static_cast<long>(i)) > 0) continue;
+      if (again[i] >= 0 || std::count(again.begin(), again.end(), static_cast<long>(i)) > 0 || d.driver.Dual) continue;
       ASSERT_TRUE(session.MoveToOldRow(MarkerOfEntry(d.text), d.itemData));
       const bool tweeter = d.table == DriverTable::Tweeters;
-      std::vector<std::uint64_t> stored =
+      const std::vector<std::uint64_t> stored =
           storedNumbers(tweeter ? *state().databases.OldTweeters : *state().databases.OldWoofers, d.table,
                         tweeter ? *state().databases.OldTweeterResponse : *state().databases.OldWooferResponse);
-      // A dual-coil woofer that replaces a row leaves the row's value where it gives none.
-      constexpr std::uint64_t any = ~std::uint64_t{0};
-      std::size_t k = 0;
-      for (const auto& f : DriverNumberFields) {
-        if (!usedIn(f.use, d.table)) continue;
-        if (d.driver.Dual && test::isWiringDependent(f.field) && stored[k] == 0) stored[k] = any;
-        ++k;
-      }
-      const auto same = [&](const auto& row) {
-        return row.second.size() == stored.size() &&
-               std::equal(stored.begin(), stored.end(), row.second.begin(),
-                          [&](std::uint64_t want, std::uint64_t got) { return want == any || want == got; });
-      };
       const auto [from, to] = written[static_cast<int>(d.table)].equal_range(d.driver.CurrentModel);
-      EXPECT_TRUE(std::any_of(from, to, same)) << d.text;
+      EXPECT_TRUE(std::any_of(from, to, [&](const auto& row) { return row.second == stored; })) << d.text;
     }
   }
 
@@ -374,31 +360,31 @@ class SampleMergedTwice : public MergeCommand, public testing::WithParamInterfac
 test::ScratchDir* SampleMergedTwice::samples_ = nullptr;
 
 TEST_P(SampleMergedTwice, TheSecondMergeAddsNothing) {
-  const SecondMergeCase& c = GetParam();
+  const auto& [old, option, answer] = GetParam();
   ui.files.push_back(sample("qbaudio.mdb"));
   session.ToOpen_Click();
-  state().FromOpt = c.option;
-  ui.files.push_back(sample(c.old));
+  state().FromOpt = option;
+  ui.files.push_back(sample(old));
   session.FromOpen_Click();
   ASSERT_FALSE(state().FromList.empty());
   drivers = listed();
-  if (c.option == ShowAllDriversOption) {  // what the samples are made to hold
+  if (option == ShowAllDriversOption) {  // what the samples are made to hold
     const auto any = [&](auto test) { return std::any_of(drivers.begin(), drivers.end(), test); };
     EXPECT_TRUE(any([](const ListedDriver& d) { return DropSectionSuffix(d.driver.CurrentModel) != d.driver.CurrentModel; }));
     EXPECT_TRUE(any([](const ListedDriver& d) { return d.driver.company.Company.empty(); }));
-    if (c.old == "xqbaudio.mdb")
+    if (old == "xqbaudio.mdb")
       EXPECT_TRUE(any([&](const ListedDriver& d) { return !state().companyNames.OldCompanyFull.has(d.driver.CompanyID); }));
   }
-  ui.answers.push_back(c.answer);
+  ui.answers.push_back(answer);
   const MergeSummary first = session.MMerge_Click().summary;
   EXPECT_GT(first.woofers.added, 0);
-  if (c.answer && c.old == "xqbaudio.mdb") expectStoredNumbersCopied();
+  if (answer && old == "xqbaudio.mdb") expectStoredNumbersCopied();
   const std::size_t listedAfterFirst = state().ToList.count();
 
-  state().FromOpt = c.option;
-  ui.files.push_back(sample(c.old));
+  state().FromOpt = option;
+  ui.files.push_back(sample(old));
   session.FromOpen_Click();
-  ui.answers.push_back(c.answer);
+  ui.answers.push_back(answer);
   const MergeSummary second = session.MMerge_Click().summary;
   EXPECT_EQ(second.woofers.added, 0);
   EXPECT_EQ(second.tweeters.added, 0);
@@ -407,20 +393,16 @@ TEST_P(SampleMergedTwice, TheSecondMergeAddsNothing) {
   EXPECT_TRUE(second.problems.empty()) << WriteProblemLines(second.problems, 20);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Samples, SampleMergedTwice,
-    testing::Values(SecondMergeCase{"xqbaudio.mdb", ShowChangedDriversOption, true},
-                    SecondMergeCase{"xqbaudio.mdb", ShowChangedDriversOption, false},
-                    SecondMergeCase{"xqbaudio.mdb", ShowAllDriversOption, true},
-                    SecondMergeCase{"xqbaudio.mdb", ShowAllDriversOption, false},
-                    SecondMergeCase{"spkrbase.mdb", ShowChangedDriversOption, true},
-                    SecondMergeCase{"spkrbase.mdb", ShowChangedDriversOption, false},
-                    SecondMergeCase{"spkrbase.mdb", ShowAllDriversOption, true},
-                    SecondMergeCase{"spkrbase.mdb", ShowAllDriversOption, false}),
-    [](const auto& info) {
-      return info.param.old.substr(0, info.param.old.find('.')) +
-             (info.param.option == ShowAllDriversOption ? "All" : "Changed") + (info.param.answer ? "Yes" : "No");
-    });
+INSTANTIATE_TEST_SUITE_P(Samples, SampleMergedTwice,
+                         testing::Combine(testing::Values("xqbaudio.mdb", "spkrbase.mdb"),
+                                          testing::Values(ShowChangedDriversOption, ShowAllDriversOption),
+                                          testing::Bool()),
+                         [](const auto& info) {
+                           const std::string& old = std::get<0>(info.param);
+                           return old.substr(0, old.find('.')) +
+                                  (std::get<1>(info.param) == ShowAllDriversOption ? "All" : "Changed") +
+                                  (std::get<2>(info.param) ? "Yes" : "No");
+                         });
 
 }  // namespace
 }  // namespace qbm
