@@ -63,7 +63,8 @@ class EntryMerge {
   std::optional<MergeRow> match(DriverTable table) {
     state_.MergeIsNew = YesNoTrue;
     state_.MergeCompanyMissing = YesNoTrue;
-    const std::vector<std::int32_t> companies = c_.matcher.matchCompanies(UpperCase(c_.driver.company.Company));
+    const std::vector<std::int32_t> companies =
+        c_.matcher.matchCompanies(UpperCase(c_.driver.company.Company));
     if (companies.empty()) return std::nullopt;
     state_.MergeCompanyId = companies.front();
     state_.MergeCompanyMissing = YesNoFalse;

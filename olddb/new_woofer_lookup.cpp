@@ -55,7 +55,8 @@ void NewWooferLookup::buildFuzzy(const CompanyNameTable& fullNames,
   for (std::size_t c = 1; c < companyBegin_.size(); ++c) companyBegin_[c] += companyBegin_[c - 1];
   for (std::int32_t c = 1; c <= MaxCompanyId; ++c)
     if (companyBegin_[static_cast<std::size_t>(c)] < companyBegin_[static_cast<std::size_t>(c) + 1])
-      companies_.push_back({c, UpperCase(fullNames[c]), UpperCase(shortNames[c]), IsNamelessCompany(fullNames, c)});
+      companies_.push_back(
+          {c, UpperCase(fullNames[c]), UpperCase(shortNames[c]), IsNamelessCompany(fullNames, c)});
 
   // Sparse table of range minima over the positions.
   const std::size_t n = fuzzy_.size();
@@ -97,8 +98,9 @@ const NewWooferLookup::MakerCompanies& NewWooferLookup::companiesOf(
   MakerCompanies companies;
   companies.passes.assign(MaxCompanyId + 1, false);
   for (const UpperNames& company : companies_) {
-    const bool named = upperMaker.empty() ? company.nameless
-                                          : UpperCompanyNameBegins(upperMaker, company.full, company.shortName);
+    const bool named = upperMaker.empty()
+                           ? company.nameless
+                           : UpperCompanyNameBegins(upperMaker, company.full, company.shortName);
     if (!named) continue;
     companies.passes[static_cast<std::size_t>(company.id)] = true;
     companies.withEntries.push_back(company.id);

@@ -190,8 +190,10 @@ std::vector<LegacyRowPlan> fixedRows(const NewDatabasePlan& plan, const WooferPo
     addWiringPair(rows, fromUnit(plan, LegacyCase::Direct, 0, plan.units[0].model, "PEERLESS"), r);
   }
   // An empty maker (not Null): a woofer of the new database's nameless maker, and one it lacks.
-  if (!pools.nameless.empty())
-    rows.push_back(fromUnit(plan, LegacyCase::Direct, pools.nameless.front(), plan.units[pools.nameless.front()].model, ""));
+  if (!pools.nameless.empty()) {
+    const std::size_t u = pools.nameless.front();
+    rows.push_back(fromUnit(plan, LegacyCase::Direct, u, plan.units[u].model, ""));
+  }
   rows.push_back(ownValues(LegacyCase::NewDriver, "QN-NoMaker 10", "", true));
   return rows;
 }
@@ -275,12 +277,15 @@ std::vector<LegacyRowPlan> planLegacyDatabase(const NewDatabasePlan& plan) {
   std::vector<LegacyRowPlan> fixed = fixedRows(plan, pools);
   // A low section under its own row's model, suffix and all, of a unit no other row comes from
   // (a row under the unit's base name would match the same new row).
-  for (std::size_t u : pools.low)
-    if (std::none_of(derived.begin(), derived.end(), [&](const LegacyRowPlan& r) { return r.newUnit == static_cast<std::int64_t>(u); })) {
-      fixed.push_back(fromUnit(plan, LegacyCase::Direct, u, plan.units[u].model + std::string(sectionSuffix(Section::Low)),
-                               makerOf(plan, u).legacyName));
-      break;
-    }
+  const auto usedByDerived = [&](std::size_t u) {
+    return std::any_of(derived.begin(), derived.end(),
+                       [&](const LegacyRowPlan& r) { return r.newUnit == static_cast<std::int64_t>(u); });
+  };
+  const auto section = std::find_if_not(pools.low.begin(), pools.low.end(), usedByDerived);
+  if (section != pools.low.end())
+    fixed.push_back(fromUnit(plan, LegacyCase::Direct, *section,
+                             plan.units[*section].model + std::string(sectionSuffix(Section::Low)),
+                             makerOf(plan, *section).legacyName));
   // The fixed rows spread evenly among the others.
   std::vector<LegacyRowPlan> rows;
   rows.reserve(derived.size() + fixed.size());

@@ -32,7 +32,8 @@ std::vector<long> writtenAgainBy(const std::vector<ListedDriver>& listed) {
     for (std::size_t j = i + 1; j < listed.size() && out[i] < 0; ++j)
       if (listed[i].table == listed[j].table &&
           UpperCase(listed[i].driver.company.Company) == UpperCase(listed[j].driver.company.Company) &&
-          NewModelKeysOf(listed[i].driver.CurrentModel).matches(NormalizeModel(listed[j].driver.CurrentModel)))
+          NewModelKeysOf(listed[i].driver.CurrentModel)
+              .matches(NormalizeModel(listed[j].driver.CurrentModel)))
         out[i] = static_cast<long>(j);
   return out;
 }
@@ -324,7 +325,8 @@ class SampleMergedTwice : public MergeCommand, public testing::WithParamInterfac
   static void TearDownTestSuite() { delete samples_; }
 
   std::string sample(const std::string& name) {
-    std::filesystem::copy_file(samples_->path() / name, dir / name, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(samples_->path() / name, dir / name,
+                               std::filesystem::copy_options::overwrite_existing);
     return (dir / name).string();
   }
 
@@ -344,7 +346,8 @@ class SampleMergedTwice : public MergeCommand, public testing::WithParamInterfac
     const std::vector<long> again = writtenAgainBy(drivers);
     for (std::size_t i = 0; i < drivers.size(); ++i) {
       const ListedDriver& d = drivers[i];
-      if (again[i] >= 0 || std::count(again.begin(), again.end(), static_cast<long>(i)) > 0 || d.driver.Dual) continue;
+      const bool overEarlier = std::count(again.begin(), again.end(), static_cast<long>(i)) > 0;
+      if (again[i] >= 0 || overEarlier || d.driver.Dual) continue;
       ASSERT_TRUE(session.MoveToOldRow(MarkerOfEntry(d.text), d.itemData));
       const bool tweeter = d.table == DriverTable::Tweeters;
       const std::vector<std::uint64_t> stored =
