@@ -50,7 +50,9 @@ class MergedFileInterop : public testing::TestWithParam<std::string> {
       const qbm::MergeOutcome outcome = session.MMerge_Click();
       ASSERT_EQ(outcome.status, qbm::MergeOutcome::Status::Merged);
       ASSERT_GT(outcome.summary.woofers.added + outcome.summary.woofers.replaced, 0);
-      if (merge == 2) ASSERT_EQ(outcome.summary.woofers.added + outcome.summary.tweeters.added, 0);
+      if (merge == 2) {
+        ASSERT_EQ(outcome.summary.woofers.added + outcome.summary.tweeters.added, 0);
+      }
     }
   }
   qbm::test::ScratchDir dir_;

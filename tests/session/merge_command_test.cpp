@@ -411,8 +411,9 @@ TEST_P(SampleMergedTwice, TheSecondMergeAddsNothing) {
     const auto any = [&](auto test) { return std::any_of(drivers.begin(), drivers.end(), test); };
     EXPECT_TRUE(any([](const ListedDriver& d) { return DropSectionSuffix(d.driver.CurrentModel) != d.driver.CurrentModel; }));
     EXPECT_TRUE(any([](const ListedDriver& d) { return d.driver.company.Company.empty(); }));
-    if (old == "xqbaudio.mdb")
+    if (old == "xqbaudio.mdb") {
       EXPECT_TRUE(any([&](const ListedDriver& d) { return !state().companyNames.OldCompanyFull.has(d.driver.CompanyID); }));
+    }
   }
   ui.answers.push_back(answer);
   const MergeSummary first = session.MMerge_Click().summary;
