@@ -7,7 +7,10 @@
 #include <map>
 #include <string>
 
+#include "cli/terminal.h"
 #include "cli/verbs.h"
+#include "common/standard_descriptors.h"
+#include "common/stop_signals.h"
 
 namespace qbm::cli {
 
@@ -20,7 +23,10 @@ int usage() {
                "                    [--dry-run]\n"
                "  qbmerge-cli dump FILE.mdb [TABLE...] [--json]   tables as CSV (an empty line between\n"
                "                                                  tables) or as one JSON document\n"
-               "  qbmerge-cli check FILE.mdb                       integrity report; exit 1 on problems\n"
+               "  qbmerge-cli check FILE.mdb                       integrity report; exit 1 on problems or\n"
+               "                                                  an interrupted change pending\n"
+               "  qbmerge-cli recover FILE.mdb                     undoes an interrupted change (a journal\n"
+               "                                                  left beside the file), then checks it\n"
                "  qbmerge-cli samples DIR [--drivers N] [--seed S] writes qbaudio.mdb, xqbaudio.mdb and\n"
                "                                                  spkrbase.mdb (N new drivers, default 2000;\n"
                "                                                  the same N and S give the same files)\n";
@@ -31,6 +37,8 @@ int usage() {
 
 int main(int argc, char** argv) {
   using namespace qbm::cli;
+  qbm::ReopenClosedStandardDescriptors();  // before any file is opened
+  qbm::InstallStopSignalHandlers();
   if (argc < 2) return usage();
   const std::map<std::string, int (*)(const Args&)> verbs = {
       {"list", &list},
@@ -38,6 +46,7 @@ int main(int argc, char** argv) {
       {"merge", &merge},
       {"dump", &dump},
       {"check", &check},
+      {"recover", &recover},
       {"samples", &samples},
   };
   auto verb = verbs.find(argv[1]);
@@ -46,7 +55,7 @@ int main(int argc, char** argv) {
   try {
     return verb->second(args);
   } catch (const std::exception& e) {
-    std::cerr << "qbmerge-cli: " << e.what() << "\n";
+    std::cerr << "qbmerge-cli: " << TerminalText(e.what()) << "\n";
     return 1;
   }
 }

@@ -9,6 +9,51 @@
 
 namespace qbm::cli {
 
+namespace {
+
+const char kHex[] = "0123456789ABCDEF";
+
+}  // namespace
+
+std::string TerminalLine(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c < 0x20 || c == 0x7F) {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else if (c == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      const auto code = static_cast<unsigned char>(text[++i]);  // U+0080..U+009F in UTF-8
+      out += "\\u00";
+      out += kHex[code >> 4];
+      out += kHex[code & 15];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string TerminalText(std::string_view text) {
+  std::string out;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find("\r\n", start);
+    out += TerminalLine(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    if (end == std::string_view::npos) return out;
+    out += '\n';
+    start = end + 2;
+  }
+}
+
 bool stdoutIsTerminal() {
 #ifdef _WIN32
   return _isatty(_fileno(stdout)) != 0;
