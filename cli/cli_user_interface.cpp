@@ -32,9 +32,9 @@ bool CliUserInterface::askYesNo(const std::string& text) {
   if (answer) return *answer;
   if (stdinIsTerminal()) {
     std::cerr << TerminalText(text) << "\n";
-    std::string line;
-    while (std::cerr << "Yes or No? [y/n] " && std::getline(std::cin, line)) {
-      const std::string reply = lowerCase(line);
+    std::optional<std::string> line;
+    while (std::cerr << "Yes or No? [y/n] " && (line = ReadLineUnlessStopped())) {
+      const std::string reply = lowerCase(*line);
       if (reply == "y" || reply == "yes") return true;
       if (reply == "n" || reply == "no") return false;
     }

@@ -108,17 +108,19 @@ int merge(const Args& args) {
     outcome = cli.session().MMerge_Click({.dryRun = request->dryRun, .reportProblems = false});
   }
   const bool failed = cli.printMessages(request->files[0]);
-  const int signal = PendingStopSignal();
-  if (outcome.status == MergeOutcome::Status::Failed ||
-      outcome.status == MergeOutcome::Status::NewDatabaseClosed || failed)
-    return signal != 0 ? SignalExitStatus(signal) : 1;
-  printSummary(outcome.summary, request->dryRun);
-  printList(cli.state().ToList);
-  if (signal != 0) {
-    std::cerr << "qbmerge-cli: " << StopSignalName(signal) << " came while the merge was being saved; it was "
-              << (request->dryRun ? "rolled back" : "saved") << " in full.\n";
+  const bool merged = outcome.status == MergeOutcome::Status::Merged;
+  if (const int signal = PendingStopSignal()) {
+    // Stopped (and rolled back, as the message said), or too late to stop: the commit was under way.
+    if (merged) {
+      printSummary(outcome.summary, request->dryRun);
+      std::cerr << "qbmerge-cli: " << StopSignalName(signal) << " came while the merge was being saved; it was "
+                << (request->dryRun ? "rolled back" : "saved") << " in full.\n";
+    }
     return SignalExitStatus(signal);
   }
+  if (!merged || failed) return 1;
+  printSummary(outcome.summary, request->dryRun);
+  printList(cli.state().ToList);
   return std::cout ? 0 : 1;
 }
 

@@ -3,9 +3,15 @@
 #include <cstdio>
 #ifdef _WIN32
 #include <io.h>
+#include <iostream>
 #else
+#include <cerrno>
+
+#include <poll.h>
 #include <unistd.h>
 #endif
+
+#include "common/stop_signals.h"
 
 namespace qbm::cli {
 
@@ -67,6 +73,29 @@ bool stdinIsTerminal() {
   return _isatty(_fileno(stdin)) != 0;
 #else
   return isatty(fileno(stdin)) != 0;
+#endif
+}
+
+std::optional<std::string> ReadLineUnlessStopped() {
+#ifdef _WIN32
+  std::string line;
+  if (PendingStopSignal() != 0 || !std::getline(std::cin, line)) return std::nullopt;
+  return line;
+#else
+  // Byte by byte from the descriptor: nothing is kept in a buffer that the wait could not see.
+  std::string line;
+  for (;;) {
+    if (PendingStopSignal() != 0) return std::nullopt;
+    pollfd input{0, POLLIN, 0};
+    const int ready = ::poll(&input, 1, 100);
+    if (ready == 0 || (ready < 0 && errno == EINTR)) continue;
+    char c;
+    const ssize_t n = ::read(0, &c, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return line.empty() ? std::nullopt : std::optional<std::string>(line);
+    if (c == '\n') return line;
+    line += c;
+  }
 #endif
 }
 

@@ -4,6 +4,7 @@
 // print: a name or model may hold any character, and an escape sequence or a line break in it
 // must neither reach the terminal nor break the one-line-per-entry output.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,10 @@ std::string TerminalText(std::string_view text);
 
 bool stdoutIsTerminal();
 bool stdinIsTerminal();
+
+// The next line typed on standard input, without its line end; nothing at the end of input, or
+// as soon as a stop signal is pending (common/stop_signals.h). The wait looks for the signal
+// every tenth of a second, so one that comes just before it starts is not missed.
+std::optional<std::string> ReadLineUnlessStopped();
 
 }  // namespace qbm::cli

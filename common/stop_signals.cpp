@@ -19,7 +19,7 @@ constexpr int stopSignals[] = {
 #endif
 };
 
-extern "C" void onStopSignal(int signal) {
+void onStopSignal(int signal) {
   if (deferring) {
     pending = signal;
     return;

@@ -231,8 +231,10 @@ class MemoryJournalStore final : public JournalStore {
 // original size.
 class RestoredReader {
  public:
-  RestoredReader(const Storage& database, const Storage& journal, const Header& header)
-      : database_(database), journal_(journal), header_(header), pages_(readRecords(journal, header)) {}
+  // pages: the journal's records, as readRecords gives them.
+  RestoredReader(const Storage& database, const Storage& journal, const Header& header,
+                 std::map<std::uint32_t, std::uint64_t> pages)
+      : database_(database), journal_(journal), header_(header), pages_(std::move(pages)) {}
 
   void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
     if (offset > header_.originalSize || out.size() > header_.originalSize - offset)
@@ -269,9 +271,10 @@ class RestoredReader {
 // The database as the journal restores it, read without writing.
 class JournaledView final : public Storage {
  public:
-  JournaledView(std::unique_ptr<Storage> database, std::unique_ptr<Storage> journal, const Header& header)
+  JournaledView(std::unique_ptr<Storage> database, std::unique_ptr<Storage> journal, const Header& header,
+                std::map<std::uint32_t, std::uint64_t> pages)
       : database_(std::move(database)), journal_(std::move(journal)), header_(header),
-        reader_(*database_, *journal_, header) {}
+        reader_(*database_, *journal_, header, std::move(pages)) {}
 
   std::uint64_t size() const override { return header_.originalSize; }
   void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override { reader_.readAt(offset, out); }
@@ -326,7 +329,7 @@ Inspection inspect(JournalStore& store, const Storage& database) {
       found.reason = "the database is shorter than when the journal was written";
       return found;
     }
-    RestoredReader restored(database, *found.journal, *header);
+    RestoredReader restored(database, *found.journal, *header, readRecords(*found.journal, *header));
     if (!restored.restoresItsState()) {
       found.reason = "it was written for another file, or for this file in another state";
       return found;
@@ -446,7 +449,8 @@ JournalFinding recoverJournal(JournalStore& store, std::unique_ptr<Storage>& dat
     store.remove();
     finding.kind = JournalFinding::Kind::RolledBack;
   } else {
-    database = std::make_unique<JournaledView>(std::move(database), std::move(found.journal), found.header);
+    database = std::make_unique<JournaledView>(std::move(database), std::move(found.journal), found.header,
+                                               std::move(found.pages));
     finding.kind = JournalFinding::Kind::Pending;
   }
   return finding;

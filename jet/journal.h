@@ -1,9 +1,9 @@
 #pragma once
 // The rollback journal of a database: before a page of the file is overwritten inside a transaction,
 // its original bytes are saved here and made durable; deleting the journal commits the transaction.
-// A journal found when a database is opened belongs to a transaction that never finished: it is
-// rolled back (the originals written back, pages added by the transaction cut off) before anything
-// is read.
+// A journal found when a database is opened was left by a transaction that never finished: when
+// it belongs to the file (below), it is rolled back (the originals written back, pages added by
+// the transaction cut off) before anything is read.
 //
 // Layout: two header slots of 256 bytes at offsets 0 and 256, then records from offset 512.
 //   slot:   magic "QBMJRNL2" (8), sequence (4), page size (4), original file size (8),
@@ -12,7 +12,8 @@
 // The valid slot with the higher sequence counts; only the records it counts are restored. Headers
 // are rewritten only after the records they count are synced, and the database file is written only
 // after the header is synced, so a journal with no valid header (a torn or unsynced first write)
-// means the database file was not touched yet.
+// means the database file was not touched yet; it is set aside all the same, as is any journal
+// that cannot be shown to belong.
 //
 // A journal is bound to the file it was written for: the state digest is a digest of the whole
 // database as it was when the transaction began. A crash at any point leaves the file such that

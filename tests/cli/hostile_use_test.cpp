@@ -1,8 +1,8 @@
 // qbmerge-cli used as a careless user or a hostile file would use it, with every file compared byte
 // for byte before and after: closed standard descriptors, journals pending or foreign, special
 // files and unwritable ones, the same file on both sides, control characters in stored text, and
-// stop signals in the middle of a merge. Each group prints how many cases it tried, refused and
-// warned about (docs/hardening.md records them).
+// stop signals in the middle of a merge. Each group prints how many cases it tried, how many the
+// program refused or undid, and how many it warned about in a line (docs/hardening.md records them).
 
 #include <gtest/gtest.h>
 
@@ -217,7 +217,7 @@ TEST_F(HostileUse, JournalsOfOtherFilesAreSetAsideNeverApplied) {
   EXPECT_EQ(1, run.status);
   EXPECT_TRUE(contains(run.err, "is not applied to")) << run.err;
   EXPECT_TRUE(contains(run.out, "no problems found")) << run.out;
-  tally.warned += run.status == 1;
+  tally.warned += contains(run.err, "is not applied to");
   EXPECT_EQ(journalBytes, test::fileBytes(journal));
 
   ++tally.tried;
@@ -228,6 +228,7 @@ TEST_F(HostileUse, JournalsOfOtherFilesAreSetAsideNeverApplied) {
                                 "qbaudio.mdb-journal.unused"))
       << run.err;
   tally.refused += !fs::exists(journal);
+  tally.warned += contains(run.err, "was not applied");
   EXPECT_EQ(before, test::fileBytes(newDb()));
   EXPECT_EQ(journalBytes, test::fileBytes(journal.string() + ".unused"));
   EXPECT_EQ(0, cli("check " + quoted(newDb())).status);
@@ -329,7 +330,6 @@ TEST_F(HostileUse, StoredControlCharactersAreEscapedOnTheTerminalAndExactInDumps
   EXPECT_FALSE(contains(list.out, "\r"));
   EXPECT_FALSE(contains(list.out, std::string(1, '\0')));
   EXPECT_TRUE(contains(list.out, escaped + "  (ob)\n")) << "on the driver's one line: " << list.out.substr(0, 400);
-  tally.warned += contains(list.out, escaped);
 
   ++tally.tried;
   const Outcome show = cli("show " + quoted(newDb()) + " --new " + std::to_string(id) + "ob");
@@ -338,7 +338,6 @@ TEST_F(HostileUse, StoredControlCharactersAreEscapedOnTheTerminalAndExactInDumps
   EXPECT_FALSE(contains(show.out, std::string(1, '\0')));
   EXPECT_FALSE(contains(show.out, "\r"));
   EXPECT_TRUE(contains(show.out, reported)) << show.out;
-  tally.warned += contains(show.out, reported);
 
   ++tally.tried;
   const Outcome csv = cli("dump " + quoted(newDb()) + " woofers");
@@ -382,9 +381,15 @@ TEST_F(HostileUse, StopSignalsDuringAMergeRollItBack) {
     ASSERT_EQ(0, pipe(errPipe));
     const pid_t child = fork();
     if (child == 0) {
-      // As started from a terminal: a shell running the tests in the background may have left
-      // SIGINT ignored, and an ignored signal stays ignored.
-      for (int s : {SIGINT, SIGTERM, SIGHUP}) std::signal(s, SIG_DFL);
+      // As started from a terminal: whatever runs the tests may have left these signals ignored
+      // (a shell's background job) or blocked, and both are inherited.
+      sigset_t stops;
+      sigemptyset(&stops);
+      for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+        std::signal(s, SIG_DFL);
+        sigaddset(&stops, s);
+      }
+      sigprocmask(SIG_UNBLOCK, &stops, nullptr);
       setsid();
       const int input = ::open(terminal.c_str(), O_RDWR);
       dup2(input, 0);

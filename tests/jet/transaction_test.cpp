@@ -214,7 +214,9 @@ TEST_P(ForeignJournalTest, IsNeverAppliedButSetAside) {
   EXPECT_FALSE(fs::exists(journal()));
   const fs::path aside = fs::path(journal().string() + ".unused");
   ASSERT_TRUE(fs::exists(aside)) << "the journal is kept under a new name";
-  if (!folder) EXPECT_EQ(journalBefore, fileBytes(aside));
+  if (!folder) {
+    EXPECT_EQ(journalBefore, fileBytes(aside));
+  }
   EXPECT_EQ(jet::JournalFinding::Kind::SetAside, db.journalFinding().kind);
   EXPECT_EQ(aside, db.journalFinding().setAsidePath);
 }
