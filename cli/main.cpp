@@ -29,7 +29,9 @@ int usage() {
                "                                                  left beside the file), then checks it\n"
                "  qbmerge-cli samples DIR [--drivers N] [--seed S] writes qbaudio.mdb, xqbaudio.mdb and\n"
                "                                                  spkrbase.mdb (N new drivers, default 2000;\n"
-               "                                                  the same N and S give the same files)\n";
+               "                                                  the same N and S give the same files)\n"
+               "Exit status: 0 done, 1 failed, 2 usage error; a merge stopped by SIGINT, SIGTERM or SIGHUP\n"
+               "is rolled back and exits with 128 + the signal's number.\n";
   return 2;
 }
 
