@@ -1,5 +1,6 @@
 // qbmerge: the desktop program. Starts with the busy pointer, shows the main window, and opens the
-// databases named on the command line, if any.
+// databases named on the command line, if any. A merge stopped by SIGINT, SIGTERM or SIGHUP is
+// rolled back and the program ends with 128 + the signal's number.
 
 #include <QApplication>
 #include <QIcon>
@@ -10,13 +11,17 @@
 #include "app/main_window.h"
 #include "app/startup_options.h"
 #include "app/window_picture.h"
+#include "common/standard_descriptors.h"
+#include "common/stop_signals.h"
 
 int main(int argc, char* argv[]) {
+  qbm::ReopenClosedStandardDescriptors();  // before any file is opened
   // Answered before Qt starts, so that it works without a display.
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
     std::printf("qbmerge %s\n", QBM_VERSION);
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
+  qbm::InstallStopSignalHandlers();
   QApplication app(argc, argv);
   QApplication::setApplicationName("QB Merge");
   QApplication::setApplicationVersion(QBM_VERSION);
@@ -50,5 +55,6 @@ int main(int argc, char* argv[]) {
     window.close();
   });
   const int exitCode = QApplication::exec();
+  if (window.stoppedBy() != 0) return 128 + window.stoppedBy();
   return status != 0 ? status : exitCode;
 }

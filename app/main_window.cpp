@@ -21,6 +21,7 @@
 #include "app/report_view.h"
 #include "app/twips.h"
 #include "app/window_fonts.h"
+#include "common/stop_signals.h"
 
 namespace qbm {
 namespace {
@@ -277,7 +278,16 @@ void MainWindow::unitsClicked(int index) {
 }
 
 void MainWindow::mergeClicked() {
-  run([this] { session_->MMerge_Click(); });
+  {
+    // A stop signal now rolls the merge back at its next step instead of ending the program in
+    // the middle of its writes; the program then ends.
+    DeferStopSignals deferred;
+    run([this] { session_->MMerge_Click(); });
+  }
+  if (const int signal = PendingStopSignal()) {
+    stoppedBy_ = signal;
+    close();
+  }
 }
 
 void MainWindow::showContextHelp(const QWidget* control) {

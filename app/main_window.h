@@ -50,6 +50,10 @@ class MainWindow : public QWidget {
   // ShowContextHelp: the help window at the topic of the control.
   void showContextHelp(const QWidget* control);
 
+  // The stop signal (SIGINT, SIGTERM, SIGHUP) that stopped a merge, which was rolled back and the
+  // window closed; 0 when none did.
+  int stoppedBy() const { return stoppedBy_; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -81,6 +85,7 @@ class MainWindow : public QWidget {
   QPointer<HelpWindow> help_;
   bool running_ = false;
   bool closeAsked_ = false;
+  int stoppedBy_ = 0;
 
   QRadioButton* fromOpt_[2]{};
   QButtonGroup* fromOptGroup_ = nullptr;

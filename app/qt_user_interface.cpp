@@ -4,10 +4,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <cstdio>
+#include <stdexcept>
 
 #include "app/file_dialog_filter.h"
 #include "app/main_window_controls.h"
 #include "app/progress_window.h"
+#include "common/stop_signals.h"
 
 namespace qbm {
 namespace {
@@ -87,6 +90,11 @@ std::optional<std::string> QtUserInterface::chooseFile(const FileDialogSettings&
 }
 
 void QtUserInterface::showMessage(const std::string& text, MessageIcon icon) {
+  if (PendingStopSignal() != 0) {
+    // The program is ending on a signal: nobody may be there to click OK.
+    std::fprintf(stderr, "qbmerge: %s\n", qPrintable(MessageBoxText(text)));
+    return;
+  }
   NormalPointer pointer;
   QMessageBox box(boxIcon(icon), applicationTitle(), MessageBoxText(text), QMessageBox::Ok, owner_);
   box.exec();
@@ -100,12 +108,21 @@ bool QtUserInterface::askYesNo(const std::string& text) {
 }
 
 void QtUserInterface::showProgress(const std::string& caption) {
+  stopWhenSignalled();
   progress_->start(fromUtf8(caption));
   keepPainted(true);
 }
 
 void QtUserInterface::updateProgress(long done, long total) {
+  stopWhenSignalled();
   if (progress_->setProgress(done, total)) keepPainted(false);
+}
+
+void QtUserInterface::stopWhenSignalled() {
+  const int signal = PendingStopSignal();
+  if (signal == 0 || stopped_) return;
+  stopped_ = true;
+  throw std::runtime_error(std::string("interrupted by ") + StopSignalName(signal));
 }
 
 void QtUserInterface::hideProgress() {

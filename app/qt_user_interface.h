@@ -31,6 +31,8 @@ class QtUserInterface : public UserInterface {
   std::optional<std::string> chooseFile(const FileDialogSettings& settings) override;
   void showMessage(const std::string& text, MessageIcon icon) override;
   bool askYesNo(const std::string& text) override;
+  // Both throw, once, when a stop signal is pending (common/stop_signals.h): long work stops
+  // there. Messages shown after it go to stderr instead of a box nobody may be there to close.
   void showProgress(const std::string& caption) override;
   void updateProgress(long done, long total) override;
   void hideProgress() override;
@@ -42,6 +44,7 @@ class QtUserInterface : public UserInterface {
  private:
   // Lets the window system paint what changed; at most every few milliseconds unless `now`.
   void keepPainted(bool now);
+  void stopWhenSignalled();
 
   QWidget* owner_;
   ProgressWindow* progress_;  // owned by owner_
@@ -49,6 +52,7 @@ class QtUserInterface : public UserInterface {
   QString lastFolder_;  // where the next dialog starts (this run only)
   bool busy_ = false;
   QElapsedTimer sincePainted_;
+  bool stopped_ = false;
 };
 
 // The text of a message as a message box shows it: "\r\n" and lone "\r" become line breaks.

@@ -2,7 +2,8 @@
 // Drivers") merged into a new database, answering Yes, as the session's MMerge_Click runs it (one
 // transaction, the final rescan of the new database included). Beside it, a plain walk that reads
 // the same rows and decides nothing: every field of every old driver and its response, and the
-// Model, Company ID and ID of every new driver (the floor any merge pays before writing).
+// Model, Company ID and ID of every new driver (the floor any merge pays before writing); and the
+// start of a transaction's journal, which reads the whole new file once.
 //
 // The databases come from the sample generator: the new one of 2k/20k/200k drivers, the old one
 // (about 1k/10k/100k drivers) from a generator run of 3420/34200/342000 drivers with the same seed.
@@ -27,6 +28,8 @@
 #include "jet/data_page_writer.h"
 #include "jet/database_impl.h"
 #include "jet/free_page_map_repair.h"
+#include "jet/journal.h"
+#include "jet/platform_file.h"
 #include "samples/sample_databases.h"
 #include "session/session.h"
 
@@ -187,6 +190,22 @@ void BM_FreePageMapRepair(benchmark::State& state) {
   state.counters["in use outside"] = static_cast<double>(inUse);
 }
 BENCHMARK(BM_FreePageMapRepair)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond)->UseRealTime();
+// What binding the journal to its file adds to every transaction that writes: before the first page
+// of the transaction reaches the file, the whole file is read once for the digest of its state.
+void BM_JournalStart(benchmark::State& state) {
+  const fs::path file = samples(static_cast<int>(state.range(0))) / qbm::samples::NewSampleFile;
+  const std::uint32_t pageSize = jet::Database::open(file, {.exclusive = false, .readOnly = true}).pageSize();
+  auto database = jet::PlatformFile::open(file, jet::FileAccess::ReadOnly, jet::FileLock::Shared);
+  const std::uint64_t size = database->size() - database->size() % pageSize;
+  for (auto _ : state) {
+    jet::JournalWriter journal(jet::memoryJournalStore()->create(), *database, pageSize, size);
+    benchmark::DoNotOptimize(journal.originalSize());
+  }
+  state.counters["file MiB"] = static_cast<double>(size) / (1 << 20);
+  state.counters["MiB/s"] = benchmark::Counter(static_cast<double>(size) / (1 << 20),
+                                               benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_JournalStart)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

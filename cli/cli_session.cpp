@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "cli/terminal.h"
 #include "db/open_database_file.h"
 
 namespace qbm::cli {
@@ -47,23 +48,46 @@ std::optional<DriverArgument> parseDriverArgument(const std::string& text) {
   return driver;
 }
 
-bool CliSession::printMessages(const std::string& path) {
+bool CliSession::printMessages(const std::string& path, const std::string& reason) {
   bool failed = false;
   for (const auto& [text, icon] : ui_.messages) {
-    std::cerr << "qbmerge-cli: " << path << ": " << text;
+    const bool critical = icon == MessageIcon::Critical;
+    std::cerr << "qbmerge-cli: " << TerminalLine(path) << ": " << TerminalText(text);
+    // The precise reason, where there is one, says more than the general hint.
     const std::string hint = hintFor(text);
-    if (!hint.empty()) std::cerr << " " << hint;
+    if (critical && !reason.empty())
+      std::cerr << " Reason: " << TerminalLine(reason) << ".";
+    else if (!hint.empty())
+      std::cerr << " " << hint;
     std::cerr << "\n";
-    failed = failed || icon == MessageIcon::Critical;
+    failed = failed || critical;
   }
   ui_.messages.clear();
   return failed;
 }
 
-bool CliSession::open(const std::string& path, bool newSide, bool allDrivers) {
+std::optional<std::string> NotAFileReason(const std::string& path) {
+  namespace fs = std::filesystem;
   std::error_code error;
-  if (!std::filesystem::is_regular_file(std::filesystem::path(std::u8string(path.begin(), path.end())), error)) {
-    std::cerr << "qbmerge-cli: " << path << ": no such file. Give the path of an existing .mdb file.\n";
+  const fs::file_status status = fs::status(fs::path(std::u8string(path.begin(), path.end())), error);
+  switch (status.type()) {
+    case fs::file_type::regular: return std::nullopt;
+    case fs::file_type::directory: return "it is a folder, not a database file";
+    case fs::file_type::fifo: return "it is a named pipe (FIFO), not a database file";
+    case fs::file_type::block:
+    case fs::file_type::character: return "it is a device, not a database file";
+    case fs::file_type::socket: return "it is a socket, not a database file";
+    case fs::file_type::not_found: return "no such file";
+    default: break;
+  }
+  if (error) return "it cannot be examined (" + error.message() + ")";
+  return "it is not a regular file";
+}
+
+bool CliSession::open(const std::string& path, bool newSide, bool allDrivers) {
+  if (const std::optional<std::string> reason = NotAFileReason(path)) {
+    std::cerr << "qbmerge-cli: " << TerminalLine(path) << ": " << *reason
+              << ". Give the path of an existing .mdb file.\n";
     return false;
   }
   ui_.files.push_back(path);
@@ -73,8 +97,8 @@ bool CliSession::open(const std::string& path, bool newSide, bool allDrivers) {
     session_.state().FromOpt = allDrivers ? ShowAllDriversOption : ShowChangedDriversOption;
     session_.FromOpen_Click();
   }
-  const bool failed = printMessages(path);
   const DatabaseState& db = session_.state().databases;
+  const bool failed = printMessages(path, db.openFailure);
   return !failed && (newSide ? db.NewDbOpen : db.OldDbOpen);
 }
 
@@ -85,7 +109,8 @@ bool CliSession::openOld(const std::string& path, bool allDrivers) {
 }
 
 void printList(const DriverList& list) {
-  for (const DriverList::Entry& e : list.entries()) std::cout << e.itemData << '\t' << e.text << '\n';
+  for (const DriverList::Entry& e : list.entries())
+    std::cout << e.itemData << '\t' << TerminalLine(e.text) << '\n';
   std::cout << list.tooltip << '\n';
 }
 

@@ -34,9 +34,10 @@ class CliSession {
   // "Open Old Database" on path, listing all drivers or only the changed ones.
   bool openOld(const std::string& path, bool allDrivers);
 
-  // Prints the messages the session showed since the last call, each prefixed with the file;
-  // returns true when one of them reported a failure (critical icon).
-  bool printMessages(const std::string& path);
+  // Prints the messages the session showed since the last call, each prefixed with the file and
+  // followed by `reason` when it reported a failure (critical icon), or else by a hint of what to
+  // do; returns true when one of them reported a failure.
+  bool printMessages(const std::string& path, const std::string& reason = "");
 
  private:
   bool open(const std::string& path, bool newSide, bool allDrivers);
@@ -45,7 +46,12 @@ class CliSession {
   Session session_;
 };
 
-// The list as "<item data>\t<text>" lines in list order, then its tooltip ("Driver count = N").
+// Why the path cannot be a database file at all (it is missing, a folder, a named pipe, a
+// device...), as a sentence for the command line; nothing when it is a regular file.
+std::optional<std::string> NotAFileReason(const std::string& path);
+
+// The list as "<item data>\t<text>" lines in list order, then its tooltip ("Driver count = N");
+// control characters in the text are escaped (TerminalLine).
 void printList(const DriverList& list);
 
 // Selects and focuses the entry of the driver (a plain click); its index, or nothing when the list

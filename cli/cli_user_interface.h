@@ -2,7 +2,8 @@
 // The person's side of the command line: the file dialog answers with the paths given on the
 // command line, in order; messages are kept for the verb to print on stderr with the file they are
 // about; the yes/no question is answered by an option, or by the person at a terminal; the progress
-// window and the busy pointer show nothing.
+// window and the busy pointer show nothing, but a progress step is where a pending stop signal
+// (common/stop_signals.h) stops the work.
 
 #include <deque>
 #include <optional>
@@ -18,6 +19,13 @@ namespace qbm::cli {
 // A question nobody can answer: no answer was given on the command line and there is no terminal
 // to ask on. The command that asked stops (the merge rolls back).
 class UnansweredQuestion : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A signal asked the program to stop (SIGINT, SIGTERM, SIGHUP) while it was deferred: the work
+// under way stops at its next step (the merge rolls back).
+class StoppedBySignal : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
@@ -40,10 +48,15 @@ class CliUserInterface : public UserInterface {
   // "y"/"yes" or "n"/"no" read from stdin (asked again on anything else); otherwise (or at the end
   // of input) throws UnansweredQuestion naming answerHint.
   bool askYesNo(const std::string& text) override;
-  void showProgress(const std::string&) override {}
-  void updateProgress(long, long) override {}
+  // Between the steps of long work: throw StoppedBySignal, once, when a stop signal is pending.
+  void showProgress(const std::string&) override { stopWhenSignalled(); }
+  void updateProgress(long, long) override { stopWhenSignalled(); }
   void hideProgress() override {}
   void setBusy(bool) override {}
+
+ private:
+  void stopWhenSignalled();
+  bool stopped_ = false;
 };
 
 }  // namespace qbm::cli

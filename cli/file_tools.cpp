@@ -1,7 +1,9 @@
-// dump and check: tools for the database files themselves.
+// dump, check and recover: tools for the database files themselves.
 
 #include <iostream>
 
+#include "cli/cli_session.h"
+#include "cli/terminal.h"
 #include "cli/verbs.h"
 #include "jet/check.h"
 #include "jet/database.h"
@@ -14,6 +16,55 @@ namespace {
 
 jet::Database openForReading(const std::string& path) {
   return jet::Database::open(path, {.exclusive = false, .readOnly = true});
+}
+
+// Says on stderr, in one line, that a journal beside the file is not applied: pending (it will be
+// rolled back) or not belonging to the file. Returns whether there was one.
+bool warnOfJournal(const std::string& file, const jet::JournalFinding& finding) {
+  using Kind = jet::JournalFinding::Kind;
+  const std::string journal = TerminalLine(finding.journal.string());
+  if (finding.kind == Kind::Pending) {
+    std::cerr << "qbmerge-cli: warning: " << TerminalLine(file) << " has an interrupted change pending (" << journal
+              << "): the file on disk is half-written and is shown as it was before that change. Restore it with "
+                 "\"qbmerge-cli recover "
+              << TerminalLine(file) << "\".\n";
+    return true;
+  }
+  if (finding.kind == Kind::Ignored) {
+    std::cerr << "qbmerge-cli: warning: " << journal << " is not applied to " << TerminalLine(file) << ", as "
+              << TerminalLine(finding.reason) << "; the file is shown as it is. \"qbmerge-cli recover "
+              << TerminalLine(file) << "\" moves the journal aside.\n";
+    return true;
+  }
+  return false;
+}
+
+// Refuses, with the reason, a path that is no regular file (a folder, a named pipe that would
+// block the read, a device).
+bool refuseNonFile(const std::string& path) {
+  const std::optional<std::string> reason = NotAFileReason(path);
+  if (!reason) return false;
+  std::cerr << "qbmerge-cli: " << TerminalLine(path) << ": " << *reason << ".\n";
+  return true;
+}
+
+// The integrity report of an open database; 0 when it is sound, 1 otherwise.
+int report(jet::Database& db, const std::string& path) {
+  const std::vector<jet::Problem> problems = jet::check(db);
+  for (const jet::Problem& p : problems) std::cout << TerminalLine(p.where) << ": " << TerminalLine(p.what) << "\n";
+  if (problems.empty()) {
+    std::cout << TerminalLine(path) << ": no problems found\n";
+    return 0;
+  }
+  std::cout << problems.size() << (problems.size() == 1 ? " problem" : " problems") << " found in "
+            << TerminalLine(path) << "\n";
+  return 1;
+}
+
+int cannotOpen(const std::string& path, const jet::Error& e) {
+  std::cout << TerminalLine(path) << ": cannot be opened (" << jet::toString(e.code()) << "): " << TerminalLine(e.what())
+            << "\n";
+  return 1;
 }
 
 }  // namespace
@@ -33,7 +84,9 @@ int dump(const Args& args) {
       tables.push_back(arg);
   }
   if (file.empty()) return usage();
+  if (refuseNonFile(file)) return 1;
   jet::Database db = openForReading(file);
+  warnOfJournal(file, db.journalFinding());
   std::ios::sync_with_stdio(false);
   if (json) {
     jet::dumpJson(db, tables, std::cout);
@@ -50,14 +103,38 @@ int dump(const Args& args) {
 
 int check(const Args& args) {
   if (args.size() != 1 || args[0].starts_with("--")) return usage();
-  std::vector<jet::Problem> problems = jet::check(std::filesystem::path(args[0]));
-  for (const jet::Problem& p : problems) std::cout << p.where << ": " << p.what << "\n";
-  if (problems.empty()) {
-    std::cout << args[0] << ": no problems found\n";
-    return 0;
+  const std::string& path = args[0];
+  if (refuseNonFile(path)) return 1;
+  try {
+    jet::Database db = openForReading(path);
+    const bool journal = warnOfJournal(path, db.journalFinding());
+    const int status = report(db, path);
+    return journal ? 1 : status;
+  } catch (const jet::Error& e) {
+    return cannotOpen(path, e);
   }
-  std::cout << problems.size() << (problems.size() == 1 ? " problem" : " problems") << " found in " << args[0] << "\n";
-  return 1;
+}
+
+int recover(const Args& args) {
+  if (args.size() != 1 || args[0].starts_with("--")) return usage();
+  const std::string& path = args[0];
+  if (refuseNonFile(path)) return 1;
+  try {
+    jet::Database db = jet::Database::open(path, {.exclusive = true, .readOnly = false});
+    const jet::JournalFinding& finding = db.journalFinding();
+    using Kind = jet::JournalFinding::Kind;
+    const std::string file = TerminalLine(path);
+    if (finding.kind == Kind::RolledBack)
+      std::cout << file << ": an interrupted change was undone; the file is as it was before that change\n";
+    else if (finding.kind == Kind::SetAside)
+      std::cout << TerminalLine(finding.journal.string()) << " was not applied, as " << TerminalLine(finding.reason)
+                << "; it was moved to " << TerminalLine(finding.setAsidePath.string()) << "\n";
+    else
+      std::cout << file << ": no interrupted change to undo\n";
+    return report(db, path);
+  } catch (const jet::Error& e) {
+    return cannotOpen(path, e);
+  }
 }
 
 }  // namespace qbm::cli

@@ -7,7 +7,10 @@
 #include <map>
 #include <string>
 
+#include "cli/terminal.h"
 #include "cli/verbs.h"
+#include "common/standard_descriptors.h"
+#include "common/stop_signals.h"
 
 namespace qbm::cli {
 
@@ -22,11 +25,16 @@ void printUsage(std::ostream& out) {
                "                    [--dry-run]\n"
                "  qbmerge-cli dump FILE.mdb [TABLE...] [--json]   tables as CSV (an empty line between\n"
                "                                                  tables) or as one JSON document\n"
-               "  qbmerge-cli check FILE.mdb                       integrity report; exit 1 on problems\n"
+               "  qbmerge-cli check FILE.mdb                       integrity report; exit 1 on problems or\n"
+               "                                                  an interrupted change pending\n"
+               "  qbmerge-cli recover FILE.mdb                     undoes an interrupted change (a journal\n"
+               "                                                  left beside the file), then checks it\n"
                "  qbmerge-cli samples DIR [--drivers N] [--seed S] writes qbaudio.mdb, xqbaudio.mdb and\n"
                "                                                  spkrbase.mdb (N new drivers, default 2000;\n"
                "                                                  the same N and S give the same files)\n"
-               "  qbmerge-cli --version | --help\n";
+               "  qbmerge-cli --version | --help\n"
+               "Exit status: 0 done, 1 failed, 2 usage error; a merge stopped by SIGINT, SIGTERM or SIGHUP\n"
+               "is rolled back and exits with 128 + the signal's number.\n";
 }
 
 }  // namespace
@@ -40,6 +48,8 @@ int usage() {
 
 int main(int argc, char** argv) {
   using namespace qbm::cli;
+  qbm::ReopenClosedStandardDescriptors();  // before any file is opened
+  qbm::InstallStopSignalHandlers();
   if (argc < 2) return usage();
   if (std::strcmp(argv[1], "--version") == 0) {
     std::cout << "qbmerge-cli " QBM_VERSION "\n";
@@ -55,6 +65,7 @@ int main(int argc, char** argv) {
       {"merge", &merge},
       {"dump", &dump},
       {"check", &check},
+      {"recover", &recover},
       {"samples", &samples},
   };
   auto verb = verbs.find(argv[1]);
@@ -63,7 +74,7 @@ int main(int argc, char** argv) {
   try {
     return verb->second(args);
   } catch (const std::exception& e) {
-    std::cerr << "qbmerge-cli: " << e.what() << "\n";
+    std::cerr << "qbmerge-cli: " << TerminalText(e.what()) << "\n";
     return 1;
   }
 }

@@ -4,7 +4,9 @@
 #include <iostream>
 
 #include "cli/cli_session.h"
+#include "cli/terminal.h"
 #include "cli/verbs.h"
+#include "common/stop_signals.h"
 #include "merge/merge_summary.h"
 
 namespace qbm::cli {
@@ -83,7 +85,7 @@ void printSummary(const MergeSummary& summary, bool dryRun) {
                        : "Merged:\n")
             << MergeSummaryText(summary) << '\n';
   for (const WriteProblem& p : summary.problems.all())
-    std::cout << "  " << p.driver << ": " << p.what << '\n';
+    std::cout << "  " << TerminalLine(p.driver) << ": " << TerminalLine(p.what) << '\n';
 }
 
 }  // namespace
@@ -99,12 +101,24 @@ int merge(const Args& args) {
 
   cli.ui().answer = request->overwrite;
   cli.ui().answerHint = "give --overwrite yes or --overwrite no";
-  const MergeOutcome outcome =
-      cli.session().MMerge_Click({.dryRun = request->dryRun, .reportProblems = false});
+  MergeOutcome outcome;
+  {
+    // A stop signal now rolls the merge back at its next step instead of ending the program.
+    DeferStopSignals deferred;
+    outcome = cli.session().MMerge_Click({.dryRun = request->dryRun, .reportProblems = false});
+  }
   const bool failed = cli.printMessages(request->files[0]);
-  if (outcome.status == MergeOutcome::Status::Failed ||
-      outcome.status == MergeOutcome::Status::NewDatabaseClosed || failed)
-    return 1;
+  const bool merged = outcome.status == MergeOutcome::Status::Merged;
+  if (const int signal = PendingStopSignal()) {
+    // Stopped (and rolled back, as the message said), or too late to stop: the commit was under way.
+    if (merged) {
+      printSummary(outcome.summary, request->dryRun);
+      std::cerr << "qbmerge-cli: " << StopSignalName(signal) << " came while the merge was being saved; it was "
+                << (request->dryRun ? "rolled back" : "saved") << " in full.\n";
+    }
+    return SignalExitStatus(signal);
+  }
+  if (!merged || failed) return 1;
   printSummary(outcome.summary, request->dryRun);
   printList(cli.state().ToList);
   return std::cout ? 0 : 1;

@@ -44,18 +44,14 @@ std::optional<ShowRequest> parseShow(const Args& args) {
 }
 
 // The report text with the platform's line ends, ending in one; bold runs marked on a terminal.
+// Control characters in the text (a model or a note may hold any) are escaped (TerminalText).
 void printReport(const ReportBox& box) {
   const bool markBold = stdoutIsTerminal();
-  std::string out;
-  for (const ReportRun& run : box.runs()) {
-    if (run.bold && markBold) out += "\x1b[1m";
-    out += run.text;
-    if (run.bold && markBold) out += "\x1b[0m";
-  }
   std::string text;
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    if (out[i] == '\r' && i + 1 < out.size() && out[i + 1] == '\n') continue;
-    text += out[i];
+  for (const ReportRun& run : box.runs()) {
+    if (run.bold && markBold) text += "\x1b[1m";
+    text += TerminalText(run.text);
+    if (run.bold && markBold) text += "\x1b[0m";
   }
   if (!text.empty() && text.back() != '\n') text += '\n';
   std::cout << text;

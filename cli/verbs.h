@@ -1,6 +1,7 @@
 #pragma once
 // The verbs of qbmerge-cli. Each takes the arguments after the verb and returns the exit status:
-// 0 success, 1 failure (message on stderr), 2 usage error.
+// 0 success, 1 failure (message on stderr), 2 usage error; a merge stopped by a signal 128 + its
+// number.
 
 #include <string>
 #include <vector>
@@ -16,12 +17,21 @@ int show(const Args& args);
 // merge NEW.mdb OLD.mdb [--all] [--omit <id>(ob|sb)]... [--overwrite yes|no] [--dry-run]: the old
 // list, the omitted drivers struck, the merge, its summary, then the new list.
 int merge(const Args& args);
+// dump FILE.mdb [TABLE...] [--json]: tables as CSV or JSON; a journal beside the file is told in
+// one line on stderr.
 int dump(const Args& args);
+// check FILE.mdb: the integrity report; exit 1 when anything is wrong, a pending journal included.
 int check(const Args& args);
+// recover FILE.mdb: undoes an interrupted change (or sets aside a journal that does not belong to
+// the file), says which, then checks the file as check does.
+int recover(const Args& args);
 // samples DIR [--drivers N] [--seed S]: writes the three sample databases into DIR.
 int samples(const Args& args);
 
 // Prints the usage text to stderr and returns 2.
 int usage();
+
+// The exit status of a command stopped by the signal: 128 + its number, as shells report it.
+inline int SignalExitStatus(int signal) { return 128 + signal; }
 
 }  // namespace qbm::cli

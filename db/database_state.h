@@ -45,6 +45,11 @@ struct DatabaseState {
   NameLabel FromName;  // old side
   NameLabel ToName;    // new side
 
+  // Why the last open of a side failed, in the engine's words (the file, and what is wrong with
+  // it); empty after a successful open. The window shows only its fixed messages; the command
+  // line adds this.
+  std::string openFailure;
+
   // Empty a side's list and report box (FromList, FromRText, ToList, ToRText); set by the owner,
   // any of them may be left empty.
   std::function<void()> clearFromList, clearFromRText, clearToList, clearToRText;

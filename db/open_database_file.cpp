@@ -1,6 +1,8 @@
 #include "db/open_database_file.h"
 
+#include <exception>
 #include <filesystem>
+#include <optional>
 
 #include "common/date_text.h"
 #include "common/file_time.h"
@@ -24,17 +26,23 @@ std::filesystem::path pathFromUtf8(const std::string& text) {
   return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
-// Opens the file exclusively. The old database is only read: a file the user may not write (a
-// read-only copy, say) is opened read-only rather than refused; a file that is locked, damaged or no
-// database is refused either way.
+// Opens the file exclusively. The old database is only read, so it is opened read-only: a file the
+// user may not write (a read-only copy, say) opens all the same, and a journal an interrupted
+// change left beside it is read through rather than rolled back, so that neither is changed.
 jet::Database openExclusively(const std::filesystem::path& file, std::int16_t side) {
-  try {
-    return jet::Database::open(file, {.exclusive = true, .readOnly = false});
-  } catch (const jet::Error& e) {
-    const bool mayNotWrite = e.code() == jet::ErrorCode::Io || e.code() == jet::ErrorCode::ReadOnly;
-    if (side != OldSide || !mayNotWrite) throw;
-    return jet::Database::open(file, {.exclusive = true, .readOnly = true});
-  }
+  return jet::Database::open(file, {.exclusive = true, .readOnly = side == OldSide});
+}
+
+// The database the other side has open when it is this very file, by identity (a second name, a
+// link, a path through ".."), not by name: the two sides must be two files.
+std::optional<std::string> openOnOtherSide(const std::filesystem::path& file, std::int16_t side,
+                                           const DatabaseState& state) {
+  const std::optional<jet::Database>& other = side == OldSide ? state.NewDb : state.OldDb;
+  if (!other) return std::nullopt;
+  std::error_code error;
+  if (!std::filesystem::equivalent(file, other->path(), error)) return std::nullopt;
+  return file.string() + " is the file open as the " + (side == OldSide ? "new" : "old") +
+         " database; the two databases must be two different files";
 }
 
 std::string modifiedTooltip(const std::filesystem::path& path, const UserLocale& locale) {
@@ -80,6 +88,16 @@ void openTables(std::int16_t side, const std::string& fileName, DatabaseState& s
   }
 }
 
+std::string describeFailure(const std::exception_ptr& failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "an unknown error";
+  }
+}
+
 std::string_view failureMessage(FailureKind kind) {
   switch (kind) {
     case FailureKind::NoDatabase: return DatabaseCannotBeOpenedMessage;
@@ -90,6 +108,29 @@ std::string_view failureMessage(FailureKind kind) {
 }
 
 }  // namespace
+
+std::string JournalNoticeMessage(std::string_view fileName, const jet::JournalFinding& finding) {
+  const std::string file(fileName);
+  const std::string journal = finding.journal.filename().string();
+  using Kind = jet::JournalFinding::Kind;
+  switch (finding.kind) {
+    case Kind::None:
+      return "";
+    case Kind::RolledBack:
+      return "An interrupted change to " + file + " was undone: the file is as it was before that change.";
+    case Kind::Pending:
+      return file + " has an interrupted change pending (" + journal +
+             "). It is read as it was before that change; the file itself is left as it is until it "
+             "is opened as the new database, which undoes the change.";
+    case Kind::SetAside:
+      return journal + " beside " + file + " was not applied, as " + finding.reason + "; it was moved to " +
+             finding.setAsidePath.filename().string() + ", and " + file + " is used as it is.";
+    case Kind::Ignored:
+      return journal + " beside " + file + " is not applied, as " + finding.reason + "; " + file +
+             " is read as it is.";
+  }
+  return "";
+}
 
 FileDialogSettings OpenDialogSettings(std::int16_t side) {
   FileDialogSettings settings;
@@ -140,10 +181,14 @@ void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state
   const std::filesystem::path file = pathFromUtf8(path);
   std::optional<jet::Database>& db = side == OldSide ? state.OldDb : state.NewDb;
   FailureKind failure = FailureKind::NoDatabase;
+  state.openFailure.clear();
   try {
+    if (std::optional<std::string> same = openOnOtherSide(file, side, state))
+      throw jet::Error(jet::ErrorCode::Locked, *same);
     db.emplace(openExclusively(file, side));
     openTables(side, fileName, state, failure);
   } catch (...) {
+    state.openFailure = describeFailure(std::current_exception());
     ui.showMessage(std::string(failureMessage(failure)), MessageIcon::Critical);
     ui.setBusy(true);
     ReleaseDatabaseSide(side, state);
@@ -162,6 +207,8 @@ void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state
     state.NewDbOpen = true;
     state.ToName = {fileName, modifiedTooltip(file, locale)};
   }
+  const std::string notice = JournalNoticeMessage(fileName, db->journalFinding());
+  if (!notice.empty()) ui.showMessage(notice, MessageIcon::Exclamation);
   ui.setBusy(false);
 }
 

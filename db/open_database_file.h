@@ -22,6 +22,10 @@ inline constexpr std::string_view NotLegacyDriverDatabaseMessage =
 inline constexpr std::string_view NotDriverDatabaseMessage =
     "Sorry, the selected database file is not a Tundrel Pro or Partiva Pro driver database.";
 
+// What the open found of an interrupted change's journal beside the file, for the person: one
+// line naming the file, what was done and what it means; empty when there was no journal.
+std::string JournalNoticeMessage(std::string_view fileName, const jet::JournalFinding& finding);
+
 // The file dialog of the side: title, filter, initial name; flags 6144 (file and path must exist).
 FileDialogSettings OpenDialogSettings(std::int16_t side);
 
@@ -37,8 +41,10 @@ bool HasDatabaseExtension(std::string_view path);
 //  1. closes the side (CloseDatabaseSide), then shows the side's file dialog; cancel leaves the side
 //     closed without a message;
 //  2. an empty path or one not ending in MDB: CannotOpenDatabaseMessage;
-//  3. opens the file exclusively (the old side, which is only read, read-only when the file cannot
-//     be written); failure: DatabaseCannotBeOpenedMessage;
+//  3. opens the file exclusively (the old side, which is only read, read-only: its file and a
+//     journal beside it are never changed); failure, or the file open on the other side (the same
+//     file by identity, under whatever name): DatabaseCannotBeOpenedMessage, with the reason in
+//     state.openFailure;
 //  4. old side: a file named SPKRBASE.MDB in any case is a legacy database (OldDbKind 1) and only
 //     "woofer data" is opened, any other name is previous-format (OldDbKind 2); new side and
 //     previous-format: "woofers", "tweeters", "companies", "woofer-response", "tweeter-response" in
@@ -46,8 +52,10 @@ bool HasDatabaseExtension(std::string_view path);
 //     database, NotDriverDatabaseMessage otherwise; everything opened is closed again;
 //  5. on success moves the woofers and tweeters cursors to their first rows, sets the side's open
 //     flag, its name label to the file name and the label's tooltip to the file's last-modified
-//     date-time in the locale's general date format.
-// Messages carry the critical icon. The busy pointer is on while the database is touched and off
+//     date-time in the locale's general date format; when the open found a journal beside the
+//     file (rolled back, pending, set aside or ignored), JournalNoticeMessage with the exclamation
+//     icon.
+// Failure messages carry the critical icon. The busy pointer is on while the database is touched and off
 // while the dialog is shown.
 void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state,
                       const UserLocale& locale);

@@ -160,8 +160,10 @@ WriteScope::~WriteScope() {
   }
 }
 
-DatabaseImpl::DatabaseImpl(std::filesystem::path path, std::unique_ptr<PageFile> file, OpenOptions options)
-    : path_(std::move(path)), core_(std::make_shared<DatabaseCore>(std::move(file), options)) {}
+DatabaseImpl::DatabaseImpl(std::filesystem::path path, std::unique_ptr<PageFile> file, OpenOptions options,
+                           JournalFinding journal)
+    : path_(std::move(path)), journal_(std::move(journal)),
+      core_(std::make_shared<DatabaseCore>(std::move(file), options)) {}
 
 }  // namespace detail
 
@@ -187,15 +189,9 @@ Database Database::open(const std::filesystem::path& path, OpenOptions options) 
       options.exclusive ? FileLock::Exclusive : FileLock::Shared);
   try {
     std::unique_ptr<JournalStore> journal = fileJournalStore(path);
-    if (journal->exists()) {
-      if (writable) {
-        rollBackJournal(*journal, *file);
-      } else if (std::unique_ptr<Storage> view = journaledView(*journal, file)) {
-        file = std::move(view);  // read the file as the rollback will leave it, without writing
-      }
-    }
+    JournalFinding finding = recoverJournal(*journal, file, writable);
     auto pages = std::make_unique<PageFile>(std::move(file), writable ? 1024 : 256, writable ? std::move(journal) : nullptr);
-    return Database(std::make_unique<detail::DatabaseImpl>(path, std::move(pages), options));
+    return Database(std::make_unique<detail::DatabaseImpl>(path, std::move(pages), options, std::move(finding)));
   } catch (const Error& e) {
     rethrowNamingFile(e, path);
   }
@@ -224,6 +220,15 @@ Database Database::createDatabase(const std::filesystem::path& path, Format form
     throw Error(ErrorCode::Io, path.string() + " exists already; a new database is never written over a file");
   const DateTime created = timestamp ? *timestamp : localNow();
   NewDatabaseImage image = buildNewDatabase(version, kNewDatabaseCodePage, created);
+  // A journal left beside a file of this name that is gone belongs to no file: it is kept, out of
+  // the way of the new file's transactions.
+  JournalFinding finding;
+  if (std::unique_ptr<JournalStore> stale = fileJournalStore(path); stale->exists()) {
+    finding.kind = JournalFinding::Kind::SetAside;
+    finding.journal = stale->path();
+    finding.reason = "the file it was written for is gone";
+    finding.setAsidePath = stale->setAside();
+  }
   std::unique_ptr<PlatformFile> file = PlatformFile::create(path, FileLock::Exclusive);
   // No half-made database is left behind.
   auto removeFile = [&] {
@@ -237,7 +242,7 @@ Database Database::createDatabase(const std::filesystem::path& path, Format form
     file->writeAt(0, image.bytes);
     file->sync();
     auto pages = std::make_unique<PageFile>(std::move(file), 1024, fileJournalStore(path));
-    Database db(std::make_unique<detail::DatabaseImpl>(path, std::move(pages), OpenOptions{}));
+    Database db(std::make_unique<detail::DatabaseImpl>(path, std::move(pages), OpenOptions{}, std::move(finding)));
     if (timestamp) db.impl().core().fixTime(*timestamp);
     detail::writeNewDatabaseCatalog(db.impl().core(), image.systemTablePages, created);
     return db;
@@ -266,6 +271,11 @@ void Database::close() {
 }
 
 bool Database::isOpen() const { return impl_ && impl_->core().isOpen(); }
+
+const JournalFinding& Database::journalFinding() const {
+  if (!impl_) throw Error(ErrorCode::InvalidState, "the database is closed");
+  return impl_->journalFinding();
+}
 
 detail::DatabaseImpl& Database::impl() { return openImpl(); }
 

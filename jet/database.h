@@ -3,7 +3,10 @@
 //
 // Database::open holds an operating-system lock on the file while it is open; a second open of the
 // same file (in this process or another) throws Error(Locked). A rollback journal left beside the
-// file by an interrupted transaction is rolled back by the next open, before anything is read.
+// file by an interrupted transaction is rolled back by the next open that may write, before
+// anything is read, when it was written for the file as it is; a read-only open reads the file as
+// that rollback would leave it. Any other journal is never applied. journalFinding() tells what
+// the open found and did.
 
 #include <cstdint>
 #include <filesystem>
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include "jet/error.h"
+#include "jet/journal.h"
 #include "jet/schema.h"
 #include "jet/table.h"
 
@@ -30,6 +34,7 @@ struct OpenOptions {
   bool readOnly = false;   // no writes; the file is never changed (no journal is made either). A
                            // journal left by an interrupted transaction is then not rolled back
                            // in the file: the database is read as the rollback would leave it.
+                           // Neither the file nor the journal is touched.
 };
 
 class Database {
@@ -58,6 +63,9 @@ class Database {
   bool isOpen() const;
 
   const std::filesystem::path& path() const;
+  // What the open found of a journal beside the file (JournalFinding::Kind::None when none), and
+  // what it did with it: rolled back, read through, set aside or ignored.
+  const JournalFinding& journalFinding() const;
   Format format() const;
   std::uint32_t pageSize() const;
   std::uint16_t codePage() const;   // Jet 3: code page of the text; Jet 4: as stored

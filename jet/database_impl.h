@@ -101,14 +101,17 @@ class WriteScope {
 
 class DatabaseImpl {
  public:
-  DatabaseImpl(std::filesystem::path path, std::unique_ptr<PageFile> file, OpenOptions options);
+  DatabaseImpl(std::filesystem::path path, std::unique_ptr<PageFile> file, OpenOptions options,
+               JournalFinding journal = {});
 
   const std::filesystem::path& path() const { return path_; }
+  const JournalFinding& journalFinding() const { return journal_; }
   DatabaseCore& core() { return *core_; }
   const std::shared_ptr<DatabaseCore>& sharedCore() const { return core_; }
 
  private:
   std::filesystem::path path_;
+  JournalFinding journal_;
   std::shared_ptr<DatabaseCore> core_;
 };
 

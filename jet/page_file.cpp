@@ -102,6 +102,11 @@ std::vector<std::uint8_t> PageFile::encoded(const Page& page) const {
 void PageFile::begin() {
   if (!writable()) throw Error(ErrorCode::ReadOnly, "the database is open read-only");
   if (inTransaction_) throw Error(ErrorCode::InvalidState, "a transaction is already open");
+  // Only a rollback that failed leaves a journal behind while the file is open; a new transaction
+  // would replace it, and with it the originals the file still needs.
+  if (journalStore_->exists())
+    throw Error(ErrorCode::InvalidState, "the database cannot be changed: an earlier change could not be undone (" +
+                                             journalStore_->path().string() + " is kept); open the database again");
   fileSize_ = storage_->size();
   if (fileSize_ % layout_->pageSize != 0)
     throw Error(ErrorCode::Damaged, "the database cannot be changed: its size is not a whole number of pages");
@@ -116,7 +121,9 @@ void PageFile::requireTransaction() const {
 }
 
 void PageFile::writeDirtyPages() {
-  if (!journal_) journal_ = std::make_unique<JournalWriter>(journalStore_->create(), layout_->pageSize, beginFileSize_);
+  // Made before anything of the transaction reaches the file, which still holds its state at begin().
+  if (!journal_)
+    journal_ = std::make_unique<JournalWriter>(journalStore_->create(), *storage_, layout_->pageSize, beginFileSize_);
   std::vector<std::uint32_t> numbers;
   numbers.reserve(dirty_.size());
   for (const auto& entry : dirty_) numbers.push_back(entry.first);

@@ -75,7 +75,8 @@ class PageFile {
   std::uint64_t changeCount() const { return changeCount_; }
 
   // Starts a transaction. Throws Error(ReadOnly) when the file cannot be written,
-  // Error(InvalidState) when one is open already.
+  // Error(InvalidState) when one is open already, or when a journal is there (one that a failed
+  // rollback kept: reopening the database applies it).
   void begin();
   // Makes every change of the transaction durable at once. On an error the transaction is rolled
   // back and the error rethrown.

@@ -28,9 +28,11 @@ enum class FileLock { Shared, Exclusive, None };
 
 class PlatformFile final : public Storage {
  public:
-  // Opens an existing file and takes the lock without waiting. Throws Error(Locked) when another
-  // open holds a conflicting lock, Error(Io) when the file cannot be opened (message names the
-  // path and the system's reason).
+  // Opens an existing regular file and takes the lock without waiting. Throws Error(Locked) when
+  // another open holds a conflicting lock, Error(Io) when the file cannot be opened (message names
+  // the path and the system's reason: no such file, not writable, a folder, a named pipe, a
+  // device...). Never waits on a named pipe or device, and never holds a file on a standard
+  // descriptor (0-2 on POSIX): were one closed, the program's own output would reach the file.
   static std::unique_ptr<PlatformFile> open(const std::filesystem::path& path, FileAccess access,
                                             FileLock lock);
   // Makes a new, empty file, opened read-write with the lock taken. Throws Error(Io) when the file

@@ -63,6 +63,39 @@ int openHandle(const std::filesystem::path& path, int flags) {
   return handle;
 }
 
+// A file must never sit on descriptor 0, 1 or 2: when the program was started with one of them
+// closed, the next open takes it, and the program's own output would then be written into the
+// database. The file moves to a higher descriptor and the null device takes the standard one, so
+// that nothing else lands there either. Returns the descriptor to use, or -1 (errno set) after
+// closing the handle.
+int awayFromStandardDescriptors(int handle) {
+  if (handle < 0 || handle > 2) return handle;
+  int moved = ::fcntl(handle, F_DUPFD_CLOEXEC, 3);
+  if (moved < 0) {
+    int error = errno;
+    ::close(handle);
+    errno = error;
+    return -1;
+  }
+  int null = ::open("/dev/null", O_RDWR);
+  if (null >= 0 && null != handle) {
+    ::dup2(null, handle);  // closes the file's low descriptor; `moved` keeps it open
+    if (null > 2) ::close(null);
+  } else {
+    ::close(handle);
+  }
+  return moved;
+}
+
+// What a path that is not a regular file is, for messages.
+std::string kindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "it is a folder, not a file";
+  if (S_ISFIFO(mode)) return "it is a named pipe (FIFO), not a regular file";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device, not a regular file";
+  if (S_ISSOCK(mode)) return "it is a socket, not a regular file";
+  return "it is not a regular file";
+}
+
 // Takes the lock; closes the handle and throws when it cannot.
 void lockHandle(int handle, FileLock lock, const std::filesystem::path& path) {
   if (lock == FileLock::None) return;
@@ -93,19 +126,32 @@ void syncFolderOf(const std::filesystem::path& path) {
 
 std::unique_ptr<PlatformFile> PlatformFile::open(const std::filesystem::path& path,
                                                  FileAccess access, FileLock lock) {
-  int handle = openHandle(path, access == FileAccess::ReadWrite ? O_RDWR : O_RDONLY);
-  if (handle < 0) throw Error(ErrorCode::Io, "cannot open " + path.string() + ": " + reason());
+  const bool write = access == FileAccess::ReadWrite;
+  // Only regular files are opened: opening a named pipe would wait for a writer, and opening a
+  // device may do something. The type is checked before the open and again on what was opened,
+  // which non-blocking mode keeps from waiting should the path have changed in between.
   struct stat info {};
-  if (::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(handle);
-    throw Error(ErrorCode::Io, "cannot open " + path.string() + ": not a regular file");
+  if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+    throw Error(ErrorCode::Io, "cannot open " + path.string() + ": " + kindOf(info.st_mode));
+  int handle = openHandle(path, (write ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_NOCTTY);
+  if (handle < 0) {
+    bool denied = write && (errno == EACCES || errno == EPERM || errno == EROFS || errno == ETXTBSY);
+    throw Error(ErrorCode::Io, "cannot open " + path.string() + (denied ? " for writing: " : ": ") + reason());
   }
+  if (::fstat(handle, &info) != 0 || !S_ISREG(info.st_mode)) {
+    std::string why = kindOf(info.st_mode);
+    ::close(handle);
+    throw Error(ErrorCode::Io, "cannot open " + path.string() + ": " + why);
+  }
+  ::fcntl(handle, F_SETFL, ::fcntl(handle, F_GETFL) & ~O_NONBLOCK);
+  handle = awayFromStandardDescriptors(handle);
+  if (handle < 0) throw Error(ErrorCode::Io, "cannot open " + path.string() + ": " + reason());
   lockHandle(handle, lock, path);
-  return std::unique_ptr<PlatformFile>(new PlatformFile(path, handle, access == FileAccess::ReadWrite));
+  return std::unique_ptr<PlatformFile>(new PlatformFile(path, handle, write));
 }
 
 std::unique_ptr<PlatformFile> PlatformFile::create(const std::filesystem::path& path, FileLock lock) {
-  int handle = openHandle(path, O_RDWR | O_CREAT | O_EXCL);
+  int handle = awayFromStandardDescriptors(openHandle(path, O_RDWR | O_CREAT | O_EXCL | O_NOCTTY));
   if (handle < 0) throw Error(ErrorCode::Io, "cannot create " + path.string() + ": " + reason());
   lockHandle(handle, lock, path);
   return std::unique_ptr<PlatformFile>(new PlatformFile(path, handle, true));

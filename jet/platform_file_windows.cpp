@@ -92,8 +92,14 @@ void lockHandle(HANDLE h, FileLock lock, const std::filesystem::path& path) {
 std::unique_ptr<PlatformFile> PlatformFile::open(const std::filesystem::path& path, FileAccess access,
                                                  FileLock lock) {
   DWORD mode = access == FileAccess::ReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    throw Error(ErrorCode::Io, "cannot open " + path.string() + ": it is a folder, not a file");
   HANDLE h = openHandle(path, mode, OPEN_EXISTING);
-  if (h == INVALID_HANDLE_VALUE) throw Error(ErrorCode::Io, "cannot open " + path.string() + ": " + reason());
+  if (h == INVALID_HANDLE_VALUE) {
+    bool denied = access == FileAccess::ReadWrite && GetLastError() == ERROR_ACCESS_DENIED;
+    throw Error(ErrorCode::Io, "cannot open " + path.string() + (denied ? " for writing: " : ": ") + reason());
+  }
   if (GetFileType(h) != FILE_TYPE_DISK) {
     CloseHandle(h);
     throw Error(ErrorCode::Io, "cannot open " + path.string() + ": not a regular file");

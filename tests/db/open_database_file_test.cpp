@@ -5,6 +5,9 @@
 #include <chrono>
 #include <fstream>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "common/date_text.h"
 #include "common/file_time.h"
 #include "tests/common/locales.h"
@@ -238,6 +241,105 @@ TEST_F(OpenSide, FileOpenOnOneSideCannotBeOpenedOnTheOther) {
   EXPECT_FALSE(state.OldDbOpen);
   EXPECT_TRUE(state.NewDbOpen);  // the new side keeps its file
   EXPECT_EQ(state.NewWoofers->get("ID"), jet::Value{std::int32_t{1}});
+}
+
+// The two sides must be two files: the file open on one side is refused on the other under any of
+// its names.
+TEST_F(OpenSide, TheNewDatabaseUnderAnyOtherNameCannotBeOpenedAsTheOld) {
+  QBM_REQUIRE_SHARED();
+  const std::string path = fixture("qbaudio.mdb", "qbaudio.mdb");
+  fs::create_directory(dir / "sub");
+  fs::create_hard_link(path, dir / "hard.mdb");
+  fs::create_symlink(path, dir / "soft.mdb");
+  open(NewSide, path);
+  ASSERT_TRUE(state.NewDbOpen);
+  const fs::path ofNew = dir / "sub" / ".." / "qbaudio.mdb";
+  for (const fs::path& name : {fs::path(path), ofNew, dir / "hard.mdb", dir / "soft.mdb"}) {
+    ui.messages.clear();
+    open(OldSide, name.string());
+    EXPECT_EQ(messageTexts(), Messages{"Sorry, the selected database file cannot be opened."}) << name;
+    EXPECT_FALSE(state.OldDbOpen) << name;
+    EXPECT_NE(state.openFailure.find("is the file open as the new database"), std::string::npos)
+        << name << ": " << state.openFailure;
+  }
+  EXPECT_TRUE(state.NewDbOpen);
+  // And the other way round, when the new side is opened again.
+  ui.messages.clear();
+  open(OldSide, fixture("xqbaudio.mdb", "xqbaudio.mdb"));
+  ASSERT_TRUE(state.OldDbOpen);
+  fs::create_hard_link(dir / "xqbaudio.mdb", dir / "old-again.mdb");
+  open(NewSide, (dir / "old-again.mdb").string());
+  EXPECT_EQ(messageTexts(), Messages{"Sorry, the selected database file cannot be opened."});
+  EXPECT_NE(state.openFailure.find("is the file open as the old database"), std::string::npos);
+}
+
+// The old database is only read: a journal beside it is read through, never applied, and neither
+// file changes; the person is told. The same file opened as the new database is restored.
+TEST_F(OpenSide, OldSideReadsAnInterruptedChangeWithoutApplyingIt) {
+  QBM_REQUIRE_SHARED();
+  const std::string path = fixture("xqbaudio.mdb", "xqbaudio.mdb");
+  const auto original = test::fileBytes(path);
+  test::leaveInterruptedChange(path);
+  const auto crashed = test::fileBytes(path);
+  const fs::path journal = path + "-journal";
+  const auto journalBytes = test::fileBytes(journal);
+
+  open(OldSide, path);
+  ASSERT_TRUE(state.OldDbOpen);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].second, MessageIcon::Exclamation);
+  EXPECT_EQ(ui.messages[0].first,
+            "xqbaudio.mdb has an interrupted change pending (xqbaudio.mdb-journal). It is read as it was "
+            "before that change; the file itself is left as it is until it is opened as the new "
+            "database, which undoes the change.");
+  EXPECT_NO_THROW(state.OldWoofers->moveFirst());
+  CloseDatabaseSide(OldSide, state);
+  EXPECT_EQ(crashed, test::fileBytes(path));
+  EXPECT_EQ(journalBytes, test::fileBytes(journal));
+
+  ui.messages.clear();
+  open(NewSide, path);
+  ASSERT_TRUE(state.NewDbOpen);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].first,
+            "An interrupted change to xqbaudio.mdb was undone: the file is as it was before that change.");
+  EXPECT_EQ(original, test::fileBytes(path));
+  EXPECT_FALSE(fs::exists(journal));
+}
+
+// Files the new database cannot be: the catch-all message in the window, the precise reason kept
+// for the command line, and never a wait (a named pipe would block an ordinary open).
+TEST_F(OpenSide, SpecialAndUnwritableFilesCannotBeTheNewDatabase) {
+  QBM_REQUIRE_SHARED();
+  ASSERT_EQ(0, mkfifo((dir / "pipe.mdb").c_str(), 0600));
+  fs::create_directory(dir / "folder.mdb");
+  fs::create_symlink("/dev/zero", dir / "zero.mdb");
+  const std::string readOnly = fixture("qbaudio.mdb", "readonly.mdb");
+  test::UnwritableFile unwritable(readOnly);
+  struct Case {
+    std::string path;
+    const char* reason;
+  };
+  std::vector<Case> cases = {{(dir / "pipe.mdb").string(), "a named pipe"},
+                             {(dir / "folder.mdb").string(), "a folder"},
+                             {(dir / "zero.mdb").string(), "a device"}};
+  if (unwritable.effective()) cases.push_back({readOnly, "for writing"});
+  alarm(20);
+  for (const Case& c : cases) {
+    ui.messages.clear();
+    open(NewSide, c.path);
+    EXPECT_EQ(messageTexts(), Messages{"Sorry, the selected database file cannot be opened."}) << c.path;
+    EXPECT_FALSE(state.NewDbOpen);
+    EXPECT_NE(state.openFailure.find(c.reason), std::string::npos) << state.openFailure;
+  }
+  alarm(0);
+  // The old database is only read, so a file that may not be written serves there.
+  if (unwritable.effective()) {
+    ui.messages.clear();
+    open(OldSide, readOnly);
+    EXPECT_TRUE(state.OldDbOpen);
+    EXPECT_TRUE(ui.messages.empty());
+  }
 }
 
 TEST_F(OpenSide, FilesThatAreNoDatabaseCannotBeOpened) {

@@ -79,6 +79,35 @@ TEST(ExclusiveOpen, MissingOrUnreadableFilesAreIoErrors) {
   }
 }
 
+// A program started with standard input, output or error closed must not get its database on that
+// descriptor, where its own output would be written into the file.
+TEST(ExclusiveOpen, DatabasesNeverSitOnAClosedStandardDescriptor) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  auto path = qbm::test::copyShared("interop/testV2000.mdb", dir.path());
+  const std::vector<std::uint8_t> original = qbm::test::fileBytes(path);
+  for (int closed : {0, 1, 2}) {
+    pid_t child = fork();
+    if (child == 0) {
+      for (int fd = closed; fd <= 2; ++fd) close(fd);  // this one and those above it
+      try {
+        jet::Database db = jet::Database::open(path);
+        db.begin();
+        db.table("Table1").moveFirst();
+        db.commit();
+        for (int fd = 0; fd <= 2; ++fd) (void)!write(fd, "output of the program\n", 22);
+      } catch (...) {
+        _exit(3);
+      }
+      _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "descriptor " << closed;
+    EXPECT_TRUE(original == qbm::test::fileBytes(path)) << "descriptor " << closed;
+  }
+}
+
 TEST(PlatformFile, ReadsAtOffsetsAndKnowsSizeAndTime) {
   QBM_REQUIRE_SHARED();
   auto path = qbm::test::sharedDir() / "interop/testV1997.mdb";

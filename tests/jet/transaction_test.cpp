@@ -1,11 +1,11 @@
 // Transactions of the page file: rollback restores the file byte for byte, commit makes changes
 // durable, a journal left by a crash is rolled back by the next open (or read through by a
-// read-only open), a journal that was never made durable is discarded, statements undo alone.
+// read-only open), a journal that does not belong to the file is never applied, statements undo
+// alone.
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,11 +23,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
+using qbm::test::fileBytes;
+using qbm::test::writeFileBytes;
 
 jet::PageFile& pagesOf(jet::Database& db) { return db.impl().core().file(); }
 
@@ -51,13 +48,19 @@ void scribble(jet::Database& db, int newPages) {
   for (int i = 0; i < newPages; ++i) core.allocator().allocateDataPage(*def);
 }
 
+jet::JournalFinding::Kind openAndFind(const fs::path& path, jet::OpenOptions options) {
+  jet::Database db = jet::Database::open(path, options);
+  return db.journalFinding().kind;
+}
+
 class TransactionTest : public testing::Test {
  protected:
   void SetUp() override {
     if (qbm::test::sharedDir().empty()) GTEST_SKIP() << "shared test data not found";
     path_ = qbm::test::copyShared("interop/testV2000.mdb", dir_.path());
-    original_ = readBytes(path_);
+    original_ = fileBytes(path_);
   }
+  fs::path journal() const { return jet::journalPathFor(path_); }
   qbm::test::ScratchDir dir_;
   fs::path path_;
   Bytes original_;
@@ -75,7 +78,7 @@ TEST_F(TransactionTest, RollbackRestoresTheFileByteForByte) {
     EXPECT_EQ(original_.size() / 4096, pagesOf(db).pageCount());
     EXPECT_FALSE(fs::exists(jet::journalPathFor(path_)));
   }
-  EXPECT_EQ(original_, readBytes(path_));
+  EXPECT_EQ(original_, fileBytes(path_));
 }
 
 TEST_F(TransactionTest, CommitKeepsChangesAndDropsTheJournal) {
@@ -89,7 +92,7 @@ TEST_F(TransactionTest, CommitKeepsChangesAndDropsTheJournal) {
     db.commit();
     EXPECT_FALSE(fs::exists(jet::journalPathFor(path_)));
   }
-  Bytes now = readBytes(path_);
+  Bytes now = fileBytes(path_);
   EXPECT_NE(original_, now);
   EXPECT_EQ(std::uint64_t{pagesAfter} * 4096, now.size());
   jet::Database db = jet::Database::open(path_);
@@ -103,46 +106,138 @@ TEST_F(TransactionTest, ClosingWithAnOpenTransactionRollsBack) {
     db.begin();
     scribble(db, 30);
   }
-  EXPECT_EQ(original_, readBytes(path_));
+  EXPECT_EQ(original_, fileBytes(path_));
 }
 
 TEST_F(TransactionTest, JournalLeftByACrashIsRolledBackOnOpen) {
-  pid_t child = fork();
-  if (child == 0) {
-    jet::Database db = jet::Database::open(path_);
-    pagesOf(db).setSpillLimit(16);
-    db.begin();
-    scribble(db, 50);
-    _exit(0);  // no commit, no clean-up: as if the program died here
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  ASSERT_TRUE(fs::exists(jet::journalPathFor(path_)));
-  ASSERT_NE(original_, readBytes(path_)) << "the crash left changed pages in the file";
+  qbm::test::leaveInterruptedChange(path_);
+  const Bytes crashed = fileBytes(path_);
+  const Bytes journalBytes = fileBytes(journal());
+  ASSERT_NE(original_, crashed) << "the crash left changed pages in the file";
 
-  // A read-only open sees the file as before, and changes nothing.
+  // A read-only open sees the file as before, and changes neither the file nor the journal.
   {
     jet::Database db = jet::Database::open(path_, {.exclusive = true, .readOnly = true});
+    EXPECT_EQ(jet::JournalFinding::Kind::Pending, db.journalFinding().kind);
+    EXPECT_EQ(journal(), db.journalFinding().journal);
     EXPECT_EQ(original_.size() / 4096, pagesOf(db).pageCount());
-    EXPECT_EQ(original_[3 * 4096 + 100], pagesOf(db).page(3)->bytes()[100]);
+    jet::ByteSpan page3 = pagesOf(db).page(3)->bytes();
+    EXPECT_TRUE(std::equal(page3.begin(), page3.end(), original_.begin() + 3 * 4096));
     EXPECT_TRUE(jet::check(db).empty());
   }
-  EXPECT_TRUE(fs::exists(jet::journalPathFor(path_)));
+  EXPECT_EQ(crashed, fileBytes(path_));
+  EXPECT_EQ(journalBytes, fileBytes(journal()));
 
-  { jet::Database db = jet::Database::open(path_); }
-  EXPECT_EQ(original_, readBytes(path_));
-  EXPECT_FALSE(fs::exists(jet::journalPathFor(path_)));
+  EXPECT_EQ(jet::JournalFinding::Kind::RolledBack, openAndFind(path_, {}));
+  EXPECT_EQ(original_, fileBytes(path_));
+  EXPECT_FALSE(fs::exists(journal()));
+  EXPECT_EQ(jet::JournalFinding::Kind::None, openAndFind(path_, {}));
 }
 
-TEST_F(TransactionTest, JournalWithoutAValidHeaderIsDiscarded) {
+TEST_F(TransactionTest, EmptyJournalHoldsNothingAndIsDeleted) {
+  std::ofstream(journal(), std::ios::binary).close();
+  EXPECT_EQ(jet::JournalFinding::Kind::None, openAndFind(path_, {.exclusive = false, .readOnly = true}));
+  EXPECT_TRUE(fs::exists(journal())) << "a read-only open deletes nothing";
+  EXPECT_EQ(jet::JournalFinding::Kind::None, openAndFind(path_, {}));
+  EXPECT_EQ(original_, fileBytes(path_));
+  EXPECT_FALSE(fs::exists(journal()));
+}
+
+// A journal is applied only to the file, in the state, it was written for. Any other is never
+// applied: a read-only open ignores it and touches nothing; a write open moves it aside and uses
+// the database as it is.
+struct ForeignJournal {
+  const char* name;
+  // Leaves a database at db (the crashed copy, with its journal, to begin with) and the journal
+  // beside it in the state to try.
+  void (*arrange)(const fs::path& db, const Bytes& original);
+};
+
+void fromAnotherDatabase(const fs::path& db, const Bytes&) {
+  fs::copy_file(qbm::test::sharedDir() / "fixtures/qbaudio.mdb", db, fs::copy_options::overwrite_existing);
+}
+void backupRestoredOverTheCrash(const fs::path& db, const Bytes& original) {
+  // The backup is the file before a change committed after it; the crash came later.
+  writeFileBytes(db, original);
+  fs::remove(jet::journalPathFor(db));
   {
-    std::ofstream junk(jet::journalPathFor(path_), std::ios::binary);
-    junk << std::string(700, 'x');
+    jet::Database open = jet::Database::open(db);
+    open.begin();
+    scribble(open, 5);
+    open.commit();
   }
-  { jet::Database db = jet::Database::open(path_); }
-  EXPECT_EQ(original_, readBytes(path_));
-  EXPECT_FALSE(fs::exists(jet::journalPathFor(path_)));
+  qbm::test::leaveInterruptedChange(db);
+  writeFileBytes(db, original);
+}
+void changedAfterTheCrash(const fs::path& db, const Bytes& original) {
+  Bytes bytes = fileBytes(db);
+  bytes[original.size() - 100] ^= 0x5A;  // in the last page, which the crashed change did not touch
+  writeFileBytes(db, bytes);
+}
+void cutShorterThanItWas(const fs::path& db, const Bytes& original) {
+  fs::resize_file(db, original.size() - 4096);
+}
+void randomBytes(const fs::path& db, const Bytes&) {
+  Bytes junk(5000);
+  for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<std::uint8_t>(i * 2654435761u >> 13);
+  writeFileBytes(jet::journalPathFor(db), junk);
+}
+void tornHeader(const fs::path& db, const Bytes&) {
+  Bytes journal = fileBytes(jet::journalPathFor(db));
+  std::fill(journal.begin(), journal.begin() + 512, 0);
+  writeFileBytes(jet::journalPathFor(db), journal);
+}
+void aFolder(const fs::path& db, const Bytes&) {
+  fs::remove(jet::journalPathFor(db));
+  fs::create_directory(jet::journalPathFor(db));
+}
+
+class ForeignJournalTest : public TransactionTest, public testing::WithParamInterface<ForeignJournal> {};
+
+TEST_P(ForeignJournalTest, IsNeverAppliedButSetAside) {
+  qbm::test::leaveInterruptedChange(path_);
+  GetParam().arrange(path_, original_);
+  const Bytes before = fileBytes(path_);
+  const bool folder = fs::is_directory(journal());
+  const Bytes journalBefore = folder ? Bytes{} : fileBytes(journal());
+
+  {
+    jet::Database db = jet::Database::open(path_, {.exclusive = false, .readOnly = true});
+    EXPECT_EQ(jet::JournalFinding::Kind::Ignored, db.journalFinding().kind);
+    EXPECT_FALSE(db.journalFinding().reason.empty());
+  }
+  EXPECT_EQ(before, fileBytes(path_));
+  ASSERT_TRUE(fs::exists(journal())) << "a read-only open renames nothing";
+
+  jet::Database db = jet::Database::open(path_);
+  EXPECT_EQ(before, fileBytes(path_)) << "the database is left as it is";
+  EXPECT_FALSE(fs::exists(journal()));
+  const fs::path aside = fs::path(journal().string() + ".unused");
+  ASSERT_TRUE(fs::exists(aside)) << "the journal is kept under a new name";
+  if (!folder) {
+    EXPECT_EQ(journalBefore, fileBytes(aside));
+  }
+  EXPECT_EQ(jet::JournalFinding::Kind::SetAside, db.journalFinding().kind);
+  EXPECT_EQ(aside, db.journalFinding().setAsidePath);
+}
+
+INSTANTIATE_TEST_SUITE_P(Journals, ForeignJournalTest,
+                         testing::Values(ForeignJournal{"FromAnotherDatabase", fromAnotherDatabase},
+                                         ForeignJournal{"BackupRestoredOverTheCrash", backupRestoredOverTheCrash},
+                                         ForeignJournal{"ChangedAfterTheCrash", changedAfterTheCrash},
+                                         ForeignJournal{"CutShorterThanItWas", cutShorterThanItWas},
+                                         ForeignJournal{"RandomBytes", randomBytes},
+                                         ForeignJournal{"TornHeader", tornHeader},
+                                         ForeignJournal{"AFolder", aFolder}),
+                         [](const testing::TestParamInfo<ForeignJournal>& info) { return info.param.name; });
+
+TEST_F(TransactionTest, SetAsideNamesNeverReplaceAnEarlierOne) {
+  for (const char* next : {".unused", ".unused-2", ".unused-3"}) {
+    writeFileBytes(journal(), Bytes(700, 'x'));
+    EXPECT_EQ(jet::JournalFinding::Kind::SetAside, openAndFind(path_, {}));
+    EXPECT_TRUE(fs::exists(journal().string() + next)) << next;
+  }
+  EXPECT_EQ(original_, fileBytes(path_));
 }
 
 TEST_F(TransactionTest, StatementRollbackUndoesOnlyTheStatement) {
@@ -168,13 +263,26 @@ TEST_F(TransactionTest, WritesNeedATransactionAndAWritableFile) {
     EXPECT_THROW(pagesOf(db).writePage(3, filledPage(pagesOf(db), 1)), jet::Error);
     EXPECT_THROW(db.commit(), jet::Error);
   }
-  jet::Database db = jet::Database::open(path_, {.exclusive = true, .readOnly = true});
+  {
+    jet::Database db = jet::Database::open(path_, {.exclusive = true, .readOnly = true});
+    try {
+      db.begin();
+      FAIL() << "begin on a read-only database";
+    } catch (const jet::Error& e) {
+      EXPECT_EQ(jet::ErrorCode::ReadOnly, e.code());
+    }
+  }
+  // A journal there while the file is open (one a failed rollback kept) is not replaced by a new
+  // transaction's.
+  jet::Database db = jet::Database::open(path_);
+  writeFileBytes(journal(), Bytes(700, 'x'));
   try {
     db.begin();
-    FAIL() << "begin on a read-only database";
+    FAIL() << "begin beside a kept journal";
   } catch (const jet::Error& e) {
-    EXPECT_EQ(jet::ErrorCode::ReadOnly, e.code());
+    EXPECT_EQ(jet::ErrorCode::InvalidState, e.code());
   }
+  EXPECT_EQ(Bytes(700, 'x'), fileBytes(journal()));
 }
 
 // The free-page map and the owners' maps stay exact as pages are taken and given back.

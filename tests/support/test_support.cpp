@@ -7,9 +7,18 @@
 #include <cctype>
 #include <atomic>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <random>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include "jet/database.h"
+#include "jet/database_impl.h"
 
 namespace qbm::test {
 namespace fs = std::filesystem;
@@ -62,6 +71,82 @@ fs::path copyShared(const std::string& relative, const fs::path& dir) {
   fs::copy_file(from, to, fs::copy_options::overwrite_existing);
   fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
   return to;
+}
+
+void leaveInterruptedChange(const fs::path& database) {
+  pid_t child = fork();
+  if (child == 0) {
+    try {
+      jet::Database db = jet::Database::open(database);
+      jet::PageFile& file = db.impl().core().file();
+      file.setSpillLimit(16);  // so that changed pages reach the file
+      db.begin();
+      const std::uint32_t pages = file.pageCount();
+      for (std::uint32_t page = 1; page < pages && page <= 40; ++page) {
+        std::vector<std::uint8_t> bytes = file.copyPage(page);
+        bytes.back() ^= 0xFF;
+        file.writePage(page, std::move(bytes));
+      }
+      // Pages added at the end, so that even a small file has more changed pages than wait in
+      // memory.
+      for (int added = 0; added < 20; ++added) file.appendPage(std::vector<std::uint8_t>(file.pageSize(), 0));
+      _exit(0);  // no commit, no clean-up: the database is never closed
+    } catch (...) {
+      _exit(3);
+    }
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the interrupted change could not be made";
+  ASSERT_TRUE(fs::exists(jet::journalPathFor(database)));
+}
+
+std::vector<std::uint8_t> fileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeFileBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+namespace {
+
+// Sets or clears the immutable attribute; false when the file system does not have it.
+bool setImmutable(const fs::path& path, bool on) {
+  int handle = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+  if (handle < 0) return false;
+  int flags = 0;
+  bool done = ::ioctl(handle, FS_IOC_GETFLAGS, &flags) == 0;
+  if (done) {
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    done = ::ioctl(handle, FS_IOC_SETFLAGS, &flags) == 0;
+  }
+  ::close(handle);
+  return done;
+}
+
+}  // namespace
+
+UnwritableFile::UnwritableFile(fs::path path) : path_(std::move(path)) {
+  if (::geteuid() == 0)
+    immutable_ = setImmutable(path_, true);
+  else
+    fs::permissions(path_, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+}
+
+UnwritableFile::~UnwritableFile() {
+  if (immutable_)
+    setImmutable(path_, false);
+  else
+    fs::permissions(path_, fs::perms::owner_write, fs::perm_options::add);
+}
+
+bool UnwritableFile::effective() const {
+  int handle = ::open(path_.c_str(), O_RDWR);
+  if (handle >= 0) ::close(handle);
+  return handle < 0;
 }
 
 std::string quoted(const std::string& text) {

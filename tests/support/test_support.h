@@ -1,6 +1,7 @@
 #pragma once
 // Shared helpers for the tests: where the shared test data lives, scratch files, and running commands.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -41,6 +42,31 @@ class ScratchDir {
 
 // Copies a file of ../shared (e.g. "interop/testV2000.mdb") into dir and returns the copy's path.
 std::filesystem::path copyShared(const std::string& relative, const std::filesystem::path& dir);
+
+// Leaves the database as a program killed in the middle of a transaction would: pages of the file
+// changed (the last byte of each of its first pages flipped, empty pages added at the end) and
+// the originals in the journal beside it. Runs the transaction in a child process that ends without commit or clean-up.
+void leaveInterruptedChange(const std::filesystem::path& database);
+
+// The file's bytes; writing replaces the file's contents.
+std::vector<std::uint8_t> fileBytes(const std::filesystem::path& path);
+void writeFileBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+
+// Makes a file that may not be written, as an immutable file or one on a read-only mount is: the
+// immutable attribute where the tests run as root (who may write any file), the permissions
+// otherwise. effective() tells whether a write open now fails; the destructor undoes it.
+class UnwritableFile {
+ public:
+  explicit UnwritableFile(std::filesystem::path path);
+  ~UnwritableFile();
+  UnwritableFile(const UnwritableFile&) = delete;
+  UnwritableFile& operator=(const UnwritableFile&) = delete;
+  bool effective() const;
+
+ private:
+  std::filesystem::path path_;
+  bool immutable_ = false;
+};
 
 // The text in single quotes for the shell (a quote inside becomes '\'').
 std::string quoted(const std::string& text);
