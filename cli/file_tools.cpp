@@ -35,16 +35,25 @@ int dump(const Args& args) {
   if (file.empty()) return usage();
   jet::Database db = openForReading(file);
   std::ios::sync_with_stdio(false);
+  jet::DumpGaps gaps;
   if (json) {
-    jet::dumpJson(db, tables, std::cout);
+    gaps = jet::dumpJson(db, tables, std::cout);
   } else {
     if (tables.empty()) tables = db.tableNames();
     for (std::size_t i = 0; i < tables.size(); ++i) {
       if (i) std::cout << "\n";  // an empty line between tables
-      jet::dumpCsv(db, tables[i], std::cout);
+      gaps += jet::dumpCsv(db, tables[i], std::cout);
     }
   }
   std::cout.flush();
+  if (gaps.any()) {
+    std::cerr << "qbmerge-cli: " << file << ": the file is damaged: " << gaps.rows
+              << (gaps.rows == 1 ? " row" : " rows") << " and " << gaps.pages
+              << (gaps.pages == 1 ? " page" : " pages")
+              << " could not be read and are left out of the dump. \"qbmerge-cli check " << file
+              << "\" lists what is wrong.\n";
+    return 1;
+  }
   return std::cout ? 0 : 1;
 }
 

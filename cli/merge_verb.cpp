@@ -82,8 +82,8 @@ void printSummary(const MergeSummary& summary, bool dryRun) {
   std::cout << (dryRun ? "Dry run, nothing written; the merge would have done this:\n"
                        : "Merged:\n")
             << MergeSummaryText(summary) << '\n';
-  for (const WriteProblem& p : summary.problems.all())
-    std::cout << "  " << p.driver << ": " << p.what << '\n';
+  for (const WriteProblems* problems : {&summary.readProblems, &summary.problems})
+    for (const WriteProblem& p : problems->all()) std::cout << "  " << p.driver << ": " << p.what << '\n';
 }
 
 }  // namespace
@@ -102,7 +102,7 @@ int merge(const Args& args) {
   const MergeOutcome outcome =
       cli.session().MMerge_Click({.dryRun = request->dryRun, .reportProblems = false});
   const bool failed = cli.printMessages(request->files[0]);
-  if (outcome.status == MergeOutcome::Status::Failed ||
+  if (outcome.status == MergeOutcome::Status::Failed || outcome.status == MergeOutcome::Status::Refused ||
       outcome.status == MergeOutcome::Status::NewDatabaseClosed || failed)
     return 1;
   printSummary(outcome.summary, request->dryRun);
