@@ -14,17 +14,27 @@ std::string CompareFailedMessage(std::string_view newFileName, std::string_view 
          "). The old drivers are not listed; open the new database again, or choose another one.";
 }
 
+namespace {
+
+std::string counted(long n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string UnreadablePartsText(const ReadProblems& unread) {
+  if (unread.pages == 0) return counted(unread.rows, "row", "rows");
+  if (unread.rows == 0) return counted(unread.pages, "page", "pages");
+  return counted(unread.pages, "page", "pages") + " and " + counted(unread.rows, "row", "rows");
+}
+
 std::string UnreadableRowsMessage(std::string_view fileName, const ReadProblems& unread) {
-  const auto count = [](long n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-  };
   const std::string tail = ". The file may be damaged; the other drivers are listed.";
   if (unread.pages == 0)
-    return count(unread.rows, "row", "rows") + " in " + std::string(fileName) +
-           " could not be read and " + (unread.rows == 1 ? "is" : "are") + " not listed" + tail;
-  return count(unread.pages, "page", "pages") +
-         (unread.rows ? " and " + count(unread.rows, "row", "rows") : std::string()) + " of " +
-         std::string(fileName) + " could not be read; the drivers on them are not listed" + tail;
+    return UnreadablePartsText(unread) + " in " + std::string(fileName) + " could not be read and " +
+           (unread.rows == 1 ? "is" : "are") + " not listed" + tail;
+  return UnreadablePartsText(unread) + " of " + std::string(fileName) +
+         " could not be read; the drivers on them are not listed" + tail;
 }
 
 std::string DriverReadFailedMessage(std::string_view fileName, std::string_view detail) {

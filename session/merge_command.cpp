@@ -6,6 +6,7 @@
 #include "merge/driver_merge.h"
 #include "merge/new_database_check.h"
 #include "merge/new_driver_matcher.h"
+#include "session/failure_messages.h"
 #include "session/operation_scope.h"
 #include "session/session.h"
 
@@ -43,13 +44,13 @@ std::string NewDatabaseDamagedMessage(std::string_view newFileName,
 }
 
 std::string ReadProblemsMessage(std::string_view oldFileName, const MergeSummary& summary) {
+  const long n = summary.readProblemCount();
   std::string text = "Not everything could be read from " + std::string(oldFileName) + " (" +
-                     std::to_string(summary.readProblemCount()) + " read problems):";
+                     std::to_string(n) + (n == 1 ? " read problem" : " read problems") + "):";
   if (summary.oldScanUnread.total() > 0)
-    text += "\r\n" + std::to_string(summary.oldScanUnread.rows) + " rows and " +
-            std::to_string(summary.oldScanUnread.pages) +
-            " pages could not be read when the old drivers were listed; the drivers in them were "
-            "not listed and not merged.";
+    text += "\r\n" + UnreadablePartsText(summary.oldScanUnread) +
+            " could not be read when the old drivers were listed; the drivers in them were not "
+            "listed and not merged.";
   if (!summary.readProblems.empty())
     text += "\r\n" + WriteProblemLines(summary.readProblems, MaxProblemLines);
   return text + "\r\nThe file may be damaged. Everything else was merged.";
