@@ -80,7 +80,8 @@ class Session {
   // Makes the old row of a FromList entry current: "(sb)" on OldTweeters and "(ob)" on OldWoofers
   // through the index "ID" (previous format) or the legacy row finder (legacy). Sets
   // OldDriverIsTweeter by the marker and OldDriverId to itemData. False when the row is not found
-  // or the marker is neither. Engine errors reach the caller.
+  // or the marker is neither. Engine errors reach the caller, as does an index "ID" that leads to a
+  // row of another ID (Error(Damaged)), so that a damaged index never gives another driver.
   bool MoveToOldRow(EntryMarker marker, std::int32_t itemData);
 
  private:
