@@ -17,14 +17,6 @@ double fromPlainText(const std::string& text) {
   return value;
 }
 
-// A number of the given kind through its text form with that many significant digits.
-double throughText(double value, int significantDigits) {
-  char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
-                              significantDigits);
-  return fromPlainText(std::string(buffer, result.ptr));
-}
-
 double currencyValue(const jet::Currency& c) {
   const bool negative = c.units < 0;
   // Magnitude without overflow for the most negative count.
@@ -62,8 +54,9 @@ double decimalValue(const jet::Decimal& d) {
   return fromPlainText((d.negative ? "-" : "") + digits);
 }
 
-// The numeric value; `viaText` passes singles and doubles through their display text first.
-std::optional<double> numericValue(const jet::Value& value, const UserLocale& locale, bool viaText) {
+}  // namespace
+
+std::optional<double> NumericValue(const jet::Value& value, const UserLocale& locale) {
   return std::visit(
       [&](const auto& v) -> std::optional<double> {
         using T = std::decay_t<decltype(v)>;
@@ -74,10 +67,10 @@ std::optional<double> numericValue(const jet::Value& value, const UserLocale& lo
           return static_cast<double>(v);
         } else if constexpr (std::is_same_v<T, float>) {
           if (!std::isfinite(v)) return std::nullopt;
-          return viaText ? throughText(v, 7) : static_cast<double>(v);
+          return static_cast<double>(v);  // exact: every single is a double
         } else if constexpr (std::is_same_v<T, double>) {
           if (!std::isfinite(v)) return std::nullopt;
-          return viaText ? throughText(v, 15) : v;
+          return v;
         } else if constexpr (std::is_same_v<T, jet::Currency>) {
           return currencyValue(v);
         } else if constexpr (std::is_same_v<T, jet::Decimal>) {
@@ -89,12 +82,6 @@ std::optional<double> numericValue(const jet::Value& value, const UserLocale& lo
         }
       },
       value.storage());
-}
-
-}  // namespace
-
-std::optional<double> NumericValue(const jet::Value& value, const UserLocale& locale) {
-  return numericValue(value, locale, true);
 }
 
 double NumberOrZero(const jet::Value& value, const UserLocale& locale) {
@@ -110,7 +97,7 @@ double roundHalfEven(double x) {
 }
 
 std::int16_t IntegerOrZero(const jet::Value& value, const UserLocale& locale) {
-  const std::optional<double> number = numericValue(value, locale, false);
+  const std::optional<double> number = NumericValue(value, locale);
   if (!number) return 0;
   const double rounded = roundHalfEven(*number);
   if (!(rounded >= -32768.0 && rounded <= 32767.0)) throw NumericOverflow();

@@ -18,9 +18,11 @@ class NumericOverflow : public std::overflow_error {
 };
 
 // The value as a double when it is numeric: a number of any stored kind (Yes/No gives -1 or 0), or
-// text that reads as a number under the locale. Numbers pass through their text form, so a single
-// counts with the 7 digits it carries (16.8241f gives 16.8241) and a double with 15. Null, empty
-// text, non-numeric text, dates, binary and GUID values give nothing.
+// text that reads as a number under the locale. A stored single or double is taken exactly as it
+// is stored (16.8241f gives 16.824100494384766, not 16.8241), so that a value copied from one
+// field to another keeps its bits, or is rounded once when the target field is a single; Currency
+// and Decimal give the double nearest their exact decimal value. Null, empty text, non-numeric
+// text, non-finite numbers, dates, binary and GUID values give nothing.
 std::optional<double> NumericValue(const jet::Value& value, const UserLocale& locale);
 
 // NumericValue, or 0 when the value is not numeric.

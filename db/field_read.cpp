@@ -93,14 +93,7 @@ std::int16_t readCode(const jet::Value& value) { return IntegerOrZero(value); }
 std::int32_t readLong(const jet::Value& value) {
   if (value.is<std::int32_t>()) return value.as<std::int32_t>();
   if (value.is<jet::DateTime>()) return 0;
-  std::optional<double> number;  // floating kinds as stored, the others as NumericValue reads them
-  if (value.is<float>()) {
-    number = value.as<float>();
-  } else if (value.is<double>()) {
-    number = value.as<double>();
-  } else {
-    number = NumericValue(value, currentUserLocale());
-  }
+  const std::optional<double> number = NumericValue(value, currentUserLocale());
   if (!number) return 0;
   const double rounded = roundHalfEven(*number);
   if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) return 0;

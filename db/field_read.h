@@ -24,10 +24,12 @@ jet::Value fieldValue(const jet::Table& table, std::string_view field);
 std::string readText(const jet::Value& value, const UserLocale& locale);
 std::string readText(const jet::Value& value);
 
-// Double parameters, dimensions: NumberOrZero (Null and non-numeric values give 0).
+// Double parameters, dimensions: NumberOrZero (Null and non-numeric values give 0). A Single or
+// Double column's value exactly as stored.
 double readNumber(const jet::Value& value);
 
-// Response levels: NumberOrZero held as a single.
+// Response levels: NumberOrZero held as a single: a Single column's value with its own bits, a
+// Double column's rounded once to the nearest single.
 float readResponseLevel(const jet::Value& value);
 
 // The codes Available, Type, Shape, Piston Type and the company Type: IntegerOrZero (Null gives 0).

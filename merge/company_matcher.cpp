@@ -1,6 +1,7 @@
 #include "merge/company_matcher.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "common/text_chars.h"
 
@@ -19,21 +20,25 @@ CompanyMatcher::CompanyMatcher(const CompanyNameTable& fullNames,
 }
 
 void CompanyMatcher::insertNames(std::int32_t id) {
-  // An empty name is matched only by the empty old name, which matches nothing here.
+  // An empty name is matched only by the empty old name, which Matches answers apart.
   for (const std::string* name : {&full_[id], &short_[id]})
     if (!name->empty()) names_.emplace_back(UpperCase(*name), id);
 }
 
-std::optional<std::int32_t> CompanyMatcher::HighestMatch(const std::string& upperName) {
-  if (upperName.empty()) return std::nullopt;
+std::vector<std::int32_t> CompanyMatcher::Matches(const std::string& upperName) {
   if (auto known = answers_.find(upperName); known != answers_.end()) return known->second;
-  std::optional<std::int32_t> best;
-  auto it = std::lower_bound(names_.begin(), names_.end(),
-                             std::pair<std::string, std::int32_t>{upperName, 0});
-  for (; it != names_.end() && it->first.starts_with(upperName); ++it)
-    if (!best || it->second > *best) best = it->second;
-  answers_.emplace(upperName, best);
-  return best;
+  std::vector<std::int32_t> ids;
+  if (upperName.empty()) {
+    for (std::int32_t id = 1; id <= MaxCompanyId; ++id)
+      if (IsNamelessCompany(full_, id)) ids.push_back(id);
+  } else {
+    auto it = std::lower_bound(names_.begin(), names_.end(),
+                               std::pair<std::string, std::int32_t>{upperName, 0});
+    for (; it != names_.end() && it->first.starts_with(upperName); ++it) ids.push_back(it->second);
+  }
+  std::sort(ids.begin(), ids.end(), std::greater<>());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  return answers_.emplace(upperName, std::move(ids)).first->second;
 }
 
 void CompanyMatcher::refresh(std::int32_t id) {

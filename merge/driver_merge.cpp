@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "common/text_chars.h"
-#include "db/driver_fields.h"
 #include "jet/free_page_map_repair.h"
 #include "merge/company_copy.h"
 #include "merge/driver_writer.h"
@@ -13,12 +12,6 @@
 
 namespace qbm {
 namespace {
-
-bool sameCompany(const DriverCompany& a, const DriverCompany& b) {
-  for (const auto& f : CompanyTextFields)
-    if (a.*f.member != b.*f.member) return false;
-  return a.Type == b.Type && a.CompanyLink == b.CompanyLink;
-}
 
 class EntryMerge {
  public:
@@ -65,18 +58,25 @@ class EntryMerge {
     }
   }
 
-  // Sets MergeCompanyMissing and MergeCompanyId; the matched row, when the driver has one.
+  // Sets MergeCompanyMissing and MergeCompanyId; the matched row, when the driver has one. Of
+  // the companies the old name names, the highest that holds the model, so that a driver written
+  // once is found again however many companies its maker's name begins.
   std::optional<MergeRow> match(DriverTable table) {
     state_.MergeIsNew = YesNoTrue;
     state_.MergeCompanyMissing = YesNoTrue;
-    const std::optional<std::int32_t> company = c_.matcher.matchCompany(UpperCase(c_.driver.company.Company));
-    if (!company) return std::nullopt;
-    state_.MergeCompanyId = *company;
+    const std::vector<std::int32_t> companies =
+        c_.matcher.matchCompanies(UpperCase(c_.driver.company.Company));
+    if (companies.empty()) return std::nullopt;
+    state_.MergeCompanyId = companies.front();
     state_.MergeCompanyMissing = YesNoFalse;
-    std::optional<MergeRow> row =
-        c_.matcher.matchModel(table, *company, NormalizeModel(c_.driver.CurrentModel));
-    if (row) state_.MergeIsNew = YesNoFalse;
-    return row;
+    const std::string key = NormalizeModel(c_.driver.CurrentModel);
+    for (const std::int32_t company : companies)
+      if (std::optional<MergeRow> row = c_.matcher.matchModel(table, company, key)) {
+        state_.MergeCompanyId = company;
+        state_.MergeIsNew = YesNoFalse;
+        return row;
+      }
+    return std::nullopt;
   }
 
   void write(DriverTable table, const std::optional<MergeRow>& matched, MergeCounts& counts) {
@@ -98,23 +98,14 @@ class EntryMerge {
     ++(matched ? counts.replaced : counts.added);
   }
 
-  // CopyCompany, or the nameless company with the same details this merge added before.
+  // CopyCompany; the matcher then finds the company for every later driver of its name (a
+  // nameless one included).
   bool addCompany(const std::string& label) {
-    const DriverCompany& company = c_.driver.company;
-    if (company.Company.empty()) {
-      for (const auto& [added, id] : namelessAdded_)
-        if (sameCompany(added, company)) {
-          state_.MergeCompanyId = id;
-          c_.driver.CompanyID = id;
-          return true;
-        }
-    }
     const std::optional<std::int32_t> id =
         CopyCompany(c_.driver, state_, c_.db, c_.names, summary_.problems, label);
     if (!id) return false;
     ++summary_.companiesAdded;
     c_.matcher.companyChanged(*id);
-    if (company.Company.empty()) namelessAdded_.emplace_back(company, *id);
     return true;
   }
 
@@ -122,7 +113,6 @@ class EntryMerge {
   MergeSummary& summary_;
   MergeState state_;
   OverwriteQuestion question_;
-  std::vector<std::pair<DriverCompany, std::int32_t>> namelessAdded_;
 };
 
 }  // namespace

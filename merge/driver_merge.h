@@ -49,16 +49,18 @@ struct MergeContext {
 //  1. the old row (moveToOldRow); an entry whose row is not found, or that cannot be read, is
 //     skipped (a row that cannot be read is also recorded as a read problem);
 //  2. LoadOldDriver, then the caption "Copying " + CurrentModel + "...";
-//  3. the company: the highest new company that the old name begins (an empty name matches none,
-//     so its company is added); when one matches, the model: the first row of that company whose
-//     normalised, suffix-dropped model equals NormalizeModel(CurrentModel);
+//  3. the company and the model: of the new companies the old name names (those whose name it
+//     begins; for an empty name those that exist without a name), the highest that has a row
+//     whose normalised model, without its section suffix or whole (NewModelKeys), equals
+//     NormalizeModel(CurrentModel), with the first such row; when none has one, the highest
+//     company and no row;
 //  4. a matched row, the first time in the merge, asks the overwrite question, unless it is a
 //     woofer row this merge added itself;
 //  5. unless the driver matched and the answer was No: CopyCompany when no company matched (the
 //     driver is skipped when the company cannot be added), then WriteDriver; the matcher is told
 //     of each company and row written;
 //  6. the progress bar moves to (i + 1) / count.
-// Nameless companies with the same details are added once per merge and shared. Engine errors of
+// A nameless company is so added only while the new database has none. Engine errors of
 // the new database other than step failures (write_step.h), and the question's own exception,
 // reach the caller, which rolls the merge back.
 MergeSummary MergeDrivers(const std::vector<ListEntry>& entries, MergeContext& context);

@@ -7,8 +7,8 @@ namespace qbm {
 IndexedDriverMatcher::IndexedDriverMatcher(DatabaseState& db, const CompanyNameTables& names)
     : db_(db), companies_(names.NewCompanyFull, names.NewCompanyShort) {}
 
-std::optional<std::int32_t> IndexedDriverMatcher::matchCompany(const std::string& upperName) {
-  return companies_.HighestMatch(upperName);
+std::vector<std::int32_t> IndexedDriverMatcher::matchCompanies(const std::string& upperName) {
+  return companies_.Matches(upperName);
 }
 
 NewModelIndex& IndexedDriverMatcher::modelsOf(DriverTable table) {

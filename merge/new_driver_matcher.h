@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "db/code_tables.h"
 #include "db/database_state.h"
@@ -23,14 +24,15 @@ class NewDriverMatcher {
  public:
   virtual ~NewDriverMatcher() = default;
 
-  // The highest company ID in 1..900 whose full or short name (NewCompanyFull, NewCompanyShort)
-  // begins with the old company name, ignoring case; nothing when none does or the name is empty.
-  // upperName is the old name upper-cased (UpperCase).
-  virtual std::optional<std::int32_t> matchCompany(const std::string& upperName) = 0;
+  // The IDs in 1..900, highest first, of the companies the old company name names: those whose
+  // full or short name (NewCompanyFull, NewCompanyShort) begins with it, ignoring case; for an
+  // empty name those that exist with an empty full name. upperName is the old name upper-cased
+  // (UpperCase).
+  virtual std::vector<std::int32_t> matchCompanies(const std::string& upperName) = 0;
 
   // The first row, in "Model" index order, of the table whose Model is not Null, whose ID is above
-  // 0, whose Company ID is companyId and whose model without its section suffix, normalised,
-  // equals oldKey (NormalizeModel of the old driver's CurrentModel).
+  // 0, whose Company ID is companyId and whose model, normalised, equals oldKey (NormalizeModel of
+  // the old driver's CurrentModel) either without its section suffix or whole (NewModelKeys).
   virtual std::optional<MergeRow> matchModel(DriverTable table, std::int32_t companyId,
                                              std::string_view oldKey) = 0;
 
@@ -60,7 +62,7 @@ class IndexedDriverMatcher : public NewDriverMatcher {
   // REQUIRES: the new side is open. The tables and the names must outlive the matcher.
   IndexedDriverMatcher(DatabaseState& db, const CompanyNameTables& names);
 
-  std::optional<std::int32_t> matchCompany(const std::string& upperName) override;
+  std::vector<std::int32_t> matchCompanies(const std::string& upperName) override;
   std::optional<MergeRow> matchModel(DriverTable table, std::int32_t companyId,
                                      std::string_view oldKey) override;
   std::int32_t sectionRowId(DriverTable table, const std::string& model) override;

@@ -79,8 +79,11 @@ std::optional<NewModelIndex::Placed> NewModelIndex::readCurrent() const {
 
   const jet::Value model = valueAt(cursor_, model_);
   const std::int32_t companyId = readLong(valueAt(cursor_, company_));
-  if (!model.isNull() && placed.entry.id > 0 && companyId >= 1 && companyId <= MaxCompanyId)
-    placed.group = groupKey(companyId, NormalizeModel(DropSectionSuffix(readText(model))));
+  if (!model.isNull() && placed.entry.id > 0 && companyId >= 1 && companyId <= MaxCompanyId) {
+    const NewModelKeys keys = NewModelKeysOf(readText(model));
+    placed.group = groupKey(companyId, keys.withoutSection);
+    if (keys.whole != keys.withoutSection) placed.wholeGroup = groupKey(companyId, keys.whole);
+  }
   if (placed.sectionLength == std::string::npos) {  // a Null Model: no seek finds the row
     placed.sectionLength = 0;
     if (!placed.group) return std::nullopt;
@@ -103,6 +106,7 @@ void NewModelIndex::eraseFrom(Groups& groups, std::string_view key, const Entry&
 
 void NewModelIndex::insert(Placed placed) {
   if (placed.group) insertInto(groups_, *placed.group, placed.entry);
+  if (placed.wholeGroup) insertInto(groups_, *placed.wholeGroup, placed.entry);
   if (placed.sectionLength > 0) insertInto(sections_, placed.section(), placed.entry);
   const jet::Bookmark row = placed.entry.row;
   where_.insert_or_assign(row, std::move(placed));
@@ -112,6 +116,7 @@ void NewModelIndex::erase(const jet::Bookmark& row) {
   auto it = where_.find(row);
   if (it == where_.end()) return;
   if (it->second.group) eraseFrom(groups_, *it->second.group, it->second.entry);
+  if (it->second.wholeGroup) eraseFrom(groups_, *it->second.wholeGroup, it->second.entry);
   if (it->second.sectionLength > 0) eraseFrom(sections_, it->second.section(), it->second.entry);
   where_.erase(it);
 }

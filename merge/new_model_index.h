@@ -3,16 +3,16 @@
 // instead of a walk over the whole table (or an index seek) per driver.
 //
 // The model match: among the rows whose Model is not Null, whose ID is above 0 and whose Company
-// ID is the driver's company, the first in "Model" index order whose model, without its section
-// suffix (DropSectionSuffix) and normalised (NormalizeModel), equals the old driver's normalised
-// model. The section look-up: the first row of the whole table in "Model" index order whose Model
-// equals a text under the index's comparison, as an "=" seek on the index finds it.
+// ID is the driver's company, the first in "Model" index order whose model, normalised without its
+// section suffix or whole (NewModelKeys), equals the old driver's normalised model. The section
+// look-up: the first row of the whole table in "Model" index order whose Model equals a text under
+// the index's comparison, as an "=" seek on the index finds it.
 //
-// Rows are grouped by company and normalised model, and by the index key of their Model; within a
-// group they are kept in the order of the "Model" index itself (the row's index key bytes, then
-// its place in the file, as the index orders equal keys). Rows the merge adds or edits are read
-// again after they are written (rowWritten), so that every later driver sees the table as a walk
-// over it would.
+// Rows are grouped by company and each normalised form of their model (a section row is in two
+// groups), and by the index key of their Model; within a group they are kept in the order of the
+// "Model" index itself (the row's index key bytes, then its place in the file, as the index orders
+// equal keys). Rows the merge adds or edits are read again after they are written (rowWritten), so
+// that every later driver sees the table as a walk over it would.
 
 #include <cstdint>
 #include <optional>
@@ -35,7 +35,8 @@ class NewModelIndex {
   // among them Error(MissingIndex) when the table has no index "Model".
   NewModelIndex(jet::Database& db, std::string_view tableName);
 
-  // The first row of the company whose normalised, suffix-dropped model is key; nothing when none.
+  // The first row of the company that either normalised form of its model makes key; nothing
+  // when none.
   std::optional<MergeRow> find(std::int32_t companyId, std::string_view key) const;
 
   // The "ID" of the first row whose Model equals model under the index's comparison; 0 when none.
@@ -61,7 +62,9 @@ class NewModelIndex {
     }
   };
   struct Placed {
-    std::optional<std::string> group;  // rows the model match may take
+    // The groups of a row the model match may take: without the section suffix, and whole when
+    // that differs.
+    std::optional<std::string> group, wholeGroup;
     std::size_t sectionLength = 0;     // the key of the leading index column: entry.order's start
     Entry entry;
     std::string_view section() const { return std::string_view(entry.order).substr(0, sectionLength); }

@@ -11,12 +11,23 @@ const std::string& CompanyNameTable::operator[](std::int32_t id) const {
   return holds(id) ? names_[static_cast<size_t>(id)] : empty;
 }
 
+bool CompanyNameTable::has(std::int32_t id) const {
+  return holds(id) && set_.test(static_cast<size_t>(id));
+}
+
 void CompanyNameTable::set(std::int32_t id, std::string name) {
-  if (holds(id)) names_[static_cast<size_t>(id)] = std::move(name);
+  if (!holds(id)) return;
+  names_[static_cast<size_t>(id)] = std::move(name);
+  set_.set(static_cast<size_t>(id));
 }
 
 void CompanyNameTable::clear() {
   for (std::string& name : names_) name.clear();
+  set_.reset();
+}
+
+bool IsNamelessCompany(const CompanyNameTable& fullNames, std::int32_t id) {
+  return fullNames.has(id) && fullNames[id].empty();
 }
 
 void AddCompanyRow(const jet::Value& id, const jet::Value& company, CompanyNameTable& full,

@@ -4,6 +4,7 @@
 // merge adds a company, and read by the listings and the company matching.
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <string>
 
@@ -17,19 +18,27 @@ namespace qbm {
 inline constexpr std::int32_t MaxCompanyId = 900;
 
 // Text by company ID. IDs outside 1..900 are never stored and, like IDs without a company, read
-// as "".
+// as "". The table also knows which IDs were set, so that a company whose name is empty can be
+// told from an ID that has no company.
 class CompanyNameTable {
  public:
   const std::string& operator[](std::int32_t id) const;
+  // Whether the ID was set since the last clear (its company exists, whatever its name).
+  bool has(std::int32_t id) const;
   // Ignored for an ID outside 1..900.
   void set(std::int32_t id, std::string name);
-  // Every entry back to "".
+  // Every entry back to "", and no ID set.
   void clear();
 
  private:
   static bool holds(std::int32_t id) { return id >= 1 && id <= MaxCompanyId; }
   std::array<std::string, MaxCompanyId + 1> names_;
+  std::bitset<MaxCompanyId + 1> set_;
 };
+
+// Whether company id exists in the table of full names with an empty name: the companies an empty
+// maker name names (an empty name would begin every name, so it is matched only this way).
+bool IsNamelessCompany(const CompanyNameTable& fullNames, std::int32_t id);
 
 // The four tables the main window keeps.
 struct CompanyNameTables {

@@ -48,4 +48,8 @@ std::string_view DropSectionSuffix(std::string_view model) {
   return model;
 }
 
+NewModelKeys NewModelKeysOf(std::string_view model) {
+  return {NormalizeModel(DropSectionSuffix(model)), NormalizeModel(model)};
+}
+
 }  // namespace qbm

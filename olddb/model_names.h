@@ -31,4 +31,14 @@ ModelWiring SplitWiringSuffix(std::string_view model);
 // case) when it is longer than 5 characters; otherwise the model unchanged.
 std::string_view DropSectionSuffix(std::string_view model);
 
+// The normalised forms under which a row of the new database matches an old driver's normalised
+// model: without its section suffix, and whole. An old plain model "X" so finds the section row
+// "X - LF", and an old section row "X - HF" finds "X - HF" (the old key keeps its suffix).
+struct NewModelKeys {
+  std::string withoutSection;  // NormalizeModel(DropSectionSuffix(model))
+  std::string whole;           // NormalizeModel(model); the same text when there is no suffix
+  bool matches(std::string_view oldKey) const { return oldKey == withoutSection || oldKey == whole; }
+};
+NewModelKeys NewModelKeysOf(std::string_view model);
+
 }  // namespace qbm

@@ -40,8 +40,9 @@ void NewWooferLookup::buildFuzzy(const CompanyNameTable& fullNames,
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     const NewWooferRow& row = rows_[i];
     if (!IsValidNewWoofer(row)) continue;
-    fuzzy_.push_back({row.companyId, static_cast<std::uint32_t>(i),
-                      NormalizeModel(DropSectionSuffix(*row.model))});
+    // The form without the section suffix is a beginning of the whole form, so a key begins
+    // either form exactly when it begins the whole one.
+    fuzzy_.push_back({row.companyId, static_cast<std::uint32_t>(i), NewModelKeysOf(*row.model).whole});
   }
   std::sort(fuzzy_.begin(), fuzzy_.end(), [](const FuzzyEntry& a, const FuzzyEntry& b) {
     if (a.companyId != b.companyId) return a.companyId < b.companyId;
@@ -54,7 +55,8 @@ void NewWooferLookup::buildFuzzy(const CompanyNameTable& fullNames,
   for (std::size_t c = 1; c < companyBegin_.size(); ++c) companyBegin_[c] += companyBegin_[c - 1];
   for (std::int32_t c = 1; c <= MaxCompanyId; ++c)
     if (companyBegin_[static_cast<std::size_t>(c)] < companyBegin_[static_cast<std::size_t>(c) + 1])
-      companies_.push_back({c, UpperCase(fullNames[c]), UpperCase(shortNames[c])});
+      companies_.push_back(
+          {c, UpperCase(fullNames[c]), UpperCase(shortNames[c]), IsNamelessCompany(fullNames, c)});
 
   // Sparse table of range minima over the positions.
   const std::size_t n = fuzzy_.size();
@@ -96,7 +98,10 @@ const NewWooferLookup::MakerCompanies& NewWooferLookup::companiesOf(
   MakerCompanies companies;
   companies.passes.assign(MaxCompanyId + 1, false);
   for (const UpperNames& company : companies_) {
-    if (!UpperCompanyNameBegins(upperMaker, company.full, company.shortName)) continue;
+    const bool named = upperMaker.empty()
+                           ? company.nameless
+                           : UpperCompanyNameBegins(upperMaker, company.full, company.shortName);
+    if (!named) continue;
     companies.passes[static_cast<std::size_t>(company.id)] = true;
     companies.withEntries.push_back(company.id);
   }

@@ -7,8 +7,8 @@
 //  - Direct match: the first row whose Model equals the old model under the index's comparison of
 //    text (the collation's key bytes, so letter case does not count), as an "=" seek finds it.
 //  - Fuzzy match: the first valid row (Model not Null, 0 < Company ID <= 900, ID > 0) whose
-//    normalised model without its section suffix begins with the old key, and whose company the
-//    old maker begins (CompanyNameBegins on the new full and short names).
+//    normalised model, without its section suffix or whole (NewModelKeys), begins with the old
+//    key, and whose company passes the company test for the old maker (companyPasses).
 
 #include <cstddef>
 #include <cstdint>
@@ -47,12 +47,14 @@ class NewWooferLookup {
   // The first row whose Model equals model under the index comparison, or nothing.
   const NewWooferRow* directMatch(std::string_view model) const;
 
-  // Position (in index order) of the first valid row whose normalised, suffix-dropped model begins
-  // with key and whose company passes the test for upperMaker; nothing when no row does.
+  // Position (in index order) of the first valid row whose normalised model, without its section
+  // suffix or whole, begins with key and whose company passes the test for upperMaker; nothing
+  // when no row does.
   std::optional<std::size_t> fuzzyMatch(std::string_view key, std::string_view upperMaker) const;
 
-  // The company test for company ID c of a valid row: upperMaker begins its full or short name.
-  // False for any other ID.
+  // The company test for company ID c of a valid row: upperMaker begins its full or short name;
+  // an empty maker, which would begin every name, passes only for a company that exists without
+  // a name, as the merge matches it (IsNamelessCompany). False for any other ID.
   bool companyPasses(std::string_view upperMaker, std::int32_t c) const;
 
   std::size_t size() const { return rows_.size(); }
@@ -73,6 +75,7 @@ class NewWooferLookup {
   struct UpperNames {
     std::int32_t id;
     std::string full, shortName;
+    bool nameless;  // it exists without a name (IsNamelessCompany)
   };
 
   std::string modelKey(std::string_view model) const;

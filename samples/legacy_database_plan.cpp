@@ -39,6 +39,7 @@ struct WooferPools {
   std::vector<std::size_t> dual;     // of those, the dual-coil ones
   std::vector<std::size_t> low;      // low sections of multi-way units of a named maker
   std::vector<std::size_t> bostwick, stealth, xtasy;
+  std::vector<std::size_t> nameless;  // single woofers of the maker without a name
 };
 
 WooferPools poolsOf(const NewDatabasePlan& plan) {
@@ -46,7 +47,11 @@ WooferPools poolsOf(const NewDatabasePlan& plan) {
   for (std::size_t u = 0; u < plan.units.size(); ++u) {
     const SampleUnit& unit = plan.units[u];
     const SampleCompany& maker = plan.companies[static_cast<std::size_t>(unit.companyId - 1)];
-    if (!maker.name || unit.sharedModel || unit.kind == UnitKind::Tweeter) continue;
+    if (unit.sharedModel || unit.kind == UnitKind::Tweeter) continue;
+    if (!maker.name) {
+      if (unit.kind == UnitKind::Woofer) pools.nameless.push_back(u);
+      continue;
+    }
     if (unit.kind != UnitKind::Woofer) {
       pools.low.push_back(u);
       continue;
@@ -184,6 +189,12 @@ std::vector<LegacyRowPlan> fixedRows(const NewDatabasePlan& plan, const WooferPo
     SampleRandom r(plan.seed, "legacy peerless wiring");
     addWiringPair(rows, fromUnit(plan, LegacyCase::Direct, 0, plan.units[0].model, "PEERLESS"), r);
   }
+  // An empty maker (not Null): a woofer of the new database's nameless maker, and one it lacks.
+  if (!pools.nameless.empty()) {
+    const std::size_t u = pools.nameless.front();
+    rows.push_back(fromUnit(plan, LegacyCase::Direct, u, plan.units[u].model, ""));
+  }
+  rows.push_back(ownValues(LegacyCase::NewDriver, "QN-NoMaker 10", "", true));
   return rows;
 }
 
@@ -263,7 +274,18 @@ std::vector<LegacyRowPlan> planLegacyDatabase(const NewDatabasePlan& plan) {
   std::vector<LegacyRowPlan> derived;
   const std::size_t count = static_cast<std::size_t>(plan.wooferRows + plan.tweeterRows) / 5;
   for (std::size_t k = 0; k < count; ++k) addDerivedRow(plan, pools, k, derived);
-  const std::vector<LegacyRowPlan> fixed = fixedRows(plan, pools);
+  std::vector<LegacyRowPlan> fixed = fixedRows(plan, pools);
+  // A low section under its own row's model, suffix and all, of a unit no other row comes from
+  // (a row under the unit's base name would match the same new row).
+  const auto usedByDerived = [&](std::size_t u) {
+    return std::any_of(derived.begin(), derived.end(),
+                       [&](const LegacyRowPlan& r) { return r.newUnit == static_cast<std::int64_t>(u); });
+  };
+  const auto section = std::find_if_not(pools.low.begin(), pools.low.end(), usedByDerived);
+  if (section != pools.low.end())
+    fixed.push_back(fromUnit(plan, LegacyCase::Direct, *section,
+                             plan.units[*section].model + std::string(sectionSuffix(Section::Low)),
+                             makerOf(plan, *section).legacyName));
   // The fixed rows spread evenly among the others.
   std::vector<LegacyRowPlan> rows;
   rows.reserve(derived.size() + fixed.size());

@@ -15,7 +15,8 @@
 namespace qbm::samples {
 
 enum class LegacyCase : std::uint8_t {
-  Direct,      // model as in the new database (letter case aside), maker a beginning of its name
+  Direct,      // model as in the new database (letter case aside, a section suffix included),
+               // maker a beginning of its name (or empty for the maker without a name)
   Wiring,      // a dual-coil woofer: one row per wiring (" - PARALLEL", " (SER)" …), or "Dual VC" alone
   Fuzzy,       // the model spelt with other "-", " ", "=", "/" or case, shorter than the new
                // one, or the base name of a multi-way unit's " - LF" row
@@ -44,7 +45,7 @@ struct LegacyRowPlan {
 };
 
 // Rows in the order written: about one per five new drivers, and the same rows for the exception
-// table, the special makers and the unusable rows at every size.
+// table, the special makers, a section row, empty makers and the unusable rows at every size.
 std::vector<LegacyRowPlan> planLegacyDatabase(const NewDatabasePlan& plan);
 
 // The fields of the row numbered `number` in the plan (number only varies the older measurement).

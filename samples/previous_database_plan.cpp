@@ -98,13 +98,15 @@ void makeChanged(SampleRow& row, bool tweeterRow, SampleRandom& r) {
     d.Fs = roundSignificant(r.jitter(d.Fs, 0.08), 3);
     d.Qms = roundSignificant(r.jitter(d.Qms, 0.1), 3);
     d.Qes = roundSignificant(r.jitter(d.Qes, 0.08), 3);
-    d.Qts = roundSignificant(d.Qes * d.Qms / (d.Qes + d.Qms), 3);
+    d.Qts = d.Qes * d.Qms / (d.Qes + d.Qms);  // as the user's program computed it, unrounded
     d.Vas = roundSignificant(r.jitter(d.Vas, 0.1), 3);
   }
   if (d.Dual) d.Qesp = d.Qess = roundSignificant(r.jitter(d.Qesp, 0.08), 3);
   d.Comment = "User measurement";
   d.Notes = "Re-measured in a test box; values differ from the data sheet.";
   d.Response = makeResponse(d, tweeterRow, r);
+  for (float& level : d.Response)  // measured levels, not rounded to a tenth
+    level = static_cast<float>(level + r.uniform(-0.05, 0.05));
   d.Acoustic = YesNoTrue;
   row.date = userDate(r);
   row.userEntry = true;

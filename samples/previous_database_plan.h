@@ -5,7 +5,7 @@
 //                  "User Entry" false, so only "Show ALL Drivers" lists it;
 //   SameAsNew      entered by the user and identical to the new driver;
 //   ChangedByUser  entered by the user from a measurement of their own (other parameters, notes,
-//                  response);
+//                  response), Qts and the levels at the full precision a program stores them;
 //   AddedByUser    a driver the new database does not have, some from makers it does not have.
 // Its companies are most of the new database's (under their own, older IDs) and the makers users
 // added; distributors and related companies it lacks are Null.

@@ -170,16 +170,21 @@ TEST_F(CliMerge, UsageErrorsExitWithTwo) {
     EXPECT_EQ(2, run(args)) << args;
 }
 
-TEST(CliMergeSamples, GeneratedDatabasesMergeIntoAFileThatChecksClean) {
+TEST(CliMergeSamples, GeneratedDatabasesMergeIntoAFileThatChecksCleanAndOnlyOnce) {
   test::ScratchDir dir;
   std::string out, err;
   ASSERT_EQ(0, run("samples " + quoted(dir.path()) + " --drivers 400 --seed 5", &out, &err)) << err;
   for (const char* old : {"spkrbase.mdb", "xqbaudio.mdb"}) {
-    ASSERT_EQ(0, run("merge " + quoted(dir / "qbaudio.mdb") + " " + quoted(dir / old) + " --all --overwrite yes",
-                     &out, &err))
-        << err;
+    const std::string files = quoted(dir / "qbaudio.mdb") + " " + quoted(dir / old);
+    ASSERT_EQ(0, run("merge " + files + " --all --overwrite yes", &out, &err)) << err;
     EXPECT_NE(out.find("Write problems: 0."), std::string::npos) << out;
     EXPECT_EQ(0, run("check " + quoted(dir / "qbaudio.mdb"), &out)) << out;
+    // Merged again, in either list mode and with either answer, it adds nothing.
+    for (const char* again : {" --all --overwrite yes", " --overwrite no"}) {
+      ASSERT_EQ(0, run("merge " + files + again, &out, &err)) << err;
+      for (const char* line : {"Woofers: 0 added,", "Tweeters: 0 added,", "Companies: 0 added."})
+        EXPECT_NE(out.find(line), std::string::npos) << old << again << ": " << out;
+    }
   }
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <limits>
+
 #include "common/number_text.h"
 #include "tests/common/locales.h"
 
@@ -50,13 +53,19 @@ TEST(NumberOrZero, StoredNumbersOfEveryKind) {
   EXPECT_EQ(number(Value{jet::Decimal{true, 18, 0, 0, 1}}), -18446744073709551616.0);
 }
 
-TEST(NumberOrZero, SinglesAndDoublesCountWithTheDigitsTheyCarry) {
-  // A parameter stored as a single reads as the decimal that was typed, not the binary neighbour.
-  EXPECT_EQ(number(Value{16.8241f}), 16.8241);
-  EXPECT_EQ(number(Value{0.1f}), 0.1);
-  EXPECT_EQ(number(Value{0.1 + 0.2}), 0.3);
-  EXPECT_EQ(number(Value{1753.9415}), 1753.9415);
-  EXPECT_EQ(number(Value{-2.5e-7}), -2.5e-7);
+TEST(NumberOrZero, SinglesAndDoublesReadExactlyAsStored) {
+  // Not the decimal their short text shows: a copy must keep the stored bits.
+  for (const float f : {84.15571594238281f, 16.8241f, 0.1f, std::numeric_limits<float>::max(),
+                        std::numeric_limits<float>::denorm_min(), -0.0f}) {
+    const double d = number(Value{f});
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(d), std::bit_cast<std::uint64_t>(static_cast<double>(f))) << f;
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(static_cast<float>(d)), std::bit_cast<std::uint32_t>(f)) << f;
+  }
+  for (const double x : {0.1 + 0.2, 84.15571594238281, std::numeric_limits<double>::max(),
+                         std::numeric_limits<double>::denorm_min()})
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(number(Value{x})), std::bit_cast<std::uint64_t>(x)) << x;
+  EXPECT_EQ(number(Value{std::numeric_limits<float>::infinity()}), 0);
+  EXPECT_EQ(number(Value{std::numeric_limits<double>::quiet_NaN()}), 0);
 }
 
 TEST(NumberOrZero, WithoutALocaleArgumentUsesTheCurrentLocale) {

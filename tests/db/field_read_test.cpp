@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "common/date_text.h"
 #include "common/number_or_zero.h"
 #include "jet/database.h"
@@ -35,10 +37,19 @@ TEST_F(FieldRead, NumbersAndLevelsTolerateNullAndText) {
   EXPECT_EQ(readNumber(Value{"n/a"}), 0);
   EXPECT_EQ(readNumber(Value{"0.25"}), 0.25);
   EXPECT_EQ(readNumber(Value{std::int16_t{12}}), 12);
-  EXPECT_EQ(readNumber(Value{86.6302f}), 86.6302);  // a Single column reads as its decimal
+  EXPECT_EQ(readNumber(Value{86.6302f}), static_cast<double>(86.6302f));  // as stored, not 86.6302
   EXPECT_EQ(readResponseLevel(Value{}), 0.0f);
-  EXPECT_EQ(readResponseLevel(Value{89.90033f}), 89.90033f);
   EXPECT_EQ(readResponseLevel(Value{"90.5"}), 90.5f);
+  // A Single level keeps its bits, the float next to it included.
+  const float level = 84.15571594238281f;  // its 7-digit text 84.15572 is the next single
+  EXPECT_EQ(readResponseLevel(Value{level}), level);
+  EXPECT_EQ(readResponseLevel(Value{std::nextafter(level, 0.0f)}), std::nextafter(level, 0.0f));
+  // A Double level is rounded once to the nearest single: just above the half-way point between
+  // 1 and the next single it rounds up (7 digits of text would have given 1), at it to even.
+  const double half = 1.0 + std::ldexp(1.0, -24);
+  EXPECT_EQ(readResponseLevel(Value{std::nextafter(half, 2.0)}), std::nextafter(1.0f, 2.0f));
+  EXPECT_EQ(readResponseLevel(Value{half}), 1.0f);
+  EXPECT_EQ(readResponseLevel(Value{84.15571594238281}), 84.15571594238281f);
 }
 
 TEST_F(FieldRead, CodesRoundHalvesToEvenAndOverflowBeyondSixteenBits) {

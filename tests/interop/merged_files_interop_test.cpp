@@ -1,6 +1,6 @@
 // Files the merge has written read back the same in mdbtools' mdb-export and in the JavaScript
 // reader (mdb-reader) as in the engine, and pass the integrity check: copies of the shared driver
-// databases and of sample databases, every old driver merged in with Yes.
+// databases and of sample databases, every old driver merged in with Yes, twice.
 
 #include <gtest/gtest.h>
 
@@ -41,14 +41,19 @@ class MergedFileInterop : public testing::TestWithParam<std::string> {
     path_ = dir_ / "qbaudio.mdb";
     qbm::test::FakeUserInterface ui;
     qbm::Session session(ui);
-    ui.files = {path_.string(), (dir_ / old).string()};
+    ui.files = {path_.string(), (dir_ / old).string(), (dir_ / old).string()};
     session.ToOpen_Click();
-    session.state().FromOpt = qbm::ShowAllDriversOption;
-    session.FromOpen_Click();
-    ui.answers.push_back(true);
-    const qbm::MergeOutcome outcome = session.MMerge_Click();
-    ASSERT_EQ(outcome.status, qbm::MergeOutcome::Status::Merged);
-    ASSERT_GT(outcome.summary.woofers.added + outcome.summary.woofers.replaced, 0);
+    for (int merge = 1; merge <= 2; ++merge) {  // the second one replaces what the first wrote
+      session.state().FromOpt = qbm::ShowAllDriversOption;
+      session.FromOpen_Click();
+      ui.answers.push_back(true);
+      const qbm::MergeOutcome outcome = session.MMerge_Click();
+      ASSERT_EQ(outcome.status, qbm::MergeOutcome::Status::Merged);
+      ASSERT_GT(outcome.summary.woofers.added + outcome.summary.woofers.replaced, 0);
+      if (merge == 2) {
+        ASSERT_EQ(outcome.summary.woofers.added + outcome.summary.tweeters.added, 0);
+      }
+    }
   }
   qbm::test::ScratchDir dir_;
   fs::path path_;

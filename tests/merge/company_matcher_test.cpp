@@ -28,6 +28,7 @@ class Names {
   // An old name: a prefix of a known name in another case, or a name of its own.
   std::string oldName(const CompanyNameTable& full) {
     const std::string known = full[number(1, MaxCompanyId)];
+    if (chance(5)) return "";
     if (known.empty() || chance(30)) return name();
     std::string cut = test::firstCharacters(known, static_cast<std::size_t>(number(1, 12)));
     return chance(50) ? UpperCase(cut) : cut;
@@ -35,7 +36,7 @@ class Names {
   void fill(CompanyNameTable& full, CompanyNameTable& shortNames, int companies) {
     for (int i = 0; i < companies; ++i) {
       const std::int32_t id = number(1, MaxCompanyId);
-      const std::string n = name();
+      const std::string n = chance(5) ? "" : name();
       full.set(id, n);
       shortNames.set(id, chance(50) ? n : test::firstCharacters(n, 4));
     }
@@ -50,7 +51,7 @@ class Names {
   std::mt19937 random_;
 };
 
-TEST(CompanyMatcher, GivesTheHighestSlotTheLiteralComparisonGives) {
+TEST(CompanyMatcher, GivesTheSlotsTheLiteralComparisonGives) {
   for (unsigned seed = 1; seed <= 40; ++seed) {
     Names gen(seed);
     CompanyNameTable full, shortNames;
@@ -58,12 +59,11 @@ TEST(CompanyMatcher, GivesTheHighestSlotTheLiteralComparisonGives) {
     CompanyMatcher matcher(full, shortNames);
     for (int q = 0; q < 200; ++q) {
       const std::string old = gen.oldName(full);
-      ASSERT_EQ(matcher.HighestMatch(UpperCase(old)),
-                test::literalCompanyMatch(old, full, shortNames))
+      ASSERT_EQ(matcher.Matches(UpperCase(old)), test::literalCompanyMatches(old, full, shortNames))
           << "seed " << seed << " old name \"" << old << "\"";
       if (gen.chance(10)) {  // a company added by the merge, or a slot renamed
         const std::int32_t id = gen.number(1, MaxCompanyId);
-        RecordAddedCompany(id, gen.name(), full, shortNames);
+        RecordAddedCompany(id, gen.chance(20) ? "" : gen.name(), full, shortNames);
         matcher.refresh(id);
       }
     }
@@ -78,17 +78,21 @@ TEST(CompanyMatcher, ComparesWholeOldNamesAsPrefixesIgnoringCase) {
   shortNames.set(20, "peerless audio");
   full.set(901, "Peerless Extra");  // outside 1..900: never stored
   CompanyMatcher matcher(full, shortNames);
-  EXPECT_EQ(matcher.HighestMatch("PEERLESS"), 20);       // both begin with it: the higher ID
-  EXPECT_EQ(matcher.HighestMatch("PEERLESS FAB"), 14);
-  EXPECT_EQ(matcher.HighestMatch("PEERLESS FABRIKKERNE, LTD. X"), std::nullopt);  // longer
-  EXPECT_EQ(matcher.HighestMatch("EERLESS"), std::nullopt);  // not a beginning
-  EXPECT_EQ(matcher.HighestMatch(""), std::nullopt);  // an empty name names no company
-  EXPECT_EQ(test::literalCompanyMatch("", full, shortNames), 900);  // where the bare rule goes
+  using Ids = std::vector<std::int32_t>;
+  EXPECT_EQ(matcher.Matches("PEERLESS"), (Ids{20, 14}));  // both begin with it, the higher first
+  EXPECT_EQ(matcher.Matches("PEERLESS FAB"), Ids{14});    // through the full name only
+  EXPECT_EQ(matcher.Matches("PEERLESS FABRIKKERNE, LTD. X"), Ids{});  // longer
+  EXPECT_EQ(matcher.Matches("EERLESS"), Ids{});  // not a beginning
+  // An empty name matches only a company that exists without a name, not an empty slot.
+  EXPECT_EQ(matcher.Matches(""), Ids{});
 
   RecordAddedCompany(30, "Peerless", full, shortNames);
   matcher.refresh(30);
-  EXPECT_EQ(matcher.HighestMatch("PEERLESS"), 30);
-  EXPECT_EQ(matcher.HighestMatch("PEERLESS A"), 20);
+  EXPECT_EQ(matcher.Matches("PEERLESS"), (Ids{30, 20, 14}));
+  EXPECT_EQ(matcher.Matches("PEERLESS A"), Ids{20});
+  RecordAddedCompany(5, "", full, shortNames);
+  matcher.refresh(5);
+  EXPECT_EQ(matcher.Matches(""), Ids{5});
 }
 
 }  // namespace

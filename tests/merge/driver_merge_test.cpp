@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "merge/overwrite_question.h"
+#include "samples/driver_table_definitions.h"
 #include "tests/merge/merge_sides.h"
 
 namespace qbm {
@@ -28,19 +31,25 @@ class DriverMergeTest : public ::testing::Test {
   MergeSides sides;
 };
 
-TEST_F(DriverMergeTest, TheHighestCompanyTheOldNameBeginsIsTaken) {
+TEST_F(DriverMergeTest, OfTheCompaniesTheOldNameBeginsTheHighestHoldingTheModelIsTaken) {
   auto& n = sides.newDb();
   n.addCompany({{"ID", 3}, {"Company", "Peerless Fabrikkerne, Ltd."}});
   n.addCompany({{"ID", 9}, {"Company", "PEERLESS audio"}});
   n.addCompany({{"ID", 12}, {"Company", "Peer"}});  // shorter than the old name: no match
+  const std::int32_t held = n.addWoofer({{"Model", "X2"}, {"Company ID", 3}});
+  n.addWoofer({{"Model", "X2"}, {"Company ID", 12}});
   auto& o = sides.oldDb();
   const std::int32_t c = o.addCompany({{"Company", "peerless"}});
-  const std::int32_t w = o.addWoofer(oldDriver("X1", c));
+  const std::vector<ListEntry> entries = {wooferEntry(o.addWoofer(oldDriver("X1", c))),
+                                          wooferEntry(o.addWoofer(oldDriver("x-2", c)))};
   sides.open();
-  const MergeSummary s = sides.merge({wooferEntry(w)});
+  sides.ui.answers.push_back(true);
+  const MergeSummary s = sides.merge(entries);
   EXPECT_EQ(s.companiesAdded, 0);
   ASSERT_EQ(sides.withModel(DriverTable::Woofers, "X1").size(), 1u);
-  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "X1").front().companyId, 9);
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "X1").front().companyId, 9);  // none holds it
+  EXPECT_EQ(s.woofers.replaced, 1);
+  EXPECT_EQ(sides.woofer(held)->driver.Model, "x-2");
 }
 
 TEST_F(DriverMergeTest, AMissingCompanyIsAddedOnceForAllItsDrivers) {
@@ -90,24 +99,53 @@ TEST_F(DriverMergeTest, ADriverGetsTheCompanyJustAddedNotAnOlderOneOfTheSameName
   EXPECT_EQ(company, 951);  // listed under the company it came with, not left out of the list
 }
 
-TEST_F(DriverMergeTest, ANamelessCompanyMatchesNoSlotAndNoDriverInheritsAnother) {
+TEST_F(DriverMergeTest, ANamelessMakerNamesTheNewCompaniesWithoutAName) {
   auto& n = sides.newDb();
   n.addCompany({{"ID", 1}, {"Company", "Alpha"}});
+  n.addCompany({{"ID", 4}});                     // Null name
+  n.addCompany({{"ID", 6}, {"Company", ""}});
   n.addCompany({{"ID", 900}, {"Company", "Zed"}});
+  const std::int32_t held = n.addWoofer({{"Model", "C"}, {"Company ID", 4}});
   auto& o = sides.oldDb();
   const std::int32_t alpha = o.addCompany({{"Company", "Alpha"}});
-  const std::int32_t a = o.addWoofer(oldDriver("A", alpha));
-  const std::int32_t b = o.addWoofer(oldDriver("B", 77));  // no company row 77
-  const std::int32_t c = o.addWoofer(oldDriver("C", 78));  // none either
+  const std::int32_t nameless = o.addCompany({{"City", "Nowhere"}});
+  const std::vector<ListEntry> entries = {wooferEntry(o.addWoofer(oldDriver("A", alpha))),
+                                          wooferEntry(o.addWoofer(oldDriver("B", 77))),  // no row 77
+                                          wooferEntry(o.addWoofer(oldDriver("C", nameless)))};
   sides.open();
-  const MergeSummary s = sides.merge({wooferEntry(a), wooferEntry(b), wooferEntry(c)});
-  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "A").front().companyId, 1);
-  const std::int32_t nameless = sides.withModel(DriverTable::Woofers, "B").front().companyId;
-  EXPECT_NE(nameless, 1);    // not the previous driver's company
-  EXPECT_NE(nameless, 900);  // not the last slot either
-  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "C").front().companyId, nameless);  // shared
+  sides.ui.answers.push_back(true);
+  const MergeSummary s = sides.merge(entries);
+  EXPECT_EQ(s.companiesAdded, 0);
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "A").front().companyId, 1);  // not inherited
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "B").front().companyId, 6);  // the highest
+  EXPECT_EQ(s.woofers.replaced, 1);  // C, in the nameless company that holds it
+  EXPECT_EQ(sides.woofer(held)->companyId, 4);
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "C").size(), 1u);
+}
+
+TEST_F(DriverMergeTest, ANamelessMakerIsCopiedOnceAndFoundByEveryLaterDriverAndMerge) {
+  sides.newDb().addCompany({{"ID", 5}, {"Company", "Zed"}});
+  auto& o = sides.oldDb();
+  const std::int32_t first = o.addCompany({{"City", "Here"}});
+  const std::int32_t second = o.addCompany({{"Company", ""}, {"City", "There"}});
+  const std::vector<ListEntry> entries = {wooferEntry(o.addWoofer(oldDriver("B", 77))),
+                                          tweeterEntry(o.addTweeter(oldDriver("C", first))),
+                                          wooferEntry(o.addWoofer(oldDriver("D", second)))};
+  sides.open();
+  const MergeSummary s = sides.merge(entries);
   EXPECT_EQ(s.companiesAdded, 1);
-  EXPECT_EQ(test::readCompanyName(*sides.db().NewCompanies, nameless), "");
+  EXPECT_EQ(s.woofers.added + s.tweeters.added, 3);
+  const std::int32_t copy = sides.withModel(DriverTable::Woofers, "B").front().companyId;
+  EXPECT_EQ(copy, 6);
+  EXPECT_EQ(test::readCompanyName(*sides.db().NewCompanies, copy), "");
+  EXPECT_EQ(sides.withModel(DriverTable::Tweeters, "C").front().companyId, copy);
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "D").front().companyId, copy);
+
+  sides.ui.answers.push_back(true);
+  const MergeSummary again = sides.merge(entries);
+  EXPECT_EQ(again.companiesAdded, 0);
+  EXPECT_EQ(again.woofers.added + again.tweeters.added, 0);
+  EXPECT_EQ(again.woofers.replaced + again.tweeters.replaced, 3);
 }
 
 TEST_F(DriverMergeTest, ModelsMatchIgnoringCaseAndSeparatorsButOnlyInFull) {
@@ -115,26 +153,61 @@ TEST_F(DriverMergeTest, ModelsMatchIgnoringCaseAndSeparatorsButOnlyInFull) {
   const std::int32_t nc = n.addCompany({{"Company", "Maker"}});
   const std::int32_t stored = n.addWoofer({{"Model", "CW-100 8"}, {"Company ID", nc}});
   const std::int32_t section = n.addWoofer({{"Model", "Duo 10 - LF"}, {"Company ID", nc}});
+  const std::int32_t own = n.addWoofer({{"Model", "Trio 12 - LF"}, {"Company ID", nc}});
   n.addWoofer({{"Model", "Nomodel"}, {"Company ID", 0}});  // no company: never matched
   auto& o = sides.oldDb();
   const std::int32_t c = o.addCompany({{"Company", "maker"}});
   const std::vector<std::int32_t> ids = {
-      o.addWoofer(oldDriver("cw=100/8", c)),     // matches CW-100 8
-      o.addWoofer(oldDriver("CW100", c)),        // a beginning only: added
-      o.addWoofer(oldDriver("CW1008X", c)),      // longer: added
-      o.addWoofer(oldDriver("duo 10", c)),       // matches the low section without its suffix
-      o.addWoofer(oldDriver("Duo 10 - LF", c)),  // keeps its own suffix: added
+      o.addWoofer(oldDriver("cw=100/8", c)),      // matches CW-100 8
+      o.addWoofer(oldDriver("CW100", c)),         // a beginning only: added
+      o.addWoofer(oldDriver("CW1008X", c)),       // longer: added
+      o.addWoofer(oldDriver("duo 10", c)),        // matches the low section without its suffix
+      o.addWoofer(oldDriver("trio 12 - LF", c)),  // matches its own section whole
+      o.addWoofer(oldDriver("Trio 12 - HF", c)),  // another section: added
   };
   sides.open();
   std::vector<ListEntry> entries;
   for (std::int32_t id : ids) entries.push_back(wooferEntry(id));
   sides.ui.answers.push_back(true);
   const MergeSummary s = sides.merge(entries);
-  EXPECT_EQ(s.woofers.replaced, 2);
+  EXPECT_EQ(s.woofers.replaced, 3);
   EXPECT_EQ(s.woofers.added, 3);
   EXPECT_EQ(sides.woofer(stored)->driver.Model, "cw=100/8");  // replaced in place
   EXPECT_EQ(sides.woofer(section)->driver.Model, "duo 10");
-  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "Duo 10 - LF").size(), 1u);
+  EXPECT_EQ(sides.woofer(own)->driver.Model, "trio 12 - LF");
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "Trio 12 - HF").size(), 1u);
+}
+
+TEST_F(DriverMergeTest, NumbersArriveAsStoredAndNarrowOnceIntoASingleField) {
+  {  // A new database whose "Fs" and "Qts" are Single and whose levels are Double.
+    jet::Database db = jet::Database::create(sides.newPath());
+    for (jet::TableDefinition t : samples::driverDatabaseTableDefinitions()) {
+      for (jet::ColumnDefinition& c : t.columns)
+        if (c.name == "Fs" || c.name == "Qts")
+          c.type = jet::ColumnType::Single;
+        else if (c.type == jet::ColumnType::Single)
+          c.type = jet::ColumnType::Double;
+      db.createTable(t);
+    }
+  }
+  auto& o = sides.oldDb();
+  // Just above half-way between 1 and the next single: nearest is that next single (rounding
+  // through 7 digits of text would give 1).
+  const double aboveHalf = std::nextafter(1.0 + std::ldexp(1.0, -24), 2.0);
+  const float level = 84.15571594238281f;  // its 7-digit text is the next single's
+  const std::int32_t w = o.addWoofer({{"Model", "X"}, {"Company ID", o.addCompany({{"Company", "Maker"}})},
+                                      {"Acoustic", true}, {"Fs", aboveHalf}, {"Qts", 0.1}, {"Vas", 0.1 + 0.2}});
+  o.addWooferResponse(w, test::flatResponse(level));
+  sides.open();
+  sides.merge({wooferEntry(w)});
+  jet::Table& t = *sides.db().NewWoofers;
+  t.moveFirst();
+  EXPECT_EQ(t.get("Fs"), jet::Value{std::nextafter(1.0f, 2.0f)});
+  EXPECT_EQ(t.get("Qts"), jet::Value{0.1f});
+  EXPECT_EQ(t.get("Vas"), jet::Value{0.1 + 0.2});  // the same type: the same bits
+  jet::Table& r = *sides.db().NewWooferResponse;
+  r.moveFirst();
+  EXPECT_EQ(r.get("A 5"), jet::Value{static_cast<double>(level)});  // widened exactly
 }
 
 TEST_F(DriverMergeTest, OfEqualModelsTheFirstInIndexOrderIsReplaced) {

@@ -1,12 +1,13 @@
 #pragma once
 // The merge's matching rules carried out literally, as the reference the indexed look-ups are held
 // to: the company match compares all 900 slots, the model match walks the new table in "Model"
-// index order through the cursor.
+// index order through the cursor (once per company the old name names).
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/text_chars.h"
 #include "db/field_read.h"
@@ -30,20 +31,20 @@ inline std::string firstCharacters(std::string_view text, std::size_t n) {
   return std::string(text.substr(0, i));
 }
 
-// For k = 1 to 900: the full and the short name cut to as many characters as the old name has,
-// upper-cased, compared with the old name upper-cased; the last k that matches wins.
-inline std::optional<std::int32_t> literalCompanyMatch(const std::string& name,
-                                                       const CompanyNameTable& full,
+// For k = 900 down to 1: the full and the short name cut to as many characters as the old name
+// has, upper-cased, compared with the old name upper-cased; every k that matches. An empty old
+// name instead matches the companies that exist with an empty full name.
+inline std::vector<std::int32_t> literalCompanyMatches(const std::string& name, const CompanyNameTable& full,
                                                        const CompanyNameTable& shortNames) {
   const std::size_t length = CharacterCount(name);
   const std::string upper = UpperCase(name);
-  std::optional<std::int32_t> best;
-  for (std::int32_t k = 1; k <= MaxCompanyId; ++k) {
+  std::vector<std::int32_t> matches;
+  for (std::int32_t k = MaxCompanyId; k >= 1; --k) {
     const std::string a = UpperCase(firstCharacters(full[k], length));
     const std::string b = UpperCase(firstCharacters(shortNames[k], length));
-    if (upper == a || upper == b) best = k;
+    if (name.empty() ? full.has(k) && full[k].empty() : upper == a || upper == b) matches.push_back(k);
   }
-  return best;
+  return matches;
 }
 
 // The merge's look-ups done by the rules' own walks, with nothing kept between drivers.
@@ -51,9 +52,8 @@ class LiteralDriverMatcher : public NewDriverMatcher {
  public:
   LiteralDriverMatcher(DatabaseState& db, const CompanyNameTables& names) : db_(db), names_(names) {}
 
-  std::optional<std::int32_t> matchCompany(const std::string& upperName) override {
-    if (upperName.empty()) return std::nullopt;  // the merge's decision for a nameless company
-    return literalCompanyMatch(upperName, names_.NewCompanyFull, names_.NewCompanyShort);
+  std::vector<std::int32_t> matchCompanies(const std::string& upperName) override {
+    return literalCompanyMatches(upperName, names_.NewCompanyFull, names_.NewCompanyShort);
   }
 
   std::optional<MergeRow> matchModel(DriverTable table, std::int32_t companyId,
@@ -65,7 +65,8 @@ class LiteralDriverMatcher : public NewDriverMatcher {
       const jet::Value model = fieldValue(t, fields::Model);
       if (model.isNull() || readLong(fieldValue(t, fields::CompanyID)) != companyId || id <= 0)
         continue;
-      if (NormalizeModel(DropSectionSuffix(readText(model))) == oldKey)
+      const std::string m = readText(model);
+      if (NormalizeModel(DropSectionSuffix(m)) == oldKey || NormalizeModel(m) == oldKey)
         return MergeRow{id, t.bookmark()};
     }
     return std::nullopt;

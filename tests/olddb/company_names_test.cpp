@@ -41,14 +41,32 @@ TEST(CompanyNameTable, HoldsOnlyIdsOneTo900) {
   for (std::int32_t id : {-1, 0, 901, 2147483647}) {
     table.set(id, "X");
     EXPECT_EQ(table[id], "") << id;
+    EXPECT_FALSE(table.has(id)) << id;
   }
   table.set(1, "first");
   table.set(900, "last");
   EXPECT_EQ(table[1], "first");
   EXPECT_EQ(table[900], "last");
   EXPECT_EQ(table[2], "");
+  EXPECT_TRUE(table.has(1) && table.has(900));
+  EXPECT_FALSE(table.has(2));
   table.clear();
   EXPECT_EQ(table[900], "");
+  EXPECT_FALSE(table.has(900));
+}
+
+TEST(CompanyNames, ANamelessCompanyExistsWithAnEmptyFullName) {
+  CompanyNameTable full, shortNames;
+  EXPECT_FALSE(IsNamelessCompany(full, 1));  // an ID without a company
+  AddCompanyRow(Value{std::int32_t{1}}, Value{}, full, shortNames);
+  AddCompanyRow(Value{std::int32_t{899}}, Value{""}, full, shortNames);
+  AddCompanyRow(Value{std::int32_t{900}}, Value{"Zed"}, full, shortNames);
+  EXPECT_TRUE(IsNamelessCompany(full, 1) && IsNamelessCompany(full, 899));
+  EXPECT_FALSE(IsNamelessCompany(full, 900) || IsNamelessCompany(full, 0));
+  RecordAddedCompany(900, "", full, shortNames);  // the last slot, named "" by the merge
+  EXPECT_TRUE(IsNamelessCompany(full, 900));
+  full.clear();
+  EXPECT_FALSE(IsNamelessCompany(full, 900));
 }
 
 TEST(CompanyNames, RowsFillTheFullAndTheShortName) {

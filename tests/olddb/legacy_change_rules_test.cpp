@@ -83,10 +83,21 @@ TEST_F(LegacyRules, FuzzyMatchComparesNormalisedPrefixesOfTheSameMaker) {
   // Only separators: "" begins every model, so the first valid row of the maker matches.
   EXPECT_FALSE(listed("- / =", "PEERLESS", {row("A", 1, 0), row("Z", 1)}));
   EXPECT_TRUE(listed("- / =", "PEERLESS", {row("A", 2)}));
-  // The section suffix of a new model goes before the comparison, in its exact case only.
+  // A new section row is compared without its suffix (exact case only) and whole, so an old row
+  // of the same section matches it too, but not one of another section.
   EXPECT_FALSE(listed("B200", "PEERLESS", {row("B200 - LF", 1)}));
-  EXPECT_TRUE(listed("B200LF", "PEERLESS", {row("B200 - LF", 1)}));
+  EXPECT_FALSE(listed("B200 - LF", "PEERLESS", {row("B200 - LF", 2), row("B200 - LF", 1)}));
   EXPECT_FALSE(listed("B200LF", "PEERLESS", {row("B200 - lf", 1)}));
+  EXPECT_TRUE(listed("B200 - HF", "PEERLESS", {row("B200 - LF", 1)}));
+}
+
+TEST_F(LegacyRules, AnEmptyMakerNamesOnlyCompaniesWithoutAName) {
+  full.set(6, "");
+  shortNames.set(6, "");
+  EXPECT_FALSE(listed("N1", "", {row("N1", 6)}));
+  EXPECT_FALSE(listed("N", "", {row("N1", 1), row("N1", 6)}));
+  EXPECT_TRUE(listed("N1", "", {row("N1", 1)}));  // a named company
+  EXPECT_TRUE(listed("N1", "", {row("N1", 9)}));  // an ID without a company
 }
 
 TEST_F(LegacyRules, BostwickAndCerwinVegaModelsAreComparedInTheirNewSpelling) {

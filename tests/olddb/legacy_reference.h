@@ -57,8 +57,10 @@ struct ReferenceRules {
     return std::string(b.begin(), b.end());
   }
 
-  // The company test exactly as described: both names cut to Len(M) characters, upper-cased.
+  // The company test exactly as described: both names cut to Len(M) characters, upper-cased. An
+  // empty M names only companies that exist with an empty full name.
   bool companyTest(const std::string& M, std::int32_t c) const {
+    if (M.empty()) return full.has(c) && full[c].empty();
     const std::size_t L = characters(M).size();
     return upper(firstCharacters(full[c], L)) == M || upper(firstCharacters(shortNames[c], L)) == M;
   }
@@ -76,16 +78,20 @@ struct ReferenceRules {
 
   std::optional<std::size_t> fuzzy(const std::string& s, const std::string& M) const {
     const std::size_t length = characters(s).size();
+    const auto begins = [&](std::string t) {
+      t = normalize(t);
+      if (characters(t).size() > length) t = firstCharacters(t, length);
+      return t == s;
+    };
     for (std::size_t i = 0; i < rows.size(); ++i) {
       if (!valid(rows[i])) continue;
-      std::string t = *rows[i].model;
+      const std::string whole = *rows[i].model;
+      std::string t = whole;
       if (characters(t).size() > 5) {
         const std::string tail = t.substr(t.size() - 5);
         if (tail == " - MF" || tail == " - LF" || tail == " - HF") t.resize(t.size() - 5);
       }
-      t = normalize(t);
-      if (characters(t).size() > length) t = firstCharacters(t, length);
-      if (t == s && companyTest(M, rows[i].companyId)) return i;
+      if ((begins(t) || begins(whole)) && companyTest(M, rows[i].companyId)) return i;
     }
     return std::nullopt;
   }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "db/schema.h"
+#include "jet/database.h"
+#include "olddb/legacy_conversion.h"
 #include "olddb/legacy_row_finder.h"
 #include "tests/support/driver_fixtures.h"
 
@@ -113,6 +115,37 @@ TEST_F(LegacyLoad, ResponseStopsAt2000Hz) {
     EXPECT_FLOAT_EQ(d.Response[static_cast<std::size_t>(i)], std::stof(r.at(ResponseField(i)).text));
   EXPECT_NE(d.Response[93], 0.0f);
   for (int i = 94; i < ResponseCount; ++i) EXPECT_EQ(d.Response[static_cast<std::size_t>(i)], 0.0f);
+}
+
+// A legacy table of a user's own layout (Single columns): units are converted from the stored
+// value, not from the decimal its text shows.
+TEST(LegacyConversion, ComputesFromTheStoredValueOfAnyNumberColumn) {
+  test::ScratchDir dir;
+  jet::Database db = jet::Database::create(dir / "spkrbase.mdb");
+  jet::TableDefinition definition;
+  definition.name = "woofer data";
+  for (const auto& [name, type] : {std::pair{"Model", jet::ColumnType::Text}, {"Fs", jet::ColumnType::Single},
+                                   {"Vas", jet::ColumnType::Single}, {"Le", jet::ColumnType::Double}}) {
+    jet::ColumnDefinition c;
+    c.name = name;
+    c.type = type;
+    definition.columns.push_back(c);
+  }
+  db.createTable(definition);
+  jet::Table row = db.table("woofer data");
+  row.addNew();
+  row.set("Model", jet::Value{"X"});
+  row.set("Fs", jet::Value{84.15571594238281f});
+  row.set("Vas", jet::Value{50.3f});
+  row.set("Le", jet::Value{0.1 + 0.2});
+  row.update();
+  row.moveFirst();
+  WorkingDriver d;
+  d.CurrentModel = "X";
+  ConvertLegacyRow(row, d);
+  EXPECT_EQ(d.Fs, static_cast<double>(84.15571594238281f));
+  EXPECT_EQ(d.Vas, static_cast<double>(50.3f) / 1000);  // not 50.3 / 1000
+  EXPECT_EQ(d.Le, (0.1 + 0.2) / 1000);
 }
 
 class PreviousFormatLoad : public ::testing::Test {

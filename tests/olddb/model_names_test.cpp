@@ -49,6 +49,17 @@ TEST(SectionSuffix, OnlyTheExactUpperCaseSuffixOfALongerNameIsDropped) {
   EXPECT_EQ(DropSectionSuffix("B - LF"), "B");
 }
 
+TEST(SectionSuffix, ANewRowMatchesItsModelWithoutTheSuffixOrWhole) {
+  const NewModelKeys section = NewModelKeysOf("b200 - HF");
+  EXPECT_EQ(section.withoutSection, "B200");
+  EXPECT_EQ(section.whole, "B200HF");
+  EXPECT_TRUE(section.matches("B200") && section.matches("B200HF"));
+  EXPECT_FALSE(section.matches("B200LF") || section.matches("B20") || section.matches(""));
+  const NewModelKeys plain = NewModelKeysOf("B200 - hf");  // not a suffix in this case
+  EXPECT_EQ(plain.withoutSection, plain.whole);
+  EXPECT_FALSE(plain.matches("B200"));
+}
+
 TEST(CompanyTest, TheOldNameMustBeginTheFullOrShortNameInAnyCase) {
   EXPECT_TRUE(CompanyNameBegins("PEERLESS", "Peerless Fabrikkerne, Ltd.", "Peerless"));
   EXPECT_TRUE(CompanyNameBegins("XTASY", "Xtasy Audio Labs", "Xtasy Audio Labs"));

@@ -3,7 +3,9 @@
 // tests of the merge.
 
 #include <algorithm>
-#include <cmath>
+#include <bit>
+#include <cstdint>
+#include <charconv>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,11 +34,14 @@ inline std::vector<std::string> differences(const WorkingDriver& want, const Wor
   const auto note = [&](std::string_view field, const std::string& a, const std::string& b) {
     if (a != b) out.push_back(std::string(field) + ": want " + a + ", got " + b);
   };
-  // Numbers are read back through their 15-digit text (NumberOrZero), which may move the last bit
-  // of a double: equal to 14 significant digits.
+  // Numbers are copied exactly: the same double, bit for bit (shown with every digit it needs).
+  const auto shortest = [](double x) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, x).ptr);
+  };
   const auto number = [&](std::string_view field, double a, double b) {
-    if (std::abs(a - b) > 1e-14 * std::max(std::abs(a), std::abs(b)))
-      out.push_back(std::string(field) + ": want " + std::to_string(a) + ", got " + std::to_string(b));
+    if (std::bit_cast<std::uint64_t>(a) != std::bit_cast<std::uint64_t>(b))
+      out.push_back(std::string(field) + ": want " + shortest(a) + ", got " + shortest(b));
   };
   note("Model", want.CurrentModel, got.Model);
   note("Date", want.Date, got.Date);
