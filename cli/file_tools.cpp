@@ -7,6 +7,7 @@
 #include "jet/database.h"
 #include "jet/dump.h"
 #include "jet/error.h"
+#include "session/failure_messages.h"
 
 namespace qbm::cli {
 
@@ -47,11 +48,10 @@ int dump(const Args& args) {
   }
   std::cout.flush();
   if (gaps.any()) {
-    std::cerr << "qbmerge-cli: " << file << ": the file is damaged: " << gaps.rows
-              << (gaps.rows == 1 ? " row" : " rows") << " and " << gaps.pages
-              << (gaps.pages == 1 ? " page" : " pages")
-              << " could not be read and are left out of the dump. \"qbmerge-cli check " << file
-              << "\" lists what is wrong.\n";
+    const ReadProblems unread{.rows = static_cast<long>(gaps.rows), .pages = static_cast<long>(gaps.pages)};
+    std::cerr << "qbmerge-cli: " << file << ": the file is damaged: " << UnreadablePartsText(unread)
+              << " could not be read and " << (unread.total() == 1 ? "is" : "are")
+              << " left out of the dump. \"qbmerge-cli check " << file << "\" lists what is wrong.\n";
     return 1;
   }
   return std::cout ? 0 : 1;
