@@ -9,6 +9,7 @@
 #include "jet/database.h"
 #include "jet/dump.h"
 #include "jet/error.h"
+#include "session/failure_messages.h"
 
 namespace qbm::cli {
 
@@ -88,16 +89,24 @@ int dump(const Args& args) {
   jet::Database db = openForReading(file);
   warnOfJournal(file, db.journalFinding());
   std::ios::sync_with_stdio(false);
+  jet::DumpGaps gaps;
   if (json) {
-    jet::dumpJson(db, tables, std::cout);
+    gaps = jet::dumpJson(db, tables, std::cout);
   } else {
     if (tables.empty()) tables = db.tableNames();
     for (std::size_t i = 0; i < tables.size(); ++i) {
       if (i) std::cout << "\n";  // an empty line between tables
-      jet::dumpCsv(db, tables[i], std::cout);
+      gaps += jet::dumpCsv(db, tables[i], std::cout);
     }
   }
   std::cout.flush();
+  if (gaps.any()) {
+    const ReadProblems unread{.rows = static_cast<long>(gaps.rows), .pages = static_cast<long>(gaps.pages)};
+    std::cerr << "qbmerge-cli: " << file << ": the file is damaged: " << UnreadablePartsText(unread)
+              << " could not be read and " << (unread.total() == 1 ? "is" : "are")
+              << " left out of the dump. \"qbmerge-cli check " << file << "\" lists what is wrong.\n";
+    return 1;
+  }
   return std::cout ? 0 : 1;
 }
 

@@ -84,8 +84,9 @@ void printSummary(const MergeSummary& summary, bool dryRun) {
   std::cout << (dryRun ? "Dry run, nothing written; the merge would have done this:\n"
                        : "Merged:\n")
             << MergeSummaryText(summary) << '\n';
-  for (const WriteProblem& p : summary.problems.all())
-    std::cout << "  " << TerminalLine(p.driver) << ": " << TerminalLine(p.what) << '\n';
+  for (const WriteProblems* problems : {&summary.readProblems, &summary.problems})
+    for (const WriteProblem& p : problems->all())
+      std::cout << "  " << TerminalLine(p.driver) << ": " << TerminalLine(p.what) << '\n';
 }
 
 }  // namespace
@@ -118,7 +119,9 @@ int merge(const Args& args) {
     }
     return SignalExitStatus(signal);
   }
-  if (!merged || failed) return 1;
+  if (outcome.status == MergeOutcome::Status::Failed || outcome.status == MergeOutcome::Status::Refused ||
+      outcome.status == MergeOutcome::Status::NewDatabaseClosed || failed)
+    return 1;
   printSummary(outcome.summary, request->dryRun);
   printList(cli.state().ToList);
   return std::cout ? 0 : 1;

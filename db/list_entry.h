@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "db/code_tables.h"
+#include "db/table_walk.h"
 
 namespace qbm {
 
@@ -28,11 +29,11 @@ std::string ListEntryText(std::string_view company, std::string_view model, Driv
 enum class EntryMarker { Woofer, Tweeter, Other };
 EntryMarker MarkerOfEntry(std::string_view text);
 
-// What a scan lists, in the order it found the rows, before the list sorts them. Rows whose fields
-// could not be read are left out and counted.
+// What a scan lists, in the order it found the rows, before the list sorts them. Rows and pages
+// that could not be read are left out and counted.
 struct DriverListing {
   std::vector<ListEntry> entries;
-  long unreadableRows = 0;
+  ReadProblems unreadable;
 };
 
 }  // namespace qbm

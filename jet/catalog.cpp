@@ -75,6 +75,8 @@ std::vector<CatalogEntry> readCatalog(PageFile& file) {
     if (row.type == format::catalog::kTypeTable) row.properties = propertiesOf(reader, columns, lvProp);
     rows.push_back(std::move(row));
   }
+  if (order.unreadablePages() > 0)
+    throw Error(ErrorCode::Damaged, "pages of the catalog (MSysObjects) cannot be read");
   std::vector<CatalogEntry> entries;
   for (CatalogRow& row : rows) {
     if (row.type != format::catalog::kTypeTable || row.name.empty()) continue;

@@ -40,6 +40,8 @@ void forEachRow(PageFile& file, const StoredTableDefinition& table, Read read) {
     RowColumns columns = reader.split(*image);
     read([&](std::size_t column) { return reader.decode(columns, column); });
   }
+  if (order.unreadablePages() > 0)
+    throw Error(ErrorCode::Damaged, "pages of table " + table.name + " cannot be read");
 }
 
 }  // namespace

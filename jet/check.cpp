@@ -22,21 +22,24 @@ class Checker {
  public:
   explicit Checker(Database& db) : core_(db.impl().core()), file_(core_.file()) {}
 
-  std::vector<Problem> run() {
+  // chosen: the tables whose rows and indexes are checked (their catalog entries); all when null.
+  std::vector<Problem> run(const std::set<const CatalogEntry*>* chosen = nullptr) {
     checkFileSize();
     readFreePages();
     std::map<std::uint32_t, std::string> owners;  // first TDEF page -> table name
     for (const CatalogEntry& entry : core_.catalog()) {
       owners[entry.firstPage] = entry.name;
-      checkTable(entry);
+      checkTable(entry, !chosen || chosen->count(&entry));
     }
-    checkStrayDataPages(owners);
+    if (!chosen) checkStrayDataPages(owners);
     checkPageOwnership(file_, definitions_, problems_);
     return std::move(problems_);
   }
 
  private:
-  void report(std::string where, std::string what) { problems_.push_back({std::move(where), std::move(what)}); }
+  void report(std::string where, std::string what, ProblemKind kind = ProblemKind::Damage) {
+    problems_.push_back({std::move(where), std::move(what), kind});
+  }
 
   static std::string tableWhere(const std::string& table) { return "table " + table; }
   static std::string pageWhere(const std::string& table, std::uint32_t page) {
@@ -58,7 +61,8 @@ class Checker {
     }
   }
 
-  void checkTable(const CatalogEntry& entry) {
+  // contents: the rows and indexes too, not just the definition.
+  void checkTable(const CatalogEntry& entry, bool contents) {
     std::shared_ptr<const StoredTableDefinition> def;
     try {
       def = core_.definition(entry);
@@ -68,6 +72,7 @@ class Checker {
     }
     definitions_.push_back(def.get());
     held_.push_back(def);
+    if (!contents) return;
     checkIndexRoots(*def);
     checkRows(*def, entry.system);
   }
@@ -101,7 +106,8 @@ class Checker {
     ownedPages_[def.firstPage] = std::set<std::uint32_t>(pages.begin(), pages.end());
     std::int64_t live = 0;
     std::vector<Value> values;
-    std::vector<CheckedRow> rows;  // for the index checks
+    std::vector<CheckedRow> rows;  // for the index checks: the values up to the last key column
+    const std::size_t keep = keyValuesKept(def);
     for (std::uint32_t number : pages) {
       PageRef page = file_.page(number);
       if (page->type() != format::page_type::kData || dataPageOwner(*page, file_.layout()) != def.firstPage) {
@@ -109,7 +115,8 @@ class Checker {
         continue;
       }
       if (freePages_.count(number))
-        report(pageWhere(def.name, number), "the table uses it, but the database lists it as free");
+        report(pageWhere(def.name, number), "the table uses it, but the database lists it as free",
+               ProblemKind::FreePageMap);
       std::uint16_t count;
       try {
         count = dataRowCount(*page, file_.layout());
@@ -126,7 +133,8 @@ class Checker {
           std::optional<RowImage> image = reader.fetch({number, row});
           if (image) {
             reader.decodeAll(*image, values);
-            rows.back().values = values;
+            rows.back().values.assign(std::make_move_iterator(values.begin()),
+                                      std::make_move_iterator(values.begin() + std::min(keep, values.size())));
             rows.back().readable = true;
           }
         } catch (const Error& e) {
@@ -139,6 +147,17 @@ class Checker {
     if (!systemTable && live != def.rowCount)
       report(tableWhere(def.name), "its definition counts " + std::to_string(def.rowCount) + " rows, but it holds " +
                                        std::to_string(live));
+  }
+
+  // How many of a row's values, from the first column on, the index checks read: up to the last
+  // key column of any index.
+  static std::size_t keyValuesKept(const StoredTableDefinition& def) {
+    std::size_t keep = 0;
+    for (const RealIndex& index : def.realIndexes)
+      for (const IndexKeyColumn& k : index.columns)
+        for (std::size_t pos = 0; pos < def.columns.size(); ++pos)
+          if (def.columns[pos].number == k.columnNumber) keep = std::max(keep, pos + 1);
+    return keep;
   }
 
   // Data pages that name a table as their owner but are missing from its page map: their rows are
@@ -179,6 +198,16 @@ class Checker {
 }  // namespace
 
 std::vector<Problem> check(Database& db) { return Checker(db).run(); }
+
+std::vector<Problem> check(Database& db, const std::vector<std::string>& tables) {
+  std::set<const CatalogEntry*> chosen;
+  for (const std::string& name : tables) {
+    const CatalogEntry* entry = db.impl().core().findTable(name);
+    if (!entry) throw Error(ErrorCode::MissingTable, "there is no table \"" + name + "\" in " + db.path().string());
+    chosen.insert(entry);
+  }
+  return Checker(db).run(&chosen);
+}
 
 std::vector<std::uint32_t> unusedPages(Database& db) {
   detail::DatabaseCore& core = db.impl().core();

@@ -11,12 +11,26 @@ namespace jet {
 
 class Database;
 
+enum class ProblemKind {
+  Damage,
+  // A page in use that the map of free pages lists as free or does not cover, and nothing worse
+  // about it: repairFreePageMap() (free_page_map_repair.h) mends it.
+  FreePageMap,
+};
+
 struct Problem {
   std::string where;  // "table woofers, index Model, page 123", "page 45", ...
   std::string what;   // what is wrong
+  ProblemKind kind = ProblemKind::Damage;
 };
 
 std::vector<Problem> check(Database& db);
+// The checks a writer needs before it changes the named tables, cheaper than check() on a file
+// with other large tables: the named tables' definitions, page maps, rows, row counts, indexes,
+// long values and autonumber counters, and the ownership of every page of the file (a page used by
+// two things, or in use and listed free or outside the map of free pages). Other tables' rows and
+// indexes are not checked, nor pages that no table's map lists. Throws Error(MissingTable).
+std::vector<Problem> check(Database& db, const std::vector<std::string>& tables);
 // Pages that nothing uses and the free-page map does not list, that are not empty (check() does
 // not report those of them that files written by Access have too, such as long-value pages).
 std::vector<std::uint32_t> unusedPages(Database& db);

@@ -120,7 +120,26 @@ detail::TableCursor cursorOf(Database& db, const std::string& table) {
   return detail::TableCursor(db.impl().sharedCore(), core.definition(*core.findTable(table)));
 }
 
-void writeJsonTable(Database& db, const std::string& name, std::ostream& out) {
+// Every row the cursor can read, from the first, passed to row(values); what it cannot read is
+// counted instead.
+template <class Row>
+DumpGaps forEachReadableRow(detail::TableCursor& cursor, Row row) {
+  DumpGaps gaps;
+  std::vector<Value> values;
+  for (cursor.moveFirst(); !cursor.eof(); cursor.moveNext()) {
+    try {
+      cursor.getAll(values);
+    } catch (const Error&) {
+      ++gaps.rows;
+      continue;
+    }
+    row(values);
+  }
+  gaps.pages = cursor.unreadablePages();
+  return gaps;
+}
+
+DumpGaps writeJsonTable(Database& db, const std::string& name, std::ostream& out) {
   detail::TableCursor cursor = cursorOf(db, name);
   const std::vector<ColumnDefinition>& columns = cursor.schema().columns;
   std::string text = "{\"name\": " + jsonString(cursor.definition().name) + ", \"columns\": [";
@@ -145,10 +164,8 @@ void writeJsonTable(Database& db, const std::string& name, std::ostream& out) {
   }
   text += "],\n \"rows\": [";
   out << text;
-  std::vector<Value> values;
   bool firstRow = true;
-  for (cursor.moveFirst(); !cursor.eof(); cursor.moveNext()) {
-    cursor.getAll(values);
+  const DumpGaps gaps = forEachReadableRow(cursor, [&](const std::vector<Value>& values) {
     std::string line = firstRow ? "\n  [" : ",\n  [";
     firstRow = false;
     for (std::size_t i = 0; i < values.size(); ++i) {
@@ -157,8 +174,9 @@ void writeJsonTable(Database& db, const std::string& name, std::ostream& out) {
     }
     line += "]";
     out << line;
-  }
+  });
   out << "]}";
+  return gaps;
 }
 
 }  // namespace
@@ -229,18 +247,20 @@ std::string jsonValue(const Value& v, ColumnType type) {
   return std::visit(Visitor{type}, v.storage());
 }
 
-void dumpJson(Database& db, const std::vector<std::string>& tables, std::ostream& out) {
+DumpGaps dumpJson(Database& db, const std::vector<std::string>& tables, std::ostream& out) {
   std::vector<std::string> chosen = chooseTables(db, tables);
   out << "{\"file\": " << jsonString(db.path().filename().string()) << ", \"format\": \"" << formatName(db)
       << "\", \"tables\": [";
+  DumpGaps gaps;
   for (std::size_t i = 0; i < chosen.size(); ++i) {
     out << (i ? ",\n" : "\n");
-    writeJsonTable(db, chosen[i], out);
+    gaps += writeJsonTable(db, chosen[i], out);
   }
   out << "\n]}\n";
+  return gaps;
 }
 
-void dumpCsv(Database& db, const std::string& name, std::ostream& out) {
+DumpGaps dumpCsv(Database& db, const std::string& name, std::ostream& out) {
   detail::TableCursor cursor = cursorOf(db, chooseTables(db, {name}).front());
   std::string line;
   const std::vector<ColumnDefinition>& columns = cursor.schema().columns;
@@ -249,9 +269,7 @@ void dumpCsv(Database& db, const std::string& name, std::ostream& out) {
     line += columns[i].name;
   }
   line.push_back('\n');
-  std::vector<Value> values;
-  for (cursor.moveFirst(); !cursor.eof(); cursor.moveNext()) {
-    cursor.getAll(values);
+  const DumpGaps gaps = forEachReadableRow(cursor, [&](const std::vector<Value>& values) {
     for (std::size_t i = 0; i < values.size(); ++i) {
       if (i) line.push_back(',');
       appendCsvValue(line, values[i]);
@@ -261,8 +279,9 @@ void dumpCsv(Database& db, const std::string& name, std::ostream& out) {
       out.write(line.data(), static_cast<std::streamsize>(line.size()));
       line.clear();
     }
-  }
+  });
   out.write(line.data(), static_cast<std::streamsize>(line.size()));
+  return gaps;
 }
 
 }  // namespace jet

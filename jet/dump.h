@@ -14,7 +14,11 @@
 // memo, dates, GUIDs and binary values in double quotes (quotes doubled, binary bytes as they are),
 // numbers and Yes/No (1/0) bare, Null empty; dates as "yyyy-MM-dd HH:mm:ss"; Single and Double as
 // the shortest decimal that reads back exactly, without exponent.
+//
+// A damaged file is dumped as far as it can be read: rows that cannot be read, and pages of a
+// table that cannot be read as its data pages (table.h, unreadablePages), are left out and counted.
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -24,10 +28,22 @@
 
 namespace jet {
 
+// What a dump left out of a damaged file; nothing for a sound one.
+struct DumpGaps {
+  std::int64_t rows = 0;   // rows that could not be read
+  std::int64_t pages = 0;  // pages whose rows could not be read at all
+  bool any() const { return rows != 0 || pages != 0; }
+  DumpGaps& operator+=(const DumpGaps& o) {
+    rows += o.rows;
+    pages += o.pages;
+    return *this;
+  }
+};
+
 // The user tables named (all when empty) as one JSON document. Throws Error(MissingTable).
-void dumpJson(Database& db, const std::vector<std::string>& tables, std::ostream& out);
+DumpGaps dumpJson(Database& db, const std::vector<std::string>& tables, std::ostream& out);
 // One table as CSV. Throws Error(MissingTable).
-void dumpCsv(Database& db, const std::string& table, std::ostream& out);
+DumpGaps dumpCsv(Database& db, const std::string& table, std::ostream& out);
 
 // The JSON text of one value of a column of the given type.
 std::string jsonValue(const Value& value, ColumnType type);

@@ -1,7 +1,6 @@
 #include "jet/index_check.h"
 
 #include <algorithm>
-#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -130,22 +129,37 @@ class IndexChecker {
     }
   }
 
+  // The position in rows_ (the rows in ascending order of their ids) of the row with that id.
+  std::optional<std::size_t> rowAt(RowLocation id) const {
+    auto it = std::lower_bound(rows_.begin(), rows_.end(), id,
+                               [](const CheckedRow* r, RowLocation at) { return r->id < at; });
+    if (it == rows_.end() || (*it)->id != id) return std::nullopt;
+    return static_cast<std::size_t>(it - rows_.begin());
+  }
+  const CheckedRow* rowOf(RowLocation id) const {
+    std::optional<std::size_t> at = rowAt(id);
+    return at ? rows_[*at] : nullptr;
+  }
+
   void compareWithRows(const IndexKeyEncoder& keys, const std::vector<CheckedRow>& rows) {
-    std::map<RowLocation, const CheckedRow*> byId;
-    for (const CheckedRow& r : rows) byId[r.id] = &r;
-    std::map<RowLocation, int> entryCount;
+    const auto byId = [](const CheckedRow* a, const CheckedRow* b) { return a->id < b->id; };
+    for (const CheckedRow& r : rows) rows_.push_back(&r);
+    if (!std::is_sorted(rows_.begin(), rows_.end(), byId)) std::sort(rows_.begin(), rows_.end(), byId);
+    std::vector<int> entryCount(rows_.size(), 0);
     for (const IndexEntry& e : entries_) {
-      auto it = byId.find(e.row);
-      if (it == byId.end()) {
+      std::optional<std::size_t> at = rowAt(e.row);
+      if (!at) {
         report(where_, "an entry points at " + rowText(e.row) + ", which is not a row of the table");
         continue;
       }
-      ++entryCount[e.row];
-      if (it->second->readable && keys.rowKey(it->second->values) != e.key)
+      ++entryCount[*at];
+      const CheckedRow& row = *rows_[*at];
+      if (row.readable && keys.rowKey(row.values) != e.key)
         report(where_, "the entry of " + rowText(e.row) + " does not hold the row's key");
     }
-    for (const CheckedRow& r : rows) {
-      int count = entryCount.count(r.id) ? entryCount[r.id] : 0;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      const CheckedRow& r = *rows_[i];
+      int count = entryCount[i];
       if (!r.readable) {
         if (count > 1) report(where_, rowText(r.id) + " has " + std::to_string(count) + " entries");
         continue;
@@ -155,16 +169,16 @@ class IndexChecker {
         report(where_, rowText(r.id) + " has " + std::to_string(count) + " entries instead of " +
                            std::to_string(expected));
     }
-    checkConstraints(keys, byId);
+    checkConstraints(keys);
   }
 
-  void checkConstraints(const IndexKeyEncoder& keys, const std::map<RowLocation, const CheckedRow*>& byId) {
+  void checkConstraints(const IndexKeyEncoder& keys) {
     // Null key columns of the entry's row (entries without a row are reported already).
     auto nulls = [&](const IndexEntry& e) -> std::optional<std::size_t> {
-      auto it = byId.find(e.row);
-      if (it == byId.end() || !it->second->readable) return std::nullopt;
+      const CheckedRow* row = rowOf(e.row);
+      if (!row || !row->readable) return std::nullopt;
       std::size_t n = 0;
-      for (std::size_t pos : keys.positions()) n += it->second->values[pos].isNull() ? 1 : 0;
+      for (std::size_t pos : keys.positions()) n += row->values[pos].isNull() ? 1 : 0;
       return n;
     };
     bool required = index_.required();
@@ -197,6 +211,7 @@ class IndexChecker {
   std::vector<std::vector<LevelPage>> levels_;
   std::optional<std::size_t> leafDepth_;
   std::vector<IndexEntry> entries_;
+  std::vector<const CheckedRow*> rows_;  // by id
   std::size_t reported_ = 0;
   std::size_t suppressed_ = 0;
 };

@@ -16,7 +16,8 @@ namespace jet {
 
 class PageFile;
 
-// A live row of a table and the values of all its columns (by position in the table's columns).
+// A live row of a table and the values of its columns (by position in the table's columns; only
+// the key columns of the table's indexes are read, so the values may end after the last of them).
 // A row that could not be read (readable = false) is known to exist, but its key is not.
 struct CheckedRow {
   RowLocation id;
@@ -24,7 +25,8 @@ struct CheckedRow {
   bool readable = true;
 };
 
-// Appends to problems what is wrong with the indexes of the table, given all its live rows.
+// Appends to problems what is wrong with the indexes of the table, given all its live rows in
+// ascending order of their ids (as a walk of the table's pages finds them).
 // Never throws for a damaged index: damage is reported as a problem.
 void checkIndexes(PageFile& pages, const StoredTableDefinition& table,
                   const std::vector<CheckedRow>& rows, std::vector<Problem>& problems);

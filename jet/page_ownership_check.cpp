@@ -40,17 +40,21 @@ class OwnershipChecker {
     for (const StoredTableDefinition* table : tables) checkTable(*table);
     if (ownersOnly) return;
     checkPages();
-    if (suppressed_) problems_.push_back({"file", std::to_string(suppressed_) + " more problems of page ownership"});
+    for (ProblemKind kind : {ProblemKind::Damage, ProblemKind::FreePageMap})
+      if (std::size_t n = suppressed_[static_cast<std::size_t>(kind)])
+        problems_.push_back({"file", std::to_string(n) + " more problems of page ownership" +
+                                         (kind == ProblemKind::FreePageMap ? " with the map of free pages" : ""),
+                             kind});
   }
 
  private:
-  void report(const std::string& where, const std::string& what) {
+  void report(const std::string& where, const std::string& what, ProblemKind kind = ProblemKind::Damage) {
     if (reported_ >= kMaxReports) {
-      ++suppressed_;
+      ++suppressed_[static_cast<std::size_t>(kind)];
       return;
     }
     ++reported_;
-    problems_.push_back({where, what});
+    problems_.push_back({where, what, kind});
   }
 
   // An owner that is exclusive: a second claim by anything else is a problem.
@@ -255,13 +259,15 @@ class OwnershipChecker {
       auto owner = owners_.find(number);
       bool free = freeMap_ && std::binary_search(freeMap_->listed.begin(), freeMap_->listed.end(), number);
       if (owner != owners_.end() && free) {
-        report("page " + std::to_string(number), "it is used by " + owner->second + ", but the database lists it as free");
+        report("page " + std::to_string(number), "it is used by " + owner->second + ", but the database lists it as free",
+               ProblemKind::FreePageMap);
         continue;
       }
       if (owner != owners_.end() && freeMap_ && freeMap_->takenAsFree(number)) {
-        report("page " + std::to_string(number), "it is used by " + owner->second +
-                                                     ", but the map of free pages does not cover it (other writers "
-                                                     "take it as free)");
+        report("page " + std::to_string(number),
+               "it is used by " + owner->second +
+                   ", but the map of free pages does not cover it (other writers take it as free)",
+               ProblemKind::FreePageMap);
         continue;
       }
       if (owner != owners_.end() || free) continue;
@@ -304,7 +310,7 @@ class OwnershipChecker {
   std::set<std::uint32_t> lvalRowsSeen_;
   std::set<std::uint32_t> lvalPagesUsed_;
   std::size_t reported_ = 0;
-  std::size_t suppressed_ = 0;
+  std::size_t suppressed_[2] = {0, 0};  // by ProblemKind
 
  public:
   std::vector<std::uint32_t> unused_;

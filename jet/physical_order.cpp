@@ -15,8 +15,14 @@ PhysicalOrder::PhysicalOrder(PageFile& file, const StoredTableDefinition& defini
     : file_(&file), definition_(&definition) {}
 
 void PhysicalOrder::loadPages() {
-  pages_ = readUsageMap(*file_, definition_->ownedPagesMap).pages;
+  UsageMapPages map = readUsageMap(*file_, definition_->ownedPagesMap, UsageMapRead::PassOver);
+  pages_ = std::move(map.pages);
+  unreadableInMap_ = static_cast<std::int64_t>(map.beyondEnd) + map.unreadableBitmaps;
   loaded_ = true;
+}
+
+std::int64_t PhysicalOrder::unreadablePages() const {
+  return static_cast<std::int64_t>(unreadable_.size()) + unreadableInMap_;
 }
 
 const std::vector<std::uint32_t>& PhysicalOrder::pages() {
@@ -24,11 +30,17 @@ const std::vector<std::uint32_t>& PhysicalOrder::pages() {
   return pages_;
 }
 
-PageRef PhysicalOrder::tablePage(std::size_t index) {
+PhysicalOrder::TablePage PhysicalOrder::tablePage(std::size_t index) {
   PageRef page = file_->page(pages_[index]);
-  if (page->type() != format::page_type::kData) return nullptr;
-  if (dataPageOwner(*page, file_->layout()) != definition_->firstPage) return nullptr;
-  return page;
+  if (page->type() == format::page_type::kData && dataPageOwner(*page, file_->layout()) == definition_->firstPage) {
+    try {
+      return {page, dataRowCount(*page, file_->layout())};
+    } catch (const Error&) {
+      // the row table does not fit in the page
+    }
+  }
+  unreadable_.insert(pages_[index]);
+  return {};
 }
 
 bool PhysicalOrder::isLiveRow(const Page& page, std::uint16_t row) const {
@@ -38,11 +50,10 @@ bool PhysicalOrder::isLiveRow(const Page& page, std::uint16_t row) const {
 
 std::optional<RowLocation> PhysicalOrder::scanForward(std::size_t pageIndex, int row) {
   for (; pageIndex < pages_.size(); ++pageIndex, row = 0) {
-    PageRef page = tablePage(pageIndex);
+    TablePage page = tablePage(pageIndex);
     if (!page) continue;
-    std::uint16_t count = dataRowCount(*page, file_->layout());
-    for (; row < count; ++row) {
-      if (!isLiveRow(*page, static_cast<std::uint16_t>(row))) continue;
+    for (; row < page.rows; ++row) {
+      if (!isLiveRow(*page.page, static_cast<std::uint16_t>(row))) continue;
       state_ = State::OnRow;
       pageIndex_ = pageIndex;
       row_ = static_cast<std::uint16_t>(row);
@@ -56,12 +67,12 @@ std::optional<RowLocation> PhysicalOrder::scanForward(std::size_t pageIndex, int
 std::optional<RowLocation> PhysicalOrder::scanBackward(std::size_t pageIndex, int row) {
   // row < 0 means: from the last row of the page.
   for (std::size_t i = pageIndex + 1; i-- > 0; row = -1) {
-    PageRef page = tablePage(i);
+    TablePage page = tablePage(i);
     if (!page) continue;
-    int count = dataRowCount(*page, file_->layout());
+    int count = page.rows;
     if (row < 0 || row >= count) row = count - 1;
     for (; row >= 0; --row) {
-      if (!isLiveRow(*page, static_cast<std::uint16_t>(row))) continue;
+      if (!isLiveRow(*page.page, static_cast<std::uint16_t>(row))) continue;
       state_ = State::OnRow;
       pageIndex_ = i;
       row_ = static_cast<std::uint16_t>(row);
@@ -138,8 +149,8 @@ void PhysicalOrder::catchUp() {
     row_ = 0;
     return;
   }
-  PageRef page = tablePage(pageIndex_);
-  bool live = page && at.row < dataRowCount(*page, file_->layout()) && isLiveRow(*page, at.row);
+  TablePage page = tablePage(pageIndex_);
+  bool live = page && at.row < page.rows && isLiveRow(*page.page, at.row);
   if (state_ == State::OnRow && !live) state_ = State::Between, row_ = static_cast<std::uint16_t>(at.row + 1);
 }
 
@@ -158,8 +169,8 @@ bool PhysicalOrder::moveTo(RowLocation row) {
     stale_ = true;
   }
   std::size_t index = static_cast<std::size_t>(it - pages_.begin());
-  PageRef page = tablePage(index);
-  if (!page || row.row >= dataRowCount(*page, file_->layout()) || !isLiveRow(*page, row.row)) return false;
+  TablePage page = tablePage(index);
+  if (!page || row.row >= page.rows || !isLiveRow(*page.page, row.row)) return false;
   state_ = State::OnRow;
   pageIndex_ = index;
   row_ = row.row;

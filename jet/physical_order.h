@@ -1,10 +1,13 @@
 #pragma once
 // Physical order: the table's data pages (from its owned-pages usage map) in page-number order,
 // rows in row-number order, deleted rows and the targets of overflow pointers skipped (the row
-// pointing to an overflow target stands for it). Pages in the map that are not data pages of the
-// table are skipped (the integrity check reports them).
+// pointing to an overflow target stands for it). Pages of the map that cannot be read as data pages
+// of the table (past the end of the file, another kind of page or another table's, a row table that
+// does not fit) are passed over and counted (unreadablePages), as are the pages of a bitmap of the
+// map that cannot be read: the walk keeps every row it can read.
 
 #include <cstdint>
+#include <set>
 #include <vector>
 
 #include "jet/page_file.h"
@@ -28,11 +31,21 @@ class PhysicalOrder final : public RowOrder {
   // The pages the scan visits (the usage map read afresh).
   const std::vector<std::uint32_t>& pages();
 
+  // The pages passed over so far, each counted once: those the walks met (above) and, from the
+  // map as last read, the pages it lists past the end of the file and its unreadable bitmaps.
+  std::int64_t unreadablePages() const override;
+
  private:
+  struct TablePage {
+    PageRef page;
+    std::uint16_t rows = 0;
+    explicit operator bool() const { return page != nullptr; }
+  };
   // Between: just before row row_ of page pages_[pageIndex_] (the row that was current is gone).
   enum class State { BeforeFirst, OnRow, Between, AfterLast };
-  // The page at pages_[index] if it is a data page of this table, else nullptr.
-  PageRef tablePage(std::size_t index);
+  // The page at pages_[index] and its row count if it is a readable data page of this table; else
+  // none, and the page is counted as unreadable.
+  TablePage tablePage(std::size_t index);
   bool isLiveRow(const Page& page, std::uint16_t row) const;
   std::optional<RowLocation> scanForward(std::size_t pageIndex, int row);
   std::optional<RowLocation> scanBackward(std::size_t pageIndex, int row);
@@ -48,6 +61,8 @@ class PhysicalOrder final : public RowOrder {
   State state_ = State::BeforeFirst;
   std::size_t pageIndex_ = 0;
   std::uint16_t row_ = 0;
+  std::set<std::uint32_t> unreadable_;
+  std::int64_t unreadableInMap_ = 0;
 };
 
 }  // namespace jet

@@ -6,6 +6,7 @@
 // A RowOrder has a position of its own: before the first row, on a row, or after the last. Moves
 // return the row now current, or nullopt when the move went past either end.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -37,6 +38,9 @@ class RowOrder {
   // position. When the current row is gone, the position is between its neighbours: next() gives
   // the row after it, previous() the row before it.
   virtual void refresh() = 0;
+  // Pages of the table the moves have passed over because they could not be read (damage); their
+  // rows are missing from the order.
+  virtual std::int64_t unreadablePages() const { return 0; }
 };
 
 // The order of the given index of the cursor's table. Implemented by the index reader; throws

@@ -28,6 +28,7 @@ void Table::moveNext() { cursor_->moveNext(); }
 void Table::movePrevious() { cursor_->movePrevious(); }
 bool Table::eof() const { return cursor_->eof(); }
 bool Table::bof() const { return cursor_->bof(); }
+std::int64_t Table::unreadablePages() const { return cursor_->unreadablePages(); }
 
 Value Table::get(std::string_view column) const { return cursor_->get(column); }
 Value Table::get(int columnIndex) const { return cursor_->get(columnIndex); }

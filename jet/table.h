@@ -63,6 +63,11 @@ class Table {
   void movePrevious();
   bool eof() const;  // past the last row (also: empty table)
   bool bof() const;  // before the first row
+  // Pages of a damaged table that the moves in physical order have passed over, each once, because
+  // they could not be read as the table's data pages (the rows on them are missing from the walk);
+  // after a walk from moveFirst to eof, all such pages. 0 in an index's order, whose damage shows
+  // as errors instead. Counted since the order was last chosen (setIndex).
+  std::int64_t unreadablePages() const;
 
   // Field of the current row. Throws Error(MissingColumn) or Error(NoCurrentRow).
   Value get(std::string_view column) const;

@@ -50,6 +50,7 @@ class TableCursor {
   void movePrevious();
   bool eof() const;
   bool bof() const;
+  std::int64_t unreadablePages() const { return order_->unreadablePages(); }
 
   // The current row, or Error(NoCurrentRow).
   RowLocation current() const;

@@ -29,7 +29,7 @@ void addBits(ByteSpan bitmap, std::uint64_t first, std::uint32_t pageCount, Usag
 
 }  // namespace
 
-UsageMapPages readUsageMap(PageFile& file, std::uint32_t rowPointer) {
+UsageMapPages readUsageMap(PageFile& file, std::uint32_t rowPointer, UsageMapRead mode) {
   const format::Layout& layout = file.layout();
   RowLocation at = rowLocationFromPointer(rowPointer);
   PageRef page = file.page(at.page, format::page_type::kData, "a usage map");
@@ -51,6 +51,11 @@ UsageMapPages readUsageMap(PageFile& file, std::uint32_t rowPointer) {
     for (std::size_t i = 0; i < entries; ++i) {
       std::uint32_t mapPage = bytes::u32(row, format::usage_map::kReferencePagesOffset + 4 * i);
       if (mapPage == 0 || static_cast<std::int32_t>(mapPage) < 0) continue;  // no map page for this range
+      if (mode == UsageMapRead::PassOver &&
+          (mapPage >= file.pageCount() || file.page(mapPage)->type() != format::page_type::kUsageMap)) {
+        ++out.unreadableBitmaps;
+        continue;
+      }
       PageRef bitmap = file.page(mapPage, format::page_type::kUsageMap, "a usage bitmap");
       addBits(bitmap->bytes().subspan(format::usage_map::kMapPageBitmapOffset), i * pagesPerMapPage,
               file.pageCount(), out);

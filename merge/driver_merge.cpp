@@ -53,7 +53,7 @@ class EntryMerge {
       LoadOldDriver(c_.selection.OldDriverIsTweeter, c_.selection, c_.db, c_.driver);
       return true;
     } catch (const std::exception& e) {
-      summary_.problems.add(entry.text, std::string("not read from the old database: ") + e.what());
+      summary_.readProblems.add(entry.text, std::string("not read from the old database: ") + e.what());
       return false;
     }
   }

@@ -41,12 +41,13 @@ struct MergeContext {
   const UserLocale& locale;
 };
 
-// REQUIRES: the new side is open, in a transaction; the progress window is shown.
+// REQUIRES: the new side is open, in a transaction, and has passed CheckNewDatabaseBeforeWrite
+// (new_database_check.h); the progress window is shown.
 // First, before anything else is written, the new database's map of free pages is rebuilt when it
 // does not cover every page or lists a page in use as free (summary.freePageMap); then,
 // for every entry in order (marker "(ob)" the woofers, "(sb)" the tweeters):
 //  1. the old row (moveToOldRow); an entry whose row is not found, or that cannot be read, is
-//     skipped (a row that cannot be read is also recorded as a problem);
+//     skipped (a row that cannot be read is also recorded as a read problem);
 //  2. LoadOldDriver, then the caption "Copying " + CurrentModel + "...";
 //  3. the company and the model: of the new companies the old name names (those whose name it
 //     begins; for an empty name those that exist without a name), the highest that has a row

@@ -19,6 +19,7 @@ std::string MergeSummaryText(const MergeSummary& s) {
     text += "\nMap of free pages: rebuilt from the pages in use (" +
             std::to_string(s.freePageMap.pagesInUseTakenAsFree) +
             " pages in use were listed as free or lay outside it).";
+  text += "\nRead problems: " + std::to_string(s.readProblemCount()) + ".";
   text += "\nWrite problems: " + std::to_string(s.problems.size()) + ".";
   return text;
 }

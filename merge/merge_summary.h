@@ -1,9 +1,10 @@
 #pragma once
 // What one merge did: drivers added, replaced and skipped per table, companies added, and what
-// could not be written.
+// could not be read or written.
 
 #include <string>
 
+#include "db/table_walk.h"
 #include "jet/free_page_map_repair.h"
 #include "merge/write_problems.h"
 
@@ -24,12 +25,17 @@ struct MergeSummary {
   bool asked = false;       // the overwrite question was shown
   bool refused = false;     // and answered No
   WriteProblems problems;
+  // What could not be read from the old database: listed drivers that could not be loaded (named,
+  // and skipped), and the rows and pages its scan passed over, whose drivers were never listed.
+  WriteProblems readProblems;
+  ReadProblems oldScanUnread;
+  long readProblemCount() const { return static_cast<long>(readProblems.size()) + oldScanUnread.total(); }
   jet::FreePageMapRepair freePageMap;  // the new database's map of free pages, repaired first
 };
 
 // The summary in a few lines for people: one line per table ("Woofers: 3 added, 1 replaced,
-// 0 skipped."), then companies, a line when the map of free pages was rebuilt, and the number of
-// write problems.
+// 0 skipped."), then companies, a line when the map of free pages was rebuilt, and the numbers of
+// read and write problems.
 std::string MergeSummaryText(const MergeSummary& summary);
 
 }  // namespace qbm

@@ -3,7 +3,6 @@
 #include "db/field_read.h"
 #include "db/schema.h"
 #include "db/table_walk.h"
-#include "jet/error.h"
 
 namespace qbm {
 namespace {
@@ -20,19 +19,14 @@ void listTable(jet::Table& table, DriverTable kind, const CompanyNameTable& shor
   const int company = table.columnIndex(fields::CompanyID);
   const int modelColumn = table.columnIndex(fields::Model);
   std::vector<ListEntry>& entries = listing.result.entries;
-  for (table.moveFirst(); !table.eof(); table.moveNext()) {
-    try {
-      const std::int32_t key = readLong(valueAt(table, id));
-      const std::int32_t c = readLong(valueAt(table, company));
-      const jet::Value model = valueAt(table, modelColumn);
-      if (model.isNull() || key <= 0 || c < 1 || c > MaxCompanyId) continue;
-      entries.push_back({ListEntryText(shortNames[c], readText(model), kind), key});
-    } catch (const jet::Error&) {
-      ++listing.result.unreadableRows;
-      continue;
-    }
+  listing.result.unreadable += WalkRows(table, [&] {
+    const std::int32_t key = readLong(valueAt(table, id));
+    const std::int32_t c = readLong(valueAt(table, company));
+    const jet::Value model = valueAt(table, modelColumn);
+    if (model.isNull() || key <= 0 || c < 1 || c > MaxCompanyId) return;
+    entries.push_back({ListEntryText(shortNames[c], readText(model), kind), key});
     listing.ui.updateProgress(static_cast<long>(entries.size()), listing.total);
-  }
+  });
 }
 
 }  // namespace
@@ -46,7 +40,7 @@ DriverListing ScanNewDatabase(DatabaseState& state, CompanyNameTables& names, Us
   listing.total = static_cast<long>(state.NewWoofers->rowCount() + state.NewTweeters->rowCount());
 
   ui.showProgress(std::string(FindingNewCompaniesCaption));
-  BuildCompanyNames(*state.NewCompanies, names.NewCompanyFull, names.NewCompanyShort);
+  result.unreadable += BuildCompanyNames(*state.NewCompanies, names.NewCompanyFull, names.NewCompanyShort);
 
   ui.showProgress(std::string(FindingAllNewCaption));
   listTable(*state.NewWoofers, DriverTable::Woofers, names.NewCompanyShort, listing);

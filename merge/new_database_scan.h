@@ -22,7 +22,8 @@ inline constexpr std::string_view FindingAllNewCaption = "Finding all drivers in
 // FindingAllNewCaption lists the woofers ("(ob)") and then the tweeters ("(sb)") that have a Model,
 // an ID > 0 and a Company ID in 1..900, as "[" + NewCompanyShort + "]  " + Model + marker with the
 // ID as item data, moving the progress bar with every entry. Rows are read in each cursor's current
-// order. A row whose fields cannot be read is left out and counted in unreadableRows. The progress
+// order. Rows and pages that cannot be read (of the drivers and the companies) are left out and
+// counted in unreadable. The progress
 // window is left shown; the caller hides it. Errors of the walk itself reach the caller.
 DriverListing ScanNewDatabase(DatabaseState& state, CompanyNameTables& names, UserInterface& ui);
 

@@ -44,11 +44,12 @@ void AddCompanyRow(const jet::Value& id, const jet::Value& company, CompanyNameT
   full.set(key, std::move(name));
 }
 
-void BuildCompanyNames(jet::Table& companies, CompanyNameTable& full, CompanyNameTable& shortNames) {
+ReadProblems BuildCompanyNames(jet::Table& companies, CompanyNameTable& full, CompanyNameTable& shortNames) {
   full.clear();
   shortNames.clear();
-  for (companies.moveFirst(); !companies.eof(); companies.moveNext())
+  return WalkRows(companies, [&] {
     AddCompanyRow(companies.get(fields::ID), companies.get(fields::Company), full, shortNames);
+  });
 }
 
 void RecordAddedCompany(std::int32_t id, const std::string& name, CompanyNameTable& full,

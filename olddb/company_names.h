@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "db/table_walk.h"
 #include "jet/table.h"
 #include "jet/value.h"
 
@@ -53,9 +54,9 @@ void AddCompanyRow(const jet::Value& id, const jet::Value& company, CompanyNameT
                    CompanyNameTable& shortNames);
 
 // Rebuilds a side's two tables from scratch: empties them, then applies AddCompanyRow to every row
-// of the companies cursor in the cursor's order (it is left at its end). Engine errors reach the
-// caller.
-void BuildCompanyNames(jet::Table& companies, CompanyNameTable& full, CompanyNameTable& shortNames);
+// of the companies cursor in the cursor's order (it is left at its end). Rows and pages that
+// cannot be read are passed over and counted; errors of the walk itself reach the caller.
+ReadProblems BuildCompanyNames(jet::Table& companies, CompanyNameTable& full, CompanyNameTable& shortNames);
 
 // A company just added to the new database: both tables take the name unchanged (no short-name
 // mapping until the next rebuild).

@@ -5,7 +5,6 @@
 #include "db/schema.h"
 #include "db/table_walk.h"
 #include "db/working_driver.h"
-#include "jet/error.h"
 #include "olddb/legacy_change_rules.h"
 #include "olddb/model_names.h"
 #include "olddb/new_woofer_lookup.h"
@@ -27,19 +26,14 @@ struct Pass {
 // Whether the progress bar moves on every row visited or with every entry added.
 enum class Progress { PerRow, PerEntry };
 
-// Runs readRow on every row of the cursor, first to end. A row whose fields cannot be read is
-// counted as unreadable and passed over; errors of the walk itself reach the caller.
+// Runs readRow on every row of the cursor, first to end (WalkRows: what cannot be read is counted
+// and passed over).
 template <class ReadRow>
 void forEachRow(jet::Table& table, Pass& pass, Progress progress, ReadRow readRow) {
-  for (table.moveFirst(); !table.eof(); table.moveNext()) {
+  pass.listing.unreadable += WalkRows(table, readRow, [&] {
     ++pass.visited;
-    try {
-      readRow();
-    } catch (const jet::Error&) {
-      ++pass.listing.unreadableRows;
-    }
     if (progress == Progress::PerRow) pass.ui.updateProgress(pass.visited, pass.total);
-  }
+  });
 }
 
 struct LegacyColumns {
@@ -142,7 +136,7 @@ DriverListing ScanOldDatabase(DatabaseState& state, CompanyNameTables& names, Ol
       listLegacyAll(state, pass);
   } else if (previousFormat) {
     ui.showProgress(std::string(FindingOldCompaniesCaption));
-    BuildCompanyNames(*state.OldCompanies, names.OldCompanyFull, names.OldCompanyShort);
+    listing.unreadable += BuildCompanyNames(*state.OldCompanies, names.OldCompanyFull, names.OldCompanyShort);
     listPreviousFormat(state, names, mode, pass);
   }
   return listing;

@@ -43,8 +43,8 @@ class NewDatabaseReadError : public std::runtime_error {
 //  - previous format: woofers ("(ob)") then tweeters ("(sb)") with a Model, 0 < Company ID <= 900
 //    and ID > 0 (Changed: and "User Entry" true), as "[" + OldCompanyShort + "]  " + Model; the
 //    progress moves on every row (Changed) or with every entry (All).
-// Item data: legacy "Index", previous-format "ID". A row whose fields cannot be read is left out
-// and counted in unreadableRows. The progress window is left shown; the caller hides it. Engine
+// Item data: legacy "Index", previous-format "ID". Rows and pages that cannot be read (of the
+// drivers and the companies) are left out and counted in unreadable. The progress window is left shown; the caller hides it. Engine
 // errors that stop the walk itself reach the caller; those of the new woofers as
 // NewDatabaseReadError.
 DriverListing ScanOldDatabase(DatabaseState& state, CompanyNameTables& names, OldListMode mode,

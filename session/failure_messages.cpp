@@ -14,11 +14,27 @@ std::string CompareFailedMessage(std::string_view newFileName, std::string_view 
          "). The old drivers are not listed; open the new database again, or choose another one.";
 }
 
-std::string UnreadableRowsMessage(std::string_view fileName, long rows) {
-  return std::to_string(rows) + (rows == 1 ? " driver" : " drivers") + " in " +
-         std::string(fileName) +
-         " could not be read and " + (rows == 1 ? "is" : "are") +
-         " not listed. The file may be damaged; the other drivers are listed.";
+namespace {
+
+std::string counted(long n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+std::string UnreadablePartsText(const ReadProblems& unread) {
+  if (unread.pages == 0) return counted(unread.rows, "row", "rows");
+  if (unread.rows == 0) return counted(unread.pages, "page", "pages");
+  return counted(unread.pages, "page", "pages") + " and " + counted(unread.rows, "row", "rows");
+}
+
+std::string UnreadableRowsMessage(std::string_view fileName, const ReadProblems& unread) {
+  const std::string tail = ". The file may be damaged; the other drivers are listed.";
+  if (unread.pages == 0)
+    return UnreadablePartsText(unread) + " in " + std::string(fileName) + " could not be read and " +
+           (unread.rows == 1 ? "is" : "are") + " not listed" + tail;
+  return UnreadablePartsText(unread) + " of " + std::string(fileName) +
+         " could not be read; the drivers on them are not listed" + tail;
 }
 
 std::string DriverReadFailedMessage(std::string_view fileName, std::string_view detail) {

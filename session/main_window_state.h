@@ -9,6 +9,7 @@
 #include <string>
 
 #include "db/database_state.h"
+#include "db/table_walk.h"
 #include "db/old_driver_selection.h"
 #include "db/working_driver.h"
 #include "olddb/company_names.h"
@@ -58,6 +59,7 @@ struct MainWindowState {
   qbm::UnitLabels UnitLabels = MetricUnitLabels();
 
   std::int32_t OldDriverCount = 0;  // entries in FromList, shown in its tooltip
+  ReadProblems OldUnreadable;       // what the last old scan could not read (told by the merge too)
   bool SkipNewDialog = false;       // the merge's request to rescan the open new database
 };
 

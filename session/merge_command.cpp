@@ -4,7 +4,9 @@
 
 #include "common/user_locale.h"
 #include "merge/driver_merge.h"
+#include "merge/new_database_check.h"
 #include "merge/new_driver_matcher.h"
+#include "session/failure_messages.h"
 #include "session/operation_scope.h"
 #include "session/session.h"
 
@@ -31,6 +33,29 @@ std::string MergeFailedMessage(std::string_view newFileName, std::string_view de
          "drivers are still listed.";
 }
 
+std::string NewDatabaseDamagedMessage(std::string_view newFileName,
+                                      const std::vector<jet::Problem>& problems) {
+  const std::size_t n = problems.size();
+  return "Sorry, the new database " + std::string(newFileName) +
+         " is damaged, so nothing was merged into it (" + std::to_string(n) +
+         (n == 1 ? " problem" : " problems") + "):\r\n" + DamageLines(problems, MaxProblemLines) +
+         "\r\nNothing was written: the file is as it was. Restore it from a backup, or repair it, "
+         "then merge again.";
+}
+
+std::string ReadProblemsMessage(std::string_view oldFileName, const MergeSummary& summary) {
+  const long n = summary.readProblemCount();
+  std::string text = "Not everything could be read from " + std::string(oldFileName) + " (" +
+                     std::to_string(n) + (n == 1 ? " read problem" : " read problems") + "):";
+  if (summary.oldScanUnread.total() > 0)
+    text += "\r\n" + UnreadablePartsText(summary.oldScanUnread) +
+            " could not be read when the old drivers were listed; the drivers in them were not "
+            "listed and not merged.";
+  if (!summary.readProblems.empty())
+    text += "\r\n" + WriteProblemLines(summary.readProblems, MaxProblemLines);
+  return text + "\r\nThe file may be damaged. Everything else was merged.";
+}
+
 std::string WriteProblemsMessage(std::string_view newFileName, const MergeSummary& summary) {
   const std::size_t n = summary.problems.size();
   return "Not everything could be written into " + std::string(newFileName) + " (" +
@@ -41,6 +66,7 @@ std::string WriteProblemsMessage(std::string_view newFileName, const MergeSummar
 
 MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
   MergeOutcome outcome;
+  outcome.summary.oldScanUnread = state_.OldUnreadable;
   if (state_.FromList.empty()) return outcome;
   OperationScope scope(ui_);
   scope.setBusy(true);
@@ -58,6 +84,7 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
   entries.reserve(state_.FromList.count());
   for (const DriverList::Entry& e : state_.FromList.entries()) entries.push_back({e.text, e.itemData});
   try {
+    CheckNewDatabaseBeforeWrite(*db.NewDb);
     db.NewDb->begin();
     IndexedDriverMatcher matcher(db, state_.companyNames);
     MergeContext context{db,    state_.companyNames, state_.WorkingDriver, state_.selection,
@@ -65,6 +92,7 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
                          [this](EntryMarker m, std::int32_t id) { return MoveToOldRow(m, id); },
                          currentUserLocale()};
     outcome.summary = MergeDrivers(entries, context);
+    outcome.summary.oldScanUnread = state_.OldUnreadable;
     if (options.dryRun)
       db.NewDb->rollback();
     else
@@ -72,11 +100,16 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
   } catch (const std::exception& e) {
     rollBackQuietly(db);
     scope.hideProgress();
-    outcome.status = MergeOutcome::Status::Failed;
+    const auto* damaged = dynamic_cast<const NewDatabaseDamaged*>(&e);
+    outcome.status = damaged ? MergeOutcome::Status::Refused : MergeOutcome::Status::Failed;
     outcome.failure = e.what();
-    scope.showMessage(MergeFailedMessage(db.ToName.caption, e.what()), MessageIcon::Critical);
-    state_.SkipNewDialog = true;  // the name tables and ToList as the file is again
-    ToOpen_Click();
+    scope.showMessage(damaged ? NewDatabaseDamagedMessage(db.ToName.caption, damaged->problems())
+                              : MergeFailedMessage(db.ToName.caption, e.what()),
+                      MessageIcon::Critical);
+    if (!damaged) {
+      state_.SkipNewDialog = true;  // the name tables and ToList as the file is again
+      ToOpen_Click();
+    }
     scope.setBusy(false);
     notify();
     return outcome;
@@ -89,6 +122,9 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
   scope.hideProgress();
   state_.SkipNewDialog = true;
   ToOpen_Click();
+  if (options.reportProblems && outcome.summary.readProblemCount() > 0)
+    scope.showMessage(ReadProblemsMessage(db.FromName.caption, outcome.summary),
+                      MessageIcon::Exclamation);
   if (options.reportProblems && !outcome.summary.problems.empty())
     scope.showMessage(WriteProblemsMessage(db.ToName.caption, outcome.summary),
                       MessageIcon::Exclamation);

@@ -3,7 +3,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "jet/check.h"
 #include "merge/merge_summary.h"
 
 namespace qbm {
@@ -23,6 +25,7 @@ struct MergeOutcome {
     NewDatabaseClosed,  // no new database is open: nothing happened but a message
     Merged,             // committed (or rolled back, for a dry run)
     Failed,             // stopped and rolled back: the new file is as it was
+    Refused,            // the new file failed the check before the first write: nothing was written
   };
   Status status = Status::NothingListed;
   MergeSummary summary;
@@ -35,6 +38,15 @@ inline constexpr std::string_view NewDatabaseClosedMessage =
 
 // The message of a merge stopped by an error: nothing was written and the old list is kept.
 std::string MergeFailedMessage(std::string_view newFileName, std::string_view detail);
+
+// The message of a merge refused because the new database is damaged: the first problems, and
+// that nothing was written.
+std::string NewDatabaseDamagedMessage(std::string_view newFileName,
+                                      const std::vector<jet::Problem>& problems);
+
+// The message after a merge that could not read everything of the old database: how much, which
+// drivers, and that the rest was merged.
+std::string ReadProblemsMessage(std::string_view oldFileName, const MergeSummary& summary);
 
 // The message after a merge that could not write everything: what was not written, and that the
 // rest was merged.

@@ -42,9 +42,9 @@ void Session::listNewDatabase(OperationScope& scope) {
   state_.ToList.addAll(listing.entries);
   state_.ToList.tooltip = DriverCountTooltip(static_cast<long>(listing.entries.size()));
   revealOldSide();
-  if (listing.unreadableRows > 0) {
+  if (listing.unreadable.total() > 0) {
     scope.hideProgress();
-    scope.showMessage(UnreadableRowsMessage(file, listing.unreadableRows), MessageIcon::Exclamation);
+    scope.showMessage(UnreadableRowsMessage(file, listing.unreadable), MessageIcon::Exclamation);
   }
 }
 

@@ -29,6 +29,7 @@ void Session::listOldDatabase(OperationScope& scope) {
   const OldListMode mode =
       *state_.FromOpt == ShowAllDriversOption ? OldListMode::All : OldListMode::Changed;
   state_.OldDriverCount = 0;
+  state_.OldUnreadable = {};
   state_.FromList.tooltip.clear();
   state_.FromList.clear();
   const std::string& file = state_.databases.FromName.caption;
@@ -48,9 +49,10 @@ void Session::listOldDatabase(OperationScope& scope) {
   state_.FromList.addAll(listing.entries);
   state_.OldDriverCount = static_cast<std::int32_t>(listing.entries.size());
   state_.FromList.tooltip = DriverCountTooltip(state_.OldDriverCount);
-  if (listing.unreadableRows > 0) {
+  state_.OldUnreadable = listing.unreadable;
+  if (listing.unreadable.total() > 0) {
     scope.hideProgress();
-    scope.showMessage(UnreadableRowsMessage(file, listing.unreadableRows), MessageIcon::Exclamation);
+    scope.showMessage(UnreadableRowsMessage(file, listing.unreadable), MessageIcon::Exclamation);
   }
 }
 

@@ -1,9 +1,25 @@
 #include "session/session.h"
 
+#include "db/field_read.h"
 #include "db/schema.h"
 #include "db/table_walk.h"
+#include "jet/error.h"
 
 namespace qbm {
+namespace {
+
+// Seeks the row of that ID through the index "ID". The row found must hold the ID: an index entry
+// that leads to another row is damage (Error(Damaged)), not that driver.
+bool seekId(jet::Table& table, std::int32_t id) {
+  SelectIndex(table, indexes::ID);
+  if (!table.seek(jet::Value{id})) return false;
+  if (readLong(fieldValue(table, fields::ID)) != id)
+    throw jet::Error(jet::ErrorCode::Damaged, "the index ID of table " + table.name() + " leads the ID " +
+                                                  std::to_string(id) + " to a row of another ID");
+  return true;
+}
+
+}  // namespace
 
 std::string DriverCountTooltip(long count) { return "Driver count = " + std::to_string(count); }
 
@@ -43,19 +59,14 @@ bool Session::MoveToOldRow(EntryMarker marker, std::int32_t itemData) {
   selection.OldDriverIsTweeter = marker == EntryMarker::Tweeter ? YesNoTrue : YesNoFalse;
   selection.OldDriverId = itemData;
   if (!db.OldDbOpen) return false;
-  if (marker == EntryMarker::Tweeter) {
-    if (!db.OldTweeters) return false;
-    SelectIndex(*db.OldTweeters, indexes::ID);
-    return db.OldTweeters->seek(jet::Value{itemData});
-  }
+  if (marker == EntryMarker::Tweeter) return db.OldTweeters && seekId(*db.OldTweeters, itemData);
   if (!db.OldWoofers) return false;
   if (db.OldDbKind == LegacyDbKind) {
     if (!legacyRows_) legacyRows_.emplace(*db.OldWoofers);
     return legacyRows_->moveTo(*db.OldWoofers, itemData);
   }
   if (db.OldDbKind != PreviousFormatDbKind) return false;
-  SelectIndex(*db.OldWoofers, indexes::ID);
-  return db.OldWoofers->seek(jet::Value{itemData});
+  return seekId(*db.OldWoofers, itemData);
 }
 
 }  // namespace qbm

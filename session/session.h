@@ -63,6 +63,8 @@ class Session {
   // Then FromList, its tooltip and FromRText are emptied and the new database is rescanned without
   // the dialog (SkipNewDialog, ToOpen_Click); what could not be written is told in a message.
   // An empty FromList does nothing at all. With no new database open, a message and nothing else.
+  // A new database that fails the check before the first write (merge/new_database_check.h) is
+  // refused with a message naming what is wrong: nothing is written and FromList is kept.
   // An error that stops the merge rolls it back, is told in a message, keeps FromList, and the new
   // side is rescanned; the progress window and the busy pointer are never left behind.
   MergeOutcome MMerge_Click(const MergeOptions& options = {});
@@ -78,7 +80,8 @@ class Session {
   // Makes the old row of a FromList entry current: "(sb)" on OldTweeters and "(ob)" on OldWoofers
   // through the index "ID" (previous format) or the legacy row finder (legacy). Sets
   // OldDriverIsTweeter by the marker and OldDriverId to itemData. False when the row is not found
-  // or the marker is neither. Engine errors reach the caller.
+  // or the marker is neither. Engine errors reach the caller, as does an index "ID" that leads to a
+  // row of another ID (Error(Damaged)), so that a damaged index never gives another driver.
   bool MoveToOldRow(EntryMarker marker, std::int32_t itemData);
 
  private:

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
 
 #include "jet/check.h"
@@ -232,6 +233,48 @@ TEST_F(OwnershipCheck, RepairRebuildsTheMapFromThePagesInUse) {
     EXPECT_FALSE(jet::repairFreePageMap(*db_).rebuilt);
     db_->rollback();
   }
+}
+
+// The checks of chosen tables, as a writer runs them first: the free-page map's damage is all of
+// the kind the repair mends (and nothing is left after it); two owners of a page are damage, seen
+// from either table; other tables' rows are not read.
+TEST_F(OwnershipCheck, ChosenTablesAreCheckedWithTheOwnershipOfEveryPage) {
+  const std::vector<std::string> woofers = {"woofers"};
+  EXPECT_EQ("", describe(jet::check(*db_, {"woofers", "tweeters", "companies"})));
+  EXPECT_THROW(jet::check(*db_, {"woofers", "no such table"}), jet::Error);
+  for (const Damage& damage : damages()) {
+    SCOPED_TRACE(damage.name);
+    db_->begin();
+    damage.apply(*this);
+    auto problems = jet::check(*db_, woofers);
+    EXPECT_FALSE(problems.empty());
+    for (const jet::Problem& p : problems)
+      EXPECT_EQ(p.kind, jet::ProblemKind::FreePageMap) << p.where << ": " << p.what;
+    jet::repairFreePageMap(*db_);
+    EXPECT_EQ("", describe(jet::check(*db_, woofers)));
+    db_->rollback();
+  }
+
+  db_->begin();
+  core().allocator().addToMap(table("tweeters").ownedPagesMap, firstDataPage("woofers"));
+  for (const char* chosen : {"woofers", "companies"}) {
+    auto problems = jet::check(*db_, {chosen});
+    EXPECT_TRUE(mentions(problems, "by the rows of table woofers")) << describe(problems);
+    EXPECT_TRUE(std::any_of(problems.begin(), problems.end(),
+                            [](const jet::Problem& p) { return p.kind == jet::ProblemKind::Damage; }));
+  }
+  db_->rollback();
+
+  const std::size_t countAt = std::size_t{table("tweeters").firstPage} * file().pageSize() + file().layout().tdefRowCountOffset;
+  db_.reset();
+  {
+    std::fstream f(path_, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(static_cast<std::streamoff>(countAt));
+    f.put(static_cast<char>(0x7F));
+  }
+  jet::Database db = jet::Database::open(path_, {.exclusive = false, .readOnly = true});
+  EXPECT_EQ("", describe(jet::check(db, woofers)));
+  EXPECT_TRUE(mentions(jet::check(db, {"tweeters"}), "table tweeters: its definition counts"));
 }
 
 TEST_F(OwnershipCheck, TheAllocatorTakesNoPageInUseThatIsListedFree) {

@@ -132,7 +132,7 @@ TEST_F(OldScan, PreviousFormatAllListsEveryUsableRow) {
   EXPECT_EQ(texts(listing), expected);
   EXPECT_EQ(progressSteps(sides.ui.events),
             countingTo(static_cast<long>(expected.size()), 115));
-  EXPECT_EQ(listing.unreadableRows, 0);
+  EXPECT_EQ(listing.unreadable, ReadProblems{});
 }
 
 TEST_F(OldScan, EveryOpenStartsWithEmptyOldCompanyNames) {

@@ -1,11 +1,14 @@
 // "Merge >" at its edges: nothing listed, no new database open, a merge stopped half way (rolled
-// back, the file as before), a dry run, and writes the new database refuses.
+// back, the file as before), a dry run, writes the new database refuses, a damaged new database
+// (refused) and a damaged old one (what could not be read is told).
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 
+#include "jet/database_impl.h"
+#include "jet/usage_map.h"
 #include "samples/driver_table_definitions.h"
 #include "tests/session/merge_fixture.h"
 
@@ -144,6 +147,82 @@ TEST_F(MergeEdges, WhatCouldNotBeWrittenIsToldAtTheEnd) {
   // The drivers are in, without the values the file refused.
   EXPECT_EQ(state().ToList.count(), listed);
   expectIdle();
+}
+
+
+// Overwrites bytes of a file at a page of the named table: its definition's row count (count) or
+// the whole of its first data page (zero).
+enum class TableDamage { RowCount, ZeroFirstDataPage };
+void damageTable(const std::filesystem::path& file, const std::string& table, TableDamage damage) {
+  std::uint32_t pageSize = 0, at = 0;
+  {
+    jet::Database db = jet::Database::open(file, {.exclusive = false, .readOnly = true});
+    jet::detail::DatabaseCore& core = db.impl().core();
+    const auto def = core.definition(*core.findTable(table));
+    pageSize = core.file().pageSize();
+    at = damage == TableDamage::RowCount
+             ? def->firstPage * pageSize + static_cast<std::uint32_t>(core.file().layout().tdefRowCountOffset)
+             : jet::readUsageMap(core.file(), def->ownedPagesMap).pages.front() * pageSize;
+  }
+  std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+  f.seekp(at);
+  const std::string bytes = damage == TableDamage::RowCount ? std::string(1, '\x7F') : std::string(pageSize, '\0');
+  f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST_F(MergeEdges, ADamagedNewDatabaseIsRefusedBeforeAnythingIsWritten) {
+  const std::string newFile = copy("qbaudio.mdb");
+  damageTable(newFile, "woofers", TableDamage::RowCount);
+  const std::string before = fileBytes(newFile);
+  ui.files.push_back(newFile);
+  session.ToOpen_Click();
+  openOld("xqbaudio.mdb", ShowAllDriversOption);
+  const std::size_t listed = state().FromList.count();
+  ui.events.clear();
+  const MergeOutcome outcome = session.MMerge_Click();
+  EXPECT_EQ(outcome.status, MergeOutcome::Status::Refused);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].second, MessageIcon::Critical);
+  EXPECT_TRUE(ui.messages[0].first.starts_with(
+      "Sorry, the new database qbaudio.mdb is damaged, so nothing was merged into it (1 problem):\r\n"
+      "table woofers: its definition counts "))
+      << ui.messages[0].first;
+  EXPECT_TRUE(ui.messages[0].first.ends_with("\r\nNothing was written: the file is as it was. Restore it from a "
+                                             "backup, or repair it, then merge again."));
+  EXPECT_EQ(state().FromList.count(), listed);
+  EXPECT_TRUE(eventsStartingWith("progress: Copying drivers from").size() == 1 &&
+              eventsStartingWith("progress: Copying ").size() == 1)
+      << "no driver was copied";
+  expectIdle();
+  session.Unload();
+  EXPECT_TRUE(fileBytes(newFile) == before) << "the new file changed";
+}
+
+TEST_F(MergeEdges, WhatCouldNotBeReadFromTheOldDatabaseIsToldAndCounted) {
+  openNew();
+  const std::string oldFile = copy("xqbaudio.mdb");
+  damageTable(oldFile, "woofers", TableDamage::ZeroFirstDataPage);
+  state().FromOpt = ShowAllDriversOption;
+  ui.files.push_back(oldFile);
+  session.FromOpen_Click();
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0], std::make_pair(std::string("1 page of xqbaudio.mdb could not be read; the drivers on "
+                                                       "them are not listed. The file may be damaged; the other "
+                                                       "drivers are listed."),
+                                           MessageIcon::Exclamation));
+  EXPECT_EQ(state().OldUnreadable, (ReadProblems{.rows = 0, .pages = 1}));
+  ui.messages.clear();
+  ui.answers.push_back(true);
+  const MergeOutcome outcome = session.MMerge_Click();
+  ASSERT_EQ(outcome.status, MergeOutcome::Status::Merged);
+  EXPECT_EQ(outcome.summary.readProblemCount(), 1);
+  EXPECT_NE(MergeSummaryText(outcome.summary).find("\nRead problems: 1.\n"), std::string::npos);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0], std::make_pair(ReadProblemsMessage("xqbaudio.mdb", outcome.summary), MessageIcon::Exclamation));
+  EXPECT_EQ(ui.messages[0].first,
+            "Not everything could be read from xqbaudio.mdb (1 read problem):\r\n1 page could not be read "
+            "when the old drivers were listed; the drivers in them were not listed and not merged.\r\n"
+            "The file may be damaged. Everything else was merged.");
 }
 
 }  // namespace

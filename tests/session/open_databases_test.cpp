@@ -216,7 +216,7 @@ TEST_F(SessionTest, ARowThatCannotBeReadIsLeftOutAndReported) {
   EXPECT_EQ(state().ToList.find(122, EntryMarker::Woofer), std::nullopt);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].first,
-            "1 driver in qbaudio.mdb could not be read and is not listed. The file may be damaged; "
+            "1 row in qbaudio.mdb could not be read and is not listed. The file may be damaged; "
             "the other drivers are listed.");
   EXPECT_EQ(ui.messages[0].second, MessageIcon::Exclamation);
   EXPECT_TRUE(state().visible.FromList);
