@@ -23,9 +23,11 @@ void printUsage(std::ostream& out) {
                "  qbmerge-cli dump FILE.mdb [TABLE...] [--json]   tables as CSV (an empty line between\n"
                "                                                  tables) or as one JSON document\n"
                "  qbmerge-cli check FILE.mdb                       integrity report; exit 1 on problems\n"
-               "  qbmerge-cli samples DIR [--drivers N] [--seed S] writes qbaudio.mdb, xqbaudio.mdb and\n"
+               "  qbmerge-cli samples DIR [--drivers N] [--seed S] [--format jet3|jet4]\n"
+               "                                                  writes qbaudio.mdb, xqbaudio.mdb and\n"
                "                                                  spkrbase.mdb (N new drivers, default 2000;\n"
-               "                                                  the same N and S give the same files)\n"
+               "                                                  Access 2000 files unless jet3, Access 97;\n"
+               "                                                  the same N, S and format give the same files)\n"
                "  qbmerge-cli --version | --help\n";
 }
 

@@ -18,7 +18,7 @@ int show(const Args& args);
 int merge(const Args& args);
 int dump(const Args& args);
 int check(const Args& args);
-// samples DIR [--drivers N] [--seed S]: writes the three sample databases into DIR.
+// samples DIR [--drivers N] [--seed S] [--format jet3|jet4]: writes the three sample databases into DIR.
 int samples(const Args& args);
 
 // Prints the usage text to stderr and returns 2.
