@@ -26,7 +26,6 @@ struct UnstorableText {
   bool company = false;       // a field of the driver's company row, not of its own row
   std::string field;          // "Notes", "PartNo3" …
   std::u32string characters;  // those the field cannot store, each once, in the order they come
-  friend bool operator==(const UnstorableText&, const UnstorableText&) = default;
 };
 
 // REQUIRES: the new side is open.
