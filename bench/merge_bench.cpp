@@ -1,6 +1,7 @@
 // Speed of "Merge >": every driver of a previous-format old database (listed with "Show ALL
 // Drivers") merged into a new database, answering Yes, as the session's MMerge_Click runs it (one
-// transaction, the final rescan of the new database included). Beside it, a plain walk that reads
+// transaction, the final rescan of the new database included), with Access 2000 (Jet 4) files and,
+// beside them, Access 97 (Jet 3) files of the same contents. Beside it, a plain walk that reads
 // the same rows and decides nothing: every field of every old driver and its response, and the
 // Model, Company ID and ID of every new driver (the floor any merge pays before writing); and the
 // start of a transaction's journal, which reads the whole new file once.
@@ -57,16 +58,22 @@ class QuietUserInterface : public qbm::UserInterface {
   void setBusy(bool) override {}
 };
 
-// The sample folder of a generator run, made when missing.
-fs::path samples(int drivers) {
+// The sample folder of a generator run (Access 2000 files, or Access 97 ones), made when missing.
+fs::path samples(int drivers, jet::Format format = jet::Format::Jet4) {
   const char* cache = std::getenv("QBM_BENCH_CACHE");
   const fs::path dir = fs::path(cache ? cache : fs::temp_directory_path().string()) /
-                       ("qbm-bench-samples-" + std::to_string(drivers));
+                       ("qbm-bench-samples-" + std::string(format == jet::Format::Jet3 ? "jet3-" : "") +
+                        std::to_string(drivers));
   if (!fs::exists(dir / qbm::samples::NewSampleFile)) {
     fs::remove_all(dir);
-    qbm::samples::writeSampleDatabases(dir, {.drivers = drivers, .seed = 1});
+    qbm::samples::writeSampleDatabases(dir, {.drivers = drivers, .seed = 1, .format = format});
   }
   return dir;
+}
+
+// The file format of a benchmark's third argument: 3 Access 97 (Jet 3), else Access 2000 (Jet 4).
+jet::Format formatOf(const benchmark::State& state) {
+  return state.range(2) == 3 ? jet::Format::Jet3 : jet::Format::Jet4;
 }
 
 // A fresh copy of the new database and the old one, opened as the window opens them.
@@ -75,12 +82,12 @@ struct Merge {
   QuietUserInterface ui;
   std::optional<qbm::Session> session;
 
-  Merge(int newDrivers, int oldDrivers) {
+  Merge(int newDrivers, int oldDrivers, jet::Format format = jet::Format::Jet4) {
     dir = fs::temp_directory_path() / ("qbm-merge-bench-" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
-    fs::copy_file(samples(newDrivers) / qbm::samples::NewSampleFile, dir / "qbaudio.mdb");
-    fs::copy_file(samples(oldDrivers) / qbm::samples::PreviousSampleFile, dir / "xqbaudio.mdb");
+    fs::copy_file(samples(newDrivers, format) / qbm::samples::NewSampleFile, dir / "qbaudio.mdb");
+    fs::copy_file(samples(oldDrivers, format) / qbm::samples::PreviousSampleFile, dir / "xqbaudio.mdb");
     session.emplace(ui);
     ui.files = {(dir / "qbaudio.mdb").string(), (dir / "xqbaudio.mdb").string()};
     session->ToOpen_Click();
@@ -111,7 +118,7 @@ void BM_Merge(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     std::optional<Merge> m;
-    m.emplace(newDrivers, oldDrivers);
+    m.emplace(newDrivers, oldDrivers, formatOf(state));
     listed = static_cast<long>(m->session->state().FromList.count());
     newRows = static_cast<long>(m->session->state().ToList.count());
     state.ResumeTiming();
@@ -122,7 +129,16 @@ void BM_Merge(benchmark::State& state) {
   }
   counters(state, listed, newRows, &summary);
 }
-BENCHMARK(BM_Merge)->Args({2000, 3420})->Args({20000, 34200})->Args({200000, 342000})->Unit(benchmark::kMillisecond)->UseRealTime();
+// Third argument: the files' format, 4 for Access 2000 (Jet 4), 3 for Access 97 (Jet 3) on both
+// sides.
+BENCHMARK(BM_Merge)
+    ->Args({2000, 3420, 4})
+    ->Args({2000, 3420, 3})
+    ->Args({20000, 34200, 4})
+    ->Args({20000, 34200, 3})
+    ->Args({200000, 342000, 4})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // The reads any merge of these files makes, without deciding or writing anything.
 void BM_PlainScanOfTheSameTables(benchmark::State& state) {

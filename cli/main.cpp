@@ -29,9 +29,11 @@ void printUsage(std::ostream& out) {
                "                                                  an interrupted change pending\n"
                "  qbmerge-cli recover FILE.mdb                     undoes an interrupted change (a journal\n"
                "                                                  left beside the file), then checks it\n"
-               "  qbmerge-cli samples DIR [--drivers N] [--seed S] writes qbaudio.mdb, xqbaudio.mdb and\n"
+               "  qbmerge-cli samples DIR [--drivers N] [--seed S] [--format jet3|jet4]\n"
+               "                                                  writes qbaudio.mdb, xqbaudio.mdb and\n"
                "                                                  spkrbase.mdb (N new drivers, default 2000;\n"
-               "                                                  the same N and S give the same files)\n"
+               "                                                  Access 2000 files unless jet3, Access 97;\n"
+               "                                                  the same N, S and format give the same files)\n"
                "  qbmerge-cli --version | --help\n"
                "Exit status: 0 done, 1 failed, 2 usage error; a merge stopped by SIGINT, SIGTERM or SIGHUP\n"
                "is rolled back and exits with 128 + the signal's number.\n";

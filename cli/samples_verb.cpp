@@ -57,6 +57,15 @@ int samples(const Args& args) {
         if (!seed) return badArgument("--seed takes a whole number from 0 up, not \"" + value + "\"");
         options.seed = *seed;
       }
+    } else if (arg == "--format") {
+      if (i + 1 == args.size()) return badArgument("--format needs jet3 or jet4");
+      const std::string& value = args[++i];
+      if (value == "jet3")
+        options.format = jet::Format::Jet3;
+      else if (value == "jet4")
+        options.format = jet::Format::Jet4;
+      else
+        return badArgument("--format takes jet3 (Access 97) or jet4 (Access 2000), not \"" + value + "\"");
     } else if (arg.starts_with("--") || dir) {
       return badArgument("unexpected argument \"" + arg + "\"");
     } else {
@@ -71,7 +80,8 @@ int samples(const Args& args) {
   printSummary(files);
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.1f", took.count());
-  std::cout << "Sample databases for " << options.drivers << " drivers, seed " << options.seed << ", written in "
+  std::cout << "Sample databases for " << options.drivers << " drivers, seed " << options.seed << ", "
+            << (options.format == jet::Format::Jet3 ? "Access 97 (Jet 3)" : "Access 2000 (Jet 4)") << ", written in "
             << seconds << " s\n";
   return std::cout ? 0 : 1;
 }

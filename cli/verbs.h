@@ -25,7 +25,7 @@ int check(const Args& args);
 // recover FILE.mdb: undoes an interrupted change (or sets aside a journal that does not belong to
 // the file), says which, then checks the file as check does.
 int recover(const Args& args);
-// samples DIR [--drivers N] [--seed S]: writes the three sample databases into DIR.
+// samples DIR [--drivers N] [--seed S] [--format jet3|jet4]: writes the three sample databases into DIR.
 int samples(const Args& args);
 
 // Prints the usage text to stderr and returns 2.

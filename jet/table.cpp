@@ -2,6 +2,7 @@
 
 #include "jet/error.h"
 #include "jet/table_cursor.h"
+#include "jet/text_codec.h"
 
 namespace jet {
 
@@ -44,5 +45,16 @@ void Table::update() { cursor_->update(); }
 void Table::cancelUpdate() { cursor_->cancelUpdate(); }
 void Table::remove() { cursor_->remove(); }
 bool Table::editing() const { return cursor_->editing(); }
+
+std::u32string Table::unstorableCharacters(std::string_view column, std::string_view text) const {
+  const int index = cursor_->columnIndex(column);
+  if (index < 0)
+    throw Error(ErrorCode::MissingColumn, "table " + name() + " has no column \"" + std::string(column) + "\"");
+  const StoredColumn& c = cursor_->definition().columns[static_cast<std::size_t>(index)];
+  const PageFile& file = cursor_->file();
+  if (file.layout().version != format::Version::Jet3 || (c.type != ColumnType::Text && c.type != ColumnType::Memo))
+    return {};
+  return charactersOutsideCodePage(text, file.header().codePage);
+}
 
 }  // namespace jet

@@ -95,6 +95,14 @@ class Table {
   // The row being added or edited, for a caller that wants to read back what it set.
   bool editing() const;
 
+  // The characters of `text` that the column cannot store, each once, in the order they first
+  // come; empty when set() would take the text as it is. A Jet 3 file keeps text in its code page,
+  // so its Text and Memo columns hold only that code page's characters; Jet 4 text holds every
+  // character. (Columns of other types take no text as characters: empty.) set() refuses text
+  // with such characters (Error(ValueRejected)) and never stores a stand-in; this lets a caller
+  // look before it writes. Throws Error(MissingColumn).
+  std::u32string unstorableCharacters(std::string_view column, std::string_view text) const;
+
  private:
   std::shared_ptr<detail::TableCursor> cursor_;
 };

@@ -146,22 +146,37 @@ std::string decodeCodePage(ByteSpan bytes, std::uint16_t codePage) {
   return out;
 }
 
+namespace {
+
+// The byte of cp in the code page whose upper half is `high`, or -1 when it has none.
+int codePageByte(char32_t cp, const std::uint16_t* high) {
+  if (cp < 0x80) return static_cast<int>(cp);
+  if (!high) return -1;
+  for (int i = 0; i < 128; ++i)
+    if (high[i] == cp) return 0x80 + i;
+  return -1;
+}
+
+}  // namespace
+
 std::optional<std::string> encodeCodePage(std::string_view utf8, std::uint16_t codePage) {
   const std::uint16_t* high = upperHalf(codePage);
   if (!high) return std::nullopt;
   std::string out;
   for (char32_t cp : decodeUtf8(utf8)) {
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-      continue;
-    }
-    int found = -1;
-    for (int i = 0; i < 128 && found < 0; ++i)
-      if (high[i] == cp) found = i;
-    if (found < 0) return std::nullopt;
-    out.push_back(static_cast<char>(0x80 + found));
+    const int b = codePageByte(cp, high);
+    if (b < 0) return std::nullopt;
+    out.push_back(static_cast<char>(b));
   }
   return out;
+}
+
+std::u32string charactersOutsideCodePage(std::string_view utf8, std::uint16_t codePage) {
+  const std::uint16_t* high = upperHalf(codePage);
+  std::u32string outside;
+  for (char32_t cp : decodeUtf8(utf8))
+    if (codePageByte(cp, high) < 0 && outside.find(cp) == std::u32string::npos) outside.push_back(cp);
+  return outside;
 }
 
 std::string decodeJet4Text(ByteSpan bytes) {

@@ -20,6 +20,9 @@ bool isSupportedCodePage(std::uint16_t codePage);
 std::string decodeCodePage(ByteSpan bytes, std::uint16_t codePage);
 // UTF-8 text in the given code page; nullopt when a character has no byte in it.
 std::optional<std::string> encodeCodePage(std::string_view utf8, std::uint16_t codePage);
+// The characters of UTF-8 text that have no byte in the code page, each once, in the order they
+// first come; empty when encodeCodePage would take the text.
+std::u32string charactersOutsideCodePage(std::string_view utf8, std::uint16_t codePage);
 
 // Jet 4 text, plain UCS-2 or compressed (0xFF 0xFE, then runs that switch between one byte per
 // character and two at each 0x00 byte), as UTF-8. Surrogate pairs are joined; a lone surrogate or

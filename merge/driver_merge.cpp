@@ -7,6 +7,7 @@
 #include "merge/company_copy.h"
 #include "merge/driver_writer.h"
 #include "merge/overwrite_question.h"
+#include "merge/unstorable_text.h"
 #include "olddb/load_old_driver.h"
 #include "olddb/model_names.h"
 
@@ -81,6 +82,10 @@ class EntryMerge {
 
   void write(DriverTable table, const std::optional<MergeRow>& matched, MergeCounts& counts) {
     const std::string label = MergeDriverLabel(c_.driver, table);
+    if (!textsFit(table, label)) {
+      ++counts.skipped;
+      return;
+    }
     if (state_.MergeCompanyMissing != YesNoFalse && !addCompany(label)) {
       summary_.problems.add(label, "not written, as its company could not be added");
       ++counts.skipped;
@@ -96,6 +101,16 @@ class EntryMerge {
       return;
     }
     ++(matched ? counts.replaced : counts.added);
+  }
+
+  // True when the new database can store every text the driver (and its company, when that is to
+  // be added) would write; otherwise each field that cannot is recorded, and nothing is written.
+  bool textsFit(DriverTable table, const std::string& label) {
+    const std::vector<UnstorableText> unstorable = UnstorableDriverTexts(
+        c_.driver, table, state_.MergeCompanyMissing != YesNoFalse, c_.db, c_.locale);
+    for (const UnstorableText& text : unstorable)
+      summary_.problems.add(label, UnstorableTextProblem(text, c_.db.NewDb->codePage()));
+    return unstorable.empty();
   }
 
   // CopyCompany; the matcher then finds the company for every later driver of its name (a

@@ -107,9 +107,9 @@ SampleFileSummary summaryOf(jet::Database& db, const fs::path& path) {
   return summary;
 }
 
-jet::Database createSampleFile(const fs::path& path) {
+jet::Database createSampleFile(const fs::path& path, jet::Format format) {
   fs::remove(path);  // a temporary file left by an earlier run that failed
-  return jet::Database::create(path, jet::Format::Jet4, sampleTimestamp());
+  return jet::Database::create(path, format, sampleTimestamp());
 }
 
 void writeNew(jet::Database& db, const NewDatabasePlan& plan) {
@@ -147,11 +147,11 @@ void writeLegacy(jet::Database& db, const NewDatabasePlan& plan, const std::vect
 
 // Writes one file under a temporary name and gives it its name when complete.
 template <class Fill>
-SampleFileSummary writeFile(const fs::path& path, Fill fill) {
+SampleFileSummary writeFile(const fs::path& path, jet::Format format, Fill fill) {
   const fs::path partial = fs::path(path).concat(".partial");
   SampleFileSummary summary;
   try {
-    jet::Database db = createSampleFile(partial);
+    jet::Database db = createSampleFile(partial, format);
     fill(db);
     summary = summaryOf(db, path);
   } catch (...) {
@@ -179,11 +179,11 @@ std::vector<SampleFileSummary> writeSampleDatabases(const fs::path& dir, const S
 
   const NewDatabasePlan plan = planNewDatabase(options.seed, options.drivers);
   std::vector<SampleFileSummary> written;
-  written.push_back(writeFile(files[0], [&](jet::Database& db) { writeNew(db, plan); }));
+  written.push_back(writeFile(files[0], options.format, [&](jet::Database& db) { writeNew(db, plan); }));
   const PreviousDatabasePlan old = planPreviousDatabase(plan);
-  written.push_back(writeFile(files[1], [&](jet::Database& db) { writePrevious(db, plan, old); }));
+  written.push_back(writeFile(files[1], options.format, [&](jet::Database& db) { writePrevious(db, plan, old); }));
   const std::vector<LegacyRowPlan> legacyRows = planLegacyDatabase(plan);
-  written.push_back(writeFile(files[2], [&](jet::Database& db) { writeLegacy(db, plan, legacyRows); }));
+  written.push_back(writeFile(files[2], options.format, [&](jet::Database& db) { writeLegacy(db, plan, legacyRows); }));
   return written;
 }
 

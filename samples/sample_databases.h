@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "jet/database.h"
 #include "jet/value.h"
 
 namespace qbm::samples {
@@ -27,6 +28,9 @@ inline constexpr int MaxSampleDrivers = 500000;
 struct SampleOptions {
   int drivers = 2000;      // rows of "woofers" and "tweeters" in the new database, 0 … MaxSampleDrivers
   std::uint64_t seed = 1;  // the same seed and drivers give the same files
+  // Access 2000 (Jet 4) or Access 97 (Jet 3) files; the contents are the same in both, the Jet 3
+  // text in code page 1252, and both sort text keys in the "General" order.
+  jet::Format format = jet::Format::Jet4;
 };
 
 struct SampleTableCount {

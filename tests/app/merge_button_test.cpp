@@ -7,6 +7,7 @@
 #include "jet/check.h"
 #include "jet/database.h"
 #include "jet/journal.h"
+#include "samples/driver_database_builder.h"
 #include "tests/app/window_fixture.h"
 
 namespace qbm {
@@ -95,6 +96,38 @@ TEST_F(MergeButton, NoKeepsTheMatchedDriversOutAndStillAddsTheOthers) {
   // never add an entry): the list grows by the unmatched old drivers only.
   EXPECT_GT(toList()->count(), newDriversBefore);
   expectMergedFile();
+}
+
+// Into an Access 97 new database (text in code page 1252) from an Access 2000 old one: a driver
+// whose notes hold "Ω" is left out, and the window says which driver, field and character in its
+// write-problem message; the other driver is merged.
+TEST_F(WindowTest, MergingTextAnAccess97FileCannotHoldShowsTheProblem) {
+  {
+    samples::BuilderOptions access97;
+    access97.format = jet::Format::Jet3;
+    samples::DriverDatabaseBuilder newDb(dir / "qbaudio.mdb", access97);
+    const std::int32_t held = newDb.addCompany({{"Company", "Maker"}});
+    newDb.addWoofer({{"Model", "Z"}, {"Company ID", held}});  // "Merge >" shows while both lists hold drivers
+    samples::DriverDatabaseBuilder oldDb(dir / "xqbaudio.mdb");
+    const std::int32_t maker = oldDb.addCompany({{"Company", "Maker"}});
+    oldDb.addWoofer({{"Model", "A"}, {"Company ID", maker}, {"User Entry", true}, {"Notes", "8 \xCE\xA9"}});
+    oldDb.addWoofer({{"Model", "B"}, {"Company ID", maker}, {"User Entry", true}, {"Notes", "8 ohms"}});
+  }
+  window.userInterface().queueChosenFile(QString::fromStdString((dir / "qbaudio.mdb").string()));
+  click("ToOpen");
+  window.userInterface().queueChosenFile(QString::fromStdString((dir / "xqbaudio.mdb").string()));
+  click("FromOpen");
+  ASSERT_EQ(fromList()->count(), 2);
+  click("MMerge");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].icon, QMessageBox::Warning);
+  EXPECT_TRUE(dialogs.messages[0].text.contains(
+      "[Maker]  A  (ob): not written: its \"Notes\" holds \"\u03A9\" (U+03A9), which the new database (code page "
+      "1252) cannot store"))
+      << str(dialogs.messages[0].text);
+  ASSERT_EQ(toList()->count(), 2);
+  EXPECT_EQ(str(toList()->item(0)->text()), "[Maker]  B  (ob)");
+  EXPECT_EQ(str(toList()->item(1)->text()), "[Maker]  Z  (ob)");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "app/progress_bar.h"
 #include "app/progress_window.h"
 #include "app/report_view.h"
+#include "samples/sample_databases.h"
 #include "tests/app/window_fixture.h"
 
 namespace qbm {
@@ -273,6 +274,70 @@ TEST_F(OpenAndShow, FilesThatCannotBeUsedAreReportedInCriticalMessages) {
   EXPECT_EQ(toList()->count(), 300);
   expectIdle();
 }
+
+// Access 97 (Jet 3) files open on both sides as the Access 2000 (Jet 4) files of the same contents
+// do: the same lists, and the same reports of the same drivers on both sides, in metric and in
+// English units.
+class Access97Files : public WindowTest, public ::testing::WithParamInterface<std::string> {
+ protected:
+  static std::string folderOf(jet::Format format) { return format == jet::Format::Jet3 ? "jet3" : "jet4"; }
+  // The sample files of both formats, written once for the suite.
+  static void SetUpTestSuite() {
+    samples_ = new test::ScratchDir;
+    for (const jet::Format format : {jet::Format::Jet4, jet::Format::Jet3})
+      samples::writeSampleDatabases(samples_->path() / folderOf(format), {.drivers = 80, .seed = 4, .format = format});
+  }
+  static void TearDownTestSuite() { delete samples_; }
+
+  QString copyOf(const std::string& name, jet::Format format) {
+    const std::filesystem::path to = dir / folderOf(format) / name;
+    std::filesystem::create_directories(to.parent_path());
+    std::filesystem::copy_file(samples_->path() / folderOf(format) / name, to);
+    return QString::fromStdString(to.string());
+  }
+  static test::ScratchDir* samples_;
+};
+test::ScratchDir* Access97Files::samples_ = nullptr;
+
+TEST_P(Access97Files, ListAndReportAsTheirAccess2000Files) {
+  struct Shown {
+    std::vector<std::string> lists, reports;
+  };
+  Shown shown[2];
+  for (const jet::Format format : {jet::Format::Jet4, jet::Format::Jet3}) {
+    Shown& s = shown[format == jet::Format::Jet3];
+    window.userInterface().queueChosenFile(copyOf("qbaudio.mdb", format));
+    click("ToOpen");
+    click("FromOpt1");
+    window.userInterface().queueChosenFile(copyOf(GetParam(), format));
+    click("FromOpen");
+    ASSERT_TRUE(state().databases.NewDbOpen && state().databases.OldDbOpen);
+    ASSERT_EQ(state().databases.NewDb->format(), format);
+    ASSERT_EQ(state().databases.OldDb->format(), format);
+    for (const QListWidget* list : {toList(), fromList()}) {
+      ASSERT_GT(list->count(), 10);
+      for (int i = 0; i < list->count(); ++i) s.lists.push_back(str(list->item(i)->text()));
+    }
+    // A spread of entries on both sides, each report in both unit systems.
+    for (int k = 0; k < 12; ++k) {
+      clickEntry(toList(), k * (toList()->count() - 1) / 11);
+      clickEntry(fromList(), k * (fromList()->count() - 1) / 11);
+      for (const char* units : {"UnitsOpt0", "UnitsOpt1"}) {
+        click(units);
+        s.reports.push_back(str(toReport()->toPlainText()));
+        s.reports.push_back(str(fromReport()->toPlainText()));
+        ASSERT_TRUE(s.reports.back().starts_with("Model: ")) << units;
+      }
+    }
+  }
+  EXPECT_EQ(shown[1].lists, shown[0].lists);
+  ASSERT_EQ(shown[1].reports.size(), shown[0].reports.size());
+  for (std::size_t i = 0; i < shown[0].reports.size(); ++i) EXPECT_EQ(shown[1].reports[i], shown[0].reports[i]) << i;
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "busy pointer left set";
+}
+
+INSTANTIATE_TEST_SUITE_P(BothOldKinds, Access97Files, ::testing::Values("xqbaudio.mdb", "spkrbase.mdb"),
+                         [](const auto& info) { return info.param[0] == 's' ? "Legacy" : "PreviousFormat"; });
 
 TEST_F(OpenAndShow, LongWorkShowsTheProgressWindowUnderTheBusyPointerAndKeepsPainting) {
   openNew();

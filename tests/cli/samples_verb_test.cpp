@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "jet/database.h"
 #include "samples/legacy_database_plan.h"
 #include "samples/new_database_plan.h"
 #include "samples/previous_database_plan.h"
@@ -67,12 +68,23 @@ TEST(CliSamples, UsageErrorsAndRefusals) {
   EXPECT_EQ(run("samples " + quoted(dir / "a") + " --seed 1x"), 2);
   EXPECT_EQ(run("samples " + quoted(dir / "a") + " " + quoted(dir / "b")), 2);
   EXPECT_EQ(run("samples " + quoted(dir / "a") + " --size 3"), 2);
+  EXPECT_EQ(run("samples " + quoted(dir / "a") + " --format jet5", &out), 2);
+  EXPECT_NE(out.find("--format takes jet3 (Access 97) or jet4 (Access 2000), not \"jet5\""), std::string::npos) << out;
+  EXPECT_EQ(run("samples " + quoted(dir / "a") + " --format"), 2);
   EXPECT_FALSE(fs::exists(dir / "a"));
 
   ASSERT_EQ(run("samples " + quoted(dir / "a") + " --drivers 3 --seed 9", &out), 0) << out;
   EXPECT_NE(out.find("qbaudio.mdb: companies"), std::string::npos) << out;
   EXPECT_EQ(run("samples " + quoted(dir / "a") + " --drivers 3", &out), 1);
   EXPECT_NE(out.find((dir / "a" / "qbaudio.mdb").string() + " exists already"), std::string::npos) << out;
+
+  // Access 2000 files unless Access 97 ones are asked for.
+  ASSERT_EQ(run("samples " + quoted(dir / "b") + " --drivers 3 --format jet3", &out), 0) << out;
+  EXPECT_NE(out.find("Access 97 (Jet 3)"), std::string::npos) << out;
+  for (std::string_view name : {NewSampleFile, PreviousSampleFile, LegacySampleFile})
+    for (const auto& [folder, format] : {std::pair{"a", jet::Format::Jet4}, std::pair{"b", jet::Format::Jet3}})
+      EXPECT_EQ(jet::Database::open(dir / folder / name, {.exclusive = false, .readOnly = true}).format(), format)
+          << folder << "/" << name;
 }
 
 class CliSampleLists : public ::testing::Test {

@@ -1,6 +1,7 @@
 // Files the merge has written read back the same in mdbtools' mdb-export and in the JavaScript
 // reader (mdb-reader) as in the engine, and pass the integrity check: copies of the shared driver
-// databases and of sample databases, every old driver merged in with Yes, twice.
+// databases and of sample databases (Access 2000, and Access 97 on both sides or as the new
+// database only), every old driver merged in with Yes, twice.
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,9 @@ const std::string kNodeReader = std::string(QBM_SOURCE_DIR) + "/tests/interop/no
 
 using qbm::test::quoted;
 
-// "fixtures/xqbaudio.mdb": the shared fixtures; "samples/spkrbase.mdb": sample databases.
+// "fixtures/xqbaudio.mdb": the shared fixtures; "samples/spkrbase.mdb": sample databases;
+// "jet3-samples/…": Access 97 sample databases on both sides; "jet3-new-samples/…": an Access 97
+// new database and an Access 2000 old one.
 class MergedFileInterop : public testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
@@ -36,7 +39,13 @@ class MergedFileInterop : public testing::TestWithParam<std::string> {
       if (qbm::test::sharedDir().empty()) GTEST_SKIP() << "shared test data not found";
       for (const std::string& f : {std::string("qbaudio.mdb"), old}) qbm::test::copyShared("fixtures/" + f, dir_.path());
     } else {
-      qbm::samples::writeSampleDatabases(dir_.path(), {.drivers = 300, .seed = 11});
+      const bool jet3 = source.starts_with("jet3");
+      qbm::samples::writeSampleDatabases(dir_.path(), {.drivers = 300, .seed = 11,
+                                                       .format = jet3 ? jet::Format::Jet3 : jet::Format::Jet4});
+      if (source == "jet3-new-samples") {
+        qbm::samples::writeSampleDatabases(dir_ / "jet4", {.drivers = 300, .seed = 11});
+        fs::copy_file(dir_ / "jet4" / old, dir_ / old, fs::copy_options::overwrite_existing);
+      }
     }
     path_ = dir_ / "qbaudio.mdb";
     qbm::test::FakeUserInterface ui;
@@ -85,7 +94,9 @@ TEST_P(MergedFileInterop, TheJavaScriptReaderSeesWhatTheEngineSees) {
 
 INSTANTIATE_TEST_SUITE_P(Merges, MergedFileInterop,
                          testing::Values("fixtures/xqbaudio.mdb", "fixtures/spkrbase.mdb", "samples/xqbaudio.mdb",
-                                         "samples/spkrbase.mdb"),
+                                         "samples/spkrbase.mdb", "jet3-samples/xqbaudio.mdb",
+                                         "jet3-samples/spkrbase.mdb", "jet3-new-samples/xqbaudio.mdb",
+                                         "jet3-new-samples/spkrbase.mdb"),
                          [](const auto& info) { return qbm::test::testNameOf(info.param); });
 
 }  // namespace

@@ -396,6 +396,36 @@ TEST_P(NewTableTest, ATableMadeInATransactionGoesWithItsRollback) {
   EXPECT_EQ(problemsOf(file()), "");
 }
 
+// A Jet 3 file keeps text in its code page (1252 here): its text and memo columns tell which
+// characters they cannot store, and refuse them rather than store a stand-in; the code page's own
+// characters beyond Latin-1 (the euro sign, "Œ") are stored. Jet 4 text holds every character.
+TEST_P(NewTableTest, TextColumnsTellWhichCharactersTheyCannotStore) {
+  const bool jet3 = GetParam() == Format::Jet3;
+  jet::Database db = jet::Database::create(file(), GetParam());
+  db.createTable(everyType(GetParam()));
+  jet::Table t = db.table("Every Type");
+  const std::string greekAndCjk = "8 \xCE\xA9, \xE6\x97\xA5 \xCE\xA9";  // "8 Ω, 日 Ω"
+  for (const char* column : {"Name", "Notes"}) {
+    EXPECT_EQ(t.unstorableCharacters(column, greekAndCjk), jet3 ? U"\u03A9\u65E5" : U"") << column;
+    EXPECT_EQ(t.unstorableCharacters(column, "\xE2\x82\xAC \xC5\x92"), U"") << column;  // "€ Œ"
+  }
+  EXPECT_THROW(t.unstorableCharacters("Nothing", "x"), jet::Error);
+
+  t.addNew();
+  t.set("Count", Value(std::int16_t{1}));
+  t.set("Name", Value("\xE2\x82\xAC \xC5\x92"));
+  if (jet3) {
+    EXPECT_THROW(t.set("Notes", Value(greekAndCjk)), jet::Error);
+  } else {
+    t.set("Notes", Value(greekAndCjk));
+  }
+  t.update();
+  EXPECT_EQ(t.get("Name"), Value("\xE2\x82\xAC \xC5\x92"));
+  EXPECT_EQ(t.get("Notes"), jet3 ? Value() : Value(greekAndCjk));
+  db.close();
+  EXPECT_EQ(problemsOf(file()), "");
+}
+
 TEST_P(NewTableTest, ReadOnlyDatabasesRefuseNewTables) {
   { jet::Database::create(file(), GetParam()); }
   jet::Database db = jet::Database::open(file(), {.exclusive = true, .readOnly = true});

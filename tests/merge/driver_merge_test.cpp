@@ -311,5 +311,57 @@ TEST_F(DriverMergeTest, MoreAddedWoofersThanNineHundredAndOneAreAllRecognised) {
   EXPECT_EQ(s.woofers.replaced, 1000);
 }
 
+// An Access 97 NEW database keeps its text in code page 1252. A driver with a character outside
+// it ("Ω", "日") in one of its texts, or in its company's when that is to be added, is left out
+// whole (a matched row keeps what it held; no company is added), each such field a write problem
+// naming the driver, the field and the characters; the code page's own characters beyond Latin-1
+// ("€", "Œ") are written. An Access 2000 NEW database takes every one of them.
+class UnstorableTextMerge : public DriverMergeTest, public testing::WithParamInterface<jet::Format> {};
+
+TEST_P(UnstorableTextMerge, DriversWithTextTheNewDatabaseCannotStoreAreLeftOutAndReported) {
+  const bool jet3 = GetParam() == jet::Format::Jet3;
+  const std::string ohms = "8 \xCE\xA9, 16 \xCE\xA9", nippon = "\xE6\x97\xA5\xE6\x9C\xAC Audio";  // "Ω", "日本"
+  const std::string euro = "\xE2\x82\xAC \xC5\x92";                                                  // "€ Œ"
+  sides.newFormat = GetParam();
+  auto& n = sides.newDb();
+  const std::int32_t maker = n.addCompany({{"Company", "Maker"}});
+  const std::int32_t held = n.addWoofer({{"Model", "W1"}, {"Company ID", maker}, {"Notes", "as it was"}});
+  auto& o = sides.oldDb();
+  const std::int32_t oldMaker = o.addCompany({{"Company", "Maker"}});
+  const std::int32_t far = o.addCompany({{"Company", nippon}});  // not in the new database
+  samples::RowValues a = oldDriver("A", oldMaker), e = oldDriver("E", oldMaker), w1 = oldDriver("W1", oldMaker);
+  a.set("Notes", ohms);
+  e.set("Comment", euro).set("PartNo3", euro);
+  w1.set("Serial No", "\xE6\x97\xA5").set("PartNo3", "\xCE\xA9-3").set("Notes", "new");
+  const std::vector<ListEntry> entries = {wooferEntry(o.addWoofer(a)), tweeterEntry(o.addTweeter(oldDriver("T", far))),
+                                          wooferEntry(o.addWoofer(e)), wooferEntry(o.addWoofer(w1))};
+  sides.open();
+  sides.ui.answers.push_back(true);
+  const MergeSummary s = sides.merge(entries);
+
+  const std::string cannot = ", which the new database (code page 1252) cannot store";
+  const std::vector<WriteProblem> expected = {
+      {"[Maker]  A  (ob)", "not written: its \"Notes\" holds \"\xCE\xA9\" (U+03A9)" + cannot},
+      {"[" + nippon + "]  T  (sb)",
+       "not written: its company's \"Company\" holds \"\xE6\x97\xA5\" (U+65E5), \"\xE6\x9C\xAC\" (U+672C)" + cannot},
+      {"[Maker]  W1  (ob)", "not written: its \"Serial No\" holds \"\xE6\x97\xA5\" (U+65E5)" + cannot},
+      {"[Maker]  W1  (ob)", "not written: its \"PartNo3\" holds \"\xCE\xA9\" (U+03A9)" + cannot}};
+  EXPECT_EQ(s.problems.all(), jet3 ? expected : std::vector<WriteProblem>{});
+  EXPECT_EQ(s.woofers.added, jet3 ? 1 : 2);
+  EXPECT_EQ(s.woofers.replaced, jet3 ? 0 : 1);
+  EXPECT_EQ(s.woofers.skipped, jet3 ? 2 : 0);
+  EXPECT_EQ(s.tweeters.added + s.tweeters.skipped, 1);
+  EXPECT_EQ(s.tweeters.skipped, jet3 ? 1 : 0);
+  EXPECT_EQ(s.companiesAdded, jet3 ? 0 : 1);
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "A").size(), jet3 ? 0u : 1u);
+  ASSERT_EQ(sides.withModel(DriverTable::Woofers, "E").size(), 1u);
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "E").front().driver.Comment, euro);
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "E").front().driver.PartNo[2], euro);
+  EXPECT_EQ(sides.woofer(held)->driver.Notes, jet3 ? "as it was" : "new");
+}
+
+INSTANTIATE_TEST_SUITE_P(NewFormats, UnstorableTextMerge, testing::Values(jet::Format::Jet3, jet::Format::Jet4),
+                         [](const auto& info) { return info.param == jet::Format::Jet3 ? "Jet3" : "Jet4"; });
+
 }  // namespace
 }  // namespace qbm

@@ -68,10 +68,16 @@ class MergeSides {
   FakeUserInterface ui;
   Session session{ui};
 
+  jet::Format newFormat = jet::Format::Jet4;  // of the new database newDb() makes
+
   std::filesystem::path newPath() const { return dir / "qbaudio.mdb"; }
 
   samples::DriverDatabaseBuilder& newDb() {
-    if (!newDb_) newDb_ = std::make_unique<samples::DriverDatabaseBuilder>(newPath());
+    if (!newDb_) {
+      samples::BuilderOptions options;
+      options.format = newFormat;
+      newDb_ = std::make_unique<samples::DriverDatabaseBuilder>(newPath(), options);
+    }
     return *newDb_;
   }
   samples::DriverDatabaseBuilder& oldDb() {

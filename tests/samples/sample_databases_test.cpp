@@ -57,28 +57,57 @@ bool near(double a, double b, double tolerance) { return std::fabs(a - b) <= tol
 
 class SampleDatabases : public testing::Test {
  protected:
-  fs::path write(const std::string& name, int drivers, std::uint64_t seed) {
+  fs::path write(const std::string& name, int drivers, std::uint64_t seed, jet::Format format = jet::Format::Jet4) {
     const fs::path dir = dir_ / name;
-    writeSampleDatabases(dir, {.drivers = drivers, .seed = seed});
+    writeSampleDatabases(dir, {.drivers = drivers, .seed = seed, .format = format});
     return dir;
   }
   qbm::test::ScratchDir dir_;
 };
 
-TEST_F(SampleDatabases, SameOptionsGiveIdenticalFilesAndAnotherSeedOthers) {
-  const fs::path a = write("a", 120, 7), b = write("b", 120, 7), c = write("c", 120, 8);
-  for (std::string_view file : {NewSampleFile, PreviousSampleFile, LegacySampleFile}) {
-    const std::vector<std::uint8_t> first = readBytes(a / file);
-    EXPECT_GT(first.size(), 4096u) << file;
-    EXPECT_TRUE(first == readBytes(b / file)) << file << " differs between two runs with the same options";
-    EXPECT_FALSE(first == readBytes(c / file)) << file << " is the same under another seed";
+TEST_F(SampleDatabases, SameOptionsGiveIdenticalFilesAndAnotherSeedOrFormatOthers) {
+  for (const jet::Format format : {jet::Format::Jet4, jet::Format::Jet3}) {
+    const std::string f = format == jet::Format::Jet4 ? "4" : "3";
+    const fs::path a = write("a" + f, 120, 7, format), b = write("b" + f, 120, 7, format),
+                   c = write("c" + f, 120, 8, format);
+    for (std::string_view file : {NewSampleFile, PreviousSampleFile, LegacySampleFile}) {
+      SCOPED_TRACE(std::string(file) + " Jet " + f);
+      const std::vector<std::uint8_t> first = readBytes(a / file);
+      EXPECT_GT(first.size(), 4096u);
+      EXPECT_TRUE(first == readBytes(b / file)) << "differs between two runs with the same options";
+      EXPECT_FALSE(first == readBytes(c / file)) << "the same under another seed";
+    }
+  }
+}
+
+// Access 97 files hold what the Access 2000 ones of the same options hold, read back table by
+// table; both are of their format, with the General sort order, the Jet 3 text in code page 1252.
+TEST_F(SampleDatabases, Jet3FilesHoldTheContentsOfTheJet4Ones) {
+  const fs::path jet4 = write("jet4", 300, 5), jet3 = write("jet3", 300, 5, jet::Format::Jet3);
+  for (std::string_view name : {NewSampleFile, PreviousSampleFile, LegacySampleFile}) {
+    SCOPED_TRACE(std::string(name));
+    std::string tables[2];
+    for (const fs::path& dir : {jet4, jet3}) {
+      jet::Database db = openRead(dir / name);
+      tables[dir == jet3] = qbm::test::tablesReadBack(db);
+      EXPECT_EQ(db.format(), dir == jet3 ? jet::Format::Jet3 : jet::Format::Jet4);
+      EXPECT_EQ(db.sortOrder(), 1033u);  // General
+      if (dir == jet3) {
+        EXPECT_EQ(db.codePage(), 1252);
+      }
+    }
+    EXPECT_GT(tables[0].size(), 1000u);
+    EXPECT_TRUE(tables[1] == tables[0]) << qbm::test::firstDifferentLine(tables[1], tables[0]);
   }
 }
 
 TEST_F(SampleDatabases, EveryFileIsSoundAndMdbtoolsReadsItAsTheEngineDoes) {
   const bool mdbtools = qbm::test::haveProgram("mdb-export");
-  for (int drivers : {0, 1, 7, 300}) {
-    const fs::path dir = write("n" + std::to_string(drivers), drivers, 3);
+  for (const auto& [drivers, format] : {std::pair{0, jet::Format::Jet4}, std::pair{1, jet::Format::Jet4},
+                                        std::pair{7, jet::Format::Jet4}, std::pair{300, jet::Format::Jet4},
+                                        std::pair{0, jet::Format::Jet3}, std::pair{300, jet::Format::Jet3}}) {
+    const fs::path dir = write("n" + std::to_string(drivers) + (format == jet::Format::Jet3 ? "-jet3" : ""), drivers, 3,
+                               format);
     for (std::string_view name : {NewSampleFile, PreviousSampleFile, LegacySampleFile}) {
       const fs::path file = dir / name;
       SCOPED_TRACE(file.string());

@@ -356,14 +356,22 @@ class SampleMergedTwice : public MergeCommand, public testing::WithParamInterfac
   void SetUp() override {}  // generated samples, not the shared files
   static void SetUpTestSuite() {
     samples_ = new test::ScratchDir;
-    samples::writeSampleDatabases(samples_->path(), {.drivers = 300, .seed = 3});
+    for (const jet::Format format : {jet::Format::Jet4, jet::Format::Jet3})
+      samples::writeSampleDatabases(samples_->path() / formatName(format),
+                                    {.drivers = 300, .seed = 3, .format = format});
   }
   static void TearDownTestSuite() { delete samples_; }
 
-  std::string sample(const std::string& name) {
-    std::filesystem::copy_file(samples_->path() / name, dir / name,
+  static std::string formatName(jet::Format format) { return format == jet::Format::Jet3 ? "jet3" : "jet4"; }
+
+  // A copy of the sample file of that format in the test's folder, or in a folder of it.
+  std::string sample(const std::string& name, jet::Format format = jet::Format::Jet4,
+                     const std::string& folder = "") {
+    const std::filesystem::path to = dir / folder / name;
+    std::filesystem::create_directories(to.parent_path());
+    std::filesystem::copy_file(samples_->path() / formatName(format) / name, to,
                                std::filesystem::copy_options::overwrite_existing);
-    return (dir / name).string();
+    return to.string();
   }
 
   // For every listed driver that no later entry writes again: a new row of its model holds its
@@ -431,6 +439,50 @@ TEST_P(SampleMergedTwice, TheSecondMergeAddsNothing) {
   EXPECT_EQ(second.companiesAdded, 0);
   EXPECT_EQ(state().ToList.count(), listedAfterFirst);
   EXPECT_TRUE(second.problems.empty()) << WriteProblemLines(second.problems, 20);
+}
+
+// Access 97 (Jet 3) files on either side, or both, merge as the Access 2000 (Jet 4) files of the
+// same contents do: the same summary, the same new list, and every table of the new database the
+// same read back (drivers, companies, section links, responses); the merged file is sound, its
+// map of free pages included.
+TEST_P(SampleMergedTwice, Access97FilesOnEitherSideMergeAsAccess2000Files) {
+  const auto& [old, option, answer] = GetParam();
+  using jet::Format;
+  struct Merged {
+    std::string summary;
+    std::vector<std::string> list;
+    std::string tables;
+  };
+  std::optional<Merged> allJet4;
+  for (const auto& [newFormat, oldFormat] : {std::pair{Format::Jet4, Format::Jet4}, std::pair{Format::Jet3, Format::Jet4},
+                                             std::pair{Format::Jet4, Format::Jet3}, std::pair{Format::Jet3, Format::Jet3}}) {
+    const std::string folder = formatName(newFormat) + "-" + formatName(oldFormat);
+    SCOPED_TRACE("new " + formatName(newFormat) + ", old " + formatName(oldFormat));
+    ui.files.push_back(sample("qbaudio.mdb", newFormat, folder));
+    session.ToOpen_Click();
+    state().FromOpt = option;
+    ui.files.push_back(sample(old, oldFormat, folder));
+    session.FromOpen_Click();
+    DatabaseState& db = state().databases;
+    ASSERT_TRUE(db.NewDbOpen && db.OldDbOpen);
+    ASSERT_EQ(db.NewDb->format(), newFormat);
+    ASSERT_EQ(db.OldDb->format(), oldFormat);
+    ui.answers.push_back(answer);
+    const MergeSummary s = session.MMerge_Click().summary;
+    EXPECT_TRUE(s.problems.empty()) << WriteProblemLines(s.problems, 20);
+    std::vector<std::string> problems;
+    for (const jet::Problem& p : jet::check(*db.NewDb)) problems.push_back(p.where + ": " + p.what);
+    EXPECT_EQ(problems, std::vector<std::string>{});
+    Merged merged{MergeSummaryText(s), texts(state().ToList), test::tablesReadBack(*db.NewDb)};
+    if (!allJet4) {
+      EXPECT_GT(s.woofers.added, 0);
+      allJet4 = std::move(merged);
+      continue;
+    }
+    EXPECT_EQ(merged.summary, allJet4->summary);
+    EXPECT_EQ(merged.list, allJet4->list);
+    EXPECT_TRUE(merged.tables == allJet4->tables) << test::firstDifferentLine(merged.tables, allJet4->tables);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, SampleMergedTwice,

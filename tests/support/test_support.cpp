@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sstream>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -168,6 +169,39 @@ int runCommand(const std::string& command, std::string* out) {
 
 bool haveProgram(const std::string& name) {
   return runCommand("command -v " + name + " >/dev/null 2>&1", nullptr) == 0;
+}
+
+std::string tablesReadBack(jet::Database& db) {
+  std::string out;
+  for (const std::string& name : db.tableNames()) {
+    jet::Table table = db.table(name);
+    const int columns = static_cast<int>(table.columns().size());
+    std::vector<std::string> rows;
+    for (table.moveFirst(); !table.eof(); table.moveNext()) {
+      std::string row;
+      for (int c = 0; c < columns; ++c) {
+        const jet::Value v = table.get(c);
+        row += c ? "," : "";
+        row += v.isNull() ? "Null" : v.is<std::string>() ? "\"" + v.as<std::string>() + "\"" : v.toString();
+      }
+      rows.push_back(std::move(row));
+    }
+    std::sort(rows.begin(), rows.end());
+    out += name + "\n";
+    for (const std::string& row : rows) out += row + "\n";
+  }
+  return out;
+}
+
+std::string firstDifferentLine(const std::string& a, const std::string& b) {
+  std::istringstream as(a), bs(b);
+  std::string la, lb;
+  for (int line = 1;; ++line) {
+    const bool moreA = static_cast<bool>(std::getline(as, la)), moreB = static_cast<bool>(std::getline(bs, lb));
+    if (!moreA && !moreB) return "none";
+    if (la != lb || moreA != moreB)
+      return "line " + std::to_string(line) + ": " + (moreA ? la : "(end)") + "\n  vs " + (moreB ? lb : "(end)");
+  }
 }
 
 }  // namespace qbm::test

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "jet/database.h"
+
 namespace qbm::test {
 
 // ../shared (interop/ and fixtures/) as configured at build time; empty path when it does not exist.
@@ -78,5 +80,13 @@ int runCommand(const std::string& command, std::string* out);
 
 // True when a program of that name is on PATH.
 bool haveProgram(const std::string& name);
+
+// Every user table of the database as the engine reads it: the table's name, then one line per
+// row with its values in column order (text quoted, Null as Null), the rows sorted. Files of the
+// same contents may keep their rows in another physical order (an Access 97 page holds half what
+// an Access 2000 page does), so two files compare equal here when their tables hold the same rows.
+std::string tablesReadBack(jet::Database& db);
+// The first line where two texts differ, with its number, for a failure message ("none" if equal).
+std::string firstDifferentLine(const std::string& a, const std::string& b);
 
 }  // namespace qbm::test
