@@ -85,6 +85,11 @@ void leaveInterruptedChange(const fs::path& database) {
       const std::uint32_t pages = file.pageCount();
       for (std::uint32_t page = 1; page < pages && page <= 40; ++page) {
         std::vector<std::uint8_t> bytes = file.copyPage(page);
+        // The catalog (its definition on page 2, its data and index pages, the usage maps on page
+        // 1 and on pages of no table) is left alone, so that the half-written file still opens when
+        // its journal is not applied.
+        const std::uint32_t owner = bytes[4] | bytes[5] << 8 | bytes[6] << 16 | static_cast<std::uint32_t>(bytes[7]) << 24;
+        if (page <= 2 || ((bytes[0] == 1 || bytes[0] == 3 || bytes[0] == 4) && owner <= 2)) continue;
         bytes.back() ^= 0xFF;
         file.writePage(page, std::move(bytes));
       }
