@@ -1,6 +1,7 @@
 #include "app/driver_list_view.h"
 
 #include <QItemSelection>
+#include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
@@ -38,6 +39,7 @@ void DriverListView::showList(const DriverList& list) {
   const QSignalBlocker blockSelection(selectionModel());
   if (!sameEntries(shown_, list)) {
     setUpdatesEnabled(false);
+    focusGivenOnEntry_ = false;
     clear();
     shown_.clear();
     shown_.reserve(list.count());
@@ -74,6 +76,23 @@ void DriverListView::copySelectionTo(DriverList& list) const {
   list.setFocus(current >= 0 && static_cast<std::size_t>(current) < n
                     ? std::optional<std::size_t>(static_cast<std::size_t>(current))
                     : std::nullopt);
+}
+
+void DriverListView::focusInEvent(QFocusEvent* event) {
+  const bool hadFocusEntry = currentIndex().isValid();
+  QListWidget::focusInEvent(event);
+  focusGivenOnEntry_ = !hadFocusEntry && currentIndex().isValid() && !selectionModel()->hasSelection();
+}
+
+void DriverListView::keyPressEvent(QKeyEvent* event) {
+  const bool firstStep = focusGivenOnEntry_ && (event->key() == Qt::Key_Down || event->key() == Qt::Key_Up) &&
+                         event->modifiers() == Qt::NoModifier && !selectionModel()->hasSelection();
+  focusGivenOnEntry_ = false;
+  if (firstStep) {
+    setCurrentIndex(currentIndex());  // selects it, as a click on it would
+    return;
+  }
+  QListWidget::keyPressEvent(event);
 }
 
 void DriverListView::scheduleClick() {

@@ -29,9 +29,16 @@ class DriverListView : public QListWidget {
   // change has settled, from the event loop.
   void personClicked();
 
+ protected:
+  // A list entered by the keyboard with nothing selected and no focused entry gets its focus on
+  // the first entry; the first Up or Down then selects that entry rather than moving past it.
+  void focusInEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   void scheduleClick();
 
+  bool focusGivenOnEntry_ = false;  // the focus entry was set by focusInEvent, not by a person
   std::vector<std::pair<std::string, std::int32_t>> shown_;
   bool showing_ = false;
   bool clickPending_ = false;

@@ -19,6 +19,4 @@ QStringList NameFiltersOf(std::string_view filter) {
   return filters;
 }
 
-bool IsFilePattern(std::string_view name) { return name.find_first_of("*?") != std::string_view::npos; }
-
 }  // namespace qbm

@@ -12,7 +12,4 @@ namespace qbm {
 // description without a pattern is dropped too.
 QStringList NameFiltersOf(std::string_view filter);
 
-// True when the name holds a wildcard ("*" or "?"), so it is a filter rather than a file name.
-bool IsFilePattern(std::string_view name);
-
 }  // namespace qbm

@@ -1,6 +1,7 @@
 #include "app/keyboard_preview.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QWidget>
 
@@ -12,12 +13,23 @@ bool isEnter(const QKeyEvent& key) {
          key.text() == "\n";
 }
 
-bool isPlainF1(const QKeyEvent& key) {
-  const auto held = key.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-  return key.key() == Qt::Key_F1 && !held;
+bool modifierHeld(const QKeyEvent& key) {
+  constexpr Qt::KeyboardModifiers Held = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+  return (key.modifiers() & Held) || (QGuiApplication::queryKeyboardModifiers() & Held);
 }
 
 }  // namespace
+
+bool PlainF1::isPlainRelease(const QKeyEvent& key) {
+  if (key.key() != Qt::Key_F1 || key.isAutoRepeat()) return false;
+  if (key.type() == QEvent::KeyPress) {
+    pressedWithModifier_ = modifierHeld(key);
+    return false;
+  }
+  const bool plain = key.type() == QEvent::KeyRelease && !pressedWithModifier_ && !modifierHeld(key);
+  pressedWithModifier_ = false;
+  return plain;
+}
 
 KeyboardPreview::KeyboardPreview(QWidget* window, std::function<void()> nextControl,
                                  std::function<void(QWidget*)> help)
@@ -42,10 +54,11 @@ bool KeyboardPreview::eventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::KeyPress) nextControl_();
     return true;
   }
-  if (isPlainF1(key) && type == QEvent::KeyRelease && !key.isAutoRepeat()) {
+  if (f1_.isPlainRelease(key)) {
     help_(QApplication::focusWidget());
     return true;
   }
+  if (key.key() == Qt::Key_F1) return true;  // with a modifier: nothing, and no control sees it
   return false;
 }
 

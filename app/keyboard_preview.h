@@ -6,9 +6,22 @@
 #include <QObject>
 #include <functional>
 
+class QKeyEvent;
 class QWidget;
 
 namespace qbm {
+
+// Tells the key-up of a plain F1: one whose key went down and came up with no Shift, Ctrl or Alt
+// held. A modifier held at either end (as the event tells it or, where a window system leaves it
+// out of the event, as the keyboard stands) makes F1 do nothing.
+class PlainF1 {
+ public:
+  // Feed every key press and release; true for the release of a plain F1.
+  bool isPlainRelease(const QKeyEvent& key);
+
+ private:
+  bool pressedWithModifier_ = false;
+};
 
 class KeyboardPreview : public QObject {
   Q_OBJECT
@@ -27,6 +40,7 @@ class KeyboardPreview : public QObject {
   QWidget* window_;
   std::function<void()> nextControl_;
   std::function<void(QWidget*)> help_;
+  PlainF1 f1_;
 };
 
 }  // namespace qbm

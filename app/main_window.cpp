@@ -290,6 +290,32 @@ void MainWindow::mergeClicked() {
   }
 }
 
+void MainWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::ActivationChange || !isActiveWindow() || focusMarkShown_) return;
+  // The control that has the focus shows its focus mark from the start, not only after a Tab
+  // (the window system's activation leaves the mark off). A click takes it away as usual.
+  focusMarkShown_ = true;
+  setAttribute(Qt::WA_KeyboardFocusChange);
+  if (QWidget* focused = focusWidget()) focused->update();
+}
+
+bool MainWindow::focusNextPrevChild(bool next) {
+  const QWidget* from = QApplication::focusWidget();
+  if (!QWidget::focusNextPrevChild(next)) return false;
+  auto* to = qobject_cast<QRadioButton*>(QApplication::focusWidget());
+  for (QButtonGroup* pair : {fromOptGroup_, unitsGroup_}) {
+    QAbstractButton* selected = pair->checkedButton();
+    if (!to || to->group() != pair || !selected || selected == to) continue;
+    if (from == selected)
+      QWidget::focusNextPrevChild(next);  // out of the pair, past its other button
+    else
+      selected->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    break;
+  }
+  return true;
+}
+
 void MainWindow::showContextHelp(const QWidget* control) {
   if (!help_) help_ = new HelpWindow(helpFolder_, this);
   help_->showTopic(ContextHelpTopic(control));

@@ -55,6 +55,9 @@ class MainWindow : public QWidget {
   int stoppedBy() const { return stoppedBy_; }
 
  protected:
+  // Tab and Enter enter an option pair at its selected button, and leave the pair from it.
+  bool focusNextPrevChild(bool next) override;
+  void changeEvent(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
@@ -84,6 +87,7 @@ class MainWindow : public QWidget {
   KeyboardPreview* keyboard_ = nullptr;
   QPointer<HelpWindow> help_;
   bool running_ = false;
+  bool focusMarkShown_ = false;  // the start-up focus mark was given
   bool closeAsked_ = false;
   int stoppedBy_ = 0;
 

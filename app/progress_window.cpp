@@ -1,9 +1,12 @@
 #include "app/progress_window.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 
 #include "app/progress_bar.h"
 #include "app/twips.h"
@@ -14,6 +17,7 @@ namespace qbm {
 namespace {
 
 constexpr int WidthTwips = 4905, HeightTwips = 885;
+constexpr int MaxShowWaitMs = 500;
 constexpr TwipRect ProgTextPlace{165, 105, 4620, 195};
 constexpr TwipRect ProgBarPlace{165, 390, 4575, 300};
 
@@ -49,9 +53,22 @@ void ProgressWindow::start(const QString& caption) {
     centreOnScreen();
     show();
     raise();
+    waitUntilShown();
   }
   text_->setText(caption);
   repaint();
+}
+
+void ProgressWindow::waitUntilShown() {
+  // A window system maps a new window some time after show(); painted before that, the window
+  // appears unpainted (black) until the work that follows lets events through again, which a short
+  // scan never does. So the events are let through until the window is on screen, at most a
+  // moment, and the caller then paints it in full.
+  QElapsedTimer waited;
+  waited.start();
+  const QWindow* window = windowHandle();
+  while (window && !window->isExposed() && waited.elapsed() < MaxShowWaitMs)
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
 }
 
 bool ProgressWindow::setProgress(long done, long total) {
@@ -73,9 +90,16 @@ void ProgressWindow::centreOnScreen() {
   move(frame.topLeft());
 }
 
+void ProgressWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F1) {
+    f1_.isPlainRelease(*event);  // remembers whether a modifier was held
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
 void ProgressWindow::keyReleaseEvent(QKeyEvent* event) {
-  const auto held = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-  if (event->key() == Qt::Key_F1 && !held) {
+  if (f1_.isPlainRelease(*event)) {
     emit helpRequested();
     return;
   }

@@ -6,6 +6,8 @@
 #include <QColor>
 #include <QWidget>
 
+#include "app/keyboard_preview.h"
+
 class QLabel;
 
 namespace qbm {
@@ -38,14 +40,18 @@ class ProgressWindow : public QWidget {
   void helpRequested();
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:
   void centreOnScreen();
+  // Lets the window system's events through until the window is on screen (at most half a second).
+  void waitUntilShown();
 
   QLabel* text_;
   ProgressBar* bar_;
+  PlainF1 f1_;
 };
 
 }  // namespace qbm

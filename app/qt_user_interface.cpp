@@ -3,7 +3,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -44,6 +48,20 @@ class NormalPointer {
   NormalPointer& operator=(const NormalPointer&) = delete;
 };
 
+// A message box wraps lines longer than about 500 pixels, which splits the messages' own lines
+// (and leaves a word alone on a line of its own). The box is made as wide as its longest line, up
+// to nine tenths of the screen, so each line of the text stays one line.
+void keepLinesWhole(QMessageBox& box) {
+  auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+  if (!label) return;
+  const QFontMetrics metrics(label->font());
+  int widest = 0;
+  for (const QString& line : box.text().split('\n')) widest = std::max(widest, metrics.horizontalAdvance(line));
+  const QScreen* screen = box.screen();
+  const int room = screen ? screen->availableGeometry().width() * 9 / 10 : widest;
+  label->setMinimumWidth(std::min(widest + 1, room));
+}
+
 }  // namespace
 
 QString MessageBoxText(const std::string& text) {
@@ -80,8 +98,8 @@ std::optional<std::string> QtUserInterface::chooseFile(const FileDialogSettings&
     dialog.selectNameFilter(filters.first());
   }
   if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
-  if (!settings.initialName.empty() && !IsFilePattern(settings.initialName))
-    dialog.selectFile(fromUtf8(settings.initialName));
+  // A pattern ("*.mdb") stands in the name box as typed; accepted, the dialog takes it as a filter.
+  if (!settings.initialName.empty()) dialog.selectFile(fromUtf8(settings.initialName));
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
@@ -97,6 +115,7 @@ void QtUserInterface::showMessage(const std::string& text, MessageIcon icon) {
   }
   NormalPointer pointer;
   QMessageBox box(boxIcon(icon), applicationTitle(), MessageBoxText(text), QMessageBox::Ok, owner_);
+  keepLinesWhole(box);
   box.exec();
 }
 
@@ -104,6 +123,7 @@ bool QtUserInterface::askYesNo(const std::string& text) {
   NormalPointer pointer;
   QMessageBox box(QMessageBox::Question, applicationTitle(), MessageBoxText(text),
                   QMessageBox::Yes | QMessageBox::No, owner_);
+  keepLinesWhole(box);
   return box.exec() == QMessageBox::Yes;
 }
 

@@ -26,9 +26,19 @@ std::string DriverCountTooltip(long count) { return "Driver count = " + std::to_
 Session::Session(UserInterface& ui) : ui_(ui) {
   DatabaseState& db = state_.databases;
   db.clearFromList = [this] { state_.FromList.clear(); };
-  db.clearFromRText = [this] { state_.FromRText.clear(); };
+  // CloseDatabaseSide empties the report last: the window then shows the closed side (no list,
+  // report, name or "Merge >") before the file dialog opens over it.
+  db.clearFromRText = [this] {
+    state_.FromRText.clear();
+    UpdateMergeButton();
+    notify();
+  };
   db.clearToList = [this] { state_.ToList.clear(); };
-  db.clearToRText = [this] { state_.ToRText.clear(); };
+  db.clearToRText = [this] {
+    state_.ToRText.clear();
+    UpdateMergeButton();
+    notify();
+  };
 }
 
 Session::~Session() { Unload(); }

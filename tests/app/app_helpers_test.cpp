@@ -33,9 +33,6 @@ TEST(FileDialogFilter, PairsBecomeQtNameFilters) {
   EXPECT_EQ(NameFiltersOf("Lone description"), QStringList{});
   EXPECT_EQ(NameFiltersOf("Empty|| Good | good.mdb |Tail"), QStringList{"Good (good.mdb)"});
   EXPECT_EQ(NameFiltersOf(""), QStringList{});
-  EXPECT_TRUE(IsFilePattern("*.mdb"));
-  EXPECT_TRUE(IsFilePattern("qb?.mdb"));
-  EXPECT_FALSE(IsFilePattern("qbaudio.mdb"));
 }
 
 TEST(MessageText, LineBreaksOfEveryKindBecomeNewlines) {

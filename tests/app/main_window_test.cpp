@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QFontInfo>
+#include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QTest>
 #include <QScreen>
 #include <set>
 
@@ -146,6 +149,36 @@ TEST(MainWindowColours, SixteenColourDisplaysKeepThePlainGrey) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   EXPECT_EQ(coloursOfEmptyStrip(window), std::set<QRgb>{qRgb(192, 192, 192) & 0xffffff});
   window.close();
+}
+
+// Tab and Shift+Tab enter an option pair at its selected button and leave it from there; arrows
+// still move within the pair. The focused control shows its mark from the start.
+TEST_F(WindowTest, OptionPairsAreEnteredAtTheirSelectedButton) {
+  QStyleOptionButton option;
+  option.initFrom(control("ToOpen"));
+  EXPECT_TRUE(option.state & QStyle::State_KeyboardFocusChange) << "no focus mark at start-up";
+
+  ASSERT_TRUE(control<QRadioButton>("UnitsOpt1")->isChecked());  // metric
+  control("MClose")->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(control("MClose"), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), control("UnitsOpt1"));
+  QTest::keyClick(control("UnitsOpt1"), Qt::Key_Tab);
+  EXPECT_NE(QApplication::focusWidget(), control("UnitsOpt0")) << "Tab stopped on the other button";
+  EXPECT_NE(QApplication::focusWidget(), control("UnitsOpt1"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+  EXPECT_EQ(QApplication::focusWidget(), control("UnitsOpt1"));
+  QTest::keyClick(control("UnitsOpt1"), Qt::Key_Backtab);
+  EXPECT_EQ(QApplication::focusWidget(), control("MClose"));
+
+  // With English chosen, the pair is entered at English; an arrow still moves within the pair.
+  click("UnitsOpt0");
+  control("MClose")->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(control("MClose"), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), control("UnitsOpt0"));
+  QTest::keyClick(control("UnitsOpt0"), Qt::Key_Right);  // Metric stands right of English
+  settle();
+  EXPECT_EQ(QApplication::focusWidget(), control("UnitsOpt1"));
+  EXPECT_TRUE(control<QRadioButton>("UnitsOpt1")->isChecked());
 }
 
 }  // namespace

@@ -59,6 +59,7 @@ class MergeButton : public WindowTest {
     ASSERT_EQ(std::count_if(dialogs.messages.begin(), dialogs.messages.end(), isQuestion), 1);
     const test::SeenMessage& q = *std::find_if(dialogs.messages.begin(), dialogs.messages.end(), isQuestion);
     EXPECT_EQ(str(q.text), OverwriteQuestion);
+    EXPECT_EQ(q.shownLines, 3) << "a line of the question wrapped";
     EXPECT_EQ(str(q.title), "QB Merge");
     EXPECT_EQ(q.buttons, QMessageBox::StandardButtons(QMessageBox::Yes | QMessageBox::No));
   }

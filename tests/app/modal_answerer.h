@@ -7,11 +7,14 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTimer>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -22,7 +25,17 @@ struct SeenMessage {
   QString text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QMessageBox::StandardButtons buttons;
+  int shownLines = 0;  // the lines the text takes in the box as laid out, wrapping included
 };
+
+// The lines a message box's text takes at the width its label was given.
+inline int ShownLines(const QMessageBox& box) {
+  const auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+  if (!label) return 0;
+  const QFontMetrics metrics(label->font());
+  const QRect room(0, 0, label->contentsRect().width(), 100000);
+  return metrics.boundingRect(room, Qt::TextWordWrap, label->text()).height() / metrics.lineSpacing();
+}
 
 struct SeenFileDialog {
   QString title;
@@ -44,12 +57,14 @@ class ModalAnswerer {
   std::deque<std::optional<QString>> files;         // answers to file dialogs (nothing: cancel)
   std::vector<SeenMessage> messages;
   std::vector<SeenFileDialog> fileDialogs;
+  // Called when a file dialog is up, before it is answered: to look at the window behind it.
+  std::function<void()> onFileDialog;
 
  private:
   void answer() {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-      messages.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});
+      messages.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), ShownLines(*box)});
       QMessageBox::StandardButton button =
           box->standardButtons().testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
       if (!buttons.empty()) {
@@ -61,6 +76,7 @@ class ModalAnswerer {
       const auto* nameBox = dialog->findChild<QLineEdit*>("fileNameEdit");
       fileDialogs.push_back({dialog->windowTitle(), dialog->nameFilters(), dialog->selectedNameFilter(),
                              nameBox ? nameBox->text() : QString(), dialog->fileMode()});
+      if (onFileDialog) onFileDialog();
       std::optional<QString> file;
       if (!files.empty()) {
         file = files.front();

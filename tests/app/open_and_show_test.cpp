@@ -81,12 +81,30 @@ TEST_F(OpenAndShow, TheRealFileDialogsCarryEachSidesSettings) {
   EXPECT_EQ(oldSide.nameFilters, (QStringList{"Previous Database (xqbaudio.mdb)",
                                               "Tundrel 5.1 Database (spkrbase.mdb)", "All Databases (*.mdb)"}));
   EXPECT_EQ(oldSide.selectedNameFilter, "Previous Database (xqbaudio.mdb)");
+  EXPECT_EQ(str(oldSide.fileName), "*.mdb");
   EXPECT_EQ(str(control<QLabel>("FromName")->text()), "xqbaudio.mdb");
   EXPECT_GT(fromList()->count(), 0);
 
-  // Cancelling a reopen closes the side: its list, report and name are emptied.
+  // Cancelling a reopen closes the side: its list, report and name are emptied, and the window
+  // shows them emptied while the dialog is still up.
+  clickEntry(toList(), 2);
+  ASSERT_FALSE(toReport()->toPlainText().isEmpty());
+  struct Behind {
+    int entries = -1;
+    QString name, report;
+    bool merge = true;
+  } behind;
+  dialogs.onFileDialog = [&] {
+    behind = {toList()->count(), control<QLabel>("ToName")->text(), toReport()->toPlainText(),
+              control("MMerge")->isVisible()};
+  };
   dialogs.files.push_back(std::nullopt);
   click("ToOpen");
+  dialogs.onFileDialog = nullptr;
+  EXPECT_EQ(behind.entries, 0);
+  EXPECT_TRUE(behind.name.isEmpty());
+  EXPECT_TRUE(behind.report.isEmpty());
+  EXPECT_FALSE(behind.merge);
   EXPECT_EQ(toList()->count(), 0);
   EXPECT_TRUE(control<QLabel>("ToName")->text().isEmpty());
   EXPECT_FALSE(state().databases.NewDbOpen);
@@ -172,6 +190,31 @@ TEST_F(OpenAndShow, ClickingANewDriverShowsItsReportInTheRunsFonts) {
   EXPECT_EQ(str(toReport()->toPlainText()), shownReport(state().ToRText));
   EXPECT_TRUE(str(toReport()->toPlainText()).starts_with("Model: "));
   EXPECT_EQ(report.find(str(toReport()->toPlainText())), std::string::npos);
+  expectIdle();
+}
+
+TEST_F(OpenAndShow, TheFirstArrowInAnUntouchedListSelectsItsFirstEntry) {
+  openNew();
+  openOld("xqbaudio.mdb", 1);
+  struct Case {
+    QListWidget* list;
+    const DriverList& entries;
+    Qt::Key key;
+  };
+  for (const Case& c : {Case{toList(), state().ToList, Qt::Key_Down}, Case{fromList(), state().FromList, Qt::Key_Up}}) {
+    c.list->setFocus(Qt::TabFocusReason);
+    settle();
+    ASSERT_TRUE(c.list->selectedItems().isEmpty());
+    QTest::keyClick(c.list, c.key);
+    settle();
+    EXPECT_EQ(c.entries.focus(), std::optional<std::size_t>(0)) << c.key;
+    ASSERT_EQ(c.list->selectedItems().size(), 1);
+    EXPECT_EQ(c.list->row(c.list->selectedItems().front()), 0);
+    // The next arrow moves on as usual.
+    QTest::keyClick(c.list, Qt::Key_Down);
+    settle();
+    EXPECT_EQ(c.entries.focus(), std::optional<std::size_t>(1));
+  }
   expectIdle();
 }
 

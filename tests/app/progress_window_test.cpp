@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QWindow>
 
 #include "app/progress_bar.h"
 #include "app/progress_window.h"
@@ -60,6 +61,9 @@ TEST_F(Progress, TheBarShowsTheLargestFractionSinceShown) {
 
 TEST_F(Progress, IsASmallFramelessWindowInFrontOfItsOwner) {
   start("Opening old driver database...");
+  // On screen, painted with its caption, before the work it names starts.
+  ASSERT_NE(progress.windowHandle(), nullptr);
+  EXPECT_TRUE(progress.windowHandle()->isExposed());
   EXPECT_EQ(progress.size(), QSize(327, 59));  // 4905 × 885 twips
   const Qt::WindowFlags flags = progress.windowFlags();
   EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
