@@ -47,8 +47,9 @@ ProgressWindow::ProgressWindow(QWidget* owner, int colorBits)
   bar_->setGeometry(scale.rect(ProgBarPlace));
 }
 
-void ProgressWindow::start(const QString& caption) {
+void ProgressWindow::start(const QString& caption, bool paintNow) {
   if (!isVisible()) {
+    paintNow = true;
     bar_->reset();
     centreOnScreen();
     show();
@@ -56,7 +57,7 @@ void ProgressWindow::start(const QString& caption) {
     waitUntilShown();
   }
   text_->setText(caption);
-  repaint();
+  if (paintNow) repaint();
 }
 
 void ProgressWindow::waitUntilShown() {
@@ -73,7 +74,7 @@ void ProgressWindow::waitUntilShown() {
 
 bool ProgressWindow::setProgress(long done, long total) {
   if (!bar_->setProgress(done, total)) return false;
-  if (isVisible()) bar_->repaint();
+  if (isVisible()) bar_->update();  // painted with the next paint of the window, at most ~30 a second
   return true;
 }
 

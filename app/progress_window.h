@@ -25,9 +25,11 @@ class ProgressWindow : public QWidget {
   ProgressWindow(QWidget* owner, int colorBits);
 
   // Shows the window with this caption, centred on the owner's screen and with an empty bar when
-  // it was hidden; only changes the caption when it is shown. Painted before returning.
-  void start(const QString& caption);
-  // Moves the bar to done ÷ total if that is further; returns true when it was repainted.
+  // it was hidden; only changes the caption when it is shown. A window just shown is always painted
+  // before returning; one already shown only when paintNow (else at the next paint).
+  void start(const QString& caption, bool paintNow = true);
+  // Moves the bar to done ÷ total if that is further; returns true when its width changed (it is
+  // painted with the next paint of the window).
   bool setProgress(long done, long total);
   // Hides the window.
   void finish();

@@ -19,7 +19,7 @@
 namespace qbm {
 namespace {
 
-constexpr int PaintIntervalMs = 30;
+constexpr int PaintIntervalMs = 33;  // about 30 paints a second
 
 QString fromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -133,9 +133,19 @@ void QtUserInterface::showProgress(const std::string& caption) {
   keepPainted(true);
 }
 
+void QtUserInterface::showProgressStep(const std::string& caption) {
+  stopWhenSignalled();
+  // Painted with the bar, at most PaintIntervalMs apart: painting each driver's caption cost more
+  // than the merge's own work. The last caption is always the one on screen.
+  const bool paintNow = !progress_->isVisible();
+  progress_->start(fromUtf8(caption), paintNow);
+  keepPainted(paintNow);
+}
+
 void QtUserInterface::updateProgress(long done, long total) {
   stopWhenSignalled();
-  if (progress_->setProgress(done, total)) keepPainted(false);
+  progress_->setProgress(done, total);
+  keepPainted(false);
 }
 
 void QtUserInterface::stopWhenSignalled() {
@@ -166,6 +176,7 @@ void QtUserInterface::setBusy(bool busy) {
 void QtUserInterface::keepPainted(bool now) {
   if (!now && sincePainted_.elapsed() < PaintIntervalMs) return;
   sincePainted_.restart();
+  if (progress_->isVisible()) progress_->repaint();
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 

@@ -34,6 +34,7 @@ class QtUserInterface : public UserInterface {
   // Both throw, once, when a stop signal is pending (common/stop_signals.h): long work stops
   // there. Messages shown after it go to stderr instead of a box nobody may be there to close.
   void showProgress(const std::string& caption) override;
+  void showProgressStep(const std::string& caption) override;
   void updateProgress(long done, long total) override;
   void hideProgress() override;
   void setBusy(bool busy) override;

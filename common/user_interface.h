@@ -33,6 +33,10 @@ class UserInterface {
   // with an empty bar; one already shown only changes its caption); updateProgress sets the bar to
   // done/total, never shrinking it while the window stays shown; hideProgress unloads it.
   virtual void showProgress(const std::string& caption) = 0;
+  // The caption of one step of many that follow each other quickly (one per driver of a merge):
+  // shown as showProgress shows it, but a window may paint such captions less often than they
+  // come, as long as the last one ends up on screen.
+  virtual void showProgressStep(const std::string& caption) { showProgress(caption); }
   virtual void updateProgress(long done, long total) = 0;
   virtual void hideProgress() = 0;
 

@@ -28,7 +28,7 @@ class EntryMerge {
       return;
     }
     const std::string caption = CopyingDriverCaption(c_.driver.CurrentModel);
-    c_.ui.showProgress(caption);
+    c_.ui.showProgressStep(caption);
 
     std::optional<MergeRow> matched = match(table);
     if (matched) {

@@ -26,6 +26,11 @@ void OperationScope::showProgress(const std::string& caption) {
   ui_.showProgress(caption);
 }
 
+void OperationScope::showProgressStep(const std::string& caption) {
+  progressShown_ = true;
+  ui_.showProgressStep(caption);
+}
+
 void OperationScope::updateProgress(long done, long total) { ui_.updateProgress(done, total); }
 
 void OperationScope::hideProgress() {

@@ -20,6 +20,7 @@ class OperationScope : public UserInterface {
   void showMessage(const std::string& text, MessageIcon icon) override;
   bool askYesNo(const std::string& text) override;
   void showProgress(const std::string& caption) override;
+  void showProgressStep(const std::string& caption) override;
   void updateProgress(long done, long total) override;
   // Hides the progress window if it is shown (unloading a window that is not loaded does nothing).
   void hideProgress() override;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
 #include "app/progress_window.h"
 #include "jet/check.h"
 #include "jet/database.h"
@@ -81,8 +83,34 @@ class MergeButton : public WindowTest {
   int newDriversBefore = 0;
 };
 
+// Counts the paints of the progress window while it shows the drivers' captions, and the time
+// they span.
+struct PaintCounter : QObject {
+  ProgressWindow* window = nullptr;
+  int paints = 0;
+  QElapsedTimer first;
+  qint64 span = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::Paint || !window->caption().startsWith("Copying ")) return false;
+    if (!first.isValid()) first.start();
+    ++paints;
+    span = first.elapsed();
+    return false;
+  }
+};
+
 TEST_F(MergeButton, YesLetsTheOldDriversWriteOverTheNewOnes) {
+  // The progress window paints the drivers' captions at most about 30 times a second (the first
+  // captions, the repaint after the question and the exposes around it, at once; one paint per
+  // driver would be one per listed old driver).
+  PaintCounter counter;
+  counter.window = &window.userInterface().progressWindow();
+  counter.window->installEventFilter(&counter);
   mergeAll(QMessageBox::Yes);
+  counter.window->removeEventFilter(&counter);
+  ASSERT_GT(counter.paints, 0);
+  EXPECT_LE(counter.paints, 6 + counter.span / 33)
+      << "painted more often than 30 times a second: " << counter.paints << " in " << counter.span << " ms";
   expectQuestionAskedOnce();
   expectWindowAfterMerge();
   EXPECT_GT(toList()->count(), newDriversBefore);

@@ -1,0 +1,148 @@
+// The merge in the window against the same merge without one. Both merge the previous-format
+// sample (all drivers listed) into a fresh copy of the new sample and answer Yes to the overwrite
+// question; the window's merge runs behind the real main window and progress window on Qt's
+// offscreen platform, with every caption and bar step it paints. Timed: the merge alone (the
+// click of "Merge >"), wall clock.
+//
+//   build-bench/bench/window_merge_bench --benchmark_repetitions=3
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <deque>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "app/main_window.h"
+#include "common/user_interface.h"
+#include "samples/sample_databases.h"
+#include "session/session.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path samples(int drivers) {
+  const char* cache = std::getenv("QBM_BENCH_CACHE");
+  const fs::path dir =
+      fs::path(cache ? cache : fs::temp_directory_path().string()) / ("qbm-bench-samples-" + std::to_string(drivers));
+  if (!fs::exists(dir / qbm::samples::NewSampleFile)) {
+    fs::remove_all(dir);
+    qbm::samples::writeSampleDatabases(dir, {.drivers = drivers, .seed = 1});
+  }
+  return dir;
+}
+
+// Fresh copies of the new and the old sample database in a folder of their own.
+struct Copies {
+  fs::path dir = fs::temp_directory_path() / ("qbm-window-bench-" + std::to_string(::getpid()));
+  Copies(int newDrivers, int oldDrivers) {
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::copy_file(samples(newDrivers) / qbm::samples::NewSampleFile, dir / "qbaudio.mdb");
+    fs::copy_file(samples(oldDrivers) / qbm::samples::PreviousSampleFile, dir / "xqbaudio.mdb");
+  }
+  ~Copies() {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+  std::string newFile() const { return (dir / "qbaudio.mdb").string(); }
+  std::string oldFile() const { return (dir / "xqbaudio.mdb").string(); }
+};
+
+class QuietUserInterface : public qbm::UserInterface {
+ public:
+  std::deque<std::string> files;
+  std::optional<std::string> chooseFile(const qbm::FileDialogSettings&) override {
+    if (files.empty()) return std::nullopt;
+    std::string f = files.front();
+    files.pop_front();
+    return f;
+  }
+  void showMessage(const std::string& text, qbm::MessageIcon) override {
+    throw std::runtime_error("unexpected message: " + text);
+  }
+  bool askYesNo(const std::string&) override { return true; }
+  void showProgress(const std::string&) override {}
+  void updateProgress(long, long) override {}
+  void hideProgress() override {}
+  void setBusy(bool) override {}
+};
+
+// The merge as the command line runs it: the session with a user interface that shows nothing.
+void BM_MergeWithoutWindow(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::optional<Copies> files;
+    files.emplace(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    QuietUserInterface ui;
+    std::optional<qbm::Session> session;
+    session.emplace(ui);
+    ui.files = {files->newFile(), files->oldFile()};
+    session->ToOpen_Click();
+    session->state().FromOpt = qbm::ShowAllDriversOption;
+    session->FromOpen_Click();
+    state.counters["old drivers"] = static_cast<double>(session->state().FromList.count());
+    state.ResumeTiming();
+    session->MMerge_Click();
+    state.PauseTiming();
+    session.reset();
+    files.reset();
+    state.ResumeTiming();
+  }
+}
+
+// The same merge behind the window: a click of "Merge >", the question answered Yes as soon as it
+// is up.
+void BM_MergeInWindow(benchmark::State& state) {
+  QTimer answerer;
+  answerer.setInterval(5);
+  QObject::connect(&answerer, &QTimer::timeout, [] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      const bool question = box->standardButtons().testFlag(QMessageBox::Yes);
+      box->button(question ? QMessageBox::Yes : QMessageBox::Ok)->click();
+    }
+  });
+  answerer.start();
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::optional<Copies> files;
+    files.emplace(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    std::optional<qbm::MainWindow> window;
+    window.emplace(qbm::MainWindowOptions{24, {}});
+    window->show();
+    window->session().state().FromOpt = qbm::ShowAllDriversOption;
+    window->openAtStart(QString::fromStdString(files->newFile()), QString::fromStdString(files->oldFile()));
+    QApplication::processEvents();
+    state.counters["old drivers"] = static_cast<double>(window->session().state().FromList.count());
+    auto* merge = window->findChild<QAbstractButton*>("MMerge");
+    if (!merge || !merge->isVisible()) throw std::runtime_error("nothing to merge");
+    state.ResumeTiming();
+    merge->click();
+    state.PauseTiming();
+    window.reset();
+    files.reset();
+    state.ResumeTiming();
+  }
+}
+
+BENCHMARK(BM_MergeWithoutWindow)->Args({2000, 3420})->Args({20000, 34200})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MergeInWindow)->Args({2000, 3420})->Args({20000, 34200})->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
