@@ -1,5 +1,6 @@
-// merge: list the old database as "list" does, strike the omitted drivers, merge the rest into the
-// new database as "Merge >" does, then print what the merge did and the new list.
+// merge: strike the omitted drivers of the old list, merge the rest into the new database as
+// "Merge >" does, then print what the merge did and every problem it met; with --list also the old
+// list before the merge and the new list after it, as "list" prints them.
 
 #include <iostream>
 
@@ -19,6 +20,7 @@ struct MergeRequest {
   std::optional<bool> overwrite;
   bool all = false;
   bool dryRun = false;
+  bool list = false;
 };
 
 // Nothing for a usage error (after saying why).
@@ -30,6 +32,8 @@ std::optional<MergeRequest> parseMerge(const Args& args) {
       request.all = true;
     } else if (arg == "--dry-run") {
       request.dryRun = true;
+    } else if (arg == "--list") {
+      request.list = true;
     } else if (arg == "--omit") {
       std::optional<DriverArgument> driver;
       if (i + 1 < args.size()) driver = parseDriverArgument(args[i + 1]);
@@ -97,7 +101,7 @@ int merge(const Args& args) {
   CliSession cli;
   if (!cli.openNew(request->files[0])) return 1;
   if (!cli.openOld(request->files[1], request->all)) return 1;
-  printList(cli.state().FromList);
+  if (request->list) printList(cli.state().FromList);
   if (!omitDrivers(cli, *request)) return 1;
 
   cli.ui().answer = request->overwrite;
@@ -123,7 +127,7 @@ int merge(const Args& args) {
       outcome.status == MergeOutcome::Status::NewDatabaseClosed || failed)
     return 1;
   printSummary(outcome.summary, request->dryRun);
-  printList(cli.state().ToList);
+  if (request->list) printList(cli.state().ToList);
   return std::cout ? 0 : 1;
 }
 

@@ -14,8 +14,9 @@ using Args = std::vector<std::string>;
 int list(const Args& args);
 // show NEW.mdb --new <id>(ob|sb) | show NEW.mdb OLD.mdb --old <id>(ob|sb), [--english].
 int show(const Args& args);
-// merge NEW.mdb OLD.mdb [--all] [--omit <id>(ob|sb)]... [--overwrite yes|no] [--dry-run]: the old
-// list, the omitted drivers struck, the merge, its summary, then the new list.
+// merge NEW.mdb OLD.mdb [--all] [--omit <id>(ob|sb)]... [--overwrite yes|no] [--dry-run] [--list]:
+// the omitted drivers struck, the merge, its summary and problems; with --list the old list before
+// and the new list after.
 int merge(const Args& args);
 // dump FILE.mdb [TABLE...] [--json]: tables as CSV or JSON; a journal beside the file is told in
 // one line on stderr.
