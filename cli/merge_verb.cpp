@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/cli_session.h"
+#include "cli/json_output.h"
 #include "cli/terminal.h"
 #include "cli/verbs.h"
 #include "common/stop_signals.h"
@@ -21,6 +22,7 @@ struct MergeRequest {
   bool all = false;
   bool dryRun = false;
   bool list = false;
+  bool json = false;
 };
 
 // Nothing for a usage error (after saying why).
@@ -34,6 +36,8 @@ std::optional<MergeRequest> parseMerge(const Args& args) {
       request.dryRun = true;
     } else if (arg == "--list") {
       request.list = true;
+    } else if (arg == "--json") {
+      request.json = true;
     } else if (arg == "--omit") {
       std::optional<DriverArgument> driver;
       if (i + 1 < args.size()) driver = parseDriverArgument(args[i + 1]);
@@ -84,13 +88,27 @@ bool omitDrivers(CliSession& cli, const MergeRequest& request) {
   return true;
 }
 
-void printSummary(const MergeSummary& summary, bool dryRun) {
+// As text, the new list after it with --list; or as one JSON document, with --list the old list
+// as it was before the merge (oldListJson) and the new list as "oldList" and "newList".
+void printSummary(const MergeSummary& summary, const MergeRequest& request, const std::string& oldListJson,
+                  const DriverList& newList) {
+  if (request.json) {
+    std::string json = MergeJson(summary, request.dryRun);
+    if (request.list) {
+      json.pop_back();  // the closing brace
+      json += ",\n\"oldList\": " + oldListJson + ",\n\"newList\": " + ListJson(newList) + "}";
+    }
+    std::cout << json << '\n';
+    return;
+  }
+  const bool dryRun = request.dryRun;
   std::cout << (dryRun ? "Dry run, nothing written; the merge would have done this:\n"
                        : "Merged:\n")
             << MergeSummaryText(summary) << '\n';
   for (const WriteProblems* problems : {&summary.readProblems, &summary.problems})
     for (const WriteProblem& p : problems->all())
       std::cout << "  " << TerminalLine(p.driver) << ": " << TerminalLine(p.what) << '\n';
+  if (request.list) printList(newList);
 }
 
 }  // namespace
@@ -101,7 +119,11 @@ int merge(const Args& args) {
   CliSession cli;
   if (!cli.openNew(request->files[0])) return 1;
   if (!cli.openOld(request->files[1], request->all)) return 1;
-  if (request->list) printList(cli.state().FromList);
+  std::string oldListJson;
+  if (request->list && request->json)
+    oldListJson = ListJson(cli.state().FromList);
+  else if (request->list)
+    printList(cli.state().FromList);
   if (!omitDrivers(cli, *request)) return 1;
 
   cli.ui().answer = request->overwrite;
@@ -117,7 +139,7 @@ int merge(const Args& args) {
   if (const int signal = PendingStopSignal()) {
     // Stopped (and rolled back, as the message said), or too late to stop: the commit was under way.
     if (merged) {
-      printSummary(outcome.summary, request->dryRun);
+      printSummary(outcome.summary, *request, oldListJson, cli.state().ToList);
       std::cerr << "qbmerge-cli: " << StopSignalName(signal) << " came while the merge was being saved; it was "
                 << (request->dryRun ? "rolled back" : "saved") << " in full.\n";
     }
@@ -126,8 +148,7 @@ int merge(const Args& args) {
   if (outcome.status == MergeOutcome::Status::Failed || outcome.status == MergeOutcome::Status::Refused ||
       outcome.status == MergeOutcome::Status::NewDatabaseClosed || failed)
     return 1;
-  printSummary(outcome.summary, request->dryRun);
-  if (request->list) printList(cli.state().ToList);
+  printSummary(outcome.summary, *request, oldListJson, cli.state().ToList);
   return std::cout ? 0 : 1;
 }
 

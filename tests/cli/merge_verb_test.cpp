@@ -12,6 +12,7 @@
 #include "merge/merge_summary.h"
 #include "session/session.h"
 #include "tests/support/fake_user_interface.h"
+#include "tests/support/json.h"
 #include "tests/support/test_support.h"
 
 namespace qbm {
@@ -114,6 +115,45 @@ TEST_F(CliMerge, WithListOverwriteYesPrintsTheOldListTheSummaryAndTheNewList) {
     ASSERT_EQ(0, run("dump " + quoted(dir / "qbaudio.mdb") + " '" + table + "'", &ours));
     ASSERT_EQ(0, test::runCommand("mdb-export " + quoted(dir / "qbaudio.mdb") + " '" + table + "'", &theirs));
     EXPECT_EQ(std::count(theirs.begin(), theirs.end(), '\n'), std::count(ours.begin(), ours.end(), '\n')) << table;
+  }
+}
+
+// merge --json --list: the counts of the session's own merge of the same files, its problems, and
+// the lists before and after it.
+TEST_F(CliMerge, JsonGivesTheSummaryAndTheListsOfTheSessionsMerge) {
+  test::FakeUserInterface ui;
+  MergeOutcome outcome;
+  std::vector<std::int32_t> oldIds, newIds;
+  {
+    Session session(ui);
+    ui.files = {(reference / "qbaudio.mdb").string(), (reference / "xqbaudio.mdb").string()};
+    session.ToOpen_Click();
+    session.state().FromOpt = ShowAllDriversOption;
+    session.FromOpen_Click();
+    for (const auto& e : session.state().FromList.entries()) oldIds.push_back(e.itemData);
+    ui.answers.push_back(true);
+    outcome = session.MMerge_Click({.dryRun = false, .reportProblems = false});
+    for (const auto& e : session.state().ToList.entries()) newIds.push_back(e.itemData);
+  }
+  std::string out, err;
+  ASSERT_EQ(0, run("merge " + files("xqbaudio.mdb") + " --all --overwrite yes --json --list", &out, &err)) << err;
+  const test::Json json = test::Json::parse(out);
+  const test::Json& summary = json["summary"];
+  EXPECT_FALSE(json["dryRun"].boolean);
+  const auto number = [](const test::Json& j) { return std::stol(j.text); };
+  for (const auto& [side, counts] : {std::pair{"woofers", outcome.summary.woofers}, std::pair{"tweeters", outcome.summary.tweeters}}) {
+    EXPECT_EQ(number(summary[side]["added"]), counts.added) << side;
+    EXPECT_EQ(number(summary[side]["replaced"]), counts.replaced) << side;
+    EXPECT_EQ(number(summary[side]["skipped"]), counts.skipped) << side;
+  }
+  EXPECT_GT(number(summary["woofers"]["added"]) + number(summary["woofers"]["replaced"]), 0);
+  EXPECT_EQ(number(summary["companiesAdded"]), outcome.summary.companiesAdded);
+  EXPECT_EQ(number(summary["readProblems"]), outcome.summary.readProblemCount());
+  EXPECT_EQ(json["writeProblems"].size(), outcome.summary.problems.size());
+  for (const auto& [name, ids] : {std::pair{"oldList", &oldIds}, std::pair{"newList", &newIds}}) {
+    const test::Json& entries = json[name]["entries"];
+    ASSERT_EQ(entries.size(), ids->size()) << name;
+    for (std::size_t i = 0; i < ids->size(); ++i) EXPECT_EQ(number(entries[i]["id"]), (*ids)[i]) << name << i;
   }
 }
 
