@@ -150,6 +150,7 @@ int dump(const Args& args) {
         progress.show("Dumping table " + tables[i]);
         if (progress.enabled()) counting.startPart(db.table(tables[i]).rowCount() + 1);
         gaps += jet::dumpCsv(db, tables[i], out);
+        progress.clear();  // the next table's caption is shown at once
       }
     }
     out.flush();

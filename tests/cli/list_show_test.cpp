@@ -83,9 +83,12 @@ TEST_F(CliListShow, ListPrintsTheListsAsTheWindowHoldsThem) {
   }
 }
 
+// show prints the report as the window shows it; with --json its lines, bold where the session's
+// report box set them bold.
 TEST_F(CliListShow, ShowPrintsTheReportOfOneDriver) {
   // What the window shows for the first new entry, and in English units for the last old one.
   std::string newArgs, newReport, oldArgs, oldReport;
+  ReportBox newBox;
   {
     test::FakeUserInterface ui;
     Session session(ui);
@@ -97,6 +100,7 @@ TEST_F(CliListShow, ShowPrintsTheReportOfOneDriver) {
     newArgs = std::to_string(entry.itemData) +
               (MarkerOfEntry(entry.text) == EntryMarker::Tweeter ? "sb" : "ob");
     newReport = printed(session.state().ToRText);
+    newBox = session.state().ToRText;
 
     DriverList& oldList = session.state().FromList;
     oldList.clickOnly(oldList.count() - 1);
@@ -115,6 +119,28 @@ TEST_F(CliListShow, ShowPrintsTheReportOfOneDriver) {
   EXPECT_EQ(out, oldReport);
   EXPECT_NE(out.find(" cu.ft\n"), std::string::npos);
   EXPECT_TRUE(out.ends_with("\n"));
+
+  ASSERT_EQ(0, run("show " + quoted(dir / "qbaudio.mdb") + " --new " + newArgs + " --json", &out));
+  const test::Json json = test::Json::parse(out);
+  const test::Json& lines = json["lines"];
+  std::string joined;
+  int bold = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string& text = lines[i]["text"].text;
+    const bool isBold = lines[i]["bold"].boolean;
+    joined += text + "\r\n";
+    bold += isBold;
+    if (text.empty()) continue;
+    bool found = false;  // in a run of the same weight
+    for (const ReportRun& run : newBox.runs()) found = found || (run.bold == isBold && run.text.find(text) != std::string::npos);
+    EXPECT_TRUE(found) << i << ": " << text;
+  }
+  const std::string plain = newBox.plainText();
+  EXPECT_EQ(joined.substr(0, plain.size()), plain);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_TRUE(lines[0]["bold"].boolean && lines[0]["text"].text.starts_with("Model: ")) << out;
+  EXPECT_TRUE(lines[1]["bold"].boolean && lines[1]["text"].text.starts_with("Company: ")) << out;
+  EXPECT_LT(bold, static_cast<int>(lines.size()) / 2) << "most lines are not bold";
 }
 
 // list --json: every entry of the session's list, in order, taken apart into id, side, company
@@ -152,46 +178,6 @@ TEST_F(CliListShow, ListJsonGivesTheEntriesOfTheSessionsList) {
       EXPECT_GT(tweeters, 0) << "both sides are tried";
     }
   }
-}
-
-// show --json: the report's lines, in order, bold where the session's report box set them bold.
-TEST_F(CliListShow, ShowJsonGivesTheReportLinesWithTheirWeight) {
-  std::string driver;
-  ReportBox box;
-  {
-    test::FakeUserInterface ui;
-    Session session(ui);
-    openInSession(session, ui, "", 0);
-    DriverList& list = session.state().ToList;
-    list.clickOnly(0);
-    session.ToList_Click();
-    const DriverList::Entry& entry = list.entry(0);
-    driver = std::to_string(entry.itemData) + (MarkerOfEntry(entry.text) == EntryMarker::Tweeter ? "sb" : "ob");
-    box = session.state().ToRText;
-  }  // the session lets go of the file
-
-  std::string out;
-  ASSERT_EQ(0, run("show " + quoted(dir / "qbaudio.mdb") + " --new " + driver + " --json", &out));
-  const test::Json json = test::Json::parse(out);
-  const test::Json& lines = json["lines"];
-  std::string joined;
-  int bold = 0;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string& text = lines[i]["text"].text;
-    const bool isBold = lines[i]["bold"].boolean;
-    joined += text + "\r\n";
-    bold += isBold;
-    if (text.empty()) continue;
-    bool found = false;  // in a run of the same weight
-    for (const ReportRun& run : box.runs()) found = found || (run.bold == isBold && run.text.find(text) != std::string::npos);
-    EXPECT_TRUE(found) << i << ": " << text;
-  }
-  const std::string plain = box.plainText();
-  EXPECT_EQ(joined.substr(0, plain.size()), plain);
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_TRUE(lines[0]["bold"].boolean && lines[0]["text"].text.starts_with("Model: ")) << out;
-  EXPECT_TRUE(lines[1]["bold"].boolean && lines[1]["text"].text.starts_with("Company: ")) << out;
-  EXPECT_LT(bold, static_cast<int>(lines.size()) / 2) << "most lines are not bold";
 }
 
 TEST_F(CliListShow, FailuresNameTheFileAndExitWithOne) {
