@@ -154,6 +154,7 @@ int dump(const Args& args) {
       }
     }
     out.flush();
+    if (!out) std::cout.setstate(std::ios::badbit);  // a failed write through the counting buffer
   }
   std::cout.flush();
   if (gaps.any()) {
