@@ -50,6 +50,7 @@ std::optional<DriverArgument> parseDriverArgument(const std::string& text) {
 
 bool CliSession::printMessages(const std::string& path, const std::string& reason) {
   bool failed = false;
+  if (!ui_.messages.empty()) ui_.progress.clear();
   for (const auto& [text, icon] : ui_.messages) {
     const bool critical = icon == MessageIcon::Critical;
     std::cerr << "qbmerge-cli: " << TerminalLine(path) << ": " << TerminalText(text);

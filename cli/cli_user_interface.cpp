@@ -30,6 +30,7 @@ std::string lowerCase(std::string s) {
 
 bool CliUserInterface::askYesNo(const std::string& text) {
   if (answer) return *answer;
+  progress.clear();
   if (stdinIsTerminal()) {
     std::cerr << TerminalText(text) << "\n";
     std::optional<std::string> line;

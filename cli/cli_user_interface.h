@@ -2,8 +2,8 @@
 // The person's side of the command line: the file dialog answers with the paths given on the
 // command line, in order; messages are kept for the verb to print on stderr with the file they are
 // about; the yes/no question is answered by an option, or by the person at a terminal; the progress
-// window and the busy pointer show nothing, but a progress step is where a pending stop signal
-// (common/stop_signals.h) stops the work.
+// window is one updating line on a terminal's stderr (progress_line.h) and the busy pointer shows
+// nothing; a progress step is where a pending stop signal (common/stop_signals.h) stops the work.
 
 #include <deque>
 #include <optional>
@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/progress_line.h"
 #include "common/user_interface.h"
 
 namespace qbm::cli {
@@ -49,10 +50,18 @@ class CliUserInterface : public UserInterface {
   // of input) throws UnansweredQuestion naming answerHint.
   bool askYesNo(const std::string& text) override;
   // Between the steps of long work: throw StoppedBySignal, once, when a stop signal is pending.
-  void showProgress(const std::string&) override { stopWhenSignalled(); }
-  void updateProgress(long, long) override { stopWhenSignalled(); }
-  void hideProgress() override {}
+  void showProgress(const std::string& caption) override {
+    stopWhenSignalled();
+    progress.show(caption);
+  }
+  void updateProgress(long done, long total) override {
+    stopWhenSignalled();
+    progress.update(done, total);
+  }
+  void hideProgress() override { progress.clear(); }
   void setBusy(bool) override {}
+
+  ProgressLine progress;
 
  private:
   void stopWhenSignalled();

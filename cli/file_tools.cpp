@@ -1,8 +1,12 @@
 // dump, check and recover: tools for the database files themselves.
 
+#include <algorithm>
+#include <cstring>
 #include <iostream>
+#include <streambuf>
 
 #include "cli/cli_session.h"
+#include "cli/progress_line.h"
 #include "cli/terminal.h"
 #include "cli/verbs.h"
 #include "jet/check.h"
@@ -51,7 +55,14 @@ bool refuseNonFile(const std::string& path) {
 
 // The integrity report of an open database; 0 when it is sound, 1 otherwise.
 int report(jet::Database& db, const std::string& path) {
-  const std::vector<jet::Problem> problems = jet::check(db);
+  std::vector<jet::Problem> problems;
+  {
+    ProgressLine progress;
+    problems = jet::check(db, [&](const std::string& table, std::size_t done, std::size_t total) {
+      progress.show(table.empty() ? "Checking the pages of " + path : "Checking table " + table);
+      progress.update(static_cast<long>(done), static_cast<long>(total));
+    });
+  }
   for (const jet::Problem& p : problems) std::cout << TerminalLine(p.where) << ": " << TerminalLine(p.what) << "\n";
   if (problems.empty()) {
     std::cout << TerminalLine(path) << ": no problems found\n";
@@ -67,6 +78,38 @@ int cannotOpen(const std::string& path, const jet::Error& e) {
             << "\n";
   return 1;
 }
+
+// Passes what is written on to another stream buffer and shows the lines written so far as the
+// count of a progress line.
+class LineCountingBuffer : public std::streambuf {
+ public:
+  LineCountingBuffer(std::streambuf& to, ProgressLine& progress) : to_(to), progress_(progress) {}
+  // The lines of the next part count from 0 of total.
+  void startPart(long total) {
+    lines_ = 0;
+    total_ = total;
+  }
+
+ protected:
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    for (const char* at = s; (at = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(s + n - at))));
+         ++at)
+      ++lines_;
+    progress_.update(total_ > 0 ? std::min(lines_, total_) : lines_, total_);
+    return to_.sputn(s, n);
+  }
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    const char ch = traits_type::to_char_type(c);
+    return xsputn(&ch, 1) == 1 ? c : traits_type::eof();
+  }
+  int sync() override { return to_.pubsync(); }
+
+ private:
+  std::streambuf& to_;
+  ProgressLine& progress_;
+  long lines_ = 0, total_ = 0;
+};
 
 }  // namespace
 
@@ -90,14 +133,28 @@ int dump(const Args& args) {
   warnOfJournal(file, db.journalFinding());
   std::ios::sync_with_stdio(false);
   jet::DumpGaps gaps;
-  if (json) {
-    gaps = jet::dumpJson(db, tables, std::cout);
-  } else {
-    if (tables.empty()) tables = db.tableNames();
-    for (std::size_t i = 0; i < tables.size(); ++i) {
-      if (i) std::cout << "\n";  // an empty line between tables
-      gaps += jet::dumpCsv(db, tables[i], std::cout);
+  {
+    // On a terminal's stderr, the lines written so far: of the whole document, or of each table's
+    // rows (and its header line).
+    ProgressLine progress;
+    LineCountingBuffer counting(*std::cout.rdbuf(), progress);
+    std::ostream countingOut(&counting);
+    std::ostream& out = progress.enabled() ? countingOut : std::cout;
+    if (json) {
+      progress.show("Dumping " + file);
+      gaps = jet::dumpJson(db, tables, out);
+    } else {
+      if (tables.empty()) tables = db.tableNames();
+      for (std::size_t i = 0; i < tables.size(); ++i) {
+        if (i) out << "\n";  // an empty line between tables
+        progress.show("Dumping table " + tables[i]);
+        if (progress.enabled()) counting.startPart(db.table(tables[i]).rowCount() + 1);
+        gaps += jet::dumpCsv(db, tables[i], out);
+        progress.clear();  // the next table's caption is shown at once
+      }
     }
+    out.flush();
+    if (!out) std::cout.setstate(std::ios::badbit);  // a failed write through the counting buffer
   }
   std::cout.flush();
   if (gaps.any()) {

@@ -1,19 +1,22 @@
 // list: the new list, or the old list in "Show Changed Drivers" (or, with --all, "Show ALL
-// Drivers") mode, as the window would show it.
+// Drivers") mode, as the window would show it; as lines, or with --json as one JSON document.
 
 #include <iostream>
 
 #include "cli/cli_session.h"
+#include "cli/json_output.h"
 #include "cli/verbs.h"
 
 namespace qbm::cli {
 
 int list(const Args& args) {
   std::vector<std::string> files;
-  bool all = false;
+  bool all = false, json = false;
   for (const std::string& arg : args) {
     if (arg == "--all")
       all = true;
+    else if (arg == "--json")
+      json = true;
     else if (arg.starts_with("--"))
       return usage();
     else
@@ -27,12 +30,12 @@ int list(const Args& args) {
 
   CliSession cli;
   if (!cli.openNew(files[0])) return 1;
-  if (files.size() == 1) {
-    printList(cli.state().ToList);
-    return std::cout ? 0 : 1;
-  }
-  if (!cli.openOld(files[1], all)) return 1;
-  printList(cli.state().FromList);
+  if (files.size() == 2 && !cli.openOld(files[1], all)) return 1;
+  const DriverList& list = files.size() == 1 ? cli.state().ToList : cli.state().FromList;
+  if (json)
+    std::cout << ListJson(list) << '\n';
+  else
+    printList(list);
   return std::cout ? 0 : 1;
 }
 

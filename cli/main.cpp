@@ -18,11 +18,14 @@ namespace {
 
 void printUsage(std::ostream& out) {
   out << "usage:\n"
-               "  qbmerge-cli list NEW.mdb [OLD.mdb] [--all]\n"
-               "  qbmerge-cli show NEW.mdb --new <id>(ob|sb) [--english]\n"
-               "  qbmerge-cli show NEW.mdb OLD.mdb --old <id>(ob|sb) [--english]\n"
+               "  qbmerge-cli list NEW.mdb [OLD.mdb] [--all] [--json]\n"
+               "  qbmerge-cli show NEW.mdb --new <id>(ob|sb) [--english] [--json]\n"
+               "  qbmerge-cli show NEW.mdb OLD.mdb --old <id>(ob|sb) [--english] [--json]\n"
                "  qbmerge-cli merge NEW.mdb OLD.mdb [--all] [--omit <id>(ob|sb)]... [--overwrite yes|no]\n"
-               "                    [--dry-run]\n"
+               "                    [--dry-run] [--list] [--json] prints what the merge did and every\n"
+               "                                                  problem; --list also the old list before\n"
+               "                                                  and the new list after\n"
+               "  --json: list, show and merge print one JSON document instead (shapes in the README)\n"
                "  qbmerge-cli dump FILE.mdb [TABLE...] [--json]   tables as CSV (an empty line between\n"
                "                                                  tables) or as one JSON document\n"
                "  qbmerge-cli check FILE.mdb                       integrity report; exit 1 on problems or\n"

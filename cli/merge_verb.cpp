@@ -1,9 +1,11 @@
-// merge: list the old database as "list" does, strike the omitted drivers, merge the rest into the
-// new database as "Merge >" does, then print what the merge did and the new list.
+// merge: strike the omitted drivers of the old list, merge the rest into the new database as
+// "Merge >" does, then print what the merge did and every problem it met; with --list also the old
+// list before the merge and the new list after it, as "list" prints them.
 
 #include <iostream>
 
 #include "cli/cli_session.h"
+#include "cli/json_output.h"
 #include "cli/terminal.h"
 #include "cli/verbs.h"
 #include "common/stop_signals.h"
@@ -19,6 +21,8 @@ struct MergeRequest {
   std::optional<bool> overwrite;
   bool all = false;
   bool dryRun = false;
+  bool list = false;
+  bool json = false;
 };
 
 // Nothing for a usage error (after saying why).
@@ -30,6 +34,10 @@ std::optional<MergeRequest> parseMerge(const Args& args) {
       request.all = true;
     } else if (arg == "--dry-run") {
       request.dryRun = true;
+    } else if (arg == "--list") {
+      request.list = true;
+    } else if (arg == "--json") {
+      request.json = true;
     } else if (arg == "--omit") {
       std::optional<DriverArgument> driver;
       if (i + 1 < args.size()) driver = parseDriverArgument(args[i + 1]);
@@ -80,13 +88,27 @@ bool omitDrivers(CliSession& cli, const MergeRequest& request) {
   return true;
 }
 
-void printSummary(const MergeSummary& summary, bool dryRun) {
+// As text, the new list after it with --list; or as one JSON document, with --list the old list
+// as it was before the merge (oldListJson) and the new list as "oldList" and "newList".
+void printSummary(const MergeSummary& summary, const MergeRequest& request, const std::string& oldListJson,
+                  const DriverList& newList) {
+  if (request.json) {
+    std::string json = MergeJson(summary, request.dryRun);
+    if (request.list) {
+      json.pop_back();  // the closing brace
+      json += ",\n\"oldList\": " + oldListJson + ",\n\"newList\": " + ListJson(newList) + "}";
+    }
+    std::cout << json << '\n';
+    return;
+  }
+  const bool dryRun = request.dryRun;
   std::cout << (dryRun ? "Dry run, nothing written; the merge would have done this:\n"
                        : "Merged:\n")
             << MergeSummaryText(summary) << '\n';
   for (const WriteProblems* problems : {&summary.readProblems, &summary.problems})
     for (const WriteProblem& p : problems->all())
       std::cout << "  " << TerminalLine(p.driver) << ": " << TerminalLine(p.what) << '\n';
+  if (request.list) printList(newList);
 }
 
 }  // namespace
@@ -97,7 +119,11 @@ int merge(const Args& args) {
   CliSession cli;
   if (!cli.openNew(request->files[0])) return 1;
   if (!cli.openOld(request->files[1], request->all)) return 1;
-  printList(cli.state().FromList);
+  std::string oldListJson;
+  if (request->list && request->json)
+    oldListJson = ListJson(cli.state().FromList);
+  else if (request->list)
+    printList(cli.state().FromList);
   if (!omitDrivers(cli, *request)) return 1;
 
   cli.ui().answer = request->overwrite;
@@ -113,7 +139,7 @@ int merge(const Args& args) {
   if (const int signal = PendingStopSignal()) {
     // Stopped (and rolled back, as the message said), or too late to stop: the commit was under way.
     if (merged) {
-      printSummary(outcome.summary, request->dryRun);
+      printSummary(outcome.summary, *request, oldListJson, cli.state().ToList);
       std::cerr << "qbmerge-cli: " << StopSignalName(signal) << " came while the merge was being saved; it was "
                 << (request->dryRun ? "rolled back" : "saved") << " in full.\n";
     }
@@ -122,8 +148,7 @@ int merge(const Args& args) {
   if (outcome.status == MergeOutcome::Status::Failed || outcome.status == MergeOutcome::Status::Refused ||
       outcome.status == MergeOutcome::Status::NewDatabaseClosed || failed)
     return 1;
-  printSummary(outcome.summary, request->dryRun);
-  printList(cli.state().ToList);
+  printSummary(outcome.summary, *request, oldListJson, cli.state().ToList);
   return std::cout ? 0 : 1;
 }
 

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <optional>
 
+#include "cli/progress_line.h"
 #include "cli/verbs.h"
 #include "samples/sample_databases.h"
 
@@ -75,7 +76,17 @@ int samples(const Args& args) {
   if (!dir) return badArgument("name the folder to write the databases into");
 
   const auto started = std::chrono::steady_clock::now();
-  const std::vector<samples::SampleFileSummary> files = samples::writeSampleDatabases(*dir, options);
+  std::vector<samples::SampleFileSummary> files;
+  {
+    ProgressLine progress;  // on a terminal's stderr: the file being written and its rows so far
+    std::filesystem::path writing;
+    if (progress.enabled())
+      options.progress = [&](const std::filesystem::path& file, std::int64_t rows) {
+        if (file != writing) progress.show("Writing " + (writing = file).string());
+        progress.update(static_cast<long>(rows), 0);
+      };
+    files = samples::writeSampleDatabases(*dir, options);
+  }
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
   printSummary(files);
   char seconds[32];

@@ -1,8 +1,9 @@
-// show: the report of one driver as the report box holds it.
+// show: the report of one driver as the report box holds it, as text or (--json) as its lines.
 
 #include <iostream>
 
 #include "cli/cli_session.h"
+#include "cli/json_output.h"
 #include "cli/terminal.h"
 #include "cli/verbs.h"
 #include "report/display_units.h"
@@ -15,6 +16,7 @@ struct ShowRequest {
   std::optional<DriverArgument> driver;
   bool oldSide = false;
   bool english = false;
+  bool json = false;
 };
 
 // Nothing for a usage error (after saying why).
@@ -25,6 +27,8 @@ std::optional<ShowRequest> parseShow(const Args& args) {
     const std::string& arg = args[i];
     if (arg == "--english") {
       request.english = true;
+    } else if (arg == "--json") {
+      request.json = true;
     } else if (arg == "--new" || arg == "--old") {
       ++sides;
       request.oldSide = arg == "--old";
@@ -84,7 +88,11 @@ int show(const Args& args) {
   else
     session.ToList_Click();
   if (cli.printMessages(file)) return 1;
-  printReport(request->oldSide ? state.FromRText : state.ToRText);
+  const ReportBox& report = request->oldSide ? state.FromRText : state.ToRText;
+  if (request->json)
+    std::cout << ReportJson(report) << '\n';
+  else
+    printReport(report);
   return std::cout ? 0 : 1;
 }
 

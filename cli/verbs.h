@@ -10,12 +10,14 @@ namespace qbm::cli {
 
 using Args = std::vector<std::string>;
 
-// list NEW.mdb [OLD.mdb] [--all]: the new list, or the old list (changed drivers, or all).
+// list NEW.mdb [OLD.mdb] [--all] [--json]: the new list, or the old list (changed drivers, or all).
 int list(const Args& args);
-// show NEW.mdb --new <id>(ob|sb) | show NEW.mdb OLD.mdb --old <id>(ob|sb), [--english].
+// show NEW.mdb --new <id>(ob|sb) | show NEW.mdb OLD.mdb --old <id>(ob|sb), [--english] [--json].
 int show(const Args& args);
-// merge NEW.mdb OLD.mdb [--all] [--omit <id>(ob|sb)]... [--overwrite yes|no] [--dry-run]: the old
-// list, the omitted drivers struck, the merge, its summary, then the new list.
+// merge NEW.mdb OLD.mdb [--all] [--omit <id>(ob|sb)]... [--overwrite yes|no] [--dry-run] [--list]
+// [--json]:
+// the omitted drivers struck, the merge, its summary and problems; with --list the old list before
+// and the new list after; --json prints them as one JSON document (cli/json_output.h).
 int merge(const Args& args);
 // dump FILE.mdb [TABLE...] [--json]: tables as CSV or JSON; a journal beside the file is told in
 // one line on stderr.

@@ -23,14 +23,18 @@ class Checker {
   explicit Checker(Database& db) : core_(db.impl().core()), file_(core_.file()) {}
 
   // chosen: the tables whose rows and indexes are checked (their catalog entries); all when null.
-  std::vector<Problem> run(const std::set<const CatalogEntry*>* chosen = nullptr) {
+  std::vector<Problem> run(const std::set<const CatalogEntry*>* chosen = nullptr, const CheckProgress& progress = {}) {
     checkFileSize();
     readFreePages();
     std::map<std::uint32_t, std::string> owners;  // first TDEF page -> table name
+    const std::size_t tables = core_.catalog().size();
+    std::size_t done = 0;
     for (const CatalogEntry& entry : core_.catalog()) {
+      if (progress) progress(entry.name, done++, tables);
       owners[entry.firstPage] = entry.name;
       checkTable(entry, !chosen || chosen->count(&entry));
     }
+    if (progress) progress("", tables, tables);
     if (!chosen) checkStrayDataPages(owners);
     checkPageOwnership(file_, definitions_, problems_);
     return std::move(problems_);
@@ -197,7 +201,7 @@ class Checker {
 
 }  // namespace
 
-std::vector<Problem> check(Database& db) { return Checker(db).run(); }
+std::vector<Problem> check(Database& db, const CheckProgress& progress) { return Checker(db).run(nullptr, progress); }
 
 std::vector<Problem> check(Database& db, const std::vector<std::string>& tables) {
   std::set<const CatalogEntry*> chosen;

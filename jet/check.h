@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,11 @@ struct Problem {
   ProblemKind kind = ProblemKind::Damage;
 };
 
-std::vector<Problem> check(Database& db);
+// Told before each table of the catalog is checked: its name, the tables checked before it and
+// their number; once more, with the name empty, before the checks of the whole file.
+using CheckProgress = std::function<void(const std::string& table, std::size_t done, std::size_t total)>;
+
+std::vector<Problem> check(Database& db, const CheckProgress& progress = {});
 // The checks a writer needs before it changes the named tables, cheaper than check() on a file
 // with other large tables: the named tables' definitions, page maps, rows, row counts, indexes,
 // long values and autonumber counters, and the ownership of every page of the file (a page used by

@@ -27,8 +27,10 @@ constexpr int kRowsPerTransaction = 4000;
 // Counts rows and commits every kRowsPerTransaction of them.
 class BatchedWrites {
  public:
-  explicit BatchedWrites(jet::Database& db) : db_(db) { db_.begin(); }
+  // onRow: told after each row, when given.
+  BatchedWrites(jet::Database& db, const std::function<void()>& onRow) : db_(db), onRow_(onRow) { db_.begin(); }
   void rowWritten() {
+    if (onRow_) onRow_();
     if (++pending_ < kRowsPerTransaction) return;
     db_.commit();
     db_.begin();
@@ -38,6 +40,7 @@ class BatchedWrites {
 
  private:
   jet::Database& db_;
+  const std::function<void()>& onRow_;
   int pending_ = 0;
 };
 
@@ -112,10 +115,10 @@ jet::Database createSampleFile(const fs::path& path, jet::Format format) {
   return jet::Database::create(path, format, sampleTimestamp());
 }
 
-void writeNew(jet::Database& db, const NewDatabasePlan& plan) {
+void writeNew(jet::Database& db, const NewDatabasePlan& plan, const std::function<void()>& onRow) {
   createDriverTables(db);
   DriverTables t(db);
-  BatchedWrites batch(db);
+  BatchedWrites batch(db, onRow);
   writeCompanies(t, batch, plan.companies);
   for (std::size_t u = 0; u < plan.units.size(); ++u)
     for (Section s : sectionsOf(plan.units[u]))
@@ -123,10 +126,10 @@ void writeNew(jet::Database& db, const NewDatabasePlan& plan) {
   batch.finish();
 }
 
-void writePrevious(jet::Database& db, const NewDatabasePlan& plan, const PreviousDatabasePlan& old) {
+void writePrevious(jet::Database& db, const NewDatabasePlan& plan, const PreviousDatabasePlan& old, const std::function<void()>& onRow) {
   createDriverTables(db);
   DriverTables t(db);
-  BatchedWrites batch(db);
+  BatchedWrites batch(db, onRow);
   writeCompanies(t, batch, old.companies);
   for (const OldUnit& unit : old.units)
     for (Section s : sectionsOf(unit.unit))
@@ -134,10 +137,10 @@ void writePrevious(jet::Database& db, const NewDatabasePlan& plan, const Previou
   batch.finish();
 }
 
-void writeLegacy(jet::Database& db, const NewDatabasePlan& plan, const std::vector<LegacyRowPlan>& rows) {
+void writeLegacy(jet::Database& db, const NewDatabasePlan& plan, const std::vector<LegacyRowPlan>& rows, const std::function<void()>& onRow) {
   createLegacyTable(db);
   RowAppender table(db.table(legacy::Table), legacy::fields::Index, LegacyKeyIndex);
-  BatchedWrites batch(db);
+  BatchedWrites batch(db, onRow);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     table.add(legacyRowValues(plan, rows[i], i));
     batch.rowWritten();
@@ -147,12 +150,16 @@ void writeLegacy(jet::Database& db, const NewDatabasePlan& plan, const std::vect
 
 // Writes one file under a temporary name and gives it its name when complete.
 template <class Fill>
-SampleFileSummary writeFile(const fs::path& path, jet::Format format, Fill fill) {
+SampleFileSummary writeFile(const fs::path& path, const SampleOptions& options, Fill fill) {
   const fs::path partial = fs::path(path).concat(".partial");
   SampleFileSummary summary;
+  std::int64_t rows = 0;
+  const std::function<void()> onRow = [&] {
+    if (options.progress) options.progress(path, ++rows);
+  };
   try {
-    jet::Database db = createSampleFile(partial, format);
-    fill(db);
+    jet::Database db = createSampleFile(partial, options.format);
+    fill(db, onRow);
     summary = summaryOf(db, path);
   } catch (...) {
     std::error_code ignored;
@@ -179,11 +186,13 @@ std::vector<SampleFileSummary> writeSampleDatabases(const fs::path& dir, const S
 
   const NewDatabasePlan plan = planNewDatabase(options.seed, options.drivers);
   std::vector<SampleFileSummary> written;
-  written.push_back(writeFile(files[0], options.format, [&](jet::Database& db) { writeNew(db, plan); }));
+  written.push_back(writeFile(files[0], options, [&](jet::Database& db, const auto& onRow) { writeNew(db, plan, onRow); }));
   const PreviousDatabasePlan old = planPreviousDatabase(plan);
-  written.push_back(writeFile(files[1], options.format, [&](jet::Database& db) { writePrevious(db, plan, old); }));
+  written.push_back(
+      writeFile(files[1], options, [&](jet::Database& db, const auto& onRow) { writePrevious(db, plan, old, onRow); }));
   const std::vector<LegacyRowPlan> legacyRows = planLegacyDatabase(plan);
-  written.push_back(writeFile(files[2], options.format, [&](jet::Database& db) { writeLegacy(db, plan, legacyRows); }));
+  written.push_back(
+      writeFile(files[2], options, [&](jet::Database& db, const auto& onRow) { writeLegacy(db, plan, legacyRows, onRow); }));
   return written;
 }
 

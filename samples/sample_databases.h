@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,8 @@ struct SampleOptions {
   // Access 2000 (Jet 4) or Access 97 (Jet 3) files; the contents are the same in both, the Jet 3
   // text in code page 1252, and both sort text keys in the "General" order.
   jet::Format format = jet::Format::Jet4;
+  // Told after each row written: the file being written (its final path) and its rows so far.
+  std::function<void(const std::filesystem::path& file, std::int64_t rows)> progress;
 };
 
 struct SampleTableCount {

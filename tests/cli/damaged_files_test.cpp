@@ -24,6 +24,7 @@
 #include "jet/usage_map_editor.h"
 #include "merge/new_database_check.h"
 #include "samples/sample_databases.h"
+#include "tests/support/json.h"
 #include "tests/support/test_support.h"
 
 namespace qbm {
@@ -266,10 +267,24 @@ TEST_F(DamagedFiles, AMergeFromADamagedOldDatabaseCountsWhatItCouldNotRead) {
            {"a page of tweeters zeroed", damaged(sound, Damage::Zero, at.dataPages.at("tweeters").back(), at.pageSize)}}) {
     SCOPED_TRACE(name);
     lay(oldFile(), bytes);
+    // As JSON (a dry run): every listed driver that could not be loaded named, with the rows and
+    // pages the scan passed over adding up to the count.
+    const Outcome dry = run(merge(newFile(), oldFile()) + " --dry-run --json");
+    ASSERT_EQ(dry.status, 0) << dry.err;
+    const test::Json json = test::Json::parse(dry.out);
+    const test::Json& summary = json["summary"];
+    EXPECT_TRUE(json["dryRun"].boolean);
+    EXPECT_GT(std::stol(summary["readProblems"].text), 0);
+    EXPECT_EQ(std::stol(summary["readProblems"].text), static_cast<long>(json["readProblems"].size()) +
+                                                            std::stol(summary["oldRowsUnread"].text) +
+                                                            std::stol(summary["oldPagesUnread"].text));
+    for (std::size_t i = 0; i < json["readProblems"].size(); ++i)
+      EXPECT_FALSE(json["readProblems"][i]["what"].text.empty());
     const Outcome merged = run(merge(newFile(), oldFile()));
     EXPECT_EQ(merged.status, 0) << merged.err;
     EXPECT_LT(mergedDrivers(merged.out), mergedDrivers(soundMerge.out));
     EXPECT_GT(readProblems(merged.out), 0) << merged.out;
+    EXPECT_EQ(readProblems(merged.out), std::stol(summary["readProblems"].text)) << "the dry run met the same";
     EXPECT_NE(merged.err.find("could not be read"), std::string::npos) << merged.err;
     EXPECT_EQ(readBytes(oldFile()), bytes);
   }

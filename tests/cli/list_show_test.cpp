@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "db/list_entry.h"
 #include "session/session.h"
+#include "tests/support/json.h"
 #include "tests/support/fake_user_interface.h"
 #include "tests/support/test_support.h"
 
@@ -81,9 +83,12 @@ TEST_F(CliListShow, ListPrintsTheListsAsTheWindowHoldsThem) {
   }
 }
 
+// show prints the report as the window shows it; with --json its lines, bold where the session's
+// report box set them bold.
 TEST_F(CliListShow, ShowPrintsTheReportOfOneDriver) {
   // What the window shows for the first new entry, and in English units for the last old one.
   std::string newArgs, newReport, oldArgs, oldReport;
+  ReportBox newBox;
   {
     test::FakeUserInterface ui;
     Session session(ui);
@@ -95,6 +100,7 @@ TEST_F(CliListShow, ShowPrintsTheReportOfOneDriver) {
     newArgs = std::to_string(entry.itemData) +
               (MarkerOfEntry(entry.text) == EntryMarker::Tweeter ? "sb" : "ob");
     newReport = printed(session.state().ToRText);
+    newBox = session.state().ToRText;
 
     DriverList& oldList = session.state().FromList;
     oldList.clickOnly(oldList.count() - 1);
@@ -113,6 +119,65 @@ TEST_F(CliListShow, ShowPrintsTheReportOfOneDriver) {
   EXPECT_EQ(out, oldReport);
   EXPECT_NE(out.find(" cu.ft\n"), std::string::npos);
   EXPECT_TRUE(out.ends_with("\n"));
+
+  ASSERT_EQ(0, run("show " + quoted(dir / "qbaudio.mdb") + " --new " + newArgs + " --json", &out));
+  const test::Json json = test::Json::parse(out);
+  const test::Json& lines = json["lines"];
+  std::string joined;
+  int bold = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string& text = lines[i]["text"].text;
+    const bool isBold = lines[i]["bold"].boolean;
+    joined += text + "\r\n";
+    bold += isBold;
+    if (text.empty()) continue;
+    bool found = false;  // in a run of the same weight
+    for (const ReportRun& run : newBox.runs()) found = found || (run.bold == isBold && run.text.find(text) != std::string::npos);
+    EXPECT_TRUE(found) << i << ": " << text;
+  }
+  const std::string plain = newBox.plainText();
+  EXPECT_EQ(joined.substr(0, plain.size()), plain);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_TRUE(lines[0]["bold"].boolean && lines[0]["text"].text.starts_with("Model: ")) << out;
+  EXPECT_TRUE(lines[1]["bold"].boolean && lines[1]["text"].text.starts_with("Company: ")) << out;
+  EXPECT_LT(bold, static_cast<int>(lines.size()) / 2) << "most lines are not bold";
+}
+
+// list --json: every entry of the session's list, in order, taken apart into id, side, company
+// and model that build its text again.
+TEST_F(CliListShow, ListJsonGivesTheEntriesOfTheSessionsList) {
+  for (const auto& [old, option] : {std::pair{std::string(), 0}, std::pair{std::string("xqbaudio.mdb"), 1},
+                                    std::pair{std::string("spkrbase.mdb"), 1}}) {
+    SCOPED_TRACE(old);
+    std::string out;
+    ASSERT_EQ(0, run("list " + quoted(dir / "qbaudio.mdb") + (old.empty() ? "" : " " + quoted(dir / old) + " --all") +
+                         " --json",
+                     &out));
+    const test::Json json = test::Json::parse(out);
+    test::FakeUserInterface ui;  // the command has let go of the files
+    Session session(ui);
+    openInSession(session, ui, old, option);
+    const DriverList& list = old.empty() ? session.state().ToList : session.state().FromList;
+    EXPECT_EQ(json["tooltip"].text, list.tooltip);
+    const test::Json& entries = json["entries"];
+    ASSERT_EQ(entries.size(), list.count());
+    int tweeters = 0;
+    for (std::size_t i = 0; i < list.count(); ++i) {
+      const test::Json& e = entries[i];
+      const DriverList::Entry& expected = list.entry(i);
+      EXPECT_EQ(std::stol(e["id"].text), expected.itemData) << i;
+      const bool tweeter = MarkerOfEntry(expected.text) == EntryMarker::Tweeter;
+      tweeters += tweeter;
+      EXPECT_EQ(e["side"].text, tweeter ? "sb" : "ob") << i;
+      EXPECT_EQ(e["text"].text, expected.text) << i;
+      EXPECT_EQ(ListEntryText(e["company"].text, e["model"].text, tweeter ? DriverTable::Tweeters : DriverTable::Woofers),
+                expected.text)
+          << i;
+    }
+    if (old != "spkrbase.mdb") {
+      EXPECT_GT(tweeters, 0) << "both sides are tried";
+    }
+  }
 }
 
 TEST_F(CliListShow, FailuresNameTheFileAndExitWithOne) {

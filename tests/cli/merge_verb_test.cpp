@@ -1,17 +1,27 @@
-// qbmerge-cli merge: the old list, the omitted drivers, the merge as the window's session does it,
-// its summary and the new list; the overwrite question answered by --overwrite or refused without
+// qbmerge-cli merge: the omitted drivers, the merge as the window's session does it and its
+// summary, with --list also the old list before and the new list after; the overwrite question answered by --overwrite or refused without
 // a terminal (nothing written); dry runs; usage errors; merged files that pass the integrity check
 // and read back in mdb-export.
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "merge/driver_merge.h"
 #include "merge/merge_summary.h"
+#include "merge/new_database_scan.h"
+#include "olddb/old_database_scan.h"
 #include "session/session.h"
 #include "tests/support/fake_user_interface.h"
+#include "tests/support/json.h"
 #include "tests/support/test_support.h"
 
 namespace qbm {
@@ -56,18 +66,18 @@ class CliMerge : public ::testing::Test {
     }
   }
 
-  // What the command must print, from the window's session on copies of the same files: the old
-  // list, then (after the omitted entries are struck and the merge run) the summary and the new
-  // list.
+  // What the command must print, from the window's session on copies of the same files: the
+  // summary of the merge run after the omitted entries are struck; with lists, the old list before
+  // it and the new list after it.
   std::string expected(const std::string& old, int option, const std::vector<std::string>& omit,
-                       bool answer, bool dryRun) {
+                       bool answer, bool dryRun, bool lists = false) {
     test::FakeUserInterface ui;
     Session session(ui);
     ui.files = {(reference / "qbaudio.mdb").string(), (reference / old).string()};
     session.ToOpen_Click();
     session.state().FromOpt = option;
     session.FromOpen_Click();
-    std::string out = listing(session.state().FromList);
+    std::string out = lists ? listing(session.state().FromList) : "";
     DriverList& list = session.state().FromList;
     for (const std::string& o : omit)
       for (std::size_t i = 0; i < list.count(); ++i)
@@ -78,7 +88,7 @@ class CliMerge : public ::testing::Test {
     const MergeOutcome outcome = session.MMerge_Click({.dryRun = dryRun, .reportProblems = false});
     out += dryRun ? "Dry run, nothing written; the merge would have done this:\n" : "Merged:\n";
     out += MergeSummaryText(outcome.summary) + "\n";
-    return out + listing(session.state().ToList);
+    return lists ? out + listing(session.state().ToList) : out;
   }
 
   std::string files(const std::string& old) const {
@@ -95,15 +105,14 @@ TEST_F(CliMerge, WithoutAnAnswerAndWithoutATerminalNothingIsWritten) {
   EXPECT_NE(err.find("qbaudio.mdb"), std::string::npos) << err;
   EXPECT_NE(err.find("give --overwrite yes or --overwrite no"), std::string::npos) << err;
   EXPECT_NE(err.find("Nothing was written"), std::string::npos) << err;
-  EXPECT_TRUE(out.ends_with("Driver count = " + std::to_string(std::count(out.begin(), out.end(), '\n') - 1) + "\n"))
-      << "only the old list is printed:\n" << out;
+  EXPECT_EQ(out, "") << "no summary for a merge that was not done";
   EXPECT_TRUE(fileBytes(dir / "qbaudio.mdb") == before);
 }
 
-TEST_F(CliMerge, OverwriteYesPrintsTheOldListTheSummaryAndTheNewList) {
+TEST_F(CliMerge, WithListOverwriteYesPrintsTheOldListTheSummaryAndTheNewList) {
   std::string out, err;
-  ASSERT_EQ(0, run("merge " + files("xqbaudio.mdb") + " --all --overwrite yes", &out, &err)) << err;
-  EXPECT_EQ(out, expected("xqbaudio.mdb", ShowAllDriversOption, {}, true, false));
+  ASSERT_EQ(0, run("merge " + files("xqbaudio.mdb") + " --all --overwrite yes --list", &out, &err)) << err;
+  EXPECT_EQ(out, expected("xqbaudio.mdb", ShowAllDriversOption, {}, true, false, true));
   EXPECT_EQ(err, "");
   EXPECT_NE(out.find("\nMerged:\nWoofers: "), std::string::npos);
 
@@ -115,6 +124,45 @@ TEST_F(CliMerge, OverwriteYesPrintsTheOldListTheSummaryAndTheNewList) {
     ASSERT_EQ(0, run("dump " + quoted(dir / "qbaudio.mdb") + " '" + table + "'", &ours));
     ASSERT_EQ(0, test::runCommand("mdb-export " + quoted(dir / "qbaudio.mdb") + " '" + table + "'", &theirs));
     EXPECT_EQ(std::count(theirs.begin(), theirs.end(), '\n'), std::count(ours.begin(), ours.end(), '\n')) << table;
+  }
+}
+
+// merge --json --list: the counts of the session's own merge of the same files, its problems, and
+// the lists before and after it.
+TEST_F(CliMerge, JsonGivesTheSummaryAndTheListsOfTheSessionsMerge) {
+  test::FakeUserInterface ui;
+  MergeOutcome outcome;
+  std::vector<std::int32_t> oldIds, newIds;
+  {
+    Session session(ui);
+    ui.files = {(reference / "qbaudio.mdb").string(), (reference / "xqbaudio.mdb").string()};
+    session.ToOpen_Click();
+    session.state().FromOpt = ShowAllDriversOption;
+    session.FromOpen_Click();
+    for (const auto& e : session.state().FromList.entries()) oldIds.push_back(e.itemData);
+    ui.answers.push_back(true);
+    outcome = session.MMerge_Click({.dryRun = false, .reportProblems = false});
+    for (const auto& e : session.state().ToList.entries()) newIds.push_back(e.itemData);
+  }
+  std::string out, err;
+  ASSERT_EQ(0, run("merge " + files("xqbaudio.mdb") + " --all --overwrite yes --json --list", &out, &err)) << err;
+  const test::Json json = test::Json::parse(out);
+  const test::Json& summary = json["summary"];
+  EXPECT_FALSE(json["dryRun"].boolean);
+  const auto number = [](const test::Json& j) { return std::stol(j.text); };
+  for (const auto& [side, counts] : {std::pair{"woofers", outcome.summary.woofers}, std::pair{"tweeters", outcome.summary.tweeters}}) {
+    EXPECT_EQ(number(summary[side]["added"]), counts.added) << side;
+    EXPECT_EQ(number(summary[side]["replaced"]), counts.replaced) << side;
+    EXPECT_EQ(number(summary[side]["skipped"]), counts.skipped) << side;
+  }
+  EXPECT_GT(number(summary["woofers"]["added"]) + number(summary["woofers"]["replaced"]), 0);
+  EXPECT_EQ(number(summary["companiesAdded"]), outcome.summary.companiesAdded);
+  EXPECT_EQ(number(summary["readProblems"]), outcome.summary.readProblemCount());
+  EXPECT_EQ(json["writeProblems"].size(), outcome.summary.problems.size());
+  for (const auto& [name, ids] : {std::pair{"oldList", &oldIds}, std::pair{"newList", &newIds}}) {
+    const test::Json& entries = json[name]["entries"];
+    ASSERT_EQ(entries.size(), ids->size()) << name;
+    for (std::size_t i = 0; i < ids->size(); ++i) EXPECT_EQ(number(entries[i]["id"]), (*ids)[i]) << name << i;
   }
 }
 
@@ -135,6 +183,7 @@ TEST_F(CliMerge, OverwriteNoAndOmittedDriversAsTheWindowDoesThem) {
                    &out, &err))
       << err;
   EXPECT_EQ(out, expected("xqbaudio.mdb", ShowAllDriversOption, omit, false, false));
+  EXPECT_TRUE(out.starts_with("Merged:\n")) << out;
   EXPECT_NE(out.find(" skipped."), std::string::npos);
 }
 
@@ -185,6 +234,96 @@ TEST(CliMergeSamples, GeneratedDatabasesMergeIntoAFileThatChecksCleanAndOnlyOnce
       for (const char* line : {"Woofers: 0 added,", "Tweeters: 0 added,", "Companies: 0 added."})
         EXPECT_NE(out.find(line), std::string::npos) << old << again << ": " << out;
     }
+  }
+}
+
+// Terminal output with its carriage returns and escapes shown.
+std::string visible(const std::string& text) {
+  std::string out;
+  for (char c : text) out += c == '\r' ? std::string("\\r") : c == '\x1b' ? std::string("\\e") : std::string(1, c);
+  return out;
+}
+
+// Runs the command with stderr on a pseudo-terminal (stdin and stdout on /dev/null): what the
+// terminal got, and how long the command took in milliseconds.
+int runOnTerminal(const std::vector<std::string>& arguments, std::string& terminal, long& milliseconds) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return -1;
+  const std::string name = ptsname(master);
+  const winsize wide{.ws_row = 24, .ws_col = 500, .ws_xpixel = 0, .ws_ypixel = 0};  // no caption is cut
+  ioctl(master, TIOCSWINSZ, &wide);
+  const auto started = std::chrono::steady_clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    setsid();
+    const int slave = ::open(name.c_str(), O_RDWR);
+    const int null = ::open("/dev/null", O_RDWR);
+    dup2(null, 0);
+    dup2(null, 1);
+    dup2(slave, 2);
+    std::vector<char*> argv{const_cast<char*>(kCli.c_str())};
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(kCli.c_str(), argv.data());
+    _exit(127);
+  }
+  char buffer[4096];
+  for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) terminal.append(buffer, static_cast<std::size_t>(n));
+  int status = 0;
+  waitpid(child, &status, 0);
+  milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
+  close(master);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Long work shows its caption and count on one line of a terminal's stderr, repainted no more
+// than 20 times a second, and clears it; on a file or a pipe nothing of the kind is written.
+TEST(CliProgress, ShownOnATerminalOnlyAndCleared) {
+  test::ScratchDir dir;
+  std::string out, err;
+  ASSERT_EQ(0, run("samples " + quoted(dir.path()) + " --drivers 3000 --seed 3", &out, &err)) << err;
+  const std::string newDb = (dir / "qbaudio.mdb").string(), oldDb = (dir / "xqbaudio.mdb").string();
+  const struct {
+    std::vector<std::string> arguments;
+    std::vector<std::string> captions;  // shown, in this order
+  } commands[] = {
+      {{"merge", newDb, oldDb, "--all", "--overwrite", "yes", "--dry-run"},
+       {std::string(OpeningNewCaption), std::string(OpeningOldCaption), std::string(CopyingDriversCaption)}},
+      {{"check", newDb}, {"Checking table "}},
+      {{"dump", newDb, "woofers", "tweeters"}, {"Dumping table woofers", "Dumping table tweeters"}},
+      {{"dump", newDb, "--json"}, {"Dumping " + newDb}},
+      {{"samples", (dir / "more").string(), "--drivers", "300"}, {"Writing " + (dir / "more" / "qbaudio.mdb").string()}},
+  };
+  for (const auto& command : commands) {
+    std::string arguments;
+    for (const std::string& a : command.arguments) arguments += " " + quoted(a);
+    SCOPED_TRACE(arguments);
+    fs::remove_all(dir / "more");
+    std::string terminal;
+    long milliseconds = 0;
+    ASSERT_EQ(0, runOnTerminal(command.arguments, terminal, milliseconds)) << terminal;
+    std::size_t at = 0;
+    for (const std::string& caption : command.captions) {
+      at = terminal.find("\r" + caption, at);
+      EXPECT_NE(at, std::string::npos) << caption << " in " << visible(terminal);
+    }
+    EXPECT_TRUE(terminal.ends_with("\r\x1b[K")) << "the line is cleared: " << visible(terminal);
+    EXPECT_EQ(terminal.find('\n'), std::string::npos) << "all on one line";
+    // A paint is "\r" and text, a clearing "\r\x1b[K"; after each clearing the next caption comes
+    // at once, otherwise at most one paint per 50 ms.
+    long paints = 0, clears = 0;
+    for (std::size_t r = terminal.find('\r'); r != std::string::npos; r = terminal.find('\r', r + 1))
+      (terminal.compare(r, 4, "\r\x1b[K") == 0 ? clears : paints) += 1;
+    EXPECT_GT(paints, 0);
+    EXPECT_LE(paints, milliseconds / 50 + clears + 1) << paints << " paints in " << milliseconds << " ms";
+
+    // Stderr on a file, or on a pipe: no progress.
+    fs::remove_all(dir / "more");
+    EXPECT_EQ(0, run(arguments.substr(1) + " >/dev/null", nullptr, &err));
+    EXPECT_EQ(err.find_first_of("\r\x1b"), std::string::npos) << visible(err);
+    fs::remove_all(dir / "more");
+    EXPECT_EQ(0, test::runCommand(kCli + arguments + " 2>&1 >/dev/null </dev/null", &err));
+    EXPECT_EQ(err.find_first_of("\r\x1b"), std::string::npos) << visible(err);
   }
 }
 
