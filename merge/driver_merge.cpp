@@ -21,9 +21,9 @@ class EntryMerge {
   void run(const ListEntry& entry) {
     const EntryMarker marker = MarkerOfEntry(entry.text);
     state_.MergeIsNew = YesNoTrue;
-    const DriverTable table = marker == EntryMarker::Tweeter ? DriverTable::Tweeters : DriverTable::Woofers;
+    const DriverTable table = TableOfMarker(marker);
     MergeCounts& counts = table == DriverTable::Woofers ? summary_.woofers : summary_.tweeters;
-    if (marker == EntryMarker::Other || !loadOldDriver(marker, entry)) {
+    if (marker == EntryMarker::Other || !loadOldDriver(table, entry)) {
       ++counts.skipped;
       return;
     }
@@ -45,13 +45,14 @@ class EntryMerge {
   }
 
  private:
-  bool loadOldDriver(EntryMarker marker, const ListEntry& entry) {
+  bool loadOldDriver(DriverTable table, const ListEntry& entry) {
+    c_.selection.OldDriverIsTweeter = table == DriverTable::Tweeters ? YesNoTrue : YesNoFalse;
+    c_.selection.OldDriverId = entry.itemData;
     try {
-      if (!c_.moveToOldRow(marker, entry.itemData)) {
+      if (!LoadOldDriver(table, entry.itemData, c_.oldRows, c_.db, c_.driver)) {
         ++summary_.oldRowsMissing;
         return false;
       }
-      LoadOldDriver(c_.selection.OldDriverIsTweeter, c_.selection, c_.db, c_.driver);
       return true;
     } catch (const std::exception& e) {
       summary_.readProblems.add(entry.text, std::string("not read from the old database: ") + e.what());

@@ -6,7 +6,6 @@
 // the old list, rescanning the new database) is the session's MMerge_Click.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +19,7 @@
 #include "merge/merge_summary.h"
 #include "merge/new_driver_matcher.h"
 #include "olddb/company_names.h"
+#include "olddb/old_driver_rows.h"
 
 namespace qbm {
 
@@ -35,9 +35,7 @@ struct MergeContext {
   OldDriverSelection& selection;
   UserInterface& ui;
   NewDriverMatcher& matcher;
-  // Makes the old row of an entry current and sets selection (Session::MoveToOldRow); false when
-  // the row is not found.
-  std::function<bool(EntryMarker, std::int32_t)> moveToOldRow;
+  OldDriverRows& oldRows;  // where LoadOldDriver finds the old rows
   const UserLocale& locale;
 };
 
@@ -46,9 +44,10 @@ struct MergeContext {
 // First, before anything else is written, the new database's map of free pages is rebuilt when it
 // does not cover every page or lists a page in use as free (summary.freePageMap); then,
 // for every entry in order (marker "(ob)" the woofers, "(sb)" the tweeters):
-//  1. the old row (moveToOldRow); an entry whose row is not found, or that cannot be read, is
-//     skipped (a row that cannot be read is also recorded as a read problem);
-//  2. LoadOldDriver, then the caption "Copying " + CurrentModel + "...";
+//  1. selection is set to the entry, and LoadOldDriver loads its old row; an entry whose row is
+//     not found, or that cannot be read, is skipped (a row that cannot be read is also recorded as
+//     a read problem);
+//  2. the caption "Copying " + CurrentModel + "...";
 //  3. the company and the model: of the new companies the old name names (those whose name it
 //     begins; for an empty name those that exist without a name), the highest that has a row
 //     whose normalised model, without its section suffix or whole (NewModelKeys), equals

@@ -88,9 +88,7 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
     db.NewDb->begin();
     IndexedDriverMatcher matcher(db, state_.companyNames);
     MergeContext context{db,    state_.companyNames, state_.WorkingDriver, state_.selection,
-                         scope, matcher,
-                         [this](EntryMarker m, std::int32_t id) { return MoveToOldRow(m, id); },
-                         currentUserLocale()};
+                         scope, matcher, oldRows_, currentUserLocale()};
     outcome.summary = MergeDrivers(entries, context);
     outcome.summary.oldScanUnread = state_.OldUnreadable;
     if (options.dryRun)

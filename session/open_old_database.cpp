@@ -10,7 +10,7 @@ namespace qbm {
 
 void Session::FromOpen_Click() {
   OpenDatabaseFile(OldSide, ui_, state_.databases);
-  legacyRows_.reset();
+  oldRows_.reset();
   notify();  // the dialog has closed
 
   OperationScope scope(ui_);

@@ -13,7 +13,7 @@
 #include <optional>
 
 #include "common/user_interface.h"
-#include "olddb/legacy_row_finder.h"
+#include "olddb/old_driver_rows.h"
 #include "session/merge_command.h"
 #include "session/main_window_state.h"
 
@@ -77,13 +77,6 @@ class Session {
   // MMerge is shown exactly while both lists hold entries.
   void UpdateMergeButton();
 
-  // Makes the old row of a FromList entry current: "(sb)" on OldTweeters and "(ob)" on OldWoofers
-  // through the index "ID" (previous format) or the legacy row finder (legacy). Sets
-  // OldDriverIsTweeter by the marker and OldDriverId to itemData. False when the row is not found
-  // or the marker is neither. Engine errors reach the caller, as does an index "ID" that leads to a
-  // row of another ID (Error(Damaged)), so that a damaged index never gives another driver.
-  bool MoveToOldRow(EntryMarker marker, std::int32_t itemData);
-
  private:
   void notify();
   void listNewDatabase(OperationScope& scope);
@@ -97,7 +90,7 @@ class Session {
 
   UserInterface& ui_;
   MainWindowState state_;
-  std::optional<LegacyRowFinder> legacyRows_;  // built on first use for each legacy database
+  OldDriverRows oldRows_;  // the old rows FromList entries name
   std::function<void()> changed_;
 };
 

@@ -34,12 +34,15 @@ void Session::showOldReport() {
   const DriverList::Entry& entry = state_.FromList.entry(*focus);
   state_.selection.OldDriverId = entry.itemData;
   if (!entry.selected) return;
+  const EntryMarker marker = MarkerOfEntry(entry.text);
+  if (marker == EntryMarker::Other) return;
+  const DriverTable table = TableOfMarker(marker);
+  state_.selection.OldDriverIsTweeter = table == DriverTable::Tweeters ? YesNoTrue : YesNoFalse;
 
   DatabaseState& db = state_.databases;
   try {
     // A row that is not found shows nothing rather than the driver loaded before.
-    if (!MoveToOldRow(MarkerOfEntry(entry.text), entry.itemData)) return;
-    LoadOldDriver(state_.selection.OldDriverIsTweeter, state_.selection, db, state_.WorkingDriver);
+    if (!LoadOldDriver(table, entry.itemData, oldRows_, db, state_.WorkingDriver)) return;
     const bool hasCompanies = db.OldDbKind == PreviousFormatDbKind && db.OldCompanies;
     const std::string company(ReportCompanyName(
         state_.WorkingDriver, hasCompanies ? &state_.companyNames.OldCompanyFull : nullptr));
