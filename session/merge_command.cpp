@@ -104,10 +104,7 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
     scope.showMessage(damaged ? NewDatabaseDamagedMessage(db.ToName.caption, damaged->problems())
                               : MergeFailedMessage(db.ToName.caption, e.what()),
                       MessageIcon::Critical);
-    if (!damaged) {
-      state_.SkipNewDialog = true;  // the name tables and ToList as the file is again
-      ToOpen_Click();
-    }
+    if (!damaged) rescanNewDatabase();  // the name tables and ToList as the file is again
     scope.setBusy(false);
     notify();
     return outcome;
@@ -118,8 +115,7 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
   state_.FromList.clear();
   state_.FromRText.clear();
   scope.hideProgress();
-  state_.SkipNewDialog = true;
-  ToOpen_Click();
+  rescanNewDatabase();
   if (options.reportProblems && outcome.summary.readProblemCount() > 0)
     scope.showMessage(ReadProblemsMessage(db.FromName.caption, outcome.summary),
                       MessageIcon::Exclamation);

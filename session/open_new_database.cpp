@@ -9,12 +9,12 @@
 namespace qbm {
 
 void Session::ToOpen_Click() {
-  if (state_.SkipNewDialog)
-    state_.SkipNewDialog = false;
-  else
-    OpenDatabaseFile(NewSide, ui_, state_.databases);
+  OpenDatabaseFile(NewSide, ui_, state_.databases);
   notify();  // the dialog has closed
+  rescanNewDatabase();
+}
 
+void Session::rescanNewDatabase() {
   OperationScope scope(ui_);
   if (state_.databases.NewDbOpen) {
     scope.setBusy(true);

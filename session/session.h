@@ -37,10 +37,13 @@ class Session {
   // Called after every command and after every file dialog.
   void setChangeListener(std::function<void()> listener) { changed_ = std::move(listener); }
 
-  // "Open New Database": opens the new side (unless SkipNewDialog asks only for a rescan, which it
-  // clears), then lists every new driver in ToList with the tooltip "Driver count = N", builds the
-  // new company names and shows the old side. A cancelled or refused open lists nothing.
+  // "Open New Database": opens the new side, then rescanNewDatabase. A cancelled or refused open
+  // lists nothing.
   void ToOpen_Click();
+  // Lists every driver of the open new database in ToList with the tooltip "Driver count = N",
+  // builds the new company names and shows the old side; then the merge button. What the merge
+  // runs at its end, so that ToList shows the file as it now is.
+  void rescanNewDatabase();
   // "Open Old Database": opens the old side and lists its drivers in FromList (all of them, or only
   // those that need merging, by FromOpt; "Show Changed Drivers" when neither is selected), with
   // OldDriverCount in the tooltip.
@@ -60,8 +63,8 @@ class Session {
   // "Merge >": copies every driver FromList lists into the new database, in list order, as one
   // transaction: old row, LoadOldDriver, company and model match, the overwrite question at most
   // once, CopyCompany and WriteDriver (merge/driver_merge.h), the progress bar moving per entry.
-  // Then FromList, its tooltip and FromRText are emptied and the new database is rescanned without
-  // the dialog (SkipNewDialog, ToOpen_Click); what could not be written is told in a message.
+  // Then FromList, its tooltip and FromRText are emptied and the new database is rescanned
+  // (rescanNewDatabase); what could not be written is told in a message.
   // An empty FromList does nothing at all. With no new database open, a message and nothing else.
   // A new database that fails the check before the first write (merge/new_database_check.h) is
   // refused with a message naming what is wrong: nothing is written and FromList is kept.
