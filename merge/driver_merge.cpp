@@ -16,7 +16,8 @@ namespace {
 
 class EntryMerge {
  public:
-  EntryMerge(MergeContext& c, MergeSummary& summary) : c_(c), summary_(summary) {}
+  EntryMerge(MergeContext& c, MergeSummary& summary)
+      : c_(c), summary_(summary), writer_(c.db, c.names, c.matcher, summary.problems) {}
 
   void run(const ListEntry& entry) {
     const EntryMarker marker = MarkerOfEntry(entry.text);
@@ -94,9 +95,8 @@ class EntryMerge {
     }
     MergeRow& row = table == DriverTable::Woofers ? state_.MergeWooferRow : state_.MergeTweeterRow;
     if (matched) row = *matched;
-    const std::int16_t isTweeter = table == DriverTable::Tweeters ? YesNoTrue : YesNoFalse;
     const std::optional<jet::Bookmark> written =
-        WriteDriver(isTweeter, c_.driver, state_, c_.db, c_.matcher, summary_.problems, c_.locale);
+        WriteDriver(table, c_.driver, state_, writer_, c_.locale);
     if (!written) {
       ++counts.skipped;
       return;
@@ -114,20 +114,18 @@ class EntryMerge {
     return unstorable.empty();
   }
 
-  // CopyCompany; the matcher then finds the company for every later driver of its name (a
-  // nameless one included).
+  // CopyCompany; the writer tells the matcher, which then finds the company for every later
+  // driver of its name (a nameless one included).
   bool addCompany(const std::string& label) {
-    const std::optional<std::int32_t> id =
-        CopyCompany(c_.driver, state_, c_.db, c_.names, summary_.problems, label);
-    if (!id) return false;
+    if (!CopyCompany(c_.driver, state_, writer_, label)) return false;
     ++summary_.companiesAdded;
-    c_.matcher.companyChanged(*id);
     return true;
   }
 
   MergeContext& c_;
   MergeSummary& summary_;
   MergeState state_;
+  NewDatabaseWriter writer_;
   OverwriteQuestion question_;
 };
 

@@ -59,7 +59,7 @@ struct MergeContext {
 //     database cannot store one of its texts, or of its company's when that is to be added
 //     (unstorable_text.h: each such field recorded, nothing written); else CopyCompany when no
 //     company matched (the driver is skipped when the company cannot be added), then
-//     WriteDriver; the matcher is told of each company and row written;
+//     WriteDriver, every save through one NewDatabaseWriter, which keeps the matcher current;
 //  6. the progress bar moves to (i + 1) / count.
 // A nameless company is so added only while the new database has none. Engine errors of
 // the new database other than step failures (write_step.h), and the question's own exception,

@@ -40,8 +40,8 @@ class WriteDriverTest : public ::testing::Test {
   }
   std::optional<jet::Bookmark> write(WorkingDriver& d, DriverTable t) {
     if (!lookups) lookups = std::make_unique<IndexedDriverMatcher>(sides.db(), sides.state().companyNames);
-    return WriteDriver(t == DriverTable::Tweeters ? YesNoTrue : YesNoFalse, d, merge, sides.db(), *lookups,
-                       problems, currentUserLocale());
+    NewDatabaseWriter writer(sides.db(), sides.state().companyNames, *lookups, problems);
+    return WriteDriver(t, d, merge, writer, currentUserLocale());
   }
   // The row of the ID, which must exist.
   NewRow row(DriverTable t, std::int32_t id) {
