@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "common/user_interface.h"
 #include "olddb/old_driver_rows.h"
@@ -48,6 +49,10 @@ class Session {
   // those that need merging, by FromOpt; "Show Changed Drivers" when neither is selected), with
   // OldDriverCount in the tooltip.
   void FromOpen_Click();
+  // ToOpen_Click and FromOpen_Click with the file given instead of chosen in the dialog (the
+  // command line); the same in every other way.
+  void ToOpen(const std::string& path);
+  void FromOpen(const std::string& path);
   // "Omit Driver": removes the selected FromList entries, updates the count and tooltip, empties
   // FromRText and hides the button.
   void FromOmit_Click();
@@ -84,6 +89,8 @@ class Session {
   void notify();
   void listNewDatabase(OperationScope& scope);
   void listOldDatabase(OperationScope& scope);
+  // What FromOpen_Click does after the dialog: the old list, then the merge button.
+  void scanOldSide();
   void revealOldSide();
   // The report of the focused entry when it is selected; otherwise an empty box.
   void showOldReport();
