@@ -19,9 +19,13 @@ class EntryMerge {
   EntryMerge(MergeContext& c, MergeSummary& summary)
       : c_(c), summary_(summary), writer_(c.db, c.names, c.matcher, summary.problems) {}
 
+  // One entry: 1. its old row loaded (skipped when missing or unreadable); 2. the caption;
+  // 3. the company and the model matched; 4. the overwrite question for a matched row the first
+  // time (not for a woofer row this merge added); 5. unless refused, the texts checked, the company
+  // added when missing, and the driver written.
   void run(const ListEntry& entry) {
     const EntryMarker marker = MarkerOfEntry(entry.text);
-    state_.MergeIsNew = YesNoTrue;
+    state_.MergeIsNew = true;
     const DriverTable table = TableOfMarker(marker);
     MergeCounts& counts = table == DriverTable::Woofers ? summary_.woofers : summary_.tweeters;
     if (marker == EntryMarker::Other || !loadOldDriver(table, entry)) {
@@ -47,7 +51,7 @@ class EntryMerge {
 
  private:
   bool loadOldDriver(DriverTable table, const ListEntry& entry) {
-    c_.selection.OldDriverIsTweeter = table == DriverTable::Tweeters ? YesNoTrue : YesNoFalse;
+    c_.selection.OldDriverIsTweeter = table == DriverTable::Tweeters;
     c_.selection.OldDriverId = entry.itemData;
     try {
       if (!LoadOldDriver(table, entry.itemData, c_.oldRows, c_.db, c_.driver)) {
@@ -61,22 +65,26 @@ class EntryMerge {
     }
   }
 
-  // Sets MergeCompanyMissing and MergeCompanyId; the matched row, when the driver has one. Of
-  // the companies the old name names, the highest that holds the model, so that a driver written
-  // once is found again however many companies its maker's name begins.
+  // Sets MergeCompanyMissing and MergeCompanyId; the matched row, when the driver has one. Of the
+  // new companies the old name names (those whose name it begins; for an empty name those that
+  // exist without a name), the highest that has a row whose normalised model, without its section
+  // suffix or whole (NewModelKeys), equals NormalizeModel(CurrentModel), with the first such row;
+  // when none has one, the highest company and no row. So a driver written once is found again
+  // however many companies its maker's name begins; a nameless company is added only while the new
+  // database has none.
   std::optional<MergeRow> match(DriverTable table) {
-    state_.MergeIsNew = YesNoTrue;
-    state_.MergeCompanyMissing = YesNoTrue;
+    state_.MergeIsNew = true;
+    state_.MergeCompanyMissing = true;
     const std::vector<std::int32_t> companies =
         c_.matcher.matchCompanies(UpperCase(c_.driver.company.Company));
     if (companies.empty()) return std::nullopt;
     state_.MergeCompanyId = companies.front();
-    state_.MergeCompanyMissing = YesNoFalse;
+    state_.MergeCompanyMissing = false;
     const std::string key = NormalizeModel(c_.driver.CurrentModel);
     for (const std::int32_t company : companies)
       if (std::optional<MergeRow> row = c_.matcher.matchModel(table, company, key)) {
         state_.MergeCompanyId = company;
-        state_.MergeIsNew = YesNoFalse;
+        state_.MergeIsNew = false;
         return row;
       }
     return std::nullopt;
@@ -88,7 +96,7 @@ class EntryMerge {
       ++counts.skipped;
       return;
     }
-    if (state_.MergeCompanyMissing != YesNoFalse && !addCompany(label)) {
+    if (state_.MergeCompanyMissing && !addCompany(label)) {
       summary_.problems.add(label, "not written, as its company could not be added");
       ++counts.skipped;
       return;
@@ -108,7 +116,7 @@ class EntryMerge {
   // be added) would write; otherwise each field that cannot is recorded, and nothing is written.
   bool textsFit(DriverTable table, const std::string& label) {
     const std::vector<UnstorableText> unstorable = UnstorableDriverTexts(
-        c_.driver, table, state_.MergeCompanyMissing != YesNoFalse, c_.db, c_.locale);
+        c_.driver, table, state_.MergeCompanyMissing, c_.db, c_.locale);
     for (const UnstorableText& text : unstorable)
       summary_.problems.add(label, UnstorableTextProblem(text, c_.db.NewDb->codePage()));
     return unstorable.empty();

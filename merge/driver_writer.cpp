@@ -72,7 +72,7 @@ class RowWriter {
 
     // A dual-coil woofer replacing a row keeps the stored value of every wiring-dependent
     // parameter it does not give, so that its other wiring's row can fill them.
-    const bool keepUngiven = woofer && d.Dual != YesNoFalse && merge.MergeIsNew == YesNoFalse;
+    const bool keepUngiven = woofer && d.Dual != YesNoFalse && !merge.MergeIsNew;
     for (const auto& f : DriverNumberFields) {
       if (!usedIn(f.use, kind_)) continue;
       if (keepUngiven && isWiringDependent(f) && !(d.*f.member > 0)) continue;
@@ -125,7 +125,7 @@ SectionLinks findLinks(const WorkingDriver& d, DriverTable kind, NewDatabaseWrit
 bool positionRow(jet::Table& table, const MergeState& merge, const MergeRow& row,
                  WriteProblems& problems, const std::string& label) {
   SelectIndex(table, "");  // rows are reached by bookmark; no index to keep in step
-  if (merge.MergeIsNew != YesNoFalse) {
+  if (merge.MergeIsNew) {
     table.addNew();
     return true;
   }
@@ -167,7 +167,7 @@ std::optional<jet::Bookmark> WriteDriver(DriverTable kind, WorkingDriver& driver
   RowWriter rowWriter(table, kind, writer.problems(), label);
   rowWriter.putFields(driver, merge, links, locale);
   const std::optional<MergeRow> saved = writer.saveDriverRow(kind, label);
-  if (merge.MergeIsNew != YesNoFalse) {
+  if (merge.MergeIsNew) {
     if (!saved) return std::nullopt;  // no ID: the response step would touch another driver's row
     row = *saved;
     if (kind == DriverTable::Woofers) merge.AddedWoofers.add(row.id);

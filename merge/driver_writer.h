@@ -18,7 +18,7 @@ namespace qbm {
 std::string MergeDriverLabel(const WorkingDriver& driver, DriverTable table);
 
 // REQUIRES: the new side is open; the driver's company exists in the new database and is
-// merge.MergeCompanyId; for a replacement (MergeIsNew 0) the table's row (MergeWooferRow or
+// merge.MergeCompanyId; for a replacement (MergeIsNew false) the table's row (MergeWooferRow or
 // MergeTweeterRow) names the row to replace.
 // Writes the record into the table ("woofers" or "tweeters") as a new row or, in place, over the
 // row to replace (which keeps its ID), marked as a user entry with "Model" CurrentModel and
