@@ -91,12 +91,11 @@ bool CliSession::open(const std::string& path, bool newSide, bool allDrivers) {
               << ". Give the path of an existing .mdb file.\n";
     return false;
   }
-  ui_.files.push_back(path);
   if (newSide) {
-    session_.ToOpen_Click();
+    session_.ToOpen(path);
   } else {
     session_.state().FromOpt = allDrivers ? ShowAllDriversOption : ShowChangedDriversOption;
-    session_.FromOpen_Click();
+    session_.FromOpen(path);
   }
   const DatabaseState& db = session_.state().databases;
   const bool failed = printMessages(path, db.openFailure);

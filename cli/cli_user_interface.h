@@ -1,11 +1,10 @@
 #pragma once
-// The person's side of the command line: the file dialog answers with the paths given on the
-// command line, in order; messages are kept for the verb to print on stderr with the file they are
+// The person's side of the command line: there is no file dialog (the files are opened by path,
+// Session::ToOpen and FromOpen), so one is cancelled; messages are kept for the verb to print on stderr with the file they are
 // about; the yes/no question is answered by an option, or by the person at a terminal; the progress
 // window is one updating line on a terminal's stderr (progress_line.h) and the busy pointer shows
 // nothing; a progress step is where a pending stop signal (common/stop_signals.h) stops the work.
 
-#include <deque>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -33,12 +32,10 @@ class StoppedBySignal : public std::runtime_error {
 
 class CliUserInterface : public UserInterface {
  public:
-  // Answers of the next file dialogs; an unqueued dialog is cancelled.
-  std::deque<std::string> files;
   // Messages shown, in order, not yet printed.
   std::vector<std::pair<std::string, MessageIcon>> messages;
 
-  std::optional<std::string> chooseFile(const FileDialogSettings& settings) override;
+  std::optional<std::string> chooseFile(const FileDialogSettings&) override { return std::nullopt; }
   void showMessage(const std::string& text, MessageIcon icon) override;
   // The answer given on the command line; nothing: ask at the terminal.
   std::optional<bool> answer;

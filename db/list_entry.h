@@ -28,6 +28,10 @@ std::string ListEntryText(std::string_view company, std::string_view model, Driv
 // What the last four characters of an entry text name.
 enum class EntryMarker { Woofer, Tweeter, Other };
 EntryMarker MarkerOfEntry(std::string_view text);
+// The table an entry's marker names: the tweeters for "(sb)", otherwise the woofers.
+inline DriverTable TableOfMarker(EntryMarker marker) {
+  return marker == EntryMarker::Tweeter ? DriverTable::Tweeters : DriverTable::Woofers;
+}
 
 // What a scan lists, in the order it found the rows, before the list sorts them. Rows and pages
 // that could not be read are left out and counted.

@@ -1,6 +1,7 @@
 #pragma once
-// Which old driver to load: set from the selected or merged FromList entry (its item data and its
-// "(ob)"/"(sb)" marker), read by the old-driver load.
+// The old driver last shown or merged: set from its FromList entry (its item data and its
+// "(ob)"/"(sb)" marker) and kept as part of the window's state. LoadOldDriver itself is given the
+// table and the ID.
 
 #include <cstdint>
 
@@ -10,9 +11,9 @@ namespace qbm {
 
 struct OldDriverSelection {
   std::int32_t OldDriverId = 0;  // legacy "Index" or previous-format "ID"
-  // YesNoTrue for a "(sb)" entry of the old tweeters table; YesNoFalse for the woofers table and
-  // for every legacy entry.
-  std::int16_t OldDriverIsTweeter = YesNoFalse;
+  // True for a "(sb)" entry of the old tweeters table; false for the woofers table and for every
+  // legacy entry.
+  bool OldDriverIsTweeter = false;
 };
 
 }  // namespace qbm

@@ -161,16 +161,17 @@ bool HasDatabaseExtension(std::string_view path) {
   return upperAscii(path.substr(path.size() < 3 ? 0 : path.size() - 3)) == "MDB";
 }
 
-void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state,
-                      const UserLocale& locale) {
-  if (side != OldSide && side != NewSide) return;
+namespace {
+
+void closeSide(std::int16_t side, UserInterface& ui, DatabaseState& state) {
   ui.setBusy(true);
   CloseDatabaseSide(side, state);
-
   ui.setBusy(false);
-  const std::optional<std::string> chosen = ui.chooseFile(OpenDialogSettings(side));
-  if (!chosen) return;
-  const std::string& path = *chosen;
+}
+
+// Everything after the file is chosen: the name check, the exclusive open, the kind and the tables.
+void openChosen(std::int16_t side, const std::string& path, UserInterface& ui, DatabaseState& state,
+                const UserLocale& locale) {
   const std::string fileName = FileNameOfPath(path);
   if (path.empty() || !HasDatabaseExtension(path)) {
     ui.showMessage(std::string(CannotOpenDatabaseMessage), MessageIcon::Critical);
@@ -210,6 +211,23 @@ void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state
   const std::string notice = JournalNoticeMessage(fileName, db->journalFinding());
   if (!notice.empty()) ui.showMessage(notice, MessageIcon::Exclamation);
   ui.setBusy(false);
+}
+
+}  // namespace
+
+void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state,
+                      const UserLocale& locale) {
+  if (side != OldSide && side != NewSide) return;
+  closeSide(side, ui, state);
+  const std::optional<std::string> chosen = ui.chooseFile(OpenDialogSettings(side));
+  if (chosen) openChosen(side, *chosen, ui, state, locale);
+}
+
+void OpenDatabasePath(std::int16_t side, const std::string& path, UserInterface& ui,
+                      DatabaseState& state, const UserLocale& locale) {
+  if (side != OldSide && side != NewSide) return;
+  closeSide(side, ui, state);
+  openChosen(side, path, ui, state, locale);
 }
 
 void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state) {

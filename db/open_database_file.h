@@ -61,4 +61,9 @@ void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state
                       const UserLocale& locale);
 void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state);
 
+// The same open with the path given instead of chosen in the dialog (the command line): the side
+// is closed, then steps 2 to 5 run on path.
+void OpenDatabasePath(std::int16_t side, const std::string& path, UserInterface& ui,
+                      DatabaseState& state, const UserLocale& locale);
+
 }  // namespace qbm

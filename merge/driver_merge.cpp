@@ -16,14 +16,19 @@ namespace {
 
 class EntryMerge {
  public:
-  EntryMerge(MergeContext& c, MergeSummary& summary) : c_(c), summary_(summary) {}
+  EntryMerge(MergeContext& c, MergeSummary& summary)
+      : c_(c), summary_(summary), writer_(c.db, c.names, c.matcher, summary.problems) {}
 
+  // One entry: 1. its old row loaded (skipped when missing or unreadable); 2. the caption;
+  // 3. the company and the model matched; 4. the overwrite question for a matched row the first
+  // time (not for a woofer row this merge added); 5. unless refused, the texts checked, the company
+  // added when missing, and the driver written.
   void run(const ListEntry& entry) {
     const EntryMarker marker = MarkerOfEntry(entry.text);
-    state_.MergeIsNew = YesNoTrue;
-    const DriverTable table = marker == EntryMarker::Tweeter ? DriverTable::Tweeters : DriverTable::Woofers;
+    state_.MergeIsNew = true;
+    const DriverTable table = TableOfMarker(marker);
     MergeCounts& counts = table == DriverTable::Woofers ? summary_.woofers : summary_.tweeters;
-    if (marker == EntryMarker::Other || !loadOldDriver(marker, entry)) {
+    if (marker == EntryMarker::Other || !loadOldDriver(table, entry)) {
       ++counts.skipped;
       return;
     }
@@ -45,13 +50,14 @@ class EntryMerge {
   }
 
  private:
-  bool loadOldDriver(EntryMarker marker, const ListEntry& entry) {
+  bool loadOldDriver(DriverTable table, const ListEntry& entry) {
+    c_.selection.OldDriverIsTweeter = table == DriverTable::Tweeters;
+    c_.selection.OldDriverId = entry.itemData;
     try {
-      if (!c_.moveToOldRow(marker, entry.itemData)) {
+      if (!LoadOldDriver(table, entry.itemData, c_.oldRows, c_.db, c_.driver)) {
         ++summary_.oldRowsMissing;
         return false;
       }
-      LoadOldDriver(c_.selection.OldDriverIsTweeter, c_.selection, c_.db, c_.driver);
       return true;
     } catch (const std::exception& e) {
       summary_.readProblems.add(entry.text, std::string("not read from the old database: ") + e.what());
@@ -59,22 +65,26 @@ class EntryMerge {
     }
   }
 
-  // Sets MergeCompanyMissing and MergeCompanyId; the matched row, when the driver has one. Of
-  // the companies the old name names, the highest that holds the model, so that a driver written
-  // once is found again however many companies its maker's name begins.
+  // Sets MergeCompanyMissing and MergeCompanyId; the matched row, when the driver has one. Of the
+  // new companies the old name names (those whose name it begins; for an empty name those that
+  // exist without a name), the highest that has a row whose normalised model, without its section
+  // suffix or whole (NewModelKeys), equals NormalizeModel(CurrentModel), with the first such row;
+  // when none has one, the highest company and no row. So a driver written once is found again
+  // however many companies its maker's name begins; a nameless company is added only while the new
+  // database has none.
   std::optional<MergeRow> match(DriverTable table) {
-    state_.MergeIsNew = YesNoTrue;
-    state_.MergeCompanyMissing = YesNoTrue;
+    state_.MergeIsNew = true;
+    state_.MergeCompanyMissing = true;
     const std::vector<std::int32_t> companies =
         c_.matcher.matchCompanies(UpperCase(c_.driver.company.Company));
     if (companies.empty()) return std::nullopt;
     state_.MergeCompanyId = companies.front();
-    state_.MergeCompanyMissing = YesNoFalse;
+    state_.MergeCompanyMissing = false;
     const std::string key = NormalizeModel(c_.driver.CurrentModel);
     for (const std::int32_t company : companies)
       if (std::optional<MergeRow> row = c_.matcher.matchModel(table, company, key)) {
         state_.MergeCompanyId = company;
-        state_.MergeIsNew = YesNoFalse;
+        state_.MergeIsNew = false;
         return row;
       }
     return std::nullopt;
@@ -86,16 +96,15 @@ class EntryMerge {
       ++counts.skipped;
       return;
     }
-    if (state_.MergeCompanyMissing != YesNoFalse && !addCompany(label)) {
+    if (state_.MergeCompanyMissing && !addCompany(label)) {
       summary_.problems.add(label, "not written, as its company could not be added");
       ++counts.skipped;
       return;
     }
     MergeRow& row = table == DriverTable::Woofers ? state_.MergeWooferRow : state_.MergeTweeterRow;
     if (matched) row = *matched;
-    const std::int16_t isTweeter = table == DriverTable::Tweeters ? YesNoTrue : YesNoFalse;
     const std::optional<jet::Bookmark> written =
-        WriteDriver(isTweeter, c_.driver, state_, c_.db, c_.matcher, summary_.problems, c_.locale);
+        WriteDriver(table, c_.driver, state_, writer_, c_.locale);
     if (!written) {
       ++counts.skipped;
       return;
@@ -107,26 +116,24 @@ class EntryMerge {
   // be added) would write; otherwise each field that cannot is recorded, and nothing is written.
   bool textsFit(DriverTable table, const std::string& label) {
     const std::vector<UnstorableText> unstorable = UnstorableDriverTexts(
-        c_.driver, table, state_.MergeCompanyMissing != YesNoFalse, c_.db, c_.locale);
+        c_.driver, table, state_.MergeCompanyMissing, c_.db, c_.locale);
     for (const UnstorableText& text : unstorable)
       summary_.problems.add(label, UnstorableTextProblem(text, c_.db.NewDb->codePage()));
     return unstorable.empty();
   }
 
-  // CopyCompany; the matcher then finds the company for every later driver of its name (a
-  // nameless one included).
+  // CopyCompany; the writer tells the matcher, which then finds the company for every later
+  // driver of its name (a nameless one included).
   bool addCompany(const std::string& label) {
-    const std::optional<std::int32_t> id =
-        CopyCompany(c_.driver, state_, c_.db, c_.names, summary_.problems, label);
-    if (!id) return false;
+    if (!CopyCompany(c_.driver, state_, writer_, label)) return false;
     ++summary_.companiesAdded;
-    c_.matcher.companyChanged(*id);
     return true;
   }
 
   MergeContext& c_;
   MergeSummary& summary_;
   MergeState state_;
+  NewDatabaseWriter writer_;
   OverwriteQuestion question_;
 };
 

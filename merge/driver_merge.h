@@ -6,7 +6,6 @@
 // the old list, rescanning the new database) is the session's MMerge_Click.
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +19,7 @@
 #include "merge/merge_summary.h"
 #include "merge/new_driver_matcher.h"
 #include "olddb/company_names.h"
+#include "olddb/old_driver_rows.h"
 
 namespace qbm {
 
@@ -35,34 +35,19 @@ struct MergeContext {
   OldDriverSelection& selection;
   UserInterface& ui;
   NewDriverMatcher& matcher;
-  // Makes the old row of an entry current and sets selection (Session::MoveToOldRow); false when
-  // the row is not found.
-  std::function<bool(EntryMarker, std::int32_t)> moveToOldRow;
+  OldDriverRows& oldRows;  // where LoadOldDriver finds the old rows
   const UserLocale& locale;
 };
 
 // REQUIRES: the new side is open, in a transaction, and has passed CheckNewDatabaseBeforeWrite
 // (new_database_check.h); the progress window is shown.
-// First, before anything else is written, the new database's map of free pages is rebuilt when it
-// does not cover every page or lists a page in use as free (summary.freePageMap); then,
-// for every entry in order (marker "(ob)" the woofers, "(sb)" the tweeters):
-//  1. the old row (moveToOldRow); an entry whose row is not found, or that cannot be read, is
-//     skipped (a row that cannot be read is also recorded as a read problem);
-//  2. LoadOldDriver, then the caption "Copying " + CurrentModel + "...";
-//  3. the company and the model: of the new companies the old name names (those whose name it
-//     begins; for an empty name those that exist without a name), the highest that has a row
-//     whose normalised model, without its section suffix or whole (NewModelKeys), equals
-//     NormalizeModel(CurrentModel), with the first such row; when none has one, the highest
-//     company and no row;
-//  4. a matched row, the first time in the merge, asks the overwrite question, unless it is a
-//     woofer row this merge added itself;
-//  5. unless the driver matched and the answer was No: the driver is skipped when the new
-//     database cannot store one of its texts, or of its company's when that is to be added
-//     (unstorable_text.h: each such field recorded, nothing written); else CopyCompany when no
-//     company matched (the driver is skipped when the company cannot be added), then
-//     WriteDriver; the matcher is told of each company and row written;
-//  6. the progress bar moves to (i + 1) / count.
-// A nameless company is so added only while the new database has none. Engine errors of
+// Merges the entries in list order ("(ob)" the woofers, "(sb)" the tweeters) and tells what it
+// did. A driver whose company matches none of the new database's is added with its company; one
+// that matches a row of the new database replaces it, unless the person answers No to the
+// overwrite question, which is asked at most once per merge (and not for a woofer row this merge
+// added itself). An entry whose old row is missing or unreadable, or whose texts the new database
+// cannot store, is skipped and counted; the progress bar moves once per entry. The new database's
+// map of free pages is repaired first when it needs it (summary.freePageMap). Engine errors of
 // the new database other than step failures (write_step.h), and the question's own exception,
 // reach the caller, which rolls the merge back.
 MergeSummary MergeDrivers(const std::vector<ListEntry>& entries, MergeContext& context);

@@ -72,7 +72,7 @@ class RowWriter {
 
     // A dual-coil woofer replacing a row keeps the stored value of every wiring-dependent
     // parameter it does not give, so that its other wiring's row can fill them.
-    const bool keepUngiven = woofer && d.Dual != YesNoFalse && merge.MergeIsNew == YesNoFalse;
+    const bool keepUngiven = woofer && d.Dual != YesNoFalse && !merge.MergeIsNew;
     for (const auto& f : DriverNumberFields) {
       if (!usedIn(f.use, kind_)) continue;
       if (keepUngiven && isWiringDependent(f) && !(d.*f.member > 0)) continue;
@@ -109,14 +109,14 @@ class RowWriter {
 };
 
 // The section links of the driver, each lookup a step of its own.
-SectionLinks findLinks(const WorkingDriver& d, DriverTable kind, NewDriverMatcher& lookups,
-                       WriteProblems& problems, const std::string& label) {
+SectionLinks findLinks(const WorkingDriver& d, DriverTable kind, NewDatabaseWriter& writer,
+                       const std::string& label) {
   return FindSectionLinks(kind, d.Type, SplitSectionName(d.CurrentModel),
                           [&](DriverTable table, const std::string& key) {
                             std::int32_t id = 0;
-                            WriteStep(problems, label,
+                            WriteStep(writer.problems(), label,
                                       [&] { return "section \"" + key + "\" not looked up"; },
-                                      [&] { id = lookups.sectionRowId(table, key); });
+                                      [&] { id = writer.lookups().sectionRowId(table, key); });
                             return id;
                           });
 }
@@ -125,7 +125,7 @@ SectionLinks findLinks(const WorkingDriver& d, DriverTable kind, NewDriverMatche
 bool positionRow(jet::Table& table, const MergeState& merge, const MergeRow& row,
                  WriteProblems& problems, const std::string& label) {
   SelectIndex(table, "");  // rows are reached by bookmark; no index to keep in step
-  if (merge.MergeIsNew != YesNoFalse) {
+  if (merge.MergeIsNew) {
     table.addNew();
     return true;
   }
@@ -141,54 +141,44 @@ bool positionRow(jet::Table& table, const MergeState& merge, const MergeRow& row
                    });
 }
 
-bool saveRow(jet::Table& table, WriteProblems& problems, const std::string& label) {
-  if (WriteStep(problems, label, "the row was not saved", [&] { table.update(); })) return true;
-  if (table.editing()) table.cancelUpdate();
-  return false;
-}
-
 }  // namespace
 
 std::string MergeDriverLabel(const WorkingDriver& driver, DriverTable table) {
   return ListEntryText(driver.company.Company, driver.CurrentModel, table);
 }
 
-std::optional<jet::Bookmark> WriteDriver(std::int16_t isTweeter, WorkingDriver& driver,
-                                         MergeState& merge, DatabaseState& db,
-                                         NewDriverMatcher& lookups, WriteProblems& problems,
-                                         const UserLocale& locale) {
-  if (isTweeter != YesNoFalse && isTweeter != YesNoTrue) return std::nullopt;
-  const DriverTable kind = isTweeter == YesNoTrue ? DriverTable::Tweeters : DriverTable::Woofers;
-  jet::Table& table = kind == DriverTable::Woofers ? *db.NewWoofers : *db.NewTweeters;
-  jet::Table& responses = kind == DriverTable::Woofers ? *db.NewWooferResponse : *db.NewTweeterResponse;
+std::optional<jet::Bookmark> WriteDriver(DriverTable kind, WorkingDriver& driver, MergeState& merge,
+                                         NewDatabaseWriter& writer, const UserLocale& locale) {
+  jet::Table& table = NewDriverTable(writer.db(), kind);
   MergeRow& row = kind == DriverTable::Woofers ? merge.MergeWooferRow : merge.MergeTweeterRow;
   const std::string label = MergeDriverLabel(driver, kind);
 
-  const SectionLinks links = findLinks(driver, kind, lookups, problems, label);
-  if (!positionRow(table, merge, row, problems, label)) return std::nullopt;
+  // 1. The section links, looked up before the cursor is positioned.
+  const SectionLinks links = findLinks(driver, kind, writer, label);
+  if (!positionRow(table, merge, row, writer.problems(), label)) return std::nullopt;
 
+  // 2. "Acoustic" follows the levels; what the record had as loaded decides a response deletion.
   const std::int16_t loadedAcoustic = driver.Acoustic;
   const bool anyLevel = std::any_of(driver.Response.begin(), driver.Response.end(),
                                     [](float level) { return level != 0.0f; });
   driver.Acoustic = anyLevel ? YesNoTrue : YesNoFalse;
 
-  RowWriter writer(table, kind, problems, label);
-  writer.putFields(driver, merge, links, locale);
-  const bool saved = saveRow(table, problems, label);
-
-  if (merge.MergeIsNew != YesNoFalse) {
+  // 3. Every field, then the save; a new row takes the ID and bookmark the save gave it.
+  RowWriter rowWriter(table, kind, writer.problems(), label);
+  rowWriter.putFields(driver, merge, links, locale);
+  const std::optional<MergeRow> saved = writer.saveDriverRow(kind, label);
+  if (merge.MergeIsNew) {
     if (!saved) return std::nullopt;  // no ID: the response step would touch another driver's row
-    row.id = readLong(fieldValue(table, fields::ID));
-    row.bookmark = table.bookmark();
+    row = *saved;
     if (kind == DriverTable::Woofers) merge.AddedWoofers.add(row.id);
   }
   const std::optional<jet::Bookmark> written = saved ? row.bookmark : std::nullopt;
-  if (written) lookups.rowWritten(kind, *written);
 
+  // 4. The response row, written, or deleted when the driver no longer has one.
   if (driver.Acoustic != YesNoFalse)
-    WriteResponseRow(responses, kind, row.id, driver.Response, lookups, problems, label);
+    WriteResponseRow(writer, kind, row.id, driver.Response, label);
   else if (loadedAcoustic != YesNoFalse)
-    DeleteResponseRow(responses, kind, row.id, lookups, problems, label);
+    DeleteResponseRow(writer, kind, row.id, label);
   return written;
 }
 

@@ -1,8 +1,5 @@
 #pragma once
-// Writing the working driver into the NEW database: a new row or, in place, the row the merge
-// decided to replace, linked to the other sections of its unit, marked as a user entry, with its
-// "Acoustic" flag decided by the response values themselves, and its row in the response table
-// added, edited or deleted to match.
+// Writing the working driver into the NEW database, with its response row.
 
 #include <cstdint>
 #include <optional>
@@ -10,11 +7,9 @@
 
 #include "common/user_locale.h"
 #include "db/code_tables.h"
-#include "db/database_state.h"
 #include "db/working_driver.h"
 #include "merge/merge_state.h"
-#include "merge/new_driver_matcher.h"
-#include "merge/write_problems.h"
+#include "merge/new_database_writer.h"
 
 namespace qbm {
 
@@ -23,32 +18,22 @@ namespace qbm {
 std::string MergeDriverLabel(const WorkingDriver& driver, DriverTable table);
 
 // REQUIRES: the new side is open; the driver's company exists in the new database and is
-// merge.MergeCompanyId; for a replacement (MergeIsNew 0) the branch's row (MergeWooferRow or
+// merge.MergeCompanyId; for a replacement (MergeIsNew false) the table's row (MergeWooferRow or
 // MergeTweeterRow) names the row to replace.
-// isTweeter 0 writes a woofer ("woofers", "woofer-response"), -1 a tweeter ("tweeters",
-// "tweeter-response"); any other value writes nothing.
-//  1. Section links of a unit (Type > 0) found by model (section_links.h, through
-//     lookups.sectionRowId) and written as the
-//     partner field ("Tweeter ID" / "Woofer ID") and "Mid ID": Type 0 both Null; 1, 2 the partner
-//     (Null when none) and Mid Null; 3 both (Null when none); any other type neither.
-//  2. A new row, or the replaced row edited in place (it keeps its ID). Every field of the table
-//     from the record: "User Entry" true, "Model" CurrentModel, "Company ID" MergeCompanyId,
-//     "Date" the day the record's text names (Null for ""). A dual-coil woofer (Dual true) that
-//     replaces a row writes its 33 wiring-dependent values only where they are above 0, so that
-//     the rows of one legacy dual-coil driver fill the parallel and the series values of one row.
-//  3. "Acoustic" (and the record's Acoustic) true exactly when a response value is not 0.
-//  4. A new row's ID and bookmark are those of the row just saved (the branch's row is set to
-//     them); a new woofer's ID is added to AddedWoofers.
-//  5. Response: with Acoustic, the row of that "Driver ID" is edited, or added when there is none;
-//     without it, when the record had Acoustic as loaded, that row is deleted.
-// A step that fails as one value or row can (write_step.h) is recorded in problems and skipped;
-// the other steps still run. A new row that cannot be saved has no ID: its response step is
-// skipped, so that no other driver's response is touched. Failures of the file itself reach the
-// caller. The row saved and the response rows added or deleted are told to lookups. Returns the
-// bookmark of the row saved; nothing when no row was saved.
-std::optional<jet::Bookmark> WriteDriver(std::int16_t isTweeter, WorkingDriver& driver,
-                                         MergeState& merge, DatabaseState& db,
-                                         NewDriverMatcher& lookups, WriteProblems& problems,
-                                         const UserLocale& locale);
+// Writes the record into the table ("woofers" or "tweeters") as a new row or, in place, over the
+// row to replace (which keeps its ID), marked as a user entry with "Model" CurrentModel and
+// "Company ID" MergeCompanyId, linked to the other sections of its unit (section_links.h), and
+// with "Acoustic" (and the record's Acoustic) true exactly when a response level is not 0. A
+// dual-coil woofer (Dual true) that replaces a row writes its wiring-dependent values only where
+// they are above 0, so that the rows of one legacy dual-coil driver fill one row. A new row's ID
+// and bookmark become the table's row, and a new woofer's ID joins AddedWoofers. The response row
+// is then written to match: edited or added with Acoustic; deleted when the record had Acoustic as
+// loaded and now has none.
+// Every save goes through writer. A step that fails as one value or row can (write_step.h) is
+// recorded and skipped; a new row that cannot be saved has no ID, so its response step is skipped
+// and no other driver's response is touched. Failures of the file itself reach the caller.
+// Returns the bookmark of the row saved; nothing when no row was saved.
+std::optional<jet::Bookmark> WriteDriver(DriverTable table, WorkingDriver& driver, MergeState& merge,
+                                         NewDatabaseWriter& writer, const UserLocale& locale);
 
 }  // namespace qbm

@@ -5,10 +5,9 @@
 
 namespace qbm {
 
-bool LoadNewDriver(std::int16_t isTweeter, std::int32_t id, DatabaseState& state,
+bool LoadNewDriver(DriverTable kind, std::int32_t id, DatabaseState& state,
                    WorkingDriver& driver) {
-  if (!state.NewDbOpen || (isTweeter != YesNoTrue && isTweeter != YesNoFalse)) return false;
-  const DriverTable kind = isTweeter == YesNoTrue ? DriverTable::Tweeters : DriverTable::Woofers;
+  if (!state.NewDbOpen) return false;
   std::optional<jet::Table>& table = kind == DriverTable::Tweeters ? state.NewTweeters : state.NewWoofers;
   if (!table) return false;
   table->setIndex(indexes::ID);

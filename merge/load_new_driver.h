@@ -3,17 +3,18 @@
 
 #include <cstdint>
 
+#include "db/code_tables.h"
 #include "db/database_state.h"
 #include "db/working_driver.h"
 
 namespace qbm {
 
-// Selects the index "ID" of NewTweeters (isTweeter -1) or NewWoofers (isTweeter 0), seeks id with
+// Selects the index "ID" of the table (NewWoofers or NewTweeters), seeks id with
 // "=" and, when a row is found, reads it into the record (ReadDriverRow: every field of its table
 // but ID and User Entry; a tweeter gets the woofer-only members 0). Returns whether a row was found;
-// any other isTweeter, or a closed new side, finds nothing. The response and the company part are
+// a closed new side finds nothing. The response and the company part are
 // not touched. Engine errors reach the caller.
-bool LoadNewDriver(std::int16_t isTweeter, std::int32_t id, DatabaseState& state,
+bool LoadNewDriver(DriverTable table, std::int32_t id, DatabaseState& state,
                    WorkingDriver& driver);
 
 }  // namespace qbm

@@ -37,8 +37,8 @@ struct MergeRow {
 
 struct MergeState {
   std::int32_t MergeCompanyId = 0;              // the driver's company in the new database
-  std::int16_t MergeCompanyMissing = YesNoTrue;  // its company must be added first
-  std::int16_t MergeIsNew = YesNoTrue;           // add a row (true) or replace MergeWooferRow/...
+  bool MergeCompanyMissing = true;  // its company must be added first
+  bool MergeIsNew = true;           // add a row (true) or replace MergeWooferRow/...
   MergeRow MergeWooferRow;   // MergeWooferId and MergeWooferBookmark
   MergeRow MergeTweeterRow;  // MergeTweeterId and MergeTweeterBookmark
   AddedWooferIds AddedWoofers;

@@ -1,6 +1,5 @@
 #include "merge/response_row.h"
 
-#include "db/field_read.h"
 #include "db/table_walk.h"
 #include "db/working_driver.h"
 #include "merge/write_step.h"
@@ -10,11 +9,14 @@ namespace {
 
 // Makes the driver's response row current; false when it has none or it cannot be found (the
 // failure recorded).
-bool moveToRow(jet::Table& responses, DriverTable table, std::int32_t driverId, NewDriverMatcher& lookups,
-               WriteProblems& problems, const std::string& label, bool& looked) {
+// The rows are found through the merge's look-ups (the first row of that "Driver ID" in the
+// index's order) and reached by bookmark.
+bool moveToRow(NewDatabaseWriter& writer, DriverTable table, std::int32_t driverId,
+               const std::string& label, bool& looked) {
+  jet::Table& responses = NewResponseTable(writer.db(), table);
   std::optional<jet::Bookmark> row;
-  looked = WriteStep(problems, label, "response row not looked up",
-                     [&] { row = lookups.responseRow(table, driverId); });
+  looked = WriteStep(writer.problems(), label, "response row not looked up",
+                     [&] { row = writer.lookups().responseRow(table, driverId); });
   if (!row) return false;
   SelectIndex(responses, "");
   responses.setBookmark(*row);
@@ -23,11 +25,12 @@ bool moveToRow(jet::Table& responses, DriverTable table, std::int32_t driverId, 
 
 }  // namespace
 
-void WriteResponseRow(jet::Table& responses, DriverTable table, std::int32_t driverId,
-                      const std::array<float, ResponseCount>& levels, NewDriverMatcher& lookups,
-                      WriteProblems& problems, const std::string& label) {
+void WriteResponseRow(NewDatabaseWriter& writer, DriverTable table, std::int32_t driverId,
+                      const std::array<float, ResponseCount>& levels, const std::string& label) {
+  jet::Table& responses = NewResponseTable(writer.db(), table);
+  WriteProblems& problems = writer.problems();
   bool looked = false;
-  const bool found = moveToRow(responses, table, driverId, lookups, problems, label, looked);
+  const bool found = moveToRow(writer, table, driverId, label, looked);
   if (!looked) return;
   if (!WriteStep(problems, label, "response row not written", [&] {
         if (found) {
@@ -44,20 +47,14 @@ void WriteResponseRow(jet::Table& responses, DriverTable table, std::int32_t dri
   put(fields::UserEntry, YesNoTrue);
   put(fields::DriverID, driverId);
   for (int i = 0; i < ResponseCount; ++i) put(ResponseField(i), levels[static_cast<std::size_t>(i)]);
-  if (!WriteStep(problems, label, "response row not saved", [&] { responses.update(); })) {
-    if (responses.editing()) responses.cancelUpdate();
-    return;
-  }
-  if (!found) lookups.responseAdded(table, readLong(fieldValue(responses, fields::DriverID)), responses.bookmark());
+  writer.saveResponseRow(table, !found, label);
 }
 
-void DeleteResponseRow(jet::Table& responses, DriverTable table, std::int32_t driverId,
-                       NewDriverMatcher& lookups, WriteProblems& problems, const std::string& label) {
+void DeleteResponseRow(NewDatabaseWriter& writer, DriverTable table, std::int32_t driverId,
+                       const std::string& label) {
   bool looked = false;
-  if (!moveToRow(responses, table, driverId, lookups, problems, label, looked)) return;
-  const jet::Bookmark row = responses.bookmark();
-  if (WriteStep(problems, label, "response row not deleted", [&] { responses.remove(); }))
-    lookups.responseDeleted(table, driverId, row);
+  if (!moveToRow(writer, table, driverId, label, looked)) return;
+  writer.deleteResponseRow(table, driverId, label);
 }
 
 }  // namespace qbm

@@ -41,44 +41,44 @@ float readLevel(const jet::Table& responses, int i) {
 
 }  // namespace
 
-void LoadOldDriver(std::int16_t isTweeter, const OldDriverSelection& selection,
-                   DatabaseState& state, WorkingDriver& driver) {
-  if (isTweeter == YesNoFalse) {
+bool LoadOldDriver(DriverTable table, std::int32_t id, OldDriverRows& rows, DatabaseState& state,
+                   WorkingDriver& driver) {
+  if (!rows.moveTo(state, table, id)) return false;
+  if (table == DriverTable::Woofers) {
     const jet::Table& woofers = *state.OldWoofers;
     driver.Model = readText(fieldValue(woofers, fields::Model));
     driver.CurrentModel = driver.Model;
     if (state.OldDbKind == LegacyDbKind) {
+      // Legacy: converted field by field; it has no response or company tables to read.
       ConvertLegacyRow(woofers, driver);
-    } else if (state.OldDbKind == PreviousFormatDbKind) {
-      ReadDriverRow(woofers, DriverTable::Woofers, driver);
-      LoadOldResponse(selection, state, driver);
-      LoadOldCompany(state, driver);
+      return true;
     }
-  } else if (isTweeter == YesNoTrue) {
+    ReadDriverRow(woofers, DriverTable::Woofers, driver);
+  } else {
+    // A legacy database has no tweeters, so this is always the previous format.
     ReadDriverRow(*state.OldTweeters, DriverTable::Tweeters, driver);
-    LoadOldResponse(selection, state, driver);
-    LoadOldCompany(state, driver);
   }
+  LoadOldResponse(table, id, state, driver);
+  LoadOldCompany(state, driver);
+  return true;
 }
 
-void LoadOldResponse(const OldDriverSelection& selection, DatabaseState& state,
+void LoadOldResponse(DriverTable table, std::int32_t id, DatabaseState& state,
                      WorkingDriver& driver) {
   if (state.OldDbKind == LegacyDbKind) return;
   if (driver.Acoustic == YesNoFalse) {
     clearResponse(driver);
     return;
   }
-  std::optional<jet::Table>* responses = nullptr;
-  if (selection.OldDriverIsTweeter == YesNoFalse) responses = &state.OldWooferResponse;
-  if (selection.OldDriverIsTweeter == YesNoTrue) responses = &state.OldTweeterResponse;
-  if (responses == nullptr) return;
-  if (!*responses || !findResponseRow(**responses, selection.OldDriverId)) {
+  std::optional<jet::Table>& responses =
+      table == DriverTable::Tweeters ? state.OldTweeterResponse : state.OldWooferResponse;
+  if (!responses || !findResponseRow(*responses, id)) {
     driver.Acoustic = YesNoFalse;
     clearResponse(driver);
     return;
   }
   for (int i = 0; i < ResponseCount; ++i)
-    driver.Response[static_cast<std::size_t>(i)] = readLevel(**responses, i);
+    driver.Response[static_cast<std::size_t>(i)] = readLevel(*responses, i);
 }
 
 void LoadOldCompany(DatabaseState& state, WorkingDriver& driver) {

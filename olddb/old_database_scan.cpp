@@ -54,6 +54,10 @@ NewWooferLookup newWoofersOf(DatabaseState& state, const CompanyNameTables& name
   }
 }
 
+// Legacy, Changed: rows with Model, Manufacturer and Index > 0 that LegacyDriverNeedsMerge, as
+// "[" + Manufacturer + "]  " + model without wiring suffix + "  (ob)"; the progress moves on every
+// row. The new woofers are indexed once (NewWooferLookup); when the new database is not open there
+// are none, so only the listed exceptions count as present.
 void listLegacyChanged(DatabaseState& state, const CompanyNameTables& names, Pass& pass) {
   pass.ui.showProgress(std::string(FindingChangedCaption));
   const NewWooferLookup newWoofers = newWoofersOf(state, names);
@@ -71,6 +75,8 @@ void listLegacyChanged(DatabaseState& state, const CompanyNameTables& names, Pas
   });
 }
 
+// Legacy, All: rows with Model, Manufacturer and Index > 0, with the model as stored; the progress
+// moves with every entry.
 void listLegacyAll(DatabaseState& state, Pass& pass) {
   pass.ui.showProgress(std::string(FindingAllOldCaption));
   jet::Table& old = *state.OldWoofers;
@@ -85,7 +91,9 @@ void listLegacyAll(DatabaseState& state, Pass& pass) {
   });
 }
 
-// The woofers or tweeters of a previous-format database.
+// The woofers ("(ob)") or tweeters ("(sb)") of a previous-format database with a Model,
+// 0 < Company ID <= 900 and ID > 0 (Changed: and "User Entry" true), as "[" + OldCompanyShort +
+// "]  " + Model; the progress moves on every row (Changed) or with every entry (All).
 void listPreviousFormatTable(jet::Table& table, DriverTable kind, const CompanyNameTable& shortNames,
                              OldListMode mode, Pass& pass) {
   const int id = table.columnIndex(fields::ID);
@@ -121,6 +129,8 @@ DriverListing ScanOldDatabase(DatabaseState& state, CompanyNameTables& names, Ol
                               UserInterface& ui) {
   DriverListing listing;
   Pass pass{listing, ui};
+  // The progress window first, with the row counts of the old tables as its total; then the old
+  // name tables emptied, and rebuilt from a previous-format database's companies.
   ui.showProgress(std::string(OpeningOldCaption));
   const bool previousFormat = state.OldDbKind == PreviousFormatDbKind;
   // The progress bar's total from the tables' own row counts: one walk of each table, not two.

@@ -31,22 +31,17 @@ class NewDatabaseReadError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// REQUIRES: the old side is open (OldDbOpen). Shows the progress window with OpeningOldCaption,
-// counts the rows of the old woofers (and tweeters) as the progress total, empties the old name
-// tables, and for a previous-format database rebuilds them from its companies. Then lists:
-//  - legacy, Changed: rows with Model, Manufacturer and Index > 0 that LegacyDriverNeedsMerge,
-//    as "[" + Manufacturer + "]  " + model without wiring suffix + "  (ob)"; the progress moves on
-//    every row. The new woofers are indexed once (NewWooferLookup); when the new database is not
-//    open there are none, so only the listed exceptions count as present.
-//  - legacy, All: rows with Model, Manufacturer and Index > 0, with the model as stored; the
-//    progress moves with every entry.
-//  - previous format: woofers ("(ob)") then tweeters ("(sb)") with a Model, 0 < Company ID <= 900
-//    and ID > 0 (Changed: and "User Entry" true), as "[" + OldCompanyShort + "]  " + Model; the
-//    progress moves on every row (Changed) or with every entry (All).
-// Item data: legacy "Index", previous-format "ID". Rows and pages that cannot be read (of the
-// drivers and the companies) are left out and counted in unreadable. The progress window is left shown; the caller hides it. Engine
-// errors that stop the walk itself reach the caller; those of the new woofers as
-// NewDatabaseReadError.
+// REQUIRES: the old side is open (OldDbOpen).
+// The old drivers to list, in the order found, and the old company name tables rebuilt (emptied
+// for a legacy database). Listed are the rows with a model, a maker and a key above 0 (legacy:
+// "Manufacturer" and "Index"; previous format: a Company ID in 1..900 and "ID"), in Changed mode
+// only those that need merging: a legacy driver that no new woofer matches by model and maker
+// (legacy_change_rules.h; no new database open means no new woofers), a previous-format driver
+// the user entered. Entries are ListEntryText of the maker (legacy) or OldCompanyShort, and the
+// model (legacy Changed: without its wiring suffix), with the row's key as item data.
+// Rows and pages that cannot be read are left out and counted in unreadable. The progress window
+// is shown, with the captions above, and left shown for the caller to hide. Engine errors that
+// stop the walk itself reach the caller; those of the new woofers as NewDatabaseReadError.
 DriverListing ScanOldDatabase(DatabaseState& state, CompanyNameTables& names, OldListMode mode,
                               UserInterface& ui);
 

@@ -119,9 +119,8 @@ void appendParameters(ReportBox& box, const WorkingDriver& d, DriverTable kind,
 }  // namespace
 
 void AppendDriverDetails(ReportBox& box, const WorkingDriver& driver,
-                         std::int16_t oldDriverIsTweeter, std::string_view companyName,
+                         DriverTable kind, std::string_view companyName,
                          const UnitLabels& units) {
-  const DriverTable kind = oldDriverIsTweeter != 0 ? DriverTable::Tweeters : DriverTable::Woofers;
   appendHeading(box, driver, companyName);
   appendDescription(box, driver, kind);
   appendParameters(box, driver, kind, units);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "db/code_tables.h"
 #include "db/working_driver.h"
 #include "olddb/company_names.h"
 #include "report/display_units.h"
@@ -13,15 +14,14 @@
 
 namespace qbm {
 
-// Appends the driver section of the record to the box. oldDriverIsTweeter (non-zero: a tweeter)
-// chooses the shape and piston code tables and the woofer-only and tweeter-only lines; companyName
+// Appends the driver section of the record to the box. The driver's table chooses the shape and piston code tables and the woofer-only and tweeter-only lines; companyName
 // is written on the "Company: " line even when empty; units give the label and the conversion of
 // each switchable quantity. The section starts with the report font, Model and Company lines bold,
 // every other line plain; every line ends with "\r\n" except the last, "Acoustic data: ...", which
 // the caller ends (or leaves as the end of a report that has no company section). Parallel and
 // series lines appear only for a record whose Dual flag is set.
 void AppendDriverDetails(ReportBox& box, const WorkingDriver& driver,
-                         std::int16_t oldDriverIsTweeter, std::string_view companyName,
+                         DriverTable table, std::string_view companyName,
                          const UnitLabels& units);
 
 // The name for the "Company: " line. With the side's full-name table (new side, previous-format

@@ -7,10 +7,10 @@
 
 namespace qbm {
 
-void AppendDriverReport(ReportBox& box, WorkingDriver& driver, std::int16_t oldDriverIsTweeter,
+void AppendDriverReport(ReportBox& box, WorkingDriver& driver, DriverTable table,
                         std::string_view companyName, const UnitLabels& units,
                         const CompanyLookup* companies) {
-  AppendDriverDetails(box, driver, oldDriverIsTweeter, companyName, units);
+  AppendDriverDetails(box, driver, table, companyName, units);
   if (companies == nullptr) return;
   box.append(std::string(ReportLineEnd) + std::string(ReportLineEnd));
   AppendCompanyDetails(box, driver, *companies);

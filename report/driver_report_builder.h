@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "db/code_tables.h"
 #include "db/working_driver.h"
 #include "report/company_report.h"
 #include "report/display_units.h"
@@ -12,11 +13,11 @@
 
 namespace qbm {
 
-// Appends AppendDriverDetails(box, driver, oldDriverIsTweeter, companyName, units); then, when
+// Appends AppendDriverDetails(box, driver, table, companyName, units); then, when
 // companies is given, ends the last line, adds one empty line and appends AppendCompanyDetails
 // (which may rewrite the record's company part). Without companies (a legacy old database) the
 // report ends with the unterminated "Acoustic data: " line. The box is not cleared first.
-void AppendDriverReport(ReportBox& box, WorkingDriver& driver, std::int16_t oldDriverIsTweeter,
+void AppendDriverReport(ReportBox& box, WorkingDriver& driver, DriverTable table,
                         std::string_view companyName, const UnitLabels& units,
                         const CompanyLookup* companies);
 

@@ -60,7 +60,6 @@ struct MainWindowState {
 
   std::int32_t OldDriverCount = 0;  // entries in FromList, shown in its tooltip
   ReadProblems OldUnreadable;       // what the last old scan could not read (told by the merge too)
-  bool SkipNewDialog = false;       // the merge's request to rescan the open new database
 };
 
 // "Driver count = " followed by the number.

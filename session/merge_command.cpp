@@ -88,9 +88,7 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
     db.NewDb->begin();
     IndexedDriverMatcher matcher(db, state_.companyNames);
     MergeContext context{db,    state_.companyNames, state_.WorkingDriver, state_.selection,
-                         scope, matcher,
-                         [this](EntryMarker m, std::int32_t id) { return MoveToOldRow(m, id); },
-                         currentUserLocale()};
+                         scope, matcher, oldRows_, currentUserLocale()};
     outcome.summary = MergeDrivers(entries, context);
     outcome.summary.oldScanUnread = state_.OldUnreadable;
     if (options.dryRun)
@@ -106,10 +104,7 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
     scope.showMessage(damaged ? NewDatabaseDamagedMessage(db.ToName.caption, damaged->problems())
                               : MergeFailedMessage(db.ToName.caption, e.what()),
                       MessageIcon::Critical);
-    if (!damaged) {
-      state_.SkipNewDialog = true;  // the name tables and ToList as the file is again
-      ToOpen_Click();
-    }
+    if (!damaged) rescanNewDatabase();  // the name tables and ToList as the file is again
     scope.setBusy(false);
     notify();
     return outcome;
@@ -120,8 +115,7 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
   state_.FromList.clear();
   state_.FromRText.clear();
   scope.hideProgress();
-  state_.SkipNewDialog = true;
-  ToOpen_Click();
+  rescanNewDatabase();
   if (options.reportProblems && outcome.summary.readProblemCount() > 0)
     scope.showMessage(ReadProblemsMessage(db.FromName.caption, outcome.summary),
                       MessageIcon::Exclamation);

@@ -1,5 +1,6 @@
 // "Open New Database" and the rescan the merge asks for.
 
+#include "common/user_locale.h"
 #include "db/open_database_file.h"
 #include "merge/new_database_scan.h"
 #include "session/failure_messages.h"
@@ -9,12 +10,18 @@
 namespace qbm {
 
 void Session::ToOpen_Click() {
-  if (state_.SkipNewDialog)
-    state_.SkipNewDialog = false;
-  else
-    OpenDatabaseFile(NewSide, ui_, state_.databases);
+  OpenDatabaseFile(NewSide, ui_, state_.databases);
   notify();  // the dialog has closed
+  rescanNewDatabase();
+}
 
+void Session::ToOpen(const std::string& path) {
+  OpenDatabasePath(NewSide, path, ui_, state_.databases, currentUserLocale());
+  notify();
+  rescanNewDatabase();
+}
+
+void Session::rescanNewDatabase() {
   OperationScope scope(ui_);
   if (state_.databases.NewDbOpen) {
     scope.setBusy(true);

@@ -1,5 +1,6 @@
 // "Open Old Database": open the old side and list the drivers that may be copied.
 
+#include "common/user_locale.h"
 #include "db/open_database_file.h"
 #include "olddb/old_database_scan.h"
 #include "session/failure_messages.h"
@@ -10,9 +11,19 @@ namespace qbm {
 
 void Session::FromOpen_Click() {
   OpenDatabaseFile(OldSide, ui_, state_.databases);
-  legacyRows_.reset();
+  oldRows_.reset();
   notify();  // the dialog has closed
+  scanOldSide();
+}
 
+void Session::FromOpen(const std::string& path) {
+  OpenDatabasePath(OldSide, path, ui_, state_.databases, currentUserLocale());
+  oldRows_.reset();
+  notify();
+  scanOldSide();
+}
+
+void Session::scanOldSide() {
   OperationScope scope(ui_);
   if (state_.databases.OldDbOpen) {
     scope.setBusy(true);

@@ -11,9 +11,10 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "common/user_interface.h"
-#include "olddb/legacy_row_finder.h"
+#include "olddb/old_driver_rows.h"
 #include "session/merge_command.h"
 #include "session/main_window_state.h"
 
@@ -37,14 +38,21 @@ class Session {
   // Called after every command and after every file dialog.
   void setChangeListener(std::function<void()> listener) { changed_ = std::move(listener); }
 
-  // "Open New Database": opens the new side (unless SkipNewDialog asks only for a rescan, which it
-  // clears), then lists every new driver in ToList with the tooltip "Driver count = N", builds the
-  // new company names and shows the old side. A cancelled or refused open lists nothing.
+  // "Open New Database": opens the new side, then rescanNewDatabase. A cancelled or refused open
+  // lists nothing.
   void ToOpen_Click();
+  // Lists every driver of the open new database in ToList with the tooltip "Driver count = N",
+  // builds the new company names and shows the old side; then the merge button. What the merge
+  // runs at its end, so that ToList shows the file as it now is.
+  void rescanNewDatabase();
   // "Open Old Database": opens the old side and lists its drivers in FromList (all of them, or only
   // those that need merging, by FromOpt; "Show Changed Drivers" when neither is selected), with
   // OldDriverCount in the tooltip.
   void FromOpen_Click();
+  // ToOpen_Click and FromOpen_Click with the file given instead of chosen in the dialog (the
+  // command line); the same in every other way.
+  void ToOpen(const std::string& path);
+  void FromOpen(const std::string& path);
   // "Omit Driver": removes the selected FromList entries, updates the count and tooltip, empties
   // FromRText and hides the button.
   void FromOmit_Click();
@@ -60,8 +68,8 @@ class Session {
   // "Merge >": copies every driver FromList lists into the new database, in list order, as one
   // transaction: old row, LoadOldDriver, company and model match, the overwrite question at most
   // once, CopyCompany and WriteDriver (merge/driver_merge.h), the progress bar moving per entry.
-  // Then FromList, its tooltip and FromRText are emptied and the new database is rescanned without
-  // the dialog (SkipNewDialog, ToOpen_Click); what could not be written is told in a message.
+  // Then FromList, its tooltip and FromRText are emptied and the new database is rescanned
+  // (rescanNewDatabase); what could not be written is told in a message.
   // An empty FromList does nothing at all. With no new database open, a message and nothing else.
   // A new database that fails the check before the first write (merge/new_database_check.h) is
   // refused with a message naming what is wrong: nothing is written and FromList is kept.
@@ -77,17 +85,12 @@ class Session {
   // MMerge is shown exactly while both lists hold entries.
   void UpdateMergeButton();
 
-  // Makes the old row of a FromList entry current: "(sb)" on OldTweeters and "(ob)" on OldWoofers
-  // through the index "ID" (previous format) or the legacy row finder (legacy). Sets
-  // OldDriverIsTweeter by the marker and OldDriverId to itemData. False when the row is not found
-  // or the marker is neither. Engine errors reach the caller, as does an index "ID" that leads to a
-  // row of another ID (Error(Damaged)), so that a damaged index never gives another driver.
-  bool MoveToOldRow(EntryMarker marker, std::int32_t itemData);
-
  private:
   void notify();
   void listNewDatabase(OperationScope& scope);
   void listOldDatabase(OperationScope& scope);
+  // What FromOpen_Click does after the dialog: the old list, then the merge button.
+  void scanOldSide();
   void revealOldSide();
   // The report of the focused entry when it is selected; otherwise an empty box.
   void showOldReport();
@@ -97,7 +100,7 @@ class Session {
 
   UserInterface& ui_;
   MainWindowState state_;
-  std::optional<LegacyRowFinder> legacyRows_;  // built on first use for each legacy database
+  OldDriverRows oldRows_;  // the old rows FromList entries name
   std::function<void()> changed_;
 };
 

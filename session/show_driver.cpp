@@ -34,18 +34,21 @@ void Session::showOldReport() {
   const DriverList::Entry& entry = state_.FromList.entry(*focus);
   state_.selection.OldDriverId = entry.itemData;
   if (!entry.selected) return;
+  const EntryMarker marker = MarkerOfEntry(entry.text);
+  if (marker == EntryMarker::Other) return;
+  const DriverTable table = TableOfMarker(marker);
+  state_.selection.OldDriverIsTweeter = table == DriverTable::Tweeters;
 
   DatabaseState& db = state_.databases;
   try {
     // A row that is not found shows nothing rather than the driver loaded before.
-    if (!MoveToOldRow(MarkerOfEntry(entry.text), entry.itemData)) return;
-    LoadOldDriver(state_.selection.OldDriverIsTweeter, state_.selection, db, state_.WorkingDriver);
+    if (!LoadOldDriver(table, entry.itemData, oldRows_, db, state_.WorkingDriver)) return;
     const bool hasCompanies = db.OldDbKind == PreviousFormatDbKind && db.OldCompanies;
     const std::string company(ReportCompanyName(
         state_.WorkingDriver, hasCompanies ? &state_.companyNames.OldCompanyFull : nullptr));
     std::optional<CompanyLookup> companies;
     if (hasCompanies) companies = CompaniesTableLookup(*db.OldCompanies);
-    AppendDriverReport(box, state_.WorkingDriver, state_.selection.OldDriverIsTweeter, company,
+    AppendDriverReport(box, state_.WorkingDriver, table, company,
                        state_.UnitLabels, companies ? &*companies : nullptr);
   } catch (const std::exception& e) {
     box.clear();
@@ -72,15 +75,15 @@ void Session::showNewReport() {
 
   const EntryMarker marker = MarkerOfEntry(entry.text);
   if (marker == EntryMarker::Other) return;
-  std::int16_t& isTweeter = state_.selection.OldDriverIsTweeter;
-  isTweeter = marker == EntryMarker::Tweeter ? YesNoTrue : YesNoFalse;
+  const DriverTable table = TableOfMarker(marker);
+  state_.selection.OldDriverIsTweeter = table == DriverTable::Tweeters;
   DatabaseState& db = state_.databases;
   try {
-    if (!LoadNewDriver(isTweeter, entry.itemData, db, state_.WorkingDriver)) return;
+    if (!LoadNewDriver(table, entry.itemData, db, state_.WorkingDriver)) return;
     const std::string company(
         ReportCompanyName(state_.WorkingDriver, &state_.companyNames.NewCompanyFull));
     const CompanyLookup companies = CompaniesTableLookup(*db.NewCompanies);
-    AppendDriverReport(box, state_.WorkingDriver, isTweeter, company, state_.UnitLabels,
+    AppendDriverReport(box, state_.WorkingDriver, table, company, state_.UnitLabels,
                        &companies);
   } catch (const std::exception& e) {
     box.clear();

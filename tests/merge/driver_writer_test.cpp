@@ -24,13 +24,13 @@ class WriteDriverTest : public ::testing::Test {
  protected:
   // Writes the driver as a new row of the company.
   std::optional<jet::Bookmark> add(WorkingDriver& d, DriverTable t, std::int32_t company) {
-    merge.MergeIsNew = YesNoTrue;
+    merge.MergeIsNew = true;
     merge.MergeCompanyId = company;
     return write(d, t);
   }
   // Writes the driver over the row of that ID.
   std::optional<jet::Bookmark> replace(WorkingDriver& d, DriverTable t, std::int32_t id, std::int32_t company) {
-    merge.MergeIsNew = YesNoFalse;
+    merge.MergeIsNew = false;
     merge.MergeCompanyId = company;
     jet::Table& table = t == DriverTable::Woofers ? *sides.db().NewWoofers : *sides.db().NewTweeters;
     table.setIndex(indexes::ID);
@@ -40,8 +40,8 @@ class WriteDriverTest : public ::testing::Test {
   }
   std::optional<jet::Bookmark> write(WorkingDriver& d, DriverTable t) {
     if (!lookups) lookups = std::make_unique<IndexedDriverMatcher>(sides.db(), sides.state().companyNames);
-    return WriteDriver(t == DriverTable::Tweeters ? YesNoTrue : YesNoFalse, d, merge, sides.db(), *lookups,
-                       problems, currentUserLocale());
+    NewDatabaseWriter writer(sides.db(), sides.state().companyNames, *lookups, problems);
+    return WriteDriver(t, d, merge, writer, currentUserLocale());
   }
   // The row of the ID, which must exist.
   NewRow row(DriverTable t, std::int32_t id) {

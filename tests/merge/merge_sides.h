@@ -67,6 +67,7 @@ class MergeSides {
   ScratchDir dir;
   FakeUserInterface ui;
   Session session{ui};
+  OldDriverRows oldRows;  // where the merge finds the old rows
 
   jet::Format newFormat = jet::Format::Jet4;  // of the new database newDb() makes
 
@@ -133,9 +134,7 @@ class MergeSides {
     else
       matcher = std::make_unique<IndexedDriverMatcher>(db(), state().companyNames);
     MergeContext context{db(), state().companyNames, state().WorkingDriver, state().selection, ui,
-                         *matcher,
-                         [this](EntryMarker m, std::int32_t id) { return session.MoveToOldRow(m, id); },
-                         currentUserLocale()};
+                         *matcher, oldRows, currentUserLocale()};
     db().NewDb->begin();
     MergeSummary summary = MergeDrivers(entries, context);
     db().NewDb->commit();

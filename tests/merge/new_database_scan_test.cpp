@@ -59,7 +59,7 @@ TEST_F(NewScan, LoadsWoofersAndTweetersByTheirIds) {
   WorkingDriver d;
   d.Dual = YesNoTrue;
   d.Qesp = 3;
-  ASSERT_TRUE(LoadNewDriver(YesNoFalse, 122, sides.state, d));
+  ASSERT_TRUE(LoadNewDriver(DriverTable::Woofers, 122, sides.state, d));
   EXPECT_EQ(d.Model, "W977 4/8");
   EXPECT_EQ(d.CurrentModel, "W977 4/8");
   EXPECT_GT(d.Xlinp, 0);  // a dual-coil woofer keeps its wiring values
@@ -67,7 +67,7 @@ TEST_F(NewScan, LoadsWoofersAndTweetersByTheirIds) {
 
   const auto tweeters = test::fixtureRows("qbaudio.json", "tweeters");
   const FixtureRow& t = tweeters.front();
-  ASSERT_TRUE(LoadNewDriver(YesNoTrue, static_cast<std::int32_t>(test::integer(t.at("ID"))),
+  ASSERT_TRUE(LoadNewDriver(DriverTable::Tweeters, static_cast<std::int32_t>(test::integer(t.at("ID"))),
                             sides.state, d));
   EXPECT_EQ(d.Model, t.at("Model").text);
   EXPECT_EQ(d.PartnerID, test::integer(t.at("Woofer ID")));
@@ -75,8 +75,7 @@ TEST_F(NewScan, LoadsWoofersAndTweetersByTheirIds) {
   EXPECT_EQ(d.Xlinp, 0);
   EXPECT_EQ(d.DustCapDesc, dustCap);  // no tweeter field
 
-  EXPECT_FALSE(LoadNewDriver(YesNoFalse, 99999, sides.state, d));
-  EXPECT_FALSE(LoadNewDriver(1, 122, sides.state, d));
+  EXPECT_FALSE(LoadNewDriver(DriverTable::Woofers, 99999, sides.state, d));
 }
 
 }  // namespace

@@ -47,10 +47,9 @@ class LegacyLoad : public ::testing::Test {
   }
 
   WorkingDriver load(std::int32_t index) {
-    const LegacyRowFinder finder(*sides.state.OldWoofers);
-    EXPECT_TRUE(finder.moveTo(*sides.state.OldWoofers, index));
+    OldDriverRows oldRows;
     WorkingDriver d = earlierDriver();
-    LoadOldDriver(YesNoFalse, {index, YesNoFalse}, sides.state, d);
+    EXPECT_TRUE(LoadOldDriver(DriverTable::Woofers, index, oldRows, sides.state, d));
     return d;
   }
 
@@ -156,11 +155,9 @@ class PreviousFormatLoad : public ::testing::Test {
   }
 
   void load(bool tweeter, std::int32_t id, WorkingDriver& d) {
-    jet::Table& table = tweeter ? *sides.state.OldTweeters : *sides.state.OldWoofers;
-    table.setIndex(indexes::ID);
-    ASSERT_TRUE(table.seek(jet::Value{id}));
-    const std::int16_t kind = tweeter ? YesNoTrue : YesNoFalse;
-    LoadOldDriver(kind, {id, kind}, sides.state, d);
+    OldDriverRows oldRows;
+    ASSERT_TRUE(LoadOldDriver(tweeter ? DriverTable::Tweeters : DriverTable::Woofers, id, oldRows,
+                              sides.state, d));
   }
 
   test::FixtureSides sides;
@@ -228,11 +225,14 @@ TEST_F(PreviousFormatLoad, MissingCompanyRowEmptiesTheCompanyPart) {
   EXPECT_EQ(d.company.Company, "Peerless Fabrikkerne, Ltd.");
 }
 
-TEST_F(PreviousFormatLoad, AnyOtherKindLoadsNothing) {
-  WorkingDriver d = earlierDriver();
-  d.Model = "kept";
-  LoadOldDriver(1, {1, 1}, sides.state, d);
-  EXPECT_EQ(d.Model, "kept");
+TEST_F(PreviousFormatLoad, AMissingRowLoadsNothing) {
+  OldDriverRows oldRows;
+  for (const DriverTable table : {DriverTable::Woofers, DriverTable::Tweeters}) {
+    WorkingDriver d = earlierDriver();
+    d.Model = "kept";
+    EXPECT_FALSE(LoadOldDriver(table, 999999, oldRows, sides.state, d));
+    EXPECT_EQ(d.Model, "kept");
+  }
 }
 
 }  // namespace

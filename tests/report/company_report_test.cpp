@@ -251,7 +251,7 @@ TEST_F(CompanySection, WholeReportJoinsTheSectionsWithOneEmptyLine) {
   d.CompanyID = 4;
   ReportBox box;
   const UnitLabels units = MetricUnitLabels();
-  AppendDriverReport(box, d, YesNoFalse, "Maker", units, &lookup_);
+  AppendDriverReport(box, d, DriverTable::Woofers, "Maker", units, &lookup_);
   EXPECT_EQ(linesOf(box.plainText()),
             (Lines{"Model: M1", "Company: Maker", "Available = Unknown", "Last update: -----",
                    "Type: Standard one-way driver", "Shape: Round", "Piston Type: ",
@@ -260,12 +260,12 @@ TEST_F(CompanySection, WholeReportJoinsTheSectionsWithOneEmptyLine) {
   // The maker missing: the report ends with the empty line after the driver section.
   d.CompanyID = 5;
   box.clear();
-  AppendDriverReport(box, d, YesNoFalse, "", units, &lookup_);
+  AppendDriverReport(box, d, DriverTable::Woofers, "", units, &lookup_);
   EXPECT_TRUE(box.plainText().ends_with("Acoustic data: Not present\r\n\r\n"));
 
   // No companies table (a legacy old database): the acoustic-data line is the unterminated end.
   box.clear();
-  AppendDriverReport(box, d, YesNoFalse, "Legacy Maker", units, nullptr);
+  AppendDriverReport(box, d, DriverTable::Woofers, "Legacy Maker", units, nullptr);
   EXPECT_TRUE(box.plainText().ends_with("\r\nAcoustic data: Not present"));
 }
 

@@ -87,10 +87,10 @@ class DriverReport : public ::testing::Test {
  protected:
   ScopedUserLocale locale_{UserLocale::classic()};
 
-  static std::string report(const WorkingDriver& d, std::int16_t isTweeter, std::string_view company,
+  static std::string report(const WorkingDriver& d, DriverTable table, std::string_view company,
                             const UnitLabels& units) {
     ReportBox box;
-    AppendDriverDetails(box, d, isTweeter, company, units);
+    AppendDriverDetails(box, d, table, company, units);
     return box.plainText();
   }
 };
@@ -152,14 +152,14 @@ TEST_F(DriverReport, DualWooferInMetricUnits) {
       "2.83-V SPL (series) =  88.4 dB",
       "Acoustic data: Present",
   };
-  const std::string text = report(dualWoofer(), YesNoFalse, "Northfield Acoustics", MetricUnitLabels());
+  const std::string text = report(dualWoofer(), DriverTable::Woofers, "Northfield Acoustics", MetricUnitLabels());
   EXPECT_EQ(linesOf(text), expected);
   EXPECT_FALSE(text.ends_with("\r\n")) << "the caller ends the acoustic-data line";
 }
 
 TEST_F(DriverReport, DualWooferInEnglishUnitsChangesOnlyTheSwitchableLines) {
-  const Lines english = linesOf(report(dualWoofer(), YesNoFalse, "N", EnglishUnitLabels()));
-  const Lines metric = linesOf(report(dualWoofer(), YesNoFalse, "N", MetricUnitLabels()));
+  const Lines english = linesOf(report(dualWoofer(), DriverTable::Woofers, "N", EnglishUnitLabels()));
+  const Lines metric = linesOf(report(dualWoofer(), DriverTable::Woofers, "N", MetricUnitLabels()));
   ASSERT_EQ(english.size(), metric.size());
   const std::vector<std::pair<std::string, std::string>> changed = {
       {"Vas =  50 liters", "Vas =  1.766 cu.ft"},
@@ -196,7 +196,7 @@ TEST_F(DriverReport, OnlyModelAndCompanyLinesAreBoldInTheReportFont) {
   ReportBox box;
   box.setFontName("Courier");
   box.setFontSize(14);
-  AppendDriverDetails(box, dualWoofer(), YesNoFalse, "Northfield Acoustics", MetricUnitLabels());
+  AppendDriverDetails(box, dualWoofer(), DriverTable::Woofers, "Northfield Acoustics", MetricUnitLabels());
   ASSERT_EQ(box.runs().size(), 2u);
   EXPECT_EQ(box.runs()[0].text, "Model: NF-165 DVC\r\nCompany: Northfield Acoustics\r\n");
   EXPECT_TRUE(box.runs()[0].bold);
@@ -210,7 +210,7 @@ TEST_F(DriverReport, OnlyModelAndCompanyLinesAreBoldInTheReportFont) {
 TEST_F(DriverReport, SingleCoilWooferHidesWiringVariantsEvenWhenTheyHoldValues) {
   WorkingDriver d = dualWoofer();
   d.Dual = YesNoFalse;
-  const std::string text = report(d, YesNoFalse, "", MetricUnitLabels());
+  const std::string text = report(d, DriverTable::Woofers, "", MetricUnitLabels());
   EXPECT_EQ(text.find("(parallel)"), std::string::npos);
   EXPECT_EQ(text.find("(series)"), std::string::npos);
   EXPECT_EQ(text.find("Dual voice coil"), std::string::npos);
@@ -224,7 +224,7 @@ TEST_F(DriverReport, TweeterUsesTweeterCodesAndShowsNoWooferOnlyLines) {
   d.Shape = 1;
   d.PistonType = 6;
   d.Ferrofluid = YesNoTrue;
-  const Lines lines = linesOf(report(d, YesNoTrue, "Northfield Acoustics", MetricUnitLabels()));
+  const Lines lines = linesOf(report(d, DriverTable::Tweeters, "Northfield Acoustics", MetricUnitLabels()));
   const Lines head(lines.begin(), lines.begin() + 16);
   const Lines expectedHead = {
       "Model: T-25",
@@ -257,13 +257,13 @@ TEST_F(DriverReport, CodesWithoutTextLeaveTheirLinesEmpty) {
   d.Type = 4;
   d.Shape = 8;
   d.PistonType = 0;
-  EXPECT_EQ(linesOf(report(d, YesNoFalse, "", MetricUnitLabels())),
+  EXPECT_EQ(linesOf(report(d, DriverTable::Woofers, "", MetricUnitLabels())),
             (Lines{"Model: ", "Company: ", "Available = ", "Last update: -----", "Type: ", "Shape: ",
                    "Piston Type: ", "Acoustic data: Not present"}));
   d.PistonType = 5;  // beyond the woofer table, within the tweeter table
   d.Shape = -1;
-  const Lines woofer = linesOf(report(d, YesNoFalse, "", MetricUnitLabels()));
-  const Lines tweeter = linesOf(report(d, YesNoTrue, "", MetricUnitLabels()));
+  const Lines woofer = linesOf(report(d, DriverTable::Woofers, "", MetricUnitLabels()));
+  const Lines tweeter = linesOf(report(d, DriverTable::Tweeters, "", MetricUnitLabels()));
   EXPECT_EQ(woofer[6], "Piston Type: ");
   EXPECT_EQ(tweeter[6], "Piston Type: Convex cone");
   EXPECT_EQ(woofer[5], "Shape: ");
@@ -273,11 +273,11 @@ TEST_F(DriverReport, ResistanceUnitIsSingularUpToOneOhm) {
   WorkingDriver d;
   d.Re = 1;
   d.Z = 1.5;
-  std::string text = report(d, YesNoFalse, "", MetricUnitLabels());
+  std::string text = report(d, DriverTable::Woofers, "", MetricUnitLabels());
   EXPECT_NE(text.find("\r\nRe =  1 ohm\r\nZ =  1.5 ohms\r\n"), std::string::npos) << text;
   d.Re = 1.0004;  // shown as 1, but more than one ohm
   d.Z = 0.8;
-  text = report(d, YesNoFalse, "", MetricUnitLabels());
+  text = report(d, DriverTable::Woofers, "", MetricUnitLabels());
   EXPECT_NE(text.find("\r\nRe =  1 ohms\r\nZ =  0.8 ohm\r\n"), std::string::npos) << text;
 }
 
@@ -288,7 +288,7 @@ TEST_F(DriverReport, ValuesOfZeroOrLessAreNotGiven) {
   d.Le = -0.001;
   d.Dual = YesNoTrue;
   d.Xlinp = -0.002;
-  const Lines lines = linesOf(report(d, YesNoFalse, "", MetricUnitLabels()));
+  const Lines lines = linesOf(report(d, DriverTable::Woofers, "", MetricUnitLabels()));
   EXPECT_EQ(lines.size(), 9u);  // heading, codes, dual line, acoustic line only
   EXPECT_EQ(lines[7], "Dual voice coil");
 }
@@ -301,7 +301,7 @@ TEST_F(DriverReport, CommaLocaleWritesCommaDecimals) {
   WorkingDriver d;
   d.Le = 0.00045;
   d.Vas = 0.05;
-  const std::string text = report(d, YesNoFalse, "", MetricUnitLabels());
+  const std::string text = report(d, DriverTable::Woofers, "", MetricUnitLabels());
   EXPECT_NE(text.find("\r\nVas =  50 liters\r\nLe =  0,45 mH\r\n"), std::string::npos) << text;
 }
 
@@ -319,7 +319,7 @@ TEST_F(DriverReport, CompanyNameComesFromTheSideTableOrTheLegacyText) {
   for (std::int32_t outside : {0, -1, 901, 2147483647, -2147483647 - 1}) {
     d.CompanyID = outside;
     EXPECT_EQ(ReportCompanyName(d, &full), "") << outside;
-    const Lines lines = linesOf(report(d, YesNoFalse, ReportCompanyName(d, &full), MetricUnitLabels()));
+    const Lines lines = linesOf(report(d, DriverTable::Woofers, ReportCompanyName(d, &full), MetricUnitLabels()));
     EXPECT_EQ(lines[1], "Company: ");
   }
 }
@@ -348,7 +348,7 @@ TEST_F(DriverReport, LegacyDriverReportEndsWithTheUnterminatedAcousticLine) {
   ReportBox box;
   box.append("stale text");
   box.clear();
-  AppendDriverReport(box, d, YesNoFalse, ReportCompanyName(d, nullptr), MetricUnitLabels(),
+  AppendDriverReport(box, d, DriverTable::Woofers, ReportCompanyName(d, nullptr), MetricUnitLabels(),
                      nullptr);
   const std::string expected =
       "Model: LX-12 - PARALLEL\r\n"

@@ -43,7 +43,7 @@ class FixtureSide {
     driver = test::readDriverRow(drivers, kind);
     const CompanyLookup lookup = CompaniesTableLookup(companies_);
     ReportBox box;
-    AppendDriverReport(box, driver, kind == DriverTable::Tweeters ? YesNoTrue : YesNoFalse,
+    AppendDriverReport(box, driver, kind,
                        ReportCompanyName(driver, &full_), units, &lookup);
     return box.plainText();
   }

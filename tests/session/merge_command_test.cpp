@@ -392,7 +392,7 @@ class SampleMergedTwice : public MergeCommand, public testing::WithParamInterfac
       const ListedDriver& d = drivers[i];
       const bool overEarlier = std::count(again.begin(), again.end(), static_cast<long>(i)) > 0;
       if (again[i] >= 0 || overEarlier || d.driver.Dual) continue;
-      ASSERT_TRUE(session.MoveToOldRow(MarkerOfEntry(d.text), d.itemData));
+      ASSERT_TRUE(oldRows.moveTo(state().databases, d.table, d.itemData));
       const bool tweeter = d.table == DriverTable::Tweeters;
       const std::vector<std::uint64_t> stored =
           storedNumbers(tweeter ? *state().databases.OldTweeters : *state().databases.OldWoofers, d.table,

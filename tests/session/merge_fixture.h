@@ -41,14 +41,14 @@ class MergeSessionTest : public SessionTest {
       ListedDriver d;
       d.text = e.text;
       d.itemData = e.itemData;
-      const EntryMarker marker = MarkerOfEntry(e.text);
-      d.table = marker == EntryMarker::Tweeter ? DriverTable::Tweeters : DriverTable::Woofers;
-      if (!session.MoveToOldRow(marker, e.itemData)) continue;
-      LoadOldDriver(state().selection.OldDriverIsTweeter, state().selection, state().databases, d.driver);
+      d.table = TableOfMarker(MarkerOfEntry(e.text));
+      if (!LoadOldDriver(d.table, e.itemData, oldRows, state().databases, d.driver)) continue;
       out.push_back(std::move(d));
     }
     return out;
   }
+
+  OldDriverRows oldRows;  // the old rows, found as the merge finds them
 
   jet::Table& table(DriverTable t) {
     return t == DriverTable::Woofers ? *state().databases.NewWoofers : *state().databases.NewTweeters;

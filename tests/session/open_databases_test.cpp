@@ -151,10 +151,8 @@ TEST_F(SessionTest, OmitRemovesTheSelectedEntries) {
 TEST_F(SessionTest, RescanAskedByTheMergeSkipsTheDialog) {
   openNew();
   const std::size_t dialogs = ui.dialogs.size();
-  state().SkipNewDialog = true;
-  session.ToOpen_Click();
+  session.rescanNewDatabase();
   EXPECT_EQ(ui.dialogs.size(), dialogs);
-  EXPECT_FALSE(state().SkipNewDialog);
   EXPECT_EQ(state().ToList.count(), 300u);
   EXPECT_EQ(state().databases.ToName.caption, "qbaudio.mdb");
 }

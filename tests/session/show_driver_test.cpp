@@ -31,13 +31,13 @@ TEST_F(ShowDriver, ClickingANewEntryShowsItsReportWithTheCompanySection) {
   EXPECT_TRUE(report.starts_with("Model: W977 4/8\r\nCompany: Zeta Acoustics\r\n")) << report;
   EXPECT_NE(report.find("Vas =  44.8 liters\r\n"), std::string::npos);
   EXPECT_NE(report.find("Acoustic data: Not present\r\n\r\nZeta Acoustics\r\n"), std::string::npos);
-  EXPECT_EQ(state().selection.OldDriverIsTweeter, YesNoFalse);
+  EXPECT_FALSE(state().selection.OldDriverIsTweeter);
   EXPECT_FALSE(ui.busy);
 
   // A tweeter entry sets the kind for the report.
   list.clickOnly(entryWith(list, "(sb)"));
   session.ToList_Click();
-  EXPECT_EQ(state().selection.OldDriverIsTweeter, YesNoTrue);
+  EXPECT_TRUE(state().selection.OldDriverIsTweeter);
   EXPECT_TRUE(newReport().starts_with("Model: "));
 
   // A click that deselects the focused entry empties the box.

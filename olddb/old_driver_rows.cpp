@@ -1,0 +1,38 @@
+#include "olddb/old_driver_rows.h"
+
+#include <string>
+
+#include "db/field_read.h"
+#include "db/schema.h"
+#include "db/table_walk.h"
+#include "jet/error.h"
+
+namespace qbm {
+namespace {
+
+// Seeks the row of that ID through the index "ID". The row found must hold the ID: an index entry
+// that leads to another row is damage, not that driver.
+bool seekId(jet::Table& table, std::int32_t id) {
+  SelectIndex(table, indexes::ID);
+  if (!table.seek(jet::Value{id})) return false;
+  if (readLong(fieldValue(table, fields::ID)) != id)
+    throw jet::Error(jet::ErrorCode::Damaged, "the index ID of table " + table.name() + " leads the ID " +
+                                                  std::to_string(id) + " to a row of another ID");
+  return true;
+}
+
+}  // namespace
+
+bool OldDriverRows::moveTo(DatabaseState& db, DriverTable table, std::int32_t id) {
+  if (!db.OldDbOpen) return false;
+  if (table == DriverTable::Tweeters) return db.OldTweeters && seekId(*db.OldTweeters, id);
+  if (!db.OldWoofers) return false;
+  if (db.OldDbKind == LegacyDbKind) {
+    if (!legacy_) legacy_.emplace(*db.OldWoofers);
+    return legacy_->moveTo(*db.OldWoofers, id);
+  }
+  if (db.OldDbKind != PreviousFormatDbKind) return false;
+  return seekId(*db.OldWoofers, id);
+}
+
+}  // namespace qbm
