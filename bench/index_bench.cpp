@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "jet/database.h"
-#include "jet/sort_key.h"
+#include "jet/text/sort_key.h"
 
 namespace {
 

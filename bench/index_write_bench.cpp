@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "jet/database.h"
-#include "jet/index_tree_writer.h"
-#include "jet/sort_key.h"
+#include "jet/index/index_tree_writer.h"
+#include "jet/text/sort_key.h"
 #include "tests/jet/memory_index_store.h"
 
 namespace {

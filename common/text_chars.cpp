@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "jet/text_codec.h"
+#include "jet/text/text_codec.h"
 
 namespace qbm {
 namespace {

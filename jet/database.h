@@ -17,7 +17,8 @@
 #include <vector>
 
 #include "jet/error.h"
-#include "jet/journal.h"
+#include "jet/file/journal.h"
+#include "jet/open_options.h"
 #include "jet/schema.h"
 #include "jet/table.h"
 
@@ -26,16 +27,6 @@ namespace jet {
 namespace detail {
 class DatabaseImpl;
 }
-
-enum class Format { Jet3, Jet4 };
-
-struct OpenOptions {
-  bool exclusive = true;   // lock the file against every other open; writing needs it
-  bool readOnly = false;   // no writes; the file is never changed (no journal is made either). A
-                           // journal left by an interrupted transaction is then not rolled back
-                           // in the file: the database is read as the rollback would leave it.
-                           // Neither the file nor the journal is touched.
-};
 
 class Database {
  public:

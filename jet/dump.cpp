@@ -6,10 +6,10 @@
 
 #include "jet/database_impl.h"
 #include "jet/error.h"
-#include "jet/shortest_fixed.h"
-#include "jet/table_cursor.h"
-#include "jet/text_codec.h"
-#include "jet/value_format.h"
+#include "jet/text/shortest_fixed.h"
+#include "jet/table/table_cursor.h"
+#include "jet/text/text_codec.h"
+#include "jet/text/value_format.h"
 
 namespace jet {
 

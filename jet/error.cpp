@@ -21,12 +21,6 @@ const char* toString(ErrorCode code) noexcept {
   return "unknown error";
 }
 
-}  // namespace jet
-
-#include "jet/bytes.h"
-
-namespace jet {
-
 void throwDamaged(const std::string& what) { throw Error(ErrorCode::Damaged, what); }
 
 }  // namespace jet

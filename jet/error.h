@@ -36,4 +36,7 @@ class Error : public std::runtime_error {
 // Short English name of a code ("damaged", "locked", ...) for messages and the command line.
 const char* toString(ErrorCode code) noexcept;
 
+// Throws Error(Damaged) with the given message.
+[[noreturn]] void throwDamaged(const std::string& what);
+
 }  // namespace jet

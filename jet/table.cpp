@@ -1,8 +1,8 @@
 #include "jet/table.h"
 
 #include "jet/error.h"
-#include "jet/table_cursor.h"
-#include "jet/text_codec.h"
+#include "jet/table/table_cursor.h"
+#include "jet/text/text_codec.h"
 
 namespace jet {
 

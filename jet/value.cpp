@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "jet/error.h"
-#include "jet/value_format.h"
 
 namespace jet {
 
@@ -90,31 +89,6 @@ double Value::toDouble() const {
     double operator()(const Bytes&) const { return 0; }
     double operator()(const Guid&) const { return 0; }
     double operator()(const Decimal& d) const { return std::strtod(jet::toString(d).c_str(), nullptr); }
-  };
-  return std::visit(Visitor{}, v_);
-}
-
-std::string Value::toString() const {
-  struct Visitor {
-    std::string operator()(Null) const { return ""; }
-    std::string operator()(bool b) const { return b ? "true" : "false"; }
-    std::string operator()(std::uint8_t v) const { return std::to_string(v); }
-    std::string operator()(std::int16_t v) const { return std::to_string(v); }
-    std::string operator()(std::int32_t v) const { return std::to_string(v); }
-    std::string operator()(Currency c) const { return jet::toString(c); }
-    std::string operator()(float v) const { return formatSingle(v); }
-    std::string operator()(double v) const { return formatDouble(v); }
-    std::string operator()(DateTime d) const {
-      try {
-        return formatDateTime(d);
-      } catch (const Error&) {
-        return formatDouble(d.days);  // beyond the calendar: the stored number
-      }
-    }
-    std::string operator()(const std::string& s) const { return s; }
-    std::string operator()(const Bytes& b) const { return formatHex(b); }
-    std::string operator()(const Guid& g) const { return formatGuid(g); }
-    std::string operator()(const Decimal& d) const { return jet::toString(d); }
   };
   return std::visit(Visitor{}, v_);
 }

@@ -96,7 +96,7 @@ class Value {
   double toDouble() const;
   // Text for people and dumps: numbers in the shortest form that reads back exactly ("0.0"-style
   // forms are the dump's business), text as is, bytes as hex.
-  std::string toString() const;
+  std::string toString() const;  // made with the formatting, in text/value_format.cpp
 
   friend bool operator==(const Value&, const Value&) = default;
 

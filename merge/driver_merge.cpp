@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "common/text_chars.h"
-#include "jet/free_page_map_repair.h"
+#include "jet/check/free_page_map_repair.h"
 #include "merge/company_copy.h"
 #include "merge/driver_writer.h"
 #include "merge/overwrite_question.h"

@@ -7,7 +7,7 @@
 #include "db/schema.h"
 #include "db/table_walk.h"
 #include "jet/error.h"
-#include "jet/format.h"
+#include "jet/file/format.h"
 #include "olddb/company_names.h"
 #include "olddb/model_names.h"
 

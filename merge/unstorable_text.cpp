@@ -5,7 +5,7 @@
 #include "db/driver_fields.h"
 #include "db/field_read.h"
 #include "db/schema.h"
-#include "jet/text_codec.h"
+#include "jet/text/text_codec.h"
 
 namespace qbm {
 namespace {

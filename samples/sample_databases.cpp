@@ -5,7 +5,7 @@
 
 #include "db/legacy_table.h"
 #include "db/schema.h"
-#include "jet/clock.h"
+#include "jet/text/clock.h"
 #include "jet/database.h"
 #include "samples/driver_row_values.h"
 #include "samples/driver_table_definitions.h"

@@ -8,7 +8,7 @@
 #include "app/progress_window.h"
 #include "jet/check.h"
 #include "jet/database.h"
-#include "jet/journal.h"
+#include "jet/file/journal.h"
 #include "samples/driver_database_builder.h"
 #include "tests/app/window_fixture.h"
 

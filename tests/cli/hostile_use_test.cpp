@@ -20,7 +20,7 @@
 #include <unistd.h>
 
 #include "jet/database.h"
-#include "jet/journal.h"
+#include "jet/file/journal.h"
 #include "tests/interop/csv_compare.h"
 #include "tests/support/json.h"
 #include "tests/support/test_support.h"

@@ -14,7 +14,7 @@
 #include "jet/database.h"
 #include "jet/dump.h"
 #include "jet/error.h"
-#include "jet/text_codec.h"
+#include "jet/text/text_codec.h"
 #include "tests/interop/csv_compare.h"
 #include "tests/interop/table_compare.h"
 #include "tests/support/json.h"

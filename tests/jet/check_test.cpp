@@ -9,11 +9,11 @@
 #include "jet/check.h"
 #include "jet/database.h"
 #include "jet/database_impl.h"
-#include "jet/free_page_map.h"
-#include "jet/long_value.h"
-#include "jet/row_reader.h"
-#include "jet/usage_map.h"
-#include "jet/usage_map_page.h"
+#include "jet/page/free_page_map.h"
+#include "jet/page/long_value.h"
+#include "jet/table/row_reader.h"
+#include "jet/page/usage_map.h"
+#include "jet/page/usage_map_page.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "jet/row_writer.h"
-#include "jet/text_codec.h"
+#include "jet/table/row_writer.h"
+#include "jet/text/text_codec.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include "jet/check.h"
 #include "jet/database.h"
 #include "jet/database_impl.h"
-#include "jet/journal.h"
-#include "jet/platform_file.h"
+#include "jet/file/journal.h"
+#include "jet/file/platform_file.h"
 #include "tests/support/test_support.h"
 
 namespace {

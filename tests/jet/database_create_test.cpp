@@ -10,14 +10,14 @@
 #include <iterator>
 #include <set>
 
-#include "jet/bytes.h"
+#include "jet/file/bytes.h"
 #include "jet/check.h"
-#include "jet/clock.h"
+#include "jet/text/clock.h"
 #include "jet/database.h"
-#include "jet/database_header.h"
+#include "jet/file/database_header.h"
 #include "jet/database_impl.h"
 #include "jet/error.h"
-#include "jet/system_catalog.h"
+#include "jet/tdef/system_catalog.h"
 #include "tests/jet/value_printer.h"
 #include "tests/support/test_support.h"
 

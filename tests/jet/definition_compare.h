@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "jet/table_definition.h"
+#include "jet/tdef/table_definition.h"
 
 namespace qbm::test {
 

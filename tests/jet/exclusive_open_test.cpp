@@ -8,7 +8,7 @@
 
 #include "jet/database.h"
 #include "jet/error.h"
-#include "jet/platform_file.h"
+#include "jet/file/platform_file.h"
 #include "tests/support/test_support.h"
 
 namespace {

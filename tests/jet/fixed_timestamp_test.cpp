@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "jet/check.h"
-#include "jet/clock.h"
+#include "jet/text/clock.h"
 #include "jet/database.h"
 #include "tests/jet/value_printer.h"
 #include "tests/support/test_support.h"

@@ -11,13 +11,13 @@
 #include <random>
 
 #include "jet/check.h"
-#include "jet/data_page.h"
+#include "jet/page/data_page.h"
 #include "jet/database.h"
 #include "jet/database_impl.h"
 #include "jet/error.h"
-#include "jet/long_value.h"
-#include "jet/row_reader.h"
-#include "jet/usage_map.h"
+#include "jet/page/long_value.h"
+#include "jet/table/row_reader.h"
+#include "jet/page/usage_map.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -3,14 +3,14 @@
 // unique index, broken sibling links, an intermediate entry that does not match its child, a page
 // of another table, a cycle) is reported, naming the index, and never thrown.
 
-#include "jet/index_check.h"
+#include "jet/check/index_check.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 
-#include "jet/index_key.h"
+#include "jet/index/index_key.h"
 #include "tests/jet/index_tree_builder.h"
 
 namespace jet {

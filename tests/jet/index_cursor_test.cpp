@@ -3,7 +3,7 @@
 // keys and values the column cannot hold find nothing; an ignore-Nulls index leaves out rows whose
 // key columns are all Null; positionAt returns to a row's own entry.
 
-#include "jet/index_cursor.h"
+#include "jet/index/index_cursor.h"
 
 #include <gtest/gtest.h>
 

@@ -17,10 +17,10 @@
 #include "jet/check.h"
 #include "jet/database.h"
 #include "jet/database_impl.h"
-#include "jet/index_key.h"
-#include "jet/index_reader.h"
-#include "jet/physical_order.h"
-#include "jet/row_reader.h"
+#include "jet/index/index_key.h"
+#include "jet/index/index_reader.h"
+#include "jet/page/physical_order.h"
+#include "jet/table/row_reader.h"
 #include "tests/support/test_support.h"
 
 namespace jet {

@@ -9,7 +9,7 @@
 // keys are refused exactly when the model says so, before anything is written; cursors standing on
 // an index see the changes.
 
-#include "jet/index_maintenance.h"
+#include "jet/index/index_maintenance.h"
 
 #include <gtest/gtest.h>
 
@@ -21,9 +21,9 @@
 #include "jet/database.h"
 #include "jet/database_impl.h"
 #include "jet/error.h"
-#include "jet/index_cursor.h"
-#include "jet/index_key.h"
-#include "jet/index_reader.h"
+#include "jet/index/index_cursor.h"
+#include "jet/index/index_key.h"
+#include "jet/index/index_reader.h"
 #include "tests/jet/memory_index_store.h"
 #include "tests/support/test_support.h"
 

@@ -2,7 +2,7 @@
 // shared prefix); an entry spliced into an encoded page gives the very bytes of encoding the page
 // whole; pages with out-of-place bytes are refused as damaged instead of being read past their end.
 
-#include "jet/index_page.h"
+#include "jet/index/index_page.h"
 
 #include <gtest/gtest.h>
 

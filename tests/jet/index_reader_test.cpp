@@ -3,7 +3,7 @@
 // (cycles, pages of another table, pointers past the file, entries out of order) end with
 // Error(Damaged) instead of a hang or a crash.
 
-#include "jet/index_reader.h"
+#include "jet/index/index_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -8,12 +8,12 @@
 #include <memory>
 #include <vector>
 
-#include "jet/format.h"
-#include "jet/index_page.h"
-#include "jet/database_header.h"
-#include "jet/page_file.h"
-#include "jet/sort_key.h"
-#include "jet/storage.h"
+#include "jet/file/format.h"
+#include "jet/index/index_page.h"
+#include "jet/file/database_header.h"
+#include "jet/file/page_file.h"
+#include "jet/text/sort_key.h"
+#include "jet/file/storage.h"
 
 namespace jet::test {
 

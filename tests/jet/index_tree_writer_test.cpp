@@ -7,7 +7,7 @@
 // trees shrink back to their root; trees built by others (with and without tails) are extended
 // soundly; damage stops a change before anything is written.
 
-#include "jet/index_tree_writer.h"
+#include "jet/index/index_tree_writer.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,8 @@
 #include <set>
 
 #include "jet/error.h"
-#include "jet/index_page_split.h"
-#include "jet/index_reader.h"
+#include "jet/index/index_page_split.h"
+#include "jet/index/index_reader.h"
 #include "tests/jet/index_tree_builder.h"
 #include "tests/jet/memory_index_store.h"
 

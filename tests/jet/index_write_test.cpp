@@ -14,7 +14,7 @@
 #include "jet/database.h"
 #include "jet/database_impl.h"
 #include "jet/error.h"
-#include "jet/usage_map.h"
+#include "jet/page/usage_map.h"
 #include "tests/jet/memory_index_store.h"
 #include "tests/jet/random_table_writes.h"
 #include "tests/support/test_support.h"

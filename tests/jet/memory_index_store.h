@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "jet/index_page.h"
-#include "jet/index_page_store.h"
+#include "jet/index/index_page.h"
+#include "jet/index/index_page_store.h"
 #include "tests/jet/index_tree_builder.h"
 
 namespace jet::test {

@@ -7,11 +7,11 @@
 #include <iterator>
 
 #include "jet/database.h"
-#include "jet/database_header.h"
+#include "jet/file/database_header.h"
 #include "jet/dump.h"
 #include "jet/error.h"
-#include "jet/page_file.h"
-#include "jet/rc4.h"
+#include "jet/file/page_file.h"
+#include "jet/file/rc4.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -8,18 +8,18 @@
 #include <functional>
 
 #include "jet/check.h"
-#include "jet/data_page.h"
-#include "jet/data_page_writer.h"
+#include "jet/page/data_page.h"
+#include "jet/page/data_page_writer.h"
 #include "jet/database.h"
 #include "jet/database_impl.h"
-#include "jet/free_page_map.h"
-#include "jet/free_page_map_repair.h"
-#include "jet/long_value.h"
-#include "jet/row_reader.h"
-#include "jet/table_definition_writer.h"
-#include "jet/usage_map.h"
-#include "jet/usage_map_editor.h"
-#include "jet/usage_map_page.h"
+#include "jet/page/free_page_map.h"
+#include "jet/check/free_page_map_repair.h"
+#include "jet/page/long_value.h"
+#include "jet/table/row_reader.h"
+#include "jet/tdef/table_definition_writer.h"
+#include "jet/page/usage_map.h"
+#include "jet/page/usage_map_editor.h"
+#include "jet/page/usage_map_page.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "jet/database.h"
 #include "jet/database_impl.h"
 #include "jet/error.h"
-#include "jet/property_block.h"
+#include "jet/tdef/property_block.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include "jet/database.h"
 #include "jet/database_impl.h"
 #include "jet/error.h"
-#include "jet/index_key.h"
+#include "jet/index/index_key.h"
 
 namespace jet::test {
 

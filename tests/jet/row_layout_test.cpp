@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "jet/error.h"
-#include "jet/format.h"
-#include "jet/long_value.h"
-#include "jet/row_reader.h"
+#include "jet/file/format.h"
+#include "jet/page/long_value.h"
+#include "jet/table/row_reader.h"
 
 namespace {
 

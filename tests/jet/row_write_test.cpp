@@ -13,7 +13,7 @@
 #include "jet/database.h"
 #include "jet/database_impl.h"
 #include "jet/error.h"
-#include "jet/text_codec.h"
+#include "jet/text/text_codec.h"
 #include "tests/jet/value_printer.h"
 #include "tests/support/test_support.h"
 

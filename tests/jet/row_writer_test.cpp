@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "jet/format.h"
-#include "jet/row_reader.h"
-#include "jet/row_writer.h"
-#include "jet/text_codec.h"
+#include "jet/file/format.h"
+#include "jet/table/row_reader.h"
+#include "jet/table/row_writer.h"
+#include "jet/text/text_codec.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "jet/database.h"
-#include "jet/value_format.h"
+#include "jet/text/value_format.h"
 #include "tests/support/json.h"
 #include "tests/support/test_support.h"
 

@@ -12,7 +12,7 @@
 #include <random>
 #include <string>
 
-#include "jet/shortest_fixed.h"
+#include "jet/text/shortest_fixed.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // descending), and the key of leading columns is a prefix of the full key. The exact bytes are
 // proven against files written by Access in index_interop_test.cpp.
 
-#include "jet/sort_key.h"
+#include "jet/text/sort_key.h"
 
 #include <gtest/gtest.h>
 

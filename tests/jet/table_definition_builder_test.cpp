@@ -8,16 +8,16 @@
 #include <fstream>
 #include <iterator>
 
-#include "jet/bytes.h"
-#include "jet/clock.h"
+#include "jet/file/bytes.h"
+#include "jet/text/clock.h"
 #include "jet/database.h"
-#include "jet/database_header.h"
+#include "jet/file/database_header.h"
 #include "jet/database_impl.h"
-#include "jet/new_database.h"
-#include "jet/page_file.h"
-#include "jet/system_catalog.h"
-#include "jet/table_definition_builder.h"
-#include "jet/table_definition_plan.h"
+#include "jet/table/new_database.h"
+#include "jet/file/page_file.h"
+#include "jet/tdef/system_catalog.h"
+#include "jet/tdef/table_definition_builder.h"
+#include "jet/tdef/table_definition_plan.h"
 #include "tests/jet/definition_compare.h"
 #include "tests/support/test_support.h"
 

@@ -7,7 +7,7 @@
 #include "jet/database.h"
 #include "jet/database_impl.h"
 #include "jet/error.h"
-#include "jet/table_definition_plan.h"
+#include "jet/tdef/table_definition_plan.h"
 #include "tests/jet/definition_compare.h"
 #include "tests/support/test_support.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "jet/text_codec.h"
+#include "jet/text/text_codec.h"
 
 namespace {
 

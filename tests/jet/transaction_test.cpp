@@ -13,10 +13,10 @@
 #include "jet/check.h"
 #include "jet/database.h"
 #include "jet/database_impl.h"
-#include "jet/journal.h"
-#include "jet/page_allocator.h"
-#include "jet/platform_file.h"
-#include "jet/usage_map_editor.h"
+#include "jet/file/journal.h"
+#include "jet/page/page_allocator.h"
+#include "jet/file/platform_file.h"
+#include "jet/page/usage_map_editor.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "jet/error.h"
-#include "jet/value_conversion.h"
-#include "jet/value_format.h"
+#include "jet/tdef/value_conversion.h"
+#include "jet/text/value_format.h"
 #include "tests/jet/value_printer.h"
 
 namespace {

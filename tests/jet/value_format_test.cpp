@@ -8,7 +8,7 @@
 
 #include "jet/error.h"
 #include "jet/value.h"
-#include "jet/value_format.h"
+#include "jet/text/value_format.h"
 
 namespace {
 

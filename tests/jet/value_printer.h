@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "jet/value.h"
-#include "jet/value_conversion.h"
+#include "jet/tdef/value_conversion.h"
 
 namespace jet {
 inline void PrintTo(const Value& value, std::ostream* out) { *out << describeValue(value); }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/text_chars.h"
-#include "jet/sort_key.h"
+#include "jet/text/sort_key.h"
 #include "olddb/company_names.h"
 #include "olddb/new_woofer_lookup.h"
 

@@ -17,7 +17,7 @@
 #include "db/legacy_table.h"
 #include "db/schema.h"
 #include "jet/check.h"
-#include "jet/clock.h"
+#include "jet/text/clock.h"
 #include "jet/database.h"
 #include "jet/dump.h"
 #include "olddb/company_short_names.h"

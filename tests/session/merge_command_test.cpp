@@ -11,7 +11,7 @@
 
 #include "common/text_chars.h"
 #include "jet/check.h"
-#include "jet/data_page_writer.h"
+#include "jet/page/data_page_writer.h"
 #include "jet/database_impl.h"
 #include "merge/driver_merge.h"
 #include "merge/overwrite_question.h"

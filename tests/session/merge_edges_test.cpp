@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "jet/database_impl.h"
-#include "jet/usage_map.h"
+#include "jet/page/usage_map.h"
 #include "samples/driver_table_definitions.h"
 #include "tests/session/merge_fixture.h"
 

@@ -1,0 +1,459 @@
+#include "jet/file/journal.h"
+
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <random>
+#include <vector>
+
+#include "jet/error.h"
+#include "jet/file/platform_file.h"
+
+namespace jet {
+
+namespace {
+
+constexpr char kMagic[8] = {'Q', 'B', 'M', 'J', 'R', 'N', 'L', '2'};
+constexpr std::size_t kSlotSize = 256;
+constexpr std::size_t kSlotBytes = 44;  // what a slot holds; the rest of its 256 bytes are zero
+constexpr std::uint64_t kRecordsOffset = 512;
+
+struct Header {
+  std::uint32_t sequence = 0;
+  std::uint32_t pageSize = 0;
+  std::uint64_t originalSize = 0;
+  std::uint32_t records = 0;
+  std::uint32_t salt = 0;
+  std::uint64_t stateDigest = 0;
+};
+
+void put32(std::uint8_t* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+void put64(std::uint8_t* p, std::uint64_t v) {
+  for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+std::uint32_t get32(const std::uint8_t* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+std::uint64_t get64(const std::uint8_t* p) { return get32(p) | (static_cast<std::uint64_t>(get32(p + 4)) << 32); }
+
+// FNV-1a, seeded: enough to tell a torn or stale write from a whole one.
+std::uint32_t checksum(std::uint32_t seed, std::span<const std::uint8_t> data) {
+  std::uint32_t h = 2166136261u ^ seed;
+  for (std::uint8_t b : data) {
+    h ^= b;
+    h *= 16777619u;
+  }
+  return h;
+}
+
+// A digest of a database's bytes, 8 at a time: enough to tell one state of a file from another
+// (it guards against mistakes, not against a forger, who could write the file directly anyway).
+class StateDigest {
+ public:
+  void add(std::span<const std::uint8_t> bytes) {
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, bytes.data() + i, 8);
+      mix(word);
+    }
+    for (; i < bytes.size(); ++i) mix(bytes[i]);
+    length_ += bytes.size();
+  }
+  std::uint64_t value() const {
+    std::uint64_t h = hash_ ^ length_;
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    return h;
+  }
+
+ private:
+  void mix(std::uint64_t word) {
+    hash_ ^= word;
+    hash_ *= 0x9E3779B97F4A7C15ull;
+    hash_ ^= hash_ >> 29;
+  }
+  std::uint64_t hash_ = 0x6A09E667F3BCC909ull;
+  std::uint64_t length_ = 0;
+};
+
+// The digest of the first size bytes that read() gives, read in large pieces.
+template <typename Read>
+std::uint64_t digestOf(std::uint64_t size, Read read) {
+  constexpr std::size_t kPiece = 256 * 1024;
+  std::vector<std::uint8_t> piece(static_cast<std::size_t>(std::min<std::uint64_t>(size, kPiece)));
+  StateDigest digest;
+  for (std::uint64_t at = 0; at < size;) {
+    std::span<std::uint8_t> part(piece.data(), static_cast<std::size_t>(std::min<std::uint64_t>(size - at, kPiece)));
+    read(at, part);
+    digest.add(part);
+    at += part.size();
+  }
+  return digest.value();
+}
+
+std::uint32_t recordChecksum(std::uint32_t salt, std::uint32_t page, std::span<const std::uint8_t> bytes) {
+  std::uint8_t number[4];
+  put32(number, page);
+  return checksum(checksum(salt, number), bytes);
+}
+
+std::vector<std::uint8_t> encodeSlot(const Header& h) {
+  std::vector<std::uint8_t> slot(kSlotSize, 0);
+  std::memcpy(slot.data(), kMagic, 8);
+  put32(&slot[8], h.sequence);
+  put32(&slot[12], h.pageSize);
+  put64(&slot[16], h.originalSize);
+  put32(&slot[24], h.records);
+  put32(&slot[28], h.salt);
+  put64(&slot[32], h.stateDigest);
+  put32(&slot[40], checksum(0, std::span<const std::uint8_t>(slot.data(), 40)));
+  return slot;
+}
+
+std::optional<Header> decodeSlot(std::span<const std::uint8_t> slot) {
+  if (slot.size() < kSlotBytes || std::memcmp(slot.data(), kMagic, 8) != 0) return std::nullopt;
+  if (get32(&slot[40]) != checksum(0, slot.subspan(0, 40))) return std::nullopt;
+  Header h;
+  h.sequence = get32(&slot[8]);
+  h.pageSize = get32(&slot[12]);
+  h.originalSize = get64(&slot[16]);
+  h.records = get32(&slot[24]);
+  h.salt = get32(&slot[28]);
+  h.stateDigest = get64(&slot[32]);
+  if (h.pageSize != 2048 && h.pageSize != 4096) return std::nullopt;
+  if (h.originalSize % h.pageSize != 0) return std::nullopt;
+  return h;
+}
+
+// The header that counts: the valid slot with the higher sequence.
+std::optional<Header> readHeader(const Storage& journal) {
+  std::uint64_t size = journal.size();
+  std::optional<Header> best;
+  for (std::uint64_t at = 0; at + kSlotBytes <= size && at < kRecordsOffset; at += kSlotSize) {
+    std::vector<std::uint8_t> slot(kSlotBytes);
+    journal.readAt(at, slot);
+    std::optional<Header> h = decodeSlot(slot);
+    if (h && (!best || h->sequence > best->sequence)) best = h;
+  }
+  return best;
+}
+
+// The records the header counts that are whole: page number -> offset of the page bytes.
+std::map<std::uint32_t, std::uint64_t> readRecords(const Storage& journal, const Header& h) {
+  std::map<std::uint32_t, std::uint64_t> pages;
+  std::uint64_t size = journal.size();
+  std::uint64_t recordSize = 8ull + h.pageSize;
+  std::vector<std::uint8_t> record(static_cast<std::size_t>(recordSize));
+  for (std::uint32_t i = 0; i < h.records; ++i) {
+    std::uint64_t at = kRecordsOffset + i * recordSize;
+    if (at + recordSize > size) break;
+    journal.readAt(at, record);
+    std::uint32_t page = get32(record.data());
+    std::span<const std::uint8_t> bytes(record.data() + 4, h.pageSize);
+    if (get32(record.data() + 4 + h.pageSize) != recordChecksum(h.salt, page, bytes)) break;
+    pages.emplace(page, at + 4);  // the first record of a page holds its original
+  }
+  return pages;
+}
+
+class FileJournalStore final : public JournalStore {
+ public:
+  explicit FileJournalStore(std::filesystem::path path) : path_(std::move(path)) {}
+  std::unique_ptr<Storage> create() override {
+    PlatformFile::remove(path_);
+    return PlatformFile::create(path_, FileLock::None);
+  }
+  std::unique_ptr<Storage> openExisting() override {
+    if (!PlatformFile::exists(path_)) return nullptr;
+    return PlatformFile::open(path_, FileAccess::ReadOnly, FileLock::None);
+  }
+  void remove() override { PlatformFile::remove(path_); }
+  bool exists() override { return PlatformFile::exists(path_); }
+  // "<journal>.unused", or "<journal>.unused-2" and so on when that name is taken.
+  std::filesystem::path setAside() override {
+    for (int n = 1; n <= 1000; ++n) {
+      std::filesystem::path aside = path_;
+      aside += n == 1 ? std::string(".unused") : ".unused-" + std::to_string(n);
+      if (PlatformFile::exists(aside)) continue;
+      PlatformFile::rename(path_, aside);
+      return aside;
+    }
+    throw Error(ErrorCode::Io, "cannot move " + path_.string() + " aside: every name for it is taken");
+  }
+  std::filesystem::path path() const override { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A storage that forwards to a memory buffer the store keeps.
+class SharedMemoryStorage final : public Storage {
+ public:
+  explicit SharedMemoryStorage(std::shared_ptr<MemoryStorage> target) : target_(std::move(target)) {}
+  std::uint64_t size() const override { return target_->size(); }
+  void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override { target_->readAt(offset, out); }
+  bool writable() const override { return true; }
+  void writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) override { target_->writeAt(offset, data); }
+  void truncate(std::uint64_t size) override { target_->truncate(size); }
+  void sync() override {}
+
+ private:
+  std::shared_ptr<MemoryStorage> target_;
+};
+
+class MemoryJournalStore final : public JournalStore {
+ public:
+  std::unique_ptr<Storage> create() override {
+    journal_ = std::make_shared<MemoryStorage>(std::vector<std::uint8_t>{}, true);
+    return std::make_unique<SharedMemoryStorage>(journal_);
+  }
+  std::unique_ptr<Storage> openExisting() override {
+    return journal_ ? std::make_unique<SharedMemoryStorage>(journal_) : nullptr;
+  }
+  void remove() override { journal_.reset(); }
+  bool exists() override { return journal_ != nullptr; }
+  std::filesystem::path setAside() override {
+    journal_.reset();
+    return "(memory)";
+  }
+  std::filesystem::path path() const override { return "(memory journal)"; }
+
+ private:
+  std::shared_ptr<MemoryStorage> journal_;
+};
+
+// Reads the database as the journal restores it: the saved originals over the file, cut to the
+// original size.
+class RestoredReader {
+ public:
+  // pages: the journal's records, as readRecords gives them.
+  RestoredReader(const Storage& database, const Storage& journal, const Header& header,
+                 std::map<std::uint32_t, std::uint64_t> pages)
+      : database_(database), journal_(journal), header_(header), pages_(std::move(pages)) {}
+
+  void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+    if (offset > header_.originalSize || out.size() > header_.originalSize - offset)
+      throw Error(ErrorCode::Io, "read past the end of the database");
+    std::size_t done = 0;
+    while (done < out.size()) {
+      std::uint64_t at = offset + done;
+      std::uint32_t page = static_cast<std::uint32_t>(at / header_.pageSize);
+      std::size_t inPage = static_cast<std::size_t>(at % header_.pageSize);
+      std::size_t take = std::min<std::size_t>(out.size() - done, header_.pageSize - inPage);
+      std::span<std::uint8_t> part = out.subspan(done, take);
+      auto saved = pages_.find(page);
+      if (saved != pages_.end())
+        journal_.readAt(saved->second + inPage, part);
+      else
+        database_.readAt(at, part);
+      done += take;
+    }
+  }
+  // Whether the restored bytes are the state the journal was written for.
+  bool restoresItsState() const {
+    return digestOf(header_.originalSize, [this](std::uint64_t at, std::span<std::uint8_t> out) { readAt(at, out); }) ==
+           header_.stateDigest;
+  }
+  const std::map<std::uint32_t, std::uint64_t>& pages() const { return pages_; }
+
+ private:
+  const Storage& database_;
+  const Storage& journal_;
+  Header header_;
+  std::map<std::uint32_t, std::uint64_t> pages_;
+};
+
+// The database as the journal restores it, read without writing.
+class JournaledView final : public Storage {
+ public:
+  JournaledView(std::unique_ptr<Storage> database, std::unique_ptr<Storage> journal, const Header& header,
+                std::map<std::uint32_t, std::uint64_t> pages)
+      : database_(std::move(database)), journal_(std::move(journal)), header_(header),
+        reader_(*database_, *journal_, header, std::move(pages)) {}
+
+  std::uint64_t size() const override { return header_.originalSize; }
+  void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override { reader_.readAt(offset, out); }
+
+ private:
+  std::unique_ptr<Storage> database_;
+  std::unique_ptr<Storage> journal_;
+  Header header_;
+  RestoredReader reader_;
+};
+
+// Writes the journal's originals into the database, cuts it to its original size and syncs it.
+void restore(const Storage& journal, const Header& header, const std::map<std::uint32_t, std::uint64_t>& pages,
+             Storage& database) {
+  std::vector<std::uint8_t> bytes(header.pageSize);
+  for (const auto& [page, offset] : pages) {
+    std::uint64_t at = static_cast<std::uint64_t>(page) * header.pageSize;
+    if (at >= header.originalSize) continue;  // pages past the old end are cut off below
+    journal.readAt(offset, bytes);
+    database.writeAt(at, bytes);
+  }
+  database.truncate(header.originalSize);
+  database.sync();
+}
+
+// The journal left in store, read and checked against the database. Never writes.
+struct Inspection {
+  enum class Verdict { None, Empty, Unusable, Belongs } verdict = Verdict::None;
+  std::string reason;  // Unusable: why
+  std::unique_ptr<Storage> journal;
+  Header header;
+  std::map<std::uint32_t, std::uint64_t> pages;  // Belongs: the originals to restore
+};
+
+Inspection inspect(JournalStore& store, const Storage& database) {
+  Inspection found;
+  try {
+    found.journal = store.openExisting();
+    if (!found.journal) return found;
+    if (found.journal->size() == 0) {
+      found.verdict = Inspection::Verdict::Empty;
+      return found;
+    }
+    found.verdict = Inspection::Verdict::Unusable;
+    std::optional<Header> header = readHeader(*found.journal);
+    if (!header) {
+      found.reason = "it is not a journal this program wrote, or its header is damaged";
+      return found;
+    }
+    found.header = *header;
+    if (database.size() < header->originalSize) {
+      found.reason = "the database is shorter than when the journal was written";
+      return found;
+    }
+    RestoredReader restored(database, *found.journal, *header, readRecords(*found.journal, *header));
+    if (!restored.restoresItsState()) {
+      found.reason = "it was written for another file, or for this file in another state";
+      return found;
+    }
+    found.pages = restored.pages();
+    found.verdict = Inspection::Verdict::Belongs;
+  } catch (const Error& e) {
+    found.verdict = Inspection::Verdict::Unusable;
+    found.reason = std::string("it cannot be read: ") + e.what();
+  }
+  return found;
+}
+
+}  // namespace
+
+std::filesystem::path journalPathFor(const std::filesystem::path& database) {
+  std::filesystem::path journal = database;
+  journal += "-journal";
+  return journal;
+}
+
+std::unique_ptr<JournalStore> fileJournalStore(const std::filesystem::path& database) {
+  return std::make_unique<FileJournalStore>(journalPathFor(database));
+}
+
+std::unique_ptr<JournalStore> memoryJournalStore() { return std::make_unique<MemoryJournalStore>(); }
+
+JournalWriter::JournalWriter(std::unique_ptr<Storage> storage, const Storage& database, std::uint32_t pageSize,
+                             std::uint64_t originalSize)
+    : storage_(std::move(storage)), pageSize_(pageSize), originalSize_(originalSize),
+      stateDigest_(digestOf(originalSize, [&database](std::uint64_t at, std::span<std::uint8_t> out) {
+        database.readAt(at, out);
+      })) {
+  std::random_device random;
+  auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  salt_ = random() ^ static_cast<std::uint32_t>(now) ^ static_cast<std::uint32_t>(now >> 32);
+  writeHeader();
+}
+
+void JournalWriter::writeHeader() {
+  Header h;
+  h.sequence = ++sequence_;
+  h.pageSize = pageSize_;
+  h.originalSize = originalSize_;
+  h.records = records_;
+  h.salt = salt_;
+  h.stateDigest = stateDigest_;
+  // Slots alternate, so a torn header write leaves the previous header whole.
+  storage_->writeAt((h.sequence % 2) * kSlotSize, encodeSlot(h));
+}
+
+void JournalWriter::add(std::uint32_t page, std::span<const std::uint8_t> original) {
+  std::vector<std::uint8_t> record(8 + pageSize_);
+  put32(record.data(), page);
+  std::memcpy(record.data() + 4, original.data(), std::min<std::size_t>(original.size(), pageSize_));
+  std::span<const std::uint8_t> bytes(record.data() + 4, pageSize_);
+  put32(record.data() + 4 + pageSize_, recordChecksum(salt_, page, bytes));
+  storage_->writeAt(kRecordsOffset + records_ * (8ull + pageSize_), record);
+  ++records_;
+  saved_.insert(page);
+  pending_ = true;
+}
+
+void JournalWriter::sync() {
+  if (!pending_) return;
+  storage_->sync();  // the records first ...
+  writeHeader();     // ... then the header that counts them
+  storage_->sync();
+  pending_ = false;
+}
+
+Recovery rollBackJournal(JournalStore& store, Storage& database) {
+  std::unique_ptr<Storage> journal = store.openExisting();
+  if (!journal) return Recovery::NoJournal;
+  std::optional<Header> header = readHeader(*journal);
+  if (!header) {
+    journal.reset();
+    store.remove();
+    return Recovery::Discarded;
+  }
+  restore(*journal, *header, readRecords(*journal, *header), database);
+  journal.reset();
+  store.remove();
+  return Recovery::RolledBack;
+}
+
+JournalFinding recoverJournal(JournalStore& store, std::unique_ptr<Storage>& database, bool writable) {
+  JournalFinding finding;
+  if (!store.exists()) return finding;
+  finding.journal = store.path();
+  Inspection found = inspect(store, *database);
+  using Verdict = Inspection::Verdict;
+  switch (found.verdict) {
+    case Verdict::None:
+      return finding;
+    case Verdict::Empty:
+      // Made, but nothing written into it before the crash: it holds nothing to restore.
+      found.journal.reset();
+      if (writable) store.remove();
+      return finding;
+    case Verdict::Unusable:
+      found.journal.reset();
+      finding.reason = found.reason;
+      if (writable) {
+        finding.kind = JournalFinding::Kind::SetAside;
+        finding.setAsidePath = store.setAside();
+      } else {
+        finding.kind = JournalFinding::Kind::Ignored;
+      }
+      return finding;
+    case Verdict::Belongs:
+      break;
+  }
+  if (writable) {
+    restore(*found.journal, found.header, found.pages, *database);
+    found.journal.reset();
+    store.remove();
+    finding.kind = JournalFinding::Kind::RolledBack;
+  } else {
+    database = std::make_unique<JournaledView>(std::move(database), std::move(found.journal), found.header,
+                                               std::move(found.pages));
+    finding.kind = JournalFinding::Kind::Pending;
+  }
+  return finding;
+}
+
+}  // namespace jet

@@ -1,0 +1,124 @@
+#pragma once
+// The rollback journal of a database: before a page of the file is overwritten inside a transaction,
+// its original bytes are saved here and made durable; deleting the journal commits the transaction.
+// A journal found when a database is opened was left by a transaction that never finished: when
+// it belongs to the file (below), it is rolled back (the originals written back, pages added by
+// the transaction cut off) before anything is read.
+//
+// Layout: two header slots of 256 bytes at offsets 0 and 256, then records from offset 512.
+//   slot:   magic "QBMJRNL2" (8), sequence (4), page size (4), original file size (8),
+//           record count (4), salt (4), state digest (8), checksum of the 40 bytes before it (4)
+//   record: page number (4), the page as stored in the file (page size), checksum (4)
+// The valid slot with the higher sequence counts; only the records it counts are restored. Headers
+// are rewritten only after the records they count are synced, and the database file is written only
+// after the header is synced, so a journal with no valid header (a torn or unsynced first write)
+// means the database file was not touched yet; it is set aside all the same, as is any journal
+// that cannot be shown to belong.
+//
+// A journal is bound to the file it was written for: the state digest is a digest of the whole
+// database as it was when the transaction began. A crash at any point leaves the file such that
+// the journal's originals, laid over it and cut to the original size, give back exactly those
+// bytes; a journal is applied only when they do. One left from another database, or from another
+// state of this one (a backup restored over a crashed file), is never applied.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <unordered_set>
+
+#include "jet/file/storage.h"
+
+namespace jet {
+
+// Where a database keeps its journal: a file beside it, or memory (in-memory databases).
+class JournalStore {
+ public:
+  virtual ~JournalStore() = default;
+  // A new, empty journal (replacing any there).
+  virtual std::unique_ptr<Storage> create() = 0;
+  // The journal left behind, or nullptr when there is none.
+  virtual std::unique_ptr<Storage> openExisting() = 0;
+  // Deletes the journal; durable when it returns. No journal is not an error.
+  virtual void remove() = 0;
+  virtual bool exists() = 0;
+  // Moves the journal left behind out of the way under a name no file has yet, and returns that
+  // name. Throws Error(Io) when it cannot be moved.
+  virtual std::filesystem::path setAside() = 0;
+  // Where the journal is kept, for messages.
+  virtual std::filesystem::path path() const = 0;
+};
+
+// "<database>-journal" beside the database file (e.g. "qbaudio.mdb-journal").
+std::filesystem::path journalPathFor(const std::filesystem::path& database);
+std::unique_ptr<JournalStore> fileJournalStore(const std::filesystem::path& database);
+std::unique_ptr<JournalStore> memoryJournalStore();
+
+// The writing side, for one transaction.
+class JournalWriter {
+ public:
+  // Starts a journal in storage for the database, whose first originalSize bytes (whole pages of
+  // pageSize) are its state at the start of the transaction; reads them all for the state digest.
+  // REQUIRES: nothing of the transaction has been written to the database yet.
+  JournalWriter(std::unique_ptr<Storage> storage, const Storage& database, std::uint32_t pageSize,
+                std::uint64_t originalSize);
+
+  std::uint64_t originalSize() const { return originalSize_; }
+  // Whether the page's original is saved already.
+  bool contains(std::uint32_t page) const { return saved_.count(page) != 0; }
+  // Saves a page's original bytes (as stored in the file). REQUIRES: !contains(page).
+  void add(std::uint32_t page, std::span<const std::uint8_t> original);
+  // Makes every saved original durable and counted. After it returns, the database file may be
+  // overwritten at the saved pages and beyond its original size. Cheap when nothing is new.
+  void sync();
+
+ private:
+  void writeHeader();
+
+  std::unique_ptr<Storage> storage_;
+  std::uint32_t pageSize_;
+  std::uint64_t originalSize_;
+  std::uint32_t salt_;
+  std::uint64_t stateDigest_;
+  std::uint32_t sequence_ = 0;
+  std::uint32_t records_ = 0;
+  bool pending_ = true;  // the header on disk does not yet count every record, or was never synced
+  std::unordered_set<std::uint32_t> saved_;
+};
+
+enum class Recovery {
+  NoJournal,   // nothing to do
+  Discarded,   // the journal was never made durable: the database was untouched; journal deleted
+  RolledBack,  // the originals were restored and the database cut to its old size; journal deleted
+};
+
+// Rolls the database back to the state the journal in store records, then deletes the journal.
+// For the transaction's own rollback: the journal is not checked against the file. Throws
+// Error(Io) when the database cannot be written (the journal is then kept for next time).
+Recovery rollBackJournal(JournalStore& store, Storage& database);
+
+// What opening a database found of a journal beside it, and what was done with it.
+struct JournalFinding {
+  enum class Kind {
+    None,        // no journal (an empty one, which records nothing, is deleted by a write open)
+    RolledBack,  // write open: the journal was written for this file as it is; its change was undone
+    Pending,     // read-only open: such a journal is there; the database reads as the rollback will
+                 // leave it, while the file and the journal stay as they are
+    SetAside,    // write open: the journal does not belong to this file, or cannot be read; it was
+                 // not applied but moved to setAsidePath, and the database is used as it is
+    Ignored,     // read-only open: the same kind of journal, left where it is
+  };
+  Kind kind = Kind::None;
+  std::filesystem::path journal;       // where the journal was found
+  std::filesystem::path setAsidePath;  // SetAside: its new name
+  std::string reason;                  // SetAside, Ignored: why it was not applied
+};
+
+// Deals with the journal left in store before a database is opened. writable: a journal that
+// belongs is rolled back in place (Error(Io) when the database cannot be written; the journal is
+// then kept), any other is set aside. Read-only: nothing is written or renamed; a journal that
+// belongs replaces database with a view of it as the rollback would leave it.
+JournalFinding recoverJournal(JournalStore& store, std::unique_ptr<Storage>& database, bool writable);
+
+}  // namespace jet

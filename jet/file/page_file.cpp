@@ -1,0 +1,288 @@
+#include "jet/file/page_file.h"
+
+#include <algorithm>
+#include <string>
+
+#include "jet/error.h"
+#include "jet/file/rc4.h"
+
+namespace jet {
+
+PageFile::PageFile(std::unique_ptr<Storage> storage, std::size_t cachePages, std::unique_ptr<JournalStore> journal)
+    : storage_(std::move(storage)), journalStore_(std::move(journal)),
+      cacheCapacity_(std::max<std::size_t>(cachePages, 8)) {
+  fileSize_ = storage_->size();
+  std::vector<std::uint8_t> first(static_cast<std::size_t>(std::min<std::uint64_t>(fileSize_, 4096)));
+  storage_->readAt(0, first);
+  header_ = readDatabaseHeader(first);
+  layout_ = &format::layout(header_.version);
+  std::uint64_t pages = fileSize_ / layout_->pageSize;
+  if (pages < 3)
+    throw Error(ErrorCode::Damaged, "the database is too short to hold its catalog");
+  // Page numbers are 24-bit in row pointers and 32-bit elsewhere; larger files are not Jet files.
+  if (pages > 0xFFFFFF) throw Error(ErrorCode::Damaged, "the database is larger than the format allows");
+  pageCount_ = static_cast<std::uint32_t>(pages);
+}
+
+PageFile::~PageFile() {
+  if (!inTransaction_) return;
+  try {
+    rollback();
+  } catch (const Error&) {
+    // The journal stays behind; the next open rolls it back.
+  }
+}
+
+PageRef PageFile::page(std::uint32_t number) {
+  if (number >= pageCount_)
+    throw Error(ErrorCode::Damaged, "a reference to page " + std::to_string(number) +
+                                        " points past the end of the file (" +
+                                        std::to_string(pageCount_) + " pages)");
+  if (!dirty_.empty()) {
+    auto changed = dirty_.find(number);
+    if (changed != dirty_.end()) return changed->second;
+  }
+  auto hit = cached_.find(number);
+  if (hit != cached_.end()) {
+    lru_.splice(lru_.begin(), lru_, hit->second);
+    return *hit->second;
+  }
+  PageRef loaded = load(number);
+  remember(loaded);
+  return loaded;
+}
+
+PageRef PageFile::page(std::uint32_t number, std::uint8_t type, const char* what) {
+  PageRef p = page(number);
+  if (p->type() != type)
+    throw Error(ErrorCode::Damaged, std::string(what) + " on page " + std::to_string(number) +
+                                        " is missing (the page holds something else)");
+  return p;
+}
+
+void PageFile::remember(const PageRef& page) {
+  auto hit = cached_.find(page->number());
+  if (hit != cached_.end()) {
+    lru_.erase(hit->second);
+    cached_.erase(hit);
+  }
+  lru_.push_front(page);
+  cached_[page->number()] = lru_.begin();
+  if (lru_.size() > cacheCapacity_) {
+    cached_.erase(lru_.back()->number());
+    lru_.pop_back();
+  }
+}
+
+PageRef PageFile::load(std::uint32_t number) {
+  std::vector<std::uint8_t> bytes(layout_->pageSize);
+  storage_->readAt(static_cast<std::uint64_t>(number) * layout_->pageSize, bytes);
+  if (header_.databaseKey != 0 && number != 0) {
+    std::uint8_t key[4];
+    for (int i = 0; i < 4; ++i)
+      key[i] = static_cast<std::uint8_t>((header_.databaseKey >> (8 * i)) ^ (number >> (8 * i)));
+    applyRc4(key, bytes);
+  }
+  return std::make_shared<const Page>(number, std::move(bytes));
+}
+
+std::vector<std::uint8_t> PageFile::encoded(const Page& page) const {
+  std::vector<std::uint8_t> bytes(page.bytes().begin(), page.bytes().end());
+  if (header_.databaseKey != 0 && page.number() != 0) {
+    std::uint8_t key[4];
+    for (int i = 0; i < 4; ++i)
+      key[i] = static_cast<std::uint8_t>((header_.databaseKey >> (8 * i)) ^ (page.number() >> (8 * i)));
+    applyRc4(key, bytes);
+  }
+  return bytes;
+}
+
+// ---- Transactions ----------------------------------------------------------------------------------
+
+void PageFile::begin() {
+  if (!writable()) throw Error(ErrorCode::ReadOnly, "the database is open read-only");
+  if (inTransaction_) throw Error(ErrorCode::InvalidState, "a transaction is already open");
+  // Only a rollback that failed leaves a journal behind while the file is open; a new transaction
+  // would replace it, and with it the originals the file still needs.
+  if (journalStore_->exists())
+    throw Error(ErrorCode::InvalidState, "the database cannot be changed: an earlier change could not be undone (" +
+                                             journalStore_->path().string() + " is kept); open the database again");
+  fileSize_ = storage_->size();
+  if (fileSize_ % layout_->pageSize != 0)
+    throw Error(ErrorCode::Damaged, "the database cannot be changed: its size is not a whole number of pages");
+  inTransaction_ = true;
+  beginPageCount_ = pageCount_;
+  beginFileSize_ = fileSize_;
+  fileTouched_ = false;
+}
+
+void PageFile::requireTransaction() const {
+  if (!inTransaction_) throw Error(ErrorCode::InvalidState, "a page write needs an open transaction");
+}
+
+void PageFile::writeDirtyPages() {
+  // Made before anything of the transaction reaches the file, which still holds its state at begin().
+  if (!journal_)
+    journal_ = std::make_unique<JournalWriter>(journalStore_->create(), *storage_, layout_->pageSize, beginFileSize_);
+  std::vector<std::uint32_t> numbers;
+  numbers.reserve(dirty_.size());
+  for (const auto& entry : dirty_) numbers.push_back(entry.first);
+  std::sort(numbers.begin(), numbers.end());
+  std::vector<std::uint8_t> original(layout_->pageSize);
+  for (std::uint32_t number : numbers) {
+    if (number >= beginPageCount_ || journal_->contains(number)) continue;
+    // Not journaled yet, so not yet written in this transaction: the file still holds the original.
+    storage_->readAt(static_cast<std::uint64_t>(number) * layout_->pageSize, original);
+    journal_->add(number, original);
+  }
+  journal_->sync();
+  fileTouched_ = true;
+  for (std::uint32_t number : numbers) {
+    const PageRef& page = dirty_.at(number);
+    std::uint64_t offset = static_cast<std::uint64_t>(number) * layout_->pageSize;
+    if (header_.databaseKey != 0 && number != 0) storage_->writeAt(offset, encoded(*page));
+    else storage_->writeAt(offset, page->bytes());  // stored as they are: no copy
+  }
+  for (std::uint32_t number : numbers) remember(dirty_.at(number));
+  dirty_.clear();
+}
+
+void PageFile::commit() {
+  requireTransaction();
+  inStatement_ = false;
+  statementOriginals_.clear();
+  try {
+    bool changed = !dirty_.empty() || fileTouched_ || pageCount_ != beginPageCount_;
+    if (changed) {
+      writeDirtyPages();
+      std::uint64_t size = static_cast<std::uint64_t>(pageCount_) * layout_->pageSize;
+      if (storage_->size() > size) storage_->truncate(size);  // pages dropped by a statement
+      storage_->sync();
+      journal_.reset();
+      journalStore_->remove();  // the commit point
+    } else if (journal_) {
+      journal_.reset();
+      journalStore_->remove();
+    }
+  } catch (const Error&) {
+    try {
+      rollback();
+    } catch (const Error&) {
+      // The journal stays behind; the next open rolls it back.
+    }
+    throw;
+  }
+  fileSize_ = storage_->size();
+  finishTransaction();
+}
+
+void PageFile::rollback() {
+  requireTransaction();
+  dirty_.clear();
+  statementOriginals_.clear();
+  inStatement_ = false;
+  forgetCache();
+  pageCount_ = beginPageCount_;
+  fileSize_ = beginFileSize_;
+  ++changeCount_;
+  bool touched = fileTouched_ || journal_;
+  journal_.reset();
+  finishTransaction();
+  if (touched) rollBackJournal(*journalStore_, *storage_);
+}
+
+void PageFile::finishTransaction() {
+  inTransaction_ = false;
+  fileTouched_ = false;
+  journal_.reset();
+}
+
+void PageFile::forgetCache() {
+  lru_.clear();
+  cached_.clear();
+}
+
+void PageFile::setSpillLimit(std::size_t pages) { spillLimit_ = std::max<std::size_t>(pages, 16); }
+
+// ---- Statements ------------------------------------------------------------------------------------
+
+void PageFile::beginStatement() {
+  requireTransaction();
+  if (inStatement_) throw Error(ErrorCode::InvalidState, "a statement is already open");
+  inStatement_ = true;
+  statementPageCount_ = pageCount_;
+  statementOriginals_.clear();
+}
+
+void PageFile::endStatement() {
+  inStatement_ = false;
+  statementOriginals_.clear();
+}
+
+void PageFile::rollbackStatement() {
+  if (!inStatement_) return;
+  for (auto& [number, original] : statementOriginals_) {
+    if (number >= statementPageCount_) continue;
+    dirty_[number] = original;
+    auto hit = cached_.find(number);
+    if (hit != cached_.end()) {
+      lru_.erase(hit->second);
+      cached_.erase(hit);
+    }
+  }
+  for (auto it = dirty_.begin(); it != dirty_.end();) {
+    if (it->first >= statementPageCount_) it = dirty_.erase(it);
+    else ++it;
+  }
+  for (auto it = cached_.begin(); it != cached_.end();) {
+    if (it->first >= statementPageCount_) {
+      lru_.erase(it->second);
+      it = cached_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  pageCount_ = statementPageCount_;
+  ++changeCount_;
+  endStatement();
+}
+
+// ---- Page writes -----------------------------------------------------------------------------------
+
+std::vector<std::uint8_t> PageFile::copyPage(std::uint32_t number) {
+  PageRef p = page(number);
+  return std::vector<std::uint8_t>(p->bytes().begin(), p->bytes().end());
+}
+
+void PageFile::install(std::uint32_t number, std::vector<std::uint8_t> bytes) {
+  if (bytes.size() != layout_->pageSize)
+    throw Error(ErrorCode::InvalidState, "a page write of " + std::to_string(bytes.size()) + " bytes");
+  if (inStatement_ && number < statementPageCount_ && !statementOriginals_.count(number))
+    statementOriginals_.emplace(number, page(number));
+  auto hit = cached_.find(number);
+  if (hit != cached_.end()) {
+    lru_.erase(hit->second);
+    cached_.erase(hit);
+  }
+  dirty_[number] = std::make_shared<const Page>(number, std::move(bytes));
+  ++changeCount_;
+  if (dirty_.size() > spillLimit_) writeDirtyPages();
+}
+
+void PageFile::writePage(std::uint32_t number, std::vector<std::uint8_t> bytes) {
+  requireTransaction();
+  if (number >= pageCount_)
+    throw Error(ErrorCode::Damaged, "a write to page " + std::to_string(number) + " past the end of the file");
+  install(number, std::move(bytes));
+}
+
+std::uint32_t PageFile::appendPage(std::vector<std::uint8_t> bytes) {
+  requireTransaction();
+  if (pageCount_ >= 0xFFFFFF) throw Error(ErrorCode::Io, "the database has reached the largest size the format allows");
+  std::uint32_t number = pageCount_++;
+  fileSize_ = std::max<std::uint64_t>(fileSize_, static_cast<std::uint64_t>(pageCount_) * layout_->pageSize);
+  install(number, std::move(bytes));
+  return number;
+}
+
+}  // namespace jet

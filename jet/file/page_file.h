@@ -1,0 +1,147 @@
+#pragma once
+// A database file as numbered pages of one size (2048 bytes for Jet 3, 4096 for Jet 4), read through
+// a small cache, and changed only inside a transaction. Page numbers are checked against the file's
+// size. Pages of a database with a database key are decoded here (and encoded again on write), so
+// the layers above always see plain pages.
+//
+// Pages are handed out as shared, immutable buffers: a caller may keep one while it reads others.
+// A change never alters a buffer handed out; it installs a new one (copy-on-write), so a reader
+// that keeps a PageRef keeps the page as it was. changeCount() grows with every change, so readers
+// that keep decoded pages can tell that they may be stale.
+//
+// Writing: begin(); then copyPage()/writePage() to change a page and appendPage() to add one (use
+// PageAllocator to take pages for tables and indexes, so that usage maps stay exact); commit() or
+// rollback(). Changed pages stay in memory until commit, or until too many are waiting (then they
+// are written early, "spilled"). Before any page of the file is overwritten, its original is saved
+// in the journal (journal.h) and synced; commit writes the changed pages, flushes the file and then
+// deletes the journal, which is the moment the transaction counts as done. Statements
+// (beginStatement()...) let one row write inside a longer transaction be undone alone.
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "jet/file/bytes.h"
+#include "jet/file/database_header.h"
+#include "jet/file/format.h"
+#include "jet/file/journal.h"
+#include "jet/file/storage.h"
+
+namespace jet {
+
+class Page {
+ public:
+  Page(std::uint32_t number, std::vector<std::uint8_t> bytes) : number_(number), bytes_(std::move(bytes)) {}
+  std::uint32_t number() const { return number_; }
+  ByteSpan bytes() const { return bytes_; }
+  std::uint8_t type() const { return bytes_[0]; }
+
+ private:
+  std::uint32_t number_;
+  std::vector<std::uint8_t> bytes_;
+};
+
+using PageRef = std::shared_ptr<const Page>;
+
+class PageFile {
+ public:
+  // Reads and checks the header. Throws Error(NotAccessFile) / Error(Unsupported) as
+  // readDatabaseHeader does, Error(Io) when the storage cannot be read. Without a journal store
+  // the file cannot be written (Error(ReadOnly)).
+  explicit PageFile(std::unique_ptr<Storage> storage, std::size_t cachePages = 256,
+                    std::unique_ptr<JournalStore> journal = nullptr);
+  ~PageFile();  // an open transaction is rolled back (errors ignored)
+
+  const DatabaseHeader& header() const { return header_; }
+  const format::Layout& layout() const { return *layout_; }
+  std::uint32_t pageSize() const { return layout_->pageSize; }
+  // Whole pages in the file, with the pages added by the open transaction (a partial page at the
+  // end does not count).
+  std::uint32_t pageCount() const { return pageCount_; }
+  std::uint64_t fileSize() const { return fileSize_; }
+  Storage& storage() { return *storage_; }
+
+  // The page, decoded. Throws Error(Damaged) when number >= pageCount().
+  PageRef page(std::uint32_t number);
+  // The page, which must be of the given type; Error(Damaged) naming `what` otherwise.
+  PageRef page(std::uint32_t number, std::uint8_t type, const char* what);
+
+  // ---- Writing ----
+  bool writable() const { return journalStore_ != nullptr && storage_->writable(); }
+  // Grows with every change of any page (write, append, rollback).
+  std::uint64_t changeCount() const { return changeCount_; }
+
+  // Starts a transaction. Throws Error(ReadOnly) when the file cannot be written,
+  // Error(InvalidState) when one is open already, or when a journal is there (one that a failed
+  // rollback kept: reopening the database applies it).
+  void begin();
+  // Makes every change of the transaction durable at once. On an error the transaction is rolled
+  // back and the error rethrown.
+  void commit();
+  // Undoes every change of the transaction; the file is byte for byte as at begin().
+  void rollback();
+  bool inTransaction() const { return inTransaction_; }
+
+  // A statement: a group of changes inside the transaction that can be undone alone.
+  // REQUIRES: inTransaction(), no statement open (Error(InvalidState) otherwise).
+  void beginStatement();
+  void endStatement();       // keeps the statement's changes in the transaction
+  void rollbackStatement();  // undoes them (pages added by it are dropped again)
+  bool inStatement() const { return inStatement_; }
+
+  // A private copy of the page's bytes, to change and hand to writePage.
+  std::vector<std::uint8_t> copyPage(std::uint32_t number);
+  // Replaces the page's contents (decoded bytes; page 0 as it is stored, header() is not re-read).
+  // REQUIRES: inTransaction() (Error(InvalidState)); number < pageCount() (Error(Damaged));
+  // bytes.size() == pageSize() (Error(InvalidState)).
+  void writePage(std::uint32_t number, std::vector<std::uint8_t> bytes);
+  // Adds a page at the end of the file and returns its number. Same requirements. Callers that
+  // give the page to a table or index use PageAllocator instead, which keeps the maps exact.
+  std::uint32_t appendPage(std::vector<std::uint8_t> bytes);
+
+  // How many changed pages may wait in memory before they are written early (at least 16).
+  void setSpillLimit(std::size_t pages);
+
+ private:
+  PageRef load(std::uint32_t number);
+  void requireTransaction() const;
+  void remember(const PageRef& page);  // into the clean cache
+  void install(std::uint32_t number, std::vector<std::uint8_t> bytes);
+  std::vector<std::uint8_t> encoded(const Page& page) const;
+  // Journals the originals of the changed pages, syncs the journal, writes the changed pages.
+  void writeDirtyPages();
+  void forgetCache();
+  void finishTransaction();
+
+  std::unique_ptr<Storage> storage_;
+  std::unique_ptr<JournalStore> journalStore_;
+  DatabaseHeader header_;
+  const format::Layout* layout_ = nullptr;
+  std::uint64_t fileSize_ = 0;
+  std::uint32_t pageCount_ = 0;
+  std::uint64_t changeCount_ = 0;
+
+  // Clean pages, least recently used at the back.
+  std::size_t cacheCapacity_;
+  std::list<PageRef> lru_;
+  std::unordered_map<std::uint32_t, std::list<PageRef>::iterator> cached_;
+
+  // The transaction.
+  bool inTransaction_ = false;
+  std::uint32_t beginPageCount_ = 0;
+  std::uint64_t beginFileSize_ = 0;
+  std::unordered_map<std::uint32_t, PageRef> dirty_;  // changed, not yet written to the file
+  std::unique_ptr<JournalWriter> journal_;
+  bool fileTouched_ = false;  // pages were written to the file during the transaction
+  std::size_t spillLimit_ = 2048;
+
+  // The statement: each page's contents before the statement first changed it.
+  bool inStatement_ = false;
+  std::uint32_t statementPageCount_ = 0;
+  std::unordered_map<std::uint32_t, PageRef> statementOriginals_;
+};
+
+}  // namespace jet

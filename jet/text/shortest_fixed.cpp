@@ -1,0 +1,83 @@
+#include "jet/text/shortest_fixed.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace jet {
+namespace {
+
+// Powers of ten that float and double hold exactly (10^22 is the last one a double holds).
+constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The digits of m with a decimal point before its last `decimals` digits ("0." and zeros in front
+// when m has fewer digits than that), after a minus sign when negative.
+char* writeScaled(char* out, std::int64_t m, int decimals, bool negative) {
+  char digits[24];
+  char* end = std::to_chars(digits, digits + sizeof digits, m).ptr;
+  const int count = static_cast<int>(end - digits);
+  if (negative) *out++ = '-';
+  if (decimals == 0) {
+    for (char* d = digits; d < end; ++d) *out++ = *d;
+    return out;
+  }
+  if (count <= decimals) {
+    *out++ = '0';
+    *out++ = '.';
+    for (int i = count; i < decimals; ++i) *out++ = '0';
+    for (char* d = digits; d < end; ++d) *out++ = *d;
+    return out;
+  }
+  for (int i = 0; i < count; ++i) {
+    if (i == count - decimals) *out++ = '.';
+    *out++ = digits[i];
+  }
+  return out;
+}
+
+// The fewest decimals k for which some integer m makes m / 10^k read back as value, with m. The
+// answer is unique for each k and is the one to_chars gives: while |value| * 10^k stays below
+// 2^50, the values that read back as `value` span less than a quarter of a unit of m, so at most
+// one integer lies among them, and a decimal with fewer decimals has fewer digits. m / 10^k, with
+// both exact, rounds exactly as reading the text "m / 10^k" does, so the check is the real one.
+// False when no such k is found within the limits (the caller then falls back to to_chars).
+template <class Number, int kMaxDecimals, std::int64_t kMaxScaled>
+bool findScaled(Number value, std::int64_t& m, int& decimals) {
+  const double magnitude = std::fabs(static_cast<double>(value));
+  for (int k = 0; k <= kMaxDecimals; ++k) {
+    const double scaled = magnitude * kPow10[k];
+    if (scaled >= static_cast<double>(kMaxScaled)) return false;
+    const double rounded = std::nearbyint(scaled);
+    if (rounded == 0) continue;
+    if (static_cast<Number>(rounded) / static_cast<Number>(kPow10[k]) ==
+        static_cast<Number>(std::fabs(value))) {
+      m = static_cast<std::int64_t>(rounded);
+      decimals = k;
+      return true;
+    }
+  }
+  return false;
+}
+
+template <class Number, int kMaxDecimals, std::int64_t kMaxScaled>
+char* write(char* first, char* last, Number value) {
+  std::int64_t m = 0;
+  int decimals = 0;
+  if (std::isfinite(value) && value != 0 && findScaled<Number, kMaxDecimals, kMaxScaled>(value, m, decimals))
+    return writeScaled(first, m, decimals, value < 0);
+  return std::to_chars(first, last, value, std::chars_format::fixed).ptr;
+}
+
+}  // namespace
+
+// Doubles: m below 2^50 and 10^k exact (k <= 22). Singles: m below 2^21 and 10^k exact in a
+// single (k <= 10), so that the division in single precision is itself correctly rounded.
+char* writeShortestFixed(char* first, char* last, double value) {
+  return write<double, 22, (std::int64_t{1} << 50)>(first, last, value);
+}
+
+char* writeShortestFixed(char* first, char* last, float value) {
+  return write<float, 10, (std::int64_t{1} << 21)>(first, last, value);
+}
+
+}  // namespace jet
