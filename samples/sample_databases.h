@@ -33,7 +33,7 @@ struct SampleOptions {
   // text in code page 1252, and both sort text keys in the "General" order.
   jet::Format format = jet::Format::Jet4;
   // Told after each row written: the file being written (its final path) and its rows so far.
-  std::function<void(const std::filesystem::path& file, std::int64_t rows)> progress;
+  std::function<void(const std::filesystem::path& file, std::int64_t rows)> progress = {};
 };
 
 struct SampleTableCount {

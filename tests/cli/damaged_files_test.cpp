@@ -344,8 +344,9 @@ TEST_F(DamagedFiles, SweepOfDamageOverEveryKindOfPage) {
         // Drivers missing from the list are never lost in silence (scrambled rows may read as rows
         // the scan leaves out by its rules, so only whole pages are held to it).
         if (damage != Damage::Scramble && listed.status == 0 &&
-            listedDrivers(listed.out) < listedDrivers(soundList.out))
+            listedDrivers(listed.out) < listedDrivers(soundList.out)) {
           EXPECT_NE(listed.err.find("could not be read"), std::string::npos) << listed.err;
+        }
 
         const Outcome merged = run(merge(newFile(), oldFile()));
         tally.runs += 3;
@@ -353,9 +354,13 @@ TEST_F(DamagedFiles, SweepOfDamageOverEveryKindOfPage) {
         const bool refused = merged.err.find("is damaged, so nothing was merged") != std::string::npos;
         if (damagingNew) {
           EXPECT_EQ(readBytes(oldFile()), soundOther);
-          if (!writable) EXPECT_EQ(readBytes(newFile()), bytes) << merged.err;
+          if (!writable) {
+            EXPECT_EQ(readBytes(newFile()), bytes) << merged.err;
+          }
           // A file the check let through is no worse for the merge.
-          if (writable && merged.status == 0) EXPECT_TRUE(passesPreWriteCheck(newFile()));
+          if (writable && merged.status == 0) {
+            EXPECT_TRUE(passesPreWriteCheck(newFile()));
+          }
         } else {
           EXPECT_EQ(readBytes(oldFile()), bytes);
           EXPECT_FALSE(refused);

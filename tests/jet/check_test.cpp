@@ -53,7 +53,9 @@ TEST_P(CheckSharedFile, FreePageMapCoversTheFileAsAccessSizesIt) {
   jet::PageFile& file = db.impl().core().file();
   jet::FreePageMapView map = jet::readFreePageMap(file);
   EXPECT_TRUE(map.coversFile(file.pageCount()));
-  if (!map.reference) EXPECT_EQ(jet::freePageMapBitmapBytes(file.layout(), file.pageCount()) * 8, map.end);
+  if (!map.reference) {
+    EXPECT_EQ(jet::freePageMapBitmapBytes(file.layout(), file.pageCount()) * 8, map.end);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllSharedDatabases, CheckSharedFile, testing::ValuesIn(qbm::test::sharedDatabases()),
