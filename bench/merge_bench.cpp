@@ -32,44 +32,18 @@
 #include "jet/file/journal.h"
 #include "jet/file/platform_file.h"
 #include "merge/new_database_check.h"
+#include "bench/bench_support.h"
 #include "samples/sample_databases.h"
 #include "session/session.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using qbm::bench::QuietUserInterface;
+using qbm::bench::samples;
 
-class QuietUserInterface : public qbm::UserInterface {
- public:
-  std::deque<std::string> files;
-  std::optional<std::string> chooseFile(const qbm::FileDialogSettings&) override {
-    if (files.empty()) return std::nullopt;
-    std::string f = files.front();
-    files.pop_front();
-    return f;
-  }
-  void showMessage(const std::string& text, qbm::MessageIcon) override {
-    throw std::runtime_error("unexpected message: " + text);
-  }
-  bool askYesNo(const std::string&) override { return true; }
-  void showProgress(const std::string&) override {}
-  void updateProgress(long, long) override {}
-  void hideProgress() override {}
-  void setBusy(bool) override {}
-};
 
 // The sample folder of a generator run (Access 2000 files, or Access 97 ones), made when missing.
-fs::path samples(int drivers, jet::Format format = jet::Format::Jet4) {
-  const char* cache = std::getenv("QBM_BENCH_CACHE");
-  const fs::path dir = fs::path(cache ? cache : fs::temp_directory_path().string()) /
-                       ("qbm-bench-samples-" + std::string(format == jet::Format::Jet3 ? "jet3-" : "") +
-                        std::to_string(drivers));
-  if (!fs::exists(dir / qbm::samples::NewSampleFile)) {
-    fs::remove_all(dir);
-    qbm::samples::writeSampleDatabases(dir, {.drivers = drivers, .seed = 1, .format = format});
-  }
-  return dir;
-}
 
 // The file format of a benchmark's third argument: 3 Access 97 (Jet 3), else Access 2000 (Jet 4).
 jet::Format formatOf(const benchmark::State& state) {

@@ -21,23 +21,16 @@
 
 #include "app/main_window.h"
 #include "common/user_interface.h"
+#include "bench/bench_support.h"
 #include "samples/sample_databases.h"
 #include "session/session.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using qbm::bench::QuietUserInterface;
+using qbm::bench::samples;
 
-fs::path samples(int drivers) {
-  const char* cache = std::getenv("QBM_BENCH_CACHE");
-  const fs::path dir =
-      fs::path(cache ? cache : fs::temp_directory_path().string()) / ("qbm-bench-samples-" + std::to_string(drivers));
-  if (!fs::exists(dir / qbm::samples::NewSampleFile)) {
-    fs::remove_all(dir);
-    qbm::samples::writeSampleDatabases(dir, {.drivers = drivers, .seed = 1});
-  }
-  return dir;
-}
 
 // Fresh copies of the new and the old sample database in a folder of their own.
 struct Copies {
@@ -56,24 +49,6 @@ struct Copies {
   std::string oldFile() const { return (dir / "xqbaudio.mdb").string(); }
 };
 
-class QuietUserInterface : public qbm::UserInterface {
- public:
-  std::deque<std::string> files;
-  std::optional<std::string> chooseFile(const qbm::FileDialogSettings&) override {
-    if (files.empty()) return std::nullopt;
-    std::string f = files.front();
-    files.pop_front();
-    return f;
-  }
-  void showMessage(const std::string& text, qbm::MessageIcon) override {
-    throw std::runtime_error("unexpected message: " + text);
-  }
-  bool askYesNo(const std::string&) override { return true; }
-  void showProgress(const std::string&) override {}
-  void updateProgress(long, long) override {}
-  void hideProgress() override {}
-  void setBusy(bool) override {}
-};
 
 // The merge as the command line runs it: the session with a user interface that shows nothing.
 void BM_MergeWithoutWindow(benchmark::State& state) {
