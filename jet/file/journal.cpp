@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "jet/error.h"
+#include "jet/file/bytes.h"
 #include "jet/file/platform_file.h"
 
 namespace jet {
@@ -28,16 +29,6 @@ struct Header {
   std::uint64_t stateDigest = 0;
 };
 
-void put32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-void put64(std::uint8_t* p, std::uint64_t v) {
-  for (int i = 0; i < 8; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-std::uint32_t get32(const std::uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-std::uint64_t get64(const std::uint8_t* p) { return get32(p) | (static_cast<std::uint64_t>(get32(p + 4)) << 32); }
 
 // FNV-1a, seeded: enough to tell a torn or stale write from a whole one.
 std::uint32_t checksum(std::uint32_t seed, std::span<const std::uint8_t> data) {
@@ -98,33 +89,33 @@ std::uint64_t digestOf(std::uint64_t size, Read read) {
 
 std::uint32_t recordChecksum(std::uint32_t salt, std::uint32_t page, std::span<const std::uint8_t> bytes) {
   std::uint8_t number[4];
-  put32(number, page);
+  bytes::put32(number, 0, page);
   return checksum(checksum(salt, number), bytes);
 }
 
 std::vector<std::uint8_t> encodeSlot(const Header& h) {
   std::vector<std::uint8_t> slot(kSlotSize, 0);
   std::memcpy(slot.data(), kMagic, 8);
-  put32(&slot[8], h.sequence);
-  put32(&slot[12], h.pageSize);
-  put64(&slot[16], h.originalSize);
-  put32(&slot[24], h.records);
-  put32(&slot[28], h.salt);
-  put64(&slot[32], h.stateDigest);
-  put32(&slot[40], checksum(0, std::span<const std::uint8_t>(slot.data(), 40)));
+  bytes::put32(slot, 8, h.sequence);
+  bytes::put32(slot, 12, h.pageSize);
+  bytes::put64(slot, 16, h.originalSize);
+  bytes::put32(slot, 24, h.records);
+  bytes::put32(slot, 28, h.salt);
+  bytes::put64(slot, 32, h.stateDigest);
+  bytes::put32(slot, 40, checksum(0, std::span<const std::uint8_t>(slot.data(), 40)));
   return slot;
 }
 
 std::optional<Header> decodeSlot(std::span<const std::uint8_t> slot) {
   if (slot.size() < kSlotBytes || std::memcmp(slot.data(), kMagic, 8) != 0) return std::nullopt;
-  if (get32(&slot[40]) != checksum(0, slot.subspan(0, 40))) return std::nullopt;
+  if (bytes::u32(slot, 40) != checksum(0, slot.subspan(0, 40))) return std::nullopt;
   Header h;
-  h.sequence = get32(&slot[8]);
-  h.pageSize = get32(&slot[12]);
-  h.originalSize = get64(&slot[16]);
-  h.records = get32(&slot[24]);
-  h.salt = get32(&slot[28]);
-  h.stateDigest = get64(&slot[32]);
+  h.sequence = bytes::u32(slot, 8);
+  h.pageSize = bytes::u32(slot, 12);
+  h.originalSize = bytes::u64(slot, 16);
+  h.records = bytes::u32(slot, 24);
+  h.salt = bytes::u32(slot, 28);
+  h.stateDigest = bytes::u64(slot, 32);
   if (h.pageSize != 2048 && h.pageSize != 4096) return std::nullopt;
   if (h.originalSize % h.pageSize != 0) return std::nullopt;
   return h;
@@ -153,9 +144,9 @@ std::map<std::uint32_t, std::uint64_t> readRecords(const Storage& journal, const
     std::uint64_t at = kRecordsOffset + i * recordSize;
     if (at + recordSize > size) break;
     journal.readAt(at, record);
-    std::uint32_t page = get32(record.data());
+    std::uint32_t page = bytes::u32(record, 0);
     std::span<const std::uint8_t> bytes(record.data() + 4, h.pageSize);
-    if (get32(record.data() + 4 + h.pageSize) != recordChecksum(h.salt, page, bytes)) break;
+    if (bytes::u32(record, 4 + h.pageSize) != recordChecksum(h.salt, page, bytes)) break;
     pages.emplace(page, at + 4);  // the first record of a page holds its original
   }
   return pages;
@@ -383,10 +374,10 @@ void JournalWriter::writeHeader() {
 
 void JournalWriter::add(std::uint32_t page, std::span<const std::uint8_t> original) {
   std::vector<std::uint8_t> record(8 + pageSize_);
-  put32(record.data(), page);
+  bytes::put32(record, 0, page);
   std::memcpy(record.data() + 4, original.data(), std::min<std::size_t>(original.size(), pageSize_));
   std::span<const std::uint8_t> bytes(record.data() + 4, pageSize_);
-  put32(record.data() + 4 + pageSize_, recordChecksum(salt_, page, bytes));
+  bytes::put32(record, 4 + pageSize_, recordChecksum(salt_, page, bytes));
   storage_->writeAt(kRecordsOffset + records_ * (8ull + pageSize_), record);
   ++records_;
   saved_.insert(page);

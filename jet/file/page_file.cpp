@@ -78,9 +78,8 @@ PageRef PageFile::load(std::uint32_t number) {
   std::vector<std::uint8_t> bytes(layout_->pageSize);
   storage_->readAt(static_cast<std::uint64_t>(number) * layout_->pageSize, bytes);
   if (header_.databaseKey != 0 && number != 0) {
-    std::uint8_t key[4];
-    for (int i = 0; i < 4; ++i)
-      key[i] = static_cast<std::uint8_t>((header_.databaseKey >> (8 * i)) ^ (number >> (8 * i)));
+    std::uint8_t key[4];  // the page's key: the database key XOR the page number, little-endian
+    bytes::put32(key, 0, header_.databaseKey ^ number);
     applyRc4(key, bytes);
   }
   return std::make_shared<const Page>(number, std::move(bytes));
@@ -89,9 +88,8 @@ PageRef PageFile::load(std::uint32_t number) {
 std::vector<std::uint8_t> PageFile::encoded(const Page& page) const {
   std::vector<std::uint8_t> bytes(page.bytes().begin(), page.bytes().end());
   if (header_.databaseKey != 0 && page.number() != 0) {
-    std::uint8_t key[4];
-    for (int i = 0; i < 4; ++i)
-      key[i] = static_cast<std::uint8_t>((header_.databaseKey >> (8 * i)) ^ (page.number() >> (8 * i)));
+    std::uint8_t key[4];  // the page's key: the database key XOR the page number, little-endian
+    bytes::put32(key, 0, header_.databaseKey ^ page.number());
     applyRc4(key, bytes);
   }
   return bytes;

@@ -46,10 +46,6 @@ IndexEntry splitEntry(ByteSpan prefix, ByteSpan rest, bool leaf, std::uint32_t n
   return e;
 }
 
-void putLittle(std::vector<std::uint8_t>& page, std::size_t offset, std::uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) page[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
 void appendBig(Bytes& out, std::uint32_t v, int bytes) {
   for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
 }
@@ -171,12 +167,14 @@ std::vector<std::uint8_t> encodeIndexPage(const IndexPage& page, const format::L
   std::vector<std::uint8_t> out(layout.pageSize, 0);
   out[0] = page.leaf ? format::page_type::kIndexLeaf : format::page_type::kIndexIntermediate;
   out[1] = 0x01;
-  putLittle(out, 4, page.tablePage, 4);
-  putLittle(out, layout.indexPrevPageOffset, page.previous, 4);
-  putLittle(out, layout.indexNextPageOffset, page.next, 4);
-  putLittle(out, layout.indexTailPageOffset, page.tail, 4);
-  putLittle(out, layout.indexPrefixLengthOffset, static_cast<std::uint32_t>(prefix),
-            static_cast<int>(layout.indexPrefixLengthSize));
+  bytes::put32(out, 4, page.tablePage);
+  bytes::put32(out, layout.indexPrevPageOffset, page.previous);
+  bytes::put32(out, layout.indexNextPageOffset, page.next);
+  bytes::put32(out, layout.indexTailPageOffset, page.tail);
+  if (layout.indexPrefixLengthSize == 1)
+    bytes::put8(out, layout.indexPrefixLengthOffset, static_cast<std::uint8_t>(prefix));
+  else
+    bytes::put16(out, layout.indexPrefixLengthOffset, static_cast<std::uint16_t>(prefix));
   if (!page.leaf) out[layout.indexPrefixLengthOffset + layout.indexPrefixLengthSize] = 0x01;
 
   // One pass: each entry is checked (pointers, room, the shared prefix) and written.
@@ -200,7 +198,7 @@ std::vector<std::uint8_t> encodeIndexPage(const IndexPage& page, const format::L
     used += writeWholeEntry(e, page.leaf, skip, out.data() + areaStart + used);
     out[layout.indexEntryMaskOffset + used / 8] |= static_cast<std::uint8_t>(1u << (used % 8));
   }
-  putLittle(out, 2, static_cast<std::uint32_t>(area - used), 2);
+  bytes::put16(out, 2, static_cast<std::uint16_t>(area - used));
   return out;
 }
 
@@ -285,7 +283,9 @@ void shiftEntryEnds(std::vector<std::uint8_t>& page, std::size_t from, std::size
     }
     std::uint64_t bits = stay[w] | moved;
     std::size_t at = start + 8 * w;
-    for (std::size_t k = 0; k < 8 && at + k < end; ++k) page[at + k] = static_cast<std::uint8_t>(bits >> (8 * k));
+    std::uint8_t word[8];
+    bytes::put64(word, 0, bits);
+    std::copy_n(word, std::min<std::size_t>(8, end - at), page.begin() + static_cast<std::ptrdiff_t>(at));
   }
 }
 
@@ -329,11 +329,11 @@ std::vector<std::uint8_t> encodeIndexPageWithInsert(ByteSpan before, const Index
   MapBit newEnd = mapBit(layout, from + stored);
   out[newEnd.byte] |= newEnd.mask;
 
-  putLittle(out, 2, static_cast<std::uint32_t>(area - used - stored), 2);
-  putLittle(out, 4, page.tablePage, 4);
-  putLittle(out, layout.indexPrevPageOffset, page.previous, 4);
-  putLittle(out, layout.indexNextPageOffset, page.next, 4);
-  putLittle(out, layout.indexTailPageOffset, page.tail, 4);
+  bytes::put16(out, 2, static_cast<std::uint16_t>(area - used - stored));
+  bytes::put32(out, 4, page.tablePage);
+  bytes::put32(out, layout.indexPrevPageOffset, page.previous);
+  bytes::put32(out, layout.indexNextPageOffset, page.next);
+  bytes::put32(out, layout.indexTailPageOffset, page.tail);
   return out;
 }
 

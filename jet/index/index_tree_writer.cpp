@@ -64,10 +64,6 @@ std::size_t firstNotBefore(const std::vector<IndexEntry>& items, std::size_t end
   return static_cast<std::size_t>(it - items.begin());
 }
 
-void putLittle32(std::vector<std::uint8_t>& page, std::size_t offset, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) page[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
 }  // namespace
 
 // One insert or remove: the path from the root to the leaf, the pages it changes, allocates and
@@ -497,7 +493,7 @@ class IndexTreeWriter::Change {
     std::vector<std::uint8_t>& bytes = patched->second;
     std::size_t offset = next ? layout_.indexNextPageOffset : layout_.indexPrevPageOffset;
     if (expected && bytes::u32(bytes, offset) != *expected) badLink(number);
-    putLittle32(bytes, offset, value);
+    bytes::put32(bytes, offset, value);
   }
 
   [[noreturn]] void badLink(std::uint32_t number) const {

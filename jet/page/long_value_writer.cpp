@@ -30,10 +30,8 @@ std::vector<std::uint32_t> ownerMaps(const ColumnUsageMaps* maps) {
 
 void putField(Bytes& field, std::uint32_t head, std::uint32_t pointer) {
   field.assign(lv::kFieldSize, 0);
-  for (int i = 0; i < 4; ++i) {
-    field[i] = static_cast<std::uint8_t>(head >> (8 * i));
-    field[4 + i] = static_cast<std::uint8_t>(pointer >> (8 * i));
-  }
+  bytes::put32(field, 0, head);
+  bytes::put32(field, 4, pointer);
 }
 
 }  // namespace
@@ -110,7 +108,7 @@ Bytes LongValueWriter::write(ByteSpan data, const ColumnUsageMaps* maps, std::si
   for (std::size_t i = starts.size(); i-- > 0;) {
     std::size_t size = std::min(piece, data.size() - starts[i]);
     Bytes row(lv::kChainLinkSize + size);
-    for (int b = 0; b < 4; ++b) row[b] = static_cast<std::uint8_t>(next >> (8 * b));
+    bytes::put32(row, 0, next);
     std::copy(data.begin() + static_cast<std::ptrdiff_t>(starts[i]),
               data.begin() + static_cast<std::ptrdiff_t>(starts[i] + size), row.begin() + lv::kChainLinkSize);
     next = place(row, maps);

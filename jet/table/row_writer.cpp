@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "jet/file/bytes.h"
+#include "jet/file/byte_writer.h"
 #include "jet/error.h"
 #include "jet/text/text_codec.h"
 
@@ -32,16 +33,16 @@ std::size_t fixedColumnSize(const StoredColumn& c) {
 namespace {
 
 void putNumber(Bytes& out, std::size_t size, std::uint64_t bits) {
-  out.resize(size);
-  for (std::size_t i = 0; i < size; ++i) out[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+  out.clear();
+  bytes::Appender(out).little(bits, static_cast<int>(size));
 }
 
 Bytes encodeDecimal(const Decimal& d) {
-  Bytes out(17, 0);
-  out[0] = d.negative ? 0x80 : 0x00;
-  std::uint32_t words[4] = {0, d.high, static_cast<std::uint32_t>(d.low >> 32), static_cast<std::uint32_t>(d.low)};
-  for (int w = 0; w < 4; ++w)
-    for (int i = 0; i < 4; ++i) out[1 + 4 * w + i] = static_cast<std::uint8_t>(words[w] >> (8 * i));
+  Bytes out;
+  bytes::Appender put(out);
+  put.u8(d.negative ? 0x80 : 0x00);
+  for (std::uint32_t word : {std::uint32_t{0}, d.high, static_cast<std::uint32_t>(d.low >> 32), static_cast<std::uint32_t>(d.low)})
+    put.u32(word);
   return out;
 }
 
@@ -64,8 +65,7 @@ std::optional<Bytes> compressUcs2(const std::u16string& units) {
     if (compressed) {
       out.push_back(static_cast<std::uint8_t>(units[i]));
     } else {
-      out.push_back(static_cast<std::uint8_t>(units[i]));
-      out.push_back(static_cast<std::uint8_t>(units[i] >> 8));
+      bytes::Appender(out).u16(units[i]);
     }
     ++i;
   }
@@ -163,10 +163,8 @@ Bytes encodeTextSlowly(const std::string& utf8, format::Version version, std::ui
     if (std::optional<Bytes> packed = compressUcs2(units)) return *packed;
   Bytes out;
   out.reserve(units.size() * 2);
-  for (char16_t u : units) {
-    out.push_back(static_cast<std::uint8_t>(u));
-    out.push_back(static_cast<std::uint8_t>(u >> 8));
-  }
+  bytes::Appender put(out);
+  for (char16_t u : units) put.u16(u);
   return out;
 }
 
@@ -273,8 +271,11 @@ Bytes encodeRow(const StoredTableDefinition& def, const format::Layout& layout, 
 
   Bytes row;
   row.reserve(maxRowSize(layout));  // any row that may be stored, without growing
-  row.push_back(static_cast<std::uint8_t>(columnCount));
-  if (!jet3) row.push_back(static_cast<std::uint8_t>(columnCount >> 8));
+  bytes::Appender put(row);
+  if (jet3)
+    put.u8(static_cast<std::uint8_t>(columnCount));
+  else
+    put.u16(columnCount);
   const std::size_t fixedStart = row.size();
 
   // The fixed area: every fixed column has its room, with or without a value.
@@ -311,12 +312,8 @@ Bytes encodeRow(const StoredTableDefinition& def, const format::Layout& layout, 
     if (jet3) {
       appendJet3Trailer(row, offsets, maskSize);
     } else {
-      for (std::size_t i = offsets.size(); i-- > 0;) {
-        row.push_back(static_cast<std::uint8_t>(offsets[i]));
-        row.push_back(static_cast<std::uint8_t>(offsets[i] >> 8));
-      }
-      row.push_back(static_cast<std::uint8_t>(slots));
-      row.push_back(static_cast<std::uint8_t>(slots >> 8));
+      for (std::size_t i = offsets.size(); i-- > 0;) put.u16(static_cast<std::uint16_t>(offsets[i]));
+      put.u16(slots);
     }
   }
   row.insert(row.end(), mask.begin(), mask.end());

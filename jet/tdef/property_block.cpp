@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "jet/file/byte_writer.h"
 #include "jet/error.h"
 #include "jet/text/text_codec.h"
 
@@ -35,20 +36,9 @@ std::string nameText(ByteSpan bytes, format::Version version, std::uint16_t code
   return version == format::Version::Jet4 ? decodeJet4Text(bytes) : decodeCodePage(bytes, codePage);
 }
 
-class Writer {
- public:
-  void u8(std::uint8_t v) { out.push_back(v); }
-  void u16(std::uint16_t v) {
-    u8(static_cast<std::uint8_t>(v));
-    u8(static_cast<std::uint8_t>(v >> 8));
-  }
-  void u32(std::uint32_t v) {
-    u16(static_cast<std::uint16_t>(v));
-    u16(static_cast<std::uint16_t>(v >> 16));
-  }
-  void raw(std::string_view b) { out.insert(out.end(), b.begin(), b.end()); }
-  void raw(ByteSpan b) { out.insert(out.end(), b.begin(), b.end()); }
-  // Writes the length of what was written since `start` at `start`.
+// Appends the block; patch32 writes the length of what was written since `start` at `start`.
+struct Writer : bytes::Appender {
+  Writer() : bytes::Appender(out) {}
   void patch32(std::size_t start) { bytes::put32(out, start, static_cast<std::uint32_t>(out.size() - start)); }
   Bytes out;
 };

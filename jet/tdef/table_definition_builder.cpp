@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "jet/file/byte_writer.h"
 #include "jet/error.h"
 #include "jet/text/text_codec.h"
 
@@ -42,7 +43,7 @@ class DefinitionEncoder {
     for (const LogicalIndex* l : logical) writeLogicalIndex(*l);
     for (const LogicalIndex* l : logical) writeName(l->name);
     for (const ColumnUsageMaps* m : columnMapOrder()) writeColumnMaps(*m);
-    append16(tw::kEndOfColumnMaps);
+    put_.u16(tw::kEndOfColumnMaps);
     bytes::put32(out_, layout_.tdefLengthOffset, static_cast<std::uint32_t>(out_.size()));
     return std::move(out_);
   }
@@ -58,21 +59,6 @@ class DefinitionEncoder {
     for (const RealIndex& r : def_.realIndexes)
       if (r.columns.empty() || r.columns.size() > format::kMaxIndexColumns)
         invalid(def_, "an index tree has 1 to 10 key columns");
-  }
-
-  void append8(std::uint8_t v) { out_.push_back(v); }
-  void append16(std::uint16_t v) {
-    append8(static_cast<std::uint8_t>(v));
-    append8(static_cast<std::uint8_t>(v >> 8));
-  }
-  void append32(std::uint32_t v) {
-    append16(static_cast<std::uint16_t>(v));
-    append16(static_cast<std::uint16_t>(v >> 16));
-  }
-  // A fixed-size entry, zero-filled, to be filled in through the returned span.
-  MutableByteSpan appendEntry(std::size_t size) {
-    out_.resize(out_.size() + size, 0);
-    return MutableByteSpan(out_).subspan(out_.size() - size, size);
   }
 
   void writeHeader() {
@@ -98,7 +84,7 @@ class DefinitionEncoder {
   }
 
   void writeRealIndexCount(const RealIndex& r) {
-    MutableByteSpan e = appendEntry(layout_.realIndexCountEntrySize);
+    MutableByteSpan e = put_.zeros(layout_.realIndexCountEntrySize);
     bytes::put32(e, 4, r.rowCountHint);
   }
 
@@ -135,7 +121,7 @@ class DefinitionEncoder {
   }
 
   void writeColumn(const StoredColumn& c) {
-    MutableByteSpan e = appendEntry(layout_.columnEntrySize);
+    MutableByteSpan e = put_.zeros(layout_.columnEntrySize);
     bytes::put8(e, layout_.colTypeOffset, c.typeCode ? c.typeCode : static_cast<std::uint8_t>(c.type));
     bytes::put16(e, layout_.colNumberOffset, c.number);
     bytes::put16(e, layout_.colVarIndexOffset, c.varIndex);
@@ -174,14 +160,14 @@ class DefinitionEncoder {
     }
     if (stored.size() > (jet4() ? 0xFFFFu : 0xFFu)) invalid(def_, "the name \"" + name + "\" is too long");
     if (layout_.nameLengthSize == 1)
-      append8(static_cast<std::uint8_t>(stored.size()));
+      put_.u8(static_cast<std::uint8_t>(stored.size()));
     else
-      append16(static_cast<std::uint16_t>(stored.size()));
-    out_.insert(out_.end(), stored.begin(), stored.end());
+      put_.u16(static_cast<std::uint16_t>(stored.size()));
+    put_.raw(stored);
   }
 
   void writeRealIndex(const RealIndex& r) {
-    MutableByteSpan e = appendEntry(layout_.realIndexEntrySize);
+    MutableByteSpan e = put_.zeros(layout_.realIndexEntrySize);
     if (jet4()) bytes::put32(e, 0, tw::kJet4IndexTag);
     for (std::size_t slot = 0; slot < format::kMaxIndexColumns; ++slot) {
       std::size_t at = layout_.realIndexColumnsOffset + slot * 3;
@@ -198,7 +184,7 @@ class DefinitionEncoder {
   }
 
   void writeLogicalIndex(const LogicalIndex& l) {
-    MutableByteSpan e = appendEntry(layout_.logicalIndexEntrySize);
+    MutableByteSpan e = put_.zeros(layout_.logicalIndexEntrySize);
     if (jet4()) bytes::put32(e, 0, tw::kJet4TableTag);
     bytes::put32(e, layout_.logicalIndexNumberOffset, l.number);
     bytes::put32(e, layout_.logicalIndexRealOffset, l.realIndex);
@@ -211,15 +197,16 @@ class DefinitionEncoder {
   }
 
   void writeColumnMaps(const ColumnUsageMaps& m) {
-    append16(m.columnNumber);
-    append32(m.ownedPagesMap);
-    append32(m.freePagesMap);
+    put_.u16(m.columnNumber);
+    put_.u32(m.ownedPagesMap);
+    put_.u32(m.freePagesMap);
   }
 
   const StoredTableDefinition& def_;
   const format::Layout& layout_;
   std::uint16_t codePage_;
   std::vector<std::uint8_t> out_;
+  bytes::Appender put_{out_};
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "jet/text/text_codec.h"
 
+#include "jet/file/byte_writer.h"
 #include "jet/file/code_page_tables.h"
 #include "jet/file/format.h"
 
@@ -225,21 +226,18 @@ std::string decodeJet4Text(ByteSpan bytes) {
 }
 
 std::string encodeUcs2(std::string_view utf8) {
-  std::string out;
+  std::vector<std::uint8_t> out;
+  bytes::Appender put(out);
   for (char32_t cp : decodeUtf8(utf8)) {
-    auto put = [&](std::uint16_t u) {
-      out.push_back(static_cast<char>(u & 0xFF));
-      out.push_back(static_cast<char>(u >> 8));
-    };
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      put(static_cast<std::uint16_t>(0xD800 + (cp >> 10)));
-      put(static_cast<std::uint16_t>(0xDC00 + (cp & 0x3FF)));
+      put.u16(static_cast<std::uint16_t>(0xD800 + (cp >> 10)));
+      put.u16(static_cast<std::uint16_t>(0xDC00 + (cp & 0x3FF)));
     } else {
-      put(static_cast<std::uint16_t>(cp));
+      put.u16(static_cast<std::uint16_t>(cp));
     }
   }
-  return out;
+  return std::string(out.begin(), out.end());
 }
 
 }  // namespace jet
