@@ -41,7 +41,7 @@ void treeInserts(benchmark::State& state, bool random, bool text) {
   }
   for (auto _ : state) {
     state.PauseTiming();
-    jet::test::MemoryIndexFile file(jet::format::Version::Jet4);
+    jet::test::MemoryIndexFile file(jet::Format::Jet4);
     jet::IndexPage root;
     root.tablePage = jet::test::MemoryIndexFile::kTablePage;
     std::uint32_t rootPage = file.add(root);

@@ -27,7 +27,7 @@
 #include "db/field_read.h"
 #include "db/schema.h"
 #include "jet/page/data_page_writer.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/check/free_page_map_repair.h"
 #include "jet/file/journal.h"
 #include "jet/file/platform_file.h"
@@ -123,18 +123,18 @@ void BM_PlainScanOfTheSameTables(benchmark::State& state) {
   const long newRows = static_cast<long>(m.session->state().ToList.count());
   qbm::WorkingDriver driver;
   for (auto _ : state) {
-    for (auto [table, kind] : {std::pair{&*db.OldWoofers, qbm::DriverTable::Woofers},
-                               std::pair{&*db.OldTweeters, qbm::DriverTable::Tweeters}}) {
+    for (auto [table, kind] : {std::pair{&*db.Old.Woofers, qbm::DriverTable::Woofers},
+                               std::pair{&*db.Old.Tweeters, qbm::DriverTable::Tweeters}}) {
       table->setIndex("");
       for (table->moveFirst(); !table->eof(); table->moveNext()) qbm::ReadDriverRow(*table, kind, driver);
     }
-    for (jet::Table* responses : {&*db.OldWooferResponse, &*db.OldTweeterResponse}) {
+    for (jet::Table* responses : {&*db.Old.WooferResponse, &*db.Old.TweeterResponse}) {
       responses->setIndex("");
       for (responses->moveFirst(); !responses->eof(); responses->moveNext())
         for (int i = 0; i < qbm::ResponseCount; ++i)
           benchmark::DoNotOptimize(qbm::readResponseLevel(responses->get(qbm::ResponseField(i))));
     }
-    for (jet::Table* table : {&*db.NewWoofers, &*db.NewTweeters}) {
+    for (jet::Table* table : {&*db.New.Woofers, &*db.New.Tweeters}) {
       table->setIndex("");
       for (table->moveFirst(); !table->eof(); table->moveNext()) {
         benchmark::DoNotOptimize(table->get(qbm::fields::Model));
@@ -160,7 +160,7 @@ void BM_FreePageMapRepair(benchmark::State& state) {
   std::size_t pages = 0, inUse = 0;
   {
     jet::Database db = jet::Database::open(dir / "qbaudio.mdb");
-    jet::PageFile& file = db.impl().core().file();
+    jet::PageFile& file = jet::detail::coreOf(db).file();
     pages = file.pageCount();
     for (auto _ : state) {
       state.PauseTiming();
@@ -206,7 +206,7 @@ void BM_CheckBeforeWrite(benchmark::State& state) {
   jet::Database db = jet::Database::open(samples(newDrivers) / qbm::samples::NewSampleFile,
                                          {.exclusive = false, .readOnly = true});
   for (auto _ : state) qbm::CheckNewDatabaseBeforeWrite(db);
-  state.counters["pages"] = static_cast<double>(db.impl().core().file().pageCount());
+  state.counters["pages"] = static_cast<double>(jet::detail::coreOf(db).file().pageCount());
 }
 BENCHMARK(BM_CheckBeforeWrite)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond)->UseRealTime();
 

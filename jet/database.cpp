@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "jet/text/clock.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/table/new_database.h"
 #include "jet/table/page_ownership_check.h"
 #include "jet/table/table_creator.h"
@@ -17,10 +17,12 @@ namespace jet {
 
 namespace detail {
 
-DatabaseImpl::DatabaseImpl(std::filesystem::path path, std::unique_ptr<PageFile> file, OpenOptions options,
-                           JournalFinding journal)
-    : path_(std::move(path)), journal_(std::move(journal)),
-      core_(std::make_shared<DatabaseCore>(std::move(file), options)) {}
+DatabaseCore& DatabaseAccess::core(Database& db) { return db.openCore(); }
+
+const std::shared_ptr<DatabaseCore>& DatabaseAccess::sharedCore(Database& db) {
+  db.openCore();
+  return db.core_;
+}
 
 }  // namespace detail
 
@@ -48,7 +50,7 @@ Database Database::open(const std::filesystem::path& path, OpenOptions options) 
     std::unique_ptr<JournalStore> journal = fileJournalStore(path);
     JournalFinding finding = recoverJournal(*journal, file, writable);
     auto pages = std::make_unique<PageFile>(std::move(file), writable ? 1024 : 256, writable ? std::move(journal) : nullptr);
-    return Database(std::make_unique<detail::DatabaseImpl>(path, std::move(pages), options, std::move(finding)));
+    return Database(std::make_shared<detail::DatabaseCore>(path, std::move(pages), options, std::move(finding)));
   } catch (const Error& e) {
     rethrowNamingFile(e, path);
   }
@@ -59,7 +61,7 @@ Database Database::openMemory(std::vector<std::uint8_t> bytes) {
   OpenOptions options;
   options.readOnly = true;
   options.exclusive = false;
-  return Database(std::make_unique<detail::DatabaseImpl>("(memory)", std::move(pages), options));
+  return Database(std::make_shared<detail::DatabaseCore>("(memory)", std::move(pages), options));
 }
 
 Database Database::create(const std::filesystem::path& path, Format format) {
@@ -72,11 +74,10 @@ Database Database::create(const std::filesystem::path& path, Format format, Date
 
 Database Database::createDatabase(const std::filesystem::path& path, Format format,
                                   std::optional<DateTime> timestamp) {
-  const format::Version version = format == Format::Jet3 ? format::Version::Jet3 : format::Version::Jet4;
   if (PlatformFile::exists(path))
     throw Error(ErrorCode::Io, path.string() + " exists already; a new database is never written over a file");
   const DateTime created = timestamp ? *timestamp : localNow();
-  NewDatabaseImage image = buildNewDatabase(version, kNewDatabaseCodePage, created);
+  NewDatabaseImage image = buildNewDatabase(format, kNewDatabaseCodePage, created);
   // A journal left beside a file of this name that is gone belongs to no file: it is kept, out of
   // the way of the new file's transactions.
   JournalFinding finding;
@@ -99,9 +100,9 @@ Database Database::createDatabase(const std::filesystem::path& path, Format form
     file->writeAt(0, image.bytes);
     file->sync();
     auto pages = std::make_unique<PageFile>(std::move(file), 1024, fileJournalStore(path));
-    Database db(std::make_unique<detail::DatabaseImpl>(path, std::move(pages), OpenOptions{}, std::move(finding)));
-    if (timestamp) db.impl().core().fixTime(*timestamp);
-    detail::writeNewDatabaseCatalog(db.impl().core(), image.systemTablePages, created);
+    Database db(std::make_shared<detail::DatabaseCore>(path, std::move(pages), OpenOptions{}, std::move(finding)));
+    if (timestamp) db.openCore().fixTime(*timestamp);
+    detail::writeNewDatabaseCatalog(db.openCore(), image.systemTablePages, created);
     return db;
   } catch (const Error& e) {
     removeFile();
@@ -112,55 +113,54 @@ Database Database::createDatabase(const std::filesystem::path& path, Format form
   }
 }
 
-Database::Database(std::unique_ptr<detail::DatabaseImpl> impl) : impl_(std::move(impl)) {}
+Database::Database(std::shared_ptr<detail::DatabaseCore> core) : core_(std::move(core)) {}
 Database::Database(Database&&) noexcept = default;
 Database& Database::operator=(Database&& other) noexcept {
   if (this != &other) {
     close();
-    impl_ = std::move(other.impl_);
+    core_ = std::move(other.core_);
   }
   return *this;
 }
 Database::~Database() { close(); }
 
 void Database::close() {
-  if (impl_) impl_->core().close();
+  if (core_) core_->close();
 }
 
-bool Database::isOpen() const { return impl_ && impl_->core().isOpen(); }
+bool Database::isOpen() const { return core_ && core_->isOpen(); }
 
 const JournalFinding& Database::journalFinding() const {
-  if (!impl_) throw Error(ErrorCode::InvalidState, "the database is closed");
-  return impl_->journalFinding();
+  if (!core_) throw Error(ErrorCode::InvalidState, "the database is closed");
+  return core_->journalFinding();
 }
 
-detail::DatabaseImpl& Database::impl() { return openImpl(); }
-
-detail::DatabaseImpl& Database::openImpl() const {
-  if (!impl_ || !impl_->core().isOpen()) throw Error(ErrorCode::InvalidState, "the database is closed");
-  return *impl_;
+detail::DatabaseCore& Database::openCore() const {
+  if (!core_ || !core_->isOpen()) throw Error(ErrorCode::InvalidState, "the database is closed");
+  return *core_;
 }
 
 const std::filesystem::path& Database::path() const {
-  if (!impl_) throw Error(ErrorCode::InvalidState, "the database is closed");
-  return impl_->path();  // still known after close(), for messages
+  if (!core_) throw Error(ErrorCode::InvalidState, "the database is closed");
+  return core_->path();  // still known after close(), for messages
 }
 
 Format Database::format() const {
-  return openImpl().core().file().header().version == format::Version::Jet3 ? Format::Jet3
-                                                                                                      : Format::Jet4;
+  return openCore().file().header().version;
 }
 
-std::uint32_t Database::pageSize() const { return openImpl().core().file().pageSize(); }
+std::uint32_t Database::pageSize() const { return openCore().file().pageSize(); }
 std::uint16_t Database::codePage() const {
-  return openImpl().core().file().header().codePage;
+  return openCore().file().header().codePage;
 }
 std::uint32_t Database::sortOrder() const {
-  return openImpl().core().file().header().sortOrder;
+  return openCore().file().header().sortOrder;
 }
 
+Collation Database::collation() const { return collationFor(format(), sortOrder()); }
+
 std::vector<std::string> Database::tableNames() const {
-  detail::DatabaseCore& core = openImpl().core();
+  detail::DatabaseCore& core = openCore();
   core.requireOpen();
   std::vector<std::string> names;
   for (const CatalogEntry& e : core.catalog())
@@ -169,35 +169,35 @@ std::vector<std::string> Database::tableNames() const {
 }
 
 bool Database::hasTable(std::string_view name) const {
-  detail::DatabaseCore& core = openImpl().core();
+  detail::DatabaseCore& core = openCore();
   core.requireOpen();
   const CatalogEntry* e = core.findTable(name);
   return e && !e->system;
 }
 
 Table Database::table(std::string_view name) {
-  detail::DatabaseCore& core = impl().core();
+  detail::DatabaseCore& core = openCore();
   core.requireOpen();
   const CatalogEntry* entry = core.findTable(name);
   if (!entry) throw Error(ErrorCode::MissingTable, "there is no table \"" + std::string(name) + "\" in " + path().string());
   try {
-    return Table(std::make_shared<detail::TableCursor>(impl_->sharedCore(), core.definition(*entry)));
+    return Table(std::make_shared<detail::TableCursor>(core_, core.definition(*entry)));
   } catch (const Error& e) {
     rethrowNamingFile(e, path());
   }
 }
 
 void Database::createTable(const TableDefinition& definition) {
-  detail::createUserTable(openImpl().core(), definition);
+  detail::createUserTable(openCore(), definition);
 }
 void Database::begin() {
-  detail::DatabaseCore& core = openImpl().core();
-  core.allocator();  // Error(ReadOnly) for a database that cannot be written
+  detail::DatabaseCore& core = openCore();
+  core.requireWritable();
   core.file().begin();
 }
 
 void Database::commit() {
-  detail::DatabaseCore& core = openImpl().core();
+  detail::DatabaseCore& core = openCore();
   if (!core.file().inTransaction()) throw Error(ErrorCode::InvalidState, "commit without begin");
   try {
     core.file().commit();
@@ -208,12 +208,24 @@ void Database::commit() {
 }
 
 void Database::rollback() {
-  detail::DatabaseCore& core = openImpl().core();
+  detail::DatabaseCore& core = openCore();
   if (!core.file().inTransaction()) throw Error(ErrorCode::InvalidState, "rollback without begin");
   core.file().rollback();
   core.afterRollback();
 }
 
-bool Database::inTransaction() const { return impl_ && impl_->core().isOpen() && impl_->core().file().inTransaction(); }
+Transaction::Transaction(Database& db) : db_(db) { db_.begin(); }
+
+Transaction::~Transaction() {
+  try {
+    if (db_.inTransaction()) db_.rollback();
+  } catch (...) {
+  }
+}
+
+void Transaction::commit() { db_.commit(); }
+void Transaction::rollback() { db_.rollback(); }
+
+bool Database::inTransaction() const { return core_ && core_->isOpen() && core_->file().inTransaction(); }
 
 }  // namespace jet

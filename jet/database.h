@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "jet/collation.h"
 #include "jet/error.h"
 #include "jet/file/journal.h"
 #include "jet/open_options.h"
@@ -25,7 +26,8 @@
 namespace jet {
 
 namespace detail {
-class DatabaseImpl;
+class DatabaseCore;
+struct DatabaseAccess;
 }
 
 class Database {
@@ -61,6 +63,9 @@ class Database {
   std::uint32_t pageSize() const;
   std::uint16_t codePage() const;   // Jet 3: code page of the text; Jet 4: as stored
   std::uint32_t sortOrder() const;  // collation id of text indexes (General = 1033)
+  // The order of the file's text index keys (collation.h). Throws Error(Unsupported) for a sort
+  // order other than General.
+  Collation collation() const;
 
   // User tables (no system tables), in catalog order.
   std::vector<std::string> tableNames() const;
@@ -81,14 +86,33 @@ class Database {
   void rollback();
   bool inTransaction() const;
 
-  detail::DatabaseImpl& impl();  // for the engine's own tools (check, dump); not for callers
+  // Thread safety: a Database and every Table made from it form one unit that one thread uses at
+  // a time; nothing in it is locked. Different databases may be used on different threads.
 
  private:
-  explicit Database(std::unique_ptr<detail::DatabaseImpl> impl);
+  friend struct detail::DatabaseAccess;
+  explicit Database(std::shared_ptr<detail::DatabaseCore> core);
   static Database createDatabase(const std::filesystem::path& path, Format format,
                                  std::optional<DateTime> timestamp);
-  detail::DatabaseImpl& openImpl() const;  // throws Error(InvalidState) when closed
-  std::unique_ptr<detail::DatabaseImpl> impl_;
+  detail::DatabaseCore& openCore() const;  // throws Error(InvalidState) when closed
+  std::shared_ptr<detail::DatabaseCore> core_;
+};
+
+// A transaction as a scope: begins at construction (Database::begin, with its errors); commit()
+// keeps the changes; leaving the scope without commit() rolls them back, ignoring errors of that
+// rollback (the journal beside the file then restores it at the next open).
+class Transaction {
+ public:
+  explicit Transaction(Database& db);
+  ~Transaction();
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+  void commit();
+  void rollback();
+
+ private:
+  Database& db_;
 };
 
 }  // namespace jet

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/error.h"
 #include "jet/text/shortest_fixed.h"
 #include "jet/table/table_cursor.h"
@@ -118,8 +118,8 @@ void appendCsvValue(std::string& out, const Value& v) {
 }
 
 detail::TableCursor cursorOf(Database& db, const std::string& table) {
-  detail::DatabaseCore& core = db.impl().core();
-  return detail::TableCursor(db.impl().sharedCore(), core.definition(*core.findTable(table)));
+  detail::DatabaseCore& core = detail::coreOf(db);
+  return detail::TableCursor(detail::DatabaseAccess::sharedCore(db), core.definition(*core.findTable(table)));
 }
 
 // Every row the cursor can read, from the first, passed to row(values); what it cannot read is

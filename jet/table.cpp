@@ -52,7 +52,7 @@ std::u32string Table::unstorableCharacters(std::string_view column, std::string_
     throw Error(ErrorCode::MissingColumn, "table " + name() + " has no column \"" + std::string(column) + "\"");
   const StoredColumn& c = cursor_->definition().columns[static_cast<std::size_t>(index)];
   const PageFile& file = cursor_->file();
-  if (file.layout().version != format::Version::Jet3 || (c.type != ColumnType::Text && c.type != ColumnType::Memo))
+  if (file.layout().version != Format::Jet3 || (c.type != ColumnType::Text && c.type != ColumnType::Memo))
     return {};
   return charactersOutsideCodePage(text, file.header().codePage);
 }

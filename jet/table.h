@@ -5,6 +5,9 @@
 //
 // A Table is a handle: it stays valid while its Database is open; any use after the database is
 // closed throws Error(InvalidState).
+//
+// Thread safety: none of its own. A Table shares its database's pages, caches and transaction, so
+// all the tables of one database are used by one thread at a time, with the database itself.
 
 #include <cstdint>
 #include <memory>

@@ -7,7 +7,6 @@
 #include "db/schema.h"
 #include "db/table_walk.h"
 #include "jet/error.h"
-#include "jet/file/format.h"
 #include "olddb/company_names.h"
 #include "olddb/model_names.h"
 
@@ -39,9 +38,7 @@ bool NewModelIndex::EntryOrder::operator()(const Entry& a, const Entry& b) const
 
 NewModelIndex::NewModelIndex(jet::Database& db, std::string_view tableName)
     : cursor_(db.table(tableName)),
-      collation_(jet::collationFor(db.format() == jet::Format::Jet4 ? jet::format::Version::Jet4
-                                                                     : jet::format::Version::Jet3,
-                                   db.sortOrder())) {
+      collation_(db.collation()) {
   for (const jet::IndexColumn& c : modelIndexOf(cursor_).columns) {
     const int at = cursor_.columnIndex(c.name);
     if (at < 0) throw jet::Error(jet::ErrorCode::Damaged, "index Model names a missing column " + c.name);

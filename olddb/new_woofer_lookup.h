@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "jet/database.h"
-#include "jet/text/sort_key.h"
+#include "jet/collation.h"
 #include "jet/table.h"
 #include "olddb/company_names.h"
 

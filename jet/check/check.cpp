@@ -6,7 +6,7 @@
 
 #include "jet/page/data_page.h"
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/error.h"
 #include "jet/check/index_check.h"
 #include "jet/table/page_ownership_check.h"
@@ -20,7 +20,7 @@ namespace {
 
 class Checker {
  public:
-  explicit Checker(Database& db) : core_(db.impl().core()), file_(core_.file()) {}
+  explicit Checker(Database& db) : core_(detail::coreOf(db)), file_(core_.file()) {}
 
   // chosen: the tables whose rows and indexes are checked (their catalog entries); all when null.
   std::vector<Problem> run(const std::set<const CatalogEntry*>* chosen = nullptr, const CheckProgress& progress = {}) {
@@ -206,7 +206,7 @@ std::vector<Problem> check(Database& db, const CheckProgress& progress) { return
 std::vector<Problem> check(Database& db, const std::vector<std::string>& tables) {
   std::set<const CatalogEntry*> chosen;
   for (const std::string& name : tables) {
-    const CatalogEntry* entry = db.impl().core().findTable(name);
+    const CatalogEntry* entry = detail::coreOf(db).findTable(name);
     if (!entry) throw Error(ErrorCode::MissingTable, "there is no table \"" + name + "\" in " + db.path().string());
     chosen.insert(entry);
   }
@@ -214,7 +214,7 @@ std::vector<Problem> check(Database& db, const std::vector<std::string>& tables)
 }
 
 std::vector<std::uint32_t> unusedPages(Database& db) {
-  detail::DatabaseCore& core = db.impl().core();
+  detail::DatabaseCore& core = detail::coreOf(db);
   std::vector<std::shared_ptr<const StoredTableDefinition>> held;
   core.definitions(held);
   std::vector<const StoredTableDefinition*> tables;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/error.h"
 #include "jet/page/free_page_map.h"
 #include "jet/file/page_file.h"
@@ -11,7 +11,7 @@
 namespace jet {
 
 FreePageMapRepair repairFreePageMap(Database& db) {
-  detail::DatabaseCore& core = db.impl().core();
+  detail::DatabaseCore& core = detail::coreOf(db);
   PageFile& file = core.file();
   if (!file.inTransaction()) throw Error(ErrorCode::InvalidState, "the free-page map is repaired inside a transaction");
   const std::uint32_t pageCount = file.pageCount();

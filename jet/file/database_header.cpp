@@ -26,12 +26,12 @@ void unmaskHeader(std::vector<std::uint8_t>& page0, const format::Layout& layout
   applyRc4(h::kMaskKey, std::span<std::uint8_t>(page0.data() + h::kMaskedOffset, end - h::kMaskedOffset));
 }
 
-std::vector<std::uint8_t> encodeDatabaseHeader(format::Version version, std::uint16_t codePage, DateTime created) {
+std::vector<std::uint8_t> encodeDatabaseHeader(Format version, std::uint16_t codePage, DateTime created) {
   namespace h = format::header;
   if (!isSupportedCodePage(codePage) || codePage == 0)
     throw Error(ErrorCode::Unsupported, "code page " + std::to_string(codePage) + " cannot be used for a new database");
   const format::Layout& layout = format::layout(version);
-  const bool jet4 = version == format::Version::Jet4;
+  const bool jet4 = version == Format::Jet4;
   std::vector<std::uint8_t> page(layout.pageSize, 0);
   MutableByteSpan p(page);
   bytes::put32(p, 0, 0x100);  // page type 0, then the byte 1 every page carries
@@ -70,9 +70,9 @@ DatabaseHeader readDatabaseHeader(ByteSpan firstBytes) {
   DatabaseHeader header;
   std::uint8_t version = firstBytes[h::kVersionOffset];
   if (version == h::kVersionJet3) {
-    header.version = format::Version::Jet3;
+    header.version = Format::Jet3;
   } else if (version == h::kVersionJet4) {
-    header.version = format::Version::Jet4;
+    header.version = Format::Jet4;
   } else {
     throw Error(ErrorCode::Unsupported,
                 "the database is in a format of Access 2007 or later, which this program does not read");
@@ -86,7 +86,7 @@ DatabaseHeader readDatabaseHeader(ByteSpan firstBytes) {
   ByteSpan p(page);
   header.codePage = bytes::u16(p, h::kCodePageOffset);
   header.databaseKey = bytes::u32(p, h::kDatabaseKeyOffset);
-  if (header.version == format::Version::Jet3) {
+  if (header.version == Format::Jet3) {
     header.sortOrder = bytes::u16(p, h::kJet3SortOrderOffset);
   } else {
     header.sortOrder = bytes::u16(p, h::kJet4SortOrderOffset);
@@ -94,7 +94,7 @@ DatabaseHeader readDatabaseHeader(ByteSpan firstBytes) {
   }
   if (header.sortOrder == 0) header.sortOrder = h::kGeneralSortOrder;
   if (header.codePage == 0) header.codePage = 1252;
-  if (header.version == format::Version::Jet3 && !isSupportedCodePage(header.codePage))
+  if (header.version == Format::Jet3 && !isSupportedCodePage(header.codePage))
     throw Error(ErrorCode::Unsupported, "the database's text uses code page " +
                                             std::to_string(header.codePage) +
                                             ", which this program cannot convert");

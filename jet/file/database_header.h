@@ -12,7 +12,7 @@
 namespace jet {
 
 struct DatabaseHeader {
-  format::Version version = format::Version::Jet4;
+  Format version = Format::Jet4;
   std::uint32_t pageSize = 4096;
   std::uint16_t codePage = 1252;       // Jet 3 text encoding (0 in the file reads as 1252)
   std::uint16_t sortOrder = format::header::kGeneralSortOrder;  // collation of text indexes
@@ -28,7 +28,7 @@ DatabaseHeader readDatabaseHeader(ByteSpan firstBytes);
 // The header page of a new database as Access writes it: the version, the code page (Jet 3 text),
 // the General sort order, database key 0, no password and the creation date (Jet 4), with the
 // header mask applied. REQUIRES: a code page isSupportedCodePage() accepts (Error(Unsupported)).
-std::vector<std::uint8_t> encodeDatabaseHeader(format::Version version, std::uint16_t codePage, DateTime created);
+std::vector<std::uint8_t> encodeDatabaseHeader(Format version, std::uint16_t codePage, DateTime created);
 
 // Undoes the header mask on a copy of page 0 (the region that readDatabaseHeader decodes).
 void unmaskHeader(std::vector<std::uint8_t>& page0, const format::Layout& layout);

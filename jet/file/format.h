@@ -9,9 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace jet::format {
+#include "jet/open_options.h"
 
-enum class Version : std::uint8_t { Jet3, Jet4 };
+namespace jet::format {
 
 // ---- Page types (first byte of every page) --------------------------------------------------------
 namespace page_type {
@@ -153,7 +153,7 @@ inline constexpr std::int32_t kDatabaseParentId = 0x0F000000;  // parent of the 
 
 // ---- Per-version layout --------------------------------------------------------------------------
 struct Layout {
-  Version version;
+  Format version;
   std::uint32_t pageSize;
   std::size_t maskedLength;  // bytes of the header region under the RC4 mask
   std::size_t passwordLength;
@@ -233,7 +233,7 @@ struct Layout {
 inline constexpr std::size_t kTdefContinuationOffset = 8;
 
 inline constexpr Layout kJet3{
-    .version = Version::Jet3,
+    .version = Format::Jet3,
     .pageSize = 2048,
     .maskedLength = 126,
     .passwordLength = 20,
@@ -296,7 +296,7 @@ inline constexpr Layout kJet3{
 };
 
 inline constexpr Layout kJet4{
-    .version = Version::Jet4,
+    .version = Format::Jet4,
     .pageSize = 4096,
     .maskedLength = 128,
     .passwordLength = 40,
@@ -358,9 +358,9 @@ inline constexpr Layout kJet4{
     .maxInlineLongValue = 64,
 };
 
-inline constexpr const Layout& layout(Version v) { return v == Version::Jet3 ? kJet3 : kJet4; }
+inline constexpr const Layout& layout(Format v) { return v == Format::Jet3 ? kJet3 : kJet4; }
 
 // The most bytes a row may take (Jet 3: 2012, Jet 4: 4060).
-inline constexpr std::size_t maxRowSize(const Layout& layout) { return layout.version == Version::Jet3 ? 2012 : 4060; }
+inline constexpr std::size_t maxRowSize(const Layout& layout) { return layout.version == Format::Jet3 ? 2012 : 4060; }
 
 }  // namespace jet::format

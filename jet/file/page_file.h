@@ -21,6 +21,7 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -98,6 +99,20 @@ class PageFile {
   // REQUIRES: inTransaction() (Error(InvalidState)); number < pageCount() (Error(Damaged));
   // bytes.size() == pageSize() (Error(InvalidState)).
   void writePage(std::uint32_t number, std::vector<std::uint8_t> bytes);
+  // copyPage, then change(bytes) edits the copy, then writePage; returns what change returns. If
+  // change throws, the page stays as it was.
+  template <typename Change>
+  decltype(auto) modifyPage(std::uint32_t number, Change&& change) {
+    std::vector<std::uint8_t> bytes = copyPage(number);
+    if constexpr (std::is_void_v<std::invoke_result_t<Change&, std::vector<std::uint8_t>&>>) {
+      change(bytes);
+      writePage(number, std::move(bytes));
+    } else {
+      auto result = change(bytes);
+      writePage(number, std::move(bytes));
+      return result;
+    }
+  }
   // Adds a page at the end of the file and returns its number. Same requirements. Callers that
   // give the page to a table or index use PageAllocator instead, which keeps the maps exact.
   std::uint32_t appendPage(std::vector<std::uint8_t> bytes);

@@ -34,12 +34,12 @@ IndexKeyEncoder::IndexKeyEncoder(const StoredTableDefinition& table, const RealI
     for (const KeyColumn& c : columns_)
       hasText = hasText || c.type == ColumnType::Text || c.type == ColumnType::Memo;
     if (!hasText)
-      collation_ = header.version == format::Version::Jet4 ? Collation::General2000 : Collation::General97;
+      collation_ = header.version == Format::Jet4 ? Collation::General2000 : Collation::General97;
   }
 }
 
 Collation IndexKeyEncoder::collation() const {
-  if (!collation_) collationFor(format::Version::Jet4, unsupportedSortOrder_);  // throws Unsupported
+  if (!collation_) collationFor(Format::Jet4, unsupportedSortOrder_);  // throws Unsupported
   return *collation_;
 }
 

@@ -79,9 +79,7 @@ std::uint32_t LongValueWriter::pageWithRoom(std::size_t size, const ColumnUsageM
 std::uint32_t LongValueWriter::place(ByteSpan row, const ColumnUsageMaps* maps) {
   const format::Layout& layout = file_.layout();
   std::uint32_t page = pageWithRoom(row.size(), maps);
-  std::vector<std::uint8_t> bytes = file_.copyPage(page);
-  std::uint16_t number = addLongValueRow(bytes, layout, row);
-  file_.writePage(page, std::move(bytes));
+  std::uint16_t number = file_.modifyPage(page, [&](auto& bytes) { return addLongValueRow(bytes, layout, row); });
   if (maps && !longValueRowFits(*file_.page(page), layout, kUsefulRoom)) allocator_.removeFromMap(maps->freePagesMap, page);
   return format::makeRowPointer(page, number);
 }
@@ -140,10 +138,10 @@ void LongValueWriter::free(ByteSpan field, const ColumnUsageMaps* maps) {
       remaining = remaining > data ? remaining - data : 0;
       if (remaining == 0) next = 0;
     }
-    std::vector<std::uint8_t> bytes = file_.copyPage(at.page);
-    releaseLongValueRow(bytes, layout, at.row);
-    bool empty = usedLongValueRows(bytes, layout) == 0;
-    file_.writePage(at.page, std::move(bytes));
+    bool empty = file_.modifyPage(at.page, [&](auto& bytes) {
+      releaseLongValueRow(bytes, layout, at.row);
+      return usedLongValueRows(bytes, layout) == 0;
+    });
     if (empty) {
       if (at.page == sharedPage_) sharedPage_ = 0;
       roomy_.erase(std::remove(roomy_.begin(), roomy_.end(), at.page), roomy_.end());

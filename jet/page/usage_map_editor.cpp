@@ -122,9 +122,7 @@ void UsageMapEditor::setBit(std::uint32_t holder, std::size_t offset, std::uint8
   std::uint8_t byte = current->bytes()[offset];
   std::uint8_t wanted = on ? static_cast<std::uint8_t>(byte | mask) : static_cast<std::uint8_t>(byte & ~mask);
   if (wanted == byte) return;
-  std::vector<std::uint8_t> copy = file_.copyPage(holder);
-  copy[offset] = wanted;
-  file_.writePage(holder, std::move(copy));
+  file_.modifyPage(holder, [&](auto& copy) { copy[offset] = wanted; });
 }
 
 void UsageMapEditor::add(std::uint32_t page, const NewMapPage& newMapPage) {
@@ -154,9 +152,9 @@ void UsageMapEditor::add(std::uint32_t page, const NewMapPage& newMapPage) {
     throw Error(ErrorCode::Io, "the database has grown past what its page maps can describe");
   std::uint32_t mapPage = newMapPage();
   at = locate();  // making the bitmap page may have changed the page holding this row
-  std::vector<std::uint8_t> copy = file_.copyPage(at.page);
-  bytes::put32(copy, at.rowStart + um::kReferencePagesOffset + 4 * static_cast<std::size_t>(slot), mapPage);
-  file_.writePage(at.page, std::move(copy));
+  file_.modifyPage(at.page, [&](auto& copy) {
+    bytes::put32(copy, at.rowStart + um::kReferencePagesOffset + 4 * static_cast<std::size_t>(slot), mapPage);
+  });
   index = page % per;
   setBit(mapPage, um::kMapPageBitmapOffset + static_cast<std::size_t>(index / 8),
          static_cast<std::uint8_t>(1u << (index % 8)), true);
@@ -230,21 +228,21 @@ std::vector<std::uint32_t> UsageMapEditor::pages(std::uint32_t limit) {
 }
 
 void UsageMapEditor::rewriteInline(const Location& at, std::uint32_t start, const std::vector<std::uint32_t>& pages) {
-  std::vector<std::uint8_t> copy = file_.copyPage(at.page);
-  std::fill(copy.begin() + static_cast<std::ptrdiff_t>(at.rowStart + 1), copy.begin() + static_cast<std::ptrdiff_t>(at.rowEnd), 0);
-  bytes::put32(copy, at.rowStart + um::kInlineStartOffset, start);
-  for (std::uint32_t page : pages) {
-    std::uint32_t index = page - start;
-    copy[at.rowStart + um::kInlineBitmapOffset + index / 8] |= static_cast<std::uint8_t>(1u << (index % 8));
-  }
-  file_.writePage(at.page, std::move(copy));
+  file_.modifyPage(at.page, [&](auto& copy) {
+    std::fill(copy.begin() + static_cast<std::ptrdiff_t>(at.rowStart + 1), copy.begin() + static_cast<std::ptrdiff_t>(at.rowEnd), 0);
+    bytes::put32(copy, at.rowStart + um::kInlineStartOffset, start);
+    for (std::uint32_t page : pages) {
+      std::uint32_t index = page - start;
+      copy[at.rowStart + um::kInlineBitmapOffset + index / 8] |= static_cast<std::uint8_t>(1u << (index % 8));
+    }
+  });
 }
 
 void UsageMapEditor::promote(const Location& at, const std::vector<std::uint32_t>& pages, const NewMapPage& newMapPage) {
-  std::vector<std::uint8_t> copy = file_.copyPage(at.page);
-  std::fill(copy.begin() + static_cast<std::ptrdiff_t>(at.rowStart), copy.begin() + static_cast<std::ptrdiff_t>(at.rowEnd), 0);
-  copy[at.rowStart] = um::kReference;
-  file_.writePage(at.page, std::move(copy));
+  file_.modifyPage(at.page, [&](auto& copy) {
+    std::fill(copy.begin() + static_cast<std::ptrdiff_t>(at.rowStart), copy.begin() + static_cast<std::ptrdiff_t>(at.rowEnd), 0);
+    copy[at.rowStart] = um::kReference;
+  });
   for (std::uint32_t page : pages) add(page, newMapPage);
 }
 

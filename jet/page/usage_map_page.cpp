@@ -14,7 +14,7 @@ namespace um = format::usage_map;
 
 // Bitmap bytes of an inline map Access makes.
 std::size_t inlineBitmapBytes(const format::Layout& layout) {
-  return layout.version == format::Version::Jet4 ? 64 : 128;
+  return layout.version == Format::Jet4 ? 64 : 128;
 }
 
 // The map of free pages grows by this many bitmap bytes at a time.

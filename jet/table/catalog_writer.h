@@ -2,7 +2,7 @@
 // Reading and adding the rows of the system catalog that making tables needs: objects in
 // MSysObjects (with their indexes kept by the row writer) and access control entries in MSysACEs.
 //
-// Every call runs inside a WriteScope (database_impl.h) when it writes; reads see the writes of the
+// Every call runs inside a WriteScope (database_core.h) when it writes; reads see the writes of the
 // open transaction.
 
 #include <cstdint>

@@ -6,8 +6,9 @@
 
 namespace jet::detail {
 
-DatabaseCore::DatabaseCore(std::unique_ptr<PageFile> file, OpenOptions options)
-    : file_(std::move(file)), options_(options) {
+DatabaseCore::DatabaseCore(std::filesystem::path path, std::unique_ptr<PageFile> file, OpenOptions options,
+                           JournalFinding journal)
+    : path_(std::move(path)), journal_(std::move(journal)), file_(std::move(file)), options_(options) {
   catalog_ = readCatalog(*file_);
 }
 
@@ -59,9 +60,13 @@ std::vector<bool> DatabaseCore::ownedPages() {
   return jet::ownedPages(file(), tables);
 }
 
-PageAllocator& DatabaseCore::allocator() {
+void DatabaseCore::requireWritable() const {
   requireOpen();
   if (!file_->writable()) throw Error(ErrorCode::ReadOnly, "the database is open read-only");
+}
+
+PageAllocator& DatabaseCore::allocator() {
+  requireWritable();
   if (!allocator_) {
     allocator_ = std::make_unique<PageAllocator>(*file_);
     allocator_->setOwnedPages([this] { return ownedPages(); });

@@ -1,8 +1,9 @@
 #pragma once
 // The state of an open database that the engine's parts share (cursors, writers, check, dump).
-// Cursors keep it alive and find it closed after Database::close(), so a Table used after its
-// database is gone throws Error(InvalidState).
+// A Database handle owns it with its cursors; cursors keep it alive and find it closed after
+// Database::close(), so a Table used after its database is gone throws Error(InvalidState).
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -17,12 +18,20 @@
 #include "jet/table/catalog.h"
 #include "jet/tdef/table_definition.h"
 
+namespace jet {
+class Database;
+}
+
 namespace jet::detail {
 
 class DatabaseCore {
  public:
-  DatabaseCore(std::unique_ptr<PageFile> file, OpenOptions options);
+  DatabaseCore(std::filesystem::path path, std::unique_ptr<PageFile> file, OpenOptions options,
+               JournalFinding journal = {});
 
+  // Still known after close(), for messages.
+  const std::filesystem::path& path() const { return path_; }
+  const JournalFinding& journalFinding() const { return journal_; }
   bool isOpen() const { return file_ != nullptr; }
   // Throws Error(InvalidState) once the database is closed. (Inline: every cursor call checks.)
   void requireOpen() const {
@@ -55,6 +64,8 @@ class DatabaseCore {
   std::vector<bool> ownedPages();
 
   // ---- Writing (Error(ReadOnly) when the database is not writable) ----
+  // Throws Error(InvalidState) when closed, Error(ReadOnly) when the file cannot be written.
+  void requireWritable() const;
   PageAllocator& allocator();
   IndexMaintenance& indexMaintenance();
   LongValueWriter& longValues();
@@ -69,6 +80,8 @@ class DatabaseCore {
  private:
   [[noreturn]] static void throwClosed();
 
+  std::filesystem::path path_;
+  JournalFinding journal_;
   std::unique_ptr<PageFile> file_;
   OpenOptions options_;
   std::optional<DateTime> fixedTime_;
@@ -78,6 +91,14 @@ class DatabaseCore {
   std::unique_ptr<IndexMaintenance> indexMaintenance_;
   std::unique_ptr<LongValueWriter> longValues_;
 };
+
+// The engine's own way into a Database handle (check, dump, repair, and tests of the engine).
+// Both throw Error(InvalidState) when the database is closed.
+struct DatabaseAccess {
+  static DatabaseCore& core(Database& db);
+  static const std::shared_ptr<DatabaseCore>& sharedCore(Database& db);
+};
+inline DatabaseCore& coreOf(Database& db) { return DatabaseAccess::core(db); }
 
 // One write (a row insert, update or delete, a new table) as a unit: it runs in the open
 // transaction, or in a transaction of its own when none is open, inside a statement of the page

@@ -57,7 +57,7 @@ void putPage(std::vector<std::uint8_t>& file, std::uint32_t number, const std::v
 
 }  // namespace
 
-NewDatabaseImage buildNewDatabase(format::Version version, std::uint16_t codePage, DateTime created) {
+NewDatabaseImage buildNewDatabase(Format version, std::uint16_t codePage, DateTime created) {
   const format::Layout& layout = format::layout(version);
   std::vector<StoredTableDefinition> tables = systemTableDefinitions(version);
 

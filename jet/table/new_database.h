@@ -18,6 +18,6 @@ struct NewDatabaseImage {
 };
 
 // REQUIRES: a code page encodeDatabaseHeader accepts (Error(Unsupported) otherwise).
-NewDatabaseImage buildNewDatabase(format::Version version, std::uint16_t codePage, DateTime created);
+NewDatabaseImage buildNewDatabase(Format version, std::uint16_t codePage, DateTime created);
 
 }  // namespace jet

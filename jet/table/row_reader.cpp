@@ -165,7 +165,7 @@ Value RowReader::decode(const RowColumns& columns, std::size_t columnIndex) {
 }
 
 std::string RowReader::decodeText(ByteSpan data) const {
-  if (layout_->version == format::Version::Jet3) return decodeCodePage(data, file_->header().codePage);
+  if (layout_->version == Format::Jet3) return decodeCodePage(data, file_->header().codePage);
   return decodeJet4Text(data);
 }
 

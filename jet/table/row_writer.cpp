@@ -119,18 +119,18 @@ void appendJet3Trailer(Bytes& row, const std::vector<std::size_t>& offsets, std:
 }  // namespace
 
 namespace {
-Bytes encodeTextSlowly(const std::string& utf8, format::Version version, std::uint16_t codePage, bool compress);
+Bytes encodeTextSlowly(const std::string& utf8, Format version, std::uint16_t codePage, bool compress);
 }
 
-Bytes encodeText(const std::string& utf8, format::Version version, std::uint16_t codePage, bool compress) {
+Bytes encodeText(const std::string& utf8, Format version, std::uint16_t codePage, bool compress) {
   Bytes out;
   encodeTextInto(utf8, version, codePage, compress, out);
   return out;
 }
 
-void encodeTextInto(const std::string& utf8, format::Version version, std::uint16_t codePage, bool compress, Bytes& out) {
+void encodeTextInto(const std::string& utf8, Format version, std::uint16_t codePage, bool compress, Bytes& out) {
   out.clear();
-  if (version == format::Version::Jet4 &&
+  if (version == Format::Jet4 &&
       std::all_of(utf8.begin(), utf8.end(), [](char c) { return c > 0 && static_cast<unsigned char>(c) < 0x80; })) {
     // Plain ASCII, the common case: each character is one byte compressed or two plain.
     if (compress && utf8.size() > 2) {
@@ -152,8 +152,8 @@ void encodeTextInto(const std::string& utf8, format::Version version, std::uint1
 
 namespace {
 
-Bytes encodeTextSlowly(const std::string& utf8, format::Version version, std::uint16_t codePage, bool compress) {
-  if (version == format::Version::Jet3) {
+Bytes encodeTextSlowly(const std::string& utf8, Format version, std::uint16_t codePage, bool compress) {
+  if (version == Format::Jet3) {
     std::optional<std::string> encoded = encodeCodePage(utf8, codePage);
     if (!encoded) throw Error(ErrorCode::ValueRejected, "text with characters the database's code page cannot hold");
     return Bytes(encoded->begin(), encoded->end());
@@ -170,13 +170,13 @@ Bytes encodeTextSlowly(const std::string& utf8, format::Version version, std::ui
 
 }  // namespace
 
-ColumnBytes encodeColumn(const StoredColumn& c, const Value& v, format::Version version, std::uint16_t codePage) {
+ColumnBytes encodeColumn(const StoredColumn& c, const Value& v, Format version, std::uint16_t codePage) {
   ColumnBytes out;
   encodeColumnInto(c, v, version, codePage, out);
   return out;
 }
 
-void encodeColumnInto(const StoredColumn& c, const Value& v, format::Version version, std::uint16_t codePage,
+void encodeColumnInto(const StoredColumn& c, const Value& v, Format version, std::uint16_t codePage,
                       ColumnBytes& out) {
   out.present = false;
   out.bytes.clear();
@@ -221,7 +221,7 @@ void encodeColumnInto(const StoredColumn& c, const Value& v, format::Version ver
     std::size_t size = fixedColumnSize(c);
     if (out.bytes.size() > size) throw Error(ErrorCode::ValueRejected, "column " + c.name + ": the value is longer than the column");
     if (c.type == ColumnType::Text) {
-      bool wide = version == format::Version::Jet4;
+      bool wide = version == Format::Jet4;
       while (out.bytes.size() + (wide ? 2 : 1) <= size) {
         out.bytes.push_back(0x20);
         if (wide) out.bytes.push_back(0x00);
@@ -233,7 +233,7 @@ void encodeColumnInto(const StoredColumn& c, const Value& v, format::Version ver
 
 std::size_t encodedRowSize(const StoredTableDefinition& def, const format::Layout& layout,
                            const std::vector<ColumnBytes>& columns) {
-  const bool jet3 = layout.version == format::Version::Jet3;
+  const bool jet3 = layout.version == Format::Jet3;
   std::uint16_t columnCount = def.maxColumns;
   for (const StoredColumn& c : def.columns) columnCount = std::max<std::uint16_t>(columnCount, c.number + 1);
   std::size_t size = jet3 ? 1 : 2;
@@ -263,7 +263,7 @@ std::size_t encodedRowSize(const StoredTableDefinition& def, const format::Layou
 }
 
 Bytes encodeRow(const StoredTableDefinition& def, const format::Layout& layout, const std::vector<ColumnBytes>& columns) {
-  const bool jet3 = layout.version == format::Version::Jet3;
+  const bool jet3 = layout.version == Format::Jet3;
   std::uint16_t columnCount = def.maxColumns;
   for (const StoredColumn& c : def.columns) columnCount = std::max<std::uint16_t>(columnCount, c.number + 1);
   std::size_t maskSize = (columnCount + 7u) / 8u;

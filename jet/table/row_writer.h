@@ -37,10 +37,10 @@ Bytes encodeRow(const StoredTableDefinition& definition, const format::Layout& l
 
 // The stored bytes of a value of a column that is not a long value (Memo, OLE), converted for the
 // column already (value_conversion.h). Null gives an absent column; Yes/No gives no bytes.
-ColumnBytes encodeColumn(const StoredColumn& column, const Value& value, format::Version version,
+ColumnBytes encodeColumn(const StoredColumn& column, const Value& value, Format version,
                          std::uint16_t codePage);
 // The same into out, reusing its buffer.
-void encodeColumnInto(const StoredColumn& column, const Value& value, format::Version version, std::uint16_t codePage,
+void encodeColumnInto(const StoredColumn& column, const Value& value, Format version, std::uint16_t codePage,
                       ColumnBytes& out);
 
 // The size encodeRow would give the row, without building it.
@@ -51,9 +51,9 @@ std::size_t encodedRowSize(const StoredTableDefinition& definition, const format
 // (0xFF 0xFE, runs of one-byte characters and of two-byte characters, a 0x00 byte switching
 // between them) when compress is set and that form is shorter.
 // REQUIRES (Jet 3): the text's characters are in the code page (value_conversion checks it).
-Bytes encodeText(const std::string& utf8, format::Version version, std::uint16_t codePage, bool compress);
+Bytes encodeText(const std::string& utf8, Format version, std::uint16_t codePage, bool compress);
 // The same into out, reusing its buffer.
-void encodeTextInto(const std::string& utf8, format::Version version, std::uint16_t codePage, bool compress, Bytes& out);
+void encodeTextInto(const std::string& utf8, Format version, std::uint16_t codePage, bool compress, Bytes& out);
 
 // The longest text (in characters) that a long value (Memo) is stored compressed for.
 inline constexpr std::size_t kMaxCompressedMemoCharacters = 1024;

@@ -70,7 +70,7 @@ void writeDefinitionPages(PageFile& file, PageAllocator& pages, StoredTableDefin
 
 void writeNewDatabaseCatalog(DatabaseCore& core, const std::vector<std::uint32_t>& systemTablePages,
                              DateTime created) {
-  const format::Version version = core.file().layout().version;
+  const Format version = core.file().layout().version;
   {
     WriteScope scope(core);
     CatalogWriter catalog(core, systemTablePages.at(1));

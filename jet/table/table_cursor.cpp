@@ -218,7 +218,7 @@ TableWriter& TableCursor::writer() {
 }
 
 void TableCursor::addNew() {
-  core().allocator();  // Error(ReadOnly) before anything else
+  core().requireWritable();  // before anything else
   editMode_ = EditMode::Adding;
   pending_.assign(definition_->columns.size(), Value(Null{}));
   for (std::size_t i = 0; i < definition_->columns.size(); ++i)
@@ -228,7 +228,7 @@ void TableCursor::addNew() {
 }
 
 void TableCursor::edit() {
-  core().allocator();
+  core().requireWritable();
   syncWithFile();
   RowLocation at = current();
   std::vector<Value> values;
@@ -331,15 +331,14 @@ void TableCursor::cancelUpdate() {
 }
 
 void TableCursor::remove() {
-  DatabaseCore& db = core();
-  db.allocator();
+  core().requireWritable();
   syncWithFile();
   if (editMode_ != EditMode::None) cancelUpdate();
   RowLocation at = current();
   std::vector<Value> values;
   getAll(values);
   {
-    WriteScope scope(db);
+    WriteScope scope(core());
     writer().remove(at, values);
     scope.done();
   }

@@ -147,9 +147,7 @@ void TableWriter::updateFreeSpace(std::uint32_t page) {
 RowLocation TableWriter::placeRow(ByteSpan row, std::uint16_t flags, std::uint32_t avoid) {
   PageFile& file = core_.file();
   std::uint32_t page = pageWithRoom(row.size(), avoid);
-  std::vector<std::uint8_t> bytes = file.copyPage(page);
-  std::uint16_t number = addRow(bytes, file.layout(), row, flags);
-  file.writePage(page, std::move(bytes));
+  std::uint16_t number = file.modifyPage(page, [&](auto& bytes) { return addRow(bytes, file.layout(), row, flags); });
   updateFreeSpace(page);
   return RowLocation{page, number};
 }
@@ -183,29 +181,21 @@ void TableWriter::update(RowLocation at, const std::vector<Value>& oldRow, const
     replaceRow(header, layout, at.row, bytes, 0);
     file.writePage(at.page, std::move(header));
     if (place.overflow) {
-      std::vector<std::uint8_t> target = file.copyPage(place.target.page);
-      deleteRow(target, layout, place.target.row);
-      file.writePage(place.target.page, std::move(target));
+      file.modifyPage(place.target.page, [&](auto& target) { deleteRow(target, layout, place.target.row); });
       updateFreeSpace(place.target.page);
     }
   } else if (place.overflow && replacementFits(file.page(place.target.page)->bytes(), layout, place.target.row, bytes.size())) {
-    std::vector<std::uint8_t> target = file.copyPage(place.target.page);
-    replaceRow(target, layout, place.target.row, bytes, re::kDeleted);
-    file.writePage(place.target.page, std::move(target));
+    file.modifyPage(place.target.page, [&](auto& target) { replaceRow(target, layout, place.target.row, bytes, re::kDeleted); });
   } else {
     // Moves: the bytes to another page (flagged deleted, so scans skip them), a pointer here.
     RowLocation target = placeRow(bytes, re::kDeleted, at.page);
     if (place.overflow) {
-      std::vector<std::uint8_t> oldTarget = file.copyPage(place.target.page);
-      deleteRow(oldTarget, layout, place.target.row);
-      file.writePage(place.target.page, std::move(oldTarget));
+      file.modifyPage(place.target.page, [&](auto& oldTarget) { deleteRow(oldTarget, layout, place.target.row); });
       updateFreeSpace(place.target.page);
     }
     Bytes pointer(4);
     bytes::put32(pointer, 0, format::makeRowPointer(target.page, target.row));
-    header = file.copyPage(at.page);
-    replaceRow(header, layout, at.row, pointer, re::kOverflow);
-    file.writePage(at.page, std::move(header));
+    file.modifyPage(at.page, [&](auto& page) { replaceRow(page, layout, at.row, pointer, re::kOverflow); });
   }
   updateFreeSpace(at.page);
   core_.indexMaintenance().updateEntries(table_, oldRow, newRow, at);
@@ -219,14 +209,10 @@ void TableWriter::remove(RowLocation at, const std::vector<Value>& row) {
   RowReader reader(file, table_);
   if (std::optional<RowImage> image = reader.fetch(at)) freeLongValues(*image, nullptr);
   if (place.overflow) {
-    std::vector<std::uint8_t> target = file.copyPage(place.target.page);
-    deleteRow(target, layout, place.target.row);
-    file.writePage(place.target.page, std::move(target));
+    file.modifyPage(place.target.page, [&](auto& target) { deleteRow(target, layout, place.target.row); });
     updateFreeSpace(place.target.page);
   }
-  std::vector<std::uint8_t> header = file.copyPage(at.page);
-  deleteRow(header, layout, at.row);
-  file.writePage(at.page, std::move(header));
+  file.modifyPage(at.page, [&](auto& page) { deleteRow(page, layout, at.row); });
   updateFreeSpace(at.page);
   if (table_.rowCount > 0) --table_.rowCount;
   writeRowCounts(file, table_);

@@ -8,7 +8,7 @@
 // which name the old place, stay valid. Deleted rows are flagged deleted and their long values
 // freed; pages that get room back return to the free-space map.
 //
-// Each call must run inside a WriteScope (database_impl.h): on an error, the scope undoes the
+// Each call must run inside a WriteScope (database_core.h): on an error, the scope undoes the
 // pages the call changed.
 
 #include <vector>

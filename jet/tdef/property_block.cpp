@@ -23,8 +23,8 @@ constexpr std::size_t kEntryHeader = 8;  // length, flag, type, name index, valu
   throw Error(ErrorCode::Damaged, "a property block is damaged: " + what);
 }
 
-std::string nameBytes(std::string_view name, format::Version version, std::uint16_t codePage) {
-  if (version == format::Version::Jet4) return encodeUcs2(name);
+std::string nameBytes(std::string_view name, Format version, std::uint16_t codePage) {
+  if (version == Format::Jet4) return encodeUcs2(name);
   std::optional<std::string> encoded = encodeCodePage(name, codePage);
   if (!encoded)
     throw Error(ErrorCode::ValueRejected, "the name \"" + std::string(name) + "\" has a character that code page " +
@@ -32,8 +32,8 @@ std::string nameBytes(std::string_view name, format::Version version, std::uint1
   return *encoded;
 }
 
-std::string nameText(ByteSpan bytes, format::Version version, std::uint16_t codePage) {
-  return version == format::Version::Jet4 ? decodeJet4Text(bytes) : decodeCodePage(bytes, codePage);
+std::string nameText(ByteSpan bytes, Format version, std::uint16_t codePage) {
+  return version == Format::Jet4 ? decodeJet4Text(bytes) : decodeCodePage(bytes, codePage);
 }
 
 // Appends the block; patch32 writes the length of what was written since `start` at `start`.
@@ -62,13 +62,13 @@ Property requiredProperty(bool required) {
   return {"Required", ColumnType::Boolean, true, Bytes{static_cast<std::uint8_t>(required ? 1 : 0)}};
 }
 
-Bytes encodePropertyBlock(const PropertyBlock& block, format::Version version, std::uint16_t codePage) {
+Bytes encodePropertyBlock(const PropertyBlock& block, Format version, std::uint16_t codePage) {
   std::vector<std::string> names;
   for (const PropertySet& set : block.sets)
     for (const Property& p : set.properties)
       if (std::find(names.begin(), names.end(), p.name) == names.end()) names.push_back(p.name);
   Writer w;
-  w.raw(std::string_view(version == format::Version::Jet4 ? kJet4Tag : kJet3Tag, 4));
+  w.raw(std::string_view(version == Format::Jet4 ? kJet4Tag : kJet3Tag, 4));
   std::size_t start = w.out.size();
   w.u32(0);
   w.u16(kNamesChunk);
@@ -103,8 +103,8 @@ Bytes encodePropertyBlock(const PropertyBlock& block, format::Version version, s
   return std::move(w.out);
 }
 
-PropertyBlock decodePropertyBlock(ByteSpan bytes, format::Version version, std::uint16_t codePage) {
-  const char* tag = version == format::Version::Jet4 ? kJet4Tag : kJet3Tag;
+PropertyBlock decodePropertyBlock(ByteSpan bytes, Format version, std::uint16_t codePage) {
+  const char* tag = version == Format::Jet4 ? kJet4Tag : kJet3Tag;
   if (bytes.size() < 4 || std::memcmp(bytes.data(), tag, 4) != 0) damaged("it does not start with its tag");
   PropertyBlock block;
   std::vector<std::string> names;

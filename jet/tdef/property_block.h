@@ -43,10 +43,10 @@ struct PropertyBlock {
 };
 
 // The block's bytes. Throws Error(ValueRejected) when a name cannot be written in the code page.
-Bytes encodePropertyBlock(const PropertyBlock& block, format::Version version, std::uint16_t codePage);
+Bytes encodePropertyBlock(const PropertyBlock& block, Format version, std::uint16_t codePage);
 // Reads a block. Chunks of other kinds are skipped. Throws Error(Damaged) when a length, count or
 // name index does not fit the bytes.
-PropertyBlock decodePropertyBlock(ByteSpan bytes, format::Version version, std::uint16_t codePage);
+PropertyBlock decodePropertyBlock(ByteSpan bytes, Format version, std::uint16_t codePage);
 
 // The "Required" property as Access stores it for a column: a Yes/No kept by the engine.
 Property requiredProperty(bool required);

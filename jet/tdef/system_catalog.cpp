@@ -17,8 +17,8 @@ struct Sids {
   Bytes engine, admin, admins, users;
 };
 
-Sids sidsFor(format::Version version) {
-  if (version == format::Version::Jet4) return {{0x06, 0xEA}, {0x07, 0xE8}, {0x06, 0xE8}, {0x06, 0xED}};
+Sids sidsFor(Format version) {
+  if (version == Format::Jet4) return {{0x06, 0xEA}, {0x07, 0xE8}, {0x06, 0xE8}, {0x06, 0xED}};
   return {{0x02, 0x03}, {0x03, 0x01}, {0x02, 0x01}, {0x02, 0x04}};
 }
 
@@ -54,13 +54,13 @@ TableDefinition aclTable() {
           {index("ObjectId", {"ObjectId"})}};
 }
 
-TableDefinition queriesTable(format::Version version) {
+TableDefinition queriesTable(Format version) {
   TableDefinition t{"MSysQueries",
                     {column("ObjectId", T::Long), column("Attribute", T::Byte), column("Order", T::Binary),
                      column("Name1", T::Text), column("Name2", T::Text), column("Expression", T::Memo),
                      column("Flag", T::Integer)},
                     {index("ObjectIdAttribute", {"ObjectId", "Attribute", "Order"})}};
-  if (version == format::Version::Jet4) t.columns.push_back(column("LvExtra", T::Long));
+  if (version == Format::Jet4) t.columns.push_back(column("LvExtra", T::Long));
   return t;
 }
 
@@ -76,7 +76,7 @@ TableDefinition relationshipsTable() {
 // The system tables differ from what a user table of the same columns would be: their columns are
 // marked as the engine's, text is stored without compression, Jet 4 binary columns are declared
 // 510 bytes long, the SID columns carry a flag of their own, and the index flags are the engine's.
-StoredTableDefinition systemTable(const TableDefinition& t, format::Version version,
+StoredTableDefinition systemTable(const TableDefinition& t, Format version,
                                   std::vector<std::uint8_t> indexFlags, int primaryIndex) {
   StoredTableDefinition d = planTableDefinition(t, version);
   d.tableType = format::kSystemTable;
@@ -84,11 +84,11 @@ StoredTableDefinition systemTable(const TableDefinition& t, format::Version vers
     c.flags |= tw::kSystemColumnFlag;
     c.extFlags = 0;
     if (c.name == "Owner" || c.name == "SID") c.flags |= tw::kSidColumnFlag;
-    if (c.type == ColumnType::Binary && version == format::Version::Jet4) c.length = 2 * kMaxTextSize;
+    if (c.type == ColumnType::Binary && version == Format::Jet4) c.length = 2 * kMaxTextSize;
   }
   for (std::size_t i = 0; i < d.realIndexes.size(); ++i) {
     d.realIndexes[i].flags = indexFlags[i];
-    if (version == format::Version::Jet4) d.realIndexes[i].flags |= tw::kJet4IndexFlagAlways;
+    if (version == Format::Jet4) d.realIndexes[i].flags |= tw::kJet4IndexFlagAlways;
     d.logicalIndexes[i].kind =
         static_cast<int>(i) == primaryIndex ? format::index_kind::kPrimaryKey : format::index_kind::kNormal;
   }
@@ -101,7 +101,7 @@ CatalogObject object(std::int32_t id, std::int32_t parentId, const char* name, s
 
 }  // namespace
 
-std::vector<StoredTableDefinition> systemTableDefinitions(format::Version version) {
+std::vector<StoredTableDefinition> systemTableDefinitions(Format version) {
   using namespace format::index_flag;
   std::vector<StoredTableDefinition> tables;
   tables.push_back(systemTable(objectsTable(), version, {kUnique, kUnique}, 1));
@@ -111,7 +111,7 @@ std::vector<StoredTableDefinition> systemTableDefinitions(format::Version versio
   return tables;
 }
 
-std::vector<CatalogObject> newDatabaseObjects(format::Version version,
+std::vector<CatalogObject> newDatabaseObjects(Format version,
                                               const std::vector<std::uint32_t>& systemTablePages) {
   using namespace catalog_ids;
   using namespace catalog_types;
@@ -130,7 +130,7 @@ std::vector<CatalogObject> newDatabaseObjects(format::Version version,
   return rows;
 }
 
-std::vector<AccessControlEntry> newDatabaseAccessControl(format::Version version,
+std::vector<AccessControlEntry> newDatabaseAccessControl(Format version,
                                                          const std::vector<std::uint32_t>& systemTablePages) {
   using namespace catalog_ids;
   const Sids sid = sidsFor(version);

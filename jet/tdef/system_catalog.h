@@ -37,7 +37,7 @@ inline constexpr std::int32_t kFullTableRights = 1048319;
 
 // The system tables in the order their definitions go into the file (pages 2, 3, 4, 5), without
 // page numbers or usage maps.
-std::vector<StoredTableDefinition> systemTableDefinitions(format::Version version);
+std::vector<StoredTableDefinition> systemTableDefinitions(Format version);
 
 // A row of MSysObjects.
 struct CatalogObject {
@@ -60,10 +60,10 @@ struct AccessControlEntry {
 
 // The MSysObjects rows of a new database; systemTablePages[i] is the first TDEF page of
 // systemTableDefinitions()[i].
-std::vector<CatalogObject> newDatabaseObjects(format::Version version,
+std::vector<CatalogObject> newDatabaseObjects(Format version,
                                               const std::vector<std::uint32_t>& systemTablePages);
 // The MSysACEs rows of a new database (same page numbers).
-std::vector<AccessControlEntry> newDatabaseAccessControl(format::Version version,
+std::vector<AccessControlEntry> newDatabaseAccessControl(Format version,
                                                          const std::vector<std::uint32_t>& systemTablePages);
 
 // The MSysObjects row of a new user table whose definition starts at firstPage, owned by `owner`

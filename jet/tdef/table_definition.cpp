@@ -128,7 +128,7 @@ class DefinitionParser {
   std::size_t readName(std::size_t at, std::string& out) {
     std::size_t length = layout_.nameLengthSize == 1 ? bytes::u8(bytes_, at) : bytes::u16(bytes_, at);
     ByteSpan raw = bytes::slice(bytes_, at + layout_.nameLengthSize, length);
-    out = layout_.version == format::Version::Jet3 ? decodeCodePage(raw, header_.codePage) : decodeJet4Text(raw);
+    out = layout_.version == Format::Jet3 ? decodeCodePage(raw, header_.codePage) : decodeJet4Text(raw);
     return at + layout_.nameLengthSize + length;
   }
 
@@ -222,7 +222,7 @@ class DefinitionParser {
   std::uint32_t realCount_ = 0;
 };
 
-ColumnDefinition toSchema(const StoredColumn& c, format::Version version) {
+ColumnDefinition toSchema(const StoredColumn& c, Format version) {
   ColumnDefinition d;
   d.name = c.name;
   d.type = c.type;
@@ -230,7 +230,7 @@ ColumnDefinition toSchema(const StoredColumn& c, format::Version version) {
   d.fixedLength = c.type == ColumnType::Text && c.isFixed();
   d.required = c.required;
   if (c.type == ColumnType::Text)
-    d.size = version == format::Version::Jet4 ? c.length / 2 : c.length;
+    d.size = version == Format::Jet4 ? c.length / 2 : c.length;
   else if (c.type == ColumnType::Binary)
     d.size = c.length;
   if (c.type == ColumnType::Decimal) {

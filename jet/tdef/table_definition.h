@@ -95,7 +95,7 @@ struct ColumnUsageMaps {
 
 struct StoredTableDefinition {
   std::string name;
-  format::Version version = format::Version::Jet4;
+  Format version = Format::Jet4;
   std::uint32_t firstPage = 0;          // the table's identity: first TDEF page
   std::vector<std::uint32_t> pages;     // every TDEF page, in chain order
   std::uint8_t tableType = 0;           // format::kUserTable / kSystemTable

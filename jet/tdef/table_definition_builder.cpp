@@ -49,7 +49,7 @@ class DefinitionEncoder {
   }
 
  private:
-  bool jet4() const { return def_.version == format::Version::Jet4; }
+  bool jet4() const { return def_.version == Format::Jet4; }
   bool system() const { return def_.tableType == format::kSystemTable; }
 
   void checkLimits() {
@@ -227,7 +227,7 @@ std::vector<std::vector<std::uint8_t>> splitDefinitionPages(ByteSpan joined,
   if (pageNumbers.size() != definitionPageCount(joined.size(), layout))
     throw Error(ErrorCode::InvalidState, "a table definition of " + std::to_string(joined.size()) +
                                              " bytes given " + std::to_string(pageNumbers.size()) + " pages");
-  const bool jet4 = layout.version == format::Version::Jet4;
+  const bool jet4 = layout.version == Format::Jet4;
   std::vector<std::vector<std::uint8_t>> pages;
   std::size_t at = 0;
   for (std::size_t i = 0; i < pageNumbers.size(); ++i) {

@@ -52,7 +52,7 @@ std::uint16_t fixedAreaSize(ColumnType type) {
 
 class Planner {
  public:
-  Planner(const TableDefinition& definition, format::Version version)
+  Planner(const TableDefinition& definition, Format version)
       : in_(definition), version_(version), table_("table " + quoted(definition.name)) {}
 
   StoredTableDefinition plan() {
@@ -66,7 +66,7 @@ class Planner {
   }
 
  private:
-  bool jet4() const { return version_ == format::Version::Jet4; }
+  bool jet4() const { return version_ == Format::Jet4; }
   std::string columnWhat(const std::string& name) const { return "column " + quoted(name) + " of " + table_; }
   std::string indexWhat(const std::string& name) const { return "index " + quoted(name) + " of " + table_; }
 
@@ -222,7 +222,7 @@ class Planner {
   }
 
   const TableDefinition& in_;
-  format::Version version_;
+  Format version_;
   std::string table_;
   StoredTableDefinition out_;
 };
@@ -245,7 +245,7 @@ void checkObjectName(std::string_view name, const std::string& what) {
   }
 }
 
-StoredTableDefinition planTableDefinition(const TableDefinition& definition, format::Version version) {
+StoredTableDefinition planTableDefinition(const TableDefinition& definition, Format version) {
   return Planner(definition, version).plan();
 }
 

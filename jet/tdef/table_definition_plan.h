@@ -42,6 +42,6 @@ void checkObjectName(std::string_view name, const std::string& what);
 // do not fit in a row, an index without columns or with more than 10, on a column that does not
 // exist, twice on one column, on a Memo or OLE column, a second primary key, more than 32 indexes,
 // or an index marked foreign (relationships are not made here).
-StoredTableDefinition planTableDefinition(const TableDefinition& definition, format::Version version);
+StoredTableDefinition planTableDefinition(const TableDefinition& definition, Format version);
 
 }  // namespace jet

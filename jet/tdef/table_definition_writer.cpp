@@ -45,10 +45,10 @@ void writeDefinitionBytes(PageFile& file, const StoredTableDefinition& table, st
 void writeRowCounts(PageFile& file, const StoredTableDefinition& table) {
   const format::Layout& layout = file.layout();
   // Both fields lie on the first TDEF page.
-  std::vector<std::uint8_t> page = file.copyPage(table.firstPage);
-  bytes::put32(page, layout.tdefRowCountOffset, table.rowCount);
-  bytes::put32(page, layout.tdefAutoNumberOffset, table.nextAutoNumber);
-  file.writePage(table.firstPage, std::move(page));
+  file.modifyPage(table.firstPage, [&](auto& page) {
+    bytes::put32(page, layout.tdefRowCountOffset, table.rowCount);
+    bytes::put32(page, layout.tdefAutoNumberOffset, table.nextAutoNumber);
+  });
 }
 
 namespace {

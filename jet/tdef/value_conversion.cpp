@@ -149,7 +149,7 @@ std::size_t utf16Length(const std::string& text) {
   return units;
 }
 
-Value toText(const StoredColumn& c, const std::string& table, const Value& v, format::Version version,
+Value toText(const StoredColumn& c, const std::string& table, const Value& v, Format version,
              std::uint16_t codePage) {
   // Text is checked where it is and copied once; other values are formatted as text first.
   std::string formatted;
@@ -161,11 +161,11 @@ Value toText(const StoredColumn& c, const std::string& table, const Value& v, fo
   }
   const std::string& text = given ? *given : formatted;
   if (c.type == ColumnType::Text) {
-    std::size_t limit = version == format::Version::Jet4 ? c.length / 2u : c.length;
+    std::size_t limit = version == Format::Jet4 ? c.length / 2u : c.length;
     if (utf16Length(text) > limit)
       reject(c, table, v, "longer than the column's " + std::to_string(limit) + " characters");
   }
-  if (version == format::Version::Jet3 && !encodeCodePage(text, codePage))
+  if (version == Format::Jet3 && !encodeCodePage(text, codePage))
     reject(c, table, v, "it has characters that code page " + std::to_string(codePage) + " cannot hold");
   return given ? Value(*given) : Value(std::move(formatted));
 }
@@ -406,7 +406,7 @@ std::string describeValue(const Value& value) {
 }
 
 Value convertForColumn(const StoredColumn& column, const Value& value, const std::string& table,
-                       format::Version version, std::uint16_t codePage) {
+                       Format version, std::uint16_t codePage) {
   if (column.typeCode != static_cast<std::uint8_t>(column.type))
     reject(column, table, value, "the column's type is not one this program writes");
   if (column.type == ColumnType::Boolean) return toBoolean(column, table, value);

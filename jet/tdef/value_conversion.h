@@ -33,7 +33,7 @@ namespace jet {
 // Throws Error(ValueRejected) with a message naming table, column and value.
 // codePage: the database's code page (Jet 3 text); version: the file's Jet version.
 Value convertForColumn(const StoredColumn& column, const Value& value, const std::string& table,
-                       format::Version version, std::uint16_t codePage);
+                       Format version, std::uint16_t codePage);
 
 // Text to a date-time in the forms listed above; false when the text is not such a date.
 bool parseDateText(const std::string& text, DateTime& out);

@@ -448,12 +448,12 @@ std::optional<Value> integerIn(const Value& v) {
 
 }  // namespace
 
-Collation collationFor(format::Version version, std::uint32_t sortOrder) {
+Collation collationFor(Format version, std::uint32_t sortOrder) {
   if (sortOrder != 0 && sortOrder != kGeneralSortOrder)
     throw Error(ErrorCode::Unsupported,
                 "text indexes use sort order " + std::to_string(sortOrder) +
                     "; only the General sort order (1033) is supported");
-  return version == format::Version::Jet4 ? Collation::General2000 : Collation::General97;
+  return version == Format::Jet4 ? Collation::General2000 : Collation::General97;
 }
 
 bool isIndexable(ColumnType type) {
@@ -477,9 +477,9 @@ Bytes sortKey(ColumnType type, const Value& value, bool descending, Collation co
   return out;
 }
 
-Bytes sortKey(ColumnType type, const Value& value, bool descending, format::Version version,
+Bytes sortKey(ColumnType type, const Value& value, bool descending, Format version,
               std::uint32_t sortOrder) {
-  Collation collation = version == format::Version::Jet4 ? Collation::General2000 : Collation::General97;
+  Collation collation = version == Format::Jet4 ? Collation::General2000 : Collation::General97;
   if (type == ColumnType::Text || type == ColumnType::Memo) collation = collationFor(version, sortOrder);
   return sortKey(type, value, descending, collation);
 }

@@ -29,7 +29,7 @@ inline constexpr std::uint32_t kGeneralSortOrder = 1033;
 // The collation of text keys in a file: General97 for Jet 3, General2000 for Jet 4.
 // sortOrder is the sort-order id of the file or of the text column; 0 (not stated) counts as
 // General. Throws Error(Unsupported) for any other sort order.
-Collation collationFor(format::Version version, std::uint32_t sortOrder);
+Collation collationFor(Format version, std::uint32_t sortOrder);
 
 // Whether a column of this type can be part of an index (every type but OLE).
 bool isIndexable(ColumnType type);
@@ -47,7 +47,7 @@ void appendSortKey(Bytes& out, ColumnType type, const Value& value, bool descend
 // The key part of one column value (see appendSortKey).
 Bytes sortKey(ColumnType type, const Value& value, bool descending, Collation collation);
 // The same for a file of the given version and sort order: the bytes Access writes for the value.
-Bytes sortKey(ColumnType type, const Value& value, bool descending, format::Version version,
+Bytes sortKey(ColumnType type, const Value& value, bool descending, Format version,
               std::uint32_t sortOrder);
 
 struct KeyColumn {

@@ -17,7 +17,7 @@
 #include <regex>
 
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/error.h"
 #include "jet/index/index_page.h"
 #include "jet/page/usage_map.h"
@@ -95,11 +95,11 @@ struct Landmarks {
 
   explicit Landmarks(const fs::path& file) {
     jet::Database db = jet::Database::open(file, {.exclusive = false, .readOnly = true});
-    jet::PageFile& pages = db.impl().core().file();
+    jet::PageFile& pages = jet::detail::coreOf(db).file();
     pageSize = pages.pageSize();
     std::map<std::uint32_t, std::string> tableOf;  // first TDEF page -> table
-    for (const jet::CatalogEntry& entry : db.impl().core().catalog()) {
-      auto def = db.impl().core().definition(entry);
+    for (const jet::CatalogEntry& entry : jet::detail::coreOf(db).catalog()) {
+      auto def = jet::detail::coreOf(db).definition(entry);
       tableOf[def->firstPage] = entry.name;
       if (entry.system) continue;
       dataPages[entry.name] = jet::readUsageMap(pages, def->ownedPagesMap).pages;
@@ -214,7 +214,7 @@ TEST_F(DamagedFiles, ADamagedNewDatabaseIsRefusedAndItsReadersTellWhatTheyMissed
     // A data page of the tweeters also listed in the woofers' page map: claimed by two tables.
     lay(newFile(), sound);
     jet::Database db = jet::Database::open(newFile());
-    jet::detail::DatabaseCore& core = db.impl().core();
+    jet::detail::DatabaseCore& core = jet::detail::coreOf(db);
     db.begin();
     jet::UsageMapEditor(core.file(), core.definition(*core.findTable("woofers"))->ownedPagesMap)
         .add(at.dataPages.at("tweeters").front(), [] () -> std::uint32_t { throw std::logic_error("no room"); });

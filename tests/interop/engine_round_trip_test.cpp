@@ -26,7 +26,7 @@
 #include "jet/check.h"
 #include "jet/page/data_page.h"
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/page/long_value.h"
 #include "jet/page/physical_order.h"
 #include "jet/table/row_reader.h"
@@ -305,7 +305,7 @@ Built build(Format format, const fs::path& file, int rows) {
   // Rows added into the room the deletes left.
   insert(rows / 10);
 
-  jet::detail::DatabaseCore& core = db.impl().core();
+  jet::detail::DatabaseCore& core = jet::detail::coreOf(db);
   auto def = core.definition(*core.findTable(kTable));
   for (const jet::LogicalIndex& l : def->logicalIndexes) {
     if (l.name != "Name") continue;
@@ -320,7 +320,7 @@ Built build(Format format, const fs::path& file, int rows) {
 std::set<std::pair<std::int32_t, std::size_t>> chainsAfterDeletedRows(const fs::path& path) {
   std::set<std::pair<std::int32_t, std::size_t>> found;
   jet::Database db = jet::Database::open(path, {.exclusive = false, .readOnly = true});
-  jet::detail::DatabaseCore& core = db.impl().core();
+  jet::detail::DatabaseCore& core = jet::detail::coreOf(db);
   jet::PageFile& file = core.file();
   const jet::format::Layout& layout = file.layout();
   auto def = core.definition(*core.findTable(kTable));

@@ -4,16 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
+#include <stdexcept>
 #include <iterator>
 
 #include "jet/check.h"
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/page/free_page_map.h"
 #include "jet/page/long_value.h"
 #include "jet/table/row_reader.h"
 #include "jet/page/usage_map.h"
+#include "jet/page/usage_map_editor.h"
 #include "jet/page/usage_map_page.h"
+#include "jet/file/bytes.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -50,7 +54,7 @@ TEST_P(CheckSharedFile, SoundFileHasNoProblems) {
 TEST_P(CheckSharedFile, FreePageMapCoversTheFileAsAccessSizesIt) {
   QBM_REQUIRE_SHARED();
   jet::Database db = jet::Database::open(qbm::test::sharedDir() / GetParam(), {.exclusive = false, .readOnly = true});
-  jet::PageFile& file = db.impl().core().file();
+  jet::PageFile& file = jet::detail::coreOf(db).file();
   jet::FreePageMapView map = jet::readFreePageMap(file);
   EXPECT_TRUE(map.coversFile(file.pageCount()));
   if (!map.reference) {
@@ -68,7 +72,7 @@ TEST(Check, WrongRowCountIsReportedForItsTable) {
   std::uint32_t tdef;
   {
     jet::Database db = jet::Database::openMemory(bytes);
-    tdef = db.impl().core().findTable("Table2")->firstPage;
+    tdef = jet::detail::coreOf(db).findTable("Table2")->firstPage;
   }
   bytes[tdef * 4096 + jet::format::kJet4.tdefRowCountOffset] += 5;
   writeBytes(dir / "counts.mdb", bytes);
@@ -86,8 +90,8 @@ TEST(Check, BrokenLongValueIsReportedAtItsRowAndTheRestIsStillChecked) {
   std::uint32_t dataPage = 0;
   {
     jet::Database db = jet::Database::openMemory(bytes);
-    jet::PageFile& file = db.impl().core().file();
-    auto def = db.impl().core().definition(*db.impl().core().findTable("MSP_PROJECTS"));
+    jet::PageFile& file = jet::detail::coreOf(db).file();
+    auto def = jet::detail::coreOf(db).definition(*jet::detail::coreOf(db).findTable("MSP_PROJECTS"));
     jet::RowReader reader(file, *def);
     dataPage = jet::readUsageMap(file, def->ownedPagesMap).pages.at(0);
     auto image = reader.fetch({dataPage, 0});
@@ -138,5 +142,103 @@ TEST(Check, PartialLastPageIsReported) {
   ASSERT_EQ(1u, problems.size()) << describe(problems);
   EXPECT_EQ("file", problems[0].where);
 }
+
+// Each kind of damage the checker reports, made in a small sound file of our own and found where
+// it is. Row counts are pinned on both sides of the true count.
+struct Damage {
+  const char* name;
+  // Damages the table; returns the page the problem is reported at, or 0 for the table or index.
+  std::function<std::uint32_t(jet::PageFile&, const jet::StoredTableDefinition&)> apply;
+  std::string where;  // after "table Parts" when no page is named
+  std::string what;
+};
+
+class CheckFindsDamage : public testing::TestWithParam<Damage> {};
+
+constexpr std::uint32_t kRows = 400;
+
+std::vector<std::uint32_t> dataPagesOf(jet::PageFile& file, const jet::StoredTableDefinition& def) {
+  return jet::readUsageMap(file, def.ownedPagesMap).pages;
+}
+
+std::uint32_t setRowCount(jet::PageFile& file, const jet::StoredTableDefinition& def, std::uint32_t count) {
+  file.modifyPage(def.firstPage, [&](auto& page) { jet::bytes::put32(page, file.layout().tdefRowCountOffset, count); });
+  return 0;
+}
+
+std::uint32_t setIndexRoot(jet::PageFile& file, const jet::StoredTableDefinition& def, std::uint32_t root) {
+  // The first real index's entry lies on the first definition page in a table this small.
+  std::size_t at = def.realIndexes.at(0).entryOffset + file.layout().realIndexFirstPageOffset;
+  file.modifyPage(def.firstPage, [&](auto& page) { jet::bytes::put32(page, at, root); });
+  return 0;
+}
+
+TEST_P(CheckFindsDamage, AtItsPlace) {
+  qbm::test::ScratchDir dir;
+  const fs::path path = dir / "parts.mdb";
+  std::uint32_t page = 0;
+  {
+    jet::Database db = jet::Database::create(path, jet::Format::Jet4);
+    db.createTable({"Parts", {{"id", jet::ColumnType::Long}, {"name", jet::ColumnType::Text, 60}},
+                    {{"id", {{"id"}}, true}}});
+    jet::Table parts = db.table("Parts");
+    db.begin();
+    for (std::uint32_t i = 0; i < kRows; ++i) {
+      parts.addNew();
+      parts.set("id", jet::Value(static_cast<std::int32_t>(i)));
+      parts.set("name", jet::Value(std::string(50, static_cast<char>('a' + i % 26))));
+      parts.update();
+    }
+    db.commit();
+    ASSERT_EQ("", describe(jet::check(db)));
+    jet::detail::DatabaseCore& core = jet::detail::coreOf(db);
+    const jet::StoredTableDefinition& def = *core.definition(*core.findTable("Parts"));
+    ASSERT_GE(dataPagesOf(core.file(), def).size(), 3u);
+    jet::Transaction change(db);
+    page = GetParam().apply(core.file(), def);
+    change.commit();
+  }
+  const std::string where = "table Parts" + (page ? ", page " + std::to_string(page) : GetParam().where);
+  std::vector<jet::Problem> problems = jet::check(path);
+  bool found = false;
+  for (const jet::Problem& p : problems)
+    found = found || (p.where == where && p.what.find(GetParam().what) != std::string::npos);
+  EXPECT_TRUE(found) << "expected at " << where << ": " << GetParam().what << "\ngot:\n" << describe(problems);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryKind, CheckFindsDamage,
+    testing::Values(
+        Damage{"RowCountOneHigh", [](auto& f, auto& d) { return setRowCount(f, d, kRows + 1); }, "",
+               "counts 401 rows, but it holds 400"},
+        Damage{"RowCountOneLow", [](auto& f, auto& d) { return setRowCount(f, d, kRows - 1); }, "",
+               "counts 399 rows, but it holds 400"},
+        Damage{"DataPageMissingFromPageMap",
+               [](auto& f, auto& d) {
+                 std::uint32_t last = dataPagesOf(f, d).back();
+                 jet::UsageMapEditor(f, d.ownedPagesMap).remove(last);
+                 return last;
+               },
+               "", "missing from the table's page map"},
+        Damage{"PageMapListsAnIndexPage",
+               [](auto& f, auto& d) {
+                 std::uint32_t root = d.realIndexes.at(0).firstPage;
+                 jet::UsageMapEditor(f, d.ownedPagesMap).add(root, []() -> std::uint32_t {
+                   throw std::logic_error("the map has room for the page");
+                 });
+                 return root;
+               },
+               "", "not one of the table's data pages"},
+        Damage{"IndexRootIsADataPage", [](auto& f, auto& d) { return setIndexRoot(f, d, dataPagesOf(f, d).front()); },
+               ", index id", "is not an index page"},
+        Damage{"IndexRootPastTheEnd", [](auto& f, auto& d) { return setIndexRoot(f, d, f.pageCount()); }, ", index id",
+               "is not in the file"},
+        Damage{"DefinitionPageOverwritten",
+               [](auto& f, auto& d) {
+                 f.modifyPage(d.firstPage, [](auto& bytes) { bytes[0] = 0x01; });
+                 return 0u;
+               },
+               "", "its definition cannot be read"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -39,21 +39,39 @@ TEST(CompressedText, MixedTextReadsBackWhenSplitAtEveryZeroByte) {
   const char* texts[] = {"alpha “quoted” Œuvre alpha", "“quoted” ﬁne", "Straße “quoted” ﬁne alpha",
                          "x Ω y Ж z 中 w", "ΩΩ a ΩΩ ab ΩΩ abc ΩΩ", "plain ascii text only", "Жук Жук Жук a"};
   for (const char* text : texts) {
-    jet::Bytes stored = jet::encodeText(text, jet::format::Version::Jet4, 1252, true);
+    jet::Bytes stored = jet::encodeText(text, jet::Format::Jet4, 1252, true);
     EXPECT_EQ(jet::decodeJet4Text(stored), text);
     if (stored.size() >= 2 && stored[0] == 0xFF && stored[1] == 0xFE) {
       EXPECT_EQ(splitAtEveryZero(stored), utf16(text)) << text;
     }
   }
   // Mostly narrow text does get the compressed form.
-  jet::Bytes stored = jet::encodeText("Straße “quoted” ﬁne alpha", jet::format::Version::Jet4, 1252, true);
+  jet::Bytes stored = jet::encodeText("Straße “quoted” ﬁne alpha", jet::Format::Jet4, 1252, true);
   EXPECT_EQ(stored[0], 0xFF);
   EXPECT_LT(stored.size(), 2 * utf16("Straße “quoted” ﬁne alpha").size());
 }
 
+// The compressed form is taken only when it is shorter than plain UCS-2: at equal length (two
+// narrow characters: marker + 2 bytes against 4) the text stays plain. Pinned for ASCII and for
+// other one-byte characters, which take different paths.
+TEST(CompressedText, OnlyWhenStrictlyShorterThanPlain) {
+  struct Case {
+    const char* text;
+    bool compressed;
+  };
+  for (const Case& c : {Case{"ab", false}, Case{"abc", true}, Case{"\u00e9\u00e9", false}, Case{"\u00e9\u00e9\u00e9", true},
+                        Case{"a\u03a9", false}, Case{"abcde\u03a9", true}}) {
+    jet::Bytes stored = jet::encodeText(c.text, jet::Format::Jet4, 1252, true);
+    const bool isCompressed = stored.size() >= 2 && stored[0] == 0xFF && stored[1] == 0xFE;
+    EXPECT_EQ(c.compressed, isCompressed) << c.text;
+    EXPECT_LE(stored.size(), 2 * utf16(c.text).size()) << c.text;
+    EXPECT_EQ(c.text, jet::decodeJet4Text(stored));
+  }
+}
+
 TEST(CompressedText, TextWithAZeroLowByteStaysUncompressed) {
   // U+0100 would be stored with a 0x00 byte, which reads as a mode switch.
-  jet::Bytes stored = jet::encodeText("aaaa \u0100 aaaa", jet::format::Version::Jet4, 1252, true);
+  jet::Bytes stored = jet::encodeText("aaaa \u0100 aaaa", jet::Format::Jet4, 1252, true);
   EXPECT_FALSE(stored[0] == 0xFF && stored[1] == 0xFE);
   EXPECT_EQ(jet::decodeJet4Text(stored), "aaaa \u0100 aaaa");
 }

@@ -19,7 +19,7 @@
 
 #include "jet/check.h"
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/file/journal.h"
 #include "jet/file/platform_file.h"
 #include "tests/support/test_support.h"
@@ -55,7 +55,7 @@ WriteCounts workload(const fs::path& path, int rows) {
   WriteCounts counts;
   std::uint64_t start = jet::PlatformFile::writeCount();
   jet::Database db = jet::Database::open(path);
-  db.impl().core().file().setSpillLimit(16);  // spill often: the journal grows in several steps
+  jet::detail::coreOf(db).file().setSpillLimit(16);  // spill often: the journal grows in several steps
   db.begin();
   jet::Table woofers = db.table("woofers");
   jet::Table response = db.table("woofer-response");

@@ -15,7 +15,7 @@
 #include "jet/text/clock.h"
 #include "jet/database.h"
 #include "jet/file/database_header.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/error.h"
 #include "jet/tdef/system_catalog.h"
 #include "tests/jet/value_printer.h"
@@ -88,7 +88,7 @@ TEST_F(CreateTest, NewJet4DatabaseHoldsTheCatalogTheJetEngineMakes) {
   std::vector<std::uint8_t> page0 = readBytes(path("new.mdb"));
   page0.resize(4096);
   std::vector<std::uint8_t> reference = jet::encodeDatabaseHeader(
-      jet::format::Version::Jet4, 1252, jet::DateTime{jet::bytes::f64([&] {
+      jet::Format::Jet4, 1252, jet::DateTime{jet::bytes::f64([&] {
         std::vector<std::uint8_t> plain = page0;
         jet::unmaskHeader(plain, jet::format::kJet4);
         return plain;
@@ -105,12 +105,12 @@ TEST(NewDatabaseHeader, IsTheHeaderOfAnEngineMadeDatabase) {
   std::vector<std::uint8_t> plain = theirs;
   jet::unmaskHeader(plain, jet::format::kJet4);
   jet::DateTime created{jet::bytes::f64(plain, jet::format::header::kJet4CreationDateOffset)};
-  EXPECT_EQ(jet::encodeDatabaseHeader(jet::format::Version::Jet4, 1252, created), theirs);
+  EXPECT_EQ(jet::encodeDatabaseHeader(jet::Format::Jet4, 1252, created), theirs);
 
   // Access 97: the same, but for a table at the end of the page whose first entries Access varies.
   std::vector<std::uint8_t> jet3 = readBytes(qbm::test::sharedDir() / "interop" / "testV1997.mdb");
   jet3.resize(2048);
-  std::vector<std::uint8_t> ours = jet::encodeDatabaseHeader(jet::format::Version::Jet3, 1252, created);
+  std::vector<std::uint8_t> ours = jet::encodeDatabaseHeader(jet::Format::Jet3, 1252, created);
   for (std::size_t i = 0; i < 2048; ++i)
     if (i < 0x600 || i > 0x603) {
       EXPECT_EQ(ours[i], jet3[i]) << "byte " << i;
@@ -118,15 +118,15 @@ TEST(NewDatabaseHeader, IsTheHeaderOfAnEngineMadeDatabase) {
 }
 
 TEST(NewDatabaseHeader, ReadsBackWithItsSettings) {
-  for (auto [version, codePage] : {std::pair{jet::format::Version::Jet3, 1251}, std::pair{jet::format::Version::Jet3, 1252},
-                                   std::pair{jet::format::Version::Jet4, 1252}}) {
+  for (auto [version, codePage] : {std::pair{jet::Format::Jet3, 1251}, std::pair{jet::Format::Jet3, 1252},
+                                   std::pair{jet::Format::Jet4, 1252}}) {
     jet::DatabaseHeader h = jet::readDatabaseHeader(jet::encodeDatabaseHeader(version, static_cast<std::uint16_t>(codePage), jet::DateTime{45000.25}));
     EXPECT_EQ(h.version, version);
     EXPECT_EQ(h.codePage, codePage);
     EXPECT_EQ(h.sortOrder, 1033);
     EXPECT_EQ(h.databaseKey, 0u);
   }
-  EXPECT_THROW(jet::encodeDatabaseHeader(jet::format::Version::Jet3, 437, jet::DateTime{1}), jet::Error);
+  EXPECT_THROW(jet::encodeDatabaseHeader(jet::Format::Jet3, 437, jet::DateTime{1}), jet::Error);
 }
 
 TEST_F(CreateTest, NewJet3DatabaseHoldsTheCatalogAccess97Starts) {
@@ -273,7 +273,7 @@ TEST_P(NewTableTest, ReadsBackAsDefinedWithItsCatalogRowAndRights) {
                                                                  : std::vector<std::uint8_t>{0x03, 0x01};
     EXPECT_EQ(objects.get("Owner"), Value(admin));
   }
-  EXPECT_EQ(static_cast<std::uint32_t>(id), db.impl().core().findTable("Every Type")->firstPage);
+  EXPECT_EQ(static_cast<std::uint32_t>(id), jet::detail::coreOf(db).findTable("Every Type")->firstPage);
   // The rights the Tables container passes on, and full rights for the owner.
   std::multiset<std::string> rights;
   jet::Table acl = db.table("MSysACEs");
@@ -330,7 +330,7 @@ TEST_P(NewTableTest, LargeDefinitionsSpanPagesAndManyTablesFit) {
     t.set(wide.columns[135].name, Value(135.0));
     t.set(wide.columns[0].name, Value("first"));
     t.update();
-    EXPECT_GT(db.impl().core().definition(*db.impl().core().findTable("wide"))->pages.size(), 1u);
+    EXPECT_GT(jet::detail::coreOf(db).definition(*jet::detail::coreOf(db).findTable("wide"))->pages.size(), 1u);
   }
   jet::Database db = jet::Database::open(file());
   EXPECT_EQ(db.tableNames().size(), 26u);

@@ -13,7 +13,7 @@
 #include "jet/check.h"
 #include "jet/page/data_page.h"
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/error.h"
 #include "jet/page/long_value.h"
 #include "jet/table/row_reader.h"
@@ -78,7 +78,7 @@ struct Landmarks {
 
   Landmarks(const Bytes& bytes, const std::string& tableName) {
     jet::Database db = jet::Database::openMemory(bytes);
-    jet::detail::DatabaseCore& core = db.impl().core();
+    jet::detail::DatabaseCore& core = jet::detail::coreOf(db);
     pageSize = core.file().pageSize();
     layout = core.file().layout();
     table = core.definition(*core.findTable(tableName));
@@ -205,7 +205,7 @@ TEST(HostileFile, TableWalksPassOverPagesTheyCannotReadAndCountThem) {
   std::uint32_t companies = 0;
   {
     jet::Database db = jet::Database::openMemory(pristine);
-    companies = db.impl().core().definition(*db.impl().core().findTable("companies"))->firstPage;
+    companies = jet::detail::coreOf(db).definition(*jet::detail::coreOf(db).findTable("companies"))->firstPage;
   }
   Bytes zeroed = pristine, rowTableTooLong = pristine, otherTable = pristine;
   std::fill(zeroed.begin() + m.at(page), zeroed.begin() + m.at(page + 1), 0);
@@ -229,7 +229,7 @@ TEST(HostileFile, TableWalksPassOverPagesTheyCannotReadAndCountThem) {
 // The first chain-form long value of a table: where its 12-byte field is in the file.
 std::optional<std::size_t> chainFieldOffset(const Bytes& bytes, const Landmarks& m, jet::LongValueField& field) {
   jet::Database db = jet::Database::openMemory(bytes);
-  jet::PageFile& file = db.impl().core().file();
+  jet::PageFile& file = jet::detail::coreOf(db).file();
   jet::RowReader reader(file, *m.table);
   for (std::uint32_t page : jet::readUsageMap(file, m.table->ownedPagesMap).pages) {
     jet::PageRef p = file.page(page);
@@ -262,7 +262,7 @@ TEST(HostileFile, LongValuesThatLoopOrClaimTooMuch) {
   Bytes loop = pristine;
   {
     jet::Database db = jet::Database::openMemory(pristine);
-    jet::PageFile& file = db.impl().core().file();
+    jet::PageFile& file = jet::detail::coreOf(db).file();
     jet::RowLocation first = jet::rowLocationFromPointer(field.firstRow);
     jet::PageRef page = file.page(first.page);
     jet::RowSlot slot = jet::dataRowSlot(*page, m.layout, first.row);

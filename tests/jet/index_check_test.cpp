@@ -21,7 +21,7 @@ using test::MemoryIndexFile;
 StoredTableDefinition numbersTable(std::uint32_t root, std::uint8_t flags) {
   StoredTableDefinition t;
   t.name = "numbers";
-  t.version = format::Version::Jet4;
+  t.version = Format::Jet4;
   t.firstPage = MemoryIndexFile::kTablePage;
   StoredColumn n{};
   n.name = "N";
@@ -53,7 +53,7 @@ class IndexCheckTest : public ::testing::Test {
                              const std::function<void(std::vector<IndexEntry>&)>& edit = {},
                              std::uint8_t flags = 0,
                              const std::function<void(MemoryIndexFile&, std::uint32_t)>& damage = {}) {
-    MemoryIndexFile file(format::Version::Jet4);
+    MemoryIndexFile file(Format::Jet4);
     StoredTableDefinition probe = numbersTable(0, flags);
     IndexKeyEncoder keys(probe, probe.realIndexes[0], file.open()->header());
     std::vector<IndexEntry> entries;
@@ -184,7 +184,7 @@ TEST_F(IndexCheckTest, RowsThatCannotBeReadKeepTheirEntriesButNotTheirKeys) {
   // The entries are built from the real rows; the checker only knows row 5 exists.
   std::vector<Problem> problems;
   {
-    MemoryIndexFile file(format::Version::Jet4);
+    MemoryIndexFile file(Format::Jet4);
     StoredTableDefinition probe = numbersTable(0, 0);
     IndexKeyEncoder keys(probe, probe.realIndexes[0], file.open()->header());
     std::vector<IndexEntry> entries;
@@ -195,7 +195,7 @@ TEST_F(IndexCheckTest, RowsThatCannotBeReadKeepTheirEntriesButNotTheirKeys) {
     EXPECT_TRUE(problems.empty());
     entries.insert(entries.begin() + 6, entries[5]);
     entries[6].key.push_back(1);
-    MemoryIndexFile twice(format::Version::Jet4);
+    MemoryIndexFile twice(Format::Jet4);
     root = twice.buildTree(entries, 100, 3, false);
     pages = twice.open();
     checkIndexes(*pages, numbersTable(root, 0), unreadable, problems);

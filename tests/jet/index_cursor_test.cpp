@@ -23,7 +23,7 @@ struct Row {
   RowLocation id;
 };
 
-StoredTableDefinition twoColumnTable(std::uint32_t root, format::Version version) {
+StoredTableDefinition twoColumnTable(std::uint32_t root, Format version) {
   StoredTableDefinition t;
   t.name = "people";
   t.version = version;
@@ -52,7 +52,7 @@ StoredTableDefinition twoColumnTable(std::uint32_t root, format::Version version
   return t;
 }
 
-class IndexCursorTest : public ::testing::TestWithParam<format::Version> {
+class IndexCursorTest : public ::testing::TestWithParam<Format> {
  protected:
   void build(const std::vector<Row>& rows) {
     // Keys through a throwaway encoder (the root page does not matter for keys).
@@ -160,9 +160,9 @@ TEST_P(IndexCursorTest, RefusesIndexesThatDoNotFitTheTable) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Jet, IndexCursorTest,
-                         ::testing::Values(format::Version::Jet3, format::Version::Jet4),
+                         ::testing::Values(Format::Jet3, Format::Jet4),
                          [](const auto& info) {
-                           return info.param == format::Version::Jet3 ? "Jet3" : "Jet4";
+                           return info.param == Format::Jet3 ? "Jet3" : "Jet4";
                          });
 
 }  // namespace

@@ -16,7 +16,7 @@
 
 #include "jet/check.h"
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/index/index_key.h"
 #include "jet/index/index_reader.h"
 #include "jet/page/physical_order.h"
@@ -83,7 +83,7 @@ std::string hex(const Bytes& b) {
 // were checked (per collation).
 std::size_t verifyFileEntries(const fs::path& path) {
   Database db = openShared(path);
-  detail::DatabaseCore& core = db.impl().core();
+  detail::DatabaseCore& core = jet::detail::coreOf(db);
   std::size_t verified = 0;
   for (const CatalogEntry& entry : core.catalog()) {
     auto def = core.definition(entry);
@@ -173,7 +173,7 @@ struct CursorCounts {
 
 void exerciseCursor(const fs::path& path, CursorCounts& counts) {
   Database db = openShared(path);
-  detail::DatabaseCore& core = db.impl().core();
+  detail::DatabaseCore& core = jet::detail::coreOf(db);
   for (const std::string& name : db.tableNames()) {
     const CatalogEntry* entry = core.findTable(name);
     ASSERT_NE(entry, nullptr);
@@ -323,7 +323,7 @@ TEST(IndexInterop, CheckReportsAnEntryWhoseKeyNoLongerMatchesItsRow) {
   std::size_t entriesOffset = 0, pageSize = 0;
   {
     Database db = openShared(copy);
-    detail::DatabaseCore& core = db.impl().core();
+    detail::DatabaseCore& core = jet::detail::coreOf(db);
     auto def = core.definition(*core.findTable("Table1"));
     root = def->realIndexes.at(def->logicalIndexes.at(0).realIndex).firstPage;
     entriesOffset = core.file().layout().indexEntriesOffset;
@@ -361,7 +361,7 @@ TEST(IndexInterop, IndexPagesEncodeAsAccessWroteThem) {
   std::size_t pages = 0;
   for (const fs::path& path : sharedFiles()) {
     Database db = openShared(path);
-    PageFile& file = db.impl().core().file();
+    PageFile& file = jet::detail::coreOf(db).file();
     const format::Layout& layout = file.layout();
     for (std::uint32_t n = 1; n < file.pageCount(); ++n) {
       PageRef page = file.page(n);

@@ -19,7 +19,7 @@
 #include <set>
 
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/error.h"
 #include "jet/index/index_cursor.h"
 #include "jet/index/index_key.h"
@@ -250,7 +250,7 @@ TEST_P(SharedFileIndexMaintenance, RandomRowWritesKeepEveryIndexExact) {
   bool anyUnique = false, anyRequired = false;
   {
     Database db = Database::open(path);
-    detail::DatabaseCore& core = db.impl().core();
+    detail::DatabaseCore& core = jet::detail::coreOf(db);
     std::vector<CatalogEntry> tables;
     for (const CatalogEntry& e : core.catalog())
       if (!e.system && !core.definition(e)->realIndexes.empty()) tables.push_back(e);
@@ -283,7 +283,7 @@ TEST_P(SharedFileIndexMaintenance, RandomRowWritesKeepEveryIndexExact) {
   }
   // Everything is in the file: reopened, the trees hold exactly the expected entries.
   Database db = Database::open(path, {.exclusive = true, .readOnly = true});
-  detail::DatabaseCore& core = db.impl().core();
+  detail::DatabaseCore& core = jet::detail::coreOf(db);
   for (const auto& [name, model] : models) {
     const StoredTableDefinition& table = *core.definition(*core.findTable(name));
     model->verify(core.file(), table);
@@ -318,7 +318,7 @@ TEST(IndexCursorAfterWrites, MovesGoOnThroughTheChangedTree) {
   qbm::test::ScratchDir dir;
   fs::path path = qbm::test::copyShared("interop/compIndexTestV2000.mdb", dir.path());
   Database db = Database::open(path);
-  detail::DatabaseCore& core = db.impl().core();
+  detail::DatabaseCore& core = jet::detail::coreOf(db);
   StoredTableDefinition& table = core.mutableDefinition(*core.definition(*core.findTable("Table1")));
   const LogicalIndex& logical = table.logicalIndexes.front();
   const RealIndex& real = table.realIndexes[logical.realIndex];

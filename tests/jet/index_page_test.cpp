@@ -36,7 +36,7 @@ void expectSameEntries(const std::vector<IndexEntry>& a, const std::vector<Index
   }
 }
 
-class IndexPageFormats : public ::testing::TestWithParam<format::Version> {};
+class IndexPageFormats : public ::testing::TestWithParam<Format> {};
 
 TEST_P(IndexPageFormats, EncodedPagesDecodeToTheSamePage) {
   const format::Layout& layout = format::layout(GetParam());
@@ -203,9 +203,9 @@ TEST_P(IndexPageFormats, EntriesSplicedIntoAPageGiveTheBytesOfEncodingItWhole) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Jet, IndexPageFormats,
-                         ::testing::Values(format::Version::Jet3, format::Version::Jet4),
+                         ::testing::Values(Format::Jet3, Format::Jet4),
                          [](const auto& info) {
-                           return info.param == format::Version::Jet3 ? "Jet3" : "Jet4";
+                           return info.param == Format::Jet3 ? "Jet3" : "Jet4";
                          });
 
 TEST(IndexPage, EntriesOrderByKeyThenRow) {

@@ -37,7 +37,7 @@ std::vector<RowLocation> walk(IndexReader& r, bool forward) {
 }
 
 struct Shape {
-  format::Version version;
+  Format version;
   std::size_t leafSize;
   std::size_t fanOut;
   bool tail;
@@ -97,11 +97,11 @@ TEST_P(IndexTreeShapes, SeeksTheFirstEntryAtOrAfterAKey) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Jet, IndexTreeShapes,
-                         ::testing::Values(Shape{format::Version::Jet4, 1000, 2, false},
-                                           Shape{format::Version::Jet4, 7, 3, false},
-                                           Shape{format::Version::Jet4, 5, 4, true},
-                                           Shape{format::Version::Jet3, 9, 2, true},
-                                           Shape{format::Version::Jet3, 1, 2, false}));
+                         ::testing::Values(Shape{Format::Jet4, 1000, 2, false},
+                                           Shape{Format::Jet4, 7, 3, false},
+                                           Shape{Format::Jet4, 5, 4, true},
+                                           Shape{Format::Jet3, 9, 2, true},
+                                           Shape{Format::Jet3, 1, 2, false}));
 
 void expectDamaged(IndexReader& reader) {
   try {
@@ -114,7 +114,7 @@ void expectDamaged(IndexReader& reader) {
 }
 
 TEST(IndexReaderDamage, ACycleEndsTheWalk) {
-  MemoryIndexFile file(format::Version::Jet4);
+  MemoryIndexFile file(Format::Jet4);
   std::uint32_t root = file.buildTree(evenEntries(50), 5, 3, false);
   // Point the root's first child back at the root.
   auto pages = file.open();
@@ -128,7 +128,7 @@ TEST(IndexReaderDamage, ACycleEndsTheWalk) {
 }
 
 TEST(IndexReaderDamage, AChildSharedTwiceIsCaughtByTheOrderCheck) {
-  MemoryIndexFile file(format::Version::Jet4);
+  MemoryIndexFile file(Format::Jet4);
   std::uint32_t root = file.buildTree(evenEntries(50), 5, 100, false);
   auto pages = file.open();
   IndexPage rootPage = decodeIndexPage(pages->page(root)->bytes(), root, file.layout());
@@ -140,7 +140,7 @@ TEST(IndexReaderDamage, AChildSharedTwiceIsCaughtByTheOrderCheck) {
 }
 
 TEST(IndexReaderDamage, PagesOfAnotherTableOrPastTheFileAreRefused) {
-  MemoryIndexFile file(format::Version::Jet3);
+  MemoryIndexFile file(Format::Jet3);
   std::uint32_t root = file.buildTree(evenEntries(50), 5, 3, false);
   auto pages = file.open();
   IndexReader otherTable(*pages, root, MemoryIndexFile::kTablePage + 1);
@@ -163,7 +163,7 @@ TEST(IndexReaderDamage, PagesOfAnotherTableOrPastTheFileAreRefused) {
 }
 
 TEST(IndexReaderDamage, EntriesOutOfOrderAreRefused) {
-  MemoryIndexFile file(format::Version::Jet4);
+  MemoryIndexFile file(Format::Jet4);
   IndexPage leaf;
   leaf.tablePage = MemoryIndexFile::kTablePage;
   leaf.entries = {longEntry(5, 10, 0), longEntry(3, 10, 1)};
@@ -182,7 +182,7 @@ TEST(IndexReaderDamage, EntriesOutOfOrderAreRefused) {
 }
 
 TEST(IndexReaderDamage, EmptyLeavesInsideTheTreeAreSkipped) {
-  MemoryIndexFile file(format::Version::Jet4);
+  MemoryIndexFile file(Format::Jet4);
   IndexPage empty;
   empty.tablePage = MemoryIndexFile::kTablePage;
   std::uint32_t e1 = file.add(empty);

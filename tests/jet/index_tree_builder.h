@@ -21,7 +21,7 @@ class MemoryIndexFile {
  public:
   static constexpr std::uint32_t kTablePage = 2;
 
-  explicit MemoryIndexFile(format::Version version);
+  explicit MemoryIndexFile(Format version);
 
   const format::Layout& layout() const { return format::layout(version_); }
   // Appends a page and returns its number.
@@ -41,7 +41,7 @@ class MemoryIndexFile {
   const std::vector<std::vector<std::uint8_t>>& pages() const { return pages_; }
 
  private:
-  format::Version version_;
+  Format version_;
   std::vector<std::vector<std::uint8_t>> pages_;
 };
 
@@ -51,12 +51,12 @@ IndexEntry longEntry(std::int32_t value, std::uint32_t page, std::uint8_t row);
 // ---- implementation ----
 
 
-inline MemoryIndexFile::MemoryIndexFile(format::Version version) : version_(version) {
+inline MemoryIndexFile::MemoryIndexFile(Format version) : version_(version) {
   std::vector<std::uint8_t> header(layout().pageSize, 0);
   std::memcpy(header.data() + format::header::kMagicOffset, format::header::kMagic,
               format::header::kMagicLength);
   header[format::header::kVersionOffset] =
-      version == format::Version::Jet3 ? format::header::kVersionJet3 : format::header::kVersionJet4;
+      version == Format::Jet3 ? format::header::kVersionJet3 : format::header::kVersionJet4;
   unmaskHeader(header, layout());  // masking is its own inverse
   pages_.push_back(std::move(header));
   pages_.emplace_back(layout().pageSize, 0);  // page 1: unused here

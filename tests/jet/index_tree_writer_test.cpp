@@ -50,7 +50,7 @@ Bytes textLikeKey(std::mt19937& rng, std::size_t length) {
 
 class Tree {
  public:
-  explicit Tree(format::Version v) : file(v), store(file) {
+  explicit Tree(Format v) : file(v), store(file) {
     IndexPage root;
     root.leaf = true;
     root.tablePage = kTable;
@@ -97,7 +97,7 @@ class Tree {
   std::set<Entry> expected;
 };
 
-class IndexTreeWriterFormats : public ::testing::TestWithParam<format::Version> {};
+class IndexTreeWriterFormats : public ::testing::TestWithParam<Format> {};
 
 TEST_P(IndexTreeWriterFormats, RandomInsertsAndRemovesKeepTheTreeExact) {
   std::mt19937 rng(7);
@@ -335,8 +335,8 @@ TEST_P(IndexTreeWriterFormats, BrokenNeighbourLinksStopTheChangeBeforeAnyWrite) 
   EXPECT_EQ(tree.store.writes, writes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Jet, IndexTreeWriterFormats, ::testing::Values(format::Version::Jet3, format::Version::Jet4),
-                         [](const auto& info) { return info.param == format::Version::Jet3 ? "Jet3" : "Jet4"; });
+INSTANTIATE_TEST_SUITE_P(Jet, IndexTreeWriterFormats, ::testing::Values(Format::Jet3, Format::Jet4),
+                         [](const auto& info) { return info.param == Format::Jet3 ? "Jet3" : "Jet4"; });
 
 TEST(IndexPageSplit, CutsWhereThePiecesFit) {
   const format::Layout& layout = format::kJet4;

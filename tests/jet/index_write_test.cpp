@@ -12,7 +12,7 @@
 
 #include "jet/check.h"
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/error.h"
 #include "jet/page/usage_map.h"
 #include "tests/jet/memory_index_store.h"
@@ -38,7 +38,7 @@ std::vector<std::uint8_t> fileBytes(const fs::path& path) {
 // Indexed user tables whose keys the engine can write (every text sort order it knows).
 std::vector<std::string> indexedTables(Database& db) {
   std::vector<std::string> out;
-  detail::DatabaseCore& core = db.impl().core();
+  detail::DatabaseCore& core = jet::detail::coreOf(db);
   for (const std::string& name : db.tableNames()) {
     const StoredTableDefinition& def = *core.definition(*core.findTable(name));
     if (def.realIndexes.empty()) continue;
@@ -52,7 +52,7 @@ std::vector<std::string> indexedTables(Database& db) {
 
 // The most levels any index tree of the table has.
 std::size_t deepestTree(Database& db, const std::string& table) {
-  detail::DatabaseCore& core = db.impl().core();
+  detail::DatabaseCore& core = jet::detail::coreOf(db);
   const StoredTableDefinition& def = *core.definition(*core.findTable(table));
   test::ReadOnlyIndexStore store(core.file());
   std::size_t levels = 0;
@@ -64,7 +64,7 @@ std::size_t deepestTree(Database& db, const std::string& table) {
 // Each index's page map lists exactly the pages of its tree: pages taken by splits are added,
 // pages given back are taken out.
 void expectIndexPageMapsExact(Database& db, const std::string& table) {
-  detail::DatabaseCore& core = db.impl().core();
+  detail::DatabaseCore& core = jet::detail::coreOf(db);
   const StoredTableDefinition& def = *core.definition(*core.findTable(table));
   test::ReadOnlyIndexStore store(core.file());
   for (const RealIndex& index : def.realIndexes) {

@@ -33,13 +33,13 @@ std::string jsonOf(Bytes bytes) {
 TEST(DatabaseHeader, VersionPageSizeAndMaskedSettings) {
   QBM_REQUIRE_SHARED();
   jet::DatabaseHeader jet3 = jet::readDatabaseHeader(sharedBytes("interop/testV1997.mdb"));
-  EXPECT_EQ(jet::format::Version::Jet3, jet3.version);
+  EXPECT_EQ(jet::Format::Jet3, jet3.version);
   EXPECT_EQ(2048u, jet3.pageSize);
   EXPECT_EQ(1252, jet3.codePage);
   EXPECT_EQ(1033, jet3.sortOrder);
   EXPECT_EQ(0u, jet3.databaseKey);
   jet::DatabaseHeader jet4 = jet::readDatabaseHeader(sharedBytes("fixtures/qbaudio.mdb"));
-  EXPECT_EQ(jet::format::Version::Jet4, jet4.version);
+  EXPECT_EQ(jet::Format::Jet4, jet4.version);
   EXPECT_EQ(4096u, jet4.pageSize);
   EXPECT_EQ(1033, jet4.sortOrder);
 }

@@ -11,7 +11,7 @@
 #include "jet/page/data_page.h"
 #include "jet/page/data_page_writer.h"
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/page/free_page_map.h"
 #include "jet/check/free_page_map_repair.h"
 #include "jet/page/long_value.h"
@@ -46,7 +46,7 @@ class OwnershipCheck : public testing::Test {
     path_ = qbm::test::copyShared("fixtures/qbaudio.mdb", dir_.path());
     db_ = std::make_unique<jet::Database>(jet::Database::open(path_));
   }
-  jet::detail::DatabaseCore& core() { return db_->impl().core(); }
+  jet::detail::DatabaseCore& core() { return jet::detail::coreOf(*db_); }
   jet::PageFile& file() { return core().file(); }
   const jet::StoredTableDefinition& table(const char* name) { return *core().definition(*core().findTable(name)); }
   std::uint32_t firstDataPage(const char* name) {
@@ -302,7 +302,7 @@ class FreePageMapGrowth : public testing::TestWithParam<jet::Format> {
   void TearDown() override {
     if (db_) db_->rollback();
   }
-  jet::detail::DatabaseCore& core() { return db_->impl().core(); }
+  jet::detail::DatabaseCore& core() { return jet::detail::coreOf(*db_); }
   jet::PageFile& file() { return core().file(); }
   void growTo(std::uint32_t pages) {
     while (file().pageCount() < pages) core().allocator().allocateLongValuePage({});
@@ -327,7 +327,17 @@ TEST_P(FreePageMapGrowth, InlineFromPageZeroWidenedAsTheFileGrows) {
     EXPECT_EQ(0u, map.start);
     EXPECT_EQ(covered, map.end);
     EXPECT_TRUE(map.listed.empty());
-    for (std::uint32_t p = pages; p < covered; ++p) EXPECT_TRUE(jet::UsageMapEditor(file(), kFreePages).contains(p)) << p;
+    jet::UsageMapEditor editor(file(), kFreePages);
+    for (std::uint32_t p = pages; p < covered; ++p) EXPECT_TRUE(editor.contains(p)) << p;
+    EXPECT_FALSE(editor.contains(covered)) << "the first page past the map";
+    if (pages < covered) {  // the map's last bit, a spare page: cleared and set in place
+      editor.remove(covered - 1);
+      editor.remove(covered);  // past the map: nothing to clear
+      EXPECT_FALSE(editor.contains(covered - 1));
+      EXPECT_EQ(covered, jet::readFreePageMap(file()).end);
+      editor.add(covered - 1, {});
+      EXPECT_TRUE(editor.contains(covered - 1));
+    }
   }
   EXPECT_EQ("", describe(jet::check(*db_)));
 }

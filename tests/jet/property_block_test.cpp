@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/error.h"
 #include "jet/tdef/property_block.h"
 #include "tests/support/test_support.h"
@@ -13,17 +13,17 @@
 namespace {
 
 using jet::ColumnType;
-using jet::format::Version;
+using jet::Format;
 
 jet::Bytes propertiesOf(jet::Database& db, const std::string& table) {
-  return db.impl().core().findTable(table)->properties;
+  return jet::detail::coreOf(db).findTable(table)->properties;
 }
 
 TEST(PropertyBlock, AccessBlocksReadWithTheirRequiredColumns) {
   QBM_REQUIRE_SHARED();
   jet::Database db = jet::Database::open(qbm::test::sharedDir() / "interop" / "fixedTextTestV2000.mdb",
                                          {.exclusive = false, .readOnly = true});
-  jet::PropertyBlock block = jet::decodePropertyBlock(propertiesOf(db, "users"), Version::Jet4, 1252);
+  jet::PropertyBlock block = jet::decodePropertyBlock(propertiesOf(db, "users"), Format::Jet4, 1252);
   ASSERT_EQ(block.sets.size(), 11u);  // the table, then its ten columns
   EXPECT_FALSE(block.sets[0].column);
   EXPECT_EQ(block.sets[1].name, "i_user_id");
@@ -34,12 +34,12 @@ TEST(PropertyBlock, AccessBlocksReadWithTheirRequiredColumns) {
 
   jet::Database v2000 = jet::Database::open(qbm::test::sharedDir() / "interop" / "testV2000.mdb",
                                             {.exclusive = false, .readOnly = true});
-  EXPECT_EQ(jet::decodePropertyBlock(propertiesOf(v2000, "Table3"), Version::Jet4, 1252).columnFlag("b", "Required"), false);
+  EXPECT_EQ(jet::decodePropertyBlock(propertiesOf(v2000, "Table3"), Format::Jet4, 1252).columnFlag("b", "Required"), false);
   for (const jet::ColumnDefinition& c : v2000.table("Table3").columns()) EXPECT_FALSE(c.required) << c.name;
 
   jet::Database v1997 = jet::Database::open(qbm::test::sharedDir() / "interop" / "testV1997.mdb",
                                             {.exclusive = false, .readOnly = true});
-  jet::PropertyBlock jet3 = jet::decodePropertyBlock(propertiesOf(v1997, "Table1"), Version::Jet3, 1252);
+  jet::PropertyBlock jet3 = jet::decodePropertyBlock(propertiesOf(v1997, "Table1"), Format::Jet3, 1252);
   EXPECT_GT(jet3.sets.size(), 1u);
   EXPECT_TRUE(jet3.columnFlag("A", "Required").has_value());
 }
@@ -49,9 +49,9 @@ TEST(PropertyBlock, WrittenBlocksReadBack) {
   block.sets.push_back({"", false, {{"Description", ColumnType::Memo, false, jet::Bytes{'x', 0, 'y', 0}}}});
   block.sets.push_back({"Größe", true, {jet::requiredProperty(true), {"ColumnWidth", ColumnType::Long, false, {0xFF, 0xFF, 0xFF, 0xFF}}}});
   block.sets.push_back({"Name", true, {jet::requiredProperty(false)}});
-  for (Version v : {Version::Jet4, Version::Jet3}) {
+  for (Format v : {Format::Jet4, Format::Jet3}) {
     jet::Bytes bytes = jet::encodePropertyBlock(block, v, 1252);
-    EXPECT_EQ(bytes[0], v == Version::Jet4 ? 'M' : 'K');
+    EXPECT_EQ(bytes[0], v == Format::Jet4 ? 'M' : 'K');
     jet::PropertyBlock back = jet::decodePropertyBlock(bytes, v, 1252);
     ASSERT_EQ(back.sets.size(), 3u);
     EXPECT_EQ(back.sets[1].name, "Größe");
@@ -64,16 +64,16 @@ TEST(PropertyBlock, WrittenBlocksReadBack) {
     EXPECT_EQ(back.columnFlag("Name", "Required"), false);
   }
   block.sets[1].name = "Жук";
-  EXPECT_THROW(jet::encodePropertyBlock(block, Version::Jet3, 1252), jet::Error);
+  EXPECT_THROW(jet::encodePropertyBlock(block, Format::Jet3, 1252), jet::Error);
 }
 
 TEST(PropertyBlock, DamagedBlocksAreRefused) {
   jet::PropertyBlock block;
   block.sets.push_back({"col", true, {jet::requiredProperty(true)}});
-  const jet::Bytes good = jet::encodePropertyBlock(block, Version::Jet4, 1252);
+  const jet::Bytes good = jet::encodePropertyBlock(block, Format::Jet4, 1252);
   auto refused = [](jet::Bytes bytes) {
     try {
-      jet::decodePropertyBlock(bytes, Version::Jet4, 1252);
+      jet::decodePropertyBlock(bytes, Format::Jet4, 1252);
       return false;
     } catch (const jet::Error& e) {
       return e.code() == jet::ErrorCode::Damaged;
@@ -95,7 +95,7 @@ TEST(PropertyBlock, DamagedBlocksAreRefused) {
   EXPECT_TRUE(refused(entry));
   for (std::size_t cut = 5; cut < good.size(); ++cut) {  // every truncation: refused or a shorter block
     try {
-      jet::decodePropertyBlock(jet::Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut)), Version::Jet4, 1252);
+      jet::decodePropertyBlock(jet::Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut)), Format::Jet4, 1252);
     } catch (const jet::Error& e) {
       EXPECT_EQ(e.code(), jet::ErrorCode::Damaged);
     }

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/error.h"
 #include "jet/index/index_key.h"
 
@@ -94,7 +94,7 @@ class RandomTableWrites {
     const StoredTableDefinition& def = definition();
     for (const LogicalIndex& logical : def.logicalIndexes) {
       SCOPED_TRACE("table " + name_ + ", index " + logical.name);
-      IndexKeyEncoder keys(def, def.realIndexes[logical.realIndex], db_.impl().core().file().header());
+      IndexKeyEncoder keys(def, def.realIndexes[logical.realIndex], jet::detail::coreOf(db_).file().header());
       std::vector<std::pair<Bytes, Bookmark>> want;
       for (const auto& [at, values] : rows_)
         if (keys.hasEntry(values)) want.push_back({keys.rowKey(values), at});
@@ -124,7 +124,7 @@ class RandomTableWrites {
   }
 
   const StoredTableDefinition& definition() {
-    jet::detail::DatabaseCore& core = db_.impl().core();
+    jet::detail::DatabaseCore& core = jet::detail::coreOf(db_);
     return *core.definition(*core.findTable(name_));
   }
   std::size_t rowCount() const { return rows_.size(); }
@@ -172,7 +172,7 @@ class RandomTableWrites {
     for (const RealIndex& index : def.realIndexes) {
       bool primary = false;
       for (const LogicalIndex& l : def.logicalIndexes) primary = primary || (l.realIndex == index.number && l.primary());
-      out.push_back({IndexKeyEncoder(def, index, db_.impl().core().file().header()), primary || index.unique(),
+      out.push_back({IndexKeyEncoder(def, index, jet::detail::coreOf(db_).file().header()), primary || index.unique(),
                      primary || index.required()});
     }
     return out;

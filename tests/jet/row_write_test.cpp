@@ -11,7 +11,7 @@
 
 #include "jet/check.h"
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/error.h"
 #include "jet/text/text_codec.h"
 #include "tests/jet/value_printer.h"
@@ -368,7 +368,7 @@ TEST(RowWrite, RoomOfDeletedRowsIsReused) {
     t.update();
   }
   db.commit();
-  std::uint32_t pages = db.impl().core().file().pageCount();
+  std::uint32_t pages = jet::detail::coreOf(db).file().pageCount();
   db.begin();
   t.setIndex("Driver ID");
   for (int i = 0; i < 300; ++i) {
@@ -381,8 +381,52 @@ TEST(RowWrite, RoomOfDeletedRowsIsReused) {
     t.update();
   }
   db.commit();
-  EXPECT_EQ(pages, db.impl().core().file().pageCount());
+  EXPECT_EQ(pages, jet::detail::coreOf(db).file().pageCount());
   db.close();
+  EXPECT_EQ("", problemsOf(path));
+}
+
+// A fixed-length text column (Access's own file) takes text up to its size exactly, padded with
+// spaces to the size; one character more is refused. The column is indexed, so the padded keys
+// must also keep the index sound.
+TEST(RowWrite, FixedLengthTextIsPaddedToItsSizeAndNoLonger) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  fs::path path = qbm::test::copyShared("interop/fixedTextTestV2000.mdb", dir.path());
+  {
+    jet::Database db = jet::Database::open(path);
+    jet::Table t = db.table("users");
+    auto fixed = std::find_if(t.columns().begin(), t.columns().end(), [](const auto& c) { return c.fixedLength; });
+    ASSERT_NE(fixed, t.columns().end()) << "the file has a fixed-length text column";
+    const std::size_t size = static_cast<std::size_t>(fixed->size);
+    ASSERT_GE(size, 1u);
+    const std::string full(size, 'F');
+    const std::string shorter = std::string(size - 1, 'S');
+    t.moveFirst();
+    std::vector<Value> model;  // Access's first row, for the columns that must be filled
+    for (std::size_t c = 0; c < t.columns().size(); ++c) model.push_back(t.get(static_cast<int>(c)));
+    db.begin();
+    std::int32_t id = 900000;
+    for (const std::string& text : {full, shorter, std::string()}) {
+      t.addNew();
+      for (std::size_t c = 0; c < model.size(); ++c) t.set(static_cast<int>(c), model[c]);
+      t.set("i_user_id", Value(id++));
+      t.set(fixed->name, Value(text));
+      t.update();
+    }
+    t.addNew();
+    t.set("i_user_id", Value(id));
+    EXPECT_THROW(t.set(fixed->name, Value(full + "X")); t.update(), jet::Error);
+    t.cancelUpdate();
+    db.commit();
+    t.setIndex("Users2CID_0");
+    std::int32_t at = 900000;
+    for (const std::string& text : {full, shorter, std::string()}) {
+      ASSERT_TRUE(t.seek(Value(at++)));
+      EXPECT_EQ(Value(text + std::string(size - text.size(), ' ')), t.get(fixed->name)) << text.size() << " characters";
+    }
+    EXPECT_FALSE(t.seek(Value(id)));
+  }
   EXPECT_EQ("", problemsOf(path));
 }
 

@@ -23,21 +23,21 @@ TEST(TextEncoding, CompressedTextDecodesBackAndIsUsedOnlyWhenShorter) {
       "emoji \xF0\x9F\x98\x80 pair"};
   for (const std::string& text : texts) {
     SCOPED_TRACE(text);
-    jet::Bytes plain = jet::encodeText(text, jet::format::Version::Jet4, 1252, false);
-    jet::Bytes packed = jet::encodeText(text, jet::format::Version::Jet4, 1252, true);
+    jet::Bytes plain = jet::encodeText(text, jet::Format::Jet4, 1252, false);
+    jet::Bytes packed = jet::encodeText(text, jet::Format::Jet4, 1252, true);
     EXPECT_EQ(text, jet::decodeJet4Text(plain));
     EXPECT_EQ(text, jet::decodeJet4Text(packed));
     EXPECT_LE(packed.size(), plain.size());
     bool compressed = packed.size() >= 2 && packed[0] == 0xFF && packed[1] == 0xFE;
     EXPECT_EQ(compressed, packed.size() < plain.size());
   }
-  EXPECT_EQ(jet::Bytes({0xFF, 0xFE, 'a', 'b', 'c'}), jet::encodeText("abc", jet::format::Version::Jet4, 1252, true));
-  jet::Bytes zeroLow = jet::encodeText("\xC4\x80xyzxyz", jet::format::Version::Jet4, 1252, true);
+  EXPECT_EQ(jet::Bytes({0xFF, 0xFE, 'a', 'b', 'c'}), jet::encodeText("abc", jet::Format::Jet4, 1252, true));
+  jet::Bytes zeroLow = jet::encodeText("\xC4\x80xyzxyz", jet::Format::Jet4, 1252, true);
   EXPECT_NE(0xFF, zeroLow[0]) << "text with U+0100 stays uncompressed";
 }
 
 // A table of the given columns (all variable text, or a fixed Long first) for row tests.
-jet::StoredTableDefinition textTable(int columns, jet::format::Version version) {
+jet::StoredTableDefinition textTable(int columns, jet::Format version) {
   jet::StoredTableDefinition t;
   t.name = "T";
   t.version = version;
@@ -64,7 +64,7 @@ jet::StoredTableDefinition textTable(int columns, jet::format::Version version) 
 }
 
 TEST(RowEncoding, RowsSplitBackIntoTheirColumnsAcrossJumpTableBoundaries) {
-  for (auto version : {jet::format::Version::Jet3, jet::format::Version::Jet4}) {
+  for (auto version : {jet::Format::Jet3, jet::Format::Jet4}) {
     const jet::format::Layout& layout = jet::format::layout(version);
     jet::StoredTableDefinition t = textTable(12, version);
     for (int length = 0; length <= 160; length += 3) {
@@ -86,7 +86,7 @@ TEST(RowEncoding, RowsSplitBackIntoTheirColumnsAcrossJumpTableBoundaries) {
         if (i % 4 == 0) continue;
         std::optional<jet::ByteSpan> data = split.variableBytes(t.columns[i].varIndex);
         ASSERT_TRUE(data);
-        std::string back = version == jet::format::Version::Jet3 ? jet::decodeCodePage(*data, 1252) : jet::decodeJet4Text(*data);
+        std::string back = version == jet::Format::Jet3 ? jet::decodeCodePage(*data, 1252) : jet::decodeJet4Text(*data);
         EXPECT_EQ(texts[i - 1], back);
       }
     }

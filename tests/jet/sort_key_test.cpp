@@ -231,16 +231,15 @@ TEST(SortKey, KeyValueConvertsExactlyOrNotAtAll) {
 }
 
 TEST(SortKey, CollationFollowsTheFormat) {
-  using format::Version;
-  EXPECT_EQ(collationFor(Version::Jet3, kGeneralSortOrder), Collation::General97);
-  EXPECT_EQ(collationFor(Version::Jet4, kGeneralSortOrder), Collation::General2000);
-  EXPECT_EQ(collationFor(Version::Jet4, 0), Collation::General2000);
-  EXPECT_THROW(collationFor(Version::Jet4, 1036), Error);
-  EXPECT_EQ(sortKey(ColumnType::Text, Value("x"), false, Version::Jet3, kGeneralSortOrder),
+  EXPECT_EQ(collationFor(Format::Jet3, kGeneralSortOrder), Collation::General97);
+  EXPECT_EQ(collationFor(Format::Jet4, kGeneralSortOrder), Collation::General2000);
+  EXPECT_EQ(collationFor(Format::Jet4, 0), Collation::General2000);
+  EXPECT_THROW(collationFor(Format::Jet4, 1036), Error);
+  EXPECT_EQ(sortKey(ColumnType::Text, Value("x"), false, Format::Jet3, kGeneralSortOrder),
             sortKey(ColumnType::Text, Value("x"), false, Collation::General97));
   // Another sort order matters only for text.
-  EXPECT_THROW(sortKey(ColumnType::Text, Value("x"), false, Version::Jet4, 1036), Error);
-  EXPECT_EQ(sortKey(ColumnType::Long, Value(std::int32_t{3}), true, Version::Jet4, 1036),
+  EXPECT_THROW(sortKey(ColumnType::Text, Value("x"), false, Format::Jet4, 1036), Error);
+  EXPECT_EQ(sortKey(ColumnType::Long, Value(std::int32_t{3}), true, Format::Jet4, 1036),
             sortKey(ColumnType::Long, Value(std::int32_t{3}), true, Collation::General2000));
 }
 

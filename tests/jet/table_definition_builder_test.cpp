@@ -12,7 +12,7 @@
 #include "jet/text/clock.h"
 #include "jet/database.h"
 #include "jet/file/database_header.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/table/new_database.h"
 #include "jet/file/page_file.h"
 #include "jet/tdef/system_catalog.h"
@@ -24,7 +24,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using jet::format::Version;
+using jet::Format;
 
 std::vector<std::uint8_t> readFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -32,7 +32,7 @@ std::vector<std::uint8_t> readFile(const fs::path& path) {
 }
 
 // A database image whose pages 2.. hold the given definition pages at the given numbers.
-std::vector<std::uint8_t> imageWith(Version version, std::uint16_t codePage,
+std::vector<std::uint8_t> imageWith(Format version, std::uint16_t codePage,
                                     const std::vector<std::vector<std::uint8_t>>& pages,
                                     const std::vector<std::uint32_t>& numbers) {
   const jet::format::Layout& layout = jet::format::layout(version);
@@ -61,7 +61,7 @@ class SharedDefinitions : public testing::TestWithParam<std::string> {};
 TEST_P(SharedDefinitions, EveryDefinitionReadsBackTheSameAtTheLengthAccessGaveIt) {
   QBM_REQUIRE_SHARED();
   jet::Database db = jet::Database::open(qbm::test::sharedDir() / GetParam(), {.exclusive = false, .readOnly = true});
-  jet::detail::DatabaseCore& core = db.impl().core();
+  jet::detail::DatabaseCore& core = jet::detail::coreOf(db);
   jet::PageFile& file = core.file();
   for (const jet::CatalogEntry& entry : core.catalog()) {
     SCOPED_TRACE(entry.name);
@@ -97,7 +97,7 @@ jet::TableDefinition widest() {
 }
 
 TEST(DefinitionPages, LargeDefinitionsContinueOnLinkedPagesInAnyOrder) {
-  for (Version version : {Version::Jet4, Version::Jet3}) {
+  for (Format version : {Format::Jet4, Format::Jet3}) {
     const jet::format::Layout& layout = jet::format::layout(version);
     jet::StoredTableDefinition def = jet::planTableDefinition(widest(), version);
     std::uint32_t map = jet::format::makeRowPointer(9, 0);
@@ -113,7 +113,7 @@ TEST(DefinitionPages, LargeDefinitionsContinueOnLinkedPagesInAnyOrder) {
       EXPECT_EQ(pages[i][0], jet::format::page_type::kTableDefinition);
       EXPECT_EQ(jet::bytes::u32(pages[i], layout.tdefNextPageOffset), i + 1 < count ? numbers[i + 1] : 0u);
     }
-    if (version == Version::Jet4) {
+    if (version == Format::Jet4) {
       // Free space less 8: none on full pages, the rest on the last one.
       EXPECT_EQ(jet::bytes::u16(pages[0], 2), 0);
       std::size_t lastUsed = 8 + (joined.size() - layout.pageSize) % (layout.pageSize - 8);
@@ -128,7 +128,7 @@ TEST(DefinitionPages, LargeDefinitionsContinueOnLinkedPagesInAnyOrder) {
 }
 
 TEST(DefinitionPages, PageCountMustMatchTheDefinition) {
-  const jet::format::Layout& layout = jet::format::layout(Version::Jet4);
+  const jet::format::Layout& layout = jet::format::layout(Format::Jet4);
   std::vector<std::uint8_t> joined(layout.pageSize + 1, 0);
   EXPECT_EQ(jet::definitionPageCount(joined.size(), layout), 2u);
   EXPECT_EQ(jet::definitionPageCount(layout.pageSize, layout), 1u);
@@ -137,7 +137,7 @@ TEST(DefinitionPages, PageCountMustMatchTheDefinition) {
 
 TEST(DefinitionNames, Jet3NamesMustFitTheCodePage) {
   jet::TableDefinition t{"Tabelle", {{"Größe", jet::ColumnType::Long}}, {}};
-  jet::StoredTableDefinition def = jet::planTableDefinition(t, Version::Jet3);
+  jet::StoredTableDefinition def = jet::planTableDefinition(t, Format::Jet3);
   EXPECT_EQ(writeAndRead(def, 1252, {2}).columns.at(0).name, "Größe");
   def.columns[0].name = "Размер";  // Cyrillic: not in code page 1252
   try {
@@ -152,7 +152,7 @@ TEST(DefinitionNames, Jet3NamesMustFitTheCodePage) {
 // ---- The system tables of a new database --------------------------------------------------------
 
 struct Reference {
-  Version version;
+  Format version;
   const char* file;  // an empty database made by the Jet engine (Jet 4) or Access 97 (Jet 3)
 };
 
@@ -164,7 +164,7 @@ TEST_P(SystemTables, AreTheOnesAccessMakes) {
   jet::PageFile mine(std::make_unique<jet::MemoryStorage>(image.bytes));
   jet::Database reference = jet::Database::open(qbm::test::sharedDir() / "interop" / GetParam().file,
                                                 {.exclusive = false, .readOnly = true});
-  jet::detail::DatabaseCore& core = reference.impl().core();
+  jet::detail::DatabaseCore& core = jet::detail::coreOf(reference);
   std::vector<jet::StoredTableDefinition> tables = jet::systemTableDefinitions(GetParam().version);
   ASSERT_EQ(image.systemTablePages, (std::vector<std::uint32_t>{2, 3, 4, 5}));
   for (std::size_t i = 0; i < tables.size(); ++i) {
@@ -178,9 +178,9 @@ TEST_P(SystemTables, AreTheOnesAccessMakes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, SystemTables,
-                         testing::Values(Reference{Version::Jet4, "emptyJet4.mdb"},
-                                         Reference{Version::Jet3, "testV1997.mdb"}),
-                         [](const auto& info) { return info.param.version == Version::Jet4 ? "Jet4" : "Jet3"; });
+                         testing::Values(Reference{Format::Jet4, "emptyJet4.mdb"},
+                                         Reference{Format::Jet3, "testV1997.mdb"}),
+                         [](const auto& info) { return info.param.version == Format::Jet4 ? "Jet4" : "Jet3"; });
 
 // The bytes of a TDEF page that Access leaves as they were in memory (or that count rows): the
 // test ignores them and compares every other byte.
@@ -212,9 +212,9 @@ TEST(SystemTables, Jet4DefinitionPagesAreAccessesByteForByte) {
   QBM_REQUIRE_SHARED();
   // adox_jet4.mdb has the same pages in the same places as a new database of this engine.
   std::vector<std::uint8_t> theirs = readFile(qbm::test::sharedDir() / "interop" / "adox_jet4.mdb");
-  jet::NewDatabaseImage image = jet::buildNewDatabase(Version::Jet4, 1252, jet::localNow());
-  const jet::format::Layout& layout = jet::format::layout(Version::Jet4);
-  std::vector<jet::StoredTableDefinition> tables = jet::systemTableDefinitions(Version::Jet4);
+  jet::NewDatabaseImage image = jet::buildNewDatabase(Format::Jet4, 1252, jet::localNow());
+  const jet::format::Layout& layout = jet::format::layout(Format::Jet4);
+  std::vector<jet::StoredTableDefinition> tables = jet::systemTableDefinitions(Format::Jet4);
   for (std::size_t t = 0; t < tables.size(); ++t) {
     std::size_t base = image.systemTablePages[t] * layout.pageSize;
     std::vector<bool> skip = uninitializedBytes(tables[t], layout);

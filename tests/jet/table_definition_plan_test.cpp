@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/error.h"
 #include "jet/tdef/table_definition_plan.h"
 #include "tests/jet/definition_compare.h"
@@ -14,12 +14,12 @@
 namespace {
 
 using jet::ColumnType;
-using jet::format::Version;
+using jet::Format;
 using T = jet::ColumnType;
 
 jet::StoredTableDefinition accessDefinition(const std::string& file, const std::string& table) {
   jet::Database db = jet::Database::open(qbm::test::sharedDir() / "interop" / file, {.exclusive = false, .readOnly = true});
-  jet::detail::DatabaseCore& core = db.impl().core();
+  jet::detail::DatabaseCore& core = jet::detail::coreOf(db);
   return *core.definition(*core.findTable(table));
 }
 
@@ -41,7 +41,7 @@ jet::TableDefinition everyFixedType() {
 TEST(TablePlan, LaysColumnsAndIndexesOutAsAccessDoes) {
   QBM_REQUIRE_SHARED();
   struct Case {
-    Version version;
+    Format version;
     const char* file;
     const char* table;
     jet::TableDefinition definition;
@@ -56,13 +56,13 @@ TEST(TablePlan, LaysColumnsAndIndexesOutAsAccessDoes) {
   jet::TableDefinition indexBFirst = everyFixedType();  // the Access 97 file made index B first
   std::swap(indexBFirst.indexes[0], indexBFirst.indexes[1]);
   std::vector<Case> cases = {
-      {Version::Jet4, "testV2000.mdb", "Table1", everyFixedType(), {"B"}},
-      {Version::Jet3, "testV1997.mdb", "Table1", indexBFirst, {}},
-      {Version::Jet4, "testV2000.mdb", "Table3", autonumbered, {}},
-      {Version::Jet3, "testV1997.mdb", "Table3", autonumbered, {}},
-      {Version::Jet4, "testV2000.mdb", "Table4", guids, {}},
-      {Version::Jet3, "testV1997.mdb", "Table4", guids, {}},
-      {Version::Jet4, "fixedNumericTestV2000.mdb", "test", decimals, {"col1"}},
+      {Format::Jet4, "testV2000.mdb", "Table1", everyFixedType(), {"B"}},
+      {Format::Jet3, "testV1997.mdb", "Table1", indexBFirst, {}},
+      {Format::Jet4, "testV2000.mdb", "Table3", autonumbered, {}},
+      {Format::Jet3, "testV1997.mdb", "Table3", autonumbered, {}},
+      {Format::Jet4, "testV2000.mdb", "Table4", guids, {}},
+      {Format::Jet3, "testV1997.mdb", "Table4", guids, {}},
+      {Format::Jet4, "fixedNumericTestV2000.mdb", "test", decimals, {"col1"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.file) + " " + c.table);
@@ -79,12 +79,12 @@ TEST(TablePlan, LaysColumnsAndIndexesOutAsAccessDoes) {
 
 TEST(TablePlan, LongValueColumnsGetUsageMapEntriesAndTextSizesDefault) {
   jet::TableDefinition t{"t", {{"memo", T::Memo}, {"text", T::Text}, {"ole", T::Ole}, {"bin", T::Binary, 16}}, {}};
-  for (Version v : {Version::Jet3, Version::Jet4}) {
+  for (Format v : {Format::Jet3, Format::Jet4}) {
     jet::StoredTableDefinition d = jet::planTableDefinition(t, v);
     ASSERT_EQ(d.columnUsageMaps.size(), 2u);
     EXPECT_EQ(d.columnUsageMaps[0].columnNumber, 0);
     EXPECT_EQ(d.columnUsageMaps[1].columnNumber, 2);
-    EXPECT_EQ(d.columns[1].length, v == Version::Jet4 ? 510 : 255);  // size 0 means 255 characters
+    EXPECT_EQ(d.columns[1].length, v == Format::Jet4 ? 510 : 255);  // size 0 means 255 characters
     EXPECT_EQ(d.columns[3].length, 16);
     EXPECT_EQ(d.varColumnCount, 4);
     for (std::uint16_t i = 0; i < 4; ++i) EXPECT_EQ(d.columns[i].varIndex, i);
@@ -99,7 +99,7 @@ TEST(TablePlan, IndexFlagsFollowTheDefinition) {
   sparse.ignoreNulls = true;
   sparse.required = true;
   t.indexes = {unique, sparse, primaryKey("a")};
-  jet::StoredTableDefinition d = jet::planTableDefinition(t, Version::Jet4);
+  jet::StoredTableDefinition d = jet::planTableDefinition(t, Format::Jet4);
   using namespace jet::format::index_flag;
   EXPECT_EQ(d.realIndexes[0].flags, kUnique | 0x80);
   EXPECT_EQ(d.realIndexes[1].flags, kIgnoreNulls | kRequired | 0x80);
@@ -108,7 +108,7 @@ TEST(TablePlan, IndexFlagsFollowTheDefinition) {
   EXPECT_EQ(d.realIndexes[0].columns[1].columnNumber, 2);
   EXPECT_TRUE(d.realIndexes[0].columns[1].descending);
   EXPECT_EQ(d.logicalIndexes[2].kind, jet::format::index_kind::kPrimaryKey);
-  EXPECT_EQ(jet::planTableDefinition(t, Version::Jet3).realIndexes[2].flags, kUnique | kRequired);
+  EXPECT_EQ(jet::planTableDefinition(t, Format::Jet3).realIndexes[2].flags, kUnique | kRequired);
 }
 
 // Each case breaks one rule; the message must name what is at fault.
@@ -117,11 +117,11 @@ TEST(TablePlan, BadDefinitionsAreRefusedNamingTheFault) {
     const char* what;
     jet::TableDefinition definition;
     const char* mentioned;
-    Version version = Version::Jet4;
+    Format version = Format::Jet4;
   };
   auto base = [] { return jet::TableDefinition{"drivers", {{"ID", T::Long}, {"Model", T::Text, 40}, {"Notes", T::Memo}}, {}}; };
   std::vector<Case> cases;
-  auto add = [&](const char* what, auto change, const char* mentioned, Version v = Version::Jet4) {
+  auto add = [&](const char* what, auto change, const char* mentioned, Format v = Format::Jet4) {
     jet::TableDefinition d = base();
     change(d);
     cases.push_back({what, d, mentioned, v});
@@ -156,7 +156,7 @@ TEST(TablePlan, BadDefinitionsAreRefusedNamingTheFault) {
     d.columns.back().precision = 4;
     d.columns.back().scale = 5;
   }, "Price");
-  add("decimal in Jet 3", [](auto& d) { d.columns.push_back({"Price", T::Decimal}); }, "Price", Version::Jet3);
+  add("decimal in Jet 3", [](auto& d) { d.columns.push_back({"Price", T::Decimal}); }, "Price", Format::Jet3);
   add("fixed columns too large for a row", [](auto& d) {
     for (int i = 0; i < 240; ++i) d.columns.push_back({"d" + std::to_string(i), T::Decimal});
   }, "row");
@@ -203,7 +203,7 @@ TEST(TablePlan, BadDefinitionsAreRefusedNamingTheFault) {
 TEST(TablePlan, NamesAccessAcceptsAreAccepted) {
   jet::TableDefinition t{"woofer data - 2024 (€)", {{std::string(64, 'x'), T::Long}, {"Größe \"Zoll\"", T::Single}}, {}};
   t.indexes.push_back({"Größe", {{"größe \"zoll\""}}});
-  jet::StoredTableDefinition d = jet::planTableDefinition(t, Version::Jet4);
+  jet::StoredTableDefinition d = jet::planTableDefinition(t, Format::Jet4);
   EXPECT_EQ(d.columns.size(), 2u);
   EXPECT_EQ(d.realIndexes.at(0).columns.at(0).columnNumber, 1);
 }

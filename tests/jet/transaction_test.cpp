@@ -12,7 +12,7 @@
 
 #include "jet/check.h"
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/file/journal.h"
 #include "jet/page/page_allocator.h"
 #include "jet/file/platform_file.h"
@@ -26,7 +26,7 @@ using Bytes = std::vector<std::uint8_t>;
 using qbm::test::fileBytes;
 using qbm::test::writeFileBytes;
 
-jet::PageFile& pagesOf(jet::Database& db) { return db.impl().core().file(); }
+jet::PageFile& pagesOf(jet::Database& db) { return jet::detail::coreOf(db).file(); }
 
 // A recognisable page: every byte is the fill value, after a data-page type byte.
 Bytes filledPage(const jet::PageFile& file, std::uint8_t fill) {
@@ -38,7 +38,7 @@ Bytes filledPage(const jet::PageFile& file, std::uint8_t fill) {
 // Changes pages all over the file: a few existing ones rewritten, new ones taken for a table.
 void scribble(jet::Database& db, int newPages) {
   jet::PageFile& file = pagesOf(db);
-  jet::detail::DatabaseCore& core = db.impl().core();
+  jet::detail::DatabaseCore& core = jet::detail::coreOf(db);
   auto def = core.definition(core.catalog().front());
   for (std::uint32_t page = 3; page < 6; ++page) {
     Bytes bytes = file.copyPage(page);
@@ -288,7 +288,7 @@ TEST_F(TransactionTest, WritesNeedATransactionAndAWritableFile) {
 // The free-page map and the owners' maps stay exact as pages are taken and given back.
 TEST_F(TransactionTest, AllocatorKeepsMapsExact) {
   jet::Database db = jet::Database::open(path_);
-  jet::detail::DatabaseCore& core = db.impl().core();
+  jet::detail::DatabaseCore& core = jet::detail::coreOf(db);
   jet::PageFile& file = pagesOf(db);
   auto def = core.definition(*core.findTable("Table1"));
   db.begin();
@@ -312,7 +312,7 @@ TEST_F(TransactionTest, AllocatorKeepsMapsExact) {
 // A table that outgrows its inline map gets a reference map; the global map too.
 TEST_F(TransactionTest, MapsGrowIntoReferenceMaps) {
   jet::Database db = jet::Database::open(path_);
-  jet::detail::DatabaseCore& core = db.impl().core();
+  jet::detail::DatabaseCore& core = jet::detail::coreOf(db);
   jet::PageFile& file = pagesOf(db);
   auto def = core.definition(*core.findTable("Table1"));
   db.begin();

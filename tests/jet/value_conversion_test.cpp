@@ -23,12 +23,12 @@ jet::StoredColumn column(ColumnType type, std::uint16_t length = 0) {
 }
 
 Value convert(ColumnType type, const Value& v, std::uint16_t length = 0,
-              jet::format::Version version = jet::format::Version::Jet4) {
+              jet::Format version = jet::Format::Jet4) {
   return jet::convertForColumn(column(type, length), v, "T", version, 1252);
 }
 
 std::string refusal(ColumnType type, const Value& v, std::uint16_t length = 0,
-                    jet::format::Version version = jet::format::Version::Jet4) {
+                    jet::Format version = jet::Format::Jet4) {
   try {
     convert(type, v, length, version);
   } catch (const jet::Error& e) {
@@ -88,8 +88,8 @@ TEST(ValueConversion, TextIsCheckedAgainstTheColumnSizeAndCodePage) {
   EXPECT_EQ(Value("\xC3\xA9t\xC3\xA9"), convert(ColumnType::Text, Value("\xC3\xA9t\xC3\xA9"), 6)) << "characters, not bytes";
   EXPECT_EQ(Value("12"), convert(ColumnType::Text, Value(std::int32_t(12)), 20));
   EXPECT_EQ(Value("2.5"), convert(ColumnType::Memo, Value(2.5)));
-  EXPECT_EQ(Value("abc"), convert(ColumnType::Text, Value("abc"), 3, jet::format::Version::Jet3));
-  EXPECT_NE("", refusal(ColumnType::Text, Value("\xCE\xA9"), 10, jet::format::Version::Jet3)) << "Greek is not in 1252";
+  EXPECT_EQ(Value("abc"), convert(ColumnType::Text, Value("abc"), 3, jet::Format::Jet3));
+  EXPECT_NE("", refusal(ColumnType::Text, Value("\xCE\xA9"), 10, jet::Format::Jet3)) << "Greek is not in 1252";
   EXPECT_NE("", refusal(ColumnType::Text, Value(jet::Bytes{1}), 10));
 }
 
@@ -105,9 +105,9 @@ TEST(ValueConversion, OtherTypes) {
   jet::StoredColumn decimal = column(ColumnType::Decimal);
   decimal.precision = 5;
   decimal.scale = 2;
-  EXPECT_EQ("-123.40", jet::toString(jet::convertForColumn(decimal, Value("-123.4"), "T", jet::format::Version::Jet4, 1252).as<jet::Decimal>()));
-  EXPECT_THROW(jet::convertForColumn(decimal, Value("1234.5"), "T", jet::format::Version::Jet4, 1252), jet::Error);
-  EXPECT_THROW(jet::convertForColumn(decimal, Value("1.234"), "T", jet::format::Version::Jet4, 1252), jet::Error);
+  EXPECT_EQ("-123.40", jet::toString(jet::convertForColumn(decimal, Value("-123.4"), "T", jet::Format::Jet4, 1252).as<jet::Decimal>()));
+  EXPECT_THROW(jet::convertForColumn(decimal, Value("1234.5"), "T", jet::Format::Jet4, 1252), jet::Error);
+  EXPECT_THROW(jet::convertForColumn(decimal, Value("1.234"), "T", jet::Format::Jet4, 1252), jet::Error);
   EXPECT_TRUE(convert(ColumnType::Long, Value(jet::Null{})).isNull());
 }
 

@@ -19,7 +19,7 @@
 #include <unistd.h>
 
 #include "jet/database.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 
 namespace qbm::test {
 namespace fs = std::filesystem;
@@ -79,7 +79,7 @@ void leaveInterruptedChange(const fs::path& database) {
   if (child == 0) {
     try {
       jet::Database db = jet::Database::open(database);
-      jet::PageFile& file = db.impl().core().file();
+      jet::PageFile& file = jet::detail::coreOf(db).file();
       file.setSpillLimit(16);  // so that changed pages reach the file
       db.begin();
       const std::uint32_t pages = file.pageCount();
