@@ -196,10 +196,10 @@ void MainWindow::centreOnScreen() {
 void MainWindow::showState() {
   const MainWindowState& s = session_->state();
   const DatabaseState& db = s.databases;
-  showCaption(fromName_, text(db.FromName.caption));
-  fromName_->setToolTip(text(db.FromName.tooltip));
-  showCaption(toName_, text(db.ToName.caption));
-  toName_->setToolTip(text(db.ToName.tooltip));
+  showCaption(fromName_, text(db.Old.Name.caption));
+  fromName_->setToolTip(text(db.Old.Name.tooltip));
+  showCaption(toName_, text(db.New.Name.caption));
+  toName_->setToolTip(text(db.New.Name.tooltip));
 
   fromList_->showList(s.FromList);
   toList_->showList(s.ToList);
@@ -255,7 +255,7 @@ void MainWindow::openAtStart(const QString& newDatabase, const QString& oldDatab
   if (newDatabase.isEmpty()) return;
   ui_->queueChosenFile(newDatabase);
   run([this] { session_->ToOpen_Click(); });
-  if (oldDatabase.isEmpty() || !session_->state().databases.NewDbOpen) return;
+  if (oldDatabase.isEmpty() || !session_->state().databases.New.DbOpen) return;
   ui_->queueChosenFile(oldDatabase);
   run([this] { session_->FromOpen_Click(); });
 }

@@ -62,25 +62,25 @@ struct Sides {
   Sides() {
     dir = fs::temp_directory_path() / ("qbm-legacy-bench-" + std::to_string(::getpid()));
     fs::create_directories(dir);
-    open(qbm::NewSide, "qbaudio.mdb");
-    open(qbm::OldSide, "spkrbase.mdb");
-    qbm::BuildCompanyNames(*state.NewCompanies, names.NewCompanyFull, names.NewCompanyShort);
-    oldRows = state.OldWoofers->rowCount();
-    newRows = state.NewWoofers->rowCount();
+    open(qbm::Side::New, "qbaudio.mdb");
+    open(qbm::Side::Old, "spkrbase.mdb");
+    qbm::BuildCompanyNames(*state.New.Companies, names.NewCompanyFull, names.NewCompanyShort);
+    oldRows = state.Old.Woofers->rowCount();
+    newRows = state.New.Woofers->rowCount();
   }
   ~Sides() {
-    qbm::ReleaseDatabaseSide(qbm::OldSide, state);
-    qbm::ReleaseDatabaseSide(qbm::NewSide, state);
+    qbm::ReleaseDatabaseSide(qbm::Side::Old, state);
+    qbm::ReleaseDatabaseSide(qbm::Side::New, state);
     std::error_code ec;
     fs::remove_all(dir, ec);
   }
 
-  void open(std::int16_t side, const std::string& name) {
+  void open(Side side, const std::string& name) {
     fs::copy_file(dataFolder() / name, dir / name, fs::copy_options::overwrite_existing);
     fs::permissions(dir / name, fs::perms::owner_write, fs::perm_options::add);
     ui.file = (dir / name).string();
     qbm::OpenDatabaseFile(side, ui, state);
-    if (!(side == qbm::OldSide ? state.OldDbOpen : state.NewDbOpen))
+    if (!(side == qbm::Side::Old ? state.Old.DbOpen : state.New.DbOpen))
       throw std::runtime_error("cannot open " + (dataFolder() / name).string());
   }
 };
@@ -117,7 +117,7 @@ void BM_PlainFullScan(benchmark::State& state) {
   Sides& s = sides();
   for (auto _ : state) {
     long rows = 0;
-    jet::Table& woofers = *s.state.NewWoofers;
+    jet::Table& woofers = *s.state.New.Woofers;
     woofers.setIndex(qbm::indexes::Model);
     for (woofers.moveFirst(); !woofers.eof(); woofers.moveNext()) {
       benchmark::DoNotOptimize(woofers.get(qbm::fields::Model));
@@ -125,7 +125,7 @@ void BM_PlainFullScan(benchmark::State& state) {
       benchmark::DoNotOptimize(qbm::readLong(woofers.get(qbm::fields::ID)));
       ++rows;
     }
-    jet::Table& old = *s.state.OldWoofers;
+    jet::Table& old = *s.state.Old.Woofers;
     for (old.moveFirst(); !old.eof(); old.moveNext()) {
       benchmark::DoNotOptimize(qbm::readLong(old.get("Index")));
       benchmark::DoNotOptimize(old.get("Model"));
@@ -146,8 +146,8 @@ void BM_LegacyChangedScanLiteralWalk(benchmark::State& state) {
     state.SkipWithError("old rows x new woofers above 20 million: would take minutes");
     return;
   }
-  jet::Table& woofers = *s.state.NewWoofers;
-  jet::Table& old = *s.state.OldWoofers;
+  jet::Table& woofers = *s.state.New.Woofers;
+  jet::Table& old = *s.state.Old.Woofers;
   const auto companyPasses = [&](const std::string& maker, std::int32_t c) {
     return c > 0 && c <= 900 &&
            qbm::CompanyNameBegins(maker, s.names.NewCompanyFull[c], s.names.NewCompanyShort[c]);

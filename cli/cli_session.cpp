@@ -99,7 +99,7 @@ bool CliSession::open(const std::string& path, bool newSide, bool allDrivers) {
   }
   const DatabaseState& db = session_.state().databases;
   const bool failed = printMessages(path, db.openFailure);
-  return !failed && (newSide ? db.NewDbOpen : db.OldDbOpen);
+  return !failed && (newSide ? db.New.DbOpen : db.Old.DbOpen);
 }
 
 bool CliSession::openNew(const std::string& path) { return open(path, true, false); }

@@ -25,43 +25,28 @@ void call(const std::function<void()>& action) {
 
 }  // namespace
 
-void CloseDatabaseSide(std::int16_t side, DatabaseState& state) {
-  if (side == OldSide && state.OldDbOpen) {
-    if (state.OldDbKind == PreviousFormatDbKind)
-      closeTables({&state.OldWooferResponse, &state.OldTweeterResponse, &state.OldTweeters,
-                   &state.OldCompanies});
-    closeTables({&state.OldWoofers});
-    // Whatever the kind, no table may outlive its database.
-    closeTables({&state.OldTweeters, &state.OldCompanies, &state.OldWooferResponse,
-                 &state.OldTweeterResponse});
-    closeDatabase(state.OldDb);
-    state.OldDbOpen = false;
-    state.FromName = {};
-    call(state.clearFromList);
-    call(state.clearFromRText);
-  } else if (side == NewSide && state.NewDbOpen) {
-    closeTables({&state.NewWooferResponse, &state.NewTweeterResponse, &state.NewWoofers,
-                 &state.NewTweeters, &state.NewCompanies});
-    closeDatabase(state.NewDb);
-    state.NewDbOpen = false;
-    state.ToName = {};
-    call(state.clearToList);
-    call(state.clearToRText);
+void CloseDatabaseSide(Side side, DatabaseState& state) {
+  DatabaseSide& open = state.side(side);
+  if (!open.DbOpen) return;
+  if (side == Side::Old) {
+    if (state.OldDbKind == DbKind::PreviousFormat)
+      closeTables({&open.WooferResponse, &open.TweeterResponse, &open.Tweeters, &open.Companies});
+    closeTables({&open.Woofers});
   }
+  // Whatever the side and kind, no table may outlive its database.
+  closeTables({&open.WooferResponse, &open.TweeterResponse, &open.Woofers, &open.Tweeters, &open.Companies});
+  closeDatabase(open.Db);
+  open.DbOpen = false;
+  open.Name = {};
+  call(open.clearList);
+  call(open.clearRText);
 }
 
-void ReleaseDatabaseSide(std::int16_t side, DatabaseState& state) {
-  if (side == OldSide) {
-    closeTables({&state.OldWooferResponse, &state.OldTweeterResponse, &state.OldWoofers,
-                 &state.OldTweeters, &state.OldCompanies});
-    closeDatabase(state.OldDb);
-    state.OldDbOpen = false;
-  } else if (side == NewSide) {
-    closeTables({&state.NewWooferResponse, &state.NewTweeterResponse, &state.NewWoofers,
-                 &state.NewTweeters, &state.NewCompanies});
-    closeDatabase(state.NewDb);
-    state.NewDbOpen = false;
-  }
+void ReleaseDatabaseSide(Side side, DatabaseState& state) {
+  DatabaseSide& open = state.side(side);
+  closeTables({&open.WooferResponse, &open.TweeterResponse, &open.Woofers, &open.Tweeters, &open.Companies});
+  closeDatabase(open.Db);
+  open.DbOpen = false;
 }
 
 }  // namespace qbm

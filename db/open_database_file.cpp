@@ -29,19 +29,19 @@ std::filesystem::path pathFromUtf8(const std::string& text) {
 // Opens the file exclusively. The old database is only read, so it is opened read-only: a file the
 // user may not write (a read-only copy, say) opens all the same, and a journal an interrupted
 // change left beside it is read through rather than rolled back, so that neither is changed.
-jet::Database openExclusively(const std::filesystem::path& file, std::int16_t side) {
-  return jet::Database::open(file, {.exclusive = true, .readOnly = side == OldSide});
+jet::Database openExclusively(const std::filesystem::path& file, Side side) {
+  return jet::Database::open(file, {.exclusive = true, .readOnly = side == Side::Old});
 }
 
 // The database the other side has open when it is this very file, by identity (a second name, a
 // link, a path through ".."), not by name: the two sides must be two files.
-std::optional<std::string> openOnOtherSide(const std::filesystem::path& file, std::int16_t side,
+std::optional<std::string> openOnOtherSide(const std::filesystem::path& file, Side side,
                                            const DatabaseState& state) {
-  const std::optional<jet::Database>& other = side == OldSide ? state.NewDb : state.OldDb;
+  const std::optional<jet::Database>& other = state.side(side == Side::Old ? Side::New : Side::Old).Db;
   if (!other) return std::nullopt;
   std::error_code error;
   if (!std::filesystem::equivalent(file, other->path(), error)) return std::nullopt;
-  return file.string() + " is the file open as the " + (side == OldSide ? "new" : "old") +
+  return file.string() + " is the file open as the " + (side == Side::Old ? "new" : "old") +
          " database; the two databases must be two different files";
 }
 
@@ -60,31 +60,31 @@ void moveToFirstRow(std::optional<jet::Table>& table) {
 }
 
 // Opens the side's tables in their order. Throws what the engine throws.
-void openTables(std::int16_t side, const std::string& fileName, DatabaseState& state,
+void openTables(Side side, const std::string& fileName, DatabaseState& state,
                 FailureKind& failure) {
-  if (side == OldSide) {
-    jet::Database& db = *state.OldDb;
+  DatabaseSide& open = state.side(side);
+  jet::Database& db = *open.Db;
+  if (side == Side::Old) {
     if (upperAscii(fileName) == legacy::OpenedFileName) {
       failure = FailureKind::NotLegacy;
-      state.OldDbKind = LegacyDbKind;
-      state.OldWoofers.emplace(db.table(legacy::Table));
+      state.OldDbKind = DbKind::Legacy;
+      open.Woofers.emplace(db.table(legacy::Table));
     } else {
       failure = FailureKind::NotDriverDatabase;
-      state.OldDbKind = PreviousFormatDbKind;
-      state.OldWoofers.emplace(db.table(tables::Woofers));
-      state.OldTweeters.emplace(db.table(tables::Tweeters));
-      state.OldCompanies.emplace(db.table(tables::Companies));
-      state.OldWooferResponse.emplace(db.table(tables::WooferResponse));
-      state.OldTweeterResponse.emplace(db.table(tables::TweeterResponse));
+      state.OldDbKind = DbKind::PreviousFormat;
+      open.Woofers.emplace(db.table(tables::Woofers));
+      open.Tweeters.emplace(db.table(tables::Tweeters));
+      open.Companies.emplace(db.table(tables::Companies));
+      open.WooferResponse.emplace(db.table(tables::WooferResponse));
+      open.TweeterResponse.emplace(db.table(tables::TweeterResponse));
     }
   } else {
-    jet::Database& db = *state.NewDb;
     failure = FailureKind::NotDriverDatabase;
-    state.NewWoofers.emplace(db.table(tables::Woofers));
-    state.NewTweeters.emplace(db.table(tables::Tweeters));
-    state.NewCompanies.emplace(db.table(tables::Companies));
-    state.NewWooferResponse.emplace(db.table(tables::WooferResponse));
-    state.NewTweeterResponse.emplace(db.table(tables::TweeterResponse));
+    open.Woofers.emplace(db.table(tables::Woofers));
+    open.Tweeters.emplace(db.table(tables::Tweeters));
+    open.Companies.emplace(db.table(tables::Companies));
+    open.WooferResponse.emplace(db.table(tables::WooferResponse));
+    open.TweeterResponse.emplace(db.table(tables::TweeterResponse));
   }
 }
 
@@ -132,9 +132,9 @@ std::string JournalNoticeMessage(std::string_view fileName, const jet::JournalFi
   return "";
 }
 
-FileDialogSettings OpenDialogSettings(std::int16_t side) {
+FileDialogSettings OpenDialogSettings(Side side) {
   FileDialogSettings settings;
-  if (side == OldSide) {
+  if (side == Side::Old) {
     settings.title = "Locate the OLD database (xqbaudio.mdb or spkrbase.mdb)";
     settings.filter =
         "Previous Database|xqbaudio.mdb|Tundrel 5.1 Database|spkrbase.mdb|All Databases|*.mdb";
@@ -163,14 +163,14 @@ bool HasDatabaseExtension(std::string_view path) {
 
 namespace {
 
-void closeSide(std::int16_t side, UserInterface& ui, DatabaseState& state) {
+void closeSide(Side side, UserInterface& ui, DatabaseState& state) {
   ui.setBusy(true);
   CloseDatabaseSide(side, state);
   ui.setBusy(false);
 }
 
 // Everything after the file is chosen: the name check, the exclusive open, the kind and the tables.
-void openChosen(std::int16_t side, const std::string& path, UserInterface& ui, DatabaseState& state,
+void openChosen(Side side, const std::string& path, UserInterface& ui, DatabaseState& state,
                 const UserLocale& locale) {
   const std::string fileName = FileNameOfPath(path);
   if (path.empty() || !HasDatabaseExtension(path)) {
@@ -180,7 +180,8 @@ void openChosen(std::int16_t side, const std::string& path, UserInterface& ui, D
 
   ui.setBusy(true);
   const std::filesystem::path file = pathFromUtf8(path);
-  std::optional<jet::Database>& db = side == OldSide ? state.OldDb : state.NewDb;
+  DatabaseSide& open = state.side(side);
+  std::optional<jet::Database>& db = open.Db;
   FailureKind failure = FailureKind::NoDatabase;
   state.openFailure.clear();
   try {
@@ -197,17 +198,10 @@ void openChosen(std::int16_t side, const std::string& path, UserInterface& ui, D
     return;
   }
 
-  if (side == OldSide) {
-    moveToFirstRow(state.OldWoofers);
-    moveToFirstRow(state.OldTweeters);
-    state.OldDbOpen = true;
-    state.FromName = {fileName, modifiedTooltip(file, locale)};
-  } else {
-    moveToFirstRow(state.NewWoofers);
-    moveToFirstRow(state.NewTweeters);
-    state.NewDbOpen = true;
-    state.ToName = {fileName, modifiedTooltip(file, locale)};
-  }
+  moveToFirstRow(open.Woofers);
+  moveToFirstRow(open.Tweeters);
+  open.DbOpen = true;
+  open.Name = {fileName, modifiedTooltip(file, locale)};
   const std::string notice = JournalNoticeMessage(fileName, db->journalFinding());
   if (!notice.empty()) ui.showMessage(notice, MessageIcon::Exclamation);
   ui.setBusy(false);
@@ -215,22 +209,20 @@ void openChosen(std::int16_t side, const std::string& path, UserInterface& ui, D
 
 }  // namespace
 
-void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state,
+void OpenDatabaseFile(Side side, UserInterface& ui, DatabaseState& state,
                       const UserLocale& locale) {
-  if (side != OldSide && side != NewSide) return;
   closeSide(side, ui, state);
   const std::optional<std::string> chosen = ui.chooseFile(OpenDialogSettings(side));
   if (chosen) openChosen(side, *chosen, ui, state, locale);
 }
 
-void OpenDatabasePath(std::int16_t side, const std::string& path, UserInterface& ui,
+void OpenDatabasePath(Side side, const std::string& path, UserInterface& ui,
                       DatabaseState& state, const UserLocale& locale) {
-  if (side != OldSide && side != NewSide) return;
   closeSide(side, ui, state);
   openChosen(side, path, ui, state, locale);
 }
 
-void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state) {
+void OpenDatabaseFile(Side side, UserInterface& ui, DatabaseState& state) {
   OpenDatabaseFile(side, ui, state, currentUserLocale());
 }
 

@@ -2,7 +2,7 @@
 // Opening a side's database: close what the side has open, let the person choose a file, check its
 // name, open it exclusively, decide what kind of old database it is, and open one cursor per table.
 // Failures are reported to the person in three classes (the file is no database / not the legacy
-// driver table / not the driver tables); the caller tests OldDbOpen or NewDbOpen afterwards.
+// driver table / not the driver tables); the caller tests the side's DbOpen afterwards.
 
 #include <cstdint>
 #include <string>
@@ -27,7 +27,7 @@ inline constexpr std::string_view NotDriverDatabaseMessage =
 std::string JournalNoticeMessage(std::string_view fileName, const jet::JournalFinding& finding);
 
 // The file dialog of the side: title, filter, initial name; flags 6144 (file and path must exist).
-FileDialogSettings OpenDialogSettings(std::int16_t side);
+FileDialogSettings OpenDialogSettings(Side side);
 
 // The file name of a chosen path: everything after its last "\" (on systems other than Windows
 // also after its last "/"); the whole path when it has no separator.
@@ -37,7 +37,7 @@ std::string FileNameOfPath(std::string_view path);
 // "x.md" does not).
 bool HasDatabaseExtension(std::string_view path);
 
-// The whole open of a side (1 = old, 2 = new; any other value does nothing):
+// The whole open of a side:
 //  1. closes the side (CloseDatabaseSide), then shows the side's file dialog; cancel leaves the side
 //     closed without a message;
 //  2. an empty path or one not ending in MDB: CannotOpenDatabaseMessage;
@@ -45,8 +45,8 @@ bool HasDatabaseExtension(std::string_view path);
 //     journal beside it are never changed); failure, or the file open on the other side (the same
 //     file by identity, under whatever name): DatabaseCannotBeOpenedMessage, with the reason in
 //     state.openFailure;
-//  4. old side: a file named SPKRBASE.MDB in any case is a legacy database (OldDbKind 1) and only
-//     "woofer data" is opened, any other name is previous-format (OldDbKind 2); new side and
+//  4. old side: a file named SPKRBASE.MDB in any case is a legacy database (DbKind::Legacy) and only
+//     "woofer data" is opened, any other name is previous-format (DbKind::PreviousFormat); new side and
 //     previous-format: "woofers", "tweeters", "companies", "woofer-response", "tweeter-response" in
 //     that order. A table that cannot be opened: NotLegacyDriverDatabaseMessage for a legacy
 //     database, NotDriverDatabaseMessage otherwise; everything opened is closed again;
@@ -57,13 +57,13 @@ bool HasDatabaseExtension(std::string_view path);
 //     icon.
 // Failure messages carry the critical icon. The busy pointer is on while the database is touched and off
 // while the dialog is shown.
-void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state,
+void OpenDatabaseFile(Side side, UserInterface& ui, DatabaseState& state,
                       const UserLocale& locale);
-void OpenDatabaseFile(std::int16_t side, UserInterface& ui, DatabaseState& state);
+void OpenDatabaseFile(Side side, UserInterface& ui, DatabaseState& state);
 
 // The same open with the path given instead of chosen in the dialog (the command line): the side
 // is closed, then steps 2 to 5 run on path.
-void OpenDatabasePath(std::int16_t side, const std::string& path, UserInterface& ui,
+void OpenDatabasePath(Side side, const std::string& path, UserInterface& ui,
                       DatabaseState& state, const UserLocale& locale);
 
 }  // namespace qbm

@@ -9,7 +9,7 @@ namespace qbm {
 
 std::optional<std::int32_t> CopyCompany(WorkingDriver& driver, MergeState& merge,
                                         NewDatabaseWriter& writer, const std::string& label) {
-  jet::Table& companies = *writer.db().NewCompanies;
+  jet::Table& companies = *writer.db().New.Companies;
   const DriverCompany& company = driver.company;
   const auto put = [&](std::string_view field, const jet::Value& value) {
     WriteStep(writer.problems(), label, FieldNotWritten("company ", field),

@@ -118,7 +118,7 @@ class EntryMerge {
     const std::vector<UnstorableText> unstorable = UnstorableDriverTexts(
         c_.driver, table, state_.MergeCompanyMissing, c_.db, c_.locale);
     for (const UnstorableText& text : unstorable)
-      summary_.problems.add(label, UnstorableTextProblem(text, c_.db.NewDb->codePage()));
+      summary_.problems.add(label, UnstorableTextProblem(text, c_.db.New.Db->codePage()));
     return unstorable.empty();
   }
 
@@ -146,7 +146,7 @@ std::string CopyingDriverCaption(std::string_view currentModel) {
 MergeSummary MergeDrivers(const std::vector<ListEntry>& entries, MergeContext& context) {
   MergeSummary summary;
   summary.entries = static_cast<long>(entries.size());
-  if (context.db.NewDb) summary.freePageMap = jet::repairFreePageMap(*context.db.NewDb);
+  if (context.db.New.Db) summary.freePageMap = jet::repairFreePageMap(*context.db.New.Db);
   EntryMerge merge(context, summary);
   for (std::size_t i = 0; i < entries.size(); ++i) {
     merge.run(entries[i]);

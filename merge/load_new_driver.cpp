@@ -7,8 +7,8 @@ namespace qbm {
 
 bool LoadNewDriver(DriverTable kind, std::int32_t id, DatabaseState& state,
                    WorkingDriver& driver) {
-  if (!state.NewDbOpen) return false;
-  std::optional<jet::Table>& table = kind == DriverTable::Tweeters ? state.NewTweeters : state.NewWoofers;
+  if (!state.New.DbOpen) return false;
+  std::optional<jet::Table>& table = kind == DriverTable::Tweeters ? state.New.Tweeters : state.New.Woofers;
   if (!table) return false;
   table->setIndex(indexes::ID);
   if (!table->seek(jet::Value{id})) return false;

@@ -9,7 +9,7 @@
 
 namespace qbm {
 
-// Selects the index "ID" of the table (NewWoofers or NewTweeters), seeks id with
+// Selects the index "ID" of the table (New.Woofers or New.Tweeters), seeks id with
 // "=" and, when a row is found, reads it into the record (ReadDriverRow: every field of its table
 // but ID and User Entry; a tweeter gets the woofer-only members 0). Returns whether a row was found;
 // a closed new side finds nothing. The response and the company part are

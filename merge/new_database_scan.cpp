@@ -37,14 +37,14 @@ DriverListing ScanNewDatabase(DatabaseState& state, CompanyNameTables& names, Us
   ui.showProgress(std::string(OpeningNewCaption));
   // The progress bar's total: the tables' own row counts (the engine keeps them exact), so the
   // tables are walked once, not once more to count.
-  listing.total = static_cast<long>(state.NewWoofers->rowCount() + state.NewTweeters->rowCount());
+  listing.total = static_cast<long>(state.New.Woofers->rowCount() + state.New.Tweeters->rowCount());
 
   ui.showProgress(std::string(FindingNewCompaniesCaption));
-  result.unreadable += BuildCompanyNames(*state.NewCompanies, names.NewCompanyFull, names.NewCompanyShort);
+  result.unreadable += BuildCompanyNames(*state.New.Companies, names.NewCompanyFull, names.NewCompanyShort);
 
   ui.showProgress(std::string(FindingAllNewCaption));
-  listTable(*state.NewWoofers, DriverTable::Woofers, names.NewCompanyShort, listing);
-  listTable(*state.NewTweeters, DriverTable::Tweeters, names.NewCompanyShort, listing);
+  listTable(*state.New.Woofers, DriverTable::Woofers, names.NewCompanyShort, listing);
+  listTable(*state.New.Tweeters, DriverTable::Tweeters, names.NewCompanyShort, listing);
   return result;
 }
 

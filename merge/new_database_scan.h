@@ -16,7 +16,7 @@ inline constexpr std::string_view FindingNewCompaniesCaption =
     "Finding companies in the new database...";
 inline constexpr std::string_view FindingAllNewCaption = "Finding all drivers in the new database...";
 
-// REQUIRES: the new side is open (NewDbOpen). Shows the progress window with OpeningNewCaption and
+// REQUIRES: the new side is open (New.DbOpen). Shows the progress window with OpeningNewCaption and
 // counts the rows of "woofers" and "tweeters" as the progress total; with
 // FindingNewCompaniesCaption rebuilds NewCompanyFull and NewCompanyShort from "companies"; with
 // FindingAllNewCaption lists the woofers ("(ob)") and then the tweeters ("(sb)") that have a Model,

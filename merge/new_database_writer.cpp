@@ -7,11 +7,11 @@
 namespace qbm {
 
 jet::Table& NewDriverTable(DatabaseState& db, DriverTable table) {
-  return table == DriverTable::Woofers ? *db.NewWoofers : *db.NewTweeters;
+  return table == DriverTable::Woofers ? *db.New.Woofers : *db.New.Tweeters;
 }
 
 jet::Table& NewResponseTable(DatabaseState& db, DriverTable table) {
-  return table == DriverTable::Woofers ? *db.NewWooferResponse : *db.NewTweeterResponse;
+  return table == DriverTable::Woofers ? *db.New.WooferResponse : *db.New.TweeterResponse;
 }
 
 // A save that fails as one row can is recorded and the half-made row dropped, so that the cursor
@@ -33,7 +33,7 @@ std::optional<MergeRow> NewDatabaseWriter::saveDriverRow(DriverTable table, cons
 
 std::optional<std::int32_t> NewDatabaseWriter::saveCompanyRow(const std::string& name,
                                                               const std::string& label) {
-  jet::Table& companies = *db_.NewCompanies;
+  jet::Table& companies = *db_.New.Companies;
   if (!save(companies, label, "company \"" + name + "\" not added")) return std::nullopt;
   // The ID the database gave the row, read from the row itself: never confused with an older
   // company of the same name.

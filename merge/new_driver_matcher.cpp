@@ -15,7 +15,7 @@ NewModelIndex& IndexedDriverMatcher::modelsOf(DriverTable table) {
   std::unique_ptr<NewModelIndex>& models = table == DriverTable::Woofers ? woofers_ : tweeters_;
   if (!models)
     models = std::make_unique<NewModelIndex>(
-        *db_.NewDb, table == DriverTable::Woofers ? tables::Woofers : tables::Tweeters);
+        *db_.New.Db, table == DriverTable::Woofers ? tables::Woofers : tables::Tweeters);
   return *models;
 }
 
@@ -33,7 +33,7 @@ ResponseIndex& IndexedDriverMatcher::responsesOf(DriverTable table) {
       table == DriverTable::Woofers ? wooferResponses_ : tweeterResponses_;
   if (!responses)
     responses = std::make_unique<ResponseIndex>(
-        *db_.NewDb, table == DriverTable::Woofers ? tables::WooferResponse : tables::TweeterResponse);
+        *db_.New.Db, table == DriverTable::Woofers ? tables::WooferResponse : tables::TweeterResponse);
   return *responses;
 }
 

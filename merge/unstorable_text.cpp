@@ -33,7 +33,7 @@ std::vector<UnstorableText> UnstorableDriverTexts(const WorkingDriver& d, Driver
                                                   bool withCompany, DatabaseState& db,
                                                   const UserLocale& locale) {
   std::vector<UnstorableText> found;
-  jet::Table& table = kind == DriverTable::Woofers ? *db.NewWoofers : *db.NewTweeters;
+  jet::Table& table = kind == DriverTable::Woofers ? *db.New.Woofers : *db.New.Tweeters;
   TextCheck row(table, false, found);
   row.text(fields::Model, d.CurrentModel);
   const int date = table.columnIndex(fields::Date);
@@ -45,7 +45,7 @@ std::vector<UnstorableText> UnstorableDriverTexts(const WorkingDriver& d, Driver
     if (usedIn(f.use, kind)) row.text(f.field, d.*f.member);
   for (std::size_t k = 0; k < fields::PartNo.size(); ++k) row.text(fields::PartNo[k], d.PartNo[k]);
   if (withCompany) {
-    TextCheck company(*db.NewCompanies, true, found);
+    TextCheck company(*db.New.Companies, true, found);
     for (const auto& f : CompanyTextFields) company.text(f.field, d.company.*f.member);
   }
   return found;

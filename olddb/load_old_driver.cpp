@@ -45,10 +45,10 @@ bool LoadOldDriver(DriverTable table, std::int32_t id, OldDriverRows& rows, Data
                    WorkingDriver& driver) {
   if (!rows.moveTo(state, table, id)) return false;
   if (table == DriverTable::Woofers) {
-    const jet::Table& woofers = *state.OldWoofers;
+    const jet::Table& woofers = *state.Old.Woofers;
     driver.Model = readText(fieldValue(woofers, fields::Model));
     driver.CurrentModel = driver.Model;
-    if (state.OldDbKind == LegacyDbKind) {
+    if (state.OldDbKind == DbKind::Legacy) {
       // Legacy: converted field by field; it has no response or company tables to read.
       ConvertLegacyRow(woofers, driver);
       return true;
@@ -56,7 +56,7 @@ bool LoadOldDriver(DriverTable table, std::int32_t id, OldDriverRows& rows, Data
     ReadDriverRow(woofers, DriverTable::Woofers, driver);
   } else {
     // A legacy database has no tweeters, so this is always the previous format.
-    ReadDriverRow(*state.OldTweeters, DriverTable::Tweeters, driver);
+    ReadDriverRow(*state.Old.Tweeters, DriverTable::Tweeters, driver);
   }
   LoadOldResponse(table, id, state, driver);
   LoadOldCompany(state, driver);
@@ -65,13 +65,13 @@ bool LoadOldDriver(DriverTable table, std::int32_t id, OldDriverRows& rows, Data
 
 void LoadOldResponse(DriverTable table, std::int32_t id, DatabaseState& state,
                      WorkingDriver& driver) {
-  if (state.OldDbKind == LegacyDbKind) return;
+  if (state.OldDbKind == DbKind::Legacy) return;
   if (driver.Acoustic == YesNoFalse) {
     clearResponse(driver);
     return;
   }
   std::optional<jet::Table>& responses =
-      table == DriverTable::Tweeters ? state.OldTweeterResponse : state.OldWooferResponse;
+      table == DriverTable::Tweeters ? state.Old.TweeterResponse : state.Old.WooferResponse;
   if (!responses || !findResponseRow(*responses, id)) {
     driver.Acoustic = YesNoFalse;
     clearResponse(driver);
@@ -83,7 +83,7 @@ void LoadOldResponse(DriverTable table, std::int32_t id, DatabaseState& state,
 
 void LoadOldCompany(DatabaseState& state, WorkingDriver& driver) {
   std::optional<DriverCompany> company;
-  if (state.OldCompanies) company = FindCompanyById(*state.OldCompanies, driver.CompanyID);
+  if (state.Old.Companies) company = FindCompanyById(*state.Old.Companies, driver.CompanyID);
   driver.company = company ? std::move(*company) : DriverCompany{};
 }
 

@@ -45,9 +45,9 @@ struct LegacyColumns {
 };
 
 NewWooferLookup newWoofersOf(DatabaseState& state, const CompanyNameTables& names) {
-  if (!state.NewDbOpen || !state.NewDb || !state.NewWoofers) return {};
+  if (!state.New.DbOpen || !state.New.Db || !state.New.Woofers) return {};
   try {
-    return ReadNewWooferLookup(*state.NewDb, *state.NewWoofers, names.NewCompanyFull,
+    return ReadNewWooferLookup(*state.New.Db, *state.New.Woofers, names.NewCompanyFull,
                                names.NewCompanyShort);
   } catch (const std::exception& e) {
     throw NewDatabaseReadError(e.what());
@@ -61,7 +61,7 @@ NewWooferLookup newWoofersOf(DatabaseState& state, const CompanyNameTables& name
 void listLegacyChanged(DatabaseState& state, const CompanyNameTables& names, Pass& pass) {
   pass.ui.showProgress(std::string(FindingChangedCaption));
   const NewWooferLookup newWoofers = newWoofersOf(state, names);
-  jet::Table& old = *state.OldWoofers;
+  jet::Table& old = *state.Old.Woofers;
   const LegacyColumns columns(old);
   forEachRow(old, pass, Progress::PerRow, [&] {
     const std::int32_t key = readLong(valueAt(old, columns.index));
@@ -79,7 +79,7 @@ void listLegacyChanged(DatabaseState& state, const CompanyNameTables& names, Pas
 // moves with every entry.
 void listLegacyAll(DatabaseState& state, Pass& pass) {
   pass.ui.showProgress(std::string(FindingAllOldCaption));
-  jet::Table& old = *state.OldWoofers;
+  jet::Table& old = *state.Old.Woofers;
   const LegacyColumns columns(old);
   forEachRow(old, pass, Progress::PerEntry, [&] {
     const std::int32_t key = readLong(valueAt(old, columns.index));
@@ -118,8 +118,8 @@ void listPreviousFormat(DatabaseState& state, const CompanyNameTables& names, Ol
                         Pass& pass) {
   pass.ui.showProgress(
       std::string(mode == OldListMode::Changed ? FindingChangedCaption : FindingAllOldCaption));
-  listPreviousFormatTable(*state.OldWoofers, DriverTable::Woofers, names.OldCompanyShort, mode, pass);
-  listPreviousFormatTable(*state.OldTweeters, DriverTable::Tweeters, names.OldCompanyShort, mode,
+  listPreviousFormatTable(*state.Old.Woofers, DriverTable::Woofers, names.OldCompanyShort, mode, pass);
+  listPreviousFormatTable(*state.Old.Tweeters, DriverTable::Tweeters, names.OldCompanyShort, mode,
                           pass);
 }
 
@@ -132,21 +132,21 @@ DriverListing ScanOldDatabase(DatabaseState& state, CompanyNameTables& names, Ol
   // The progress window first, with the row counts of the old tables as its total; then the old
   // name tables emptied, and rebuilt from a previous-format database's companies.
   ui.showProgress(std::string(OpeningOldCaption));
-  const bool previousFormat = state.OldDbKind == PreviousFormatDbKind;
+  const bool previousFormat = state.OldDbKind == DbKind::PreviousFormat;
   // The progress bar's total from the tables' own row counts: one walk of each table, not two.
-  pass.total = static_cast<long>(state.OldWoofers->rowCount());
-  if (previousFormat) pass.total += static_cast<long>(state.OldTweeters->rowCount());
+  pass.total = static_cast<long>(state.Old.Woofers->rowCount());
+  if (previousFormat) pass.total += static_cast<long>(state.Old.Tweeters->rowCount());
   names.OldCompanyFull.clear();
   names.OldCompanyShort.clear();
 
-  if (state.OldDbKind == LegacyDbKind) {
+  if (state.OldDbKind == DbKind::Legacy) {
     if (mode == OldListMode::Changed)
       listLegacyChanged(state, names, pass);
     else
       listLegacyAll(state, pass);
   } else if (previousFormat) {
     ui.showProgress(std::string(FindingOldCompaniesCaption));
-    listing.unreadable += BuildCompanyNames(*state.OldCompanies, names.OldCompanyFull, names.OldCompanyShort);
+    listing.unreadable += BuildCompanyNames(*state.Old.Companies, names.OldCompanyFull, names.OldCompanyShort);
     listPreviousFormat(state, names, mode, pass);
   }
   return listing;

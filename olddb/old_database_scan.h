@@ -31,7 +31,7 @@ class NewDatabaseReadError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// REQUIRES: the old side is open (OldDbOpen).
+// REQUIRES: the old side is open (Old.DbOpen).
 // The old drivers to list, in the order found, and the old company name tables rebuilt (emptied
 // for a legacy database). Listed are the rows with a model, a maker and a key above 0 (legacy:
 // "Manufacturer" and "Index"; previous format: a Company ID in 1..900 and "ID"), in Changed mode

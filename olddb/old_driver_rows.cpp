@@ -24,15 +24,15 @@ bool seekId(jet::Table& table, std::int32_t id) {
 }  // namespace
 
 bool OldDriverRows::moveTo(DatabaseState& db, DriverTable table, std::int32_t id) {
-  if (!db.OldDbOpen) return false;
-  if (table == DriverTable::Tweeters) return db.OldTweeters && seekId(*db.OldTweeters, id);
-  if (!db.OldWoofers) return false;
-  if (db.OldDbKind == LegacyDbKind) {
-    if (!legacy_) legacy_.emplace(*db.OldWoofers);
-    return legacy_->moveTo(*db.OldWoofers, id);
+  if (!db.Old.DbOpen) return false;
+  if (table == DriverTable::Tweeters) return db.Old.Tweeters && seekId(*db.Old.Tweeters, id);
+  if (!db.Old.Woofers) return false;
+  if (db.OldDbKind == DbKind::Legacy) {
+    if (!legacy_) legacy_.emplace(*db.Old.Woofers);
+    return legacy_->moveTo(*db.Old.Woofers, id);
   }
-  if (db.OldDbKind != PreviousFormatDbKind) return false;
-  return seekId(*db.OldWoofers, id);
+  if (db.OldDbKind != DbKind::PreviousFormat) return false;
+  return seekId(*db.Old.Woofers, id);
 }
 
 }  // namespace qbm

@@ -16,14 +16,6 @@ namespace {
 // The most problems a message lists one by one.
 constexpr std::size_t MaxProblemLines = 12;
 
-void rollBackQuietly(DatabaseState& db) {
-  try {
-    if (db.NewDb && db.NewDb->inTransaction()) db.NewDb->rollback();
-  } catch (...) {
-    // The journal left beside the file is rolled back by the next open.
-  }
-}
-
 }  // namespace
 
 std::string MergeFailedMessage(std::string_view newFileName, std::string_view detail) {
@@ -71,7 +63,7 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
   OperationScope scope(ui_);
   scope.setBusy(true);
   DatabaseState& db = state_.databases;
-  if (!db.NewDbOpen || !db.NewDb || !db.NewWoofers) {
+  if (!db.New.DbOpen || !db.New.Db || !db.New.Woofers) {
     outcome.status = MergeOutcome::Status::NewDatabaseClosed;
     scope.showMessage(std::string(NewDatabaseClosedMessage), MessageIcon::Exclamation);
     scope.setBusy(false);
@@ -84,25 +76,24 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
   entries.reserve(state_.FromList.count());
   for (const DriverList::Entry& e : state_.FromList.entries()) entries.push_back({e.text, e.itemData});
   try {
-    CheckNewDatabaseBeforeWrite(*db.NewDb);
-    db.NewDb->begin();
+    CheckNewDatabaseBeforeWrite(*db.New.Db);
+    jet::Transaction transaction(*db.New.Db);  // rolled back when anything below throws
     IndexedDriverMatcher matcher(db, state_.companyNames);
     MergeContext context{db,    state_.companyNames, state_.WorkingDriver, state_.selection,
                          scope, matcher, oldRows_, currentUserLocale()};
     outcome.summary = MergeDrivers(entries, context);
     outcome.summary.oldScanUnread = state_.OldUnreadable;
     if (options.dryRun)
-      db.NewDb->rollback();
+      transaction.rollback();
     else
-      db.NewDb->commit();
+      transaction.commit();
   } catch (const std::exception& e) {
-    rollBackQuietly(db);
     scope.hideProgress();
     const auto* damaged = dynamic_cast<const NewDatabaseDamaged*>(&e);
     outcome.status = damaged ? MergeOutcome::Status::Refused : MergeOutcome::Status::Failed;
     outcome.failure = e.what();
-    scope.showMessage(damaged ? NewDatabaseDamagedMessage(db.ToName.caption, damaged->problems())
-                              : MergeFailedMessage(db.ToName.caption, e.what()),
+    scope.showMessage(damaged ? NewDatabaseDamagedMessage(db.New.Name.caption, damaged->problems())
+                              : MergeFailedMessage(db.New.Name.caption, e.what()),
                       MessageIcon::Critical);
     if (!damaged) rescanNewDatabase();  // the name tables and ToList as the file is again
     scope.setBusy(false);
@@ -117,10 +108,10 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
   scope.hideProgress();
   rescanNewDatabase();
   if (options.reportProblems && outcome.summary.readProblemCount() > 0)
-    scope.showMessage(ReadProblemsMessage(db.FromName.caption, outcome.summary),
+    scope.showMessage(ReadProblemsMessage(db.Old.Name.caption, outcome.summary),
                       MessageIcon::Exclamation);
   if (options.reportProblems && !outcome.summary.problems.empty())
-    scope.showMessage(WriteProblemsMessage(db.ToName.caption, outcome.summary),
+    scope.showMessage(WriteProblemsMessage(db.New.Name.caption, outcome.summary),
                       MessageIcon::Exclamation);
   scope.setBusy(false);
   notify();

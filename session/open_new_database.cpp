@@ -10,20 +10,20 @@
 namespace qbm {
 
 void Session::ToOpen_Click() {
-  OpenDatabaseFile(NewSide, ui_, state_.databases);
+  OpenDatabaseFile(Side::New, ui_, state_.databases);
   notify();  // the dialog has closed
   rescanNewDatabase();
 }
 
 void Session::ToOpen(const std::string& path) {
-  OpenDatabasePath(NewSide, path, ui_, state_.databases, currentUserLocale());
+  OpenDatabasePath(Side::New, path, ui_, state_.databases, currentUserLocale());
   notify();
   rescanNewDatabase();
 }
 
 void Session::rescanNewDatabase() {
   OperationScope scope(ui_);
-  if (state_.databases.NewDbOpen) {
+  if (state_.databases.New.DbOpen) {
     scope.setBusy(true);
     listNewDatabase(scope);
   }
@@ -36,7 +36,7 @@ void Session::rescanNewDatabase() {
 void Session::listNewDatabase(OperationScope& scope) {
   state_.ToList.tooltip.clear();
   state_.ToList.clear();
-  const std::string& file = state_.databases.ToName.caption;
+  const std::string& file = state_.databases.New.Name.caption;
   DriverListing listing;
   try {
     listing = ScanNewDatabase(state_.databases, state_.companyNames, scope);

@@ -10,14 +10,14 @@
 namespace qbm {
 
 void Session::FromOpen_Click() {
-  OpenDatabaseFile(OldSide, ui_, state_.databases);
+  OpenDatabaseFile(Side::Old, ui_, state_.databases);
   oldRows_.reset();
   notify();  // the dialog has closed
   scanOldSide();
 }
 
 void Session::FromOpen(const std::string& path) {
-  OpenDatabasePath(OldSide, path, ui_, state_.databases, currentUserLocale());
+  OpenDatabasePath(Side::Old, path, ui_, state_.databases, currentUserLocale());
   oldRows_.reset();
   notify();
   scanOldSide();
@@ -25,7 +25,7 @@ void Session::FromOpen(const std::string& path) {
 
 void Session::scanOldSide() {
   OperationScope scope(ui_);
-  if (state_.databases.OldDbOpen) {
+  if (state_.databases.Old.DbOpen) {
     scope.setBusy(true);
     listOldDatabase(scope);
   }
@@ -43,7 +43,7 @@ void Session::listOldDatabase(OperationScope& scope) {
   state_.OldUnreadable = {};
   state_.FromList.tooltip.clear();
   state_.FromList.clear();
-  const std::string& file = state_.databases.FromName.caption;
+  const std::string& file = state_.databases.Old.Name.caption;
   DriverListing listing;
   const auto failed = [&](const std::string& message) {
     scope.hideProgress();
@@ -53,7 +53,7 @@ void Session::listOldDatabase(OperationScope& scope) {
   try {
     listing = ScanOldDatabase(state_.databases, state_.companyNames, mode, scope);
   } catch (const NewDatabaseReadError& e) {
-    return failed(CompareFailedMessage(state_.databases.ToName.caption, e.what()));
+    return failed(CompareFailedMessage(state_.databases.New.Name.caption, e.what()));
   } catch (const std::exception& e) {
     return failed(ScanFailedMessage(file, e.what()));
   }

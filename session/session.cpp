@@ -5,16 +5,16 @@ std::string DriverCountTooltip(long count) { return "Driver count = " + std::to_
 
 Session::Session(UserInterface& ui) : ui_(ui) {
   DatabaseState& db = state_.databases;
-  db.clearFromList = [this] { state_.FromList.clear(); };
+  db.Old.clearList = [this] { state_.FromList.clear(); };
   // CloseDatabaseSide empties the report last: the window then shows the closed side (no list,
   // report, name or "Merge >") before the file dialog opens over it.
-  db.clearFromRText = [this] {
+  db.Old.clearRText = [this] {
     state_.FromRText.clear();
     UpdateMergeButton();
     notify();
   };
-  db.clearToList = [this] { state_.ToList.clear(); };
-  db.clearToRText = [this] {
+  db.New.clearList = [this] { state_.ToList.clear(); };
+  db.New.clearRText = [this] {
     state_.ToRText.clear();
     UpdateMergeButton();
     notify();
@@ -38,8 +38,8 @@ void Session::MClose_Click() {
 
 void Session::Unload() {
   oldRows_.reset();
-  ReleaseDatabaseSide(OldSide, state_.databases);
-  ReleaseDatabaseSide(NewSide, state_.databases);
+  ReleaseDatabaseSide(Side::Old, state_.databases);
+  ReleaseDatabaseSide(Side::New, state_.databases);
 }
 
 }  // namespace qbm

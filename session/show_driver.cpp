@@ -43,16 +43,16 @@ void Session::showOldReport() {
   try {
     // A row that is not found shows nothing rather than the driver loaded before.
     if (!LoadOldDriver(table, entry.itemData, oldRows_, db, state_.WorkingDriver)) return;
-    const bool hasCompanies = db.OldDbKind == PreviousFormatDbKind && db.OldCompanies;
+    const bool hasCompanies = db.OldDbKind == DbKind::PreviousFormat && db.Old.Companies;
     const std::string company(ReportCompanyName(
         state_.WorkingDriver, hasCompanies ? &state_.companyNames.OldCompanyFull : nullptr));
     std::optional<CompanyLookup> companies;
-    if (hasCompanies) companies = CompaniesTableLookup(*db.OldCompanies);
+    if (hasCompanies) companies = CompaniesTableLookup(*db.Old.Companies);
     AppendDriverReport(box, state_.WorkingDriver, table, company,
                        state_.UnitLabels, companies ? &*companies : nullptr);
   } catch (const std::exception& e) {
     box.clear();
-    ui_.showMessage(DriverReadFailedMessage(db.FromName.caption, e.what()), MessageIcon::Critical);
+    ui_.showMessage(DriverReadFailedMessage(db.Old.Name.caption, e.what()), MessageIcon::Critical);
   }
 }
 
@@ -82,12 +82,12 @@ void Session::showNewReport() {
     if (!LoadNewDriver(table, entry.itemData, db, state_.WorkingDriver)) return;
     const std::string company(
         ReportCompanyName(state_.WorkingDriver, &state_.companyNames.NewCompanyFull));
-    const CompanyLookup companies = CompaniesTableLookup(*db.NewCompanies);
+    const CompanyLookup companies = CompaniesTableLookup(*db.New.Companies);
     AppendDriverReport(box, state_.WorkingDriver, table, company, state_.UnitLabels,
                        &companies);
   } catch (const std::exception& e) {
     box.clear();
-    ui_.showMessage(DriverReadFailedMessage(db.ToName.caption, e.what()), MessageIcon::Critical);
+    ui_.showMessage(DriverReadFailedMessage(db.New.Name.caption, e.what()), MessageIcon::Critical);
   }
 }
 

@@ -134,14 +134,14 @@ class Shutdown : public WindowTest {
     WindowTest::SetUp();
     openNew();
     openOld("xqbaudio.mdb", 1);
-    ASSERT_TRUE(state().databases.NewDbOpen);
-    ASSERT_TRUE(state().databases.OldDbOpen);
+    ASSERT_TRUE(state().databases.New.DbOpen);
+    ASSERT_TRUE(state().databases.Old.DbOpen);
   }
   // Both files are closed (another exclusive open succeeds) and nothing was left beside them.
   void expectClosedCleanly(std::vector<std::string> files = {"qbaudio.mdb", "xqbaudio.mdb"}) {
     EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(state().databases.NewDbOpen);
-    EXPECT_FALSE(state().databases.OldDbOpen);
+    EXPECT_FALSE(state().databases.New.DbOpen);
+    EXPECT_FALSE(state().databases.Old.DbOpen);
     for (const std::string& file : files)
       EXPECT_NO_THROW(jet::Database::open(dir / file, {.exclusive = true})) << file;
     std::vector<std::string> left;

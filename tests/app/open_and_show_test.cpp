@@ -107,7 +107,7 @@ TEST_F(OpenAndShow, TheRealFileDialogsCarryEachSidesSettings) {
   EXPECT_FALSE(behind.merge);
   EXPECT_EQ(toList()->count(), 0);
   EXPECT_TRUE(control<QLabel>("ToName")->text().isEmpty());
-  EXPECT_FALSE(state().databases.NewDbOpen);
+  EXPECT_FALSE(state().databases.New.DbOpen);
   EXPECT_FALSE(control("MMerge")->isVisible());
   EXPECT_TRUE(control("FromList")->isVisible());  // the old side stays shown
   EXPECT_TRUE(dialogs.messages.empty());
@@ -354,9 +354,9 @@ TEST_P(Access97Files, ListAndReportAsTheirAccess2000Files) {
     click("FromOpt1");
     window.userInterface().queueChosenFile(copyOf(GetParam(), format));
     click("FromOpen");
-    ASSERT_TRUE(state().databases.NewDbOpen && state().databases.OldDbOpen);
-    ASSERT_EQ(state().databases.NewDb->format(), format);
-    ASSERT_EQ(state().databases.OldDb->format(), format);
+    ASSERT_TRUE(state().databases.New.DbOpen && state().databases.Old.DbOpen);
+    ASSERT_EQ(state().databases.New.Db->format(), format);
+    ASSERT_EQ(state().databases.Old.Db->format(), format);
     for (const QListWidget* list : {toList(), fromList()}) {
       ASSERT_GT(list->count(), 10);
       for (int i = 0; i < list->count(); ++i) s.lists.push_back(str(list->item(i)->text()));

@@ -20,13 +20,13 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(OpenDatabaseFile, DialogSettingsOfEachSide) {
-  const FileDialogSettings old = OpenDialogSettings(OldSide);
+  const FileDialogSettings old = OpenDialogSettings(Side::Old);
   EXPECT_EQ(old.title, "Locate the OLD database (xqbaudio.mdb or spkrbase.mdb)");
   EXPECT_EQ(old.filter,
             "Previous Database|xqbaudio.mdb|Tundrel 5.1 Database|spkrbase.mdb|All Databases|*.mdb");
   EXPECT_EQ(old.initialName, "*.mdb");
   EXPECT_EQ(old.flags, 6144);
-  const FileDialogSettings fresh = OpenDialogSettings(NewSide);
+  const FileDialogSettings fresh = OpenDialogSettings(Side::New);
   EXPECT_EQ(fresh.title, "Locate the NEW database (qbaudio.mdb)");
   EXPECT_EQ(fresh.filter, "New Database|qbaudio.mdb");
   EXPECT_EQ(fresh.initialName, "qbaudio.mdb");
@@ -59,10 +59,10 @@ TEST(OpenDatabaseFile, ExtensionIsTheLastThreeCharactersInAnyCase) {
 class OpenSide : public ::testing::Test {
  protected:
   OpenSide() {
-    state.clearFromList = [this] { ++fromListClears; };
-    state.clearFromRText = [this] { ++fromReportClears; };
-    state.clearToList = [this] { ++toListClears; };
-    state.clearToRText = [this] { ++toReportClears; };
+    state.Old.clearList = [this] { ++fromListClears; };
+    state.Old.clearRText = [this] { ++fromReportClears; };
+    state.New.clearList = [this] { ++toListClears; };
+    state.New.clearRText = [this] { ++toReportClears; };
   }
 
   // Copies a fixture into the scratch folder under the given name.
@@ -72,7 +72,7 @@ class OpenSide : public ::testing::Test {
     return (dir / as).string();
   }
 
-  void open(std::int16_t side, std::optional<std::string> path) {
+  void open(Side side, std::optional<std::string> path) {
     ui.files.push_back(std::move(path));
     OpenDatabaseFile(side, ui, state, test::pointLocale());
   }
@@ -95,8 +95,8 @@ class OpenSide : public ::testing::Test {
 using Messages = std::vector<std::string>;
 
 TEST_F(OpenSide, CancelledDialogLeavesTheSideClosedWithoutAMessage) {
-  open(NewSide, std::nullopt);
-  EXPECT_FALSE(state.NewDbOpen);
+  open(Side::New, std::nullopt);
+  EXPECT_FALSE(state.New.DbOpen);
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(ui.events, (std::vector<std::string>{"busy on", "busy off",
                                                  "dialog: Locate the NEW database (qbaudio.mdb)"}));
@@ -107,10 +107,10 @@ TEST_F(OpenSide, CancelledDialogLeavesTheSideClosedWithoutAMessage) {
 TEST_F(OpenSide, NamesThatDoNotEndInMdbAreRefusedBeforeTheFileIsTouched) {
   for (const char* path : {"", "qbaudio.md", "notes.txt"}) {
     ui.messages.clear();
-    open(NewSide, std::string(path));
+    open(Side::New, std::string(path));
     EXPECT_EQ(messageTexts(), Messages{"Cannot open database."}) << path;
-    EXPECT_FALSE(state.NewDbOpen);
-    EXPECT_FALSE(state.NewDb);
+    EXPECT_FALSE(state.New.DbOpen);
+    EXPECT_FALSE(state.New.Db);
   }
   EXPECT_FALSE(ui.busy);
 }
@@ -122,13 +122,13 @@ TEST_F(OpenSide, NewDatabaseOpensItsFiveTablesAndShowsItsNameAndDate) {
       std::chrono::sys_days{std::chrono::year{2021} / 6 / 15} + std::chrono::hours{13};
   fs::last_write_time(path, std::chrono::file_clock::from_sys(stamp));
 
-  open(NewSide, path);
+  open(Side::New, path);
   ASSERT_TRUE(ui.messages.empty()) << ui.messages.front().first;
-  ASSERT_TRUE(state.NewDbOpen);
-  EXPECT_TRUE(state.NewDb && state.NewWoofers && state.NewTweeters && state.NewCompanies &&
-              state.NewWooferResponse && state.NewTweeterResponse);
-  EXPECT_FALSE(state.OldDbOpen);
-  EXPECT_EQ(state.ToName.caption, "qbaudio.mdb");
+  ASSERT_TRUE(state.New.DbOpen);
+  EXPECT_TRUE(state.New.Db && state.New.Woofers && state.New.Tweeters && state.New.Companies &&
+              state.New.WooferResponse && state.New.TweeterResponse);
+  EXPECT_FALSE(state.Old.DbOpen);
+  EXPECT_EQ(state.New.Name.caption, "qbaudio.mdb");
   const std::time_t seconds = std::chrono::system_clock::to_time_t(stamp);
   std::tm local{};
 #ifdef _WIN32
@@ -136,11 +136,11 @@ TEST_F(OpenSide, NewDatabaseOpensItsFiveTablesAndShowsItsNameAndDate) {
 #else
   localtime_r(&seconds, &local);
 #endif
-  EXPECT_EQ(state.ToName.tooltip, formatGeneralDate(local, test::pointLocale()));
-  EXPECT_EQ(state.FromName.caption, "");
+  EXPECT_EQ(state.New.Name.tooltip, formatGeneralDate(local, test::pointLocale()));
+  EXPECT_EQ(state.Old.Name.caption, "");
   // The woofers and tweeters cursors stand on their first rows.
-  EXPECT_EQ(state.NewWoofers->get("ID"), jet::Value{std::int32_t{1}});
-  EXPECT_EQ(state.NewTweeters->get("ID"), jet::Value{std::int32_t{1}});
+  EXPECT_EQ(state.New.Woofers->get("ID"), jet::Value{std::int32_t{1}});
+  EXPECT_EQ(state.New.Tweeters->get("ID"), jet::Value{std::int32_t{1}});
   EXPECT_EQ(ui.events,
             (std::vector<std::string>{"busy on", "busy off",
                                       "dialog: Locate the NEW database (qbaudio.mdb)", "busy on",
@@ -149,98 +149,98 @@ TEST_F(OpenSide, NewDatabaseOpensItsFiveTablesAndShowsItsNameAndDate) {
 
 TEST_F(OpenSide, ReopeningCancelledClosesTheSideAndClearsItsListAndReport) {
   QBM_REQUIRE_SHARED();
-  open(NewSide, fixture("qbaudio.mdb", "qbaudio.mdb"));
-  open(OldSide, fixture("xqbaudio.mdb", "xqbaudio.mdb"));
-  ASSERT_TRUE(state.NewDbOpen && state.OldDbOpen);
+  open(Side::New, fixture("qbaudio.mdb", "qbaudio.mdb"));
+  open(Side::Old, fixture("xqbaudio.mdb", "xqbaudio.mdb"));
+  ASSERT_TRUE(state.New.DbOpen && state.Old.DbOpen);
 
-  open(NewSide, std::nullopt);
-  EXPECT_FALSE(state.NewDbOpen);
-  EXPECT_FALSE(state.NewDb || state.NewWoofers || state.NewTweeters || state.NewCompanies ||
-               state.NewWooferResponse || state.NewTweeterResponse);
-  EXPECT_EQ(state.ToName.caption, "");
-  EXPECT_EQ(state.ToName.tooltip, "");
+  open(Side::New, std::nullopt);
+  EXPECT_FALSE(state.New.DbOpen);
+  EXPECT_FALSE(state.New.Db || state.New.Woofers || state.New.Tweeters || state.New.Companies ||
+               state.New.WooferResponse || state.New.TweeterResponse);
+  EXPECT_EQ(state.New.Name.caption, "");
+  EXPECT_EQ(state.New.Name.tooltip, "");
   EXPECT_EQ(toListClears, 1);
   EXPECT_EQ(toReportClears, 1);
   // The old side is untouched.
-  EXPECT_TRUE(state.OldDbOpen);
-  EXPECT_EQ(state.FromName.caption, "xqbaudio.mdb");
+  EXPECT_TRUE(state.Old.DbOpen);
+  EXPECT_EQ(state.Old.Name.caption, "xqbaudio.mdb");
   EXPECT_EQ(fromListClears, 0);
   // Closing released the file: it opens again.
-  open(NewSide, (dir / "qbaudio.mdb").string());
-  EXPECT_TRUE(state.NewDbOpen);
+  open(Side::New, (dir / "qbaudio.mdb").string());
+  EXPECT_TRUE(state.New.DbOpen);
   EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(OpenSide, LegacyDatabaseIsRecognisedByItsNameInAnyCase) {
   QBM_REQUIRE_SHARED();
-  open(OldSide, fixture("spkrbase.mdb", "SpkrBase.MDB"));
+  open(Side::Old, fixture("spkrbase.mdb", "SpkrBase.MDB"));
   ASSERT_TRUE(ui.messages.empty()) << ui.messages.front().first;
-  ASSERT_TRUE(state.OldDbOpen);
-  EXPECT_EQ(state.OldDbKind, LegacyDbKind);
-  EXPECT_EQ(state.OldWoofers->name(), "woofer data");
-  EXPECT_FALSE(state.OldTweeters || state.OldCompanies || state.OldWooferResponse ||
-               state.OldTweeterResponse);
-  EXPECT_EQ(state.FromName.caption, "SpkrBase.MDB");
-  EXPECT_NE(state.FromName.tooltip, "");
+  ASSERT_TRUE(state.Old.DbOpen);
+  EXPECT_EQ(state.OldDbKind, DbKind::Legacy);
+  EXPECT_EQ(state.Old.Woofers->name(), "woofer data");
+  EXPECT_FALSE(state.Old.Tweeters || state.Old.Companies || state.Old.WooferResponse ||
+               state.Old.TweeterResponse);
+  EXPECT_EQ(state.Old.Name.caption, "SpkrBase.MDB");
+  EXPECT_NE(state.Old.Name.tooltip, "");
 }
 
 TEST_F(OpenSide, LegacyDatabaseUnderAnotherNameLacksTheDriverTables) {
   QBM_REQUIRE_SHARED();
-  open(OldSide, fixture("spkrbase.mdb", "legacy.mdb"));
+  open(Side::Old, fixture("spkrbase.mdb", "legacy.mdb"));
   EXPECT_EQ(messageTexts(),
             Messages{"Sorry, the selected database file is not a Tundrel Pro or Partiva Pro driver "
                      "database."});
-  EXPECT_FALSE(state.OldDbOpen);
-  EXPECT_EQ(state.OldDbKind, PreviousFormatDbKind);
-  EXPECT_FALSE(state.OldDb || state.OldWoofers);
-  EXPECT_EQ(state.FromName.caption, "");
+  EXPECT_FALSE(state.Old.DbOpen);
+  EXPECT_EQ(state.OldDbKind, DbKind::PreviousFormat);
+  EXPECT_FALSE(state.Old.Db || state.Old.Woofers);
+  EXPECT_EQ(state.Old.Name.caption, "");
   EXPECT_FALSE(ui.busy);
   // The failed open let go of the file.
-  open(OldSide, (dir / "legacy.mdb").string());
+  open(Side::Old, (dir / "legacy.mdb").string());
   EXPECT_EQ(ui.messages.size(), 2u);
   EXPECT_EQ(ui.messages.back().first, NotDriverDatabaseMessage);
 }
 
 TEST_F(OpenSide, CurrentFormatFileNamedSpkrbaseIsNoLegacyDatabase) {
   QBM_REQUIRE_SHARED();
-  open(OldSide, fixture("xqbaudio.mdb", "spkrbase.mdb"));
+  open(Side::Old, fixture("xqbaudio.mdb", "spkrbase.mdb"));
   EXPECT_EQ(messageTexts(),
             Messages{"Sorry, the selected database file is not a Tundrel 5.1 driver database."});
-  EXPECT_FALSE(state.OldDbOpen);
-  EXPECT_EQ(state.OldDbKind, LegacyDbKind);
-  EXPECT_FALSE(state.OldDb || state.OldWoofers);
+  EXPECT_FALSE(state.Old.DbOpen);
+  EXPECT_EQ(state.OldDbKind, DbKind::Legacy);
+  EXPECT_FALSE(state.Old.Db || state.Old.Woofers);
 }
 
 TEST_F(OpenSide, NewSideRefusesALegacyDatabase) {
   QBM_REQUIRE_SHARED();
-  open(NewSide, fixture("spkrbase.mdb", "spkrbase.mdb"));
+  open(Side::New, fixture("spkrbase.mdb", "spkrbase.mdb"));
   EXPECT_EQ(messageTexts(), Messages{std::string(NotDriverDatabaseMessage)});
-  EXPECT_FALSE(state.NewDbOpen);
-  EXPECT_FALSE(state.NewDb || state.NewWoofers);
+  EXPECT_FALSE(state.New.DbOpen);
+  EXPECT_FALSE(state.New.Db || state.New.Woofers);
   EXPECT_EQ(ui.events.back(), "busy off");
 }
 
 TEST_F(OpenSide, CurrentFormatFileIsAcceptedAsPreviousFormatOldDatabase) {
   QBM_REQUIRE_SHARED();
-  open(OldSide, fixture("qbaudio.mdb", "current.xmdb"));
+  open(Side::Old, fixture("qbaudio.mdb", "current.xmdb"));
   ASSERT_TRUE(ui.messages.empty()) << ui.messages.front().first;
-  EXPECT_TRUE(state.OldDbOpen);
-  EXPECT_EQ(state.OldDbKind, PreviousFormatDbKind);
-  EXPECT_TRUE(state.OldWoofers && state.OldTweeters && state.OldCompanies &&
-              state.OldWooferResponse && state.OldTweeterResponse);
-  EXPECT_EQ(state.FromName.caption, "current.xmdb");
+  EXPECT_TRUE(state.Old.DbOpen);
+  EXPECT_EQ(state.OldDbKind, DbKind::PreviousFormat);
+  EXPECT_TRUE(state.Old.Woofers && state.Old.Tweeters && state.Old.Companies &&
+              state.Old.WooferResponse && state.Old.TweeterResponse);
+  EXPECT_EQ(state.Old.Name.caption, "current.xmdb");
 }
 
 TEST_F(OpenSide, FileOpenOnOneSideCannotBeOpenedOnTheOther) {
   QBM_REQUIRE_SHARED();
   const std::string path = fixture("qbaudio.mdb", "qbaudio.mdb");
-  open(NewSide, path);
-  ASSERT_TRUE(state.NewDbOpen);
-  open(OldSide, path);
+  open(Side::New, path);
+  ASSERT_TRUE(state.New.DbOpen);
+  open(Side::Old, path);
   EXPECT_EQ(messageTexts(), Messages{"Sorry, the selected database file cannot be opened."});
-  EXPECT_FALSE(state.OldDbOpen);
-  EXPECT_TRUE(state.NewDbOpen);  // the new side keeps its file
-  EXPECT_EQ(state.NewWoofers->get("ID"), jet::Value{std::int32_t{1}});
+  EXPECT_FALSE(state.Old.DbOpen);
+  EXPECT_TRUE(state.New.DbOpen);  // the new side keeps its file
+  EXPECT_EQ(state.New.Woofers->get("ID"), jet::Value{std::int32_t{1}});
 }
 
 // The two sides must be two files: the file open on one side is refused on the other under any of
@@ -251,24 +251,24 @@ TEST_F(OpenSide, TheNewDatabaseUnderAnyOtherNameCannotBeOpenedAsTheOld) {
   fs::create_directory(dir / "sub");
   fs::create_hard_link(path, dir / "hard.mdb");
   fs::create_symlink(path, dir / "soft.mdb");
-  open(NewSide, path);
-  ASSERT_TRUE(state.NewDbOpen);
+  open(Side::New, path);
+  ASSERT_TRUE(state.New.DbOpen);
   const fs::path ofNew = dir / "sub" / ".." / "qbaudio.mdb";
   for (const fs::path& name : {fs::path(path), ofNew, dir / "hard.mdb", dir / "soft.mdb"}) {
     ui.messages.clear();
-    open(OldSide, name.string());
+    open(Side::Old, name.string());
     EXPECT_EQ(messageTexts(), Messages{"Sorry, the selected database file cannot be opened."}) << name;
-    EXPECT_FALSE(state.OldDbOpen) << name;
+    EXPECT_FALSE(state.Old.DbOpen) << name;
     EXPECT_NE(state.openFailure.find("is the file open as the new database"), std::string::npos)
         << name << ": " << state.openFailure;
   }
-  EXPECT_TRUE(state.NewDbOpen);
+  EXPECT_TRUE(state.New.DbOpen);
   // And the other way round, when the new side is opened again.
   ui.messages.clear();
-  open(OldSide, fixture("xqbaudio.mdb", "xqbaudio.mdb"));
-  ASSERT_TRUE(state.OldDbOpen);
+  open(Side::Old, fixture("xqbaudio.mdb", "xqbaudio.mdb"));
+  ASSERT_TRUE(state.Old.DbOpen);
   fs::create_hard_link(dir / "xqbaudio.mdb", dir / "old-again.mdb");
-  open(NewSide, (dir / "old-again.mdb").string());
+  open(Side::New, (dir / "old-again.mdb").string());
   EXPECT_EQ(messageTexts(), Messages{"Sorry, the selected database file cannot be opened."});
   EXPECT_NE(state.openFailure.find("is the file open as the old database"), std::string::npos);
 }
@@ -284,22 +284,22 @@ TEST_F(OpenSide, OldSideReadsAnInterruptedChangeWithoutApplyingIt) {
   const fs::path journal = path + "-journal";
   const auto journalBytes = test::fileBytes(journal);
 
-  open(OldSide, path);
-  ASSERT_TRUE(state.OldDbOpen);
+  open(Side::Old, path);
+  ASSERT_TRUE(state.Old.DbOpen);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].second, MessageIcon::Exclamation);
   EXPECT_EQ(ui.messages[0].first,
             "xqbaudio.mdb has an interrupted change pending (xqbaudio.mdb-journal). It is read as it was "
             "before that change; the file itself is left as it is until it is opened as the new "
             "database, which undoes the change.");
-  EXPECT_NO_THROW(state.OldWoofers->moveFirst());
-  CloseDatabaseSide(OldSide, state);
+  EXPECT_NO_THROW(state.Old.Woofers->moveFirst());
+  CloseDatabaseSide(Side::Old, state);
   EXPECT_EQ(crashed, test::fileBytes(path));
   EXPECT_EQ(journalBytes, test::fileBytes(journal));
 
   ui.messages.clear();
-  open(NewSide, path);
-  ASSERT_TRUE(state.NewDbOpen);
+  open(Side::New, path);
+  ASSERT_TRUE(state.New.DbOpen);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].first,
             "An interrupted change to xqbaudio.mdb was undone: the file is as it was before that change.");
@@ -327,17 +327,17 @@ TEST_F(OpenSide, SpecialAndUnwritableFilesCannotBeTheNewDatabase) {
   alarm(20);
   for (const Case& c : cases) {
     ui.messages.clear();
-    open(NewSide, c.path);
+    open(Side::New, c.path);
     EXPECT_EQ(messageTexts(), Messages{"Sorry, the selected database file cannot be opened."}) << c.path;
-    EXPECT_FALSE(state.NewDbOpen);
+    EXPECT_FALSE(state.New.DbOpen);
     EXPECT_NE(state.openFailure.find(c.reason), std::string::npos) << state.openFailure;
   }
   alarm(0);
   // The old database is only read, so a file that may not be written serves there.
   if (unwritable.effective()) {
     ui.messages.clear();
-    open(OldSide, readOnly);
-    EXPECT_TRUE(state.OldDbOpen);
+    open(Side::Old, readOnly);
+    EXPECT_TRUE(state.Old.DbOpen);
     EXPECT_TRUE(ui.messages.empty());
   }
 }
@@ -352,23 +352,17 @@ TEST_F(OpenSide, FilesThatAreNoDatabaseCannotBeOpened) {
                                  (dir / "missing.mdb").string()}) {
     ui.messages.clear();
     ui.events.clear();
-    open(NewSide, path);
+    open(Side::New, path);
     EXPECT_EQ(messageTexts(), Messages{"Sorry, the selected database file cannot be opened."})
         << path;
-    EXPECT_FALSE(state.NewDbOpen);
-    EXPECT_FALSE(state.NewDb);
+    EXPECT_FALSE(state.New.DbOpen);
+    EXPECT_FALSE(state.New.Db);
     // The message comes while the busy pointer is still on; it is off at the end.
     EXPECT_EQ(ui.events, (std::vector<std::string>{
                              "busy on", "busy off", "dialog: Locate the NEW database (qbaudio.mdb)",
                              "busy on", "message: Sorry, the selected database file cannot be opened.",
                              "busy on", "busy off"}));
   }
-}
-
-TEST_F(OpenSide, UnknownSideDoesNothing) {
-  open(3, std::string("qbaudio.mdb"));
-  EXPECT_TRUE(ui.events.empty());
-  EXPECT_FALSE(state.NewDbOpen || state.OldDbOpen);
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ TEST_F(DriverMergeTest, AMissingCompanyIsAddedOnceForAllItsDrivers) {
   EXPECT_EQ(s.companiesAdded, 1);
   const std::int32_t added = sides.withModel(DriverTable::Woofers, "A").front().companyId;
   EXPECT_EQ(sides.withModel(DriverTable::Tweeters, "B").front().companyId, added);
-  jet::Table& companies = *sides.db().NewCompanies;
+  jet::Table& companies = *sides.db().New.Companies;
   companies.setIndex(indexes::ID);
   ASSERT_TRUE(companies.seek(jet::Value{added}));
   EXPECT_EQ(companies.get("Company"), jet::Value{"Newco Audio"});
@@ -137,7 +137,7 @@ TEST_F(DriverMergeTest, ANamelessMakerIsCopiedOnceAndFoundByEveryLaterDriverAndM
   EXPECT_EQ(s.woofers.added + s.tweeters.added, 3);
   const std::int32_t copy = sides.withModel(DriverTable::Woofers, "B").front().companyId;
   EXPECT_EQ(copy, 6);
-  EXPECT_EQ(test::readCompanyName(*sides.db().NewCompanies, copy), "");
+  EXPECT_EQ(test::readCompanyName(*sides.db().New.Companies, copy), "");
   EXPECT_EQ(sides.withModel(DriverTable::Tweeters, "C").front().companyId, copy);
   EXPECT_EQ(sides.withModel(DriverTable::Woofers, "D").front().companyId, copy);
 
@@ -200,12 +200,12 @@ TEST_F(DriverMergeTest, NumbersArriveAsStoredAndNarrowOnceIntoASingleField) {
   o.addWooferResponse(w, test::flatResponse(level));
   sides.open();
   sides.merge({wooferEntry(w)});
-  jet::Table& t = *sides.db().NewWoofers;
+  jet::Table& t = *sides.db().New.Woofers;
   t.moveFirst();
   EXPECT_EQ(t.get("Fs"), jet::Value{std::nextafter(1.0f, 2.0f)});
   EXPECT_EQ(t.get("Qts"), jet::Value{0.1f});
   EXPECT_EQ(t.get("Vas"), jet::Value{0.1 + 0.2});  // the same type: the same bits
-  jet::Table& r = *sides.db().NewWooferResponse;
+  jet::Table& r = *sides.db().New.WooferResponse;
   r.moveFirst();
   EXPECT_EQ(r.get("A 5"), jet::Value{static_cast<double>(level)});  // widened exactly
 }

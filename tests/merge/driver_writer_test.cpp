@@ -32,7 +32,7 @@ class WriteDriverTest : public ::testing::Test {
   std::optional<jet::Bookmark> replace(WorkingDriver& d, DriverTable t, std::int32_t id, std::int32_t company) {
     merge.MergeIsNew = false;
     merge.MergeCompanyId = company;
-    jet::Table& table = t == DriverTable::Woofers ? *sides.db().NewWoofers : *sides.db().NewTweeters;
+    jet::Table& table = t == DriverTable::Woofers ? *sides.db().New.Woofers : *sides.db().New.Tweeters;
     table.setIndex(indexes::ID);
     EXPECT_TRUE(table.seek(jet::Value{id}));
     (t == DriverTable::Woofers ? merge.MergeWooferRow : merge.MergeTweeterRow) = MergeRow{id, table.bookmark()};
@@ -50,7 +50,7 @@ class WriteDriverTest : public ::testing::Test {
     return r ? *r : NewRow{};
   }
   jet::Value rawField(DriverTable t, std::int32_t id, std::string_view field) {
-    jet::Table& table = t == DriverTable::Woofers ? *sides.db().NewWoofers : *sides.db().NewTweeters;
+    jet::Table& table = t == DriverTable::Woofers ? *sides.db().New.Woofers : *sides.db().New.Tweeters;
     table.setIndex(indexes::ID);
     EXPECT_TRUE(table.seek(jet::Value{id}));
     return table.get(field);
@@ -121,10 +121,10 @@ TEST_F(WriteDriverTest, AReplacementEditsTheRowAndItsResponseInPlace) {
   WorkingDriver d = sampleDriver("new name", 2);
   ASSERT_TRUE(replace(d, DriverTable::Woofers, id, company));
   EXPECT_EQ(merge.MergeWooferRow.id, id);
-  EXPECT_EQ(test::countRows(*sides.db().NewWoofers), 2);
+  EXPECT_EQ(test::countRows(*sides.db().New.Woofers), 2);
   const NewRow r = row(DriverTable::Woofers, id);
   EXPECT_EQ(test::differences(d, r.driver, DriverTable::Woofers), std::vector<std::string>{});
-  EXPECT_EQ(test::countRows(*sides.db().NewWooferResponse), 2);
+  EXPECT_EQ(test::countRows(*sides.db().New.WooferResponse), 2);
   EXPECT_EQ(*sides.wooferResponse(id), std::vector<float>(d.Response.begin(), d.Response.end()));
   EXPECT_EQ(*sides.wooferResponse(other), test::flatResponse(7.0f));
   EXPECT_EQ(merge.AddedWoofers.AddedWooferCount(), 0u);  // replacements are not recorded
@@ -206,7 +206,7 @@ TEST_F(WriteDriverTest, AResponseRowLeftUnderTheNewIdIsEditedNotAddedAgain) {
   WorkingDriver d = sampleDriver("B", 2);
   add(d, DriverTable::Woofers, company);
   ASSERT_EQ(merge.MergeWooferRow.id, first + 1);
-  EXPECT_EQ(test::countRows(*sides.db().NewWooferResponse), 1);
+  EXPECT_EQ(test::countRows(*sides.db().New.WooferResponse), 1);
   EXPECT_EQ(*sides.wooferResponse(first + 1), std::vector<float>(d.Response.begin(), d.Response.end()));
 }
 
@@ -339,13 +339,13 @@ TEST_F(WriteDriverTest, ANewRowThatCannotBeSavedTouchesNoOtherDriversResponse) {
   WorkingDriver clash = sampleDriver("New one", 5);
   clash.SerialNo = "sn1";
   EXPECT_FALSE(add(clash, DriverTable::Woofers, 1));
-  EXPECT_EQ(test::countRows(*sides.db().NewWoofers), 1);
-  EXPECT_EQ(test::countRows(*sides.db().NewWooferResponse), 1);
+  EXPECT_EQ(test::countRows(*sides.db().New.Woofers), 1);
+  EXPECT_EQ(test::countRows(*sides.db().New.WooferResponse), 1);
   EXPECT_EQ(*sides.wooferResponse(stored), sameLevels);  // not the unsaved driver's levels
   EXPECT_EQ(merge.AddedWoofers.AddedWooferCount(), 0u);
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_TRUE(problems.all()[0].what.starts_with("the row was not saved: ")) << problems.all()[0].what;
-  EXPECT_FALSE(sides.db().NewWoofers->editing());
+  EXPECT_FALSE(sides.db().New.Woofers->editing());
 }
 
 }  // namespace

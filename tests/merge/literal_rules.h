@@ -58,7 +58,7 @@ class LiteralDriverMatcher : public NewDriverMatcher {
 
   std::optional<MergeRow> matchModel(DriverTable table, std::int32_t companyId,
                                      std::string_view oldKey) override {
-    jet::Table& t = table == DriverTable::Woofers ? *db_.NewWoofers : *db_.NewTweeters;
+    jet::Table& t = table == DriverTable::Woofers ? *db_.New.Woofers : *db_.New.Tweeters;
     t.setIndex(indexes::Model);
     for (t.moveFirst(); !t.eof(); t.moveNext()) {
       const std::int32_t id = readLong(fieldValue(t, fields::ID));
@@ -73,13 +73,13 @@ class LiteralDriverMatcher : public NewDriverMatcher {
   }
 
   std::int32_t sectionRowId(DriverTable table, const std::string& model) override {
-    jet::Table& t = table == DriverTable::Woofers ? *db_.NewWoofers : *db_.NewTweeters;
+    jet::Table& t = table == DriverTable::Woofers ? *db_.New.Woofers : *db_.New.Tweeters;
     t.setIndex(indexes::Model);
     if (!t.seek(jet::Value{model})) return 0;
     return readLong(fieldValue(t, fields::ID));
   }
   std::optional<jet::Bookmark> responseRow(DriverTable table, std::int32_t driverId) override {
-    jet::Table& r = table == DriverTable::Woofers ? *db_.NewWooferResponse : *db_.NewTweeterResponse;
+    jet::Table& r = table == DriverTable::Woofers ? *db_.New.WooferResponse : *db_.New.TweeterResponse;
     r.setIndex(indexes::DriverID);
     if (!r.seek(jet::Value{driverId})) return std::nullopt;
     return r.bookmark();

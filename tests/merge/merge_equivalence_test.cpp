@@ -138,7 +138,7 @@ void expectSameMerge(const std::filesystem::path& newFile, const std::filesystem
     s->session.ToOpen_Click();
     s->state().FromOpt = fromOpt;
     s->session.FromOpen_Click();
-    ASSERT_TRUE(s->db().NewDbOpen && s->db().OldDbOpen);
+    ASSERT_TRUE(s->db().New.DbOpen && s->db().Old.DbOpen);
     if (k == 0) entries = shuffle ? Collisions(seed).entries(s->listed()) : s->listed();
     s->ui.answers.push_back(answer);
     summaries[k++] = s->merge(entries, s == &literal);

@@ -97,7 +97,7 @@ class MergeSides {
     if (newDb_) newDb_->close();
     ui.files.push_back(newPath().string());
     session.ToOpen_Click();
-    ASSERT_TRUE(state().databases.NewDbOpen);
+    ASSERT_TRUE(state().databases.New.DbOpen);
     std::filesystem::path old;
     if (oldDb_) {
       oldDb_->close();
@@ -110,7 +110,7 @@ class MergeSides {
       state().FromOpt = fromOpt;
       ui.files.push_back(old.string());
       session.FromOpen_Click();
-      ASSERT_TRUE(state().databases.OldDbOpen);
+      ASSERT_TRUE(state().databases.Old.DbOpen);
     }
     ui.events.clear();
   }
@@ -135,20 +135,20 @@ class MergeSides {
       matcher = std::make_unique<IndexedDriverMatcher>(db(), state().companyNames);
     MergeContext context{db(), state().companyNames, state().WorkingDriver, state().selection, ui,
                          *matcher, oldRows, currentUserLocale()};
-    db().NewDb->begin();
+    db().New.Db->begin();
     MergeSummary summary = MergeDrivers(entries, context);
-    db().NewDb->commit();
+    db().New.Db->commit();
     std::string problems;  // every page in use covered, and not listed free, as other writers read the map
-    for (const jet::Problem& p : jet::check(*db().NewDb)) problems += p.where + ": " + p.what + "\n";
+    for (const jet::Problem& p : jet::check(*db().New.Db)) problems += p.where + ": " + p.what + "\n";
     EXPECT_EQ("", problems) << "the new database after the merge";
     return summary;
   }
   MergeSummary mergeListed(bool literal = false) { return merge(listed(), literal); }
 
-  std::vector<NewRow> woofers() { return readRows(*db().NewWoofers, DriverTable::Woofers); }
-  std::vector<NewRow> tweeters() { return readRows(*db().NewTweeters, DriverTable::Tweeters); }
-  std::optional<NewRow> woofer(std::int32_t id) { return readRow(*db().NewWoofers, DriverTable::Woofers, id); }
-  std::optional<NewRow> tweeter(std::int32_t id) { return readRow(*db().NewTweeters, DriverTable::Tweeters, id); }
+  std::vector<NewRow> woofers() { return readRows(*db().New.Woofers, DriverTable::Woofers); }
+  std::vector<NewRow> tweeters() { return readRows(*db().New.Tweeters, DriverTable::Tweeters); }
+  std::optional<NewRow> woofer(std::int32_t id) { return readRow(*db().New.Woofers, DriverTable::Woofers, id); }
+  std::optional<NewRow> tweeter(std::int32_t id) { return readRow(*db().New.Tweeters, DriverTable::Tweeters, id); }
   // The rows of the table whose Model is exactly model.
   std::vector<NewRow> withModel(DriverTable t, const std::string& model) {
     std::vector<NewRow> out;
@@ -156,8 +156,8 @@ class MergeSides {
       if (r.driver.Model == model) out.push_back(std::move(r));
     return out;
   }
-  std::optional<std::vector<float>> wooferResponse(std::int32_t id) { return readResponse(*db().NewWooferResponse, id); }
-  std::optional<std::vector<float>> tweeterResponse(std::int32_t id) { return readResponse(*db().NewTweeterResponse, id); }
+  std::optional<std::vector<float>> wooferResponse(std::int32_t id) { return readResponse(*db().New.WooferResponse, id); }
+  std::optional<std::vector<float>> tweeterResponse(std::int32_t id) { return readResponse(*db().New.TweeterResponse, id); }
 
   long questions() const {
     return std::count_if(ui.events.begin(), ui.events.end(),

@@ -15,7 +15,7 @@ class NewScan : public ::testing::Test {
  protected:
   void SetUp() override {
     QBM_REQUIRE_SHARED();
-    ASSERT_TRUE(sides.open(NewSide, "qbaudio.mdb"));
+    ASSERT_TRUE(sides.open(Side::New, "qbaudio.mdb"));
     sides.ui.events.clear();
   }
   test::FixtureSides sides;

@@ -151,10 +151,10 @@ class FixtureMatching : public ::testing::Test {
  protected:
   void SetUp() override {
     QBM_REQUIRE_SHARED();
-    ASSERT_TRUE(sides.open(NewSide, "qbaudio.mdb"));
-    ASSERT_TRUE(sides.open(OldSide, "spkrbase.mdb"));
-    BuildCompanyNames(*sides.state.NewCompanies, names.NewCompanyFull, names.NewCompanyShort);
-    jet::Table& woofers = *sides.state.NewWoofers;
+    ASSERT_TRUE(sides.open(Side::New, "qbaudio.mdb"));
+    ASSERT_TRUE(sides.open(Side::Old, "spkrbase.mdb"));
+    BuildCompanyNames(*sides.state.New.Companies, names.NewCompanyFull, names.NewCompanyShort);
+    jet::Table& woofers = *sides.state.New.Woofers;
     woofers.setIndex(indexes::Model);
     for (woofers.moveFirst(); !woofers.eof(); woofers.moveNext()) {
       NewWooferRow row;
@@ -169,7 +169,7 @@ class FixtureMatching : public ::testing::Test {
   // The legacy rows' Model and Manufacturer, in table order (Null as nothing).
   std::vector<std::pair<std::optional<std::string>, std::optional<std::string>>> legacyRows() {
     std::vector<std::pair<std::optional<std::string>, std::optional<std::string>>> out;
-    jet::Table& old = *sides.state.OldWoofers;
+    jet::Table& old = *sides.state.Old.Woofers;
     for (old.moveFirst(); !old.eof(); old.moveNext()) {
       const jet::Value model = old.get("Model"), maker = old.get("Manufacturer");
       out.emplace_back(model.isNull() ? std::nullopt : std::optional(model.as<std::string>()),
@@ -184,7 +184,7 @@ class FixtureMatching : public ::testing::Test {
 };
 
 TEST_F(FixtureMatching, DirectMatchIsTheRowTheEnginesSeekFinds) {
-  const NewWooferLookup lookup = ReadNewWooferLookup(*sides.state.NewDb, *sides.state.NewWoofers,
+  const NewWooferLookup lookup = ReadNewWooferLookup(*sides.state.New.Db, *sides.state.New.Woofers,
                                                      names.NewCompanyFull, names.NewCompanyShort);
   ASSERT_EQ(lookup.size(), rows.size());
   std::vector<std::string> models;
@@ -199,7 +199,7 @@ TEST_F(FixtureMatching, DirectMatchIsTheRowTheEnginesSeekFinds) {
       models.push_back(UpperCase(*row.model));
       models.push_back(*row.model + "X");
     }
-  jet::Table& woofers = *sides.state.NewWoofers;
+  jet::Table& woofers = *sides.state.New.Woofers;
   woofers.setIndex(indexes::Model);
   int found = 0;
   for (const std::string& model : models) {

@@ -42,7 +42,7 @@ class LegacyLoad : public ::testing::Test {
  protected:
   void SetUp() override {
     QBM_REQUIRE_SHARED();
-    ASSERT_TRUE(sides.open(OldSide, "spkrbase.mdb"));
+    ASSERT_TRUE(sides.open(Side::Old, "spkrbase.mdb"));
     rows = test::fixtureRows("spkrbase.json", "woofer data");
   }
 
@@ -151,7 +151,7 @@ class PreviousFormatLoad : public ::testing::Test {
  protected:
   void SetUp() override {
     QBM_REQUIRE_SHARED();
-    ASSERT_TRUE(sides.open(OldSide, "xqbaudio.mdb"));
+    ASSERT_TRUE(sides.open(Side::Old, "xqbaudio.mdb"));
   }
 
   void load(bool tweeter, std::int32_t id, WorkingDriver& d) {

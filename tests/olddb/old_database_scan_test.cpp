@@ -42,7 +42,7 @@ class OldScan : public ::testing::Test {
   void SetUp() override { QBM_REQUIRE_SHARED(); }
 
   DriverListing scan(const std::string& fixture, OldListMode mode) {
-    EXPECT_TRUE(sides.open(OldSide, fixture));
+    EXPECT_TRUE(sides.open(Side::Old, fixture));
     sides.ui.events.clear();
     return ScanOldDatabase(sides.state, names, mode, sides.ui);
   }

@@ -12,7 +12,7 @@
 #include "common/text_chars.h"
 #include "jet/check.h"
 #include "jet/page/data_page_writer.h"
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "merge/driver_merge.h"
 #include "merge/overwrite_question.h"
 #include "samples/sample_databases.h"
@@ -134,11 +134,11 @@ class MergeCommand : public MergeSessionTest {
     EXPECT_EQ(state().ToList.count(), toListBefore + static_cast<std::size_t>(added));
     EXPECT_EQ(state().ToList.tooltip, DriverCountTooltip(static_cast<long>(state().ToList.count())));
     EXPECT_TRUE(inListOrder(state().ToList));
-    EXPECT_TRUE(state().databases.NewDbOpen);
-    EXPECT_EQ(state().databases.ToName.caption, "qbaudio.mdb");
+    EXPECT_TRUE(state().databases.New.DbOpen);
+    EXPECT_EQ(state().databases.New.Name.caption, "qbaudio.mdb");
     expectIdle();
     std::vector<std::string> problems;  // pages in use covered and not listed free, as other writers read the map
-    for (const jet::Problem& p : jet::check(*state().databases.NewDb)) problems.push_back(p.where + ": " + p.what);
+    for (const jet::Problem& p : jet::check(*state().databases.New.Db)) problems.push_back(p.where + ": " + p.what);
     EXPECT_EQ(problems, std::vector<std::string>{});
   }
 
@@ -295,7 +295,7 @@ TEST_F(MergeCommand, AFreePageMapThatLeavesPagesInUseOutIsRebuiltFirst) {
   {
     jet::Database db = jet::Database::open(path);
     db.begin();
-    jet::PageFile& file = db.impl().core().file();
+    jet::PageFile& file = jet::detail::coreOf(db).file();
     std::vector<std::uint8_t> page = file.copyPage(1), row(5 + 64, 0);
     row[1] = 40;  // inline from page 40
     jet::replaceRow(page, file.layout(), 0, row, 0);
@@ -381,8 +381,8 @@ class SampleMergedTwice : public MergeCommand, public testing::WithParamInterfac
     std::multimap<std::string, std::vector<std::uint64_t>> written[2];
     for (const DriverTable t : {DriverTable::Woofers, DriverTable::Tweeters}) {
       jet::Table& rowsOf = table(t);
-      jet::Table& responses = t == DriverTable::Woofers ? *state().databases.NewWooferResponse
-                                                        : *state().databases.NewTweeterResponse;
+      jet::Table& responses = t == DriverTable::Woofers ? *state().databases.New.WooferResponse
+                                                        : *state().databases.New.TweeterResponse;
       for (rowsOf.moveFirst(); !rowsOf.eof(); rowsOf.moveNext())
         written[static_cast<int>(t)].emplace(readText(fieldValue(rowsOf, fields::Model)),
                                              storedNumbers(rowsOf, t, responses));
@@ -395,8 +395,8 @@ class SampleMergedTwice : public MergeCommand, public testing::WithParamInterfac
       ASSERT_TRUE(oldRows.moveTo(state().databases, d.table, d.itemData));
       const bool tweeter = d.table == DriverTable::Tweeters;
       const std::vector<std::uint64_t> stored =
-          storedNumbers(tweeter ? *state().databases.OldTweeters : *state().databases.OldWoofers, d.table,
-                        tweeter ? *state().databases.OldTweeterResponse : *state().databases.OldWooferResponse);
+          storedNumbers(tweeter ? *state().databases.Old.Tweeters : *state().databases.Old.Woofers, d.table,
+                        tweeter ? *state().databases.Old.TweeterResponse : *state().databases.Old.WooferResponse);
       const auto [from, to] = written[static_cast<int>(d.table)].equal_range(d.driver.CurrentModel);
       EXPECT_TRUE(std::any_of(from, to, [&](const auto& row) { return row.second == stored; })) << d.text;
     }
@@ -464,16 +464,16 @@ TEST_P(SampleMergedTwice, Access97FilesOnEitherSideMergeAsAccess2000Files) {
     ui.files.push_back(sample(old, oldFormat, folder));
     session.FromOpen_Click();
     DatabaseState& db = state().databases;
-    ASSERT_TRUE(db.NewDbOpen && db.OldDbOpen);
-    ASSERT_EQ(db.NewDb->format(), newFormat);
-    ASSERT_EQ(db.OldDb->format(), oldFormat);
+    ASSERT_TRUE(db.New.DbOpen && db.Old.DbOpen);
+    ASSERT_EQ(db.New.Db->format(), newFormat);
+    ASSERT_EQ(db.Old.Db->format(), oldFormat);
     ui.answers.push_back(answer);
     const MergeSummary s = session.MMerge_Click().summary;
     EXPECT_TRUE(s.problems.empty()) << WriteProblemLines(s.problems, 20);
     std::vector<std::string> problems;
-    for (const jet::Problem& p : jet::check(*db.NewDb)) problems.push_back(p.where + ": " + p.what);
+    for (const jet::Problem& p : jet::check(*db.New.Db)) problems.push_back(p.where + ": " + p.what);
     EXPECT_EQ(problems, std::vector<std::string>{});
-    Merged merged{MergeSummaryText(s), texts(state().ToList), test::tablesReadBack(*db.NewDb)};
+    Merged merged{MergeSummaryText(s), texts(state().ToList), test::tablesReadBack(*db.New.Db)};
     if (!allJet4) {
       EXPECT_GT(s.woofers.added, 0);
       allJet4 = std::move(merged);

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "jet/database_impl.h"
+#include "jet/table/database_core.h"
 #include "jet/page/usage_map.h"
 #include "samples/driver_table_definitions.h"
 #include "tests/session/merge_fixture.h"
@@ -38,7 +38,7 @@ TEST_F(MergeEdges, WithNoNewDatabaseOpenItSaysSoAndKeepsTheList) {
   const std::size_t listed = state().FromList.count();
   ui.files.push_back(std::nullopt);  // a cancelled reopen closes the new side
   session.ToOpen_Click();
-  ASSERT_FALSE(state().databases.NewDbOpen);
+  ASSERT_FALSE(state().databases.New.DbOpen);
   ui.events.clear();
   const MergeOutcome outcome = session.MMerge_Click();
   EXPECT_EQ(outcome.status, MergeOutcome::Status::NewDatabaseClosed);
@@ -157,7 +157,7 @@ void damageTable(const std::filesystem::path& file, const std::string& table, Ta
   std::uint32_t pageSize = 0, at = 0;
   {
     jet::Database db = jet::Database::open(file, {.exclusive = false, .readOnly = true});
-    jet::detail::DatabaseCore& core = db.impl().core();
+    jet::detail::DatabaseCore& core = jet::detail::coreOf(db);
     const auto def = core.definition(*core.findTable(table));
     pageSize = core.file().pageSize();
     at = damage == TableDamage::RowCount

@@ -51,17 +51,17 @@ class MergeSessionTest : public SessionTest {
   OldDriverRows oldRows;  // the old rows, found as the merge finds them
 
   jet::Table& table(DriverTable t) {
-    return t == DriverTable::Woofers ? *state().databases.NewWoofers : *state().databases.NewTweeters;
+    return t == DriverTable::Woofers ? *state().databases.New.Woofers : *state().databases.New.Tweeters;
   }
 
   std::vector<NewRow> rows(DriverTable t) { return readRows(table(t), t); }
   std::optional<std::vector<float>> response(DriverTable t, std::int32_t id) {
-    return readResponse(t == DriverTable::Woofers ? *state().databases.NewWooferResponse
-                                                  : *state().databases.NewTweeterResponse,
+    return readResponse(t == DriverTable::Woofers ? *state().databases.New.WooferResponse
+                                                  : *state().databases.New.TweeterResponse,
                         id);
   }
   std::optional<std::string> companyName(std::int32_t id) {
-    return readCompanyName(*state().databases.NewCompanies, id);
+    return readCompanyName(*state().databases.New.Companies, id);
   }
 
   // The events the user interface saw that start with prefix.

@@ -22,7 +22,7 @@ TEST_F(SessionTest, AtStartOnlyTheNewSideIsShown) {
   EXPECT_EQ(state().UnitLabels, MetricUnitLabels());
   EXPECT_TRUE(state().FromRText.isEmpty());
   EXPECT_TRUE(state().ToRText.isEmpty());
-  EXPECT_EQ(state().databases.ToName.caption, "");
+  EXPECT_EQ(state().databases.New.Name.caption, "");
 }
 
 TEST_F(SessionTest, OpeningTheNewDatabaseListsItAndRevealsTheOldSide) {
@@ -34,7 +34,7 @@ TEST_F(SessionTest, OpeningTheNewDatabaseListsItAndRevealsTheOldSide) {
   EXPECT_EQ(list.tooltip, "Driver count = 300");
   EXPECT_TRUE(inListOrder(list));
   EXPECT_EQ(list.entry(0).text.substr(0, 4), "[]  ");  // the company without a name sorts first
-  EXPECT_EQ(state().databases.ToName.caption, "qbaudio.mdb");
+  EXPECT_EQ(state().databases.New.Name.caption, "qbaudio.mdb");
   ControlVisibility revealed;
   revealed.FromOpt = revealed.FromOpen = revealed.FromName = revealed.FromLabel =
       revealed.FromList = revealed.FromRText = true;
@@ -50,7 +50,7 @@ TEST_F(SessionTest, ACancelledReopenLeavesTheNewSideClosedAndTheOldSideShown) {
   openNew();
   ui.files.push_back(std::nullopt);
   session.ToOpen_Click();
-  EXPECT_FALSE(state().databases.NewDbOpen);
+  EXPECT_FALSE(state().databases.New.DbOpen);
   EXPECT_TRUE(state().ToList.empty());
   EXPECT_TRUE(state().visible.FromList);
   EXPECT_FALSE(state().visible.MMerge);
@@ -74,10 +74,10 @@ TEST_F(SessionTest, OldListDefaultsToChangedDriversAndShowsItsCount) {
 
   // The same entries as the old scan gives, in list order.
   test::FixtureSides sides;
-  ASSERT_TRUE(sides.open(NewSide, "qbaudio.mdb"));
-  ASSERT_TRUE(sides.open(OldSide, "spkrbase.mdb"));
+  ASSERT_TRUE(sides.open(Side::New, "qbaudio.mdb"));
+  ASSERT_TRUE(sides.open(Side::Old, "spkrbase.mdb"));
   CompanyNameTables names;
-  BuildCompanyNames(*sides.state.NewCompanies, names.NewCompanyFull, names.NewCompanyShort);
+  BuildCompanyNames(*sides.state.New.Companies, names.NewCompanyFull, names.NewCompanyShort);
   DriverList expected(DriverList::Selection::Extended);
   expected.addAll(ScanOldDatabase(sides.state, names, OldListMode::Changed, sides.ui).entries);
   EXPECT_EQ(texts(list), texts(expected));
@@ -101,7 +101,7 @@ TEST_F(SessionTest, LegacyChangedScanWithTheNewDatabaseClosedListsAgainstNothing
   openNew();
   ui.files.push_back(std::nullopt);
   session.ToOpen_Click();  // the new side is closed now; the old side stays available
-  ASSERT_FALSE(state().databases.NewDbOpen);
+  ASSERT_FALSE(state().databases.New.DbOpen);
   openOld("spkrbase.mdb", ShowChangedDriversOption);
   EXPECT_TRUE(ui.messages.empty());
   const auto all = texts(state().FromList);
@@ -154,15 +154,15 @@ TEST_F(SessionTest, RescanAskedByTheMergeSkipsTheDialog) {
   session.rescanNewDatabase();
   EXPECT_EQ(ui.dialogs.size(), dialogs);
   EXPECT_EQ(state().ToList.count(), 300u);
-  EXPECT_EQ(state().databases.ToName.caption, "qbaudio.mdb");
+  EXPECT_EQ(state().databases.New.Name.caption, "qbaudio.mdb");
 }
 
 TEST_F(SessionTest, CloseReleasesBothFiles) {
   openNew();
   openOld("xqbaudio.mdb");
   session.MClose_Click();
-  EXPECT_FALSE(state().databases.NewDbOpen);
-  EXPECT_FALSE(state().databases.OldDbOpen);
+  EXPECT_FALSE(state().databases.New.DbOpen);
+  EXPECT_FALSE(state().databases.Old.DbOpen);
   EXPECT_NO_THROW(jet::Database::open(dir / "qbaudio.mdb"));
   EXPECT_NO_THROW(jet::Database::open(dir / "xqbaudio.mdb"));
   session.MClose_Click();  // nothing open: nothing happens
@@ -175,7 +175,7 @@ TEST_F(SessionTest, RefusedOldFileListsNothing) {
   // A legacy database under another name is taken for a previous-format one and refused.
   ui.files.push_back(copy("spkrbase.mdb", "renamed.mdb"));
   session.FromOpen_Click();
-  EXPECT_FALSE(state().databases.OldDbOpen);
+  EXPECT_FALSE(state().databases.Old.DbOpen);
   EXPECT_TRUE(state().FromList.empty());
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_FALSE(state().visible.MMerge);
@@ -245,7 +245,7 @@ class FailingScan : public SessionTest {
 };
 
 TEST_F(FailingScan, NewDatabaseFailingWhileListedIsReportedAndLeavesNothingBehind) {
-  closing.onUpdate = [&] { failing.state().databases.NewDb->close(); };
+  closing.onUpdate = [&] { failing.state().databases.New.Db->close(); };
   closing.files.push_back(copy("qbaudio.mdb"));
   failing.ToOpen_Click();
   ASSERT_EQ(closing.messages.size(), 1u);
@@ -265,7 +265,7 @@ TEST_F(FailingScan, OldDatabaseFailingWhileListedIsReportedAndLeavesNothingBehin
   closing.files.push_back(copy("qbaudio.mdb"));
   failing.ToOpen_Click();
   closing.files.push_back(copy("spkrbase.mdb"));
-  closing.onUpdate = [&] { failing.state().databases.OldDb->close(); };
+  closing.onUpdate = [&] { failing.state().databases.Old.Db->close(); };
   closing.updates = 0;
   failing.state().FromOpt = ShowChangedDriversOption;
   failing.FromOpen_Click();
@@ -282,7 +282,7 @@ TEST_F(FailingScan, OldDatabaseFailingWhileListedIsReportedAndLeavesNothingBehin
 TEST_F(FailingScan, ANewDatabaseThatCannotBeComparedWithIsNamedInTheMessage) {
   closing.files.push_back(copy("qbaudio.mdb"));
   failing.ToOpen_Click();
-  closing.onCaption = [&] { failing.state().databases.NewDb->close(); };
+  closing.onCaption = [&] { failing.state().databases.New.Db->close(); };
   closing.files.push_back(copy("spkrbase.mdb"));
   failing.state().FromOpt = ShowChangedDriversOption;
   failing.FromOpen_Click();

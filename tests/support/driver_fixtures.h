@@ -58,10 +58,10 @@ class FixtureSides {
   }
 
   // Opens a copy of the fixture on the side; true when it opened.
-  bool open(std::int16_t side, const std::string& fixture, const std::string& as = "") {
+  bool open(Side side, const std::string& fixture, const std::string& as = "") {
     ui.files.push_back(copy(fixture, as));
     OpenDatabaseFile(side, ui, state, pointLocale());
-    return side == OldSide ? state.OldDbOpen : state.NewDbOpen;
+    return side == Side::Old ? state.Old.DbOpen : state.New.DbOpen;
   }
 };
 
