@@ -16,6 +16,8 @@ constexpr int kMaxOverflowHops = 16;
   throw Error(ErrorCode::Damaged, "a row is damaged: " + what);
 }
 
+}  // namespace
+
 std::size_t fixedSizeOf(ColumnType type) {
   switch (type) {
     case ColumnType::Byte: return 1;
@@ -30,8 +32,6 @@ std::size_t fixedSizeOf(ColumnType type) {
     default: return 0;
   }
 }
-
-}  // namespace
 
 // ---- RowColumns ------------------------------------------------------------------------------------
 

@@ -71,19 +71,23 @@ class RowReader {
   // One column (index into definition().columns) of an already split row.
   Value decode(const RowColumns& columns, std::size_t columnIndex);
   RowColumns split(const RowImage& row) const;
+  // The UTF-8 text of a Text or Memo column's stored bytes (in the file's encoding).
+  std::string decodeText(ByteSpan data) const;
 
   const StoredTableDefinition& definition() const { return *definition_; }
 
  private:
   Value decodeFixed(const StoredColumn& column, ByteSpan data) const;
   Value decodeVariable(const StoredColumn& column, ByteSpan data);
-  std::string decodeText(ByteSpan data) const;
 
   PageFile* file_;
   const StoredTableDefinition* definition_;
   const format::Layout* layout_;
   bool hasVariableColumns_;
 };
+
+// The bytes a value of the type takes in a row; 0 for the types whose column gives the length.
+std::size_t fixedSizeOf(ColumnType type);
 
 // The value of a Decimal column's 17 stored bytes (sign byte, then four 32-bit little-endian words, most
 // significant word first). Throws Error(Damaged) when the magnitude needs more than 96 bits.
