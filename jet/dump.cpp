@@ -46,7 +46,7 @@ class CsvBuffer {
  public:
   // Room for n more characters: write them there and pass their end to advance().
   char* room(std::size_t n) {
-    if (n > data_.size() - used_) data_.resize(std::max(2 * data_.size(), used_ + n));
+    if (n > data_.size() - used_) [[unlikely]] grow(n);
     return data_.data() + used_;
   }
   void advance(char* end) { used_ = static_cast<std::size_t>(end - data_.data()); }
@@ -63,6 +63,8 @@ class CsvBuffer {
   }
 
  private:
+  void grow(std::size_t n) { data_.resize(std::max(2 * data_.size(), used_ + n)); }
+
   std::vector<char> data_ = std::vector<char>(std::size_t{1} << 17);
   std::size_t used_ = 0;
 };

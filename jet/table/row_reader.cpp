@@ -88,11 +88,6 @@ void RowColumns::readJet3Offsets(std::size_t trailer) {
   dataEnd_ = firstOffset - count;
 }
 
-bool RowColumns::hasValue(std::uint16_t columnNumber) const {
-  if (columnNumber >= columnCount_) return false;
-  return (nullMask_[columnNumber / 8] >> (columnNumber % 8)) & 1;
-}
-
 ByteSpan RowColumns::fixedBytes(std::uint16_t offset, std::size_t length) const {
   std::size_t start = fixedStart_ + offset;
   if (start > dataEnd_ || length > dataEnd_ - start) badRow("a fixed-length column lies outside it");

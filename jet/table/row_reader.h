@@ -37,7 +37,9 @@ class RowColumns {
   std::uint16_t columnCount() const { return columnCount_; }
   // True when the row has a value for the column number (false also for numbers past the row's
   // column count, i.e. columns added after the row was written). For Yes/No columns: the value.
-  bool hasValue(std::uint16_t columnNumber) const;
+  bool hasValue(std::uint16_t columnNumber) const {
+    return columnNumber < columnCount_ && ((nullMask_[columnNumber / 8] >> (columnNumber % 8)) & 1);
+  }
   // The bytes of a fixed column at the given offset in the fixed area.
   ByteSpan fixedBytes(std::uint16_t offset, std::size_t length) const;
   // The bytes of variable column slot `index`, or nullopt when the row has no such slot.

@@ -1,5 +1,7 @@
 #include "jet/text/shortest_fixed.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 
@@ -17,22 +19,23 @@ char* writeScaled(char* out, std::int64_t m, int decimals, bool negative) {
   char* end = std::to_chars(digits, digits + sizeof digits, m).ptr;
   const int count = static_cast<int>(end - digits);
   if (negative) *out++ = '-';
-  if (decimals == 0) {
-    for (char* d = digits; d < end; ++d) *out++ = *d;
-    return out;
-  }
   if (count <= decimals) {
     *out++ = '0';
     *out++ = '.';
-    for (int i = count; i < decimals; ++i) *out++ = '0';
-    for (char* d = digits; d < end; ++d) *out++ = *d;
-    return out;
+    out = std::fill_n(out, decimals - count, '0');
+    return std::copy(digits, end, out);
   }
-  for (int i = 0; i < count; ++i) {
-    if (i == count - decimals) *out++ = '.';
-    *out++ = digits[i];
-  }
-  return out;
+  out = std::copy(digits, end - decimals, out);
+  if (decimals == 0) return out;
+  *out++ = '.';
+  return std::copy(end - decimals, end, out);
+}
+
+// x rounded to the nearest integer, ties to even (as nearbyint in the default rounding mode), for
+// 0 <= x < 2^52: adding 2^52 leaves no bits below the units, so the addition itself rounds.
+double roundToInteger(double x) {
+  constexpr double kTwo52 = 4503599627370496.0;
+  return (x + kTwo52) - kTwo52;
 }
 
 // The fewest decimals k for which some integer m makes m / 10^k read back as value, with m. The
@@ -44,10 +47,13 @@ char* writeScaled(char* out, std::int64_t m, int decimals, bool negative) {
 template <class Number, int kMaxDecimals, std::int64_t kMaxScaled>
 bool findScaled(Number value, std::int64_t& m, int& decimals) {
   const double magnitude = std::fabs(static_cast<double>(value));
-  for (int k = 0; k <= kMaxDecimals; ++k) {
+  // The decimals that leave m at 0 are skipped without a division (below a half m rounds to 0).
+  int k = 0;
+  while (k < kMaxDecimals && magnitude * kPow10[k] < 0.5) ++k;
+  for (; k <= kMaxDecimals; ++k) {
     const double scaled = magnitude * kPow10[k];
     if (scaled >= static_cast<double>(kMaxScaled)) return false;
-    const double rounded = std::nearbyint(scaled);
+    const double rounded = roundToInteger(scaled);
     if (rounded == 0) continue;
     if (static_cast<Number>(rounded) / static_cast<Number>(kPow10[k]) ==
         static_cast<Number>(std::fabs(value))) {
