@@ -1,7 +1,6 @@
 #include "jet/text/shortest_fixed.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 
@@ -13,22 +12,22 @@ constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1
                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // The digits of m with a decimal point before its last `decimals` digits ("0." and zeros in front
-// when m has fewer digits than that), after a minus sign when negative.
-char* writeScaled(char* out, std::int64_t m, int decimals, bool negative) {
-  char digits[24];
-  char* end = std::to_chars(digits, digits + sizeof digits, m).ptr;
-  const int count = static_cast<int>(end - digits);
+// when m has fewer digits than that), after a minus sign when negative. Written from the back, digit
+// by digit: the numbers are short, and copying them in pieces costs more than writing them.
+char* writeScaled(char* out, std::uint64_t m, int decimals, bool negative) {
   if (negative) *out++ = '-';
-  if (count <= decimals) {
-    *out++ = '0';
-    *out++ = '.';
-    out = std::fill_n(out, decimals - count, '0');
-    return std::copy(digits, end, out);
-  }
-  out = std::copy(digits, end - decimals, out);
-  if (decimals == 0) return out;
-  *out++ = '.';
-  return std::copy(end - decimals, end, out);
+  int digits = 1;
+  for (std::uint64_t rest = m / 10; rest != 0; rest /= 10) ++digits;
+  const int whole = std::max(digits - decimals, 1);  // digits before the point ("0" when none)
+  char* const end = out + whole + (decimals > 0 ? decimals + 1 : 0);
+  char* p = end;
+  for (int i = 0; i < decimals; ++i, m /= 10) *--p = static_cast<char>('0' + m % 10);
+  if (decimals > 0) *--p = '.';
+  do {
+    *--p = static_cast<char>('0' + m % 10);
+    m /= 10;
+  } while (m != 0);
+  return end;
 }
 
 // x rounded to the nearest integer, ties to even (as nearbyint in the default rounding mode), for
@@ -70,7 +69,7 @@ char* write(char* first, char* last, Number value) {
   std::int64_t m = 0;
   int decimals = 0;
   if (std::isfinite(value) && value != 0 && findScaled<Number, kMaxDecimals, kMaxScaled>(value, m, decimals))
-    return writeScaled(first, m, decimals, value < 0);
+    return writeScaled(first, static_cast<std::uint64_t>(m), decimals, value < 0);
   return std::to_chars(first, last, value, std::chars_format::fixed).ptr;
 }
 
