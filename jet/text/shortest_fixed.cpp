@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace jet {
 namespace {
@@ -10,23 +11,58 @@ namespace {
 // Powers of ten that float and double hold exactly (10^22 is the last one a double holds).
 constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr std::uint64_t kPow10Integers[] = {1ULL, 10ULL, 100ULL, 1000ULL, 10000ULL, 100000ULL, 1000000ULL,
+    10000000ULL, 100000000ULL, 1000000000ULL, 10000000000ULL, 100000000000ULL, 1000000000000ULL,
+    10000000000000ULL, 100000000000000ULL, 1000000000000000ULL, 10000000000000000ULL,
+    100000000000000000ULL, 1000000000000000000ULL};
+
+// "00" to "99".
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the last `count` digits of m (zeros in front when it has fewer) backwards, ending at end;
+// returns where they start and leaves m with the digits not written.
+template <class UInt>
+char* writeDigitsBackwards(char* end, UInt& m, int count) {
+  for (; count >= 2; count -= 2) {
+    const UInt rest = m / 100;
+    const auto pair = static_cast<unsigned>(m - rest * 100);
+    m = rest;
+    end -= 2;
+    end[0] = kDigitPairs[2 * pair];
+    end[1] = kDigitPairs[2 * pair + 1];
+  }
+  if (count == 1) {
+    const UInt rest = m / 10;
+    *--end = static_cast<char>('0' + (m - rest * 10));
+    m = rest;
+  }
+  return end;
+}
+
+template <class UInt>
+void writeScaledDigits(char* end, UInt m, int decimals, int whole) {
+  char* p = writeDigitsBackwards(end, m, decimals);
+  if (decimals > 0) *--p = '.';
+  writeDigitsBackwards(p, m, whole);
+}
 
 // The digits of m with a decimal point before its last `decimals` digits ("0." and zeros in front
-// when m has fewer digits than that), after a minus sign when negative. Written from the back, digit
-// by digit: the numbers are short, and copying them in pieces costs more than writing them.
+// when m has fewer digits than that), after a minus sign when negative. Written from the back
+// straight into the output: the numbers are short, and copying them in pieces costs more.
 char* writeScaled(char* out, std::uint64_t m, int decimals, bool negative) {
   if (negative) *out++ = '-';
   int digits = 1;
-  for (std::uint64_t rest = m / 10; rest != 0; rest /= 10) ++digits;
+  while (digits < 19 && m >= kPow10Integers[digits]) ++digits;
   const int whole = std::max(digits - decimals, 1);  // digits before the point ("0" when none)
   char* const end = out + whole + (decimals > 0 ? decimals + 1 : 0);
-  char* p = end;
-  for (int i = 0; i < decimals; ++i, m /= 10) *--p = static_cast<char>('0' + m % 10);
-  if (decimals > 0) *--p = '.';
-  do {
-    *--p = static_cast<char>('0' + m % 10);
-    m /= 10;
-  } while (m != 0);
+  // Most numbers fit in 32 bits, where dividing by a constant is cheaper.
+  if (m <= 0xFFFFFFFFu)
+    writeScaledDigits(end, static_cast<std::uint32_t>(m), decimals, whole);
+  else
+    writeScaledDigits(end, m, decimals, whole);
   return end;
 }
 
@@ -54,6 +90,9 @@ bool findScaled(Number value, std::int64_t& m, int& decimals) {
     if (scaled >= static_cast<double>(kMaxScaled)) return false;
     const double rounded = roundToInteger(scaled);
     if (rounded == 0) continue;
+    // The values that read back as `value` lie within half a unit in its last place, a few parts in
+    // 2^digits of scaled: an integer farther away than twice that cannot be m, no division needed.
+    if (std::fabs(scaled - rounded) > scaled * (2 * std::numeric_limits<Number>::epsilon())) continue;
     if (static_cast<Number>(rounded) / static_cast<Number>(kPow10[k]) ==
         static_cast<Number>(std::fabs(value))) {
       m = static_cast<std::int64_t>(rounded);
@@ -66,9 +105,14 @@ bool findScaled(Number value, std::int64_t& m, int& decimals) {
 
 template <class Number, int kMaxDecimals, std::int64_t kMaxScaled>
 char* write(char* first, char* last, Number value) {
+  if (value == 0) {  // as to_chars writes zeros: "0", "-0"
+    if (std::signbit(value)) *first++ = '-';
+    *first++ = '0';
+    return first;
+  }
   std::int64_t m = 0;
   int decimals = 0;
-  if (std::isfinite(value) && value != 0 && findScaled<Number, kMaxDecimals, kMaxScaled>(value, m, decimals))
+  if (std::isfinite(value) && findScaled<Number, kMaxDecimals, kMaxScaled>(value, m, decimals))
     return writeScaled(first, static_cast<std::uint64_t>(m), decimals, value < 0);
   return std::to_chars(first, last, value, std::chars_format::fixed).ptr;
 }
