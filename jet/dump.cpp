@@ -187,7 +187,9 @@ CsvColumn csvColumn(const StoredColumn& c) {
 }
 
 // One row's values, comma-separated (no line end). Throws Error when the row cannot be read.
-void appendCsvRow(CsvBuffer& out, RowReader& reader, const RowColumns& row, const std::vector<CsvColumn>& columns) {
+// text: room for decoding text values, kept from row to row.
+void appendCsvRow(CsvBuffer& out, RowReader& reader, const RowColumns& row, const std::vector<CsvColumn>& columns,
+                  std::string& text) {
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (i) out.push(',');
     const CsvColumn& c = columns[i];
@@ -201,7 +203,10 @@ void appendCsvRow(CsvBuffer& out, RowReader& reader, const RowColumns& row, cons
     }
     if (!row.hasValue(c.number)) continue;  // Null
     if (c.cell == CsvCell::Text) {
-      if (std::optional<ByteSpan> text = row.variableBytes(c.varIndex)) appendCsvQuoted(out, reader.decodeText(*text));
+      if (std::optional<ByteSpan> bytes = row.variableBytes(c.varIndex)) {
+        reader.decodeText(*bytes, text);
+        appendCsvQuoted(out, text);
+      }
       continue;
     }
     const ByteSpan d = row.fixedBytes(c.offset, c.size);
@@ -372,12 +377,13 @@ DumpGaps dumpCsv(Database& db, const std::string& name, std::ostream& out) {
   }
   text.push('\n');
   std::vector<CsvColumn> columns;
+  std::string decoded;
   for (const StoredColumn& c : cursor.reader().definition().columns) columns.push_back(csvColumn(c));
   DumpGaps gaps;
   for (cursor.moveFirst(); !cursor.eof(); cursor.moveNext()) {
     const std::size_t rowStart = text.size();
     try {
-      appendCsvRow(text, cursor.reader(), cursor.currentRow(), columns);
+      appendCsvRow(text, cursor.reader(), cursor.currentRow(), columns, decoded);
     } catch (const Error&) {
       text.truncate(rowStart);
       ++gaps.rows;

@@ -164,6 +164,14 @@ std::string RowReader::decodeText(ByteSpan data) const {
   return decodeJet4Text(data);
 }
 
+void RowReader::decodeText(ByteSpan data, std::string& out) const {
+  out.clear();
+  if (layout_->version == format::Version::Jet3)
+    appendCodePageText(out, data, file_->header().codePage);
+  else
+    appendJet4Text(out, data);
+}
+
 Value RowReader::decodeFixed(const StoredColumn& column, ByteSpan d) const {
   if (column.typeCode != static_cast<std::uint8_t>(column.type)) return Value(Bytes(d.begin(), d.end()));
   switch (column.type) {

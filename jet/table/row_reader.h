@@ -75,6 +75,8 @@ class RowReader {
   RowColumns split(const RowImage& row) const;
   // The UTF-8 text of a Text or Memo column's stored bytes (in the file's encoding).
   std::string decodeText(ByteSpan data) const;
+  // The same into out (its old content replaced), reusing its room.
+  void decodeText(ByteSpan data, std::string& out) const;
 
   const StoredTableDefinition& definition() const { return *definition_; }
 

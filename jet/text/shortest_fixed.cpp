@@ -79,22 +79,44 @@ double roundToInteger(double x) {
 // one integer lies among them, and a decimal with fewer decimals has fewer digits. m / 10^k, with
 // both exact, rounds exactly as reading the text "m / 10^k" does, so the check is the real one.
 // False when no such k is found within the limits (the caller then falls back to to_chars).
-template <class Number, int kMaxDecimals, std::int64_t kMaxScaled>
+//
+// Between kMaxScaled and kMaxExact (where m and m + 1 are still exact in Number) those values may
+// span up to two units of m: every integer within one unit of |value| * 10^k is tried, and k is
+// taken when exactly one of them reads back; when two do, to_chars' choice between them (the one
+// nearer the value) is left to it.
+template <class Number, int kMaxDecimals, std::int64_t kMaxScaled, std::int64_t kMaxExact>
 bool findScaled(Number value, std::int64_t& m, int& decimals) {
   const double magnitude = std::fabs(static_cast<double>(value));
+  const auto readsBack = [&](double candidate, int k) {
+    return static_cast<Number>(candidate) / static_cast<Number>(kPow10[k]) == static_cast<Number>(magnitude);
+  };
   // The decimals that leave m at 0 are skipped without a division (below a half m rounds to 0).
   int k = 0;
   while (k < kMaxDecimals && magnitude * kPow10[k] < 0.5) ++k;
   for (; k <= kMaxDecimals; ++k) {
     const double scaled = magnitude * kPow10[k];
-    if (scaled >= static_cast<double>(kMaxScaled)) return false;
     const double rounded = roundToInteger(scaled);
+    if (scaled >= static_cast<double>(kMaxScaled)) {
+      if (scaled >= static_cast<double>(kMaxExact)) return false;
+      int found = 0;
+      for (double candidate : {rounded - 1, rounded, rounded + 1}) {
+        if (readsBack(candidate, k)) {
+          m = static_cast<std::int64_t>(candidate);
+          ++found;
+        }
+      }
+      if (found > 1) return false;
+      if (found == 1) {
+        decimals = k;
+        return true;
+      }
+      continue;
+    }
     if (rounded == 0) continue;
     // The values that read back as `value` lie within half a unit in its last place, a few parts in
     // 2^digits of scaled: an integer farther away than twice that cannot be m, no division needed.
     if (std::fabs(scaled - rounded) > scaled * (2 * std::numeric_limits<Number>::epsilon())) continue;
-    if (static_cast<Number>(rounded) / static_cast<Number>(kPow10[k]) ==
-        static_cast<Number>(std::fabs(value))) {
+    if (readsBack(rounded, k)) {
       m = static_cast<std::int64_t>(rounded);
       decimals = k;
       return true;
@@ -103,7 +125,7 @@ bool findScaled(Number value, std::int64_t& m, int& decimals) {
   return false;
 }
 
-template <class Number, int kMaxDecimals, std::int64_t kMaxScaled>
+template <class Number, int kMaxDecimals, std::int64_t kMaxScaled, std::int64_t kMaxExact>
 char* write(char* first, char* last, Number value) {
   if (value == 0) {  // as to_chars writes zeros: "0", "-0"
     if (std::signbit(value)) *first++ = '-';
@@ -112,21 +134,23 @@ char* write(char* first, char* last, Number value) {
   }
   std::int64_t m = 0;
   int decimals = 0;
-  if (std::isfinite(value) && findScaled<Number, kMaxDecimals, kMaxScaled>(value, m, decimals))
+  if (std::isfinite(value) && findScaled<Number, kMaxDecimals, kMaxScaled, kMaxExact>(value, m, decimals))
     return writeScaled(first, static_cast<std::uint64_t>(m), decimals, value < 0);
   return std::to_chars(first, last, value, std::chars_format::fixed).ptr;
 }
 
 }  // namespace
 
-// Doubles: m below 2^50 and 10^k exact (k <= 22). Singles: m below 2^21 and 10^k exact in a
-// single (k <= 10), so that the division in single precision is itself correctly rounded.
+// Doubles: m below 2^50 and 10^k exact (k <= 22). Singles: m below 2^21, or below 2^24 - 2 with
+// the neighbours tried, and 10^k exact in a single (k <= 10), so that the division in single
+// precision is itself correctly rounded.
 char* writeShortestFixed(char* first, char* last, double value) {
-  return write<double, 22, (std::int64_t{1} << 50)>(first, last, value);
+  constexpr std::int64_t kLimit = std::int64_t{1} << 50;
+  return write<double, 22, kLimit, kLimit>(first, last, value);
 }
 
 char* writeShortestFixed(char* first, char* last, float value) {
-  return write<float, 10, (std::int64_t{1} << 21)>(first, last, value);
+  return write<float, 10, (std::int64_t{1} << 21), (std::int64_t{1} << 24) - 2>(first, last, value);
 }
 
 }  // namespace jet

@@ -131,17 +131,21 @@ std::u32string decodeUtf8(std::string_view s) {
 }
 
 std::string decodeCodePage(ByteSpan bytes, std::uint16_t codePage) {
-  const std::uint16_t* high = upperHalf(codePage);
-  if (!high) high = upperHalf(1252);
   std::string out;
   out.reserve(bytes.size());
+  appendCodePageText(out, bytes, codePage);
+  return out;
+}
+
+void appendCodePageText(std::string& out, ByteSpan bytes, std::uint16_t codePage) {
+  const std::uint16_t* high = upperHalf(codePage);
+  if (!high) high = upperHalf(1252);
   for (std::uint8_t b : bytes) {
     if (b < 0x80)
       out.push_back(static_cast<char>(b));
     else
       appendUtf8(out, high[b - 0x80]);
   }
-  return out;
 }
 
 namespace {
@@ -180,6 +184,11 @@ std::u32string charactersOutsideCodePage(std::string_view utf8, std::uint16_t co
 std::string decodeJet4Text(ByteSpan bytes) {
   std::string out;
   out.reserve(bytes.size());
+  appendJet4Text(out, bytes);
+  return out;
+}
+
+void appendJet4Text(std::string& out, ByteSpan bytes) {
   char32_t pendingHigh = 0;
   bool compressed = bytes.size() >= 2 && bytes[0] == format::kCompressedTextMarker[0] &&
                     bytes[1] == format::kCompressedTextMarker[1];
@@ -199,7 +208,7 @@ std::string decodeJet4Text(ByteSpan bytes) {
       i += 2;
     }
     if (pendingHigh || i < bytes.size()) appendUtf8(out, kReplacement);
-    return out;
+    return;
   }
   // Compressed: starts with one byte per character; every 0x00 byte switches between one and two.
   bool oneByte = true;
@@ -233,7 +242,6 @@ std::string decodeJet4Text(ByteSpan bytes) {
     }
   }
   if (pendingHigh) appendUtf8(out, kReplacement);
-  return out;
 }
 
 std::string encodeUcs2(std::string_view utf8) {
