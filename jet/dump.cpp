@@ -369,31 +369,31 @@ DumpGaps dumpJson(Database& db, const std::vector<std::string>& tables, std::ost
 
 DumpGaps dumpCsv(Database& db, const std::string& name, std::ostream& out) {
   detail::TableCursor cursor = cursorOf(db, chooseTables(db, {name}).front());
-  CsvBuffer text;
+  CsvBuffer csv;
   const std::vector<ColumnDefinition>& names = cursor.schema().columns;
   for (std::size_t i = 0; i < names.size(); ++i) {
-    if (i) text.push(',');
-    text.append(names[i].name);
+    if (i) csv.push(',');
+    csv.append(names[i].name);
   }
-  text.push('\n');
+  csv.push('\n');
   std::vector<CsvColumn> columns;
   std::string decoded;
   for (const StoredColumn& c : cursor.reader().definition().columns) columns.push_back(csvColumn(c));
   DumpGaps gaps;
   for (cursor.moveFirst(); !cursor.eof(); cursor.moveNext()) {
-    const std::size_t rowStart = text.size();
+    const std::size_t rowStart = csv.size();
     try {
-      appendCsvRow(text, cursor.reader(), cursor.currentRow(), columns, decoded);
+      appendCsvRow(csv, cursor.reader(), cursor.currentRow(), columns, decoded);
     } catch (const Error&) {
-      text.truncate(rowStart);
+      csv.truncate(rowStart);
       ++gaps.rows;
       continue;
     }
-    text.push('\n');
-    if (text.size() > 1 << 16) text.writeTo(out);
+    csv.push('\n');
+    if (csv.size() > 1 << 16) csv.writeTo(out);
   }
   gaps.pages = cursor.unreadablePages();
-  text.writeTo(out);
+  csv.writeTo(out);
   return gaps;
 }
 
