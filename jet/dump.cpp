@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
+#include <string_view>
+#include <type_traits>
 
 #include "jet/table/database_core.h"
 #include "jet/error.h"
@@ -37,84 +40,186 @@ std::vector<std::string> chooseTables(Database& db, const std::vector<std::strin
   return chosen;
 }
 
-void appendCsvQuoted(std::string& out, std::string_view text) {
-  out.push_back('"');
-  // Runs between quotes in one append each: most values have no quote at all.
-  for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos; text.remove_prefix(quote + 1)) {
-    out.append(text.data(), quote + 1);
-    out.push_back('"');
+// The CSV being written: a buffer that grows to hold the longest row and goes to the stream between
+// rows, so that a row found unreadable halfway can be taken back.
+class CsvBuffer {
+ public:
+  // Room for n more characters: write them there and pass their end to advance().
+  char* room(std::size_t n) {
+    if (n > data_.size() - used_) [[unlikely]] grow(n);
+    return data_.data() + used_;
   }
-  out.append(text);
-  out.push_back('"');
+  void advance(char* end) { used_ = static_cast<std::size_t>(end - data_.data()); }
+  void push(char c) { *room(1) = c; ++used_; }
+  void append(std::string_view text) {
+    std::copy(text.begin(), text.end(), room(text.size()));
+    used_ += text.size();
+  }
+  std::size_t size() const { return used_; }
+  void truncate(std::size_t size) { used_ = size; }
+  void writeTo(std::ostream& out) {
+    out.write(data_.data(), static_cast<std::streamsize>(used_));
+    used_ = 0;
+  }
+
+ private:
+  void grow(std::size_t n) { data_.resize(std::max(2 * data_.size(), used_ + n)); }
+
+  std::vector<char> data_ = std::vector<char>(std::size_t{1} << 17);
+  std::size_t used_ = 0;
+};
+
+void appendCsvQuoted(CsvBuffer& out, std::string_view text) {
+  char* p = out.room(2 * text.size() + 2);
+  *p++ = '"';
+  // Runs between quotes in one copy each: most values have no quote at all.
+  for (std::size_t quote; (quote = text.find('"')) != std::string_view::npos; text.remove_prefix(quote + 1)) {
+    p = std::copy_n(text.data(), quote + 1, p);
+    *p++ = '"';
+  }
+  p = std::copy_n(text.data(), text.size(), p);
+  *p++ = '"';
+  out.advance(p);
 }
 
-void appendPadded(std::string& out, std::int64_t v, int width) {
-  char buffer[24];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, v < 0 ? -v : v);
-  if (v < 0) out.push_back('-');
-  for (int pad = width - static_cast<int>(result.ptr - buffer); pad > 0; --pad) out.push_back('0');
-  out.append(buffer, result.ptr);
+char* writePadded(char* p, std::int64_t v, int width) {
+  char digits[24];
+  char* end = std::to_chars(digits, digits + sizeof digits, v < 0 ? -v : v).ptr;
+  if (v < 0) *p++ = '-';
+  for (int pad = width - static_cast<int>(end - digits); pad > 0; --pad) *p++ = '0';
+  return std::copy(digits, end, p);
 }
 
-// "yyyy-MM-dd HH:mm:ss"; a value beyond the calendar as the stored number.
-std::string csvDate(DateTime value) {
+// "yyyy-MM-dd HH:mm:ss" in quotes; a value beyond the calendar as the stored number.
+void appendCsvDate(CsvBuffer& out, DateTime value) {
   CalendarTime t;
   try {
     t = toCalendar(value);
   } catch (const Error&) {
-    return formatDoublePlain(value.days);
+    appendCsvQuoted(out, formatDoublePlain(value.days));
+    return;
   }
-  std::string out;
-  appendPadded(out, t.year, 4);
-  out.push_back('-');
-  appendPadded(out, t.month, 2);
-  out.push_back('-');
-  appendPadded(out, t.day, 2);
-  out.push_back(' ');
-  appendPadded(out, t.hour, 2);
-  out.push_back(':');
-  appendPadded(out, t.minute, 2);
-  out.push_back(':');
-  appendPadded(out, t.second, 2);
-  return out;
+  char* p = out.room(64);
+  *p++ = '"';
+  p = writePadded(p, t.year, 4);
+  *p++ = '-';
+  p = writePadded(p, t.month, 2);
+  *p++ = '-';
+  p = writePadded(p, t.day, 2);
+  *p++ = ' ';
+  p = writePadded(p, t.hour, 2);
+  *p++ = ':';
+  p = writePadded(p, t.minute, 2);
+  *p++ = ':';
+  p = writePadded(p, t.second, 2);
+  *p++ = '"';
+  out.advance(p);
 }
 
+// Singles and doubles as the shortest decimal that reads back exactly, without exponent.
 template <class Number>
-void appendNumber(std::string& out, Number v) {
-  char buffer[400];
-  out.append(buffer, writeShortestFixed(buffer, buffer + sizeof buffer, v));
+void appendCsvNumber(CsvBuffer& out, Number v) {
+  if (!std::isfinite(v)) return out.append(std::is_same_v<Number, float> ? formatSinglePlain(v) : formatDoublePlain(v));
+  constexpr std::size_t kLongest = 400;  // writeShortestFixed's bound
+  char* p = out.room(kLongest);
+  out.advance(writeShortestFixed(p, p + kLongest, v));
 }
 
-void appendInteger(std::string& out, std::int64_t v) {
-  char buffer[24];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
-  out.append(buffer, result.ptr);
+void appendInteger(CsvBuffer& out, std::int64_t v) {
+  char* p = out.room(24);
+  out.advance(std::to_chars(p, p + 24, v).ptr);
 }
 
-void appendCsvValue(std::string& out, const Value& v) {
+void appendCsvValue(CsvBuffer& out, const Value& v) {
   struct Visitor {
-    std::string& out;
+    CsvBuffer& out;
     void operator()(Null) const {}
-    void operator()(bool b) const { out.push_back(b ? '1' : '0'); }
+    void operator()(bool b) const { out.push(b ? '1' : '0'); }
     void operator()(std::uint8_t v) const { appendInteger(out, v); }
     void operator()(std::int16_t v) const { appendInteger(out, v); }
     void operator()(std::int32_t v) const { appendInteger(out, v); }
-    void operator()(Currency c) const { out += toString(c); }
-    void operator()(float v) const {
-      if (std::isfinite(v)) appendNumber(out, v); else out += formatSinglePlain(v);
-    }
-    void operator()(double v) const {
-      if (std::isfinite(v)) appendNumber(out, v); else out += formatDoublePlain(v);
-    }
-    void operator()(DateTime d) const { appendCsvQuoted(out, csvDate(d)); }
+    void operator()(Currency c) const { out.append(toString(c)); }
+    void operator()(float v) const { appendCsvNumber(out, v); }
+    void operator()(double v) const { appendCsvNumber(out, v); }
+    void operator()(DateTime d) const { appendCsvDate(out, d); }
     void operator()(const std::string& s) const { appendCsvQuoted(out, s); }
     void operator()(const Bytes& b) const {
       appendCsvQuoted(out, std::string_view(reinterpret_cast<const char*>(b.data()), b.size()));
     }
     void operator()(const Guid& g) const { appendCsvQuoted(out, formatGuid(g)); }
-    void operator()(const Decimal& d) const { out += toString(d); }
+    void operator()(const Decimal& d) const { out.append(toString(d)); }
   };
   std::visit(Visitor{out}, v.storage());
+}
+
+// How a column's values go into the CSV: the common kinds straight from the row's bytes (exactly
+// as RowReader::decode would read them, then appendCsvValue write them), the rest through a Value.
+enum class CsvCell : std::uint8_t { YesNo, Byte, Integer, Long, Single, Double, Date, Text, Other };
+
+struct CsvColumn {
+  CsvCell cell = CsvCell::Other;
+  std::uint16_t number = 0;  // in the null mask
+  std::uint16_t offset = 0;  // fixed columns: in the fixed area
+  std::uint16_t varIndex = 0;
+  std::uint8_t size = 0;     // fixed columns: the value's bytes
+};
+
+CsvColumn csvColumn(const StoredColumn& c) {
+  CsvColumn out{CsvCell::Other, c.number, c.fixedOffset, c.varIndex, static_cast<std::uint8_t>(fixedSizeOf(c.type))};
+  if (c.type == ColumnType::Boolean) {
+    out.cell = CsvCell::YesNo;
+  } else if (c.typeCode != static_cast<std::uint8_t>(c.type)) {
+    out.cell = CsvCell::Other;  // unknown codes read as raw bytes
+  } else if (!c.isFixed()) {
+    if (c.type == ColumnType::Text) out.cell = CsvCell::Text;
+  } else {
+    switch (c.type) {
+      case ColumnType::Byte: out.cell = CsvCell::Byte; break;
+      case ColumnType::Integer: out.cell = CsvCell::Integer; break;
+      case ColumnType::Long: out.cell = CsvCell::Long; break;
+      case ColumnType::Single: out.cell = CsvCell::Single; break;
+      case ColumnType::Double: out.cell = CsvCell::Double; break;
+      case ColumnType::DateTime: out.cell = CsvCell::Date; break;
+      default: break;
+    }
+  }
+  return out;
+}
+
+// One row's values, comma-separated (no line end). Throws Error when the row cannot be read.
+// text: room for decoding text values, kept from row to row.
+void appendCsvRow(CsvBuffer& out, RowReader& reader, const RowColumns& row, const std::vector<CsvColumn>& columns,
+                  std::string& text) {
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (i) out.push(',');
+    const CsvColumn& c = columns[i];
+    if (c.cell == CsvCell::YesNo) {
+      out.push(row.hasValue(c.number) ? '1' : '0');
+      continue;
+    }
+    if (c.cell == CsvCell::Other) {
+      appendCsvValue(out, reader.decode(row, i));
+      continue;
+    }
+    if (!row.hasValue(c.number)) continue;  // Null
+    if (c.cell == CsvCell::Text) {
+      if (std::optional<ByteSpan> bytes = row.variableBytes(c.varIndex)) {
+        reader.decodeText(*bytes, text);
+        appendCsvQuoted(out, text);
+      }
+      continue;
+    }
+    const ByteSpan d = row.fixedBytes(c.offset, c.size);
+    switch (c.cell) {
+      case CsvCell::Byte: appendInteger(out, bytes::u8(d, 0)); break;
+      case CsvCell::Integer: appendInteger(out, bytes::i16(d, 0)); break;
+      case CsvCell::Long: appendInteger(out, bytes::i32(d, 0)); break;
+      case CsvCell::Single: appendCsvNumber(out, bytes::f32(d, 0)); break;
+      case CsvCell::Double: appendCsvNumber(out, bytes::f64(d, 0)); break;
+      case CsvCell::Date: appendCsvDate(out, DateTime{bytes::f64(d, 0)}); break;
+      default: break;
+    }
+  }
 }
 
 detail::TableCursor cursorOf(Database& db, const std::string& table) {
@@ -264,25 +369,31 @@ DumpGaps dumpJson(Database& db, const std::vector<std::string>& tables, std::ost
 
 DumpGaps dumpCsv(Database& db, const std::string& name, std::ostream& out) {
   detail::TableCursor cursor = cursorOf(db, chooseTables(db, {name}).front());
-  std::string line;
-  const std::vector<ColumnDefinition>& columns = cursor.schema().columns;
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (i) line.push_back(',');
-    line += columns[i].name;
+  CsvBuffer csv;
+  const std::vector<ColumnDefinition>& names = cursor.schema().columns;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i) csv.push(',');
+    csv.append(names[i].name);
   }
-  line.push_back('\n');
-  const DumpGaps gaps = forEachReadableRow(cursor, [&](const std::vector<Value>& values) {
-    for (std::size_t i = 0; i < values.size(); ++i) {
-      if (i) line.push_back(',');
-      appendCsvValue(line, values[i]);
+  csv.push('\n');
+  std::vector<CsvColumn> columns;
+  std::string decoded;
+  for (const StoredColumn& c : cursor.reader().definition().columns) columns.push_back(csvColumn(c));
+  DumpGaps gaps;
+  for (cursor.moveFirst(); !cursor.eof(); cursor.moveNext()) {
+    const std::size_t rowStart = csv.size();
+    try {
+      appendCsvRow(csv, cursor.reader(), cursor.currentRow(), columns, decoded);
+    } catch (const Error&) {
+      csv.truncate(rowStart);
+      ++gaps.rows;
+      continue;
     }
-    line.push_back('\n');
-    if (line.size() > 1 << 16) {
-      out.write(line.data(), static_cast<std::streamsize>(line.size()));
-      line.clear();
-    }
-  });
-  out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    csv.push('\n');
+    if (csv.size() > 1 << 16) csv.writeTo(out);
+  }
+  gaps.pages = cursor.unreadablePages();
+  csv.writeTo(out);
   return gaps;
 }
 

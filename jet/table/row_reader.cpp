@@ -16,6 +16,8 @@ constexpr int kMaxOverflowHops = 16;
   throw Error(ErrorCode::Damaged, "a row is damaged: " + what);
 }
 
+}  // namespace
+
 std::size_t fixedSizeOf(ColumnType type) {
   switch (type) {
     case ColumnType::Byte: return 1;
@@ -30,8 +32,6 @@ std::size_t fixedSizeOf(ColumnType type) {
     default: return 0;
   }
 }
-
-}  // namespace
 
 // ---- RowColumns ------------------------------------------------------------------------------------
 
@@ -86,11 +86,6 @@ void RowColumns::readJet3Offsets(std::size_t trailer) {
     varOffsets_[i] = static_cast<std::uint16_t>(offset);
   }
   dataEnd_ = firstOffset - count;
-}
-
-bool RowColumns::hasValue(std::uint16_t columnNumber) const {
-  if (columnNumber >= columnCount_) return false;
-  return (nullMask_[columnNumber / 8] >> (columnNumber % 8)) & 1;
 }
 
 ByteSpan RowColumns::fixedBytes(std::uint16_t offset, std::size_t length) const {
@@ -167,6 +162,14 @@ Value RowReader::decode(const RowColumns& columns, std::size_t columnIndex) {
 std::string RowReader::decodeText(ByteSpan data) const {
   if (layout_->version == Format::Jet3) return decodeCodePage(data, file_->header().codePage);
   return decodeJet4Text(data);
+}
+
+void RowReader::decodeText(ByteSpan data, std::string& out) const {
+  out.clear();
+  if (layout_->version == format::Version::Jet3)
+    appendCodePageText(out, data, file_->header().codePage);
+  else
+    appendJet4Text(out, data);
 }
 
 Value RowReader::decodeFixed(const StoredColumn& column, ByteSpan d) const {

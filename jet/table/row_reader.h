@@ -37,7 +37,9 @@ class RowColumns {
   std::uint16_t columnCount() const { return columnCount_; }
   // True when the row has a value for the column number (false also for numbers past the row's
   // column count, i.e. columns added after the row was written). For Yes/No columns: the value.
-  bool hasValue(std::uint16_t columnNumber) const;
+  bool hasValue(std::uint16_t columnNumber) const {
+    return columnNumber < columnCount_ && ((nullMask_[columnNumber / 8] >> (columnNumber % 8)) & 1);
+  }
   // The bytes of a fixed column at the given offset in the fixed area.
   ByteSpan fixedBytes(std::uint16_t offset, std::size_t length) const;
   // The bytes of variable column slot `index`, or nullopt when the row has no such slot.
@@ -71,19 +73,25 @@ class RowReader {
   // One column (index into definition().columns) of an already split row.
   Value decode(const RowColumns& columns, std::size_t columnIndex);
   RowColumns split(const RowImage& row) const;
+  // The UTF-8 text of a Text or Memo column's stored bytes (in the file's encoding).
+  std::string decodeText(ByteSpan data) const;
+  // The same into out (its old content replaced), reusing its room.
+  void decodeText(ByteSpan data, std::string& out) const;
 
   const StoredTableDefinition& definition() const { return *definition_; }
 
  private:
   Value decodeFixed(const StoredColumn& column, ByteSpan data) const;
   Value decodeVariable(const StoredColumn& column, ByteSpan data);
-  std::string decodeText(ByteSpan data) const;
 
   PageFile* file_;
   const StoredTableDefinition* definition_;
   const format::Layout* layout_;
   bool hasVariableColumns_;
 };
+
+// The bytes a value of the type takes in a row; 0 for the types whose column gives the length.
+std::size_t fixedSizeOf(ColumnType type);
 
 // The value of a Decimal column's 17 stored bytes (sign byte, then four 32-bit little-endian words, most
 // significant word first). Throws Error(Damaged) when the magnitude needs more than 96 bits.

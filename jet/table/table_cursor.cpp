@@ -182,9 +182,13 @@ Value TableCursor::get(std::string_view column) {
   return get(index);
 }
 
-void TableCursor::getAll(std::vector<Value>& out) {
+const RowColumns& TableCursor::currentRow() {
   syncWithFile();
-  const RowColumns& columns = currentColumns();
+  return currentColumns();
+}
+
+void TableCursor::getAll(std::vector<Value>& out) {
+  const RowColumns& columns = currentRow();
   out.clear();
   for (std::size_t i = 0; i < definition_->columns.size(); ++i) out.push_back(reader_.decode(columns, i));
 }

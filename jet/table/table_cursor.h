@@ -59,6 +59,9 @@ class TableCursor {
   Value get(std::string_view column);
   // Every column of the current row, in column order.
   void getAll(std::vector<Value>& out);
+  // The current row's bytes split into columns, for reading columns straight from them (reader()
+  // decodes them), or Error(NoCurrentRow). Valid until the cursor moves.
+  const RowColumns& currentRow();
 
   Bookmark bookmark() const;
   void setBookmark(const Bookmark& b);

@@ -132,17 +132,21 @@ std::u32string decodeUtf8(std::string_view s) {
 }
 
 std::string decodeCodePage(ByteSpan bytes, std::uint16_t codePage) {
-  const std::uint16_t* high = upperHalf(codePage);
-  if (!high) high = upperHalf(1252);
   std::string out;
   out.reserve(bytes.size());
+  appendCodePageText(out, bytes, codePage);
+  return out;
+}
+
+void appendCodePageText(std::string& out, ByteSpan bytes, std::uint16_t codePage) {
+  const std::uint16_t* high = upperHalf(codePage);
+  if (!high) high = upperHalf(1252);
   for (std::uint8_t b : bytes) {
     if (b < 0x80)
       out.push_back(static_cast<char>(b));
     else
       appendUtf8(out, high[b - 0x80]);
   }
-  return out;
 }
 
 namespace {
@@ -181,19 +185,31 @@ std::u32string charactersOutsideCodePage(std::string_view utf8, std::uint16_t co
 std::string decodeJet4Text(ByteSpan bytes) {
   std::string out;
   out.reserve(bytes.size());
+  appendJet4Text(out, bytes);
+  return out;
+}
+
+void appendJet4Text(std::string& out, ByteSpan bytes) {
   char32_t pendingHigh = 0;
   bool compressed = bytes.size() >= 2 && bytes[0] == format::kCompressedTextMarker[0] &&
                     bytes[1] == format::kCompressedTextMarker[1];
   if (!compressed) {
     std::size_t i = 0;
-    for (; i + 1 < bytes.size(); i += 2) {
-      if (bytes[i] < 0x80 && bytes[i + 1] == 0 && !pendingHigh)
-        out.push_back(static_cast<char>(bytes[i]));
-      else
-        appendUnit(out, static_cast<std::uint16_t>(bytes[i] | (bytes[i + 1] << 8)), pendingHigh);
+    while (i + 1 < bytes.size()) {
+      // A run of ASCII characters in one go (most text is nothing else).
+      std::size_t end = i;
+      while (end + 1 < bytes.size() && bytes[end] < 0x80 && bytes[end + 1] == 0) end += 2;
+      if (end > i && !pendingHigh) {
+        const std::size_t at = out.size();
+        out.resize(at + (end - i) / 2);
+        for (char* o = out.data() + at; i < end; i += 2) *o++ = static_cast<char>(bytes[i]);
+        continue;
+      }
+      appendUnit(out, static_cast<std::uint16_t>(bytes[i] | (bytes[i + 1] << 8)), pendingHigh);
+      i += 2;
     }
     if (pendingHigh || i < bytes.size()) appendUtf8(out, kReplacement);
-    return out;
+    return;
   }
   // Compressed: starts with one byte per character; every 0x00 byte switches between one and two.
   bool oneByte = true;
@@ -205,10 +221,15 @@ std::string decodeJet4Text(ByteSpan bytes) {
       continue;
     }
     if (oneByte) {
-      if (bytes[i] < 0x80 && !pendingHigh)
-        out.push_back(static_cast<char>(bytes[i]));
-      else
-        appendUnit(out, bytes[i], pendingHigh);
+      // A run of ASCII characters in one go.
+      std::size_t end = i;
+      while (end < bytes.size() && bytes[end] != 0x00 && bytes[end] < 0x80) ++end;
+      if (end > i && !pendingHigh) {
+        out.append(reinterpret_cast<const char*>(bytes.data() + i), end - i);
+        i = end;
+        continue;
+      }
+      appendUnit(out, bytes[i], pendingHigh);
       ++i;
     } else {
       // A two-byte character runs until the next 0x00 byte; a pair cut short by it is damage.
@@ -222,7 +243,6 @@ std::string decodeJet4Text(ByteSpan bytes) {
     }
   }
   if (pendingHigh) appendUtf8(out, kReplacement);
-  return out;
 }
 
 std::string encodeUcs2(std::string_view utf8) {

@@ -16,6 +16,8 @@ namespace jet {
 
 // Jet 3 text in the given code page, as UTF-8. REQUIRES: isSupportedCodePage(codePage).
 std::string decodeCodePage(ByteSpan bytes, std::uint16_t codePage);
+// The same appended to out (for callers that decode many texts into one buffer).
+void appendCodePageText(std::string& out, ByteSpan bytes, std::uint16_t codePage);
 // UTF-8 text in the given code page; nullopt when a character has no byte in it.
 std::optional<std::string> encodeCodePage(std::string_view utf8, std::uint16_t codePage);
 // The characters of UTF-8 text that have no byte in the code page, each once, in the order they
@@ -26,6 +28,7 @@ std::u32string charactersOutsideCodePage(std::string_view utf8, std::uint16_t co
 // character and two at each 0x00 byte), as UTF-8. Surrogate pairs are joined; a lone surrogate or
 // an odd trailing byte becomes U+FFFD.
 std::string decodeJet4Text(ByteSpan bytes);
+void appendJet4Text(std::string& out, ByteSpan bytes);
 // UTF-8 text as plain UCS-2 little-endian (characters beyond U+FFFF as surrogate pairs; invalid
 // UTF-8 as U+FFFD).
 std::string encodeUcs2(std::string_view utf8);

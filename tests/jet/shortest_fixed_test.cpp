@@ -68,6 +68,11 @@ TEST(ShortestFixed, PowersOfTenAndTheWritersLimits) {
     checkAround(static_cast<float>(limit), bad);
     checkAround(static_cast<float>(limit / 1e3), bad);
   }
+  // Singles between 2^21 and 2^24 once scaled, where two integers may read back: both sides of
+  // each limit at every single decimal, and values where two do (to_chars chooses).
+  for (double limit : {std::ldexp(1.0, 21), std::ldexp(1.0, 23), std::ldexp(1.0, 24) - 2, std::ldexp(1.0, 24)})
+    for (int k = 0; k <= 12; ++k) checkAround(static_cast<float>(limit / std::pow(10.0, k)), bad);
+  for (float v : {89.90033f, 0.0010000007f, 0.0010000037f, 9999999.0f, 0.99999994f}) checkAround(v, bad);
   for (double v : {0.0, -0.0, 0.1, 0.2, 0.3, 1.0 / 3, 2.5, 0.5, 1.5, 123456789.123, 5e-324,
                    std::numeric_limits<double>::max(), std::numeric_limits<double>::min()})
     checkAround(v, bad);

@@ -34,6 +34,9 @@ TEST(Jet4Text, SurrogatePairsJoinAndBrokenUnitsBecomeReplacementCharacters) {
   EXPECT_EQ("a\xEF\xBF\xBD", jet::decodeJet4Text(span(odd)));
   std::vector<std::uint8_t> cutPair{0xFF, 0xFE, 0x00, 0x41};  // two-byte run ends after one byte
   EXPECT_EQ("\xEF\xBF\xBD", jet::decodeJet4Text(span(cutPair)));
+  // A high surrogate left by a two-byte run breaks on the one-byte run after it; the rest reads.
+  std::vector<std::uint8_t> highThenOneByte{0xFF, 0xFE, 0x00, 0x3D, 0xD8, 0x00, 'a', 'b', 0xE9};
+  EXPECT_EQ("\xEF\xBF\xBD" "ab\xC3\xA9", jet::decodeJet4Text(span(highThenOneByte)));
 }
 
 TEST(Jet4Text, Ucs2EncodingReadsBack) {

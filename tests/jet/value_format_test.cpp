@@ -5,10 +5,14 @@
 
 #include <cmath>
 #include <limits>
+#include <sstream>
 
+#include "jet/database.h"
+#include "jet/dump.h"
 #include "jet/error.h"
 #include "jet/value.h"
 #include "jet/text/value_format.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -103,5 +107,74 @@ TEST(ValueText, PeopleSeeNumbersDatesAndBytesReadably) {
   EXPECT_NE(jet::Value(), jet::Value(""));
   EXPECT_NE(jet::Value(), jet::Value(std::int32_t{0}));
 }
+
+// The CSV dump writes numbers, dates, Yes/No and text straight from the row's bytes: each type at
+// its limits, halves, values where single digits run out (2^21, 2^24), zeros, and text with
+// quotes, in both file formats. The expected text is what the dump wrote when every value went
+// through Value.
+class CsvCellText : public testing::TestWithParam<jet::Format> {};
+
+TEST_P(CsvCellText, EveryDirectlyWrittenTypeAtItsLimits) {
+  using jet::ColumnType;
+  qbm::test::ScratchDir dir;
+  jet::Database db = jet::Database::create(dir / "cells.mdb", GetParam());
+  jet::TableDefinition definition;
+  definition.name = "Cells";
+  definition.columns = {{"Flag", ColumnType::Boolean}, {"B", ColumnType::Byte},   {"I", ColumnType::Integer},
+                        {"L", ColumnType::Long},       {"S", ColumnType::Single}, {"D", ColumnType::Double},
+                        {"When", ColumnType::DateTime}, {"Name", ColumnType::Text}, {"Price", ColumnType::Currency}};
+  db.createTable(definition);
+  jet::Table t = db.table("Cells");
+  const auto add = [&](bool flag, std::uint8_t b, std::int16_t i, std::int32_t l, float s, double d, double when,
+                       const std::string& name, std::int64_t price) {
+    t.addNew();
+    t.set("Flag", jet::Value(flag));
+    t.set("B", jet::Value(b));
+    t.set("I", jet::Value(i));
+    t.set("L", jet::Value(l));
+    t.set("S", jet::Value(s));
+    t.set("D", jet::Value(d));
+    t.set("When", jet::Value(DateTime{when}));
+    t.set("Name", jet::Value(name));
+    t.set("Price", jet::Value(jet::Currency{price}));
+    t.update();
+  };
+  using F = std::numeric_limits<float>;
+  using D = std::numeric_limits<double>;
+  add(true, 0, -32768, std::numeric_limits<std::int32_t>::min(), 0.5f, 0.5, 0, "", std::numeric_limits<std::int64_t>::min());
+  add(false, 255, 32767, std::numeric_limits<std::int32_t>::max(), -0.0f, -0.0, -1.25, "say \"hi\"\"", 1);
+  add(true, 1, -1, -1, 2.5f, 2.5, 2958465.999988426, "Gr\xC3\xB6\xC3\x9F" "e \xE2\x82\xAC", -1);
+  add(false, 2, 0, 0, 89.90033f, 0.1 + 0.2, 36526.5, "\"", 0);
+  add(false, 3, 0, 0, 2097151.9f, 1e22, 0, "a", 0);
+  add(false, 4, 0, 0, 2097152.5f, 1e23, 0, "a", 0);
+  add(false, 5, 0, 0, 16777215.0f, 9007199254740993.0, 0, "a", 0);
+  add(false, 6, 0, 0, 1.0e-10f, 123456789012345.67, 0, "a", 0);
+  add(false, 7, 0, 0, F::max(), D::max() / 1e300, 0, "a", 0);
+  add(false, 8, 0, 0, F::denorm_min(), D::denorm_min() * 1e300, 0, "a", 0);
+  add(false, 9, 0, 0, -F::max(), -D::min(), 0, "a", 0);
+  t.addNew();  // Null everywhere but Yes/No
+  t.update();
+  std::ostringstream out;
+  jet::dumpCsv(db, "cells", out);
+  EXPECT_EQ(out.str(),
+            "Flag,B,I,L,S,D,When,Name,Price\n"
+            "1,0,-32768,-2147483648,0.5,0.5,\"1899-12-30 00:00:00\",\"\",-922337203685477.5808\n"
+            "0,255,32767,2147483647,-0,-0,\"1899-12-29 06:00:00\",\"say \"\"hi\"\"\"\"\",0.0001\n"
+            "1,1,-1,-1,2.5,2.5,\"9999-12-31 23:59:59\",\"Gr\xC3\xB6\xC3\x9F" "e \xE2\x82\xAC\",-0.0001\n"
+            "0,2,0,0,89.90033,0.30000000000000004,\"2000-01-01 12:00:00\",\"\"\"\",0.0000\n"
+            "0,3,0,0,2097151.9,10000000000000000000000,\"1899-12-30 00:00:00\",\"a\",0.0000\n"
+            "0,4,0,0,2097152.5,99999999999999991611392,\"1899-12-30 00:00:00\",\"a\",0.0000\n"
+            "0,5,0,0,16777215,9007199254740992,\"1899-12-30 00:00:00\",\"a\",0.0000\n"
+            "0,6,0,0,0.0000000001,123456789012345.67,\"1899-12-30 00:00:00\",\"a\",0.0000\n"
+            "0,7,0,0,340282346638528859811704183484516925440,179769313.48623157,\"1899-12-30 00:00:00\",\"a\",0.0000\n"
+            "0,8,0,0,0.000000000000000000000000000000000000000000001,0.000000000000000000000004940656458412466,"
+            "\"1899-12-30 00:00:00\",\"a\",0.0000\n"
+            "0,9,0,0,-340282346638528859811704183484516925440,-0." + std::string(307, '0') +
+                "22250738585072014,\"1899-12-30 00:00:00\",\"a\",0.0000\n"
+            "0,,,,,,,,\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, CsvCellText, testing::Values(jet::Format::Jet4, jet::Format::Jet3),
+                         [](const auto& info) { return info.param == jet::Format::Jet4 ? "Jet4" : "Jet3"; });
 
 }  // namespace
