@@ -2,6 +2,7 @@
 
 #include <QItemSelection>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
@@ -88,11 +89,20 @@ void DriverListView::keyPressEvent(QKeyEvent* event) {
   const bool firstStep = focusGivenOnEntry_ && (event->key() == Qt::Key_Down || event->key() == Qt::Key_Up) &&
                          event->modifiers() == Qt::NoModifier && !selectionModel()->hasSelection();
   focusGivenOnEntry_ = false;
+  if (event->key() == ResponseKey && event->modifiers() == ResponseKeyModifiers) {
+    emit responseAsked();
+    return;
+  }
   if (firstStep) {
     setCurrentIndex(currentIndex());  // selects it, as a click on it would
     return;
   }
   QListWidget::keyPressEvent(event);
+}
+
+void DriverListView::mouseDoubleClickEvent(QMouseEvent* event) {
+  QListWidget::mouseDoubleClickEvent(event);
+  if (itemAt(event->position().toPoint())) emit responseAsked();
 }
 
 void DriverListView::scheduleClick() {

@@ -13,6 +13,10 @@
 
 namespace qbm {
 
+// The key that opens the Response window from a list (Enter moves the focus on, Space selects).
+inline constexpr Qt::Key ResponseKey = Qt::Key_R;
+inline constexpr Qt::KeyboardModifiers ResponseKeyModifiers = Qt::ControlModifier;
+
 class DriverListView : public QListWidget {
   Q_OBJECT
  public:
@@ -28,12 +32,15 @@ class DriverListView : public QListWidget {
   // The person changed the selection or the focus, by mouse or keyboard. Emitted once, after the
   // change has settled, from the event loop.
   void personClicked();
+  // The person asked for the Response window: a double click on an entry, or Ctrl+R.
+  void responseAsked();
 
  protected:
   // A list entered by the keyboard with nothing selected and no focused entry gets its focus on
   // the first entry; the first Up or Down then selects that entry rather than moving past it.
   void focusInEvent(QFocusEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   void scheduleClick();

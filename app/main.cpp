@@ -46,12 +46,14 @@ int main(int argc, char* argv[]) {
   int status = 0;
   QTimer::singleShot(0, &window, [&] {
     window.openAtStart(options.newDatabase, options.oldDatabase);
-    if (options.screenshotFile.isEmpty()) return;
+    if (options.screenshotFile.isEmpty() && options.responseScreenshotFile.isEmpty()) return;
     QString error;
-    if (!qbm::SaveWindowPicture(window, options.screenshotFile, &error)) {
-      std::fprintf(stderr, "qbmerge: %s\n", qPrintable(error));
+    if (!options.screenshotFile.isEmpty() && !qbm::SaveWindowPicture(window, options.screenshotFile, &error))
       status = 1;
-    }
+    if (status == 0 && !options.responseScreenshotFile.isEmpty() &&
+        !qbm::SaveResponsePicture(window, options.responseScreenshotFile, &error))
+      status = 1;
+    if (status != 0) std::fprintf(stderr, "qbmerge: %s\n", qPrintable(error));
     window.close();
   });
   const int exitCode = QApplication::exec();

@@ -19,6 +19,7 @@
 #include "app/main_window_controls.h"
 #include "app/progress_window.h"
 #include "app/report_view.h"
+#include "app/response_window.h"
 #include "app/twips.h"
 #include "app/window_fonts.h"
 #include "common/stop_signals.h"
@@ -158,6 +159,7 @@ void MainWindow::buildControls() {
   fromList_ = place(new DriverListView(DriverList::Selection::Extended, this), FromList, scale);
   setBase(fromList_, White);
   connect(fromList_, &DriverListView::personClicked, this, &MainWindow::fromListClicked);
+  connect(fromList_, &DriverListView::responseAsked, this, &MainWindow::showResponse);
   fromLabel_[0] = label(this, FromLabel0, scale);
   fromRText_ = place(new ReportView(this), FromRText, scale);
   setBase(fromRText_, White);
@@ -166,6 +168,7 @@ void MainWindow::buildControls() {
   toList_ = place(new DriverListView(DriverList::Selection::Single, this), ToList, scale);
   setBase(toList_, LightGrey);
   connect(toList_, &DriverListView::personClicked, this, &MainWindow::toListClicked);
+  connect(toList_, &DriverListView::responseAsked, this, &MainWindow::showResponse);
   toLabel_[0] = label(this, ToLabel0, scale);
   toRText_ = place(new ReportView(this), ToRText, scale);
   setBase(toRText_, LightGrey);
@@ -245,6 +248,7 @@ void MainWindow::run(Command command) {
   }
   running_ = false;
   showState();
+  refreshResponse();
   if (closeAsked_) {
     closeAsked_ = false;
     close();
@@ -270,6 +274,31 @@ void MainWindow::toListClicked() {
   if (running_) return;
   toList_->copySelectionTo(session_->state().ToList);
   run([this] { session_->ToList_Click(); });
+}
+
+void MainWindow::showResponse() {
+  if (running_) return;
+  // The selection as the lists show it, though their click may still be on its way.
+  fromList_->copySelectionTo(session_->state().FromList);
+  toList_->copySelectionTo(session_->state().ToList);
+  if (!response_) {
+    response_ = new ResponseWindow(this);
+    // Beside the main window, inside the screen.
+    const QRect main = frameGeometry();
+    QPoint place(main.right() + 8, main.top());
+    if (const QScreen* screen = this->screen()) {
+      const QRect room = screen->availableGeometry();
+      place.setX(std::max(room.left(), std::min(place.x(), room.right() - response_->width())));
+    }
+    response_->move(place);
+  }
+  response_->showResponses(session_->SelectedResponses());
+  response_->show();
+  response_->raise();
+}
+
+void MainWindow::refreshResponse() {
+  if (response_ && response_->isVisible()) response_->showResponses(session_->SelectedResponses());
 }
 
 void MainWindow::unitsClicked(int index) {

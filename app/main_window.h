@@ -13,6 +13,7 @@
 
 #include "app/help_window.h"
 #include "app/qt_user_interface.h"
+#include "app/response_window.h"
 #include "session/session.h"
 
 class QButtonGroup;
@@ -42,6 +43,11 @@ class MainWindow : public QWidget {
   int colorBits() const { return colorBits_; }
   // The help window, once help has been asked for.
   HelpWindow* helpWindow() const { return help_; }
+  // The Response window, once it has been asked for.
+  ResponseWindow* responseWindow() const { return response_; }
+  // What a double click or Ctrl+R in a list does: the Response window, shown or brought up, with
+  // the responses of the drivers selected on both sides.
+  void showResponse();
 
   // Opens the new database and then, if given, the old one, as if the person had chosen them in
   // the file dialogs.
@@ -77,6 +83,8 @@ class MainWindow : public QWidget {
   void toListClicked();
   void unitsClicked(int index);
   void mergeClicked();
+  // The Response window, while shown, follows the selections after every command.
+  void refreshResponse();
 
   int colorBits_;
   QString helpFolder_;
@@ -86,6 +94,7 @@ class MainWindow : public QWidget {
   std::unique_ptr<Session> session_;
   KeyboardPreview* keyboard_ = nullptr;
   QPointer<HelpWindow> help_;
+  QPointer<ResponseWindow> response_;
   bool running_ = false;
   bool focusMarkShown_ = false;  // the start-up focus mark was given
   bool closeAsked_ = false;

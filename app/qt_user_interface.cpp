@@ -1,5 +1,6 @@
 #include "app/qt_user_interface.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -123,6 +124,34 @@ bool QtUserInterface::askYesNo(const std::string& text) {
   NormalPointer pointer;
   QMessageBox box(QMessageBox::Question, applicationTitle(), MessageBoxText(text),
                   QMessageBox::Yes | QMessageBox::No, owner_);
+  keepLinesWhole(box);
+  return box.exec() == QMessageBox::Yes;
+}
+
+bool QtUserInterface::askYesNoWithDetails(const std::string& text,
+                                          const std::function<std::string()>& details) {
+  NormalPointer pointer;
+  QMessageBox box(QMessageBox::Question, applicationTitle(), MessageBoxText(text),
+                  QMessageBox::Yes | QMessageBox::No, owner_);
+  // Working the details out reads the old drivers again, so it waits for the first click of
+  // "Show Details..." (the box's one action button); until then a placeholder makes it offer them.
+  box.setDetailedText(QStringLiteral(" "));
+  for (QAbstractButton* button : box.findChildren<QAbstractButton*>()) {
+    if (box.buttonRole(button) != QMessageBox::ActionRole) continue;
+    QObject::connect(button, &QAbstractButton::clicked, &box, [&box, &details, done = false]() mutable {
+      if (done) return;
+      done = true;
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      QString shown;
+      try {
+        shown = MessageBoxText(details());
+      } catch (const std::exception& e) {
+        shown = QStringLiteral("The details could not be worked out: ") + QString::fromUtf8(e.what());
+      }
+      QApplication::restoreOverrideCursor();
+      box.setDetailedText(shown);
+    });
+  }
   keepLinesWhole(box);
   return box.exec() == QMessageBox::Yes;
 }

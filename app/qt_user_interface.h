@@ -31,6 +31,9 @@ class QtUserInterface : public UserInterface {
   std::optional<std::string> chooseFile(const FileDialogSettings& settings) override;
   void showMessage(const std::string& text, MessageIcon icon) override;
   bool askYesNo(const std::string& text) override;
+  // The question with a "Show Details..." button; details() runs when the person first opens them.
+  bool askYesNoWithDetails(const std::string& text,
+                           const std::function<std::string()>& details) override;
   // Both throw, once, when a stop signal is pending (common/stop_signals.h): long work stops
   // there. Messages shown after it go to stderr instead of a box nobody may be there to close.
   void showProgress(const std::string& caption) override;

@@ -7,12 +7,12 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
   QStringList files;
   for (qsizetype i = 0; i < arguments.size(); ++i) {
     const QString& argument = arguments[i];
-    if (argument == "--screenshot") {
+    if (argument == "--screenshot" || argument == "--response-screenshot") {
       if (i + 1 >= arguments.size()) {
-        options.error = "--screenshot needs the name of the picture file";
+        options.error = argument + " needs the name of the picture file";
         return options;
       }
-      options.screenshotFile = arguments[++i];
+      (argument == "--screenshot" ? options.screenshotFile : options.responseScreenshotFile) = arguments[++i];
     } else if (argument.startsWith("--")) {
       options.error = "unknown option " + argument;
       return options;
@@ -28,6 +28,8 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
   if (files.size() > 1) options.oldDatabase = files[1];
   if (!options.screenshotFile.isEmpty() && options.newDatabase.isEmpty())
     options.error = "--screenshot needs a new database to show";
+  else if (!options.responseScreenshotFile.isEmpty() && options.newDatabase.isEmpty())
+    options.error = "--response-screenshot needs a new database to show";
   return options;
 }
 

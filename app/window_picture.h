@@ -13,4 +13,9 @@ class MainWindow;
 // picture cannot be saved.
 bool SaveWindowPicture(MainWindow& window, const QString& file, QString* error);
 
+// The picture of the Response window: from the entry a third of the way down each list, the first
+// driver with acoustic data is selected (as a click would), the window is opened as a double click
+// opens it, and its picture saved to `file`.
+bool SaveResponsePicture(MainWindow& window, const QString& file, QString* error);
+
 }  // namespace qbm

@@ -3,6 +3,7 @@
 // progress window and the busy pointer. The desktop program, the command line and the tests each
 // implement it; everything below the user interface talks to the person only through it.
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -28,6 +29,14 @@ class UserInterface {
   virtual void showMessage(const std::string& text, MessageIcon icon) = 0;
   // A message box with Yes and No buttons, the question icon and the application title.
   virtual bool askYesNo(const std::string& text) = 0;
+  // askYesNo with details that a window may offer behind a "Show Details..." button. details()
+  // works them out (it may read the databases again); it is called at most once, while the
+  // question is up, and only by an interface that shows them. By default the question alone.
+  virtual bool askYesNoWithDetails(const std::string& text,
+                                   const std::function<std::string()>& details) {
+    (void)details;
+    return askYesNo(text);
+  }
 
   // The progress window. showProgress shows it with the caption (a window not yet shown starts
   // with an empty bar; one already shown only changes its caption); updateProgress sets the bar to

@@ -23,7 +23,8 @@ class EntryMerge {
   // 3. the company and the model matched; 4. the overwrite question for a matched row the first
   // time (not for a woofer row this merge added); 5. unless refused, the texts checked, the company
   // added when missing, and the driver written.
-  void run(const ListEntry& entry) {
+  void run(const std::vector<ListEntry>& entries, std::size_t index) {
+    const ListEntry& entry = entries[index];
     const EntryMarker marker = MarkerOfEntry(entry.text);
     state_.MergeIsNew = true;
     const DriverTable table = TableOfMarker(marker);
@@ -35,10 +36,15 @@ class EntryMerge {
     const std::string caption = CopyingDriverCaption(c_.driver.CurrentModel);
     c_.ui.showProgressStep(caption);
 
-    std::optional<MergeRow> matched = match(table);
+    const Match found = match(table, c_.driver);
+    state_.MergeCompanyMissing = found.companyMissing;
+    if (!found.companyMissing) state_.MergeCompanyId = found.companyId;
+    state_.MergeIsNew = !found.row;
+    const std::optional<MergeRow>& matched = found.row;
     if (matched) {
       const bool addedHere = table == DriverTable::Woofers && state_.AddedWoofers.contains(matched->id);
-      if (!question_.asked() && !addedHere) question_.ask(c_.ui, caption);
+      if (!question_.asked() && !addedHere)
+        question_.ask(c_.ui, caption, [&] { return overwrites(entries, index); });
       summary_.asked = question_.asked();
       summary_.refused = question_.refused();
       if (question_.refused()) {
@@ -65,29 +71,58 @@ class EntryMerge {
     }
   }
 
-  // Sets MergeCompanyMissing and MergeCompanyId; the matched row, when the driver has one. Of the
-  // new companies the old name names (those whose name it begins; for an empty name those that
-  // exist without a name), the highest that has a row whose normalised model, without its section
-  // suffix or whole (NewModelKeys), equals NormalizeModel(CurrentModel), with the first such row;
-  // when none has one, the highest company and no row. So a driver written once is found again
-  // however many companies its maker's name begins; a nameless company is added only while the new
-  // database has none.
-  std::optional<MergeRow> match(DriverTable table) {
-    state_.MergeIsNew = true;
-    state_.MergeCompanyMissing = true;
+  struct Match {
+    bool companyMissing = true;
+    std::int32_t companyId = 0;
+    std::optional<MergeRow> row;
+  };
+
+  // The driver's company and row in the new database. Of the new companies the old name names
+  // (those whose name it begins; for an empty name those that exist without a name), the highest
+  // that has a row whose normalised model, without its section suffix or whole (NewModelKeys),
+  // equals NormalizeModel(CurrentModel), with the first such row; when none has one, the highest
+  // company and no row. So a driver written once is found again however many companies its
+  // maker's name begins; a nameless company is added only while the new database has none.
+  Match match(DriverTable table, const WorkingDriver& driver) {
+    Match found;
     const std::vector<std::int32_t> companies =
-        c_.matcher.matchCompanies(UpperCase(c_.driver.company.Company));
-    if (companies.empty()) return std::nullopt;
-    state_.MergeCompanyId = companies.front();
-    state_.MergeCompanyMissing = false;
-    const std::string key = NormalizeModel(c_.driver.CurrentModel);
+        c_.matcher.matchCompanies(UpperCase(driver.company.Company));
+    if (companies.empty()) return found;
+    found.companyMissing = false;
+    found.companyId = companies.front();
+    const std::string key = NormalizeModel(driver.CurrentModel);
     for (const std::int32_t company : companies)
       if (std::optional<MergeRow> row = c_.matcher.matchModel(table, company, key)) {
-        state_.MergeCompanyId = company;
-        state_.MergeIsNew = false;
-        return row;
+        found.companyId = company;
+        found.row = row;
+        return found;
       }
-    return std::nullopt;
+    return found;
+  }
+
+  // The overwrite question's details: the entries from entries[from] on whose driver matches a
+  // row the new list shows, each with that row's entry. The drivers are loaded into a copy of the
+  // working record, in list order as the merge loads them; an entry that cannot be loaded is left
+  // out, as the merge skips it. Nothing is written.
+  std::vector<OverwrittenDriver> overwrites(const std::vector<ListEntry>& entries, std::size_t from) {
+    std::vector<OverwrittenDriver> found;
+    if (!c_.newListEntry) return found;
+    WorkingDriver driver = c_.driver;
+    for (std::size_t i = from; i < entries.size(); ++i) {
+      const EntryMarker marker = MarkerOfEntry(entries[i].text);
+      if (marker == EntryMarker::Other) continue;
+      const DriverTable table = TableOfMarker(marker);
+      try {
+        if (!LoadOldDriver(table, entries[i].itemData, c_.oldRows, c_.db, driver)) continue;
+      } catch (const std::exception&) {
+        continue;
+      }
+      const std::optional<MergeRow> row = match(table, driver).row;
+      if (!row) continue;
+      if (std::optional<std::string> shown = c_.newListEntry(table, row->id))
+        found.push_back({entries[i].text, std::move(*shown)});
+    }
+    return found;
   }
 
   void write(DriverTable table, const std::optional<MergeRow>& matched, MergeCounts& counts) {
@@ -149,7 +184,7 @@ MergeSummary MergeDrivers(const std::vector<ListEntry>& entries, MergeContext& c
   if (context.db.New.Db) summary.freePageMap = jet::repairFreePageMap(*context.db.New.Db);
   EntryMerge merge(context, summary);
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    merge.run(entries[i]);
+    merge.run(entries, i);
     context.ui.updateProgress(static_cast<long>(i + 1), summary.entries);
   }
   return summary;

@@ -6,6 +6,8 @@
 // the old list, rescanning the new database) is the session's MMerge_Click.
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +30,10 @@ inline constexpr std::string_view CopyingDriversCaption =
 // "Copying " + model + "..."
 std::string CopyingDriverCaption(std::string_view currentModel);
 
+// The entry the new list shows for the row of that table and ID; nothing when it shows none (a row
+// added by this merge).
+using NewListEntry = std::function<std::optional<std::string>(DriverTable, std::int32_t id)>;
+
 struct MergeContext {
   DatabaseState& db;
   CompanyNameTables& names;
@@ -37,6 +43,7 @@ struct MergeContext {
   NewDriverMatcher& matcher;
   OldDriverRows& oldRows;  // where LoadOldDriver finds the old rows
   const UserLocale& locale;
+  NewListEntry newListEntry;  // for the overwrite question's details; none: no details
 };
 
 // REQUIRES: the new side is open, in a transaction, and has passed CheckNewDatabaseBeforeWrite
@@ -45,7 +52,10 @@ struct MergeContext {
 // did. A driver whose company matches none of the new database's is added with its company; one
 // that matches a row of the new database replaces it, unless the person answers No to the
 // overwrite question, which is asked at most once per merge (and not for a woofer row this merge
-// added itself). An entry whose old row is missing or unreadable, or whose texts the new database
+// added itself). Its details, worked out only when the user interface shows them, are the entries
+// from the one asked about to the last that match a row the new list shows (newListEntry), as the
+// new database stands when asked; working them out reads the old drivers again and writes
+// nothing. An entry whose old row is missing or unreadable, or whose texts the new database
 // cannot store, is skipped and counted; the progress bar moves once per entry. The new database's
 // map of free pages is repaired first when it needs it (summary.freePageMap). Engine errors of
 // the new database other than step failures (write_step.h), and the question's own exception,

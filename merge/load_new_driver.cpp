@@ -1,5 +1,6 @@
 #include "merge/load_new_driver.h"
 
+#include "db/driver_response.h"
 #include "db/driver_row.h"
 #include "db/schema.h"
 
@@ -14,6 +15,12 @@ bool LoadNewDriver(DriverTable kind, std::int32_t id, DatabaseState& state,
   if (!table->seek(jet::Value{id})) return false;
   ReadDriverRow(*table, kind, driver);
   return true;
+}
+
+void LoadNewResponse(DriverTable table, std::int32_t id, DatabaseState& state,
+                     WorkingDriver& driver) {
+  LoadResponse(table == DriverTable::Tweeters ? state.New.TweeterResponse : state.New.WooferResponse,
+               id, driver);
 }
 
 }  // namespace qbm

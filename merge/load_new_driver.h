@@ -17,4 +17,10 @@ namespace qbm {
 bool LoadNewDriver(DriverTable table, std::int32_t id, DatabaseState& state,
                    WorkingDriver& driver);
 
+// The acoustic response of the new driver of that table and ID, by the rules of LoadResponse
+// (db/driver_response.h) on NewWooferResponse or NewTweeterResponse: all 0 unless the record's
+// Acoustic is set and the response row is there (otherwise Acoustic becomes 0).
+void LoadNewResponse(DriverTable table, std::int32_t id, DatabaseState& state,
+                     WorkingDriver& driver);
+
 }  // namespace qbm

@@ -8,10 +8,20 @@ std::string OverwriteQuestionText() {
          "database to write over drivers in the new database?";
 }
 
-void OverwriteQuestion::ask(UserInterface& ui, const std::string& progressCaption) {
+std::string OverwriteDetailsText(const std::vector<OverwrittenDriver>& drivers) {
+  const std::size_t n = drivers.size();
+  std::string text = std::to_string(n) + (n == 1 ? " driver" : " drivers") +
+                     " of this merge would write over drivers in the new database:";
+  for (const OverwrittenDriver& d : drivers) text += "\r\n" + d.oldEntry + " replaces " + d.newEntry;
+  return text;
+}
+
+void OverwriteQuestion::ask(UserInterface& ui, const std::string& progressCaption,
+                            const std::function<std::vector<OverwrittenDriver>()>& details) {
   if (asked_) return;
   ui.hideProgress();
-  const bool yes = ui.askYesNo(OverwriteQuestionText());
+  const bool yes = ui.askYesNoWithDetails(OverwriteQuestionText(),
+                                          [&details] { return OverwriteDetailsText(details()); });
   refused_ = !yes;
   asked_ = true;
   ui.showProgress(progressCaption);

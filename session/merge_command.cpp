@@ -2,6 +2,9 @@
 
 #include "session/merge_command.h"
 
+#include <memory>
+#include <unordered_map>
+
 #include "common/user_locale.h"
 #include "merge/driver_merge.h"
 #include "merge/new_database_check.h"
@@ -15,6 +18,25 @@ namespace {
 
 // The most problems a message lists one by one.
 constexpr std::size_t MaxProblemLines = 12;
+
+// The ToList entry of a row, through a map of the list made on first use (only the overwrite
+// question's details ask). The list is not changed while the merge runs.
+NewListEntry ShownNewEntries(const DriverList& list) {
+  using Rows = std::unordered_map<std::int64_t, const std::string*>;
+  auto rows = std::make_shared<Rows>();
+  const auto key = [](DriverTable table, std::int32_t id) {
+    return (std::int64_t{table == DriverTable::Tweeters} << 32) | static_cast<std::uint32_t>(id);
+  };
+  return [&list, rows, key](DriverTable table, std::int32_t id) -> std::optional<std::string> {
+    if (rows->empty())
+      for (const DriverList::Entry& e : list.entries())
+        if (const EntryMarker marker = MarkerOfEntry(e.text); marker != EntryMarker::Other)
+          rows->emplace(key(TableOfMarker(marker), e.itemData), &e.text);
+    const auto found = rows->find(key(table, id));
+    if (found == rows->end()) return std::nullopt;
+    return *found->second;
+  };
+}
 
 }  // namespace
 
@@ -79,8 +101,9 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
     CheckNewDatabaseBeforeWrite(*db.New.Db);
     jet::Transaction transaction(*db.New.Db);  // rolled back when anything below throws
     IndexedDriverMatcher matcher(db, state_.companyNames);
-    MergeContext context{db,    state_.companyNames, state_.WorkingDriver, state_.selection,
-                         scope, matcher, oldRows_, currentUserLocale()};
+    MergeContext context{db,      state_.companyNames, state_.WorkingDriver,
+                         state_.selection, scope, matcher, oldRows_, currentUserLocale(),
+                         ShownNewEntries(state_.ToList)};
     outcome.summary = MergeDrivers(entries, context);
     outcome.summary.oldScanUnread = state_.OldUnreadable;
     if (options.dryRun)

@@ -21,6 +21,11 @@ void OperationScope::showMessage(const std::string& text, MessageIcon icon) {
 
 bool OperationScope::askYesNo(const std::string& text) { return ui_.askYesNo(text); }
 
+bool OperationScope::askYesNoWithDetails(const std::string& text,
+                                         const std::function<std::string()>& details) {
+  return ui_.askYesNoWithDetails(text, details);
+}
+
 void OperationScope::showProgress(const std::string& caption) {
   progressShown_ = true;
   ui_.showProgress(caption);

@@ -19,6 +19,8 @@ class OperationScope : public UserInterface {
   std::optional<std::string> chooseFile(const FileDialogSettings& settings) override;
   void showMessage(const std::string& text, MessageIcon icon) override;
   bool askYesNo(const std::string& text) override;
+  bool askYesNoWithDetails(const std::string& text,
+                           const std::function<std::string()>& details) override;
   void showProgress(const std::string& caption) override;
   void showProgressStep(const std::string& caption) override;
   void updateProgress(long done, long total) override;

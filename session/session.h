@@ -15,6 +15,7 @@
 
 #include "common/user_interface.h"
 #include "olddb/old_driver_rows.h"
+#include "report/response_plot.h"
 #include "session/merge_command.h"
 #include "session/main_window_state.h"
 
@@ -65,6 +66,11 @@ class Session {
   // The units option: 0 English, 1 metric; then the old report and the new report are rebuilt in
   // that order, each only when its box holds text.
   void UnitsOpt_Click(int index);
+  // The acoustic responses of the drivers selected in FromList and in ToList (each list's focused
+  // entry, when it is selected), old first, for the Response window: 94 levels (5 Hz to 2000 Hz)
+  // for a legacy driver, 134 otherwise. They are read into a record of their own, so WorkingDriver
+  // and the reports stay as they are. A driver that cannot be read is left out; no message.
+  std::vector<DriverResponse> SelectedResponses();
   // "Merge >": copies every driver FromList lists into the new database, in list order, as one
   // transaction: old row, LoadOldDriver, company and model match, the overwrite question at most
   // once, CopyCompany and WriteDriver (merge/driver_merge.h), the progress bar moving per entry.

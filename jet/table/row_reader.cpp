@@ -166,7 +166,7 @@ std::string RowReader::decodeText(ByteSpan data) const {
 
 void RowReader::decodeText(ByteSpan data, std::string& out) const {
   out.clear();
-  if (layout_->version == format::Version::Jet3)
+  if (layout_->version == Format::Jet3)
     appendCodePageText(out, data, file_->header().codePage);
   else
     appendJet4Text(out, data);

@@ -54,6 +54,12 @@ TEST(StartupOptions, TakeUpToTwoDatabasesAndAScreenshotFile) {
   EXPECT_FALSE(ParseStartupOptions({"a.mdb", "b.mdb", "c.mdb"}).error.isEmpty());
   EXPECT_FALSE(ParseStartupOptions({"--screenshot"}).error.isEmpty());
   EXPECT_FALSE(ParseStartupOptions({"--screenshot", "x.png"}).error.isEmpty());  // nothing to show
+  o = ParseStartupOptions({"new.mdb", "--response-screenshot", "response.png"});
+  EXPECT_EQ(o.responseScreenshotFile, "response.png");
+  EXPECT_TRUE(o.screenshotFile.isEmpty());
+  EXPECT_TRUE(o.error.isEmpty());
+  EXPECT_FALSE(ParseStartupOptions({"--response-screenshot"}).error.isEmpty());
+  EXPECT_FALSE(ParseStartupOptions({"--response-screenshot", "x.png"}).error.isEmpty());
   EXPECT_FALSE(ParseStartupOptions({"--verbose"}).error.isEmpty());
 }
 

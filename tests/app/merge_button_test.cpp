@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <map>
 
 #include "app/progress_window.h"
 #include "jet/check.h"
@@ -125,6 +126,46 @@ TEST_F(MergeButton, NoKeepsTheMatchedDriversOutAndStillAddsTheOthers) {
   // never add an entry): the list grows by the unmatched old drivers only.
   EXPECT_GT(toList()->count(), newDriversBefore);
   expectMergedFile();
+}
+
+// The question's details ("Show Details...") name, in list order, each listed driver that would
+// write over a driver of the new database, with the new entry it replaces; drivers that match
+// nothing there, or only each other, are not named; the question's text stays as it is.
+TEST_F(MergeButton, TheQuestionsDetailsNameTheDriversThatWouldWriteOverNewOnes) {
+  // Old model -> the new model it matches (case and "-", " ", "/" ignored; nothing: no match).
+  const std::map<std::string, std::string> matches = {
+      {"W1", "W-1"}, {"w3", "W 3"}, {"T2", "T/2"}, {"X", ""}, {"Y", ""}, {"Y-", ""}};
+  {
+    samples::DriverDatabaseBuilder newDb(dir / "qbaudio.mdb");
+    const std::int32_t maker = newDb.addCompany({{"Company", "Maker"}});
+    for (const char* model : {"W-1", "W 3", "Z"}) newDb.addWoofer({{"Model", model}, {"Company ID", maker}});
+    newDb.addTweeter({{"Model", "T/2"}, {"Company ID", maker}});
+    samples::DriverDatabaseBuilder oldDb(dir / "xqbaudio.mdb");
+    const std::int32_t old = oldDb.addCompany({{"Company", "Maker"}});
+    for (const char* model : {"W1", "w3", "X", "Y", "Y-"})
+      oldDb.addWoofer({{"Model", model}, {"Company ID", old}, {"User Entry", true}});
+    oldDb.addTweeter({{"Model", "T2"}, {"Company ID", old}, {"User Entry", true}});
+  }
+  window.userInterface().queueChosenFile(QString::fromStdString((dir / "qbaudio.mdb").string()));
+  click("ToOpen");
+  click("FromOpt1");
+  window.userInterface().queueChosenFile(QString::fromStdString((dir / "xqbaudio.mdb").string()));
+  click("FromOpen");
+  ASSERT_EQ(fromList()->count(), static_cast<int>(matches.size()));
+  std::string expected = "3 drivers of this merge would write over drivers in the new database:";
+  for (int i = 0; i < fromList()->count(); ++i) {
+    const QString old = fromList()->item(i)->text();
+    const std::string model = str(old.section("  ", 1, 1));
+    ASSERT_TRUE(matches.count(model)) << str(old);
+    if (matches.at(model).empty()) continue;
+    const int row = rowWith(toList(), "  " + QString::fromStdString(matches.at(model)) + "  ");
+    ASSERT_GE(row, 0);
+    expected += "\n" + str(old) + " replaces " + str(toList()->item(row)->text());
+  }
+  dialogs.buttons.push_back(QMessageBox::Yes);
+  click("MMerge");
+  expectQuestionAskedOnce();
+  EXPECT_EQ(str(dialogs.messages.front().details), expected);
 }
 
 // Into an Access 97 new database (text in code page 1252) from an Access 2000 old one: a driver

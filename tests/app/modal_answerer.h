@@ -4,6 +4,7 @@
 // (OK, or No for a question, when nothing is queued); each file dialog is recorded and answered
 // with the next queued path (cancelled when nothing is queued).
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -26,7 +27,17 @@ struct SeenMessage {
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QMessageBox::StandardButtons buttons;
   int shownLines = 0;  // the lines the text takes in the box as laid out, wrapping included
+  QString details;     // the detailed text, after a click of "Show Details..." when the box has it
 };
+
+// Opens a message box's details as a person would, with its "Show Details..." button (the box's
+// action button), and gives the text they show; empty when the box has none.
+inline QString OpenDetails(QMessageBox& box) {
+  if (box.detailedText().isEmpty()) return {};
+  for (QAbstractButton* button : box.findChildren<QAbstractButton*>())
+    if (box.buttonRole(button) == QMessageBox::ActionRole) button->click();
+  return box.detailedText();
+}
 
 // The lines a message box's text takes at the width its label was given.
 inline int ShownLines(const QMessageBox& box) {
@@ -64,7 +75,9 @@ class ModalAnswerer {
   void answer() {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-      messages.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), ShownLines(*box)});
+      const int lines = ShownLines(*box);  // before the details change the box's layout
+      messages.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), lines,
+                          OpenDetails(*box)});
       QMessageBox::StandardButton button =
           box->standardButtons().testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
       if (!buttons.empty()) {

@@ -134,7 +134,7 @@ class MergeSides {
     else
       matcher = std::make_unique<IndexedDriverMatcher>(db(), state().companyNames);
     MergeContext context{db(), state().companyNames, state().WorkingDriver, state().selection, ui,
-                         *matcher, oldRows, currentUserLocale()};
+                         *matcher, oldRows, currentUserLocale(), {}};
     db().New.Db->begin();
     MergeSummary summary = MergeDrivers(entries, context);
     db().New.Db->commit();
