@@ -5,6 +5,11 @@
 #include <iostream>
 #include <streambuf>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "cli/cli_session.h"
 #include "cli/progress_line.h"
 #include "cli/terminal.h"
@@ -13,6 +18,7 @@
 #include "jet/database.h"
 #include "jet/dump.h"
 #include "jet/error.h"
+#include "jet/path_text.h"
 #include "session/failure_messages.h"
 
 namespace qbm::cli {
@@ -20,14 +26,14 @@ namespace qbm::cli {
 namespace {
 
 jet::Database openForReading(const std::string& path) {
-  return jet::Database::open(path, {.exclusive = false, .readOnly = true});
+  return jet::Database::open(jet::pathFromUtf8(path), {.exclusive = false, .readOnly = true});
 }
 
 // Says on stderr, in one line, that a journal beside the file is not applied: pending (it will be
 // rolled back) or not belonging to the file. Returns whether there was one.
 bool warnOfJournal(const std::string& file, const jet::JournalFinding& finding) {
   using Kind = jet::JournalFinding::Kind;
-  const std::string journal = TerminalLine(finding.journal.string());
+  const std::string journal = TerminalLine(jet::utf8Of(finding.journal));
   if (finding.kind == Kind::Pending) {
     std::cerr << "qbmerge-cli: warning: " << TerminalLine(file) << " has an interrupted change pending (" << journal
               << "): the file on disk is half-written and is shown as it was before that change. Restore it with "
@@ -131,6 +137,11 @@ int dump(const Args& args) {
   if (refuseNonFile(file)) return 1;
   jet::Database db = openForReading(file);
   warnOfJournal(file, db.journalFinding());
+#ifdef _WIN32
+  // The tables' bytes as stored: in text mode a memo's CR LF would come out as CR CR LF.
+  std::cout.flush();
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
   std::ios::sync_with_stdio(false);
   jet::DumpGaps gaps;
   {
@@ -193,8 +204,8 @@ int recover(const Args& args) {
     if (finding.kind == Kind::RolledBack)
       std::cout << file << ": an interrupted change was undone; the file is as it was before that change\n";
     else if (finding.kind == Kind::SetAside)
-      std::cout << TerminalLine(finding.journal.string()) << " was not applied, as " << TerminalLine(finding.reason)
-                << "; it was moved to " << TerminalLine(finding.setAsidePath.string()) << "\n";
+      std::cout << TerminalLine(jet::utf8Of(finding.journal)) << " was not applied, as " << TerminalLine(finding.reason)
+                << "; it was moved to " << TerminalLine(jet::utf8Of(finding.setAsidePath)) << "\n";
     else
       std::cout << file << ": no interrupted change to undo\n";
     return report(db, path);

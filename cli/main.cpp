@@ -6,6 +6,15 @@
 #include <iostream>
 #include <map>
 #include <string>
+#include <vector>
+
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX  // libstdc++ defines it on MinGW
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
 
 #include "cli/terminal.h"
 #include "cli/verbs.h"
@@ -49,9 +58,63 @@ int usage() {
   return 2;
 }
 
+namespace {
+
+#ifdef _WIN32
+// A console shows the program's UTF-8 as UTF-8 while it runs; its own code page and modes are given
+// back at the end.
+class Utf8Console {
+ public:
+  Utf8Console() : saved_(GetConsoleOutputCP()) {
+    if (saved_ != 0) SetConsoleOutputCP(CP_UTF8);
+    // The progress line's escape sequences are read as such, not shown.
+    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    if (GetConsoleMode(err, &errMode_)) SetConsoleMode(err, errMode_ | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+  }
+  ~Utf8Console() {
+    if (saved_ != 0) SetConsoleOutputCP(saved_);
+    if (errMode_ != 0) SetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), errMode_);
+  }
+  Utf8Console(const Utf8Console&) = delete;
+  Utf8Console& operator=(const Utf8Console&) = delete;
+
+ private:
+  UINT saved_;  // 0: no console
+  DWORD errMode_ = 0;
+};
+
+std::string utf8Of(const wchar_t* text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string out(n > 0 ? static_cast<std::size_t>(n) : 1, '\0');
+  if (n > 0) WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
+  out.pop_back();  // the terminating NUL
+  return out;
+}
+#endif
+
+}  // namespace
+
+int run(int argc, char** argv);
+
 }  // namespace qbm::cli
 
-int main(int argc, char** argv) {
+#ifdef _WIN32
+// The arguments as UTF-16, as Windows keeps them (main's would be in the ANSI code page, which
+// cannot hold most names), carried on as UTF-8 like every text of the program.
+int wmain(int argc, wchar_t** wideArgv) {
+  const qbm::cli::Utf8Console console;
+  std::vector<std::string> arguments;
+  for (int i = 0; i < argc; ++i) arguments.push_back(qbm::cli::utf8Of(wideArgv[i]));
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  return qbm::cli::run(argc, argv.data());
+}
+#else
+int main(int argc, char** argv) { return qbm::cli::run(argc, argv); }
+#endif
+
+int qbm::cli::run(int argc, char** argv) {
   using namespace qbm::cli;
   qbm::ReopenClosedStandardDescriptors();  // before any file is opened
   qbm::InstallStopSignalHandlers();

@@ -1,11 +1,8 @@
 #include "cli/progress_line.h"
 
 #include <cstdio>
-#ifdef _WIN32
-#include <io.h>
-#else
+#ifndef _WIN32
 #include <sys/ioctl.h>
-#include <unistd.h>
 #endif
 
 #include "cli/terminal.h"
@@ -43,11 +40,7 @@ void write(const std::string& text) {
 }  // namespace
 
 ProgressLine::ProgressLine() {
-#ifdef _WIN32
-  enabled_ = _isatty(_fileno(stderr)) != 0;
-#else
-  enabled_ = isatty(fileno(stderr)) != 0;
-#endif
+  enabled_ = stderrIsTerminal();
 }
 
 void ProgressLine::show(const std::string& caption) {

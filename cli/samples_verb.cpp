@@ -8,6 +8,7 @@
 
 #include "cli/progress_line.h"
 #include "cli/verbs.h"
+#include "jet/path_text.h"
 #include "samples/sample_databases.h"
 
 namespace qbm::cli {
@@ -30,7 +31,7 @@ int badArgument(const std::string& message) {
 
 void printSummary(const std::vector<samples::SampleFileSummary>& files) {
   for (const samples::SampleFileSummary& file : files) {
-    std::cout << file.path.string() << ":";
+    std::cout << jet::utf8Of(file.path) << ":";
     for (std::size_t i = 0; i < file.tables.size(); ++i)
       std::cout << (i ? ", " : " ") << file.tables[i].table << " " << file.tables[i].rows;
     std::cout << "\n";
@@ -82,10 +83,10 @@ int samples(const Args& args) {
     std::filesystem::path writing;
     if (progress.enabled())
       options.progress = [&](const std::filesystem::path& file, std::int64_t rows) {
-        if (file != writing) progress.show("Writing " + (writing = file).string());
+        if (file != writing) progress.show("Writing " + jet::utf8Of(writing = file));
         progress.update(static_cast<long>(rows), 0);
       };
-    files = samples::writeSampleDatabases(*dir, options);
+    files = samples::writeSampleDatabases(jet::pathFromUtf8(*dir), options);
   }
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
   printSummary(files);

@@ -2,8 +2,13 @@
 
 #include <cstdio>
 #ifdef _WIN32
-#include <io.h>
 #include <iostream>
+
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX  // libstdc++ defines it on MinGW
+#define NOMINMAX
+#endif
+#include <windows.h>
 #else
 #include <cerrno>
 
@@ -18,6 +23,14 @@ namespace qbm::cli {
 namespace {
 
 const char kHex[] = "0123456789ABCDEF";
+
+#ifdef _WIN32
+// A console, where _isatty would also take the null device (NUL) and other character devices.
+bool isConsole(DWORD standardHandle) {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(standardHandle), &mode) != 0;
+}
+#endif
 
 }  // namespace
 
@@ -62,7 +75,7 @@ std::string TerminalText(std::string_view text) {
 
 bool stdoutIsTerminal() {
 #ifdef _WIN32
-  return _isatty(_fileno(stdout)) != 0;
+  return isConsole(STD_OUTPUT_HANDLE);
 #else
   return isatty(fileno(stdout)) != 0;
 #endif
@@ -70,9 +83,17 @@ bool stdoutIsTerminal() {
 
 bool stdinIsTerminal() {
 #ifdef _WIN32
-  return _isatty(_fileno(stdin)) != 0;
+  return isConsole(STD_INPUT_HANDLE);
 #else
   return isatty(fileno(stdin)) != 0;
+#endif
+}
+
+bool stderrIsTerminal() {
+#ifdef _WIN32
+  return isConsole(STD_ERROR_HANDLE);
+#else
+  return isatty(fileno(stderr)) != 0;
 #endif
 }
 

@@ -18,8 +18,10 @@ std::string TerminalLine(std::string_view text);
 // breaks.
 std::string TerminalText(std::string_view text);
 
+// On Windows a console (the null device is a character device too, but no terminal).
 bool stdoutIsTerminal();
 bool stdinIsTerminal();
+bool stderrIsTerminal();
 
 // The next line typed on standard input, without its line end; nothing at the end of input, or
 // as soon as a stop signal is pending (common/stop_signals.h). The wait looks for the signal

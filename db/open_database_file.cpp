@@ -8,6 +8,7 @@
 #include "common/file_time.h"
 #include "db/legacy_table.h"
 #include "db/schema.h"
+#include "jet/path_text.h"
 
 namespace qbm {
 namespace {
@@ -20,10 +21,6 @@ std::string upperAscii(std::string_view text) {
   for (char& c : upper)
     if (c >= 'a' && c <= 'z') c -= 32;
   return upper;
-}
-
-std::filesystem::path pathFromUtf8(const std::string& text) {
-  return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
 // Opens the file exclusively. The old database is only read, so it is opened read-only: a file the
@@ -41,7 +38,7 @@ std::optional<std::string> openOnOtherSide(const std::filesystem::path& file, Si
   if (!other) return std::nullopt;
   std::error_code error;
   if (!std::filesystem::equivalent(file, other->path(), error)) return std::nullopt;
-  return file.string() + " is the file open as the " + (side == Side::Old ? "new" : "old") +
+  return jet::utf8Of(file) + " is the file open as the " + (side == Side::Old ? "new" : "old") +
          " database; the two databases must be two different files";
 }
 
@@ -111,7 +108,7 @@ std::string_view failureMessage(FailureKind kind) {
 
 std::string JournalNoticeMessage(std::string_view fileName, const jet::JournalFinding& finding) {
   const std::string file(fileName);
-  const std::string journal = finding.journal.filename().string();
+  const std::string journal = jet::utf8Of(finding.journal.filename());
   using Kind = jet::JournalFinding::Kind;
   switch (finding.kind) {
     case Kind::None:
@@ -124,7 +121,7 @@ std::string JournalNoticeMessage(std::string_view fileName, const jet::JournalFi
              "is opened as the new database, which undoes the change.";
     case Kind::SetAside:
       return journal + " beside " + file + " was not applied, as " + finding.reason + "; it was moved to " +
-             finding.setAsidePath.filename().string() + ", and " + file + " is used as it is.";
+             jet::utf8Of(finding.setAsidePath.filename()) + ", and " + file + " is used as it is.";
     case Kind::Ignored:
       return journal + " beside " + file + " is not applied, as " + finding.reason + "; " + file +
              " is read as it is.";
@@ -150,7 +147,8 @@ FileDialogSettings OpenDialogSettings(Side side) {
 
 std::string FileNameOfPath(std::string_view path) {
 #ifdef _WIN32
-  const size_t separator = path.find_last_of('\\');
+  // Windows takes either slash between folders, and "C:NAME" names a file on a drive.
+  const size_t separator = path.find_last_of("\\/:");
 #else
   const size_t separator = path.find_last_of("\\/");
 #endif
@@ -179,7 +177,7 @@ void openChosen(Side side, const std::string& path, UserInterface& ui, DatabaseS
   }
 
   ui.setBusy(true);
-  const std::filesystem::path file = pathFromUtf8(path);
+  const std::filesystem::path file = jet::pathFromUtf8(path);
   DatabaseSide& open = state.side(side);
   std::optional<jet::Database>& db = open.Db;
   FailureKind failure = FailureKind::NoDatabase;

@@ -7,6 +7,7 @@
 #include "db/schema.h"
 #include "jet/text/clock.h"
 #include "jet/database.h"
+#include "jet/path_text.h"
 #include "samples/driver_row_values.h"
 #include "samples/driver_table_definitions.h"
 #include "samples/legacy_database_plan.h"
@@ -180,7 +181,7 @@ std::vector<SampleFileSummary> writeSampleDatabases(const fs::path& dir, const S
   const fs::path files[] = {dir / NewSampleFile, dir / PreviousSampleFile, dir / LegacySampleFile};
   for (const fs::path& f : files)
     if (fs::exists(f))
-      throw std::runtime_error(f.string() + " exists already; sample databases are never written over an existing "
+      throw std::runtime_error(jet::utf8Of(f) + " exists already; sample databases are never written over an existing "
                                "file: remove it or choose another folder");
   fs::create_directories(dir);
 

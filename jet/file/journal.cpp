@@ -10,6 +10,7 @@
 #include "jet/error.h"
 #include "jet/file/bytes.h"
 #include "jet/file/platform_file.h"
+#include "jet/path_text.h"
 
 namespace jet {
 
@@ -174,7 +175,7 @@ class FileJournalStore final : public JournalStore {
       PlatformFile::rename(path_, aside);
       return aside;
     }
-    throw Error(ErrorCode::Io, "cannot move " + path_.string() + " aside: every name for it is taken");
+    throw Error(ErrorCode::Io, "cannot move " + utf8Of(path_) + " aside: every name for it is taken");
   }
   std::filesystem::path path() const override { return path_; }
 

@@ -5,6 +5,7 @@
 
 #include "jet/error.h"
 #include "jet/file/rc4.h"
+#include "jet/path_text.h"
 
 namespace jet {
 
@@ -104,7 +105,7 @@ void PageFile::begin() {
   // would replace it, and with it the originals the file still needs.
   if (journalStore_->exists())
     throw Error(ErrorCode::InvalidState, "the database cannot be changed: an earlier change could not be undone (" +
-                                             journalStore_->path().string() + " is kept); open the database again");
+                                             utf8Of(journalStore_->path()) + " is kept); open the database again");
   fileSize_ = storage_->size();
   if (fileSize_ % layout_->pageSize != 0)
     throw Error(ErrorCode::Damaged, "the database cannot be changed: its size is not a whole number of pages");

@@ -11,10 +11,13 @@
 #include <string>
 
 #define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX  // libstdc++ defines it on MinGW
 #define NOMINMAX
+#endif
 #include <windows.h>
 
 #include "jet/error.h"
+#include "jet/path_text.h"
 
 namespace jet {
 
@@ -63,7 +66,7 @@ void writeAll(HANDLE h, const std::uint8_t* data, std::size_t length, std::uint6
     OVERLAPPED o = at(offset + done);
     DWORD written = 0;
     if (!WriteFile(h, data + done, chunk, &written, &o))
-      throw Error(ErrorCode::Io, "cannot write " + path.string() + ": " + reason());
+      throw Error(ErrorCode::Io, "cannot write " + utf8Of(path) + ": " + reason());
     done += written;
   }
 }
@@ -82,8 +85,8 @@ void lockHandle(HANDLE h, FileLock lock, const std::filesystem::path& path) {
     bool busy = GetLastError() == ERROR_LOCK_VIOLATION;
     std::string why = reason();
     CloseHandle(h);
-    if (busy) throw Error(ErrorCode::Locked, path.string() + " is in use by another program or window");
-    throw Error(ErrorCode::Io, "cannot lock " + path.string() + ": " + why);
+    if (busy) throw Error(ErrorCode::Locked, utf8Of(path) + " is in use by another program or window");
+    throw Error(ErrorCode::Io, "cannot lock " + utf8Of(path) + ": " + why);
   }
 }
 
@@ -94,15 +97,15 @@ std::unique_ptr<PlatformFile> PlatformFile::open(const std::filesystem::path& pa
   DWORD mode = access == FileAccess::ReadWrite ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
   DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-    throw Error(ErrorCode::Io, "cannot open " + path.string() + ": it is a folder, not a file");
+    throw Error(ErrorCode::Io, "cannot open " + utf8Of(path) + ": it is a folder, not a file");
   HANDLE h = openHandle(path, mode, OPEN_EXISTING);
   if (h == INVALID_HANDLE_VALUE) {
     bool denied = access == FileAccess::ReadWrite && GetLastError() == ERROR_ACCESS_DENIED;
-    throw Error(ErrorCode::Io, "cannot open " + path.string() + (denied ? " for writing: " : ": ") + reason());
+    throw Error(ErrorCode::Io, "cannot open " + utf8Of(path) + (denied ? " for writing: " : ": ") + reason());
   }
   if (GetFileType(h) != FILE_TYPE_DISK) {
     CloseHandle(h);
-    throw Error(ErrorCode::Io, "cannot open " + path.string() + ": not a regular file");
+    throw Error(ErrorCode::Io, "cannot open " + utf8Of(path) + ": not a regular file");
   }
   lockHandle(h, lock, path);
   return std::unique_ptr<PlatformFile>(
@@ -111,7 +114,7 @@ std::unique_ptr<PlatformFile> PlatformFile::open(const std::filesystem::path& pa
 
 std::unique_ptr<PlatformFile> PlatformFile::create(const std::filesystem::path& path, FileLock lock) {
   HANDLE h = openHandle(path, GENERIC_READ | GENERIC_WRITE, CREATE_NEW);
-  if (h == INVALID_HANDLE_VALUE) throw Error(ErrorCode::Io, "cannot create " + path.string() + ": " + reason());
+  if (h == INVALID_HANDLE_VALUE) throw Error(ErrorCode::Io, "cannot create " + utf8Of(path) + ": " + reason());
   lockHandle(h, lock, path);
   return std::unique_ptr<PlatformFile>(new PlatformFile(path, reinterpret_cast<std::intptr_t>(h), true));
 }
@@ -123,7 +126,7 @@ PlatformFile::~PlatformFile() {
 std::uint64_t PlatformFile::size() const {
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(handleOf(handle_), &size))
-    throw Error(ErrorCode::Io, "cannot read the size of " + path_.string() + ": " + reason());
+    throw Error(ErrorCode::Io, "cannot read the size of " + utf8Of(path_) + ": " + reason());
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
@@ -135,10 +138,10 @@ void PlatformFile::readAt(std::uint64_t offset, std::span<std::uint8_t> out) con
     DWORD read = 0;
     if (!ReadFile(handleOf(handle_), out.data() + done, chunk, &read, &o)) {
       if (GetLastError() == ERROR_HANDLE_EOF)
-        throw Error(ErrorCode::Io, "cannot read " + path_.string() + ": unexpected end of file");
-      throw Error(ErrorCode::Io, "cannot read " + path_.string() + ": " + reason());
+        throw Error(ErrorCode::Io, "cannot read " + utf8Of(path_) + ": unexpected end of file");
+      throw Error(ErrorCode::Io, "cannot read " + utf8Of(path_) + ": " + reason());
     }
-    if (read == 0) throw Error(ErrorCode::Io, "cannot read " + path_.string() + ": unexpected end of file");
+    if (read == 0) throw Error(ErrorCode::Io, "cannot read " + utf8Of(path_) + ": unexpected end of file");
     done += read;
   }
 }
@@ -159,19 +162,19 @@ void PlatformFile::truncate(std::uint64_t size) {
   FILE_END_OF_FILE_INFO end{};
   end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
   if (!SetFileInformationByHandle(handleOf(handle_), FileEndOfFileInfo, &end, sizeof end))
-    throw Error(ErrorCode::Io, "cannot change the size of " + path_.string() + ": " + reason());
+    throw Error(ErrorCode::Io, "cannot change the size of " + utf8Of(path_) + ": " + reason());
 }
 
 void PlatformFile::sync() {
   if (!writable_) Storage::sync();
   if (!FlushFileBuffers(handleOf(handle_)))
-    throw Error(ErrorCode::Io, "cannot flush " + path_.string() + " to disk: " + reason());
+    throw Error(ErrorCode::Io, "cannot flush " + utf8Of(path_) + " to disk: " + reason());
 }
 
 std::chrono::system_clock::time_point PlatformFile::lastModified(const std::filesystem::path& path) {
   WIN32_FILE_ATTRIBUTE_DATA info{};
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info))
-    throw Error(ErrorCode::Io, "cannot read the time of " + path.string() + ": " + reason());
+    throw Error(ErrorCode::Io, "cannot read the time of " + utf8Of(path) + ": " + reason());
   // 100-nanosecond intervals since 1601-01-01.
   std::uint64_t ticks = (static_cast<std::uint64_t>(info.ftLastWriteTime.dwHighDateTime) << 32) |
                         info.ftLastWriteTime.dwLowDateTime;
@@ -190,13 +193,13 @@ void PlatformFile::remove(const std::filesystem::path& path) {
   if (!DeleteFileW(path.c_str())) {
     DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return;
-    throw Error(ErrorCode::Io, "cannot delete " + path.string() + ": " + reason());
+    throw Error(ErrorCode::Io, "cannot delete " + utf8Of(path) + ": " + reason());
   }
 }
 
 void PlatformFile::rename(const std::filesystem::path& from, const std::filesystem::path& to) {
   if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    throw Error(ErrorCode::Io, "cannot rename " + from.string() + " to " + to.string() + ": " + reason());
+    throw Error(ErrorCode::Io, "cannot rename " + utf8Of(from) + " to " + utf8Of(to) + ": " + reason());
 }
 
 std::uint64_t PlatformFile::writeCount() { return writesSoFar.load(); }

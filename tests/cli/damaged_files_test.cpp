@@ -34,7 +34,7 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 using test::quoted;
 
-const std::string kCli = std::string(QBM_BINARY_DIR) + "/cli/qbmerge-cli";
+const std::string kCli = qbm::test::quoted(qbm::test::cliProgram());
 
 Bytes readBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -54,12 +54,12 @@ struct Outcome {
 // The command under a time limit (a hang exits 124, a crash 128 + the signal), with no terminal.
 Outcome run(const std::string& arguments) {
   static int n = 0;
+  static const unsigned kRun = std::random_device{}();  // apart from other runs of the tests
   const fs::path errFile = fs::temp_directory_path() /
-                           ("qbm-damaged-err-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
+                           ("qbm-damaged-err-" + std::to_string(kRun) + "-" + std::to_string(++n));
   Outcome r;
-  r.status = test::runCommand("timeout 30 " + kCli + " " + arguments + " </dev/null 2>" + quoted(errFile), &r.out);
-  std::ifstream in(errFile);
-  r.err.assign(std::istreambuf_iterator<char>(in), {});
+  r.status = test::runCommand(test::withTimeLimit(30, kCli + " " + arguments + " <" + test::nullDevice() + " 2>" + quoted(errFile)), &r.out);
+  r.err = test::textOf(errFile);
   fs::remove(errFile);
   return r;
 }

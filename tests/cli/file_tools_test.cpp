@@ -11,7 +11,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-const std::string kCli = std::string(QBM_BINARY_DIR) + "/cli/qbmerge-cli";
+const std::string kCli = qbm::test::quoted(qbm::test::cliProgram());
 
 int run(const std::string& arguments, std::string* output = nullptr) {
   std::string out;
@@ -20,7 +20,7 @@ int run(const std::string& arguments, std::string* output = nullptr) {
   return status;
 }
 
-std::string shared(const std::string& relative) { return "'" + (qbm::test::sharedDir() / relative).string() + "'"; }
+std::string shared(const std::string& relative) { return qbm::test::quoted(qbm::test::sharedDir() / relative); }
 
 TEST(CliFileTools, UsageErrorsExitWithTwo) {
   EXPECT_EQ(2, run(""));
@@ -34,9 +34,9 @@ TEST(CliFileTools, UsageErrorsExitWithTwo) {
 // --version and --help answer on stdout with success; only the first argument is taken as such.
 TEST(CliFileTools, VersionAndHelpGoToStandardOutput) {
   std::string out;
-  ASSERT_EQ(0, qbm::test::runCommand(kCli + " --version 2>/dev/null", &out));
+  ASSERT_EQ(0, qbm::test::runCommand(kCli + " --version 2>" + qbm::test::nullDevice(), &out));
   EXPECT_EQ("qbmerge-cli " QBM_PROJECT_VERSION "\n", out);
-  ASSERT_EQ(0, qbm::test::runCommand(kCli + " --help 2>/dev/null", &out));
+  ASSERT_EQ(0, qbm::test::runCommand(kCli + " --help 2>" + qbm::test::nullDevice(), &out));
   EXPECT_NE(std::string::npos, out.find("qbmerge-cli merge NEW.mdb OLD.mdb")) << out;
   EXPECT_EQ(2, run("list --version"));
 }
@@ -81,7 +81,7 @@ TEST(CliFileTools, CheckExitsWithOneWhenAnythingIsWrong) {
   qbm::test::ScratchDir dir;
   fs::path copy = qbm::test::copyShared("interop/testV2000.mdb", dir.path());
   fs::resize_file(copy, fs::file_size(copy) + 10);
-  EXPECT_EQ(1, run("check '" + copy.string() + "'", &out));
+  EXPECT_EQ(1, run("check " + qbm::test::quoted(copy), &out));
   EXPECT_NE(std::string::npos, out.find("1 problem found")) << out;
 }
 
@@ -92,10 +92,10 @@ TEST(CliFileTools, AnotherProgramCannotOpenAFileHeldOpen) {
   std::string out;
   {
     jet::Database held = jet::Database::open(copy);
-    EXPECT_EQ(1, run("check '" + copy.string() + "'", &out));
+    EXPECT_EQ(1, run("check " + qbm::test::quoted(copy), &out));
     EXPECT_NE(std::string::npos, out.find("locked")) << out;
   }
-  EXPECT_EQ(0, run("check '" + copy.string() + "'", &out)) << out;
+  EXPECT_EQ(0, run("check " + qbm::test::quoted(copy), &out)) << out;
 }
 
 }  // namespace

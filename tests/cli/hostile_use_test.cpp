@@ -13,11 +13,15 @@
 #include <iterator>
 #include <map>
 
+#include <random>
+
+#ifndef _WIN32
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include "jet/database.h"
 #include "jet/file/journal.h"
@@ -32,7 +36,7 @@ namespace fs = std::filesystem;
 using test::quoted;
 using Bytes = std::vector<std::uint8_t>;
 
-const std::string kCli = std::string(QBM_BINARY_DIR) + "/cli/qbmerge-cli";
+const std::string kCli = qbm::test::quoted(qbm::test::cliProgram());
 
 struct Outcome {
   int status = -1;
@@ -40,19 +44,19 @@ struct Outcome {
 };
 
 // Runs the command line with the shell redirections given (default: no terminal to ask on).
-Outcome cli(const std::string& arguments, const std::string& redirections = "</dev/null") {
+Outcome cli(const std::string& arguments, const std::string& redirections = std::string("<") + test::nullDevice()) {
   static int n = 0;
+  static const unsigned run = std::random_device{}();
   const fs::path errFile =
-      fs::temp_directory_path() / ("qbm-hostile-err-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
-  Outcome run;
+      fs::temp_directory_path() / ("qbm-hostile-err-" + std::to_string(run) + "-" + std::to_string(++n));
+  Outcome outcome;
   const bool errClosed = redirections.find("2>&-") != std::string::npos;
-  run.status = test::runCommand("timeout 60 " + kCli + " " + arguments + " " + redirections +
-                                    (errClosed ? "" : " 2>" + quoted(errFile)),
-                                &run.out);
-  std::ifstream in(errFile);
-  run.err = std::string(std::istreambuf_iterator<char>(in), {});
+  outcome.status = test::runCommand(
+      test::withTimeLimit(60, kCli + " " + arguments + " " + redirections + (errClosed ? "" : " 2>" + quoted(errFile))),
+      &outcome.out);
+  outcome.err = test::textOf(errFile);
   fs::remove(errFile);
-  return run;
+  return outcome;
 }
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -100,6 +104,9 @@ class HostileUse : public ::testing::Test {
 // Every verb with standard input, output or error closed: the files are as a run with all three
 // open leaves them (untouched by the verbs that only read; a sound merged file from merge).
 TEST_F(HostileUse, ClosedStandardDescriptorsNeverReachADatabase) {
+#ifdef _WIN32
+  GTEST_SKIP() << "cmd.exe cannot start a program with a standard handle closed";
+#endif
   Tally tally{"closed standard descriptors"};
   const std::string driver = firstNewDriver();
   const fs::path samples = dir / "samples";
@@ -241,13 +248,14 @@ TEST_F(HostileUse, JournalsOfOtherFilesAreSetAsideNeverApplied) {
 // the old one, are refused naming the reason. Nothing is written anywhere.
 TEST_F(HostileUse, SpecialFilesAndTheSameFileTwiceAreRefusedWithTheReason) {
   Tally tally{"special files"};
+  const Bytes newBefore = test::fileBytes(newDb()), oldBefore = test::fileBytes(oldDb());
+#ifndef _WIN32  // named pipes and devices as POSIX file systems show them
   ASSERT_EQ(0, mkfifo((dir / "pipe.mdb").c_str(), 0600));
   fs::create_directory(dir / "folder.mdb");
   fs::create_symlink("/dev/zero", dir / "zero.mdb");
   const std::map<std::string, std::string> special = {{"pipe.mdb", "it is a named pipe (FIFO), not a database file"},
                                                       {"folder.mdb", "it is a folder, not a database file"},
                                                       {"zero.mdb", "it is a device, not a database file"}};
-  const Bytes newBefore = test::fileBytes(newDb()), oldBefore = test::fileBytes(oldDb());
   for (const auto& [name, reason] : special) {
     const std::string path = quoted(dir / name);
     for (const std::string& arguments :
@@ -261,11 +269,14 @@ TEST_F(HostileUse, SpecialFilesAndTheSameFileTwiceAreRefusedWithTheReason) {
       tally.refused += run.status == 1;
     }
   }
+  fs::create_symlink(newDb(), dir / "soft.mdb");
+#endif
 
   fs::create_directory(dir / "sub");
   fs::create_hard_link(newDb(), dir / "hard.mdb");
-  fs::create_symlink(newDb(), dir / "soft.mdb");
-  for (const fs::path& again : {newDb(), dir / "sub" / ".." / "qbaudio.mdb", dir / "hard.mdb", dir / "soft.mdb"}) {
+  std::vector<fs::path> sameFile = {newDb(), dir / "sub" / ".." / "qbaudio.mdb", dir / "hard.mdb"};
+  if (fs::exists(dir / "soft.mdb")) sameFile.push_back(dir / "soft.mdb");
+  for (const fs::path& again : sameFile) {
     SCOPED_TRACE(again);
     ++tally.tried;
     const Outcome run = cli("merge " + quoted(newDb()) + " " + quoted(again) + " --all --overwrite yes");
@@ -337,10 +348,13 @@ TEST_F(HostileUse, StoredControlCharactersAreEscapedOnTheTerminalAndExactInDumps
   EXPECT_TRUE(contains(show.out, reported)) << show.out;
 
   ++tally.tried;
-  const Outcome csv = cli("dump " + quoted(newDb()) + " woofers");
+  // Into a file, read back byte for byte: a text-mode stream (Windows) would write CR CR LF.
+  const fs::path csvFile = dir / "woofers.csv";
+  const Outcome csv = cli("dump " + quoted(newDb()) + " woofers", std::string("<") + test::nullDevice() + " >" + quoted(csvFile));
   ASSERT_EQ(0, csv.status);
+  const Bytes csvBytes = test::fileBytes(csvFile);
   bool found = false;
-  for (const test::CsvRow& row : test::parseCsv(csv.out))
+  for (const test::CsvRow& row : test::parseCsv(std::string(csvBytes.begin(), csvBytes.end())))
     found = found || std::find(row.begin(), row.end(), hostile) != row.end();
   EXPECT_TRUE(found) << "the CSV holds the text exactly, quoted";
 
@@ -362,6 +376,9 @@ TEST_F(HostileUse, StoredControlCharactersAreEscapedOnTheTerminalAndExactInDumps
 // SIGTERM or SIGHUP stop it, the merge is rolled back, the program says so and ends with 128 +
 // the signal's number. The new database is as it was, with no journal beside it.
 TEST_F(HostileUse, StopSignalsDuringAMergeRollItBack) {
+#ifdef _WIN32
+  GTEST_SKIP() << "POSIX signals and pseudo-terminals";
+#else
   Tally tally{"stop signals"};
   for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(signal);
@@ -376,6 +393,7 @@ TEST_F(HostileUse, StopSignalsDuringAMergeRollItBack) {
     const std::string terminal = ptsname(master);
     int errPipe[2];
     ASSERT_EQ(0, pipe(errPipe));
+    const std::string cli = test::cliProgram().string();
     const pid_t child = fork();
     if (child == 0) {
       // As started from a terminal: whatever runs the tests may have left these signals ignored
@@ -394,7 +412,7 @@ TEST_F(HostileUse, StopSignalsDuringAMergeRollItBack) {
       dup2(null, 1);
       dup2(errPipe[1], 2);
       close(errPipe[0]);
-      execl(kCli.c_str(), kCli.c_str(), "merge", newDb().c_str(), oldDb().c_str(), "--all", nullptr);
+      execl(cli.c_str(), cli.c_str(), "merge", newDb().c_str(), oldDb().c_str(), "--all", nullptr);
       _exit(127);
     }
     close(errPipe[1]);
@@ -430,6 +448,7 @@ TEST_F(HostileUse, StopSignalsDuringAMergeRollItBack) {
     EXPECT_FALSE(fs::exists(jet::journalPathFor(newDb())));
     tally.refused += WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal;
   }
+#endif
 }
 
 }  // namespace

@@ -13,12 +13,12 @@ namespace qbm {
 namespace {
 
 namespace fs = std::filesystem;
-const std::string kCli = std::string(QBM_BINARY_DIR) + "/cli/qbmerge-cli";
+const std::string kCli = qbm::test::quoted(qbm::test::cliProgram());
 
 int run(const std::string& arguments, std::string* out = nullptr, bool withErrors = false) {
   std::string text;
   const int status =
-      test::runCommand(kCli + " " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null"), &text);
+      test::runCommand(kCli + " " + arguments + (withErrors ? " 2>&1" : std::string(" 2>") + test::nullDevice()), &text);
   if (out) *out = text;
   return status;
 }
@@ -106,7 +106,7 @@ TEST_F(CliListShow, ShowPrintsTheReportOfOneDriver) {
     oldList.clickOnly(oldList.count() - 1);
     session.UnitsOpt_Click(EnglishUnitsOption);
     session.FromList_Click();
-    oldArgs = "'" + std::to_string(oldList.entry(oldList.count() - 1).itemData) + "(ob)'";
+    oldArgs = quoted(std::to_string(oldList.entry(oldList.count() - 1).itemData) + "(ob)");
     oldReport = printed(session.state().FromRText);
   }  // the session lets go of the files
 
@@ -199,6 +199,30 @@ TEST_F(CliListShow, FailuresNameTheFileAndExitWithOne) {
 
   EXPECT_EQ(1, run("show " + fresh + " --new 99999ob", &out, true));
   EXPECT_NE(out.find("qbaudio.mdb: no driver 99999ob is listed"), std::string::npos) << out;
+}
+
+// Paths as people type them: folder names in any script (Windows hands them over as UTF-16), and
+// forward slashes, which Windows takes as well, before the legacy database's name.
+TEST_F(CliListShow, NonAsciiNamesAndForwardSlashesOpenTheSameFiles) {
+  const fs::path folder = dir.path() / jet::pathFromUtf8("M\xc3\xbcller \xce\xa9 \xe5\xa3\xb0");
+  fs::create_directory(folder);
+  for (const char* f : {"qbaudio.mdb", "spkrbase.mdb"}) fs::copy_file(dir / f, folder / f);
+  const auto slashed = [](const fs::path& path) {
+    const std::u8string text = path.generic_u8string();
+    return quoted(std::string(text.begin(), text.end()));
+  };
+  std::string expected, out;
+  ASSERT_EQ(0, run("list " + quoted(dir / "qbaudio.mdb") + " " + quoted(dir / "spkrbase.mdb") + " --all", &expected, true))
+      << expected;
+  EXPECT_EQ(0, run("list " + quoted(folder / "qbaudio.mdb") + " " + quoted(folder / "spkrbase.mdb") + " --all", &out, true));
+  EXPECT_EQ(expected, out);
+  EXPECT_EQ(0, run("list " + slashed(folder / "qbaudio.mdb") + " " + slashed(folder / "spkrbase.mdb") + " --all", &out, true));
+  EXPECT_EQ(expected, out);
+  EXPECT_EQ(0, run("merge " + quoted(folder / "qbaudio.mdb") + " " + slashed(folder / "spkrbase.mdb") + " --all --overwrite yes",
+                   &out, true))
+      << out;
+  EXPECT_EQ(0, run("check " + quoted(folder / "qbaudio.mdb"), &out, true)) << out;
+  EXPECT_NE(test::fileBytes(dir / "qbaudio.mdb"), test::fileBytes(folder / "qbaudio.mdb")) << "the merge wrote it";
 }
 
 TEST_F(CliListShow, UsageErrorsExitWithTwo) {

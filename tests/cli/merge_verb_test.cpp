@@ -8,12 +8,15 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 
+#include <unistd.h>
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
-#include <unistd.h>
+#endif
 
 #include "merge/driver_merge.h"
 #include "merge/merge_summary.h"
@@ -28,17 +31,17 @@ namespace qbm {
 namespace {
 
 namespace fs = std::filesystem;
-const std::string kCli = std::string(QBM_BINARY_DIR) + "/cli/qbmerge-cli";
+const std::string kCli = qbm::test::quoted(qbm::test::cliProgram());
 
 // Runs the command with no terminal to ask on; stdout into out, stderr into err.
 int run(const std::string& arguments, std::string* out = nullptr, std::string* err = nullptr) {
   static int n = 0;
-  const fs::path errFile = fs::temp_directory_path() / ("qbm-cli-merge-err-" + std::to_string(::getpid()) + "-" + std::to_string(++n));
+  static const unsigned kRun = std::random_device{}();  // apart from other runs of the tests
+  const fs::path errFile = fs::temp_directory_path() / ("qbm-cli-merge-err-" + std::to_string(kRun) + "-" + std::to_string(++n));
   std::string text;
-  const int status = test::runCommand(kCli + " " + arguments + " </dev/null 2>'" + errFile.string() + "'", &text);
+  const int status = test::runCommand(kCli + " " + arguments + " <" + test::nullDevice() + " 2>" + test::quoted(errFile), &text);
   if (out) *out = text;
-  std::ifstream in(errFile);
-  if (err) *err = std::string(std::istreambuf_iterator<char>(in), {});
+  if (err) *err = test::textOf(errFile);
   fs::remove(errFile);
   return status;
 }
@@ -121,8 +124,8 @@ TEST_F(CliMerge, WithListOverwriteYesPrintsTheOldListTheSummaryAndTheNewList) {
   if (!test::haveProgram("mdb-export")) GTEST_SKIP() << "mdb-export (mdbtools) is not installed";
   for (const char* table : {"woofers", "tweeters", "companies", "woofer-response", "tweeter-response"}) {
     std::string ours, theirs;
-    ASSERT_EQ(0, run("dump " + quoted(dir / "qbaudio.mdb") + " '" + table + "'", &ours));
-    ASSERT_EQ(0, test::runCommand("mdb-export " + quoted(dir / "qbaudio.mdb") + " '" + table + "'", &theirs));
+    ASSERT_EQ(0, run("dump " + quoted(dir / "qbaudio.mdb") + " " + quoted(table), &ours));
+    ASSERT_EQ(0, test::runCommand("mdb-export " + quoted(dir / "qbaudio.mdb") + " " + quoted(table), &theirs));
     EXPECT_EQ(std::count(theirs.begin(), theirs.end(), '\n'), std::count(ours.begin(), ours.end(), '\n')) << table;
   }
 }
@@ -178,8 +181,8 @@ TEST_F(CliMerge, OverwriteNoAndOmittedDriversAsTheWindowDoesThem) {
   };
   const std::vector<std::string> omit = {argumentOf(first), argumentOf(second)};
   std::string out, err;
-  ASSERT_EQ(0, run("merge " + files("xqbaudio.mdb") + " --all --overwrite no --omit '" + omit[0] +
-                       "' --omit '" + omit[1] + "'",
+  ASSERT_EQ(0, run("merge " + files("xqbaudio.mdb") + " --all --overwrite no --omit " + quoted(omit[0]) +
+                       " --omit " + quoted(omit[1]),
                    &out, &err))
       << err;
   EXPECT_EQ(out, expected("xqbaudio.mdb", ShowAllDriversOption, omit, false, false));
@@ -237,6 +240,7 @@ TEST(CliMergeSamples, GeneratedDatabasesMergeIntoAFileThatChecksCleanAndOnlyOnce
   }
 }
 
+#ifndef _WIN32
 // Terminal output with its carriage returns and escapes shown.
 std::string visible(const std::string& text) {
   std::string out;
@@ -261,10 +265,11 @@ int runOnTerminal(const std::vector<std::string>& arguments, std::string& termin
     dup2(null, 0);
     dup2(null, 1);
     dup2(slave, 2);
-    std::vector<char*> argv{const_cast<char*>(kCli.c_str())};
+    const std::string cli = test::cliProgram().string();
+    std::vector<char*> argv{const_cast<char*>(cli.c_str())};
     for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    execv(kCli.c_str(), argv.data());
+    execv(cli.c_str(), argv.data());
     _exit(127);
   }
   char buffer[4096];
@@ -275,10 +280,14 @@ int runOnTerminal(const std::vector<std::string>& arguments, std::string& termin
   close(master);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+#endif
 
 // Long work shows its caption and count on one line of a terminal's stderr, repainted no more
 // than 20 times a second, and clears it; on a file or a pipe nothing of the kind is written.
 TEST(CliProgress, ShownOnATerminalOnlyAndCleared) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the test's terminal is a POSIX pseudo-terminal";
+#else
   test::ScratchDir dir;
   std::string out, err;
   ASSERT_EQ(0, run("samples " + quoted(dir.path()) + " --drivers 3000 --seed 3", &out, &err)) << err;
@@ -319,12 +328,13 @@ TEST(CliProgress, ShownOnATerminalOnlyAndCleared) {
 
     // Stderr on a file, or on a pipe: no progress.
     fs::remove_all(dir / "more");
-    EXPECT_EQ(0, run(arguments.substr(1) + " >/dev/null", nullptr, &err));
+    EXPECT_EQ(0, run(arguments.substr(1) + " >" + test::nullDevice(), nullptr, &err));
     EXPECT_EQ(err.find_first_of("\r\x1b"), std::string::npos) << visible(err);
     fs::remove_all(dir / "more");
-    EXPECT_EQ(0, test::runCommand(kCli + arguments + " 2>&1 >/dev/null </dev/null", &err));
+    EXPECT_EQ(0, test::runCommand(kCli + arguments + " 2>&1 >" + test::nullDevice() + " <" + test::nullDevice(), &err));
     EXPECT_EQ(err.find_first_of("\r\x1b"), std::string::npos) << visible(err);
   }
+#endif
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace samples;
-const std::string kCli = std::string(QBM_BINARY_DIR) + "/cli/qbmerge-cli";
+const std::string kCli = qbm::test::quoted(qbm::test::cliProgram());
 
 int run(const std::string& arguments, std::string* out = nullptr) {
   std::string text;
@@ -113,7 +113,7 @@ TEST(CliSamples, WrittenFilesAreByteForByteTheRecordedOnes) {
 
   const auto merge = [&](const char* old) {
     return run("merge " + quoted(dir / "jet4/qbaudio.mdb") + " " + quoted(dir / "jet4" / old) +
-               " --all --overwrite yes </dev/null", &out);
+               " --all --overwrite yes <" + test::nullDevice(), &out);
   };
   ASSERT_EQ(merge("xqbaudio.mdb"), 0) << out;
   EXPECT_EQ(digest("jet4/qbaudio.mdb"), "5837f3b6f13c8c81e82eae2a178efb0a97d1eb5e6e46faa711225d5353af8079");

@@ -14,12 +14,8 @@
 #include <fstream>
 #include <iterator>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "jet/check.h"
 #include "jet/database.h"
-#include "jet/table/database_core.h"
 #include "jet/file/journal.h"
 #include "jet/file/platform_file.h"
 #include "tests/support/test_support.h"
@@ -28,7 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-using jet::Value;
 
 Bytes readBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -50,74 +45,15 @@ struct WriteCounts {
   std::uint64_t total = 0;
 };
 
-// The transactions the child runs; returns the write counts after each commit.
-WriteCounts workload(const fs::path& path, int rows) {
-  WriteCounts counts;
-  std::uint64_t start = jet::PlatformFile::writeCount();
-  jet::Database db = jet::Database::open(path);
-  jet::detail::coreOf(db).file().setSpillLimit(16);  // spill often: the journal grows in several steps
-  db.begin();
-  jet::Table woofers = db.table("woofers");
-  jet::Table response = db.table("woofer-response");
-  for (int i = 0; i < rows; ++i) {
-    woofers.addNew();
-    woofers.set("Model", Value("Crash model " + std::to_string((i * 7919) % 9973)));
-    woofers.set("Company ID", Value(std::int32_t(i % 30 + 1)));
-    woofers.set("Fs", Value(20.0 + i));
-    woofers.set("Notes", Value(std::string(static_cast<std::size_t>((i * 97) % 6000), static_cast<char>('a' + i % 26))));
-    woofers.update();
-    response.addNew();
-    response.set("Driver ID", woofers.get("ID"));
-    response.set("A 5", Value(static_cast<float>(i)));
-    response.update();
-  }
-  // Existing rows: some grow (their memo and model), some go.
-  woofers.setIndex("ID");
-  for (std::int32_t id = 1; id <= 40; ++id) {
-    if (!woofers.seek(Value(id))) continue;
-    if (id % 3 == 0) {
-      woofers.remove();
-    } else {
-      woofers.edit();
-      woofers.set("Model", Value("Grown model " + std::string(30, static_cast<char>('a' + id % 26))));
-      woofers.set("Notes", Value(std::string(3000, 'g')));
-      woofers.update();
-    }
-  }
-  db.commit();
-  counts.firstCommit = jet::PlatformFile::writeCount() - start;
-  db.begin();
-  for (std::int32_t id = 41; id <= 45; ++id) {
-    if (!woofers.seek(Value(id))) continue;
-    woofers.edit();
-    woofers.set("Comment", Value("second transaction"));
-    woofers.update();
-  }
-  db.commit();
-  counts.total = jet::PlatformFile::writeCount() - start;
-  return counts;
-}
-
-// Runs the workload in a child killed after `killAfter` writes (0: not killed). Returns whether
-// the child was killed; the counts come back through a file.
+// Runs the workload (qbm_test_child workload: a large transaction, then a small one) in a child
+// killed after `killAfter` writes (0: not killed). Returns whether the child was killed; the counts
+// come back through a file.
 bool runChild(const fs::path& path, int rows, std::uint64_t killAfter, bool torn, const fs::path& countsFile) {
-  pid_t child = fork();
-  if (child == 0) {
-    int status = 0;
-    try {
-      jet::PlatformFile::killAfterWrites(killAfter, torn);
-      WriteCounts counts = workload(path, rows);
-      std::ofstream out(countsFile);
-      out << counts.firstCommit << " " << counts.total;
-    } catch (...) {
-      status = 3;
-    }
-    _exit(status);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  if (WIFSIGNALED(status)) return WTERMSIG(status) == SIGKILL;
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the workload failed in the child";
+  const int status = qbm::test::runProgram(
+      qbm::test::testChildProgram(),
+      {"workload", path.string(), std::to_string(rows), std::to_string(killAfter), torn ? "1" : "0", countsFile.string()});
+  if (qbm::test::killedByFaultInjection(status)) return true;
+  EXPECT_EQ(0, status) << "the workload failed in the child";
   return false;
 }
 
@@ -198,21 +134,11 @@ TEST(CrashRecovery, AKilledRollbackIsFinishedByTheNextOpen) {
     SCOPED_TRACE("rollback killed after write " + std::to_string(j));
     writeBytes(path, crashed);
     writeBytes(jet::journalPathFor(path), journal);
-    pid_t child = fork();
-    if (child == 0) {
-      jet::PlatformFile::killAfterWrites(j, j % 2 == 0);
-      try {
-        jet::Database db = jet::Database::open(path);
-      } catch (...) {
-        _exit(3);
-      }
-      _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
+    const int status = qbm::test::runProgram(qbm::test::testChildProgram(),
+                                             {"reopen", path.string(), std::to_string(j), j % 2 == 0 ? "1" : "0"});
     { jet::Database db = jet::Database::open(path); }
     ASSERT_TRUE(readBytes(path) == original);
-    if (!WIFSIGNALED(status)) break;  // the rollback had fewer writes than j
+    if (!qbm::test::killedByFaultInjection(status)) break;  // the rollback had fewer writes than j
     rollbackWrites = j;
   }
   EXPECT_GT(rollbackWrites, 10u);

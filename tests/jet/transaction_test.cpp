@@ -7,9 +7,6 @@
 
 #include <fstream>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "jet/check.h"
 #include "jet/database.h"
 #include "jet/table/database_core.h"

@@ -7,25 +7,42 @@
 #include <cctype>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <sstream>
+
+#ifdef _WIN32
+#include <process.h>
+
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX  // libstdc++ defines it on MinGW
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <csignal>
 
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include "jet/database.h"
-#include "jet/table/database_core.h"
 
 namespace qbm::test {
 namespace fs = std::filesystem;
 
+fs::path sharedDirSetting() {
+  const char* dir = std::getenv("QBM_SHARED_DIR");
+  return dir && *dir ? fs::path(dir) : fs::path(QBM_SHARED_DIR);
+}
+
 fs::path sharedDir() {
-  fs::path dir = QBM_SHARED_DIR;
+  fs::path dir = sharedDirSetting();
   std::error_code ec;
   if (fs::is_directory(dir / "interop", ec) && fs::is_directory(dir / "fixtures", ec)) return dir;
   return {};
@@ -74,36 +91,35 @@ fs::path copyShared(const std::string& relative, const fs::path& dir) {
   return to;
 }
 
+namespace {
+
+// The folder of the running program.
+fs::path programDir() {
+#ifdef _WIN32
+  std::wstring name(32768, L'\0');
+  name.resize(GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size())));
+  return fs::path(name).parent_path();
+#else
+  return fs::read_symlink("/proc/self/exe").parent_path();
+#endif
+}
+
+#ifdef _WIN32
+constexpr const char* kExe = ".exe";
+#else
+constexpr const char* kExe = "";
+#endif
+
+}  // namespace
+
+fs::path cliProgram() { return programDir().parent_path() / "cli" / (std::string("qbmerge-cli") + kExe); }
+
+fs::path testChildProgram() { return programDir() / (std::string("qbm_test_child") + kExe); }
+
 void leaveInterruptedChange(const fs::path& database) {
-  pid_t child = fork();
-  if (child == 0) {
-    try {
-      jet::Database db = jet::Database::open(database);
-      jet::PageFile& file = jet::detail::coreOf(db).file();
-      file.setSpillLimit(16);  // so that changed pages reach the file
-      db.begin();
-      const std::uint32_t pages = file.pageCount();
-      for (std::uint32_t page = 1; page < pages && page <= 40; ++page) {
-        std::vector<std::uint8_t> bytes = file.copyPage(page);
-        // The catalog (its definition on page 2, its data and index pages, the usage maps on page
-        // 1 and on pages of no table) is left alone, so that the half-written file still opens when
-        // its journal is not applied.
-        const std::uint32_t owner = bytes[4] | bytes[5] << 8 | bytes[6] << 16 | static_cast<std::uint32_t>(bytes[7]) << 24;
-        if (page <= 2 || ((bytes[0] == 1 || bytes[0] == 3 || bytes[0] == 4) && owner <= 2)) continue;
-        bytes.back() ^= 0xFF;
-        file.writePage(page, std::move(bytes));
-      }
-      // Pages added at the end, so that even a small file has more changed pages than wait in
-      // memory.
-      for (int added = 0; added < 20; ++added) file.appendPage(std::vector<std::uint8_t>(file.pageSize(), 0));
-      _exit(0);  // no commit, no clean-up: the database is never closed
-    } catch (...) {
-      _exit(3);
-    }
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the interrupted change could not be made";
+  std::string out;
+  ASSERT_EQ(0, runProgram(testChildProgram(), {"interrupt", database.string()}, &out))
+      << "the interrupted change could not be made: " << out;
   ASSERT_TRUE(fs::exists(jet::journalPathFor(database)));
 }
 
@@ -112,10 +128,33 @@ std::vector<std::uint8_t> fileBytes(const fs::path& path) {
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+std::string textOf(const fs::path& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 void writeFileBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
+
+#ifdef _WIN32
+
+// Windows has no immutable attribute; the read-only attribute keeps every writer out.
+UnwritableFile::UnwritableFile(fs::path path) : path_(std::move(path)) {
+  fs::permissions(path_, fs::perms::owner_write, fs::perm_options::remove);
+}
+
+UnwritableFile::~UnwritableFile() { fs::permissions(path_, fs::perms::owner_write, fs::perm_options::add); }
+
+bool UnwritableFile::effective() const {
+  HANDLE h = CreateFileW(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  return h == INVALID_HANDLE_VALUE;
+}
+
+#else
 
 namespace {
 
@@ -155,11 +194,72 @@ bool UnwritableFile::effective() const {
   return handle < 0;
 }
 
+#endif
+
+#ifdef _WIN32
+
+// Double quotes, as the C runtime splits a command line: backslashes before a quote are doubled
+// and the quote escaped. (The tests' texts hold no % or ^ that cmd.exe would expand.)
+std::string quoted(const std::string& text) {
+  std::string out = "\"";
+  std::size_t backslashes = 0;
+  for (char c : text) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(2 * backslashes, '\\');
+  return out + "\"";
+}
+
+const char* nullDevice() { return "NUL"; }
+
+int runCommand(const std::string& command, std::string* out) {
+  std::fflush(nullptr);
+  // cmd.exe /c drops the first and the last quote of a line that begins with one: the line is
+  // wrapped in a pair of its own.
+  // The command is UTF-8, as every text here; cmd.exe takes it as UTF-16.
+  const std::string line = "\"" + command + "\"";
+  std::wstring wide(line.size() + 1, L'\0');
+  wide.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(), static_cast<int>(wide.size()))));
+  FILE* pipe = _wpopen(wide.c_str(), L"rt");
+  if (!pipe) return -1;
+  std::array<char, 65536> buffer;
+  size_t n;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+    if (out) out->append(buffer.data(), n);
+  return _pclose(pipe);
+}
+
+std::string withTimeLimit(int, const std::string& command) { return command; }
+
+bool killedByFaultInjection(int status) { return status == 9; }  // TerminateProcess(…, 9)
+
+bool haveProgram(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  std::istringstream folders(path ? path : "");
+  for (std::string folder; std::getline(folders, folder, ';');)
+    for (const char* extension : {"", ".exe", ".cmd", ".bat"}) {
+      std::error_code ec;
+      if (!folder.empty() && fs::is_regular_file(fs::path(folder) / (name + extension), ec)) return true;
+    }
+  return false;
+}
+
+#else
+
 std::string quoted(const std::string& text) {
   std::string out = "'";
   for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
 }
+
+const char* nullDevice() { return "/dev/null"; }
 
 int runCommand(const std::string& command, std::string* out) {
   FILE* pipe = popen(command.c_str(), "r");
@@ -169,11 +269,45 @@ int runCommand(const std::string& command, std::string* out) {
   while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
     if (out) out->append(buffer.data(), n);
   int status = pclose(pipe);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
 }
+
+std::string withTimeLimit(int seconds, const std::string& command) {
+  return "timeout " + std::to_string(seconds) + " " + command;
+}
+
+bool killedByFaultInjection(int status) { return status == 128 + SIGKILL; }
 
 bool haveProgram(const std::string& name) {
   return runCommand("command -v " + name + " >/dev/null 2>&1", nullptr) == 0;
+}
+
+#endif
+
+int runProgram(const fs::path& program, const std::vector<std::string>& arguments, std::string* out,
+               const std::string& redirections) {
+#ifdef _WIN32
+  // Started directly (no cmd.exe) when there is nothing to redirect or capture: one process fewer
+  // for each of the crash tests' hundreds of runs.
+  if (!out && redirections.empty()) {
+    std::vector<std::wstring> words{L"\"" + program.wstring() + L"\""};
+    for (const std::string& argument : arguments) {
+      const std::string word = quoted(argument);
+      std::wstring wide(word.size() + 1, L'\0');
+      wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, word.data(), static_cast<int>(word.size()),
+                                                               wide.data(), static_cast<int>(wide.size()))));
+      words.push_back(std::move(wide));
+    }
+    std::vector<const wchar_t*> argv;
+    for (const std::wstring& word : words) argv.push_back(word.c_str());
+    argv.push_back(nullptr);
+    std::fflush(nullptr);
+    return static_cast<int>(_wspawnv(_P_WAIT, program.c_str(), argv.data()));
+  }
+#endif
+  std::string command = quoted(program);
+  for (const std::string& argument : arguments) command += " " + quoted(argument);
+  return runCommand(command + " <" + nullDevice() + (redirections.empty() ? "" : " " + redirections), out);
 }
 
 std::string tablesReadBack(jet::Database& db) {

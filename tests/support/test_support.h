@@ -7,19 +7,25 @@
 #include <vector>
 
 #include "jet/database.h"
+#include "jet/path_text.h"
 
 namespace qbm::test {
 
 // ../shared (interop/ and fixtures/) as configured at build time; empty path when it does not exist.
 std::filesystem::path sharedDir();
 
+// ../shared as the environment variable QBM_SHARED_DIR names it, else as configured at build time
+// (a cross-built test program run elsewhere, e.g. under Wine, is given the path in its own form).
+std::filesystem::path sharedDirSetting();
+
 // Skips the current test, with a line that says why, when ../shared is absent. Use as
 //   QBM_REQUIRE_SHARED();
-#define QBM_REQUIRE_SHARED()                                                              \
-  do {                                                                                    \
-    if (::qbm::test::sharedDir().empty())                                                 \
-      GTEST_SKIP() << "shared test data not found (expected at " QBM_SHARED_DIR "); "     \
-                      "interop checks need ../shared beside the project";                 \
+#define QBM_REQUIRE_SHARED()                                                                      \
+  do {                                                                                            \
+    if (::qbm::test::sharedDir().empty())                                                         \
+      GTEST_SKIP() << "shared test data not found (expected at "                                  \
+                   << ::qbm::test::sharedDirSetting().string()                                    \
+                   << "); interop checks need ../shared beside the project";                      \
   } while (0)
 
 // The databases of ../shared as "interop/NAME.mdb" and "fixtures/NAME.mdb", sorted; one entry
@@ -45,13 +51,21 @@ class ScratchDir {
 // Copies a file of ../shared (e.g. "interop/testV2000.mdb") into dir and returns the copy's path.
 std::filesystem::path copyShared(const std::string& relative, const std::filesystem::path& dir);
 
+// The programs the tests run, found beside the running test program (build/tests/): the
+// command-line program (build/cli/qbmerge-cli) and the tests' child program (qbm_test_child, see
+// tests/support/test_child.cpp).
+std::filesystem::path cliProgram();
+std::filesystem::path testChildProgram();
+
 // Leaves the database as a program killed in the middle of a transaction would: pages of the file
 // changed (the last byte of each of its first pages flipped, empty pages added at the end) and
 // the originals in the journal beside it. Runs the transaction in a child process that ends without commit or clean-up.
 void leaveInterruptedChange(const std::filesystem::path& database);
 
-// The file's bytes; writing replaces the file's contents.
+// The file's bytes; writing replaces the file's contents. textOf: the same as text ("" when the
+// file is missing), the file closed again (Windows removes no open file).
 std::vector<std::uint8_t> fileBytes(const std::filesystem::path& path);
+std::string textOf(const std::filesystem::path& path);
 void writeFileBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
 // Makes a file that may not be written, as an immutable file or one on a read-only mount is: the
@@ -70,13 +84,25 @@ class UnwritableFile {
   bool immutable_ = false;
 };
 
-// The text in single quotes for the shell (a quote inside becomes '\'').
+// The text as one word for the shell runCommand uses: in single quotes for sh (a quote inside
+// becomes '\''), in double quotes for cmd.exe on Windows.
 std::string quoted(const std::string& text);
 inline std::string quoted(const char* text) { return quoted(std::string(text)); }
-inline std::string quoted(const std::filesystem::path& path) { return quoted(path.string()); }
+inline std::string quoted(const std::filesystem::path& path) { return quoted(jet::utf8Of(path)); }
 
-// Runs a shell command; returns its exit status and fills out with its standard output.
+// The null device for redirections ("/dev/null", or "NUL" on Windows).
+const char* nullDevice();
+
+// Runs a shell command (sh, or cmd.exe on Windows); returns its exit status (128 + the signal's
+// number for a program a signal ended) and fills out with its standard output.
 int runCommand(const std::string& command, std::string* out);
+// Runs the program with these arguments, each quoted, and standard input from the null device.
+int runProgram(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+               std::string* out = nullptr, const std::string& redirections = "");
+// The command, ended when it runs longer than that (timeout(1); on Windows the command as it is).
+std::string withTimeLimit(int seconds, const std::string& command);
+// True for the status of a program the engine's fault injection killed (QBM_JET_KILL_AFTER_WRITES).
+bool killedByFaultInjection(int status);
 
 // True when a program of that name is on PATH.
 bool haveProgram(const std::string& name);
