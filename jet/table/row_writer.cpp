@@ -6,6 +6,7 @@
 #include "jet/file/bytes.h"
 #include "jet/file/byte_writer.h"
 #include "jet/error.h"
+#include "jet/table/row_reader.h"
 #include "jet/text/text_codec.h"
 
 namespace jet {
@@ -15,19 +16,9 @@ namespace {
 }  // namespace
 
 std::size_t fixedColumnSize(const StoredColumn& c) {
-  switch (c.type) {
-    case ColumnType::Boolean: return 0;
-    case ColumnType::Byte: return 1;
-    case ColumnType::Integer: return 2;
-    case ColumnType::Long: return 4;
-    case ColumnType::Currency: return 8;
-    case ColumnType::Single: return 4;
-    case ColumnType::Double: return 8;
-    case ColumnType::DateTime: return 8;
-    case ColumnType::Guid: return 16;
-    case ColumnType::Decimal: return 17;
-    default: return c.length;  // fixed-length text and binary
-  }
+  if (c.type == ColumnType::Boolean) return 0;  // held in the null mask
+  const std::size_t size = fixedSizeOf(c.type);
+  return size ? size : c.length;  // fixed-length text and binary
 }
 
 namespace {
