@@ -15,16 +15,13 @@
 #include "app/file_dialog_filter.h"
 #include "app/main_window_controls.h"
 #include "app/progress_window.h"
+#include "app/qt_text.h"
 #include "common/stop_signals.h"
 
 namespace qbm {
 namespace {
 
 constexpr int PaintIntervalMs = 33;  // about 30 paints a second
-
-QString fromUtf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString applicationTitle() {
   return QString::fromUtf8(controls::ApplicationTitle.data(), controls::ApplicationTitle.size());
@@ -66,7 +63,7 @@ void keepLinesWhole(QMessageBox& box) {
 }  // namespace
 
 QString MessageBoxText(const std::string& text) {
-  QString shown = fromUtf8(text);
+  QString shown = qtText(text);
   shown.replace("\r\n", "\n");
   shown.replace('\r', '\n');
   return shown;
@@ -89,7 +86,7 @@ std::optional<std::string> QtUserInterface::chooseFile(const FileDialogSettings&
     queuedFiles_.pop_front();
     return QDir::toNativeSeparators(path).toStdString();
   }
-  QFileDialog dialog(owner_, fromUtf8(settings.title));
+  QFileDialog dialog(owner_, qtText(settings.title));
   dialog.setObjectName("CmDialog");
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);  // the file and its folder must exist
@@ -100,7 +97,7 @@ std::optional<std::string> QtUserInterface::chooseFile(const FileDialogSettings&
   }
   if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
   // A pattern ("*.mdb") stands in the name box as typed; accepted, the dialog takes it as a filter.
-  if (!settings.initialName.empty()) dialog.selectFile(fromUtf8(settings.initialName));
+  if (!settings.initialName.empty()) dialog.selectFile(qtText(settings.initialName));
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
@@ -158,7 +155,7 @@ bool QtUserInterface::askYesNoWithDetails(const std::string& text,
 
 void QtUserInterface::showProgress(const std::string& caption) {
   stopWhenSignalled();
-  progress_->start(fromUtf8(caption));
+  progress_->start(qtText(caption));
   keepPainted(true);
 }
 
@@ -167,7 +164,7 @@ void QtUserInterface::showProgressStep(const std::string& caption) {
   // Painted with the bar, at most PaintIntervalMs apart: painting each driver's caption cost more
   // than the merge's own work. The last caption is always the one on screen.
   const bool paintNow = !progress_->isVisible();
-  progress_->start(fromUtf8(caption), paintNow);
+  progress_->start(qtText(caption), paintNow);
   keepPainted(paintNow);
 }
 

@@ -5,16 +5,14 @@
 #include <QPainterPath>
 #include <algorithm>
 
+#include "app/qt_text.h"
+
 namespace qbm {
 namespace {
 
 constexpr int MarginLeft = 52, MarginRight = 16, MarginBottom = 26, LineHeight = 16;
 
 QColor seriesColour(ResponseSide side) { return side == ResponseSide::Old ? QColor(0, 64, 192) : QColor(192, 0, 0); }
-
-QString fromUtf8(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -57,12 +55,12 @@ void ResponseWindow::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(seriesColour(series.side), 2));
     painter.drawLine(QPointF(MarginLeft, y - metrics.ascent() / 2.0), QPointF(MarginLeft + 24, y - metrics.ascent() / 2.0));
     painter.setPen(Qt::black);
-    painter.drawText(QPointF(MarginLeft + 30, y), fromUtf8(series.label));
+    painter.drawText(QPointF(MarginLeft + 30, y), qtText(series.label));
     y += LineHeight;
   }
   painter.setPen(Qt::black);
   for (const std::string& note : shown.notes) {
-    painter.drawText(QPointF(MarginLeft, y), fromUtf8(note));
+    painter.drawText(QPointF(MarginLeft, y), qtText(note));
     y += LineHeight;
   }
   if (responses_.empty()) painter.drawText(QPointF(MarginLeft, y), "Select a driver to see its response.");
@@ -72,7 +70,7 @@ void ResponseWindow::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(line.label.empty() ? QColor(225, 225, 225) : QColor(160, 160, 160), 1));
     painter.drawLine(QPointF(line.position, frame.top()), QPointF(line.position, frame.bottom()));
     if (line.label.empty()) continue;
-    const QString label = fromUtf8(line.label);
+    const QString label = qtText(line.label);
     painter.setPen(Qt::black);
     painter.drawText(QPointF(line.position - metrics.horizontalAdvance(label) / 2.0, frame.bottom() + metrics.ascent() + 3), label);
   }
@@ -81,7 +79,7 @@ void ResponseWindow::paintEvent(QPaintEvent*) {
   for (const PlotGridLine& line : shown.levelLines) {
     painter.setPen(QPen(QColor(190, 190, 190), 1));
     painter.drawLine(QPointF(frame.left(), line.position), QPointF(frame.right(), line.position));
-    const QString label = fromUtf8(line.label);
+    const QString label = qtText(line.label);
     painter.setPen(Qt::black);
     painter.drawText(QPointF(frame.left() - metrics.horizontalAdvance(label) - 4, line.position + metrics.ascent() / 2.0 - 1), label);
   }

@@ -18,10 +18,6 @@ void appendLine(ReportBox& box, std::string_view text) {
   box.append(line);
 }
 
-void appendLineIfGiven(ReportBox& box, std::string_view caption, const std::string& text) {
-  if (!text.empty()) appendLine(box, std::string(caption) + text);
-}
-
 // City, ", " Region, "  " Code, each part only when given; "" when none is.
 std::string placeText(const DriverCompany& c) {
   std::string place = c.City;

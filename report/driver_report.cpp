@@ -22,10 +22,6 @@ void appendLine(ReportBox& box, std::string_view caption, std::string_view text)
   box.append(line);
 }
 
-void appendLineIfGiven(ReportBox& box, std::string_view caption, const std::string& text) {
-  if (!text.empty()) appendLine(box, caption, text);
-}
-
 // The quantity under its label: converted, formatted, then one blank and the label.
 ValueText inUnits(const std::string& label) {
   return [label](double value) { return FormatValue(ConvertForLabel(value, label)) + " " + label; };

@@ -34,4 +34,12 @@ std::string ReportBox::plainText() const {
   return text;
 }
 
+void appendLineIfGiven(ReportBox& box, std::string_view caption, std::string_view text) {
+  if (text.empty()) return;
+  std::string line(caption);
+  line += text;
+  line += ReportLineEnd;
+  box.append(line);
+}
+
 }  // namespace qbm

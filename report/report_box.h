@@ -59,4 +59,8 @@ class ReportBox {
   bool bold_ = false;
 };
 
+// Appends caption, text and a line end in the current font when text is not empty (a field the
+// record leaves blank gets no line).
+void appendLineIfGiven(ReportBox& box, std::string_view caption, std::string_view text);
+
 }  // namespace qbm

@@ -17,18 +17,6 @@ namespace qbm::samples {
 
 namespace {
 
-std::string upper(std::string_view s) {
-  std::string u(s);
-  for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return u;
-}
-
-std::string lower(std::string_view s) {
-  std::string l(s);
-  for (char& c : l) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return l;
-}
-
 // Makers only legacy databases know.
 constexpr std::array<std::string_view, 4> kLegacyOnlyMakers = {
     "NORDVIK AUDIO", "TARVEL SOUND", "QUENTA LOUDSPEAKERS", "MIRVANE"};
@@ -117,15 +105,15 @@ std::string fuzzySpelling(const std::string& model, SampleRandom& r) {
     case 1:
       for (char& c : s)
         if (c == '-' || c == ' ') c = r.chance(0.5) ? '/' : '=';
-      return lower(s);
+      return asciiLower(s);
     case 2:
       // The new name has one more part (an impedance tail) than the old record.
       if (s.size() > 4 && (s[s.size() - 2] == '-' || s[s.size() - 2] == '/')) return s.substr(0, s.size() - 2);
-      return lower(s);
+      return asciiLower(s);
     default:
       for (char& c : s)
         if (c == '-') c = ' ';
-      return upper(s);
+      return asciiUpper(s);
   }
 }
 
@@ -218,7 +206,7 @@ void addDerivedRow(const NewDatabasePlan& plan, const WooferPools& pools, std::s
     const std::size_t u = pickFrom(pools.single);
     const std::string& m = plan.units[u].model;
     const double spelling = r.unit();
-    rows.push_back(fromUnit(plan, LegacyCase::Direct, u, spelling < 0.8 ? m : spelling < 0.9 ? lower(m) : upper(m),
+    rows.push_back(fromUnit(plan, LegacyCase::Direct, u, spelling < 0.8 ? m : spelling < 0.9 ? asciiLower(m) : asciiUpper(m),
                             makerOf(plan, u).legacyName));
     if (plan.units[u].dualCoil) rows.back().rule = LegacyCase::Wiring;  // Dual VC without a suffix
   } else if (roll < 0.41 && !pools.dual.empty()) {

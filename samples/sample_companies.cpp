@@ -8,17 +8,13 @@
 #include <string_view>
 
 #include "olddb/company_names.h"
+#include "samples/sample_driver_texts.h"
 #include "olddb/company_short_names.h"
 #include "samples/sample_random.h"
 
 namespace qbm::samples {
 
 namespace {
-
-template <class T, std::size_t N>
-const T& pickFrom(SampleRandom& r, const std::array<T, N>& items) {
-  return r.pick(std::span<const T>(items));
-}
 
 constexpr std::array<std::string_view, 25> kStems = {
     "Ar", "Bel", "Cor", "Dav", "El", "Fen", "Gor", "Hal", "Is", "Jor", "Kel", "Lor", "Mar",
@@ -71,12 +67,6 @@ constexpr std::array<std::string_view, 6> kCompanyNotes = {
     "Formerly a division of a larger group.",
     "Prices on request."};
 
-std::string upper(std::string_view s) {
-  std::string u(s);
-  for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return u;
-}
-
 std::string lowerLetters(std::string_view s) {
   std::string out;
   for (unsigned char c : s)
@@ -99,19 +89,19 @@ std::string longNotes(SampleRandom& r) {
   std::string text;
   const int sentences = r.between(40, 120);
   for (int i = 0; i < sentences; ++i)
-    text += std::string(pickFrom(r, kCompanyNotes)) + (i % 6 == 5 ? "\r\n" : " ");
+    text += std::string(r.pick(kCompanyNotes)) + (i % 6 == 5 ? "\r\n" : " ");
   return text;
 }
 
 // The beginning of the name a legacy database would have used for the maker.
 std::string legacySpelling(std::string_view full, std::string_view shortName, SampleRandom& r) {
   const double roll = r.unit();
-  if (roll < 0.6 || shortName.size() < 3) return upper(shortName.size() >= 2 ? shortName : full);
+  if (roll < 0.6 || shortName.size() < 3) return asciiUpper(shortName.size() >= 2 ? shortName : full);
   if (roll < 0.85) {
     const std::size_t space = full.find(' ', 1);
-    return upper(full.substr(0, space == std::string_view::npos ? full.size() : space));
+    return asciiUpper(full.substr(0, space == std::string_view::npos ? full.size() : space));
   }
-  return upper(full.substr(0, std::min(full.size(), static_cast<std::size_t>(r.between(4, 12)))));
+  return asciiUpper(full.substr(0, std::min(full.size(), static_cast<std::size_t>(r.between(4, 12)))));
 }
 
 SampleCompany namedCompany(std::string name, std::int16_t type) {
@@ -125,9 +115,9 @@ SampleCompany namedCompany(std::string name, std::int16_t type) {
 
 std::string inventedName(SampleRandom& r, bool seller, const std::set<std::string>& taken) {
   for (;;) {
-    std::string name = std::string(pickFrom(r, kStems)) + std::string(pickFrom(r, kEndings)) + " " +
-                       std::string(seller ? pickFrom(r, kSellerKinds) : pickFrom(r, kMakerKinds));
-    const std::string_view legal = pickFrom(r, kLegalForms);
+    std::string name = std::string(r.pick(kStems)) + std::string(r.pick(kEndings)) + " " +
+                       std::string(seller ? r.pick(kSellerKinds) : r.pick(kMakerKinds));
+    const std::string_view legal = r.pick(kLegalForms);
     if (!legal.empty()) name += (legal == "Inc." || legal == "Ltd." ? ", " : " ") + std::string(legal);
     if (!taken.count(name)) return name;
   }
@@ -135,11 +125,11 @@ std::string inventedName(SampleRandom& r, bool seller, const std::set<std::strin
 
 // Address, contact and notes of one company.
 void fillDetails(SampleCompany& c, SampleRandom& r) {
-  const Place& place = pickFrom(r, kPlaces);
+  const Place& place = r.pick(kPlaces);
   DriverCompany& row = c.row;
-  if (r.chance(0.4)) row.Department = pickFrom(r, kDepartments);
-  row.Address1 = std::to_string(r.between(1, 250)) + " " + std::string(pickFrom(r, kStreets));
-  if (r.chance(0.15)) row.Address2 = pickFrom(r, kSecondLines);
+  if (r.chance(0.4)) row.Department = r.pick(kDepartments);
+  row.Address1 = std::to_string(r.between(1, 250)) + " " + std::string(r.pick(kStreets));
+  if (r.chance(0.15)) row.Address2 = r.pick(kSecondLines);
   if (!r.chance(0.08)) {
     row.City = place.city;
     row.Region = place.region;
@@ -155,7 +145,7 @@ void fillDetails(SampleCompany& c, SampleRandom& r) {
   if (r.chance(0.03))
     row.Notes = longNotes(r);
   else if (r.chance(0.25))
-    row.Notes = pickFrom(r, kCompanyNotes);
+    row.Notes = r.pick(kCompanyNotes);
 }
 
 // Makers name up to two of their distributors; distributors name makers they carry, some all
@@ -205,7 +195,7 @@ std::vector<SampleCompany> makeSampleCompanies(std::uint64_t seed, int drivers) 
                                                                              : MakerCompany));
   }
   std::sort(companies.begin(), companies.end(), [](const SampleCompany& a, const SampleCompany& b) {
-    return upper(*a.name) < upper(*b.name);
+    return asciiUpper(*a.name) < asciiUpper(*b.name);
   });
   SampleCompany unnamed;  // a row whose name was never entered; it has drivers all the same
   unnamed.row.Type = MakerCompany;

@@ -9,11 +9,6 @@ namespace qbm::samples {
 
 namespace {
 
-template <class T, std::size_t N>
-const T& pickFrom(SampleRandom& r, const std::array<T, N>& items) {
-  return r.pick(std::span<const T>(items));
-}
-
 constexpr std::array<std::string_view, 12> kWooferPrefixes = {
     "W", "CW", "SD", "XLS", "NE", "GX", "RS", "P", "M", "L", "KX", "DR"};
 constexpr std::array<std::string_view, 6> kTweeterPrefixes = {"TW", "T", "D", "DX", "HT", "TD"};
@@ -69,10 +64,10 @@ std::uint64_t nameHash(std::string_view s) {
 ModelStyle modelStyleOf(std::string_view makerName) {
   SampleRandom r(nameHash(makerName), "model style");
   ModelStyle style;
-  style.wooferPrefix = pickFrom(r, kWooferPrefixes);
-  style.tweeterPrefix = pickFrom(r, kTweeterPrefixes);
-  style.coaxialPrefix = pickFrom(r, kCoaxialPrefixes);
-  style.separator = pickFrom(r, kSeparators);
+  style.wooferPrefix = r.pick(kWooferPrefixes);
+  style.tweeterPrefix = r.pick(kTweeterPrefixes);
+  style.coaxialPrefix = r.pick(kCoaxialPrefixes);
+  style.separator = r.pick(kSeparators);
   style.impedanceTail = r.chance(0.6);
   return style;
 }
@@ -95,19 +90,19 @@ void describeConstruction(WorkingDriver& d, Radiator radiator, SampleRandom& r) 
   const bool cone = radiator == Radiator::Woofer || radiator == Radiator::Midrange;
   if (radiator == Radiator::Piezo) {
     d.PistonDesc = "Piezo-ceramic disc";
-    d.TermDesc = r.chance(0.5) ? std::string(pickFrom(r, kTerminals)) : "";
+    d.TermDesc = r.chance(0.5) ? std::string(r.pick(kTerminals)) : "";
     return;
   }
-  d.PistonDesc = cone ? pickFrom(r, kConePistons) : pickFrom(r, kDomePistons);
+  d.PistonDesc = cone ? r.pick(kConePistons) : r.pick(kDomePistons);
   if (radiator == Radiator::Ribbon) d.PistonDesc = "Aluminium ribbon";
-  if (!r.chance(0.3)) d.SuspDesc = cone ? pickFrom(r, kConeSuspensions) : pickFrom(r, kDomeSuspensions);
+  if (!r.chance(0.3)) d.SuspDesc = cone ? r.pick(kConeSuspensions) : r.pick(kDomeSuspensions);
   if (radiator == Radiator::Woofer) {
-    if (!r.chance(0.2)) d.DustCapDesc = pickFrom(r, kDustCaps);
-    if (!r.chance(0.2)) d.FrameDesc = pickFrom(r, kFrames);
+    if (!r.chance(0.2)) d.DustCapDesc = r.pick(kDustCaps);
+    if (!r.chance(0.2)) d.FrameDesc = r.pick(kFrames);
   }
-  if (!r.chance(0.25)) d.VCDesc = pickFrom(r, kCoils);
-  if (r.chance(0.4)) d.TermDesc = pickFrom(r, kTerminals);
-  d.MagDesc = radiator == Radiator::Woofer && r.chance(0.8) ? "Ferrite" : pickFrom(r, kMagnets);
+  if (!r.chance(0.25)) d.VCDesc = r.pick(kCoils);
+  if (r.chance(0.4)) d.TermDesc = r.pick(kTerminals);
+  d.MagDesc = radiator == Radiator::Woofer && r.chance(0.8) ? "Ferrite" : r.pick(kMagnets);
   d.SquareMag = r.chance(0.03) ? YesNoTrue : YesNoFalse;
   d.Shield = r.chance(0.15) ? YesNoTrue : YesNoFalse;
   if (radiator == Radiator::Woofer) d.Underhung = r.chance(0.05) ? YesNoTrue : YesNoFalse;
@@ -120,20 +115,32 @@ void describeCatalogue(WorkingDriver& d, SampleRandom& r) {
                                : "P/N " + std::to_string(r.between(1000, 9999)) + "-" +
                                      std::to_string(r.between(10, 99));
   }
-  if (r.chance(0.2)) d.Comment = pickFrom(r, kComments);
+  if (r.chance(0.2)) d.Comment = r.pick(kComments);
   if (r.chance(0.02)) {
     // A whole data sheet pasted into the notes: several pages of text.
     const int sentences = r.between(60, 200);
     for (int i = 0; i < sentences; ++i)
-      d.Notes += std::string(pickFrom(r, kNoteSentences)) + (i % 5 == 4 ? "\r\n" : " ");
+      d.Notes += std::string(r.pick(kNoteSentences)) + (i % 5 == 4 ? "\r\n" : " ");
   } else if (r.chance(0.25)) {
     const int sentences = r.between(1, 3);
-    for (int i = 0; i < sentences; ++i) d.Notes += (i ? " " : "") + std::string(pickFrom(r, kNoteSentences));
+    for (int i = 0; i < sentences; ++i) d.Notes += (i ? " " : "") + std::string(r.pick(kNoteSentences));
   }
 }
 
 std::string partNumber(SampleRandom& r) {
   return std::to_string(r.between(100, 999)) + "-" + std::to_string(r.between(100, 999));
+}
+
+std::string asciiUpper(std::string_view text) {
+  std::string u(text);
+  for (char& c : u) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return u;
+}
+
+std::string asciiLower(std::string_view text) {
+  std::string l(text);
+  for (char& c : l) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return l;
 }
 
 }  // namespace qbm::samples

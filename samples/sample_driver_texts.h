@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "db/working_driver.h"
 #include "samples/driver_parameters.h"
@@ -34,6 +35,10 @@ void describeConstruction(WorkingDriver& driver, Radiator radiator, SampleRandom
 
 // Serial number, comment and notes (each often empty; now and then a notes text of several pages).
 void describeCatalogue(WorkingDriver& driver, SampleRandom& random);
+
+// The text with its ASCII letters upper-cased (lower-cased); other bytes as they are.
+std::string asciiUpper(std::string_view text);
+std::string asciiLower(std::string_view text);
 
 // A distributor's part number for a model.
 std::string partNumber(SampleRandom& random);

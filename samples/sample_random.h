@@ -4,6 +4,7 @@
 // library implementations). Each generated item draws from its own sequence, keyed by the seed,
 // a stream tag and the item's number, so items can be made again, alone, in any order.
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -34,6 +35,10 @@ class SampleRandom {
   template <class T>
   const T& pick(std::span<const T> items) {
     return items[below(items.size())];
+  }
+  template <class T, std::size_t N>
+  const T& pick(const std::array<T, N>& items) {
+    return pick(std::span<const T>(items));
   }
 
  private:

@@ -11,7 +11,7 @@ namespace {
 
 // Enough for the leaves of an index over some 100 000 rows, so that seeks in another order than the
 // index's (a merge seeks old rows in list order) find their pages decoded; at most the file's pages.
-constexpr std::size_t kDecodedPagesKept = 512;
+constexpr std::size_t kReadPagesKept = 512;
 
 [[noreturn]] void damagedIndex(std::uint32_t root, const std::string& what) {
   throwDamaged("index with root page " + std::to_string(root) + ": " + what);
@@ -54,7 +54,7 @@ IndexReader::PagePtr IndexReader::load(std::uint32_t number, std::size_t depth) 
   auto page = std::make_shared<const IndexPage>(decodeIndexPage(raw->bytes(), number, pages_.layout()));
   if (tablePage_ != 0 && page->tablePage != tablePage_)
     damagedIndex(root_, "page " + std::to_string(number) + " belongs to another table");
-  if (decoded_.size() >= kDecodedPagesKept) decoded_.clear();
+  if (decoded_.size() >= kReadPagesKept) decoded_.clear();
   decoded_[number] = {raw, page, now};
   return page;
 }

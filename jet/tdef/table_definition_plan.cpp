@@ -12,7 +12,7 @@ namespace {
 
 [[noreturn]] void reject(const std::string& message) { throw Error(ErrorCode::ValueRejected, message); }
 
-std::string quoted(std::string_view name) {
+std::string inQuotes(std::string_view name) {
   std::string out;
   out.reserve(name.size() + 2);
   out += '"';
@@ -53,7 +53,7 @@ std::uint16_t fixedAreaSize(ColumnType type) {
 class Planner {
  public:
   Planner(const TableDefinition& definition, Format version)
-      : in_(definition), version_(version), table_("table " + quoted(definition.name)) {}
+      : in_(definition), version_(version), table_("table " + inQuotes(definition.name)) {}
 
   StoredTableDefinition plan() {
     checkObjectName(in_.name, table_);
@@ -67,8 +67,8 @@ class Planner {
 
  private:
   bool jet4() const { return version_ == Format::Jet4; }
-  std::string columnWhat(const std::string& name) const { return "column " + quoted(name) + " of " + table_; }
-  std::string indexWhat(const std::string& name) const { return "index " + quoted(name) + " of " + table_; }
+  std::string columnWhat(const std::string& name) const { return "column " + inQuotes(name) + " of " + table_; }
+  std::string indexWhat(const std::string& name) const { return "index " + inQuotes(name) + " of " + table_; }
 
   void planColumns() {
     if (in_.columns.empty()) reject(table_ + " has no columns");
@@ -110,7 +110,7 @@ class Planner {
     std::string what = columnWhat(c.name);
     checkObjectName(c.name, what);
     for (std::size_t j = 0; j < position; ++j)
-      if (namesEqual(in_.columns[j].name, c.name)) reject(table_ + " has two columns named " + quoted(c.name));
+      if (namesEqual(in_.columns[j].name, c.name)) reject(table_ + " has two columns named " + inQuotes(c.name));
     if (!isKnownType(c.type)) reject(what + " has an unknown type");
     if ((c.type == ColumnType::Text || c.type == ColumnType::Binary) && (c.size < 0 || c.size > kMaxTextSize))
       reject(what + " has size " + std::to_string(c.size) + "; the size must be 1 to 255");
@@ -194,18 +194,18 @@ class Planner {
     std::string what = indexWhat(d.name);
     checkObjectName(d.name, what);
     for (std::size_t j = 0; j < position; ++j)
-      if (namesEqual(in_.indexes[j].name, d.name)) reject(table_ + " has two indexes named " + quoted(d.name));
+      if (namesEqual(in_.indexes[j].name, d.name)) reject(table_ + " has two indexes named " + inQuotes(d.name));
     if (d.foreign) reject(what + " belongs to a relationship; relationships cannot be made here");
     if (d.columns.empty() || d.columns.size() > format::kMaxIndexColumns)
       reject(what + " has " + std::to_string(d.columns.size()) + " columns; an index has 1 to 10");
     for (std::size_t k = 0; k < d.columns.size(); ++k) {
       const std::string& name = d.columns[k].name;
       const ColumnDefinition* column = findColumn(name);
-      if (!column) reject(what + " names column " + quoted(name) + ", which the table does not have");
+      if (!column) reject(what + " names column " + inQuotes(name) + ", which the table does not have");
       if (column->type == ColumnType::Memo || column->type == ColumnType::Ole)
-        reject(what + " is on column " + quoted(name) + "; Memo and OLE columns cannot be indexed");
+        reject(what + " is on column " + inQuotes(name) + "; Memo and OLE columns cannot be indexed");
       for (std::size_t j = 0; j < k; ++j)
-        if (namesEqual(d.columns[j].name, name)) reject(what + " names column " + quoted(name) + " twice");
+        if (namesEqual(d.columns[j].name, name)) reject(what + " names column " + inQuotes(name) + " twice");
     }
   }
 

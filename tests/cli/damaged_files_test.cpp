@@ -34,31 +34,20 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 using test::quoted;
 
-const std::string kCli = qbm::test::quoted(qbm::test::cliProgram());
 
-Bytes readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeBytes(const fs::path& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-struct Outcome {
+struct DamageOutcome {
   int status = 0;
   std::string out, err;
 };
 
 // The command under a time limit (a hang exits 124, a crash 128 + the signal), with no terminal.
-Outcome run(const std::string& arguments) {
+DamageOutcome run(const std::string& arguments) {
   static int n = 0;
   static const unsigned kRun = std::random_device{}();  // apart from other runs of the tests
   const fs::path errFile = fs::temp_directory_path() /
                            ("qbm-damaged-err-" + std::to_string(kRun) + "-" + std::to_string(++n));
-  Outcome r;
-  r.status = test::runCommand(test::withTimeLimit(30, kCli + " " + arguments + " <" + test::nullDevice() + " 2>" + quoted(errFile)), &r.out);
+  DamageOutcome r;
+  r.status = test::runCommand(test::withTimeLimit(30, qbm::test::cliCommand() + " " + arguments + " <" + test::nullDevice() + " 2>" + quoted(errFile)), &r.out);
   r.err = test::textOf(errFile);
   fs::remove(errFile);
   return r;
@@ -176,7 +165,7 @@ class DamagedFiles : public ::testing::Test {
     for (const fs::path& f : fs::directory_iterator(dir.path())) fs::remove(f);
     fs::copy_file(sample(samples::NewSampleFile), newFile());
     fs::copy_file(sample(samples::PreviousSampleFile), oldFile());
-    writeBytes(damagedFile, bytes);
+    qbm::test::writeFileBytes(damagedFile, bytes);
   }
 
   static std::string merge(const fs::path& n, const fs::path& o) {
@@ -191,7 +180,7 @@ class DamagedFiles : public ::testing::Test {
 // the same file tells what it could not read.
 TEST_F(DamagedFiles, ADamagedNewDatabaseIsRefusedAndItsReadersTellWhatTheyMissed) {
   const Landmarks at(sample(samples::NewSampleFile));
-  const Bytes sound = readBytes(sample(samples::NewSampleFile));
+  const Bytes sound = qbm::test::fileBytes(sample(samples::NewSampleFile));
   const std::uint32_t pages = static_cast<std::uint32_t>(sound.size() / at.pageSize);
   const std::uint32_t woofersPage = at.dataPages.at("woofers").back();
   const std::string& lastPage = at.pageClasses.at(pages - 1);
@@ -220,9 +209,9 @@ TEST_F(DamagedFiles, ADamagedNewDatabaseIsRefusedAndItsReadersTellWhatTheyMissed
         .add(at.dataPages.at("tweeters").front(), [] () -> std::uint32_t { throw std::logic_error("no room"); });
     db.commit();
     db.close();
-    cases.push_back({"a page of tweeters cross-linked into woofers", readBytes(newFile()), true, false});
+    cases.push_back({"a page of tweeters cross-linked into woofers", qbm::test::fileBytes(newFile()), true, false});
   }
-  const Outcome soundList = run("list " + quoted(sample(samples::NewSampleFile)));
+  const DamageOutcome soundList = run("list " + quoted(sample(samples::NewSampleFile)));
   ASSERT_EQ(soundList.status, 0);
 
   for (const Case& c : cases) {
@@ -230,15 +219,15 @@ TEST_F(DamagedFiles, ADamagedNewDatabaseIsRefusedAndItsReadersTellWhatTheyMissed
     lay(newFile(), c.bytes);
     EXPECT_EQ(run("check " + quoted(newFile())).status, 1) << "the damage is real";
 
-    const Outcome merged = run(merge(newFile(), oldFile()));
+    const DamageOutcome merged = run(merge(newFile(), oldFile()));
     EXPECT_EQ(merged.status, 1);
     EXPECT_NE(merged.err.find("is damaged, so nothing was merged into it"), std::string::npos) << merged.err;
-    EXPECT_EQ(readBytes(newFile()), c.bytes);
-    EXPECT_EQ(readBytes(oldFile()), readBytes(sample(samples::PreviousSampleFile)));
+    EXPECT_EQ(qbm::test::fileBytes(newFile()), c.bytes);
+    EXPECT_EQ(qbm::test::fileBytes(oldFile()), qbm::test::fileBytes(sample(samples::PreviousSampleFile)));
     EXPECT_FALSE(fs::exists(jet::journalPathFor(newFile())));
 
-    const Outcome listed = run("list " + quoted(newFile()));
-    const Outcome dumped = run("dump " + quoted(newFile()));
+    const DamageOutcome listed = run("list " + quoted(newFile()));
+    const DamageOutcome dumped = run("dump " + quoted(newFile()));
     EXPECT_EQ(listed.status, 0);
     if (c.driversLost)
       EXPECT_LT(listedDrivers(listed.out), listedDrivers(soundList.out));
@@ -246,7 +235,7 @@ TEST_F(DamagedFiles, ADamagedNewDatabaseIsRefusedAndItsReadersTellWhatTheyMissed
       EXPECT_EQ(listed.out, soundList.out);
     EXPECT_EQ(listed.err.find("could not be read") != std::string::npos, c.unreadable) << listed.err;
     EXPECT_EQ(dumped.status, c.unreadable ? 1 : 0) << dumped.err;
-    EXPECT_EQ(readBytes(newFile()), c.bytes) << "readers never write";
+    EXPECT_EQ(qbm::test::fileBytes(newFile()), c.bytes) << "readers never write";
   }
 }
 
@@ -254,10 +243,10 @@ TEST_F(DamagedFiles, ADamagedNewDatabaseIsRefusedAndItsReadersTellWhatTheyMissed
 // old file is never written.
 TEST_F(DamagedFiles, AMergeFromADamagedOldDatabaseCountsWhatItCouldNotRead) {
   const Landmarks at(sample(samples::PreviousSampleFile));
-  const Bytes sound = readBytes(sample(samples::PreviousSampleFile));
+  const Bytes sound = qbm::test::fileBytes(sample(samples::PreviousSampleFile));
   const std::uint32_t pages = static_cast<std::uint32_t>(sound.size() / at.pageSize);
   lay(oldFile(), sound);
-  const Outcome soundMerge = run(merge(newFile(), oldFile()));
+  const DamageOutcome soundMerge = run(merge(newFile(), oldFile()));
   ASSERT_EQ(soundMerge.status, 0) << soundMerge.err;
   EXPECT_EQ(readProblems(soundMerge.out), 0);
 
@@ -269,7 +258,7 @@ TEST_F(DamagedFiles, AMergeFromADamagedOldDatabaseCountsWhatItCouldNotRead) {
     lay(oldFile(), bytes);
     // As JSON (a dry run): every listed driver that could not be loaded named, with the rows and
     // pages the scan passed over adding up to the count.
-    const Outcome dry = run(merge(newFile(), oldFile()) + " --dry-run --json");
+    const DamageOutcome dry = run(merge(newFile(), oldFile()) + " --dry-run --json");
     ASSERT_EQ(dry.status, 0) << dry.err;
     const test::Json json = test::Json::parse(dry.out);
     const test::Json& summary = json["summary"];
@@ -280,13 +269,13 @@ TEST_F(DamagedFiles, AMergeFromADamagedOldDatabaseCountsWhatItCouldNotRead) {
                                                             std::stol(summary["oldPagesUnread"].text));
     for (std::size_t i = 0; i < json["readProblems"].size(); ++i)
       EXPECT_FALSE(json["readProblems"][i]["what"].text.empty());
-    const Outcome merged = run(merge(newFile(), oldFile()));
+    const DamageOutcome merged = run(merge(newFile(), oldFile()));
     EXPECT_EQ(merged.status, 0) << merged.err;
     EXPECT_LT(mergedDrivers(merged.out), mergedDrivers(soundMerge.out));
     EXPECT_GT(readProblems(merged.out), 0) << merged.out;
     EXPECT_EQ(readProblems(merged.out), std::stol(summary["readProblems"].text)) << "the dry run met the same";
     EXPECT_NE(merged.err.find("could not be read"), std::string::npos) << merged.err;
-    EXPECT_EQ(readBytes(oldFile()), bytes);
+    EXPECT_EQ(qbm::test::fileBytes(oldFile()), bytes);
   }
 }
 
@@ -302,7 +291,7 @@ TEST_F(DamagedFiles, SweepOfDamageOverEveryKindOfPage) {
   for (const std::string_view role : {samples::NewSampleFile, samples::PreviousSampleFile}) {
     const bool damagingNew = role == samples::NewSampleFile;
     const Landmarks at(sample(role));
-    const Bytes sound = readBytes(sample(role));
+    const Bytes sound = qbm::test::fileBytes(sample(role));
     // The first and the last page of each kind.
     std::map<std::string, std::vector<std::uint32_t>> byClass;
     for (const auto& [page, kind] : at.pageClasses) byClass[kind].push_back(page);
@@ -311,7 +300,7 @@ TEST_F(DamagedFiles, SweepOfDamageOverEveryKindOfPage) {
       chosen.push_back(list.front());
       if (list.size() > 1) chosen.push_back(list.back());
     }
-    const Outcome soundList = run("list " + quoted(sample(samples::NewSampleFile)) +
+    const DamageOutcome soundList = run("list " + quoted(sample(samples::NewSampleFile)) +
                               (damagingNew ? "" : " " + quoted(sample(role)) + " --all"));
     ASSERT_EQ(soundList.status, 0);
     // The first driver listed, as "<id>ob" or "<id>sb".
@@ -327,20 +316,20 @@ TEST_F(DamagedFiles, SweepOfDamageOverEveryKindOfPage) {
         const Bytes bytes = damaged(sound, damage, page, at.pageSize);
         const fs::path file = damagingNew ? newFile() : oldFile();
         lay(file, bytes);
-        const Bytes soundOther = readBytes(damagingNew ? oldFile() : newFile());
+        const Bytes soundOther = qbm::test::fileBytes(damagingNew ? oldFile() : newFile());
         const bool writable = damagingNew && passesPreWriteCheck(newFile());
         ++tally.files;
 
         const std::string files = damagingNew ? quoted(newFile()) : quoted(newFile()) + " " + quoted(oldFile());
-        const Outcome listed = run("list " + files + (damagingNew ? "" : " --all"));
-        const Outcome shown = run("show " + files + (damagingNew ? " --new " : " --old ") + firstDriver);
-        for (const Outcome* r : {&listed, &shown}) {
+        const DamageOutcome listed = run("list " + files + (damagingNew ? "" : " --all"));
+        const DamageOutcome shown = run("show " + files + (damagingNew ? " --new " : " --old ") + firstDriver);
+        for (const DamageOutcome* r : {&listed, &shown}) {
           EXPECT_TRUE(r->status == 0 || r->status == 1) << r->status << " " << r->err;
           tally.readsWarned += r->status == 0 && !r->err.empty();
           tally.readsFailed += r->status == 1;
         }
-        EXPECT_EQ(readBytes(newFile()), damagingNew ? bytes : soundOther);
-        EXPECT_EQ(readBytes(oldFile()), damagingNew ? soundOther : bytes);
+        EXPECT_EQ(qbm::test::fileBytes(newFile()), damagingNew ? bytes : soundOther);
+        EXPECT_EQ(qbm::test::fileBytes(oldFile()), damagingNew ? soundOther : bytes);
         // Drivers missing from the list are never lost in silence (scrambled rows may read as rows
         // the scan leaves out by its rules, so only whole pages are held to it).
         if (damage != Damage::Scramble && listed.status == 0 &&
@@ -348,21 +337,21 @@ TEST_F(DamagedFiles, SweepOfDamageOverEveryKindOfPage) {
           EXPECT_NE(listed.err.find("could not be read"), std::string::npos) << listed.err;
         }
 
-        const Outcome merged = run(merge(newFile(), oldFile()));
+        const DamageOutcome merged = run(merge(newFile(), oldFile()));
         tally.runs += 3;
         EXPECT_TRUE(merged.status == 0 || merged.status == 1) << merged.status << " " << merged.err;
         const bool refused = merged.err.find("is damaged, so nothing was merged") != std::string::npos;
         if (damagingNew) {
-          EXPECT_EQ(readBytes(oldFile()), soundOther);
+          EXPECT_EQ(qbm::test::fileBytes(oldFile()), soundOther);
           if (!writable) {
-            EXPECT_EQ(readBytes(newFile()), bytes) << merged.err;
+            EXPECT_EQ(qbm::test::fileBytes(newFile()), bytes) << merged.err;
           }
           // A file the check let through is no worse for the merge.
           if (writable && merged.status == 0) {
             EXPECT_TRUE(passesPreWriteCheck(newFile()));
           }
         } else {
-          EXPECT_EQ(readBytes(oldFile()), bytes);
+          EXPECT_EQ(qbm::test::fileBytes(oldFile()), bytes);
           EXPECT_FALSE(refused);
         }
         tally.refused += refused;

@@ -36,7 +36,6 @@ namespace fs = std::filesystem;
 using test::quoted;
 using Bytes = std::vector<std::uint8_t>;
 
-const std::string kCli = qbm::test::quoted(qbm::test::cliProgram());
 
 struct Outcome {
   int status = -1;
@@ -52,7 +51,7 @@ Outcome cli(const std::string& arguments, const std::string& redirections = std:
   Outcome outcome;
   const bool errClosed = redirections.find("2>&-") != std::string::npos;
   outcome.status = test::runCommand(
-      test::withTimeLimit(60, kCli + " " + arguments + " " + redirections + (errClosed ? "" : " 2>" + quoted(errFile))),
+      test::withTimeLimit(60, qbm::test::cliCommand() + " " + arguments + " " + redirections + (errClosed ? "" : " 2>" + quoted(errFile))),
       &outcome.out);
   outcome.err = test::textOf(errFile);
   fs::remove(errFile);

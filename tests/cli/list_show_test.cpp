@@ -13,12 +13,11 @@ namespace qbm {
 namespace {
 
 namespace fs = std::filesystem;
-const std::string kCli = qbm::test::quoted(qbm::test::cliProgram());
 
-int run(const std::string& arguments, std::string* out = nullptr, bool withErrors = false) {
+int runListOrShow(const std::string& arguments, std::string* out = nullptr, bool withErrors = false) {
   std::string text;
   const int status =
-      test::runCommand(kCli + " " + arguments + (withErrors ? " 2>&1" : std::string(" 2>") + test::nullDevice()), &text);
+      test::runCommand(qbm::test::cliCommand() + " " + arguments + (withErrors ? " 2>&1" : std::string(" 2>") + test::nullDevice()), &text);
   if (out) *out = text;
   return status;
 }
@@ -70,14 +69,14 @@ class CliListShow : public ::testing::Test {
 
 TEST_F(CliListShow, ListPrintsTheListsAsTheWindowHoldsThem) {
   std::string out;
-  ASSERT_EQ(0, run("list " + quoted(dir / "qbaudio.mdb"), &out));
+  ASSERT_EQ(0, runListOrShow("list " + quoted(dir / "qbaudio.mdb"), &out));
   EXPECT_EQ(out, expectedList("", 0));
   EXPECT_TRUE(out.ends_with("\nDriver count = 300\n"));
   for (const std::string& old : {std::string("spkrbase.mdb"), std::string("xqbaudio.mdb")}) {
-    ASSERT_EQ(0, run("list " + quoted(dir / "qbaudio.mdb") + " " + quoted(dir / old), &out));
+    ASSERT_EQ(0, runListOrShow("list " + quoted(dir / "qbaudio.mdb") + " " + quoted(dir / old), &out));
     EXPECT_EQ(out, expectedList(old, 0)) << old;
     std::string all;
-    ASSERT_EQ(0, run("list " + quoted(dir / "qbaudio.mdb") + " " + quoted(dir / old) + " --all", &all));
+    ASSERT_EQ(0, runListOrShow("list " + quoted(dir / "qbaudio.mdb") + " " + quoted(dir / old) + " --all", &all));
     EXPECT_EQ(all, expectedList(old, 1)) << old;
     EXPECT_GT(all.size(), out.size()) << old;
   }
@@ -111,16 +110,16 @@ TEST_F(CliListShow, ShowPrintsTheReportOfOneDriver) {
   }  // the session lets go of the files
 
   std::string out;
-  ASSERT_EQ(0, run("show " + quoted(dir / "qbaudio.mdb") + " --new " + newArgs, &out));
+  ASSERT_EQ(0, runListOrShow("show " + quoted(dir / "qbaudio.mdb") + " --new " + newArgs, &out));
   EXPECT_EQ(out, newReport);
-  ASSERT_EQ(0, run("show " + quoted(dir / "qbaudio.mdb") + " " + quoted(dir / "spkrbase.mdb") +
+  ASSERT_EQ(0, runListOrShow("show " + quoted(dir / "qbaudio.mdb") + " " + quoted(dir / "spkrbase.mdb") +
                        " --old " + oldArgs + " --english",
                    &out));
   EXPECT_EQ(out, oldReport);
   EXPECT_NE(out.find(" cu.ft\n"), std::string::npos);
   EXPECT_TRUE(out.ends_with("\n"));
 
-  ASSERT_EQ(0, run("show " + quoted(dir / "qbaudio.mdb") + " --new " + newArgs + " --json", &out));
+  ASSERT_EQ(0, runListOrShow("show " + quoted(dir / "qbaudio.mdb") + " --new " + newArgs + " --json", &out));
   const test::Json json = test::Json::parse(out);
   const test::Json& lines = json["lines"];
   std::string joined;
@@ -150,7 +149,7 @@ TEST_F(CliListShow, ListJsonGivesTheEntriesOfTheSessionsList) {
                                     std::pair{std::string("spkrbase.mdb"), 1}}) {
     SCOPED_TRACE(old);
     std::string out;
-    ASSERT_EQ(0, run("list " + quoted(dir / "qbaudio.mdb") + (old.empty() ? "" : " " + quoted(dir / old) + " --all") +
+    ASSERT_EQ(0, runListOrShow("list " + quoted(dir / "qbaudio.mdb") + (old.empty() ? "" : " " + quoted(dir / old) + " --all") +
                          " --json",
                      &out));
     const test::Json json = test::Json::parse(out);
@@ -183,21 +182,21 @@ TEST_F(CliListShow, ListJsonGivesTheEntriesOfTheSessionsList) {
 TEST_F(CliListShow, FailuresNameTheFileAndExitWithOne) {
   const std::string fresh = quoted(dir / "qbaudio.mdb");
   std::string out;
-  EXPECT_EQ(1, run("list " + quoted(dir / "missing.mdb"), &out, true));
+  EXPECT_EQ(1, runListOrShow("list " + quoted(dir / "missing.mdb"), &out, true));
   EXPECT_NE(out.find("missing.mdb: no such file"), std::string::npos) << out;
 
   fs::copy_file(dir / "spkrbase.mdb", dir / "renamed.mdb");
-  EXPECT_EQ(1, run("list " + fresh + " " + quoted(dir / "renamed.mdb"), &out, true));
+  EXPECT_EQ(1, runListOrShow("list " + fresh + " " + quoted(dir / "renamed.mdb"), &out, true));
   EXPECT_NE(out.find("renamed.mdb: Sorry, the selected database file is not a Tundrel Pro or "
                      "Partiva Pro driver database."),
             std::string::npos)
       << out;
 
   // The same file on both sides: the new side holds it exclusively.
-  EXPECT_EQ(1, run("list " + fresh + " " + fresh, &out, true));
+  EXPECT_EQ(1, runListOrShow("list " + fresh + " " + fresh, &out, true));
   EXPECT_NE(out.find("Sorry, the selected database file cannot be opened."), std::string::npos);
 
-  EXPECT_EQ(1, run("show " + fresh + " --new 99999ob", &out, true));
+  EXPECT_EQ(1, runListOrShow("show " + fresh + " --new 99999ob", &out, true));
   EXPECT_NE(out.find("qbaudio.mdb: no driver 99999ob is listed"), std::string::npos) << out;
 }
 
@@ -212,16 +211,16 @@ TEST_F(CliListShow, NonAsciiNamesAndForwardSlashesOpenTheSameFiles) {
     return quoted(std::string(text.begin(), text.end()));
   };
   std::string expected, out;
-  ASSERT_EQ(0, run("list " + quoted(dir / "qbaudio.mdb") + " " + quoted(dir / "spkrbase.mdb") + " --all", &expected, true))
+  ASSERT_EQ(0, runListOrShow("list " + quoted(dir / "qbaudio.mdb") + " " + quoted(dir / "spkrbase.mdb") + " --all", &expected, true))
       << expected;
-  EXPECT_EQ(0, run("list " + quoted(folder / "qbaudio.mdb") + " " + quoted(folder / "spkrbase.mdb") + " --all", &out, true));
+  EXPECT_EQ(0, runListOrShow("list " + quoted(folder / "qbaudio.mdb") + " " + quoted(folder / "spkrbase.mdb") + " --all", &out, true));
   EXPECT_EQ(expected, out);
-  EXPECT_EQ(0, run("list " + slashed(folder / "qbaudio.mdb") + " " + slashed(folder / "spkrbase.mdb") + " --all", &out, true));
+  EXPECT_EQ(0, runListOrShow("list " + slashed(folder / "qbaudio.mdb") + " " + slashed(folder / "spkrbase.mdb") + " --all", &out, true));
   EXPECT_EQ(expected, out);
-  EXPECT_EQ(0, run("merge " + quoted(folder / "qbaudio.mdb") + " " + slashed(folder / "spkrbase.mdb") + " --all --overwrite yes",
+  EXPECT_EQ(0, runListOrShow("merge " + quoted(folder / "qbaudio.mdb") + " " + slashed(folder / "spkrbase.mdb") + " --all --overwrite yes",
                    &out, true))
       << out;
-  EXPECT_EQ(0, run("check " + quoted(folder / "qbaudio.mdb"), &out, true)) << out;
+  EXPECT_EQ(0, runListOrShow("check " + quoted(folder / "qbaudio.mdb"), &out, true)) << out;
   EXPECT_NE(test::fileBytes(dir / "qbaudio.mdb"), test::fileBytes(folder / "qbaudio.mdb")) << "the merge wrote it";
 }
 
@@ -232,7 +231,7 @@ TEST_F(CliListShow, UsageErrorsExitWithTwo) {
         "show " + fresh, "show " + fresh + " --new", "show " + fresh + " --new 12xb",
         "show " + fresh + " --new ob", "show " + fresh + " --old 1ob",
            "show " + fresh + " " + fresh + " --new 1ob", "show " + fresh + " --new 1ob --old 1ob"})
-    EXPECT_EQ(2, run(args)) << args;
+    EXPECT_EQ(2, runListOrShow(args)) << args;
 }
 
 }  // namespace

@@ -31,15 +31,14 @@ namespace qbm {
 namespace {
 
 namespace fs = std::filesystem;
-const std::string kCli = qbm::test::quoted(qbm::test::cliProgram());
 
 // Runs the command with no terminal to ask on; stdout into out, stderr into err.
-int run(const std::string& arguments, std::string* out = nullptr, std::string* err = nullptr) {
+int runMergeVerb(const std::string& arguments, std::string* out = nullptr, std::string* err = nullptr) {
   static int n = 0;
   static const unsigned kRun = std::random_device{}();  // apart from other runs of the tests
   const fs::path errFile = fs::temp_directory_path() / ("qbm-cli-merge-err-" + std::to_string(kRun) + "-" + std::to_string(++n));
   std::string text;
-  const int status = test::runCommand(kCli + " " + arguments + " <" + test::nullDevice() + " 2>" + test::quoted(errFile), &text);
+  const int status = test::runCommand(qbm::test::cliCommand() + " " + arguments + " <" + test::nullDevice() + " 2>" + test::quoted(errFile), &text);
   if (out) *out = text;
   if (err) *err = test::textOf(errFile);
   fs::remove(errFile);
@@ -104,7 +103,7 @@ class CliMerge : public ::testing::Test {
 TEST_F(CliMerge, WithoutAnAnswerAndWithoutATerminalNothingIsWritten) {
   const std::string before = fileBytes(dir / "qbaudio.mdb");
   std::string out, err;
-  EXPECT_EQ(1, run("merge " + files("xqbaudio.mdb") + " --all", &out, &err));
+  EXPECT_EQ(1, runMergeVerb("merge " + files("xqbaudio.mdb") + " --all", &out, &err));
   EXPECT_NE(err.find("qbaudio.mdb"), std::string::npos) << err;
   EXPECT_NE(err.find("give --overwrite yes or --overwrite no"), std::string::npos) << err;
   EXPECT_NE(err.find("Nothing was written"), std::string::npos) << err;
@@ -114,17 +113,17 @@ TEST_F(CliMerge, WithoutAnAnswerAndWithoutATerminalNothingIsWritten) {
 
 TEST_F(CliMerge, WithListOverwriteYesPrintsTheOldListTheSummaryAndTheNewList) {
   std::string out, err;
-  ASSERT_EQ(0, run("merge " + files("xqbaudio.mdb") + " --all --overwrite yes --list", &out, &err)) << err;
+  ASSERT_EQ(0, runMergeVerb("merge " + files("xqbaudio.mdb") + " --all --overwrite yes --list", &out, &err)) << err;
   EXPECT_EQ(out, expected("xqbaudio.mdb", ShowAllDriversOption, {}, true, false, true));
   EXPECT_EQ(err, "");
   EXPECT_NE(out.find("\nMerged:\nWoofers: "), std::string::npos);
 
   std::string check;
-  EXPECT_EQ(0, run("check " + quoted(dir / "qbaudio.mdb"), &check)) << check;
+  EXPECT_EQ(0, runMergeVerb("check " + quoted(dir / "qbaudio.mdb"), &check)) << check;
   if (!test::haveProgram("mdb-export")) GTEST_SKIP() << "mdb-export (mdbtools) is not installed";
   for (const char* table : {"woofers", "tweeters", "companies", "woofer-response", "tweeter-response"}) {
     std::string ours, theirs;
-    ASSERT_EQ(0, run("dump " + quoted(dir / "qbaudio.mdb") + " " + quoted(table), &ours));
+    ASSERT_EQ(0, runMergeVerb("dump " + quoted(dir / "qbaudio.mdb") + " " + quoted(table), &ours));
     ASSERT_EQ(0, test::runCommand("mdb-export " + quoted(dir / "qbaudio.mdb") + " " + quoted(table), &theirs));
     EXPECT_EQ(std::count(theirs.begin(), theirs.end(), '\n'), std::count(ours.begin(), ours.end(), '\n')) << table;
   }
@@ -148,7 +147,7 @@ TEST_F(CliMerge, JsonGivesTheSummaryAndTheListsOfTheSessionsMerge) {
     for (const auto& e : session.state().ToList.entries()) newIds.push_back(e.itemData);
   }
   std::string out, err;
-  ASSERT_EQ(0, run("merge " + files("xqbaudio.mdb") + " --all --overwrite yes --json --list", &out, &err)) << err;
+  ASSERT_EQ(0, runMergeVerb("merge " + files("xqbaudio.mdb") + " --all --overwrite yes --json --list", &out, &err)) << err;
   const test::Json json = test::Json::parse(out);
   const test::Json& summary = json["summary"];
   EXPECT_FALSE(json["dryRun"].boolean);
@@ -171,7 +170,7 @@ TEST_F(CliMerge, JsonGivesTheSummaryAndTheListsOfTheSessionsMerge) {
 
 TEST_F(CliMerge, OverwriteNoAndOmittedDriversAsTheWindowDoesThem) {
   std::string list;
-  ASSERT_EQ(0, run("list " + files("xqbaudio.mdb") + " --all", &list));
+  ASSERT_EQ(0, runMergeVerb("list " + files("xqbaudio.mdb") + " --all", &list));
   std::istringstream lines(list);
   std::string first, second;
   std::getline(lines, first);
@@ -181,7 +180,7 @@ TEST_F(CliMerge, OverwriteNoAndOmittedDriversAsTheWindowDoesThem) {
   };
   const std::vector<std::string> omit = {argumentOf(first), argumentOf(second)};
   std::string out, err;
-  ASSERT_EQ(0, run("merge " + files("xqbaudio.mdb") + " --all --overwrite no --omit " + quoted(omit[0]) +
+  ASSERT_EQ(0, runMergeVerb("merge " + files("xqbaudio.mdb") + " --all --overwrite no --omit " + quoted(omit[0]) +
                        " --omit " + quoted(omit[1]),
                    &out, &err))
       << err;
@@ -192,14 +191,14 @@ TEST_F(CliMerge, OverwriteNoAndOmittedDriversAsTheWindowDoesThem) {
 
 TEST_F(CliMerge, ALegacyMergeWithoutMatchesNeedsNoAnswer) {
   std::string out, err;
-  ASSERT_EQ(0, run("merge " + files("spkrbase.mdb"), &out, &err)) << err;
+  ASSERT_EQ(0, runMergeVerb("merge " + files("spkrbase.mdb"), &out, &err)) << err;
   EXPECT_EQ(out, expected("spkrbase.mdb", ShowChangedDriversOption, {}, false, false));
 }
 
 TEST_F(CliMerge, ADryRunPrintsTheSummaryAndLeavesTheFileAsItWas) {
   const std::string before = fileBytes(dir / "qbaudio.mdb");
   std::string out, err;
-  ASSERT_EQ(0, run("merge " + files("xqbaudio.mdb") + " --dry-run --overwrite yes", &out, &err)) << err;
+  ASSERT_EQ(0, runMergeVerb("merge " + files("xqbaudio.mdb") + " --dry-run --overwrite yes", &out, &err)) << err;
   EXPECT_EQ(out, expected("xqbaudio.mdb", ShowChangedDriversOption, {}, true, true));
   EXPECT_NE(out.find("Dry run, nothing written"), std::string::npos);
   EXPECT_TRUE(fileBytes(dir / "qbaudio.mdb") == before);
@@ -208,7 +207,7 @@ TEST_F(CliMerge, ADryRunPrintsTheSummaryAndLeavesTheFileAsItWas) {
 TEST_F(CliMerge, AnOmittedDriverThatIsNotListedStopsBeforeMerging) {
   const std::string before = fileBytes(dir / "qbaudio.mdb");
   std::string out, err;
-  EXPECT_EQ(1, run("merge " + files("xqbaudio.mdb") + " --omit 99999ob --overwrite yes", &out, &err));
+  EXPECT_EQ(1, runMergeVerb("merge " + files("xqbaudio.mdb") + " --omit 99999ob --overwrite yes", &out, &err));
   EXPECT_NE(err.find("the old list has no driver 99999ob to omit"), std::string::npos) << err;
   EXPECT_TRUE(fileBytes(dir / "qbaudio.mdb") == before);
 }
@@ -219,21 +218,21 @@ TEST_F(CliMerge, UsageErrorsExitWithTwo) {
            "merge", "merge " + quoted(dir / "qbaudio.mdb"), "merge " + both + " extra.mdb",
            "merge " + both + " --omit", "merge " + both + " --omit 12xb", "merge " + both + " --overwrite",
            "merge " + both + " --overwrite maybe", "merge " + both + " --force"})
-    EXPECT_EQ(2, run(args)) << args;
+    EXPECT_EQ(2, runMergeVerb(args)) << args;
 }
 
 TEST(CliMergeSamples, GeneratedDatabasesMergeIntoAFileThatChecksCleanAndOnlyOnce) {
   test::ScratchDir dir;
   std::string out, err;
-  ASSERT_EQ(0, run("samples " + quoted(dir.path()) + " --drivers 400 --seed 5", &out, &err)) << err;
+  ASSERT_EQ(0, runMergeVerb("samples " + quoted(dir.path()) + " --drivers 400 --seed 5", &out, &err)) << err;
   for (const char* old : {"spkrbase.mdb", "xqbaudio.mdb"}) {
     const std::string files = quoted(dir / "qbaudio.mdb") + " " + quoted(dir / old);
-    ASSERT_EQ(0, run("merge " + files + " --all --overwrite yes", &out, &err)) << err;
+    ASSERT_EQ(0, runMergeVerb("merge " + files + " --all --overwrite yes", &out, &err)) << err;
     EXPECT_NE(out.find("Write problems: 0."), std::string::npos) << out;
-    EXPECT_EQ(0, run("check " + quoted(dir / "qbaudio.mdb"), &out)) << out;
+    EXPECT_EQ(0, runMergeVerb("check " + quoted(dir / "qbaudio.mdb"), &out)) << out;
     // Merged again, in either list mode and with either answer, it adds nothing.
     for (const char* again : {" --all --overwrite yes", " --overwrite no"}) {
-      ASSERT_EQ(0, run("merge " + files + again, &out, &err)) << err;
+      ASSERT_EQ(0, runMergeVerb("merge " + files + again, &out, &err)) << err;
       for (const char* line : {"Woofers: 0 added,", "Tweeters: 0 added,", "Companies: 0 added."})
         EXPECT_NE(out.find(line), std::string::npos) << old << again << ": " << out;
     }
@@ -290,7 +289,7 @@ TEST(CliProgress, ShownOnATerminalOnlyAndCleared) {
 #else
   test::ScratchDir dir;
   std::string out, err;
-  ASSERT_EQ(0, run("samples " + quoted(dir.path()) + " --drivers 3000 --seed 3", &out, &err)) << err;
+  ASSERT_EQ(0, runMergeVerb("samples " + quoted(dir.path()) + " --drivers 3000 --seed 3", &out, &err)) << err;
   const std::string newDb = (dir / "qbaudio.mdb").string(), oldDb = (dir / "xqbaudio.mdb").string();
   const struct {
     std::vector<std::string> arguments;
@@ -328,10 +327,10 @@ TEST(CliProgress, ShownOnATerminalOnlyAndCleared) {
 
     // Stderr on a file, or on a pipe: no progress.
     fs::remove_all(dir / "more");
-    EXPECT_EQ(0, run(arguments.substr(1) + " >" + test::nullDevice(), nullptr, &err));
+    EXPECT_EQ(0, runMergeVerb(arguments.substr(1) + " >" + test::nullDevice(), nullptr, &err));
     EXPECT_EQ(err.find_first_of("\r\x1b"), std::string::npos) << visible(err);
     fs::remove_all(dir / "more");
-    EXPECT_EQ(0, test::runCommand(kCli + arguments + " 2>&1 >" + test::nullDevice() + " <" + test::nullDevice(), &err));
+    EXPECT_EQ(0, test::runCommand(qbm::test::cliCommand() + arguments + " 2>&1 >" + test::nullDevice() + " <" + test::nullDevice(), &err));
     EXPECT_EQ(err.find_first_of("\r\x1b"), std::string::npos) << visible(err);
   }
 #endif

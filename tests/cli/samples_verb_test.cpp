@@ -21,11 +21,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace samples;
-const std::string kCli = qbm::test::quoted(qbm::test::cliProgram());
 
-int run(const std::string& arguments, std::string* out = nullptr) {
+int runSamplesVerb(const std::string& arguments, std::string* out = nullptr) {
   std::string text;
-  const int status = test::runCommand(kCli + " " + arguments + " 2>&1", &text);
+  const int status = test::runCommand(qbm::test::cliCommand() + " " + arguments + " 2>&1", &text);
   if (out) *out = text;
   return status;
 }
@@ -58,28 +57,28 @@ std::string describe(const LegacyRowPlan& row) {
 TEST(CliSamples, UsageErrorsAndRefusals) {
   test::ScratchDir dir;
   std::string out;
-  EXPECT_EQ(run("samples", &out), 2);
+  EXPECT_EQ(runSamplesVerb("samples", &out), 2);
   EXPECT_NE(out.find("name the folder"), std::string::npos) << out;
-  EXPECT_EQ(run("samples " + quoted(dir / "a") + " --drivers", &out), 2);
-  EXPECT_EQ(run("samples " + quoted(dir / "a") + " --drivers ten", &out), 2);
+  EXPECT_EQ(runSamplesVerb("samples " + quoted(dir / "a") + " --drivers", &out), 2);
+  EXPECT_EQ(runSamplesVerb("samples " + quoted(dir / "a") + " --drivers ten", &out), 2);
   EXPECT_NE(out.find("--drivers takes a whole number"), std::string::npos) << out;
-  EXPECT_EQ(run("samples " + quoted(dir / "a") + " --drivers -3"), 2);
-  EXPECT_EQ(run("samples " + quoted(dir / "a") + " --drivers 500001"), 2);
-  EXPECT_EQ(run("samples " + quoted(dir / "a") + " --seed 1x"), 2);
-  EXPECT_EQ(run("samples " + quoted(dir / "a") + " " + quoted(dir / "b")), 2);
-  EXPECT_EQ(run("samples " + quoted(dir / "a") + " --size 3"), 2);
-  EXPECT_EQ(run("samples " + quoted(dir / "a") + " --format jet5", &out), 2);
+  EXPECT_EQ(runSamplesVerb("samples " + quoted(dir / "a") + " --drivers -3"), 2);
+  EXPECT_EQ(runSamplesVerb("samples " + quoted(dir / "a") + " --drivers 500001"), 2);
+  EXPECT_EQ(runSamplesVerb("samples " + quoted(dir / "a") + " --seed 1x"), 2);
+  EXPECT_EQ(runSamplesVerb("samples " + quoted(dir / "a") + " " + quoted(dir / "b")), 2);
+  EXPECT_EQ(runSamplesVerb("samples " + quoted(dir / "a") + " --size 3"), 2);
+  EXPECT_EQ(runSamplesVerb("samples " + quoted(dir / "a") + " --format jet5", &out), 2);
   EXPECT_NE(out.find("--format takes jet3 (Access 97) or jet4 (Access 2000), not \"jet5\""), std::string::npos) << out;
-  EXPECT_EQ(run("samples " + quoted(dir / "a") + " --format"), 2);
+  EXPECT_EQ(runSamplesVerb("samples " + quoted(dir / "a") + " --format"), 2);
   EXPECT_FALSE(fs::exists(dir / "a"));
 
-  ASSERT_EQ(run("samples " + quoted(dir / "a") + " --drivers 3 --seed 9", &out), 0) << out;
+  ASSERT_EQ(runSamplesVerb("samples " + quoted(dir / "a") + " --drivers 3 --seed 9", &out), 0) << out;
   EXPECT_NE(out.find("qbaudio.mdb: companies"), std::string::npos) << out;
-  EXPECT_EQ(run("samples " + quoted(dir / "a") + " --drivers 3", &out), 1);
+  EXPECT_EQ(runSamplesVerb("samples " + quoted(dir / "a") + " --drivers 3", &out), 1);
   EXPECT_NE(out.find((dir / "a" / "qbaudio.mdb").string() + " exists already"), std::string::npos) << out;
 
   // Access 2000 files unless Access 97 ones are asked for.
-  ASSERT_EQ(run("samples " + quoted(dir / "b") + " --drivers 3 --format jet3", &out), 0) << out;
+  ASSERT_EQ(runSamplesVerb("samples " + quoted(dir / "b") + " --drivers 3 --format jet3", &out), 0) << out;
   EXPECT_NE(out.find("Access 97 (Jet 3)"), std::string::npos) << out;
   for (std::string_view name : {NewSampleFile, PreviousSampleFile, LegacySampleFile})
     for (const auto& [folder, format] : {std::pair{"a", jet::Format::Jet4}, std::pair{"b", jet::Format::Jet3}})
@@ -100,8 +99,8 @@ TEST(CliSamples, WrittenFilesAreByteForByteTheRecordedOnes) {
     return out.substr(0, out.find(' '));
   };
   std::string out;
-  ASSERT_EQ(run("samples " + quoted(dir / "jet4") + " --drivers 2000 --seed 1", &out), 0) << out;
-  ASSERT_EQ(run("samples " + quoted(dir / "jet3") + " --drivers 2000 --seed 1 --format jet3", &out), 0) << out;
+  ASSERT_EQ(runSamplesVerb("samples " + quoted(dir / "jet4") + " --drivers 2000 --seed 1", &out), 0) << out;
+  ASSERT_EQ(runSamplesVerb("samples " + quoted(dir / "jet3") + " --drivers 2000 --seed 1 --format jet3", &out), 0) << out;
   const std::vector<std::pair<std::string, std::string>> written = {
       {"jet4/qbaudio.mdb", "d1b833dc5a86ea50476f68092c12aac51701578702db4379d03937000a4c1682"},
       {"jet4/xqbaudio.mdb", "747ce82156a5d9a206d96bb190863f4035b52dbae5cc6c802452a7e442f43036"},
@@ -112,7 +111,7 @@ TEST(CliSamples, WrittenFilesAreByteForByteTheRecordedOnes) {
   for (const auto& [file, sha] : written) EXPECT_EQ(digest(file), sha) << file;
 
   const auto merge = [&](const char* old) {
-    return run("merge " + quoted(dir / "jet4/qbaudio.mdb") + " " + quoted(dir / "jet4" / old) +
+    return runSamplesVerb("merge " + quoted(dir / "jet4/qbaudio.mdb") + " " + quoted(dir / "jet4" / old) +
                " --all --overwrite yes <" + test::nullDevice(), &out);
   };
   ASSERT_EQ(merge("xqbaudio.mdb"), 0) << out;
@@ -127,7 +126,7 @@ class CliSampleLists : public ::testing::Test {
   static constexpr std::uint64_t kSeed = 2;
   void SetUp() override {
     std::string out;
-    ASSERT_EQ(run("samples " + quoted(dir.path()) + " --drivers " + std::to_string(kDrivers) + " --seed " +
+    ASSERT_EQ(runSamplesVerb("samples " + quoted(dir.path()) + " --drivers " + std::to_string(kDrivers) + " --seed " +
                       std::to_string(kSeed),
                   &out),
               0)
@@ -135,7 +134,7 @@ class CliSampleLists : public ::testing::Test {
   }
   PrintedList list(const std::string& files) {
     std::string out;
-    EXPECT_EQ(run("list " + files, &out), 0) << out;
+    EXPECT_EQ(runSamplesVerb("list " + files, &out), 0) << out;
     return parseList(out);
   }
   fs::path file(std::string_view name) const { return dir.path() / name; }

@@ -104,7 +104,7 @@ inline bool sameTextUpToUndefinedBytes(const std::string& theirs, const std::str
 
 inline bool sameCsvField(const std::string& theirs, const std::string& ours, jet::ColumnType type) {
   if (theirs == ours) return true;
-  double a, b;
+  double a = 0, b = 0;
   switch (type) {
     case jet::ColumnType::Double:  // mdbtools prints 16 significant digits
       return parseNumber(theirs, a) && parseNumber(ours, b) && std::fabs(a - b) <= 1e-15 * std::fabs(b);

@@ -47,7 +47,6 @@ using qbm::test::Json;
 using T = jet::ColumnType;
 using Row = std::vector<Value>;
 
-const std::string kNodeReader = std::string(QBM_SOURCE_DIR) + "/tests/interop/node/read.mjs";
 const char* const kTable = "Round Trip";
 
 using qbm::test::quoted;
@@ -556,7 +555,7 @@ TEST_P(EngineRoundTrip, JavaScriptReaderReadsBackEveryValue) {
     GTEST_SKIP() << "node or mdb-reader is not installed (scripts/deps installs them)";
   const Built& b = data();
   std::string out;
-  ASSERT_EQ(0, qbm::test::runCommand("node " + quoted(kNodeReader) + " " + quoted(b.file.string()), &out));
+  ASSERT_EQ(0, qbm::test::runCommand("node " + quoted(qbm::test::nodeReaderScript()) + " " + quoted(b.file.string()), &out));
   Json document = Json::parse(out);
   ASSERT_EQ(document["tables"].size(), 1u);
   const Json& table = document["tables"][0];

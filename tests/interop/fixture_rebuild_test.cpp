@@ -26,16 +26,8 @@ namespace fs = std::filesystem;
 using jet::Format;
 using qbm::test::Json;
 
-const std::string kNodeReader = std::string(QBM_SOURCE_DIR) + "/tests/interop/node/read.mjs";
 
 using qbm::test::quoted;
-
-Json readJsonFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return Json::parse(text.str());
-}
 
 std::multiset<std::string> sortedLines(const std::string& text) {
   std::multiset<std::string> lines;
@@ -80,7 +72,7 @@ TEST_P(FixtureRebuild, CopyReadsAsTheOriginalToEveryReader) {
   for (const jet::Problem& p : jet::check(copy_)) problems += p.where + ": " + p.what + "\n";
   EXPECT_EQ(problems, "");
 
-  Json expected = readJsonFile(fs::path(original_).replace_extension(".json"));
+  Json expected = qbm::test::readJsonFile(fs::path(original_).replace_extension(".json"));
   {
     jet::Database db = jet::Database::open(copy_, {.exclusive = false, .readOnly = true});
     std::ostringstream dump;
@@ -91,7 +83,7 @@ TEST_P(FixtureRebuild, CopyReadsAsTheOriginalToEveryReader) {
 
   if (qbm::test::haveProgram("node") && fs::exists(fs::path(QBM_SOURCE_DIR) / "tests/interop/node/node_modules/mdb-reader")) {
     std::string out;
-    ASSERT_EQ(0, qbm::test::runCommand("node " + quoted(kNodeReader) + " " + quoted(copy_.string()), &out));
+    ASSERT_EQ(0, qbm::test::runCommand("node " + quoted(qbm::test::nodeReaderScript()) + " " + quoted(copy_.string()), &out));
     qbm::test::expectSameDatabase(expected, Json::parse(out), {.rowOrderMatters = false, .compareIndexes = false});
   }
 
@@ -148,7 +140,7 @@ TEST(NewEmptyDatabase, ReadsAsAnEngineMadeOne) {
     EXPECT_EQ(run("mdb-export -b hex " + quoted(ours.string()) + " " + table),
               run("mdb-export -b hex " + quoted(theirs.string()) + " " + table)) << table;
   if (qbm::test::haveProgram("node") && fs::exists(fs::path(QBM_SOURCE_DIR) / "tests/interop/node/node_modules/mdb-reader")) {
-    Json document = Json::parse(run("node " + quoted(kNodeReader) + " " + quoted(ours.string())));
+    Json document = Json::parse(run("node " + quoted(qbm::test::nodeReaderScript()) + " " + quoted(ours.string())));
     EXPECT_EQ(document["tables"].size(), 0u);
   }
 }

@@ -22,7 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using qbm::test::Json;
 
-const std::string kNodeReader = std::string(QBM_SOURCE_DIR) + "/tests/interop/node/read.mjs";
 
 using qbm::test::quoted;
 
@@ -89,7 +88,7 @@ TEST_P(IndexedTableWritesInterop, JavaScriptReaderSeesTheRowsTheEngineHolds) {
   qbm::test::ScratchDir dir;
   fs::path path = writtenCopy(GetParam(), dir.path());
   std::string theirs;
-  int rc = qbm::test::runCommand("node " + quoted(kNodeReader) + " " + quoted(path.string()) + " 2>&1", &theirs);
+  int rc = qbm::test::runCommand("node " + quoted(qbm::test::nodeReaderScript()) + " " + quoted(path.string()) + " 2>&1", &theirs);
   ASSERT_EQ(0, rc) << theirs.substr(0, 500);
   jet::Database db = jet::Database::open(path, {.exclusive = false, .readOnly = true});
   std::ostringstream ours;

@@ -23,7 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 using qbm::test::Json;
 
-const std::string kNodeReader = std::string(QBM_SOURCE_DIR) + "/tests/interop/node/read.mjs";
 
 using qbm::test::quoted;
 
@@ -44,7 +43,7 @@ class MergedFileInterop : public testing::TestWithParam<std::string> {
                                                        .format = jet3 ? jet::Format::Jet3 : jet::Format::Jet4});
       if (source == "jet3-new-samples") {
         qbm::samples::writeSampleDatabases(dir_ / "jet4", {.drivers = 300, .seed = 11});
-        fs::copy_file(dir_ / "jet4" / old, dir_ / old, fs::copy_options::overwrite_existing);
+        qbm::test::copyFileOver(dir_ / "jet4" / old, dir_ / old);
       }
     }
     path_ = dir_ / "qbaudio.mdb";
@@ -84,7 +83,7 @@ TEST_P(MergedFileInterop, TheJavaScriptReaderSeesWhatTheEngineSees) {
       !fs::exists(fs::path(QBM_SOURCE_DIR) / "tests/interop/node/node_modules/mdb-reader"))
     GTEST_SKIP() << "node or mdb-reader is not installed (scripts/deps installs them)";
   std::string theirs;
-  ASSERT_EQ(0, qbm::test::runCommand("node " + quoted(kNodeReader) + " " + quoted(path_.string()), &theirs));
+  ASSERT_EQ(0, qbm::test::runCommand("node " + quoted(qbm::test::nodeReaderScript()) + " " + quoted(path_.string()), &theirs));
   jet::Database db = jet::Database::open(path_, {.exclusive = false, .readOnly = true});
   std::ostringstream ours;
   jet::dumpJson(db, {}, ours);

@@ -27,7 +27,6 @@ using jet::ColumnType;
 using jet::Value;
 using qbm::test::Json;
 
-const std::string kNodeReader = std::string(QBM_SOURCE_DIR) + "/tests/interop/node/read.mjs";
 
 using qbm::test::quoted;
 
@@ -225,7 +224,7 @@ TEST_P(RowWriteInterop, TheJavaScriptReaderSeesWhatTheEngineSees) {
       !fs::exists(fs::path(QBM_SOURCE_DIR) / "tests/interop/node/node_modules/mdb-reader"))
     GTEST_SKIP() << "node or mdb-reader is not installed (scripts/deps installs them)";
   std::string theirs;
-  ASSERT_EQ(0, qbm::test::runCommand("node " + quoted(kNodeReader) + " " + quoted(path_.string()), &theirs));
+  ASSERT_EQ(0, qbm::test::runCommand("node " + quoted(qbm::test::nodeReaderScript()) + " " + quoted(path_.string()), &theirs));
   // mdb-reader shows the five bytes Windows-1252 leaves undefined as U+FFFD (Jet 3 text).
   qbm::test::expectSameDatabase(Json::parse(theirs), Json::parse(engineJson(path_)),
                                 {.rowOrderMatters = false, .compareIndexes = false, .jet3 = jet3_});

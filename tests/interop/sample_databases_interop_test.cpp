@@ -18,7 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 using qbm::test::Json;
 
-const std::string kNodeReader = std::string(QBM_SOURCE_DIR) + "/tests/interop/node/read.mjs";
 
 using qbm::test::quoted;
 
@@ -33,7 +32,7 @@ TEST(SampleDatabasesInterop, JavaScriptReaderSeesWhatTheEngineReads) {
     SCOPED_TRACE(std::string(name));
     const fs::path file = dir / std::string(name);
     std::string theirs;
-    ASSERT_EQ(0, qbm::test::runCommand("node " + quoted(kNodeReader) + " " + quoted(file.string()), &theirs));
+    ASSERT_EQ(0, qbm::test::runCommand("node " + quoted(qbm::test::nodeReaderScript()) + " " + quoted(file.string()), &theirs));
     std::ostringstream ours;
     {
       jet::Database db = jet::Database::open(file, {.exclusive = false, .readOnly = true});

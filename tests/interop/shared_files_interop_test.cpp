@@ -23,17 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 using qbm::test::Json;
 
-const std::string kCli = qbm::test::quoted(qbm::test::cliProgram());
-const std::string kNodeReader = std::string(QBM_SOURCE_DIR) + "/tests/interop/node/read.mjs";
 
 using qbm::test::quoted;
-
-Json readJsonFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return Json::parse(text.str());
-}
 
 bool isJet3(const fs::path& file) {
   jet::Database db = jet::Database::open(file, {.exclusive = false, .readOnly = true});
@@ -53,8 +44,8 @@ class SharedFileInterop : public testing::TestWithParam<std::string> {
 TEST_P(SharedFileInterop, JsonDumpEqualsTheIndependentReading) {
   QBM_REQUIRE_SHARED();
   std::string out;
-  ASSERT_EQ(0, qbm::test::runCommand(kCli + " dump " + quoted(file().string()) + " --json", &out));
-  Json expected = readJsonFile(fs::path(file()).replace_extension(".json"));
+  ASSERT_EQ(0, qbm::test::runCommand(qbm::test::cliCommand() + " dump " + quoted(file().string()) + " --json", &out));
+  Json expected = qbm::test::readJsonFile(fs::path(file()).replace_extension(".json"));
   qbm::test::expectSameDatabase(expected, Json::parse(out), {.jet3 = isJet3(file())});
 }
 
@@ -69,7 +60,7 @@ TEST_P(SharedFileInterop, CsvDumpEqualsMdbExport) {
     std::vector<jet::ColumnDefinition> columns = db.table(name).columns();
     std::string theirs, ours;
     ASSERT_EQ(0, qbm::test::runCommand("mdb-export " + quoted(file().string()) + " " + quoted(name), &theirs));
-    ASSERT_EQ(0, qbm::test::runCommand(kCli + " dump " + quoted(file().string()) + " " + quoted(name), &ours));
+    ASSERT_EQ(0, qbm::test::runCommand(qbm::test::cliCommand() + " dump " + quoted(file().string()) + " " + quoted(name), &ours));
     std::vector<CsvRow> a = parseCsv(theirs), b = parseCsv(ours);
     ASSERT_FALSE(b.empty());
     EXPECT_EQ(a.front(), b.front()) << "header lines differ";
@@ -90,8 +81,8 @@ TEST_P(SharedFileInterop, JavaScriptReaderSeesTheIndependentReading) {
       !fs::exists(fs::path(QBM_SOURCE_DIR) / "tests/interop/node/node_modules/mdb-reader"))
     GTEST_SKIP() << "node or mdb-reader is not installed (scripts/deps installs them)";
   std::string out;
-  ASSERT_EQ(0, qbm::test::runCommand("node " + quoted(kNodeReader) + " " + quoted(file().string()), &out));
-  Json expected = readJsonFile(fs::path(file()).replace_extension(".json"));
+  ASSERT_EQ(0, qbm::test::runCommand("node " + quoted(qbm::test::nodeReaderScript()) + " " + quoted(file().string()), &out));
+  Json expected = qbm::test::readJsonFile(fs::path(file()).replace_extension(".json"));
   // mdb-reader reports no indexes and lists overflow rows where their data lies.
   qbm::test::expectSameDatabase(expected, Json::parse(out),
                                 {.rowOrderMatters = false, .compareIndexes = false, .jet3 = isJet3(file())});

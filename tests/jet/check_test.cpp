@@ -25,16 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeBytes(const fs::path& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 std::string describe(const std::vector<jet::Problem>& problems) {
   std::string s;
   for (const auto& p : problems) s += p.where + ": " + p.what + "\n";
@@ -68,14 +58,14 @@ INSTANTIATE_TEST_SUITE_P(AllSharedDatabases, CheckSharedFile, testing::ValuesIn(
 TEST(Check, WrongRowCountIsReportedForItsTable) {
   QBM_REQUIRE_SHARED();
   qbm::test::ScratchDir dir;
-  Bytes bytes = readBytes(qbm::test::sharedDir() / "interop/testV2000.mdb");
+  Bytes bytes = qbm::test::fileBytes(qbm::test::sharedDir() / "interop/testV2000.mdb");
   std::uint32_t tdef;
   {
     jet::Database db = jet::Database::openMemory(bytes);
     tdef = jet::detail::coreOf(db).findTable("Table2")->firstPage;
   }
   bytes[tdef * 4096 + jet::format::kJet4.tdefRowCountOffset] += 5;
-  writeBytes(dir / "counts.mdb", bytes);
+  qbm::test::writeFileBytes(dir / "counts.mdb", bytes);
   std::vector<jet::Problem> problems = jet::check(dir / "counts.mdb");
   ASSERT_EQ(1u, problems.size()) << describe(problems);
   EXPECT_EQ("table Table2", problems[0].where);
@@ -85,7 +75,7 @@ TEST(Check, WrongRowCountIsReportedForItsTable) {
 TEST(Check, BrokenLongValueIsReportedAtItsRowAndTheRestIsStillChecked) {
   QBM_REQUIRE_SHARED();
   qbm::test::ScratchDir dir;
-  Bytes bytes = readBytes(qbm::test::sharedDir() / "interop/test2V2000.mdb");
+  Bytes bytes = qbm::test::fileBytes(qbm::test::sharedDir() / "interop/test2V2000.mdb");
   std::size_t fieldAt = 0;
   std::uint32_t dataPage = 0;
   {
@@ -107,7 +97,7 @@ TEST(Check, BrokenLongValueIsReportedAtItsRowAndTheRestIsStillChecked) {
   ASSERT_NE(0u, fieldAt) << "the row has a memo stored on an LVAL page";
   bytes[fieldAt + 5] = 0xFF;  // the LVAL page number: far past the end of the file
   bytes[fieldAt + 6] = 0xFF;
-  writeBytes(dir / "memo.mdb", bytes);
+  qbm::test::writeFileBytes(dir / "memo.mdb", bytes);
   std::vector<jet::Problem> problems = jet::check(dir / "memo.mdb");
   ASSERT_EQ(1u, problems.size()) << describe(problems);
   EXPECT_EQ("table MSP_PROJECTS, page " + std::to_string(dataPage) + ", row 0", problems[0].where);
@@ -120,7 +110,7 @@ TEST(Check, FilesThatCannotBeOpenedGiveOneProblemSayingWhy) {
   ASSERT_EQ(1u, missing.size());
   EXPECT_NE(std::string::npos, missing[0].what.find("cannot be opened")) << missing[0].what;
 
-  writeBytes(dir / "text.mdb", Bytes(5000, 'x'));
+  qbm::test::writeFileBytes(dir / "text.mdb", Bytes(5000, 'x'));
   std::vector<jet::Problem> notAccess = jet::check(dir / "text.mdb");
   ASSERT_EQ(1u, notAccess.size());
   EXPECT_NE(std::string::npos, notAccess[0].what.find("not an Access database")) << notAccess[0].what;
@@ -135,9 +125,9 @@ TEST(Check, FilesThatCannotBeOpenedGiveOneProblemSayingWhy) {
 TEST(Check, PartialLastPageIsReported) {
   QBM_REQUIRE_SHARED();
   qbm::test::ScratchDir dir;
-  Bytes bytes = readBytes(qbm::test::sharedDir() / "interop/delTestV1997.mdb");
+  Bytes bytes = qbm::test::fileBytes(qbm::test::sharedDir() / "interop/delTestV1997.mdb");
   bytes.resize(bytes.size() + 100, 0);
-  writeBytes(dir / "partial.mdb", bytes);
+  qbm::test::writeFileBytes(dir / "partial.mdb", bytes);
   std::vector<jet::Problem> problems = jet::check(dir / "partial.mdb");
   ASSERT_EQ(1u, problems.size()) << describe(problems);
   EXPECT_EQ("file", problems[0].where);

@@ -29,17 +29,6 @@ using jet::Format;
 using jet::Value;
 using T = jet::ColumnType;
 
-std::vector<std::uint8_t> readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string problemsOf(const fs::path& path) {
-  std::string text;
-  for (const jet::Problem& p : jet::check(path)) text += p.where + ": " + p.what + "\n";
-  return text;
-}
-
 // A row of a system table as text, the columns given in order (dates left out: they differ).
 std::multiset<std::string> rowsOf(jet::Database& db, const std::string& table, const std::vector<std::string>& columns) {
   jet::Table t = db.table(table);
@@ -85,7 +74,7 @@ TEST_F(CreateTest, NewJet4DatabaseHoldsTheCatalogTheJetEngineMakes) {
     EXPECT_NEAR(created, before.days, 2.0 / 1440);
     EXPECT_EQ(objects.get("DateUpdate"), objects.get("DateCreate"));
   }
-  std::vector<std::uint8_t> page0 = readBytes(path("new.mdb"));
+  std::vector<std::uint8_t> page0 = qbm::test::fileBytes(path("new.mdb"));
   page0.resize(4096);
   std::vector<std::uint8_t> reference = jet::encodeDatabaseHeader(
       jet::Format::Jet4, 1252, jet::DateTime{jet::bytes::f64([&] {
@@ -95,12 +84,12 @@ TEST_F(CreateTest, NewJet4DatabaseHoldsTheCatalogTheJetEngineMakes) {
       }(), jet::format::header::kJet4CreationDateOffset)});
   EXPECT_EQ(page0, reference);
   ours.close();
-  EXPECT_EQ(problemsOf(path("new.mdb")), "");
+  EXPECT_EQ(qbm::test::problemsOf(path("new.mdb")), "");
 }
 
 TEST(NewDatabaseHeader, IsTheHeaderOfAnEngineMadeDatabase) {
   QBM_REQUIRE_SHARED();
-  std::vector<std::uint8_t> theirs = readBytes(qbm::test::sharedDir() / "interop" / "emptyJet4.mdb");
+  std::vector<std::uint8_t> theirs = qbm::test::fileBytes(qbm::test::sharedDir() / "interop" / "emptyJet4.mdb");
   theirs.resize(4096);
   std::vector<std::uint8_t> plain = theirs;
   jet::unmaskHeader(plain, jet::format::kJet4);
@@ -108,7 +97,7 @@ TEST(NewDatabaseHeader, IsTheHeaderOfAnEngineMadeDatabase) {
   EXPECT_EQ(jet::encodeDatabaseHeader(jet::Format::Jet4, 1252, created), theirs);
 
   // Access 97: the same, but for a table at the end of the page whose first entries Access varies.
-  std::vector<std::uint8_t> jet3 = readBytes(qbm::test::sharedDir() / "interop" / "testV1997.mdb");
+  std::vector<std::uint8_t> jet3 = qbm::test::fileBytes(qbm::test::sharedDir() / "interop" / "testV1997.mdb");
   jet3.resize(2048);
   std::vector<std::uint8_t> ours = jet::encodeDatabaseHeader(jet::Format::Jet3, 1252, created);
   for (std::size_t i = 0; i < 2048; ++i)
@@ -145,7 +134,7 @@ TEST_F(CreateTest, NewJet3DatabaseHoldsTheCatalogAccess97Starts) {
   for (const std::string& row : rowsOf(ours, "MSysACEs", kAclColumns)) shared += accessRights.count(row);
   EXPECT_GE(shared, 10u);  // Access 97 changed one of the engine's entries and added its own
   ours.close();
-  EXPECT_EQ(problemsOf(path("new97.mdb")), "");
+  EXPECT_EQ(qbm::test::problemsOf(path("new97.mdb")), "");
 }
 
 TEST_F(CreateTest, NeverWritesOverAnExistingFile) {
@@ -160,7 +149,7 @@ TEST_F(CreateTest, NeverWritesOverAnExistingFile) {
     EXPECT_EQ(e.code(), jet::ErrorCode::Io);
     EXPECT_NE(std::string(e.what()).find("taken.mdb"), std::string::npos);
   }
-  EXPECT_EQ(readBytes(path("taken.mdb")), (std::vector<std::uint8_t>{'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'}));
+  EXPECT_EQ(qbm::test::fileBytes(path("taken.mdb")), (std::vector<std::uint8_t>{'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'}));
   EXPECT_THROW(jet::Database::create(dir_ / "no such folder" / "x.mdb", Format::Jet4), jet::Error);
 }
 
@@ -281,7 +270,7 @@ TEST_P(NewTableTest, ReadsBackAsDefinedWithItsCatalogRowAndRights) {
     if (acl.get("ObjectId") == Value(id)) rights.insert(acl.get("SID").toString() + " " + acl.get("ACM").toString());
   EXPECT_EQ(rights.size(), 3u);
   db.close();
-  EXPECT_EQ(problemsOf(file()), "");
+  EXPECT_EQ(qbm::test::problemsOf(file()), "");
 }
 
 TEST_P(NewTableTest, HoldsRowsOfEveryType) {
@@ -310,7 +299,7 @@ TEST_P(NewTableTest, HoldsRowsOfEveryType) {
   EXPECT_TRUE(t.seek({Value("NAME 3")}));
   EXPECT_EQ(t.get("Small"), Value(std::uint8_t{38}));  // descending When: the latest first
   db.close();
-  EXPECT_EQ(problemsOf(file()), "");
+  EXPECT_EQ(qbm::test::problemsOf(file()), "");
 }
 
 TEST_P(NewTableTest, LargeDefinitionsSpanPagesAndManyTablesFit) {
@@ -340,12 +329,12 @@ TEST_P(NewTableTest, LargeDefinitionsSpanPagesAndManyTablesFit) {
   t.moveFirst();
   EXPECT_EQ(t.get(135), Value(135.0));
   db.close();
-  EXPECT_EQ(problemsOf(file()), "");
+  EXPECT_EQ(qbm::test::problemsOf(file()), "");
 }
 
 TEST_P(NewTableTest, NamesInUseAndBadDefinitionsChangeNothing) {
   { jet::Database::create(file(), GetParam()).createTable({"Parts", {{"id", T::Long}}, {}}); }
-  const std::vector<std::uint8_t> before = readBytes(file());
+  const std::vector<std::uint8_t> before = qbm::test::fileBytes(file());
   {
     jet::Database db = jet::Database::open(file());
     for (const char* name : {"parts", "PARTS", "MSysObjects", "msysaces"}) {
@@ -367,7 +356,7 @@ TEST_P(NewTableTest, NamesInUseAndBadDefinitionsChangeNothing) {
     EXPECT_FALSE(db.hasTable("bad"));
     EXPECT_EQ(db.tableNames(), std::vector<std::string>{"Parts"});
   }
-  EXPECT_EQ(readBytes(file()), before);
+  EXPECT_EQ(qbm::test::fileBytes(file()), before);
 }
 
 TEST_P(NewTableTest, ATableMadeInATransactionGoesWithItsRollback) {
@@ -393,7 +382,7 @@ TEST_P(NewTableTest, ATableMadeInATransactionGoesWithItsRollback) {
   jet::Database db = jet::Database::open(file());
   EXPECT_EQ(db.tableNames(), std::vector<std::string>{"kept"});
   db.close();
-  EXPECT_EQ(problemsOf(file()), "");
+  EXPECT_EQ(qbm::test::problemsOf(file()), "");
 }
 
 // A Jet 3 file keeps text in its code page (1252 here): its text and memo columns tell which
@@ -423,7 +412,7 @@ TEST_P(NewTableTest, TextColumnsTellWhichCharactersTheyCannotStore) {
   EXPECT_EQ(t.get("Name"), Value("\xE2\x82\xAC \xC5\x92"));
   EXPECT_EQ(t.get("Notes"), jet3 ? Value() : Value(greekAndCjk));
   db.close();
-  EXPECT_EQ(problemsOf(file()), "");
+  EXPECT_EQ(qbm::test::problemsOf(file()), "");
 }
 
 TEST_P(NewTableTest, ReadOnlyDatabasesRefuseNewTables) {
@@ -493,7 +482,7 @@ TEST(NewTableInAccessFiles, JoinsTheTablesAlreadyThere) {
     for (acl.moveFirst(); !acl.eof(); acl.moveNext()) rights += acl.get("ObjectId") == Value(id) ? 1 : 0;
     EXPECT_GE(rights, 2u);
     db.close();
-    EXPECT_EQ(problemsOf(file), "");
+    EXPECT_EQ(qbm::test::problemsOf(file), "");
   }
 }
 

@@ -20,11 +20,6 @@ namespace fs = std::filesystem;
 using jet::Value;
 using T = jet::ColumnType;
 
-std::vector<std::uint8_t> readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
 // A small database with one indexed table and a few rows, made with the given timestamp.
 void makeDatabase(const fs::path& path, jet::DateTime timestamp) {
   jet::Database db = jet::Database::create(path, jet::Format::Jet4, timestamp);
@@ -50,9 +45,9 @@ TEST(FixedTimestamp, SameWritesMakeIdenticalFiles) {
   makeDatabase(dir / "a.mdb", when);
   std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // the clock moves on a second
   makeDatabase(dir / "b.mdb", when);
-  const std::vector<std::uint8_t> a = readBytes(dir / "a.mdb");
+  const std::vector<std::uint8_t> a = qbm::test::fileBytes(dir / "a.mdb");
   EXPECT_FALSE(a.empty());
-  EXPECT_TRUE(a == readBytes(dir / "b.mdb")) << "two files made alike differ";
+  EXPECT_TRUE(a == qbm::test::fileBytes(dir / "b.mdb")) << "two files made alike differ";
   EXPECT_TRUE(jet::check(dir / "a.mdb").empty());
 }
 

@@ -30,10 +30,10 @@ using test::walkTree;
 
 constexpr std::uint32_t kTable = MemoryIndexFile::kTablePage;
 
-struct Entry {
+struct TreeEntry {
   Bytes key;
   RowLocation row;
-  friend bool operator<(const Entry& a, const Entry& b) { return compareEntries(a.key, a.row, b.key, b.row) < 0; }
+  friend bool operator<(const TreeEntry& a, const TreeEntry& b) { return compareEntries(a.key, a.row, b.key, b.row) < 0; }
 };
 
 Bytes longKey(std::int32_t v) { return test::longEntry(v, 1, 0).key; }
@@ -59,13 +59,13 @@ class Tree {
   }
 
   // Inserts and checks that insert() tells whether the key is new to the tree.
-  void insert(const Entry& e) {
+  void insert(const TreeEntry& e) {
     auto same = expected.lower_bound({e.key, RowLocation{0, 0}});
     bool known = same != expected.end() && same->key == e.key;
     EXPECT_EQ(writer->insert(e.key, e.row), !known);
     expected.insert(e);
   }
-  void remove(const Entry& e) {
+  void remove(const TreeEntry& e) {
     ASSERT_TRUE(writer->remove(e.key, e.row));
     expected.erase(e);
   }
@@ -94,7 +94,7 @@ class Tree {
   MemoryIndexStore store;
   std::uint32_t rootPage = 0;
   std::unique_ptr<IndexTreeWriter> writer;
-  std::set<Entry> expected;
+  std::set<TreeEntry> expected;
 };
 
 class IndexTreeWriterFormats : public ::testing::TestWithParam<Format> {};
@@ -103,14 +103,14 @@ TEST_P(IndexTreeWriterFormats, RandomInsertsAndRemovesKeepTheTreeExact) {
   std::mt19937 rng(7);
   for (std::size_t keyLength : {0u, 12u, 180u}) {
     Tree tree(GetParam());
-    std::vector<Entry> present;
+    std::vector<TreeEntry> present;
     std::size_t maxLevels = 0;
     for (int batch = 0; batch < 12; ++batch) {
       // Mostly inserts at first, then mostly removes, so the tree grows and shrinks again.
       int insertShare = batch < 8 ? 75 : 20;
       for (int step = 0; step < 400; ++step) {
         if (present.empty() || static_cast<int>(rng() % 100) < insertShare) {
-          Entry e;
+          TreeEntry e;
           e.key = keyLength == 0 ? longKey(static_cast<std::int32_t>(rng() % 5000) - 2500)
                                  : textLikeKey(rng, 1 + rng() % keyLength);
           e.row = {1 + static_cast<std::uint32_t>(rng() % 0xFFFF), static_cast<std::uint16_t>(rng() % 256)};
@@ -142,14 +142,14 @@ TEST_P(IndexTreeWriterFormats, PagesReadAgainIntoNewBuffersAreTheSamePages) {
   Tree kept(GetParam()), fresh(GetParam());
   fresh.store.freshBuffers = true;
   for (int step = 0; step < 3000; ++step) {
-    Entry e;
+    TreeEntry e;
     e.key = textLikeKey(rng, 1 + rng() % 20);
     e.row = {1 + static_cast<std::uint32_t>(rng() % 0xFFFF), static_cast<std::uint16_t>(rng() % 256)};
     if (kept.expected.count(e)) continue;
     kept.insert(e);
     fresh.insert(e);
     if (step % 4 == 3) {
-      Entry gone = *std::next(kept.expected.begin(), static_cast<std::ptrdiff_t>(rng() % kept.expected.size()));
+      TreeEntry gone = *std::next(kept.expected.begin(), static_cast<std::ptrdiff_t>(rng() % kept.expected.size()));
       kept.remove(gone);
       fresh.remove(gone);
     }
@@ -161,7 +161,7 @@ TEST_P(IndexTreeWriterFormats, PagesReadAgainIntoNewBuffersAreTheSamePages) {
 
   // The leaf with the first entry loses it behind the writer's back; putting it back must work.
   const format::Layout& layout = fresh.file.layout();
-  Entry first = *fresh.expected.begin();
+  TreeEntry first = *fresh.expected.begin();
   for (std::uint32_t number : shape.pageNumbers) {
     IndexPage page = decodeIndexPage(fresh.file.pages()[number], number, layout);
     if (!page.leaf || page.entries.size() < 2 || page.entries.front().key != first.key ||
@@ -191,7 +191,7 @@ TEST_P(IndexTreeWriterFormats, ManyLevelsWithLongKeysAndTheReaderAgrees) {
   std::size_t n = 0;
   for (bool ok = reader.first(); ok; ok = reader.next()) ++n;
   EXPECT_EQ(n, tree.expected.size());
-  for (const Entry& e : tree.expected) {
+  for (const TreeEntry& e : tree.expected) {
     ASSERT_TRUE(reader.seek(e.key, e.row));
     EXPECT_EQ(reader.entry().row, e.row);
   }
@@ -232,9 +232,9 @@ TEST_P(IndexTreeWriterFormats, EachChangeWritesOnlyPagesOnItsPath) {
 TEST_P(IndexTreeWriterFormats, RemovingEverythingLeavesAnEmptyRootLeaf) {
   Tree tree(GetParam());
   std::mt19937 rng(5);
-  std::vector<Entry> all;
+  std::vector<TreeEntry> all;
   for (int i = 0; i < 6000; ++i) {
-    Entry e{textLikeKey(rng, 40), {static_cast<std::uint32_t>(10 + i), 1}};
+    TreeEntry e{textLikeKey(rng, 40), {static_cast<std::uint32_t>(10 + i), 1}};
     tree.insert(e);
     all.push_back(e);
   }
@@ -270,7 +270,7 @@ TEST_P(IndexTreeWriterFormats, TreesBuiltWithAndWithoutTailsAreExtendedSoundly) 
         std::advance(it, static_cast<std::ptrdiff_t>(rng() % tree.expected.size()));
         tree.remove(*it);
       } else {
-        Entry e{longKey(static_cast<std::int32_t>(rng() % 7000) - 500), {4, static_cast<std::uint16_t>(rng() % 256)}};
+        TreeEntry e{longKey(static_cast<std::int32_t>(rng() % 7000) - 500), {4, static_cast<std::uint16_t>(rng() % 256)}};
         if (!tree.expected.count(e)) tree.insert(e);
       }
     }

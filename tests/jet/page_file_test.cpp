@@ -18,7 +18,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes sharedBytes(const std::string& relative) {
+Bytes sharedFileBytes(const std::string& relative) {
   std::ifstream in(qbm::test::sharedDir() / relative, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), {});
 }
@@ -32,13 +32,13 @@ std::string jsonOf(Bytes bytes) {
 
 TEST(DatabaseHeader, VersionPageSizeAndMaskedSettings) {
   QBM_REQUIRE_SHARED();
-  jet::DatabaseHeader jet3 = jet::readDatabaseHeader(sharedBytes("interop/testV1997.mdb"));
+  jet::DatabaseHeader jet3 = jet::readDatabaseHeader(sharedFileBytes("interop/testV1997.mdb"));
   EXPECT_EQ(jet::Format::Jet3, jet3.version);
   EXPECT_EQ(2048u, jet3.pageSize);
   EXPECT_EQ(1252, jet3.codePage);
   EXPECT_EQ(1033, jet3.sortOrder);
   EXPECT_EQ(0u, jet3.databaseKey);
-  jet::DatabaseHeader jet4 = jet::readDatabaseHeader(sharedBytes("fixtures/qbaudio.mdb"));
+  jet::DatabaseHeader jet4 = jet::readDatabaseHeader(sharedFileBytes("fixtures/qbaudio.mdb"));
   EXPECT_EQ(jet::Format::Jet4, jet4.version);
   EXPECT_EQ(4096u, jet4.pageSize);
   EXPECT_EQ(1033, jet4.sortOrder);
@@ -46,7 +46,7 @@ TEST(DatabaseHeader, VersionPageSizeAndMaskedSettings) {
 
 TEST(DatabaseHeader, Jet3CodePageThatCannotBeConvertedIsUnsupported) {
   QBM_REQUIRE_SHARED();
-  Bytes page0 = sharedBytes("interop/testV1997.mdb");
+  Bytes page0 = sharedFileBytes("interop/testV1997.mdb");
   page0.resize(2048);
   jet::unmaskHeader(page0, jet::format::kJet3);
   page0[jet::format::header::kCodePageOffset] = 0xA4;  // 932 (Japanese, two bytes per character)
@@ -63,7 +63,7 @@ TEST(DatabaseHeader, Jet3CodePageThatCannotBeConvertedIsUnsupported) {
 
 TEST(PageFile, PagesAreBoundedByTheFileAndServedThroughASmallCache) {
   QBM_REQUIRE_SHARED();
-  Bytes bytes = sharedBytes("interop/testV2000.mdb");
+  Bytes bytes = sharedFileBytes("interop/testV2000.mdb");
   jet::PageFile file(std::make_unique<jet::MemoryStorage>(bytes), 8);
   ASSERT_EQ(bytes.size() / 4096, file.pageCount());
   for (int round = 0; round < 2; ++round) {
@@ -86,7 +86,7 @@ TEST(PageFile, PagesEncodedWithTheDatabaseKeyReadLikePlainOnes) {
   QBM_REQUIRE_SHARED();
   for (const char* name : {"interop/test2V2000.mdb", "interop/testV1997.mdb"}) {
     SCOPED_TRACE(name);
-    Bytes plain = sharedBytes(name);
+    Bytes plain = sharedFileBytes(name);
     std::size_t pageSize = plain[0x14] == 0 ? 2048 : 4096;
     const std::uint8_t key[4] = {0x5A, 0x13, 0xC7, 0x08};
     Bytes encoded = plain;

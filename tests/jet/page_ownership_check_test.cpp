@@ -33,7 +33,7 @@ bool mentions(const std::vector<jet::Problem>& problems, const std::string& text
                      [&](const jet::Problem& p) { return (p.where + ": " + p.what).find(text) != std::string::npos; });
 }
 
-std::string describe(const std::vector<jet::Problem>& problems) {
+std::string describeProblems(const std::vector<jet::Problem>& problems) {
   std::string s;
   for (const auto& p : problems) s += p.where + ": " + p.what + "\n";
   return s;
@@ -99,7 +99,7 @@ class OwnershipCheck : public testing::Test {
 };
 
 TEST_F(OwnershipCheck, SoundFileHasNoProblemsAndNoUnusedPages) {
-  EXPECT_EQ("", describe(jet::check(*db_)));
+  EXPECT_EQ("", describeProblems(jet::check(*db_)));
   EXPECT_TRUE(jet::unusedPages(*db_).empty());
 }
 
@@ -109,7 +109,7 @@ TEST_F(OwnershipCheck, APageUsedAndListedFreeIsReported) {
   core().allocator().addToMap(jet::format::usage_map::kGlobalFreePagesPointer, page);
   auto problems = jet::check(*db_);
   EXPECT_TRUE(mentions(problems, "page " + std::to_string(page) + ": it is used by the rows of table woofers, but the database lists it as free"))
-      << describe(problems);
+      << describeProblems(problems);
   db_->rollback();
 }
 
@@ -120,7 +120,7 @@ TEST_F(OwnershipCheck, APageOwnedByTwoTablesIsReported) {
   auto problems = jet::check(*db_);
   EXPECT_TRUE(mentions(problems, "it is used by the rows of table tweeters and by the rows of table woofers") ||
               mentions(problems, "it is used by the rows of table woofers and by the rows of table tweeters"))
-      << describe(problems);
+      << describeProblems(problems);
   db_->rollback();
 }
 
@@ -174,7 +174,7 @@ TEST_F(OwnershipCheck, LongValuesSharedOrCutShortAreReported) {
   jet::bytes::put32(page, secondAt, first.length);
   file().writePage(marks[1].page, page);
   auto problems = jet::check(*db_);
-  EXPECT_TRUE(mentions(problems, "which another value uses too")) << describe(problems);
+  EXPECT_TRUE(mentions(problems, "which another value uses too")) << describeProblems(problems);
 
   // The first value's chain cut after its first row: the value is short.
   jet::RowLocation head = jet::rowLocationFromPointer(first.firstRow);
@@ -183,7 +183,7 @@ TEST_F(OwnershipCheck, LongValuesSharedOrCutShortAreReported) {
   jet::bytes::put32(lval, slot.start, 0);
   file().writePage(head.page, lval);
   problems = jet::check(*db_);
-  EXPECT_TRUE(mentions(problems, "holds 4072 of its 18000 bytes")) << describe(problems);
+  EXPECT_TRUE(mentions(problems, "holds 4072 of its 18000 bytes")) << describeProblems(problems);
   db_->rollback();
 }
 
@@ -205,8 +205,8 @@ TEST_F(OwnershipCheck, PagesInUseThatOtherWritersTakeAsFreeAreReported) {
     db_->begin();
     std::uint32_t page = damage.apply(*this);
     auto problems = jet::check(*db_);
-    EXPECT_TRUE(mentions(problems, "page " + std::to_string(page) + ": it is used by ")) << describe(problems);
-    EXPECT_TRUE(mentions(problems, damage.reported)) << describe(problems);
+    EXPECT_TRUE(mentions(problems, "page " + std::to_string(page) + ": it is used by ")) << describeProblems(problems);
+    EXPECT_TRUE(mentions(problems, damage.reported)) << describeProblems(problems);
     db_->rollback();
   }
 }
@@ -229,7 +229,7 @@ TEST_F(OwnershipCheck, RepairRebuildsTheMapFromThePagesInUse) {
     EXPECT_EQ(inUseTakenAsFree, repair.pagesInUseTakenAsFree);
     EXPECT_GT(repair.pagesInUseTakenAsFree, 0u);
     EXPECT_TRUE(jet::readFreePageMap(file()).coversFile(file().pageCount()));
-    EXPECT_EQ("", describe(jet::check(*db_)));
+    EXPECT_EQ("", describeProblems(jet::check(*db_)));
     EXPECT_FALSE(jet::repairFreePageMap(*db_).rebuilt);
     db_->rollback();
   }
@@ -240,7 +240,7 @@ TEST_F(OwnershipCheck, RepairRebuildsTheMapFromThePagesInUse) {
 // from either table; other tables' rows are not read.
 TEST_F(OwnershipCheck, ChosenTablesAreCheckedWithTheOwnershipOfEveryPage) {
   const std::vector<std::string> woofers = {"woofers"};
-  EXPECT_EQ("", describe(jet::check(*db_, {"woofers", "tweeters", "companies"})));
+  EXPECT_EQ("", describeProblems(jet::check(*db_, {"woofers", "tweeters", "companies"})));
   EXPECT_THROW(jet::check(*db_, {"woofers", "no such table"}), jet::Error);
   for (const Damage& damage : damages()) {
     SCOPED_TRACE(damage.name);
@@ -251,7 +251,7 @@ TEST_F(OwnershipCheck, ChosenTablesAreCheckedWithTheOwnershipOfEveryPage) {
     for (const jet::Problem& p : problems)
       EXPECT_EQ(p.kind, jet::ProblemKind::FreePageMap) << p.where << ": " << p.what;
     jet::repairFreePageMap(*db_);
-    EXPECT_EQ("", describe(jet::check(*db_, woofers)));
+    EXPECT_EQ("", describeProblems(jet::check(*db_, woofers)));
     db_->rollback();
   }
 
@@ -259,7 +259,7 @@ TEST_F(OwnershipCheck, ChosenTablesAreCheckedWithTheOwnershipOfEveryPage) {
   core().allocator().addToMap(table("tweeters").ownedPagesMap, firstDataPage("woofers"));
   for (const char* chosen : {"woofers", "companies"}) {
     auto problems = jet::check(*db_, {chosen});
-    EXPECT_TRUE(mentions(problems, "by the rows of table woofers")) << describe(problems);
+    EXPECT_TRUE(mentions(problems, "by the rows of table woofers")) << describeProblems(problems);
     EXPECT_TRUE(std::any_of(problems.begin(), problems.end(),
                             [](const jet::Problem& p) { return p.kind == jet::ProblemKind::Damage; }));
   }
@@ -273,7 +273,7 @@ TEST_F(OwnershipCheck, ChosenTablesAreCheckedWithTheOwnershipOfEveryPage) {
     f.put(static_cast<char>(0x7F));
   }
   jet::Database db = jet::Database::open(path_, {.exclusive = false, .readOnly = true});
-  EXPECT_EQ("", describe(jet::check(db, woofers)));
+  EXPECT_EQ("", describeProblems(jet::check(db, woofers)));
   EXPECT_TRUE(mentions(jet::check(db, {"tweeters"}), "table tweeters: its definition counts"));
 }
 
@@ -284,10 +284,10 @@ TEST_F(OwnershipCheck, TheAllocatorTakesNoPageInUseThatIsListedFree) {
   // A page nothing uses, not empty, listed free (the map lists the pages past the end as free).
   std::uint32_t spare = file().appendPage(std::vector<std::uint8_t>(file().pageSize(), 7));
   ASSERT_TRUE(jet::UsageMapEditor(file(), kFreePages).contains(spare));
-  std::string damage = describe(jet::check(*db_));
+  std::string damage = describeProblems(jet::check(*db_));
   EXPECT_EQ(spare, core().allocator().allocateLongValuePage({}));
   EXPECT_EQ(std::vector<std::uint32_t>{inUse}, core().allocator().ownedButListedFree());
-  EXPECT_EQ(damage, describe(jet::check(*db_))) << "the rows of woofers are as they were";
+  EXPECT_EQ(damage, describeProblems(jet::check(*db_))) << "the rows of woofers are as they were";
   db_->rollback();
 }
 
@@ -339,7 +339,7 @@ TEST_P(FreePageMapGrowth, InlineFromPageZeroWidenedAsTheFileGrows) {
       EXPECT_TRUE(editor.contains(covered - 1));
     }
   }
-  EXPECT_EQ("", describe(jet::check(*db_)));
+  EXPECT_EQ("", describeProblems(jet::check(*db_)));
 }
 
 TEST_P(FreePageMapGrowth, AReferenceMapOnceTheInlineOneNoLongerFitsOnPageOne) {
@@ -367,7 +367,7 @@ TEST_P(FreePageMapGrowth, AReferenceMapOnceTheInlineOneNoLongerFitsOnPageOne) {
   std::uint32_t bitmapPage = file().pageCount() - 1;
   std::vector<std::uint8_t> header(file().page(bitmapPage)->bytes().begin(), file().page(bitmapPage)->bytes().begin() + 4);
   EXPECT_EQ((std::vector<std::uint8_t>{0x05, 0x01, 0x00, 0x00}), header);
-  EXPECT_EQ("", describe(jet::check(*db_)));
+  EXPECT_EQ("", describeProblems(jet::check(*db_)));
   EXPECT_EQ(spare, core().allocator().allocateLongValuePage({}));
 }
 

@@ -18,7 +18,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 std::string text(jet::ByteSpan b) { return std::string(b.begin(), b.end()); }
 
-void put16(Bytes& b, std::size_t at, std::uint16_t v) {
+void putLe16(Bytes& b, std::size_t at, std::uint16_t v) {
   b[at] = static_cast<std::uint8_t>(v);
   b[at + 1] = static_cast<std::uint8_t>(v >> 8);
 }
@@ -34,7 +34,7 @@ Bytes nullMask(std::uint16_t columns, const std::vector<int>& present) {
 Bytes jet4Row(std::uint16_t columns, const Bytes& fixed, const std::vector<std::string>& vars,
               const std::vector<int>& present) {
   Bytes row(2);
-  put16(row, 0, columns);
+  putLe16(row, 0, columns);
   row.insert(row.end(), fixed.begin(), fixed.end());
   std::vector<std::uint16_t> offsets;
   for (const std::string& v : vars) {
@@ -44,10 +44,10 @@ Bytes jet4Row(std::uint16_t columns, const Bytes& fixed, const std::vector<std::
   offsets.push_back(static_cast<std::uint16_t>(row.size()));  // end of the variable data
   for (std::size_t i = offsets.size(); i-- > 0;) {
     row.resize(row.size() + 2);
-    put16(row, row.size() - 2, offsets[i]);
+    putLe16(row, row.size() - 2, offsets[i]);
   }
   row.resize(row.size() + 2);
-  put16(row, row.size() - 2, static_cast<std::uint16_t>(vars.size()));
+  putLe16(row, row.size() - 2, static_cast<std::uint16_t>(vars.size()));
   Bytes mask = nullMask(columns, present);
   row.insert(row.end(), mask.begin(), mask.end());
   return row;
@@ -148,15 +148,15 @@ TEST(Jet3Row, FillerJumpEntryIsIgnored) {
 TEST(DamagedRow, CountsAndOffsetsThatDoNotFitAreReported) {
   Bytes row = jet4Row(3, {}, {"abc"}, {0});
   Bytes tooManyColumns = row;
-  put16(tooManyColumns, 0, 0xFFFF);
+  putLe16(tooManyColumns, 0, 0xFFFF);
   EXPECT_THROW(split(tooManyColumns, jet::format::kJet4), jet::Error);
 
   Bytes tooManyVariables = row;
-  put16(tooManyVariables, row.size() - 1 - 2, 0x7FFF);
+  putLe16(tooManyVariables, row.size() - 1 - 2, 0x7FFF);
   EXPECT_THROW(split(tooManyVariables, jet::format::kJet4), jet::Error);
 
   Bytes offsetPastData = row;
-  put16(offsetPastData, row.size() - 1 - 4, 0x0FFF);
+  putLe16(offsetPastData, row.size() - 1 - 4, 0x0FFF);
   EXPECT_THROW(split(offsetPastData, jet::format::kJet4), jet::Error);
 
   Bytes tiny{0x05};

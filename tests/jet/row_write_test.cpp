@@ -22,12 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using jet::Value;
 
-std::string problemsOf(const fs::path& path) {
-  std::string text;
-  for (const jet::Problem& p : jet::check(path)) text += p.where + ": " + p.what + "\n";
-  return text;
-}
-
 // Pages nothing uses (and not listed free) that the writes added to those the file had.
 std::vector<std::uint32_t> pagesLeftUnused(const fs::path& path, const std::vector<std::uint32_t>& before) {
   jet::Database db = jet::Database::open(path, {.exclusive = true, .readOnly = true});
@@ -99,7 +93,7 @@ TEST_P(RowWriteTest, AddedTextRowsReadBackAndCheckClean) {
     }
     EXPECT_EQ(before + 400, t.rowCount());
   }
-  EXPECT_EQ("", problemsOf(path));
+  EXPECT_EQ("", qbm::test::problemsOf(path));
   jet::Database db = jet::Database::open(path);
   jet::Table t = db.table("Table1");
   auto actual = rowsOf(t);
@@ -134,7 +128,7 @@ TEST(RowWrite, MemosOfAllSizesAreStoredReplacedAndFreed) {
       t.update();
     }
   }
-  EXPECT_EQ("", problemsOf(path));
+  EXPECT_EQ("", qbm::test::problemsOf(path));
   {
     jet::Database db = jet::Database::open(path);
     jet::Table t = db.table("test");
@@ -148,7 +142,7 @@ TEST(RowWrite, MemosOfAllSizesAreStoredReplacedAndFreed) {
       t.update();
     }
   }
-  EXPECT_EQ("", problemsOf(path));
+  EXPECT_EQ("", qbm::test::problemsOf(path));
   {
     jet::Database db = jet::Database::open(path);
     jet::Table t = db.table("test");
@@ -160,7 +154,7 @@ TEST(RowWrite, MemosOfAllSizesAreStoredReplacedAndFreed) {
     }
     EXPECT_EQ(1, t.rowCount());
   }
-  EXPECT_EQ("", problemsOf(path));
+  EXPECT_EQ("", qbm::test::problemsOf(path));
   // Every LVAL page was given back: the same memos again take no new pages.
   std::uint64_t emptied = fs::file_size(path);
   {
@@ -173,7 +167,7 @@ TEST(RowWrite, MemosOfAllSizesAreStoredReplacedAndFreed) {
     }
   }
   EXPECT_EQ(emptied, fs::file_size(path));
-  EXPECT_EQ("", problemsOf(path));
+  EXPECT_EQ("", qbm::test::problemsOf(path));
   EXPECT_EQ(std::vector<std::uint32_t>{}, pagesLeftUnused(path, unusedBefore));
 }
 
@@ -219,7 +213,7 @@ TEST(RowWrite, RowsGrowAndShrinkInPlaceOrThroughOverflow) {
   for (t.moveFirst(); !t.eof(); t.moveNext()) ++n;
   EXPECT_EQ(60, n) << "moved rows are visited once";
   db.close();
-  EXPECT_EQ("", problemsOf(path));
+  EXPECT_EQ("", qbm::test::problemsOf(path));
   EXPECT_EQ(std::vector<std::uint32_t>{}, pagesLeftUnused(path, unusedBefore));
 }
 
@@ -312,7 +306,7 @@ TEST(RowWrite, CursorsSeeRowsWrittenThroughOtherCursors) {
   EXPECT_THROW(reader.setBookmark(first), jet::Error) << "a deleted row's bookmark is invalid";
   EXPECT_EQ(51, reader.rowCount());
   db.close();
-  EXPECT_EQ("", problemsOf(path));
+  EXPECT_EQ("", qbm::test::problemsOf(path));
 }
 
 }  // namespace
@@ -350,7 +344,7 @@ TEST(RowWrite, AutonumbersComeFromTheTablesCounter) {
     EXPECT_TRUE(t.seek(Value(std::int32_t(33))));
     EXPECT_EQ(Value("Added again"), t.get("Company"));
   }
-  EXPECT_EQ("", problemsOf(path));
+  EXPECT_EQ("", qbm::test::problemsOf(path));
 }
 
 // Rows deleted leave room that later rows take: the file does not grow.
@@ -383,7 +377,7 @@ TEST(RowWrite, RoomOfDeletedRowsIsReused) {
   db.commit();
   EXPECT_EQ(pages, jet::detail::coreOf(db).file().pageCount());
   db.close();
-  EXPECT_EQ("", problemsOf(path));
+  EXPECT_EQ("", qbm::test::problemsOf(path));
 }
 
 // A fixed-length text column (Access's own file) takes text up to its size exactly, padded with
@@ -427,7 +421,7 @@ TEST(RowWrite, FixedLengthTextIsPaddedToItsSizeAndNoLonger) {
     }
     EXPECT_FALSE(t.seek(Value(id)));
   }
-  EXPECT_EQ("", problemsOf(path));
+  EXPECT_EQ("", qbm::test::problemsOf(path));
 }
 
 }  // namespace
@@ -473,7 +467,7 @@ TEST(RowWrite, IndexWalksGoOnThroughWritesOfOtherCursors) {
   }));
   db.commit();
   db.close();
-  EXPECT_EQ("", problemsOf(path));
+  EXPECT_EQ("", qbm::test::problemsOf(path));
 }
 
 }  // namespace

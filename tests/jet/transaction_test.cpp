@@ -151,7 +151,7 @@ struct ForeignJournal {
 };
 
 void fromAnotherDatabase(const fs::path& db, const Bytes&) {
-  fs::copy_file(qbm::test::sharedDir() / "fixtures/qbaudio.mdb", db, fs::copy_options::overwrite_existing);
+  qbm::test::copyFileOver(qbm::test::sharedDir() / "fixtures/qbaudio.mdb", db);
 }
 void backupRestoredOverTheCrash(const fs::path& db, const Bytes& original) {
   // The backup is the file before a change committed after it; the crash came later.

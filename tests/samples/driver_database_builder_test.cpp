@@ -25,13 +25,7 @@ using qbm::samples::LegacyDatabaseBuilder;
 using qbm::samples::RowValues;
 using jet::Value;
 
-std::string problemsOf(const fs::path& path) {
-  std::string text;
-  for (const jet::Problem& p : jet::check(path)) text += p.where + ": " + p.what + "\n";
-  return text;
-}
-
-jet::Database openRead(const fs::path& path) {
+jet::Database openReadOnly(const fs::path& path) {
   return jet::Database::open(path, {.exclusive = false, .readOnly = true});
 }
 
@@ -117,14 +111,14 @@ TEST_F(Builder, TablesHaveTheLayoutOfTheFixtures) {
   QBM_REQUIRE_SHARED();
   DriverDatabaseBuilder(dir_ / "qbaudio.mdb").close();
   LegacyDatabaseBuilder(dir_ / "spkrbase.mdb").close();
-  jet::Database ours = openRead(dir_ / "qbaudio.mdb");
-  jet::Database theirs = openRead(qbm::test::sharedDir() / "fixtures" / "qbaudio.mdb");
+  jet::Database ours = openReadOnly(dir_ / "qbaudio.mdb");
+  jet::Database theirs = openReadOnly(qbm::test::sharedDir() / "fixtures" / "qbaudio.mdb");
   EXPECT_EQ(ours.tableNames().size(), 5u);
   for (std::string_view table : {qbm::tables::Woofers, qbm::tables::Tweeters, qbm::tables::Companies,
                                  qbm::tables::WooferResponse, qbm::tables::TweeterResponse})
     EXPECT_EQ(layoutOf(ours, std::string(table)), layoutOf(theirs, std::string(table))) << table;
-  jet::Database oursLegacy = openRead(dir_ / "spkrbase.mdb");
-  jet::Database theirsLegacy = openRead(qbm::test::sharedDir() / "fixtures" / "spkrbase.mdb");
+  jet::Database oursLegacy = openReadOnly(dir_ / "spkrbase.mdb");
+  jet::Database theirsLegacy = openReadOnly(qbm::test::sharedDir() / "fixtures" / "spkrbase.mdb");
   EXPECT_EQ(layoutOf(oursLegacy, "woofer data"), layoutOf(theirsLegacy, "woofer data"));
 }
 
@@ -141,8 +135,8 @@ TEST_F(Builder, RowsReadBackAsBuiltWithTheirNulls) {
     db.addWooferResponse(1, levels, true);
     db.addTweeterResponse({{"Driver ID", -4}, {"A 20000", jet::Null{}}});
   }
-  EXPECT_EQ(problemsOf(dir_ / "xqbaudio.mdb"), "");
-  jet::Database db = openRead(dir_ / "xqbaudio.mdb");
+  EXPECT_EQ(qbm::test::problemsOf(dir_ / "xqbaudio.mdb"), "");
+  jet::Database db = openReadOnly(dir_ / "xqbaudio.mdb");
   jet::Table companies = db.table("companies");
   companies.setIndex("ID");
   ASSERT_TRUE(companies.seek(Value(std::int32_t{2})));
@@ -191,8 +185,8 @@ TEST_F(Builder, RecordsAreWrittenFieldByFieldAndReadBackTheSame) {
     db.addWooferRecord(woofer, {{"User Entry", true}});
     db.addTweeterRecord(tweeter);
   }
-  EXPECT_EQ(problemsOf(dir_ / "qbaudio.mdb"), "");
-  jet::Database db = openRead(dir_ / "qbaudio.mdb");
+  EXPECT_EQ(qbm::test::problemsOf(dir_ / "qbaudio.mdb"), "");
+  jet::Database db = openReadOnly(dir_ / "qbaudio.mdb");
   jet::Table w = db.table("woofers");
   w.moveFirst();
   const qbm::WorkingDriver readWoofer = readBack(w, qbm::DriverTable::Woofers);
@@ -234,8 +228,8 @@ TEST_F(Builder, LegacyRowsKeepTheirKeysAndNulls) {
     EXPECT_EQ(db.addRow({{"Model", jet::Null{}}, {"Manufacturer", "SEAS"}}), 2);
     EXPECT_EQ(db.addRow({{"Model", "X - PARALLEL"}, {"Dual VC", true}, {"A 2000", 84.0f}}), 3);
   }
-  EXPECT_EQ(problemsOf(dir_ / "spkrbase.mdb"), "");
-  jet::Database db = openRead(dir_ / "spkrbase.mdb");
+  EXPECT_EQ(qbm::test::problemsOf(dir_ / "spkrbase.mdb"), "");
+  jet::Database db = openReadOnly(dir_ / "spkrbase.mdb");
   jet::Table t = db.table(qbm::legacy::Table);
   std::vector<std::int32_t> keys;
   for (t.moveFirst(); !t.eof(); t.moveNext()) keys.push_back(t.get("Index").as<std::int32_t>());
@@ -260,7 +254,7 @@ TEST_F(Builder, RefusedRowLeavesNothingAndTheBuilderGoesOn) {
   EXPECT_EQ(db.database().table("woofers").rowCount(), 1);
   EXPECT_EQ(db.database().table("woofer-response").rowCount(), 1);
   db.close();
-  EXPECT_EQ(problemsOf(dir_ / "qbaudio.mdb"), "");
+  EXPECT_EQ(qbm::test::problemsOf(dir_ / "qbaudio.mdb"), "");
   EXPECT_THROW(DriverDatabaseBuilder(dir_ / "qbaudio.mdb"), jet::Error);  // never written over
 }
 
@@ -271,8 +265,8 @@ TEST_F(Builder, ManyRowsInOneTransaction) {
     db.addWoofer({{"Model", "M" + std::to_string(i % 37)}, {"Company ID", i % 5 + 1}, {"Fs", 20.0 + i}});
   db.database().commit();
   db.close();
-  EXPECT_EQ(problemsOf(dir_ / "qbaudio.mdb"), "");
-  jet::Database read = openRead(dir_ / "qbaudio.mdb");
+  EXPECT_EQ(qbm::test::problemsOf(dir_ / "qbaudio.mdb"), "");
+  jet::Database read = openReadOnly(dir_ / "qbaudio.mdb");
   jet::Table t = read.table("woofers");
   t.setIndex("Model");
   ASSERT_TRUE(t.seek(Value("m36")));

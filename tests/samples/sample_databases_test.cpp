@@ -39,12 +39,6 @@ std::vector<std::uint8_t> readBytes(const fs::path& path) {
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string problemsOf(const fs::path& path) {
-  std::string text;
-  for (const jet::Problem& p : jet::check(path)) text += p.where + ": " + p.what + "\n";
-  return text;
-}
-
 jet::Database openRead(const fs::path& path) {
   return jet::Database::open(path, {.exclusive = false, .readOnly = true});
 }
@@ -111,7 +105,7 @@ TEST_F(SampleDatabases, EveryFileIsSoundAndMdbtoolsReadsItAsTheEngineDoes) {
     for (std::string_view name : {NewSampleFile, PreviousSampleFile, LegacySampleFile}) {
       const fs::path file = dir / name;
       SCOPED_TRACE(file.string());
-      EXPECT_EQ(problemsOf(file), "");
+      EXPECT_EQ(qbm::test::problemsOf(file), "");
       if (!mdbtools) continue;
       jet::Database db = openRead(file);
       for (const std::string& table : db.tableNames()) {
@@ -335,7 +329,7 @@ TEST_F(SampleDatabases, LargeSamplesAreSound) {
   const fs::path dir = write("large", std::atoi(drivers), 1);
   for (std::string_view name : {NewSampleFile, PreviousSampleFile, LegacySampleFile}) {
     const fs::path file = dir / name;
-    EXPECT_EQ(problemsOf(file), "") << name;
+    EXPECT_EQ(qbm::test::problemsOf(file), "") << name;
     if (!qbm::test::haveProgram("mdb-export")) continue;
     jet::Database db = openRead(file);
     for (const std::string& table : db.tableNames()) {

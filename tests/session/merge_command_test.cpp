@@ -369,8 +369,7 @@ class SampleMergedTwice : public MergeCommand, public testing::WithParamInterfac
                      const std::string& folder = "") {
     const std::filesystem::path to = dir / folder / name;
     std::filesystem::create_directories(to.parent_path());
-    std::filesystem::copy_file(samples_->path() / formatName(format) / name, to,
-                               std::filesystem::copy_options::overwrite_existing);
+    qbm::test::copyFileOver(samples_->path() / formatName(format) / name, to);
     return to.string();
   }
 

@@ -3,8 +3,11 @@
 // their text so that tests can compare them exactly. Throws std::runtime_error on bad input.
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -167,5 +170,13 @@ struct Json {
     }
   };
 };
+
+// The JSON document in a file.
+inline Json readJsonFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return Json::parse(text.str());
+}
 
 }  // namespace qbm::test

@@ -31,6 +31,7 @@
 #include <unistd.h>
 #endif
 
+#include "jet/check.h"
 #include "jet/database.h"
 
 namespace qbm::test {
@@ -83,10 +84,17 @@ ScratchDir::~ScratchDir() {
   fs::remove_all(path_, ec);
 }
 
+void copyFileOver(const fs::path& from, const fs::path& to) {
+  // Not copy_options::overwrite_existing: MinGW's library takes any two files on Windows for the
+  // same file (no inode numbers there) and refuses with "File exists".
+  fs::remove(to);
+  fs::copy_file(from, to);
+}
+
 fs::path copyShared(const std::string& relative, const fs::path& dir) {
   fs::path from = sharedDir() / relative;
   fs::path to = dir / fs::path(relative).filename();
-  fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+  copyFileOver(from, to);
   fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
   return to;
 }
@@ -218,22 +226,49 @@ std::string quoted(const std::string& text) {
 
 const char* nullDevice() { return "NUL"; }
 
+// cmd.exe started by hand rather than through _popen: Wine's _pclose now and then gives -1 instead
+// of the exit code of a command that ran.
 int runCommand(const std::string& command, std::string* out) {
   std::fflush(nullptr);
-  // cmd.exe /c drops the first and the last quote of a line that begins with one: the line is
-  // wrapped in a pair of its own.
-  // The command is UTF-8, as every text here; cmd.exe takes it as UTF-16.
-  const std::string line = "\"" + command + "\"";
+  // cmd.exe /s /c drops the first and the last quote of the line: the command is wrapped in a pair
+  // of its own. The command is UTF-8, as every text here; cmd.exe takes it as UTF-16.
+  const std::string line = "cmd.exe /s /c \"" + command + "\"";
   std::wstring wide(line.size() + 1, L'\0');
   wide.resize(static_cast<std::size_t>(
       MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(), static_cast<int>(wide.size()))));
-  FILE* pipe = _wpopen(wide.c_str(), L"rt");
-  if (!pipe) return -1;
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION process{};
+  const BOOL started = CreateProcessW(nullptr, wide.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+  CloseHandle(writeEnd);  // the child holds the only write end: reading ends when it does
+  if (!started) {
+    CloseHandle(readEnd);
+    return -1;
+  }
+  std::string text;
   std::array<char, 65536> buffer;
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-    if (out) out->append(buffer.data(), n);
-  return _pclose(pipe);
+  DWORD n = 0;
+  while (ReadFile(readEnd, buffer.data(), static_cast<DWORD>(buffer.size()), &n, nullptr) && n > 0)
+    text.append(buffer.data(), n);
+  CloseHandle(readEnd);
+  if (out) {  // read as text, as on POSIX: CR LF becomes LF
+    for (std::size_t i = 0; i < text.size(); ++i)
+      if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) *out += text[i];
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(code);
 }
 
 std::string withTimeLimit(int, const std::string& command) { return command; }
@@ -309,6 +344,19 @@ int runProgram(const fs::path& program, const std::vector<std::string>& argument
   for (const std::string& argument : arguments) command += " " + quoted(argument);
   return runCommand(command + " <" + nullDevice() + (redirections.empty() ? "" : " " + redirections), out);
 }
+
+std::string problemsOf(const fs::path& database) {
+  std::string text;
+  for (const jet::Problem& p : jet::check(database)) text += p.where + ": " + p.what + "\n";
+  return text;
+}
+
+const std::string& cliCommand() {
+  static const std::string command = quoted(cliProgram());
+  return command;
+}
+
+std::string nodeReaderScript() { return std::string(QBM_SOURCE_DIR) + "/tests/interop/node/read.mjs"; }
 
 std::string tablesReadBack(jet::Database& db) {
   std::string out;

@@ -48,6 +48,8 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
+// Copies the file, replacing what is at `to`.
+void copyFileOver(const std::filesystem::path& from, const std::filesystem::path& to);
 // Copies a file of ../shared (e.g. "interop/testV2000.mdb") into dir and returns the copy's path.
 std::filesystem::path copyShared(const std::string& relative, const std::filesystem::path& dir);
 
@@ -112,6 +114,15 @@ bool haveProgram(const std::string& name);
 // same contents may keep their rows in another physical order (an Access 97 page holds half what
 // an Access 2000 page does), so two files compare equal here when their tables hold the same rows.
 std::string tablesReadBack(jet::Database& db);
+// What the integrity check finds in the file, one "where: what" line per problem ("" when sound).
+std::string problemsOf(const std::filesystem::path& database);
+
+// The command-line program as one word of a command for runCommand.
+const std::string& cliCommand();
+
+// The script that reads a database with the independent JavaScript reader (tests/interop/node).
+std::string nodeReaderScript();
+
 // The first line where two texts differ, with its number, for a failure message ("none" if equal).
 std::string firstDifferentLine(const std::string& a, const std::string& b);
 
