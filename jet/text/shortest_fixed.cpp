@@ -24,33 +24,70 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
+void writeDigitPair(char* out, std::uint32_t pair) { std::memcpy(out, kDigitPairs + 2 * pair, 2); }
+
 // The eight digits of n < 10^8, zeros in front, at out: two halves, then a pair from each quarter,
 // with no chain of divisions longer than two.
 void writeEightDigits(char* out, std::uint32_t n) {
   const std::uint32_t high = n / 10000, low = n - high * 10000;
-  const std::uint32_t pairs[4] = {high / 100, high % 100, low / 100, low % 100};
-  for (int i = 0; i < 4; ++i) std::memcpy(out + 2 * i, kDigitPairs + 2 * pairs[i], 2);
+  const std::uint32_t first = high / 100, third = low / 100;
+  writeDigitPair(out, first);
+  writeDigitPair(out + 2, high - first * 100);
+  writeDigitPair(out + 4, third);
+  writeDigitPair(out + 6, low - third * 100);
+}
+
+// The eight digits of n < 10^8 as characters, zeros in front, the first in the lowest byte (the
+// order they take in memory once stored): the halves, quarters and digits are split in all lanes
+// of the word at once, each with a multiplication that divides exactly in its range.
+std::uint64_t eightDigitCharacters(std::uint32_t n) {
+  const std::uint32_t high = n / 10000;
+  std::uint64_t v = high | static_cast<std::uint64_t>(n - high * 10000) << 32;  // two lanes below 10^4
+  std::uint64_t q = ((v * 5243) >> 19) & 0x0000007F0000007FULL;               // x / 100 for x < 10^4
+  v = q | (v - q * 100) << 16;                                                  // four lanes below 100
+  q = ((v * 103) >> 10) & 0x000F000F000F000FULL;                                // x / 10 for x < 100
+  v = q | (v - q * 10) << 8;                                                    // eight digits
+  return v | 0x3030303030303030ULL;
+}
+
+// The word's eight characters at out, its lowest byte first.
+void storeWord(char* out, std::uint64_t word) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(out, &word, 8);
+  } else {
+    for (int i = 0; i < 8; ++i) out[i] = static_cast<char>(word >> (8 * i));
+  }
 }
 
 // The digits of m with a decimal point before its last `decimals` digits ("0." and zeros in front
 // when m has fewer digits than that), after a minus sign when negative. REQUIRES: 1 <= m < 10^16,
-// decimals <= 22, and 64 characters of room at out. The digits are made at fixed places, without
-// branching on their count (which varies unpredictably from number to number), and copied out in
-// pieces of fixed length, longer than the text needs.
+// decimals <= 22, and 64 characters of room at out. Numbers of up to eight digits (nearly all)
+// are made in a register and stored in whole words at their places, more than the text needs,
+// without branching on the count of digits (which varies unpredictably from number to number).
 char* writeScaled(char* out, std::uint64_t m, int decimals, bool negative) {
   if (negative) *out++ = '-';
-  // The digits end at text + 32, after zeros: enough for "0." and 22 decimals.
-  char text[64];
-  std::memset(text, '0', sizeof text);
-  if (m < 100000000) {
-    writeEightDigits(text + 24, static_cast<std::uint32_t>(m));
-  } else {
-    writeEightDigits(text + 16, static_cast<std::uint32_t>(m / 100000000));
-    writeEightDigits(text + 24, static_cast<std::uint32_t>(m % 100000000));
-  }
   // The count of m's digits: log10(2) is about 1233 / 4096.
   const int log10Below = static_cast<int>((std::bit_width(m) * 1233) >> 12);
   const int digits = log10Below + (m >= kPow10Integers[log10Below] ? 1 : 0);
+  if (m < 100000000) {
+    const std::uint64_t text = eightDigitCharacters(static_cast<std::uint32_t>(m));
+    const auto last = [&](int count) { return text >> (8 * (8 - count)); };  // the last count digits first
+    if (decimals >= digits) {  // "0.", zeros, the digits
+      std::memcpy(out, "0.000000000000000000000000", 26);
+      storeWord(out + 2 + decimals - digits, last(digits));
+      return out + 2 + decimals;
+    }
+    storeWord(out, last(digits));
+    if (decimals == 0) return out + digits;
+    out[digits - decimals] = '.';
+    storeWord(out + digits - decimals + 1, last(decimals));
+    return out + digits + 1;
+  }
+  // The digits end at text + 32, after zeros: enough for "0." and 22 decimals.
+  char text[64];
+  std::memset(text, '0', sizeof text);
+  writeEightDigits(text + 16, static_cast<std::uint32_t>(m / 100000000));
+  writeEightDigits(text + 24, static_cast<std::uint32_t>(m % 100000000));
   const int whole = std::max(digits - decimals, 1);  // digits before the point ("0" when none)
   std::memcpy(out, text + 32 - decimals - whole, 16);  // whole <= 16
   if (decimals == 0) return out + whole;
