@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <type_traits>
@@ -46,10 +47,10 @@ class CsvBuffer {
  public:
   // Room for n more characters: write them there and pass their end to advance().
   char* room(std::size_t n) {
-    if (n > data_.size() - used_) [[unlikely]] grow(n);
-    return data_.data() + used_;
+    if (n > size_ - used_) [[unlikely]] grow(n);
+    return data_.get() + used_;
   }
-  void advance(char* end) { used_ = static_cast<std::size_t>(end - data_.data()); }
+  void advance(char* end) { used_ = static_cast<std::size_t>(end - data_.get()); }
   void push(char c) { *room(1) = c; ++used_; }
   void append(std::string_view text) {
     std::copy(text.begin(), text.end(), room(text.size()));
@@ -58,14 +59,22 @@ class CsvBuffer {
   std::size_t size() const { return used_; }
   void truncate(std::size_t size) { used_ = size; }
   void writeTo(std::ostream& out) {
-    out.write(data_.data(), static_cast<std::streamsize>(used_));
+    out.write(data_.get(), static_cast<std::streamsize>(used_));
     used_ = 0;
   }
 
  private:
-  void grow(std::size_t n) { data_.resize(std::max(2 * data_.size(), used_ + n)); }
+  void grow(std::size_t n) {
+    const std::size_t size = std::max(2 * size_, used_ + n);
+    std::unique_ptr<char[]> bigger = std::make_unique_for_overwrite<char[]>(size);
+    std::copy_n(data_.get(), used_, bigger.get());
+    data_ = std::move(bigger);
+    size_ = size;
+  }
 
-  std::vector<char> data_ = std::vector<char>(std::size_t{1} << 17);
+  // Not cleared first: a small table's dump touches only the memory its text takes.
+  std::size_t size_ = std::size_t{1} << 17;
+  std::unique_ptr<char[]> data_ = std::make_unique_for_overwrite<char[]>(size_);
   std::size_t used_ = 0;
 };
 
