@@ -1,8 +1,10 @@
 #include "jet/dump.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <type_traits>
@@ -46,26 +48,35 @@ class CsvBuffer {
  public:
   // Room for n more characters: write them there and pass their end to advance().
   char* room(std::size_t n) {
-    if (n > data_.size() - used_) [[unlikely]] grow(n);
-    return data_.data() + used_;
+    if (n > size_ - used_) [[unlikely]] grow(n);
+    return data_.get() + used_;
   }
-  void advance(char* end) { used_ = static_cast<std::size_t>(end - data_.data()); }
+  void advance(char* end) { used_ = static_cast<std::size_t>(end - data_.get()); }
   void push(char c) { *room(1) = c; ++used_; }
   void append(std::string_view text) {
     std::copy(text.begin(), text.end(), room(text.size()));
     used_ += text.size();
   }
   std::size_t size() const { return used_; }
+  std::string_view writtenSince(std::size_t size) const { return {data_.get() + size, used_ - size}; }
   void truncate(std::size_t size) { used_ = size; }
   void writeTo(std::ostream& out) {
-    out.write(data_.data(), static_cast<std::streamsize>(used_));
+    out.write(data_.get(), static_cast<std::streamsize>(used_));
     used_ = 0;
   }
 
  private:
-  void grow(std::size_t n) { data_.resize(std::max(2 * data_.size(), used_ + n)); }
+  void grow(std::size_t n) {
+    const std::size_t size = std::max(2 * size_, used_ + n);
+    std::unique_ptr<char[]> bigger = std::make_unique_for_overwrite<char[]>(size);
+    std::copy_n(data_.get(), used_, bigger.get());
+    data_ = std::move(bigger);
+    size_ = size;
+  }
 
-  std::vector<char> data_ = std::vector<char>(std::size_t{1} << 17);
+  // Not cleared first: a small table's dump touches only the memory its text takes.
+  std::size_t size_ = std::size_t{1} << 17;
+  std::unique_ptr<char[]> data_ = std::make_unique_for_overwrite<char[]>(size_);
   std::size_t used_ = 0;
 };
 
@@ -124,6 +135,50 @@ void appendCsvNumber(CsvBuffer& out, Number v) {
   char* p = out.room(kLongest);
   out.advance(writeShortestFixed(p, p + kLongest, v));
 }
+
+// The CSV text of recently written singles, by their bits. Singles hold measurements, and tables
+// of them repeat a few hundred short values thousands of times; copying a text kept costs a
+// fraction of writing it anew. Direct-mapped on a hash of the bits; only short texts are kept
+// (long ones rarely repeat), and the room is taken at the first single. (Doubles are not kept: in
+// the tables tried they repeat less, and keeping them gained nothing measurable.)
+class RecentSingleTexts {
+ public:
+  void append(CsvBuffer& out, float v) {
+    if (entries_.empty()) entries_.resize(kSlots);
+    const Bits bits = std::bit_cast<Bits>(v);
+    Entry& entry = entries_[(bits * 0x9E3779B97F4A7C15ULL) >> (64 - kSlotBits)];
+    if (entry.length != 0 && entry.bits == bits) {
+      char* p = out.room(sizeof entry.text);
+      std::copy_n(entry.text, sizeof entry.text, p);
+      out.advance(p + entry.length);
+      return;
+    }
+    const std::size_t start = out.size();
+    appendCsvNumber(out, v);
+    const std::string_view text = out.writtenSince(start);
+    if (text.size() > sizeof entry.text) return;
+    entry.bits = bits;
+    entry.length = static_cast<std::uint8_t>(text.size());
+    std::copy(text.begin(), text.end(), entry.text);
+  }
+
+ private:
+  using Bits = std::uint32_t;
+  struct Entry {
+    Bits bits = 0;
+    std::uint8_t length = 0;  // 0: empty
+    char text[11] = {};
+  };
+  static constexpr int kSlotBits = 12;
+  static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+  std::vector<Entry> entries_;
+};
+
+// What writing rows keeps from row to row.
+struct CsvRowScratch {
+  std::string text;  // room for decoding text values
+  RecentSingleTexts singles;
+};
 
 void appendInteger(CsvBuffer& out, std::int64_t v) {
   char* p = out.room(24);
@@ -187,9 +242,8 @@ CsvColumn csvColumn(const StoredColumn& c) {
 }
 
 // One row's values, comma-separated (no line end). Throws Error when the row cannot be read.
-// text: room for decoding text values, kept from row to row.
 void appendCsvRow(CsvBuffer& out, RowReader& reader, const RowColumns& row, const std::vector<CsvColumn>& columns,
-                  std::string& text) {
+                  CsvRowScratch& scratch) {
   for (std::size_t i = 0; i < columns.size(); ++i) {
     if (i) out.push(',');
     const CsvColumn& c = columns[i];
@@ -204,8 +258,8 @@ void appendCsvRow(CsvBuffer& out, RowReader& reader, const RowColumns& row, cons
     if (!row.hasValue(c.number)) continue;  // Null
     if (c.cell == CsvCell::Text) {
       if (std::optional<ByteSpan> bytes = row.variableBytes(c.varIndex)) {
-        reader.decodeText(*bytes, text);
-        appendCsvQuoted(out, text);
+        reader.decodeText(*bytes, scratch.text);
+        appendCsvQuoted(out, scratch.text);
       }
       continue;
     }
@@ -214,7 +268,7 @@ void appendCsvRow(CsvBuffer& out, RowReader& reader, const RowColumns& row, cons
       case CsvCell::Byte: appendInteger(out, bytes::u8(d, 0)); break;
       case CsvCell::Integer: appendInteger(out, bytes::i16(d, 0)); break;
       case CsvCell::Long: appendInteger(out, bytes::i32(d, 0)); break;
-      case CsvCell::Single: appendCsvNumber(out, bytes::f32(d, 0)); break;
+      case CsvCell::Single: scratch.singles.append(out, bytes::f32(d, 0)); break;
       case CsvCell::Double: appendCsvNumber(out, bytes::f64(d, 0)); break;
       case CsvCell::Date: appendCsvDate(out, DateTime{bytes::f64(d, 0)}); break;
       default: break;
@@ -377,13 +431,13 @@ DumpGaps dumpCsv(Database& db, const std::string& name, std::ostream& out) {
   }
   csv.push('\n');
   std::vector<CsvColumn> columns;
-  std::string decoded;
+  CsvRowScratch scratch;
   for (const StoredColumn& c : cursor.reader().definition().columns) columns.push_back(csvColumn(c));
   DumpGaps gaps;
   for (cursor.moveFirst(); !cursor.eof(); cursor.moveNext()) {
     const std::size_t rowStart = csv.size();
     try {
-      appendCsvRow(csv, cursor.reader(), cursor.currentRow(), columns, decoded);
+      appendCsvRow(csv, cursor.reader(), cursor.currentRow(), columns, scratch);
     } catch (const Error&) {
       csv.truncate(rowStart);
       ++gaps.rows;

@@ -35,25 +35,30 @@ std::size_t fixedSizeOf(ColumnType type) {
 
 // ---- RowColumns ------------------------------------------------------------------------------------
 
-RowColumns::RowColumns(ByteSpan row, const format::Layout& layout, bool hasVariableColumns) : row_(row) {
+void RowColumns::assign(ByteSpan row, const format::Layout& layout, bool hasVariableColumns) {
+  row_ = row;
+  columnCount_ = 0;  // until the row proves sound: a damaged one reads as having no values
+  varOffsets_.clear();
   std::size_t countSize = layout.rowColumnCountSize;
-  columnCount_ = countSize == 1 ? bytes::u8(row, 0) : bytes::u16(row, 0);
-  std::size_t maskSize = (columnCount_ + 7u) / 8u;
+  const std::uint16_t count = countSize == 1 ? bytes::u8(row, 0) : bytes::u16(row, 0);
+  std::size_t maskSize = (count + 7u) / 8u;
   if (countSize + maskSize > row.size()) badRow("its null mask does not fit in it");
   nullMask_ = row.subspan(row.size() - maskSize);
   fixedStart_ = countSize;
   std::size_t trailer = row.size() - maskSize;
   dataEnd_ = trailer;
-  if (!hasVariableColumns) return;
-  if (layout.rowVarEntrySize == 2)
-    readJet4Offsets(trailer);
-  else
-    readJet3Offsets(trailer);
-  // Offsets ascend from the end of the fixed area to the start of the trailer.
-  for (std::size_t i = 0; i < varOffsets_.size(); ++i) {
-    if (varOffsets_[i] < fixedStart_ || varOffsets_[i] > dataEnd_ || (i > 0 && varOffsets_[i] < varOffsets_[i - 1]))
-      badRow("its variable column offsets point outside it");
+  if (hasVariableColumns) {
+    if (layout.rowVarEntrySize == 2)
+      readJet4Offsets(trailer);
+    else
+      readJet3Offsets(trailer);
+    // Offsets ascend from the end of the fixed area to the start of the trailer.
+    for (std::size_t i = 0; i < varOffsets_.size(); ++i) {
+      if (varOffsets_[i] < fixedStart_ || varOffsets_[i] > dataEnd_ || (i > 0 && varOffsets_[i] < varOffsets_[i - 1]))
+        badRow("its variable column offsets point outside it");
+    }
   }
+  columnCount_ = count;  // the row is sound
 }
 
 void RowColumns::readJet4Offsets(std::size_t trailer) {
@@ -136,6 +141,10 @@ std::optional<RowImage> RowReader::fetch(RowLocation at) {
 }
 
 RowColumns RowReader::split(const RowImage& row) const { return RowColumns(row.bytes, *layout_, hasVariableColumns_); }
+
+void RowReader::split(const RowImage& row, RowColumns& into) const {
+  into.assign(row.bytes, *layout_, hasVariableColumns_);
+}
 
 void RowReader::decodeAll(const RowImage& row, std::vector<Value>& out) {
   RowColumns columns = split(row);

@@ -32,7 +32,12 @@ class RowColumns {
  public:
   RowColumns() = default;
   // Splits the row. Throws Error(Damaged) when the row's own counts or offsets do not fit in it.
-  RowColumns(ByteSpan row, const format::Layout& layout, bool hasVariableColumns);
+  RowColumns(ByteSpan row, const format::Layout& layout, bool hasVariableColumns) {
+    assign(row, layout, hasVariableColumns);
+  }
+  // Splits another row in place, reusing the room the last one took (a scan splits every row).
+  // Same throws; after one the row reads as having no values.
+  void assign(ByteSpan row, const format::Layout& layout, bool hasVariableColumns);
 
   std::uint16_t columnCount() const { return columnCount_; }
   // True when the row has a value for the column number (false also for numbers past the row's
@@ -73,6 +78,7 @@ class RowReader {
   // One column (index into definition().columns) of an already split row.
   Value decode(const RowColumns& columns, std::size_t columnIndex);
   RowColumns split(const RowImage& row) const;
+  void split(const RowImage& row, RowColumns& into) const;  // the same into `into`, reusing its room
   // The UTF-8 text of a Text or Memo column's stored bytes (in the file's encoding).
   std::string decodeText(ByteSpan data) const;
   // The same into out (its old content replaced), reusing its room.

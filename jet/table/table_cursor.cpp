@@ -159,7 +159,7 @@ const RowColumns& TableCursor::currentColumns() {
   if (!image_) {
     std::optional<RowImage> image = reader_.fetch(at);
     if (!image) throw Error(ErrorCode::NoCurrentRow, "the current row of table " + definition_->name + " was deleted");
-    columns_ = reader_.split(*image);
+    reader_.split(*image, columns_);
     image_ = std::move(image);
   }
   return columns_;

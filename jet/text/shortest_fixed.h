@@ -9,7 +9,8 @@
 namespace jet {
 
 // Writes value into [first, last) and returns the end of what was written, like to_chars.
-// REQUIRES: room for the whole text (400 characters always suffice).
+// REQUIRES: last - first >= 400, whatever the value: the longest text takes about 330 characters,
+// and a short one may be written with up to 64 characters of room.
 char* writeShortestFixed(char* first, char* last, double value);
 char* writeShortestFixed(char* first, char* last, float value);
 

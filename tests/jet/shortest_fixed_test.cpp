@@ -68,10 +68,12 @@ TEST(ShortestFixed, PowersOfTenAndTheWritersLimits) {
     checkAround(static_cast<float>(limit), bad);
     checkAround(static_cast<float>(limit / 1e3), bad);
   }
-  // Singles between 2^21 and 2^24 once scaled, where two integers may read back: both sides of
-  // each limit at every single decimal, and values where two do (to_chars chooses).
+  // Singles from 2^21 to 2^24 once scaled, where several integers may read back: both sides of
+  // each limit at every decimal up to the writer's last and beyond, and values where several do
+  // (the nearest is taken). Powers of two, whose gap to the single below is half the gap above.
   for (double limit : {std::ldexp(1.0, 21), std::ldexp(1.0, 23), std::ldexp(1.0, 24) - 2, std::ldexp(1.0, 24)})
-    for (int k = 0; k <= 12; ++k) checkAround(static_cast<float>(limit / std::pow(10.0, k)), bad);
+    for (int k = 0; k <= 14; ++k) checkAround(static_cast<float>(limit / std::pow(10.0, k)), bad);
+  for (int e = -50; e <= 30; ++e) checkAround(std::ldexp(1.0f, e), bad);
   for (float v : {89.90033f, 0.0010000007f, 0.0010000037f, 9999999.0f, 0.99999994f}) checkAround(v, bad);
   for (double v : {0.0, -0.0, 0.1, 0.2, 0.3, 1.0 / 3, 2.5, 0.5, 1.5, 123456789.123, 5e-324,
                    std::numeric_limits<double>::max(), std::numeric_limits<double>::min()})
