@@ -410,7 +410,8 @@ TEST_P(SampleMergedTwice, TheSecondMergeAddsNothing) {
   ui.files.push_back(sample("qbaudio.mdb"));
   session.ToOpen_Click();
   state().FromOpt = option;
-  ui.files.push_back(sample(old));
+  const std::string oldFile = sample(old);
+  ui.files.push_back(oldFile);
   session.FromOpen_Click();
   ASSERT_FALSE(state().FromList.empty());
   drivers = listed();
@@ -429,7 +430,7 @@ TEST_P(SampleMergedTwice, TheSecondMergeAddsNothing) {
   const std::size_t listedAfterFirst = state().ToList.count();
 
   state().FromOpt = option;
-  ui.files.push_back(sample(old));
+  ui.files.push_back(oldFile);  // the same file again: a merge leaves the old database as it was
   session.FromOpen_Click();
   ui.answers.push_back(answer);
   const MergeSummary second = session.MMerge_Click().summary;

@@ -91,9 +91,12 @@ void copyFileOver(const fs::path& from, const fs::path& to) {
   fs::copy_file(from, to);
 }
 
-fs::path copyShared(const std::string& relative, const fs::path& dir) {
+fs::path copyShared(const std::string& relative, const fs::path& dir, const std::string& as) {
   fs::path from = sharedDir() / relative;
-  fs::path to = dir / fs::path(relative).filename();
+  fs::path to = dir / (as.empty() ? fs::path(relative).filename() : fs::path(as));
+  // A copy that is still the same is left as it is: it may be open (the same file opened again),
+  // and Windows replaces no open file.
+  if (fs::exists(to) && fileBytes(to) == fileBytes(from)) return to;
   copyFileOver(from, to);
   fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add);
   return to;

@@ -50,8 +50,10 @@ class ScratchDir {
 
 // Copies the file, replacing what is at `to`.
 void copyFileOver(const std::filesystem::path& from, const std::filesystem::path& to);
-// Copies a file of ../shared (e.g. "interop/testV2000.mdb") into dir and returns the copy's path.
-std::filesystem::path copyShared(const std::string& relative, const std::filesystem::path& dir);
+// Copies a file of ../shared (e.g. "interop/testV2000.mdb") into dir, under its own name or the
+// one given, and returns the copy's path. A copy already there with the same bytes is kept.
+std::filesystem::path copyShared(const std::string& relative, const std::filesystem::path& dir,
+                                 const std::string& as = "");
 
 // The programs the tests run, found beside the running test program (build/tests/): the
 // command-line program (build/cli/qbmerge-cli) and the tests' child program (qbm_test_child, see
