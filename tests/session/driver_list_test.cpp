@@ -70,7 +70,7 @@ TEST(DriverList, FocusAtTheEdgesOfAnInsertOrARemoval) {
     ASSERT_EQ(list.focus(), focus) << added;
     EXPECT_EQ(list.entry(focus).itemData, 5) << added;
   }
-  // Removed index -> the focus after it.
+  // Removed index -> the focus after it (">=" for ">" after the "==" test would be equivalent).
   for (const auto& [removed, focus] : {std::pair{std::size_t{1}, std::optional<std::size_t>{1}},
                                        std::pair{std::size_t{2}, std::optional<std::size_t>{}},
                                        std::pair{std::size_t{3}, std::optional<std::size_t>{2}}}) {
