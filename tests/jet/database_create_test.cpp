@@ -314,9 +314,9 @@ TEST(DecimalColumn, AsManyDigitsAsTheScaleReadBackExactly) {
   jet::Table t = db.table("Amounts");
   const std::vector<std::pair<std::string, std::string>> kept = {
       {"0.123", "0.123"}, {"-.999", "-0.999"}, {"0.12", "0.120"}, {"0.001", "0.001"}};
-  for (const auto& [given, stored] : kept) {
+  for (const auto& given : kept) {
     t.addNew();
-    t.set("Amount", Value(given));
+    t.set("Amount", Value(given.first));
     t.update();
   }
   for (const char* refused : {"1.123", "1", "0.1234"}) {

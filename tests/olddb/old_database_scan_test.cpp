@@ -145,10 +145,10 @@ TEST_F(OldScan, PreviousFormatListsCompanyIdsOneTo900Only) {
     jet::Database db = jet::Database::open(path);
     jet::Table woofers = db.table("woofers");
     woofers.moveFirst();
-    for (const auto& [company, listed] : edges) {
+    for (const auto& edge : edges) {
       woofers.edit();
-      woofers.set("Company ID", jet::Value{company});
-      woofers.set("Model", jet::Value{"Edge " + std::to_string(company)});
+      woofers.set("Company ID", jet::Value{edge.first});
+      woofers.set("Model", jet::Value{"Edge " + std::to_string(edge.first)});
       woofers.update();
       woofers.moveNext();
     }
