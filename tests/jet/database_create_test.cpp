@@ -302,6 +302,37 @@ TEST_P(NewTableTest, HoldsRowsOfEveryType) {
   EXPECT_EQ(qbm::test::problemsOf(file()), "");
 }
 
+// A column of precision 3 and scale 3 holds as many digits as its scale: every stored digit is a
+// fraction digit, so the text needs a leading "0." and one digit more is refused.
+TEST(DecimalColumn, AsManyDigitsAsTheScaleReadBackExactly) {
+  qbm::test::ScratchDir dir;
+  jet::Database db = jet::Database::create(dir.path() / "decimal.mdb", Format::Jet4);
+  jet::TableDefinition def{"Amounts", {{"Amount", T::Decimal}}, {}};
+  def.columns[0].precision = 3;
+  def.columns[0].scale = 3;
+  db.createTable(def);
+  jet::Table t = db.table("Amounts");
+  const std::vector<std::pair<std::string, std::string>> kept = {
+      {"0.123", "0.123"}, {"-.999", "-0.999"}, {"0.12", "0.120"}, {"0.001", "0.001"}};
+  for (const auto& given : kept) {
+    t.addNew();
+    t.set("Amount", Value(given.first));
+    t.update();
+  }
+  for (const char* refused : {"1.123", "1", "0.1234"}) {
+    t.addNew();
+    EXPECT_THROW(t.set("Amount", Value(refused)), jet::Error) << refused;
+    t.cancelUpdate();
+  }
+  db.close();
+  jet::Database again = jet::Database::open(dir.path() / "decimal.mdb");
+  jet::Table read = again.table("Amounts");
+  std::vector<std::string> texts;
+  for (read.moveFirst(); !read.eof(); read.moveNext()) texts.push_back(read.get("Amount").toString());
+  ASSERT_EQ(texts.size(), kept.size());
+  for (std::size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(texts[i], kept[i].second);
+}
+
 TEST_P(NewTableTest, LargeDefinitionsSpanPagesAndManyTablesFit) {
   {
     jet::Database db = jet::Database::create(file(), GetParam());

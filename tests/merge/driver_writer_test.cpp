@@ -8,6 +8,7 @@
 
 #include "common/date_text.h"
 #include "merge/load_new_driver.h"
+#include "merge/section_links.h"
 #include "samples/driver_table_definitions.h"
 #include "samples/row_values.h"
 #include "tests/merge/merge_sides.h"
@@ -264,6 +265,22 @@ TEST_F(WriteDriverTest, SectionsOfAThreeWayUnitLinkToTheRowsAlreadyThere) {
   EXPECT_TRUE(row(DriverTable::Woofers, earlyId).partner.isNull());
   EXPECT_EQ(row(DriverTable::Tweeters, merge.MergeTweeterRow.id).partner, jet::Value{earlyId});
   EXPECT_TRUE(problems.empty()) << WriteProblemLines(problems, 10);
+}
+
+// Only a model longer than 5 characters has a section suffix: 4 and 5 characters are their own
+// base, 6 split. Counting bytes instead of characters would be equivalent here: a model that ends
+// in a suffix and has 5 characters is the suffix, all ASCII.
+TEST(SplitSectionName, ASuffixNeedsAtLeastOneCharacterBeforeIt) {
+  const struct {
+    const char* model;
+    const char* base;
+    const char* suffix;
+  } cases[] = {{"- LF", "- LF", ""}, {" - lf", " - lf", ""}, {"B - lf", "B", " - LF"}};
+  for (const auto& c : cases) {
+    const SectionName name = SplitSectionName(c.model);
+    EXPECT_EQ(name.base, c.base) << c.model;
+    EXPECT_EQ(name.suffix, c.suffix) << c.model;
+  }
 }
 
 TEST_F(WriteDriverTest, AnUnknownTypeLeavesTheStoredLinksAlone) {

@@ -79,6 +79,7 @@ TEST(CompanyNames, RowsFillTheFullAndTheShortName) {
   EXPECT_EQ(shortNames[7], "Small Maker");
 }
 
+// AddCompanyRow's own 1..900 test is equivalent to the tables' (set() ignores other IDs).
 TEST(CompanyNames, RowsWithoutAUsableIdOrNameLeaveTheTablesEmpty) {
   CompanyNameTable full, shortNames;
   for (const Value& id : {Value{std::int32_t{0}}, Value{std::int32_t{-3}},

@@ -48,6 +48,17 @@ TEST_F(LegacyRules, DirectMatchNeedsAValidRowOfAMatchingCompany) {
   EXPECT_TRUE(listed("SD211", "PEERLESS", {row("SD211", 901), row("SD211", 950)}));
 }
 
+// Company IDs 1 and 900 are the first and last slots; 0 and 901 have none (a row of 901 taken as
+// valid would also index past the per-company table of the fuzzy match).
+TEST_F(LegacyRules, OnlyCompanyIdsOneTo900MakeAWooferValid) {
+  for (const auto& [company, valid] :
+       {std::pair{0, false}, std::pair{1, true}, std::pair{900, true}, std::pair{901, false}}) {
+    EXPECT_EQ(IsValidNewWoofer(row("P508", company)), valid) << company;
+    // A found Dayton row of any valid company makes the driver present.
+    EXPECT_EQ(listed("P508", "DAYTON", {row("P508", company)}), !valid) << company;
+  }
+}
+
 TEST_F(LegacyRules, DaytonIsPresentWhenFoundValidOrNotFoundAtAll) {
   EXPECT_FALSE(listed("Whatever 10", "DAYTON", {}));
   EXPECT_FALSE(listed("P508", "DAYTON", {row("P508", 1)}));  // any company of a valid row

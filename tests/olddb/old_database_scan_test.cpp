@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "olddb/company_short_names.h"
 #include "tests/support/driver_fixtures.h"
 
@@ -133,6 +135,33 @@ TEST_F(OldScan, PreviousFormatAllListsEveryUsableRow) {
   EXPECT_EQ(progressSteps(sides.ui.events),
             countingTo(static_cast<long>(expected.size()), 115));
   EXPECT_EQ(listing.unreadable, ReadProblems{});
+}
+
+TEST_F(OldScan, PreviousFormatListsCompanyIdsOneTo900Only) {
+  const std::string path = sides.copy("xqbaudio.mdb");
+  const std::vector<std::pair<std::int32_t, bool>> edges = {
+      {0, false}, {1, true}, {900, true}, {901, false}};
+  {
+    jet::Database db = jet::Database::open(path);
+    jet::Table woofers = db.table("woofers");
+    woofers.moveFirst();
+    for (const auto& edge : edges) {
+      woofers.edit();
+      woofers.set("Company ID", jet::Value{edge.first});
+      woofers.set("Model", jet::Value{"Edge " + std::to_string(edge.first)});
+      woofers.update();
+      woofers.moveNext();
+    }
+  }
+  sides.ui.files.push_back(path);
+  OpenDatabaseFile(Side::Old, sides.ui, sides.state, test::pointLocale());
+  const std::vector<std::string> listed =
+      texts(ScanOldDatabase(sides.state, names, OldListMode::All, sides.ui));
+  for (const auto& [company, expected] : edges) {
+    const std::string model = "]  Edge " + std::to_string(company) + "  (ob)";
+    const auto isEdge = [&](const std::string& t) { return t.ends_with(model); };
+    EXPECT_EQ(std::count_if(listed.begin(), listed.end(), isEdge), expected ? 1 : 0) << company;
+  }
 }
 
 TEST_F(OldScan, EveryOpenStartsWithEmptyOldCompanyNames) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+
 namespace qbm {
 namespace {
 
@@ -48,6 +51,36 @@ TEST(DriverList, FocusFollowsItsEntryAndIsLostWithIt) {
   list.clear();
   EXPECT_FALSE(list.focus().has_value());
   EXPECT_TRUE(list.empty());
+}
+
+// Entries "1", "3", "5", "7" with the focus on "5" (index 2): an entry added or removed exactly at
+// the focused index, one before and one after it.
+TEST(DriverList, FocusAtTheEdgesOfAnInsertOrARemoval) {
+  const auto focusedOnFive = [] {
+    DriverList list(DriverList::Selection::Extended);
+    for (int i : {1, 3, 5, 7}) list.add("[c]  " + std::to_string(i) + "  (ob)", i);
+    list.setFocus(2);
+    return list;
+  };
+  // Added text -> its index and the focus after it ("5" again sorts after the "5" held).
+  for (const auto& [added, at, focus] : {std::tuple{"2", 1u, 3u}, std::tuple{"4", 2u, 3u},
+                                         std::tuple{"5", 3u, 2u}, std::tuple{"6", 3u, 2u}}) {
+    DriverList list = focusedOnFive();
+    EXPECT_EQ(list.add("[c]  " + std::string(added) + "  (ob)", 0), at) << added;
+    ASSERT_EQ(list.focus(), focus) << added;
+    EXPECT_EQ(list.entry(focus).itemData, 5) << added;
+  }
+  // Removed index -> the focus after it (">=" for ">" after the "==" test would be equivalent).
+  for (const auto& [removed, focus] : {std::pair{std::size_t{1}, std::optional<std::size_t>{1}},
+                                       std::pair{std::size_t{2}, std::optional<std::size_t>{}},
+                                       std::pair{std::size_t{3}, std::optional<std::size_t>{2}}}) {
+    DriverList list = focusedOnFive();
+    list.removeAt(removed);
+    ASSERT_EQ(list.focus(), focus) << removed;
+    if (focus) {
+      EXPECT_EQ(list.entry(*focus).itemData, 5) << removed;
+    }
+  }
 }
 
 TEST(DriverList, SingleSelectionKeepsOneEntryExtendedKeepsMany) {
