@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <string>
 
 #include "tests/common/locales.h"
 
@@ -85,6 +87,22 @@ TEST(FormatValue, WithoutALocaleArgumentUsesTheCurrentLocale) {
   ScopedUserLocale scoped(test::commaLocale());
   EXPECT_EQ(FormatValue(0.5), " 0,5");
 }
+
+#ifndef _WIN32
+// The plain C locale, under each of its names, keeps the classic conventions (not "%x %X" dates).
+TEST(UserLocale, FromSystemIsClassicUnderEveryNameOfTheCLocale) {
+  const char* before = std::getenv("LC_ALL");
+  const std::string saved = before ? before : "";
+  for (const char* name : {"C", "POSIX", "C.UTF-8"}) {
+    setenv("LC_ALL", name, 1);
+    const UserLocale fromSystem = UserLocale::fromSystem();
+    EXPECT_EQ(fromSystem.generalDateFormat, UserLocale::classic().generalDateFormat) << name;
+    EXPECT_EQ(fromSystem.groupSeparator, ",") << name;
+  }
+  if (before) setenv("LC_ALL", saved.c_str(), 1);
+  else unsetenv("LC_ALL");
+}
+#endif
 
 TEST(FormatValue, NonFiniteValuesGiveNoDigits) {
   EXPECT_EQ(point(std::numeric_limits<double>::infinity()), " ");

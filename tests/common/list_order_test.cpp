@@ -76,6 +76,12 @@ TEST(ListOrder, AccentedLettersSortWithTheirBaseLetter) {
   // Latin Extended-A letters fold and sort with their base letter.
   EXPECT_EQ(compareListText("\xC5\x81\xC3\x93\xC5\xB9", "\xC5\x82\xC3\xB3\xC5\xBA"), 0);
   EXPECT_LT(compareListText("\xC5\x82od", "lom"), 0);
+  EXPECT_LT(compareListText("loc", "\xC5\x82od"), 0);
+  // The ligatures count as their two letters: ij between ii and ik, oe between od and of.
+  EXPECT_LT(compareListText("ii", "\xC4\xB3"), 0);
+  EXPECT_LT(compareListText("\xC4\xB3", "ik"), 0);
+  EXPECT_LT(compareListText("od", "\xC5\x93"), 0);
+  EXPECT_LT(compareListText("\xC5\x93", "of"), 0);
 }
 
 TEST(ListOrder, HyphensAndApostrophesDecideLast) {

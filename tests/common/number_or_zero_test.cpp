@@ -33,6 +33,7 @@ TEST(NumberOrZero, NullEmptyAndNonNumericValuesGiveZero) {
 TEST(NumberOrZero, TextReadsUnderTheLocale) {
   EXPECT_EQ(number(Value{"3.5"}), 3.5);
   EXPECT_EQ(number(Value{" -7.25 "}), -7.25);
+  EXPECT_EQ(number(Value{" \t\r\n\v\f\xC2\xA0" "2.5" "\xC2\xA0\f\v\n\r\t "}), 2.5);  // every blank
   EXPECT_EQ(number(Value{"+1E3"}), 1000);
   EXPECT_EQ(number(Value{".5"}), 0.5);
   EXPECT_EQ(number(Value{"1,234.5"}), 1234.5);

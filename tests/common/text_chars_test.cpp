@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace qbm {
 namespace {
 
@@ -24,11 +26,19 @@ TEST(TextChars, CharacterCountCountsCodePoints) {
   EXPECT_EQ(CharacterCount("é€😀"), 3u);
   EXPECT_EQ(CharacterCount("\xC3"), 1u);     // a sequence cut short
   EXPECT_EQ(CharacterCount("\xE2\x82"), 2u);
+  EXPECT_EQ(CharacterCount("\xF4\x8F\xBF\xBF"), 1u);  // U+10FFFF, the last code point
+  EXPECT_EQ(CharacterCount("\xF4\x90\x80\x80"), 4u);  // one past it: four invalid bytes
 }
 
 TEST(TextChars, AsciiSuffixIgnoresCase) {
   EXPECT_TRUE(EndsWithAsciiNoCase("x - parallel", " - PARALLEL"));
   EXPECT_FALSE(EndsWithAsciiNoCase("PARALLEL", " - PARALLEL"));
+  EXPECT_TRUE(EndsWithAsciiNoCase("X - PARALLEL", " - parallel"));
+  // a and z, and the characters either side of a..z, 32 above those of A..Z: either way round.
+  for (auto [lower, upper] : {std::pair{"az", "AZ"}, std::pair{"`", "@"}, std::pair{"{", "["}}) {
+    EXPECT_EQ(EndsWithAsciiNoCase(lower, upper), *lower == 'a') << lower;
+    EXPECT_EQ(EndsWithAsciiNoCase(upper, lower), *lower == 'a') << lower;
+  }
   EXPECT_TRUE(EndsWithAsciiNoCase("", ""));
 }
 

@@ -190,6 +190,22 @@ TEST(SortKey, UnicodeBeyondTheBasicPlaneDoesNotBreakKeys) {
   Bytes a = sortKey(ColumnType::Text, Value("a\xF0\x9F\x8E\xB5"), false, Collation::General2000);
   Bytes b = sortKey(ColumnType::Text, Value("a\xF0\x9F\x8E\xB6"), false, Collation::General2000);
   EXPECT_LT(a, b);
+  // Every low half of a pair: its two primary bytes rise with the code unit and skip the bytes 00
+  // and 01 (they end a key's sections), so the weight steps by 3 where its low byte would wrap.
+  std::uint32_t previous = 0;
+  for (std::uint32_t low = 0; low < 1024; ++low) {
+    const std::uint32_t c = 0x10000 + low;  // high half D800, low half DC00 + low
+    const std::string utf8{char(0xF0), char(0x80 | (c >> 12 & 0x3F)), char(0x80 | (c >> 6 & 0x3F)),
+                           char(0x80 | (c & 0x3F))};
+    const Bytes key = sortKey(ColumnType::Text, Value(utf8), false, Collation::General2000);
+    ASSERT_GE(key.size(), 5u);
+    const std::uint32_t weight = key[3] << 8 | key[4];  // after the flag and the high half
+    EXPECT_GT(key[4], 0x01) << "low half " << low;
+    if (low > 0) {
+      EXPECT_EQ(weight - previous, (previous & 0xFF) == 0xFF ? 3u : 1u) << "low half " << low;
+    }
+    previous = weight;
+  }
   // Malformed UTF-8 is keyed as replacement characters, not rejected.
   EXPECT_NO_THROW(sortKey(ColumnType::Text, Value("a\xC3"), false, Collation::General2000));
 }

@@ -8,6 +8,7 @@
 
 #include <cmath>
 
+#include "db/driver_fields.h"
 #include "merge/overwrite_question.h"
 #include "samples/driver_table_definitions.h"
 #include "tests/merge/merge_sides.h"
@@ -55,7 +56,11 @@ TEST_F(DriverMergeTest, OfTheCompaniesTheOldNameBeginsTheHighestHoldingTheModelI
 TEST_F(DriverMergeTest, AMissingCompanyIsAddedOnceForAllItsDrivers) {
   sides.newDb().addCompany({{"Company", "Other"}});
   auto& o = sides.oldDb();
-  const std::int32_t c = o.addCompany({{"Company", "Newco Audio"}, {"City", "Springfield"}, {"CompanyLink2", 1}});
+  // Every field the copy writes holds its own value: each text, the type, a first and a last link.
+  samples::RowValues company{{"Type", 2}, {"CompanyLink2", 1}, {"CompanyLink7", 3}};
+  for (const auto& f : CompanyTextFields)
+    company.add(f.field, f.field == fields::Company ? "Newco Audio" : std::string(f.field) + "!");
+  const std::int32_t c = o.addCompany(company);
   const std::int32_t a = o.addWoofer(oldDriver("A", c));
   const std::int32_t b = o.addTweeter(oldDriver("B", c));
   sides.open();
@@ -66,10 +71,9 @@ TEST_F(DriverMergeTest, AMissingCompanyIsAddedOnceForAllItsDrivers) {
   jet::Table& companies = *sides.db().New.Companies;
   companies.setIndex(indexes::ID);
   ASSERT_TRUE(companies.seek(jet::Value{added}));
-  EXPECT_EQ(companies.get("Company"), jet::Value{"Newco Audio"});
-  EXPECT_EQ(companies.get("City"), jet::Value{"Springfield"});
+  for (const auto& [field, value] : company.values())
+    EXPECT_EQ(companies.get(field).toString(), value.toString()) << field;
   EXPECT_EQ(companies.get("User Entry"), jet::Value{true});
-  EXPECT_EQ(companies.get("CompanyLink2"), jet::Value{std::int32_t{1}});
   EXPECT_TRUE(companies.get("CompanyLink1").isNull());  // a link of 0 is stored as Null
   EXPECT_EQ(sides.state().companyNames.NewCompanyFull[added], "Newco Audio");
   EXPECT_EQ(sides.state().companyNames.NewCompanyShort[added], "Newco Audio");
