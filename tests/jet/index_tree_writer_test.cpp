@@ -365,6 +365,14 @@ TEST(IndexPageSplit, CutsWhereThePiecesFit) {
   ASSERT_EQ(middle.size(), 1u);
   EXPECT_NEAR(static_cast<double>(middle[0]), n / 2.0, 2.0);
   EXPECT_TRUE(fitsAll(middle));
+  // One short of either end is the middle too.
+  for (std::size_t at : {std::size_t{1}, n - 2})
+    EXPECT_NEAR(static_cast<double>(chooseSplit(items, true, at, at, true, layout).at(0)), n / 2.0, 2.0) << at;
+  // An intermediate page whose last entry is not known keeps two children in its last piece.
+  std::vector<IndexEntry> children;
+  while (itemsFitOnePage(children, false, layout)) children.push_back(items.at(children.size()));
+  EXPECT_EQ(chooseSplit(children, false, children.size() - 1, children.size() - 1, false, layout),
+            std::vector<std::size_t>{children.size() - 2});
   // Far too many items for two pages: more pieces, each fitting.
   for (int i = static_cast<int>(n); i < 2500; ++i)
     items.push_back(test::longEntry(i * 1000, 2, static_cast<std::uint8_t>(i % 256)));
