@@ -12,6 +12,8 @@ TEST(TextChars, UpperCaseMapsEachCharacterToOne) {
   EXPECT_EQ(UpperCase("éàöÿ"), "ÉÀÖŸ");
   EXPECT_EQ(UpperCase("ß÷µ"), "ß÷µ");        // no single upper-case letter, or no letter
   EXPECT_EQ(UpperCase("šœžł"), "ŠŒŽŁ");      // Latin Extended-A
+  EXPECT_EQ(UpperCase("ķĸĺňŉŋŷźž"), "ĶĸĹŇŉŊŶŹŽ");  // the ends of its runs of pairs
+  EXPECT_EQ(UpperCase("ĀĶĹŇŊŶŸŽ"), "ĀĶĹŇŊŶŸŽ");  // upper case already
   EXPECT_EQ(UpperCase("ıſ"), "ıſ");          // would become ASCII: left alone
   EXPECT_EQ(UpperCase("αβς жё"), "ΑΒΣ ЖЁ");
   // An invalid byte counts as its Latin-1 character and comes out as valid UTF-8.
