@@ -90,7 +90,7 @@ TEST(FormatValue, WithoutALocaleArgumentUsesTheCurrentLocale) {
 
 #ifndef _WIN32
 // The plain C locale, under each of its names, keeps the classic conventions (not "%x %X" dates).
-TEST(UserLocale, FromSystemIsClassicUnderEveryNameOfTheCLocale) {
+TEST(UserLocale, FromSystemIsClassicUnderEveryNameOfTheCLocaleAndReadsARealOne) {
   const char* before = std::getenv("LC_ALL");
   const std::string saved = before ? before : "";
   for (const char* name : {"C", "POSIX", "C.UTF-8"}) {
@@ -99,8 +99,17 @@ TEST(UserLocale, FromSystemIsClassicUnderEveryNameOfTheCLocale) {
     EXPECT_EQ(fromSystem.generalDateFormat, UserLocale::classic().generalDateFormat) << name;
     EXPECT_EQ(fromSystem.groupSeparator, ",") << name;
   }
+  // A real one brings its own decimal point, month names and date format.
+  setenv("LC_ALL", "de_DE.UTF-8", 1);
+  const UserLocale german = UserLocale::fromSystem();
   if (before) setenv("LC_ALL", saved.c_str(), 1);
   else unsetenv("LC_ALL");
+  if (german.generalDateFormat == UserLocale::classic().generalDateFormat)
+    GTEST_SKIP() << "no de_DE.UTF-8 locale here (scripts/deps makes one)";
+  EXPECT_EQ(german.decimalSeparator, ",");
+  EXPECT_EQ(german.groupSeparator, ".");
+  EXPECT_EQ(german.monthAbbreviations[2], "Mär");
+  EXPECT_EQ(german.monthAbbreviations[11], "Dez");
 }
 #endif
 
