@@ -114,6 +114,12 @@ TEST_F(IndexCheckTest, ReportsRowsAndEntriesThatDoNotMatch) {
   EXPECT_TRUE(mentions(check(rows, [](auto& e) { e.push_back(e[3]); e.back().key.back() ^= 1; }),
                        "2 entries instead of 1"));
   EXPECT_TRUE(mentions(check(rows, [](auto& e) { e[5].key.back() ^= 1; }), "does not hold the row's key"));
+  // Twenty problems of an index are each reported; more are counted in one line.
+  for (int missing : {20, 21}) {
+    auto problems = check(rows, [&](auto& e) { e.erase(e.begin(), e.begin() + missing); });
+    EXPECT_EQ(problems.size(), missing == 20 ? 20u : 21u);
+    EXPECT_EQ(mentions(problems, "1 more problems of this index"), missing == 21);
+  }
 }
 
 // Access links intermediate pages only to neighbours under the same parent: links cut at a parent
