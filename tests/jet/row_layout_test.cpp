@@ -1,6 +1,6 @@
 // Splitting rows into columns: Jet 4 rows with two-byte offsets, Jet 3 rows whose one-byte offsets
 // need the jump table (including its filler entry), Decimal values, long-value fields, and rows
-// whose own counts and offsets do not fit.
+// whose own counts and offsets do not fit; and the room a data page has for one more row.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,8 @@
 
 #include "jet/error.h"
 #include "jet/file/format.h"
+#include "jet/file/page_file.h"
+#include "jet/page/data_page_writer.h"
 #include "jet/page/long_value.h"
 #include "jet/table/row_reader.h"
 
@@ -202,6 +204,30 @@ TEST(LongValueField, LengthAndForm) {
   field[3] = 0x00;
   EXPECT_EQ(jet::LongValueForm::Chain, jet::parseLongValueField(jet::ByteSpan(field.data(), 12)).form);
   EXPECT_THROW(jet::parseLongValueField(jet::ByteSpan(field.data(), 11)), jet::Error);
+}
+
+// A new row fits a data page when it and its row-table entry take at most the free bytes, and
+// while the page holds fewer than 255 rows.
+TEST(DataPageRoom, ARowAndItsEntryFillTheFreeBytesExactlyUpTo255Rows) {
+  for (const jet::format::Layout* layout : {&jet::format::kJet3, &jet::format::kJet4}) {
+    Bytes page(layout->pageSize, 0);
+    page[0] = 0x01;
+    putLe16(page, layout->dataFreeSpaceOffset, static_cast<std::uint16_t>(layout->pageSize - layout->dataRowTableOffset));
+    jet::addRow(page, *layout, Bytes(100, 7));
+    const std::size_t free = jet::dataPageFreeSpace(jet::Page(9, page), *layout);
+    EXPECT_TRUE(jet::rowFits(jet::Page(9, page), *layout, free - 2));
+    EXPECT_FALSE(jet::rowFits(jet::Page(9, page), *layout, free - 1));
+    jet::addRow(page, *layout, Bytes(free - 2, 1));
+    EXPECT_EQ(jet::dataPageFreeSpace(jet::Page(9, page), *layout), 0u);
+    // Empty rows take only their entries: the 255th fits, the 256th does not.
+    Bytes small(layout->pageSize, 0);
+    putLe16(small, layout->dataFreeSpaceOffset, static_cast<std::uint16_t>(layout->pageSize - layout->dataRowTableOffset));
+    for (int row = 0; row < 254; ++row) jet::addRow(small, *layout, Bytes{});
+    EXPECT_TRUE(jet::rowFits(jet::Page(9, small), *layout, 0));
+    jet::addRow(small, *layout, Bytes{});
+    EXPECT_FALSE(jet::rowFits(jet::Page(9, small), *layout, 0));
+    EXPECT_THROW(jet::addRow(small, *layout, Bytes{}), jet::Error);
+  }
 }
 
 }  // namespace
