@@ -368,6 +368,10 @@ TEST_P(FreePageMapGrowth, AReferenceMapOnceTheInlineOneNoLongerFitsOnPageOne) {
   std::vector<std::uint8_t> header(file().page(bitmapPage)->bytes().begin(), file().page(bitmapPage)->bytes().begin() + 4);
   EXPECT_EQ((std::vector<std::uint8_t>{0x05, 0x01, 0x00, 0x00}), header);
   EXPECT_EQ("", describeProblems(jet::check(*db_)));
+  // Rebuilt by the repair (a page in use listed free), the reference map keeps the free page.
+  jet::UsageMapEditor(file(), kFreePages).add(2, {});
+  EXPECT_EQ(1u, jet::repairFreePageMap(*db_).pagesInUseTakenAsFree);
+  EXPECT_EQ(std::vector<std::uint32_t>{spare}, jet::readFreePageMap(file()).listed);
   EXPECT_EQ(spare, core().allocator().allocateLongValuePage({}));
 }
 
