@@ -80,6 +80,8 @@ inline void expectSameDefinition(const jet::StoredTableDefinition& expected, con
     EXPECT_EQ(e.relatedTablePage, a.relatedTablePage) << l;
     EXPECT_EQ(e.relatedIndex, a.relatedIndex) << l;
     EXPECT_EQ(e.relatedTableType, a.relatedTableType) << l;
+    EXPECT_EQ(e.cascadeUpdates, a.cascadeUpdates) << l;
+    EXPECT_EQ(e.cascadeDeletes, a.cascadeDeletes) << l;
   }
   if (parts.pagesAndMaps) {
     ASSERT_EQ(expected.columnUsageMaps.size(), actual.columnUsageMaps.size()) << t;
