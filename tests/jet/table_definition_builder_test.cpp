@@ -135,6 +135,16 @@ TEST(DefinitionPages, PageCountMustMatchTheDefinition) {
   EXPECT_THROW(jet::splitDefinitionPages(joined, {2}, layout), jet::Error);
 }
 
+// A definition that gives two columns one number is refused, the first two columns included.
+TEST(DefinitionPages, ColumnsSharingANumberAreRefused) {
+  jet::TableDefinition t{"t", {{"a", jet::ColumnType::Long}, {"b", jet::ColumnType::Long}, {"c", jet::ColumnType::Long}}, {}};
+  for (std::size_t second : {1, 2}) {
+    jet::StoredTableDefinition def = jet::planTableDefinition(t, Format::Jet4);
+    def.columns[second].number = def.columns[second - 1].number;
+    EXPECT_THROW(writeAndRead(def, 1252, {2}), jet::Error) << second;
+  }
+}
+
 TEST(DefinitionNames, Jet3NamesMustFitTheCodePage) {
   jet::TableDefinition t{"Tabelle", {{"Größe", jet::ColumnType::Long}}, {}};
   jet::StoredTableDefinition def = jet::planTableDefinition(t, Format::Jet3);
