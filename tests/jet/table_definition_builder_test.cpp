@@ -111,6 +111,7 @@ TEST(DefinitionPages, LargeDefinitionsContinueOnLinkedPagesInAnyOrder) {
     auto pages = jet::splitDefinitionPages(joined, numbers, layout);
     for (std::size_t i = 0; i < count; ++i) {
       EXPECT_EQ(pages[i][0], jet::format::page_type::kTableDefinition);
+      EXPECT_EQ(pages[i][1], 0x01);  // as on every definition page Access writes
       EXPECT_EQ(jet::bytes::u32(pages[i], layout.tdefNextPageOffset), i + 1 < count ? numbers[i + 1] : 0u);
     }
     if (version == Format::Jet4) {
