@@ -74,6 +74,10 @@ TEST(ShortestFixed, PowersOfTenAndTheWritersLimits) {
   for (double limit : {std::ldexp(1.0, 21), std::ldexp(1.0, 23), std::ldexp(1.0, 24) - 2, std::ldexp(1.0, 24)})
     for (int k = 0; k <= 14; ++k) checkAround(static_cast<float>(limit / std::pow(10.0, k)), bad);
   for (int e = -50; e <= 30; ++e) checkAround(std::ldexp(1.0f, e), bad);
+  // The first 2,048 singles above each power of two from 2^-30 to 2^23, where the gap below a
+  // single is the gap above (only the power itself has a smaller one below).
+  for (std::uint32_t exponent = 127 - 30; exponent <= 127 + 23; ++exponent)
+    for (std::uint32_t low = 0; low < 2048 && bad < 5; ++low) bad += mismatches(std::bit_cast<float>(exponent << 23 | low));
   for (float v : {89.90033f, 0.0010000007f, 0.0010000037f, 9999999.0f, 0.99999994f}) checkAround(v, bad);
   for (double v : {0.0, -0.0, 0.1, 0.2, 0.3, 1.0 / 3, 2.5, 0.5, 1.5, 123456789.123, 5e-324,
                    std::numeric_limits<double>::max(), std::numeric_limits<double>::min()})
