@@ -96,8 +96,13 @@ TEST(ValueConversion, TextIsCheckedAgainstTheColumnSizeAndCodePage) {
 TEST(ValueConversion, OtherTypes) {
   EXPECT_EQ(Value(true), convert(ColumnType::Boolean, Value(std::int16_t(-1))));
   EXPECT_EQ(Value(false), convert(ColumnType::Boolean, Value(jet::Null{}))) << "Yes/No is never Null";
-  EXPECT_EQ(Value(true), convert(ColumnType::Boolean, Value("Yes")));
+  for (const char* yes : {"Yes", "TRUE", " on ", "-1"}) EXPECT_EQ(Value(true), convert(ColumnType::Boolean, Value(yes))) << yes;
+  for (const char* no : {"no", "False", "OFF", "0"}) EXPECT_EQ(Value(false), convert(ColumnType::Boolean, Value(no))) << no;
   EXPECT_NE("", refusal(ColumnType::Boolean, Value("maybe")));
+  // Refusals show a text of 60 characters whole, a longer one cut after 60.
+  const std::string sixty(60, 'x');
+  EXPECT_NE(std::string::npos, refusal(ColumnType::Boolean, Value(sixty)).find('"' + sixty + '"'));
+  EXPECT_NE(std::string::npos, refusal(ColumnType::Boolean, Value(sixty + "y")).find('"' + sixty + "...\""));
   EXPECT_NE("", refusal(ColumnType::Binary, Value(jet::Bytes(11)), 10));
   jet::Guid g = convert(ColumnType::Guid, Value("{8E39276A-BCA8-4AC4-891E-49911D8438DD}")).as<jet::Guid>();
   EXPECT_EQ("{8E39276A-BCA8-4AC4-891E-49911D8438DD}", jet::formatGuid(g));
