@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <stdexcept>
 #include <tuple>
 
 namespace qbm {
@@ -62,6 +63,21 @@ TEST(DriverList, FocusAtTheEdgesOfAnInsertOrARemoval) {
     list.setFocus(2);
     return list;
   };
+  // The last entry can be focused, selected, clicked and toggled; one past it cannot.
+  for (std::size_t i : {3u, 4u}) {
+    DriverList list = focusedOnFive();
+    const auto expectRange = [&](auto&& call) {
+      if (i < 4) {
+        EXPECT_NO_THROW(call());
+      } else {
+        EXPECT_THROW(call(), std::out_of_range);
+      }
+    };
+    expectRange([&] { list.setFocus(i); });
+    expectRange([&] { list.setSelected(i, true); });
+    expectRange([&] { list.clickOnly(i); });
+    expectRange([&] { list.toggle(i); });
+  }
   // Added text -> its index and the focus after it ("5" again sorts after the "5" held).
   for (const auto& [added, at, focus] : {std::tuple{"2", 1u, 3u}, std::tuple{"4", 2u, 3u},
                                          std::tuple{"5", 3u, 2u}, std::tuple{"6", 3u, 2u}}) {
