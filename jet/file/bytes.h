@@ -3,6 +3,7 @@
 // holds is read through these, so an offset or length that points outside its page or row becomes
 // Error(Damaged) instead of a read out of bounds.
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -57,6 +58,17 @@ inline double f64(ByteSpan b, std::size_t offset) {
   double d;
   std::memcpy(&d, &bits, sizeof d);
   return d;
+}
+// The eight bytes at p as a little-endian word, unchecked: for loops that have already made sure
+// eight bytes are there and read a word at a time (one load where the machine is little-endian).
+inline std::uint64_t word64(const std::uint8_t* p) {
+  std::uint64_t word = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&word, p, sizeof word);
+  } else {
+    for (int i = 0; i < 8; ++i) word |= static_cast<std::uint64_t>(p[i]) << (8 * i);
+  }
+  return word;
 }
 // The length bytes at offset, checked.
 inline ByteSpan slice(ByteSpan b, std::size_t offset, std::size_t length) {

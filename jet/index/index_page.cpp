@@ -221,10 +221,7 @@ MapBit mapBit(const format::Layout& layout, std::size_t end) {
 // read as 0), so that bit i of the word is bit i % 8 of byte i / 8.
 std::uint64_t mapWord(const std::uint8_t* page, std::size_t at, std::size_t end) {
   std::uint64_t word = 0;
-  if (at + 8 <= end) {
-    for (std::size_t k = 0; k < 8; ++k) word |= static_cast<std::uint64_t>(page[at + k]) << (8 * k);  // one load
-    return word;
-  }
+  if (at + 8 <= end) return bytes::word64(page + at);
   for (std::size_t k = 0; at + k < end; ++k) word |= static_cast<std::uint64_t>(page[at + k]) << (8 * k);
   return word;
 }

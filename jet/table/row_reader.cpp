@@ -93,18 +93,7 @@ void RowColumns::readJet3Offsets(std::size_t trailer) {
   dataEnd_ = firstOffset - count;
 }
 
-ByteSpan RowColumns::fixedBytes(std::uint16_t offset, std::size_t length) const {
-  std::size_t start = fixedStart_ + offset;
-  if (start > dataEnd_ || length > dataEnd_ - start) badRow("a fixed-length column lies outside it");
-  return row_.subspan(start, length);
-}
-
-std::optional<ByteSpan> RowColumns::variableBytes(std::uint16_t index) const {
-  if (index + 1u >= varOffsets_.size()) return std::nullopt;
-  std::uint16_t start = varOffsets_[index];
-  std::uint16_t end = varOffsets_[index + 1u];
-  return row_.subspan(start, end - start);
-}
+void RowColumns::fixedColumnOutside() { badRow("a fixed-length column lies outside it"); }
 
 // ---- RowReader -------------------------------------------------------------------------------------
 

@@ -46,11 +46,22 @@ class RowColumns {
     return columnNumber < columnCount_ && ((nullMask_[columnNumber / 8] >> (columnNumber % 8)) & 1);
   }
   // The bytes of a fixed column at the given offset in the fixed area.
-  ByteSpan fixedBytes(std::uint16_t offset, std::size_t length) const;
+  // Both read once per value of a scan, so they are inline.
+  ByteSpan fixedBytes(std::uint16_t offset, std::size_t length) const {
+    const std::size_t start = fixedStart_ + offset;
+    if (start > dataEnd_ || length > dataEnd_ - start) [[unlikely]] fixedColumnOutside();
+    return row_.subspan(start, length);
+  }
   // The bytes of variable column slot `index`, or nullopt when the row has no such slot.
-  std::optional<ByteSpan> variableBytes(std::uint16_t index) const;
+  std::optional<ByteSpan> variableBytes(std::uint16_t index) const {
+    if (index + 1u >= varOffsets_.size()) return std::nullopt;
+    const std::uint16_t start = varOffsets_[index];
+    const std::uint16_t end = varOffsets_[index + 1u];
+    return row_.subspan(start, end - start);
+  }
 
  private:
+  [[noreturn]] static void fixedColumnOutside();
   void readJet4Offsets(std::size_t trailer);
   void readJet3Offsets(std::size_t trailer);
 

@@ -36,14 +36,6 @@ void appendUnit(std::string& out, std::uint16_t unit, char32_t& pendingHigh) {
   }
 }
 
-// The eight bytes at b as a little-endian word (one load where the machine is little-endian).
-// REQUIRES: eight bytes there.
-std::uint64_t wordAt(const std::uint8_t* b) {
-  std::uint64_t word = 0;
-  for (int i = 0; i < 8; ++i) word |= static_cast<std::uint64_t>(b[i]) << (8 * i);
-  return word;
-}
-
 }  // namespace
 
 char32_t foldCase(char32_t cp) {
@@ -209,14 +201,14 @@ void appendJet4Text(std::string& out, ByteSpan bytes) {
       // of each low byte is set.
       constexpr std::uint64_t kBeyondAscii = 0xFF80FF80FF80FF80ULL;
       std::size_t end = i;
-      while (end + 8 <= bytes.size() && (wordAt(bytes.data() + end) & kBeyondAscii) == 0) end += 8;
+      while (end + 8 <= bytes.size() && (bytes::word64(bytes.data() + end) & kBeyondAscii) == 0) end += 8;
       while (end + 1 < bytes.size() && bytes[end] < 0x80 && bytes[end + 1] == 0) end += 2;
       if (end > i && !pendingHigh) {
         const std::size_t at = out.size();
         out.resize(at + (end - i) / 2);
         char* o = out.data() + at;
         for (; i + 8 <= end; i += 8, o += 4) {
-          std::uint64_t units = wordAt(bytes.data() + i);
+          std::uint64_t units = bytes::word64(bytes.data() + i);
           units = (units | units >> 8) & 0x0000FFFF0000FFFFULL;  // the low bytes of each pair together
           units |= units >> 16;
           for (int k = 0; k < 4; ++k) o[k] = static_cast<char>(units >> (8 * k));
@@ -244,7 +236,7 @@ void appendJet4Text(std::string& out, ByteSpan bytes) {
       // word without a zero byte or a high bit: subtracting 1 from each byte borrows only from a 0).
       std::size_t end = i;
       for (; end + 8 <= bytes.size(); end += 8) {
-        const std::uint64_t word = wordAt(bytes.data() + end);
+        const std::uint64_t word = bytes::word64(bytes.data() + end);
         if (((word - 0x0101010101010101ULL) | word) & 0x8080808080808080ULL) break;
       }
       while (end < bytes.size() && bytes[end] != 0x00 && bytes[end] < 0x80) ++end;
