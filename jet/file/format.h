@@ -113,6 +113,11 @@ inline constexpr std::uint8_t kNormal = 0x00;
 inline constexpr std::uint8_t kPrimaryKey = 0x01;
 inline constexpr std::uint8_t kForeignKey = 0x02;
 }  // namespace index_kind
+// The cascade-updates and cascade-deletes bytes of a logical index: bit 0 is the flag. Access
+// writes 0x04 in both for every index that is no relationship (the system tables' own, primary
+// keys, plain indexes), 0 or 1 in those of relationships.
+inline constexpr std::uint8_t kCascadeFlag = 0x01;
+inline constexpr std::uint8_t kNoRelationshipCascadeByte = 0x04;
 inline constexpr std::uint8_t kUserTable = 0x4E;    // table type byte 'N'
 inline constexpr std::uint8_t kSystemTable = 0x53;  // 'S'
 

@@ -166,8 +166,8 @@ class DefinitionParser {
       l.relatedTableType = bytes::u8(e, layout_.logicalIndexRelTableTypeOffset);
       l.relatedIndex = bytes::i32(e, layout_.logicalIndexRelIndexOffset);
       l.relatedTablePage = bytes::u32(e, layout_.logicalIndexRelTableOffset);
-      l.cascadeUpdates = bytes::u8(e, layout_.logicalIndexCascadeUpdatesOffset) != 0;
-      l.cascadeDeletes = bytes::u8(e, layout_.logicalIndexCascadeDeletesOffset) != 0;
+      l.cascadeUpdates = (bytes::u8(e, layout_.logicalIndexCascadeUpdatesOffset) & format::kCascadeFlag) != 0;
+      l.cascadeDeletes = (bytes::u8(e, layout_.logicalIndexCascadeDeletesOffset) & format::kCascadeFlag) != 0;
       l.kind = bytes::u8(e, layout_.logicalIndexKindOffset);
     }
     return at + logicalCount_ * layout_.logicalIndexEntrySize;

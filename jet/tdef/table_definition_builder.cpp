@@ -191,8 +191,9 @@ class DefinitionEncoder {
     bytes::put8(e, layout_.logicalIndexRelTableTypeOffset, l.relatedTableType);
     bytes::put32(e, layout_.logicalIndexRelIndexOffset, static_cast<std::uint32_t>(l.relatedIndex));
     bytes::put32(e, layout_.logicalIndexRelTableOffset, l.relatedTablePage);
-    bytes::put8(e, layout_.logicalIndexCascadeUpdatesOffset, l.cascadeUpdates ? 1 : 0);
-    bytes::put8(e, layout_.logicalIndexCascadeDeletesOffset, l.cascadeDeletes ? 1 : 0);
+    const std::uint8_t off = l.relatedIndex == -1 ? format::kNoRelationshipCascadeByte : 0;
+    bytes::put8(e, layout_.logicalIndexCascadeUpdatesOffset, l.cascadeUpdates ? format::kCascadeFlag : off);
+    bytes::put8(e, layout_.logicalIndexCascadeDeletesOffset, l.cascadeDeletes ? format::kCascadeFlag : off);
     bytes::put8(e, layout_.logicalIndexKindOffset, l.kind);
   }
 

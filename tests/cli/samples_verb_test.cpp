@@ -102,12 +102,12 @@ TEST(CliSamples, WrittenFilesAreByteForByteTheRecordedOnes) {
   ASSERT_EQ(runSamplesVerb("samples " + quoted(dir / "jet4") + " --drivers 2000 --seed 1", &out), 0) << out;
   ASSERT_EQ(runSamplesVerb("samples " + quoted(dir / "jet3") + " --drivers 2000 --seed 1 --format jet3", &out), 0) << out;
   const std::vector<std::pair<std::string, std::string>> written = {
-      {"jet4/qbaudio.mdb", "d1b833dc5a86ea50476f68092c12aac51701578702db4379d03937000a4c1682"},
-      {"jet4/xqbaudio.mdb", "747ce82156a5d9a206d96bb190863f4035b52dbae5cc6c802452a7e442f43036"},
-      {"jet4/spkrbase.mdb", "58926cf4b62f3337a3a855d133ddb923577ff6b8d6dbff4193065cf86c2b5089"},
-      {"jet3/qbaudio.mdb", "1d9bb8f0b1f25844b29f8ef2ca93eaba90559da104ea12756e0f101292a87663"},
-      {"jet3/xqbaudio.mdb", "a8f4b8e5a093b6d3df6164421ac5cdc0dc97b20beb3d58355299d11622f8a5dd"},
-      {"jet3/spkrbase.mdb", "47eb38db3efd2ef19d919de758af4ba6e17d9ecb205a9ad6800ade0149bb45b6"}};
+      {"jet4/qbaudio.mdb", "7ac37927694a068f55dd75bce45f330238151468a10b54983353edffb3522953"},
+      {"jet4/xqbaudio.mdb", "87aa197cfb4f298acba4491ca26779217f64f8d3e93b101970fbbc8cf7e81d64"},
+      {"jet4/spkrbase.mdb", "680750d688fde78c8e7433a64139b18aac3e8e285e35f2706bfc27a0da7db155"},
+      {"jet3/qbaudio.mdb", "fb6abf1de70a5c165d7173c469273beb109eb17e7268b022890b086bbe49cb71"},
+      {"jet3/xqbaudio.mdb", "dbefb67bfbf8526da0d087b9b138c793098f0a98cad48a76ba8159bd95f26ca7"},
+      {"jet3/spkrbase.mdb", "d9dd2e90b5a7acf66503dfe6b9ad5c0c5486879b361ef3a92c715b016401f25a"}};
   for (const auto& [file, sha] : written) EXPECT_EQ(digest(file), sha) << file;
 
   const auto merge = [&](const char* old) {
@@ -115,9 +115,9 @@ TEST(CliSamples, WrittenFilesAreByteForByteTheRecordedOnes) {
                " --all --overwrite yes <" + test::nullDevice(), &out);
   };
   ASSERT_EQ(merge("xqbaudio.mdb"), 0) << out;
-  EXPECT_EQ(digest("jet4/qbaudio.mdb"), "5837f3b6f13c8c81e82eae2a178efb0a97d1eb5e6e46faa711225d5353af8079");
+  EXPECT_EQ(digest("jet4/qbaudio.mdb"), "89da87627e28ce85a5fc28ac1d7f5a38498ab60aa6fc16ef40c064c85329825a");
   ASSERT_EQ(merge("spkrbase.mdb"), 0) << out;
-  EXPECT_EQ(digest("jet4/qbaudio.mdb"), "b5fe16a0709cc71f38b20bd011165dc6d401dc6d53f1666dace6d607e849bded");
+  EXPECT_EQ(digest("jet4/qbaudio.mdb"), "6e17412f291b6c3dc16328dc8c2c174bac2bc7567ffc01a2557f92d40c3e227d");
 }
 
 class CliSampleLists : public ::testing::Test {

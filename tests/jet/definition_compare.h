@@ -13,9 +13,6 @@ namespace qbm::test {
 struct DefinitionParts {
   bool pagesAndMaps = true;  // page numbers and usage map row pointers
   bool counts = true;        // row count, next autonumber, index row counts
-  // The cascade bytes of logical indexes. Access leaves them set on indexes that are no
-  // relationship (MSysObjects' own, a table's primary key), which table plans do not model.
-  bool cascadeFlags = true;
 };
 
 inline void expectSameDefinition(const jet::StoredTableDefinition& expected, const jet::StoredTableDefinition& actual,
@@ -83,10 +80,8 @@ inline void expectSameDefinition(const jet::StoredTableDefinition& expected, con
     EXPECT_EQ(e.relatedTablePage, a.relatedTablePage) << l;
     EXPECT_EQ(e.relatedIndex, a.relatedIndex) << l;
     EXPECT_EQ(e.relatedTableType, a.relatedTableType) << l;
-    if (parts.cascadeFlags) {
-      EXPECT_EQ(e.cascadeUpdates, a.cascadeUpdates) << l;
-      EXPECT_EQ(e.cascadeDeletes, a.cascadeDeletes) << l;
-    }
+    EXPECT_EQ(e.cascadeUpdates, a.cascadeUpdates) << l;
+    EXPECT_EQ(e.cascadeDeletes, a.cascadeDeletes) << l;
   }
   if (parts.pagesAndMaps) {
     ASSERT_EQ(expected.columnUsageMaps.size(), actual.columnUsageMaps.size()) << t;

@@ -77,6 +77,21 @@ TEST_P(SharedDefinitions, EveryDefinitionReadsBackTheSameAtTheLengthAccessGaveIt
     std::vector<std::uint32_t> numbers;
     for (std::size_t i = 0; i < def.pages.size(); ++i) numbers.push_back(static_cast<std::uint32_t>(2 + i));
     qbm::test::expectSameDefinition(def, writeAndRead(def, file.header().codePage, numbers));
+    // The logical index entries Access wrote come out byte for byte: its cascade bytes are 0x04 on
+    // every index that is no relationship, 0 or 1 on relationships. (The driver databases were
+    // written by another program, which leaves 0 in plain indexes.)
+    if (GetParam().starts_with("interop/") && !def.realIndexes.empty()) {
+      std::vector<std::uint8_t> theirs;
+      for (std::uint32_t page : def.pages) {
+        jet::ByteSpan b = file.page(page)->bytes();
+        theirs.insert(theirs.end(), b.begin() + (theirs.empty() ? 0 : 8), b.end());
+      }
+      const std::size_t from = def.realIndexes.back().entryOffset + file.layout().realIndexEntrySize;
+      const std::size_t length = def.logicalIndexes.size() * file.layout().logicalIndexEntrySize;
+      ASSERT_LE(from + length, std::min(joined.size(), theirs.size()));
+      EXPECT_TRUE(std::equal(joined.begin() + std::ptrdiff_t(from), joined.begin() + std::ptrdiff_t(from + length),
+                             theirs.begin() + std::ptrdiff_t(from)));
+    }
   }
 }
 
@@ -184,7 +199,7 @@ TEST_P(SystemTables, AreTheOnesAccessMakes) {
     EXPECT_EQ(entry->firstPage, image.systemTablePages[i]);
     jet::StoredTableDefinition theirs = *core.definition(*entry);
     jet::StoredTableDefinition ours = jet::readTableDefinition(mine, image.systemTablePages[i], tables[i].name);
-    qbm::test::expectSameDefinition(theirs, ours, {.pagesAndMaps = false, .counts = false, .cascadeFlags = false});
+    qbm::test::expectSameDefinition(theirs, ours, {.pagesAndMaps = false, .counts = false});
   }
 }
 
@@ -214,8 +229,6 @@ std::vector<bool> uninitializedBytes(const jet::StoredTableDefinition& def, cons
     mark(at + layout.realIndexFirstPageOffset + 4, 4);
     at += layout.realIndexEntrySize;
   }
-  for (std::size_t i = 0; i < def.logicalIndexes.size(); ++i, at += layout.logicalIndexEntrySize)
-    mark(at + layout.logicalIndexCascadeUpdatesOffset, 2);
   return skip;
 }
 

@@ -71,7 +71,7 @@ TEST(TablePlan, LaysColumnsAndIndexesOutAsAccessDoes) {
       for (const std::string& name : c.uncompressed)
         if (column.name == name) column.extFlags |= jet::format::column_ext_flag::kCompressedUnicode;
     jet::StoredTableDefinition planned = jet::planTableDefinition(c.definition, c.version);
-    qbm::test::expectSameDefinition(expected, planned, {.pagesAndMaps = false, .counts = false, .cascadeFlags = false});
+    qbm::test::expectSameDefinition(expected, planned, {.pagesAndMaps = false, .counts = false});
     EXPECT_EQ(planned.name, c.table);
     EXPECT_EQ(planned.tableType, jet::format::kUserTable);
   }
