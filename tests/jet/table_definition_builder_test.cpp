@@ -98,6 +98,33 @@ TEST_P(SharedDefinitions, EveryDefinitionReadsBackTheSameAtTheLengthAccessGaveIt
 INSTANTIATE_TEST_SUITE_P(Files, SharedDefinitions, testing::ValuesIn(qbm::test::sharedDatabases()),
                          [](const auto& info) { return qbm::test::testNameOf(info.param); });
 
+// Older files end a definition without the list of long-value maps (not even its 0xFFFF end): a
+// definition whose last name ends exactly at the end of its page, or one byte before it, still
+// reads whole.
+TEST(DefinitionPages, DefinitionEndingAtItsPageEndWithoutMapsReads) {
+  const jet::format::Layout& layout = jet::format::layout(Format::Jet3);
+  for (std::size_t spare : {0u, 1u}) {
+    SCOPED_TRACE(spare);
+    jet::TableDefinition t{"t", {}, {}};
+    for (int i = 0; i < 60; ++i) t.columns.push_back({"c" + std::to_string(i), jet::ColumnType::Long});
+    jet::StoredTableDefinition def = jet::planTableDefinition(t, Format::Jet3);
+    std::size_t length = jet::encodeTableDefinition(def, 1252).size() - 2;  // without the list's end
+    ASSERT_LT(length, layout.pageSize);
+    // Longer column names take up the page's room, at most 64 characters each.
+    for (jet::StoredColumn& c : def.columns) {
+      const std::size_t grow = std::min<std::size_t>(64 - c.name.size(), layout.pageSize - spare - length);
+      c.name.append(grow, 'x');
+      length += grow;
+    }
+    ASSERT_EQ(length, layout.pageSize - spare);
+    std::vector<std::uint8_t> page = jet::encodeTableDefinition(def, 1252);
+    page.resize(length);
+    page.resize(layout.pageSize, 0);
+    jet::PageFile file(std::make_unique<jet::MemoryStorage>(imageWith(Format::Jet3, 1252, {page}, {2})));
+    qbm::test::expectSameDefinition(def, jet::readTableDefinition(file, 2, "t"));
+  }
+}
+
 // 255 columns with 64-character names: Jet 4 needs ten pages, Jet 3 (2 KB pages) more.
 jet::TableDefinition widest() {
   jet::TableDefinition t{"wide", {}, {}};
