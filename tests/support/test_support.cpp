@@ -240,21 +240,30 @@ int runCommand(const std::string& command, std::string* out) {
   wide.resize(static_cast<std::size_t>(
       MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(), static_cast<int>(wide.size()))));
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  HANDLE readEnd = nullptr;
   PROCESS_INFORMATION process{};
-  const BOOL started = CreateProcessW(nullptr, wide.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-  CloseHandle(writeEnd);  // the child holds the only write end: reading ends when it does
-  if (!started) {
+  // Wine now and then fails to start a process at the first try (nothing has run then, so trying
+  // again cannot repeat a command's effects).
+  for (int attempt = 1;; ++attempt) {
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return -1;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    const BOOL started = CreateProcessW(nullptr, wide.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    const DWORD error = started ? 0 : GetLastError();
+    CloseHandle(writeEnd);  // the child holds the only write end: reading ends when it does
+    if (started) break;
     CloseHandle(readEnd);
-    return -1;
+    if (attempt == 3) {
+      std::fprintf(stderr, "runCommand: cmd.exe could not be started (error %lu)\n", static_cast<unsigned long>(error));
+      return -1;
+    }
+    Sleep(200);
   }
   std::string text;
   std::array<char, 65536> buffer;
