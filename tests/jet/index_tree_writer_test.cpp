@@ -82,13 +82,17 @@ class Tree {
       std::vector<std::uint8_t> whole = encodeIndexPage(decodeIndexPage(raw, number, file.layout()), file.layout());
       EXPECT_TRUE(std::equal(raw.begin(), raw.end(), whole.begin(), whole.end())) << "page " << number;
     }
+    expectEntries(shape);
+    return shape;
+  }
+  // The tree's leaf entries are exactly the expected ones, in order.
+  void expectEntries(const test::TreeShape& shape) const {
     EXPECT_EQ(shape.entries.size(), expected.size());
     auto it = expected.begin();
     for (std::size_t i = 0; i < shape.entries.size() && it != expected.end(); ++i, ++it) {
       EXPECT_EQ(shape.entries[i].key, it->key) << i;
       EXPECT_EQ(shape.entries[i].row, it->row) << i;
     }
-    return shape;
   }
 
   MemoryIndexFile file;
@@ -278,13 +282,7 @@ TEST_P(IndexTreeWriterFormats, TreesBuiltWithAndWithoutTailsAreExtendedSoundly) 
     // The hand-built intermediate pages did not link across parents the way Access's do, so only
     // the entries and the tree's own structure are compared here.
     test::TreeShape shape = walkTree(tree.store, tree.rootPage, kTable);
-    ASSERT_EQ(shape.entries.size(), tree.expected.size());
-    auto it = tree.expected.begin();
-    for (const IndexEntry& e : shape.entries) {
-      EXPECT_EQ(e.key, it->key);
-      EXPECT_EQ(e.row, it->row);
-      ++it;
-    }
+    tree.expectEntries(shape);
     for (const std::string& f : shape.faults)
       EXPECT_NE(f.find("links"), std::string::npos) << f;
   }
@@ -315,13 +313,7 @@ TEST_P(IndexTreeWriterFormats, TailTreesGrowALevelBeforeTheirTailsAreReached) {
   EXPECT_GE(walkTree(tree.store, tree.rootPage, kTable).levels, 4u);  // the root split too
   for (int v = 600000; v < 600400; ++v) tree.insert({key(v), {6, static_cast<std::uint16_t>(v % 256)}});
   test::TreeShape shape = walkTree(tree.store, tree.rootPage, kTable);
-  ASSERT_EQ(shape.entries.size(), tree.expected.size());
-  auto it = tree.expected.begin();
-  for (const IndexEntry& e : shape.entries) {
-    EXPECT_EQ(e.key, it->key);
-    EXPECT_EQ(e.row, it->row);
-    ++it;
-  }
+  tree.expectEntries(shape);
   for (const std::string& f : shape.faults) {
     if (f.find("links") != std::string::npos) continue;  // built pages link as built
     const std::uint32_t page = static_cast<std::uint32_t>(std::stoul(f.substr(f.find("page ") + 5)));
