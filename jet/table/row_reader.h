@@ -45,8 +45,8 @@ class RowColumns {
   bool hasValue(std::uint16_t columnNumber) const {
     return columnNumber < columnCount_ && ((nullMask_[columnNumber / 8] >> (columnNumber % 8)) & 1);
   }
-  // The bytes of a fixed column at the given offset in the fixed area.
-  // Both read once per value of a scan, so they are inline.
+  // The bytes of a fixed column at the given offset in the fixed area. (This and variableBytes are
+  // inline: a scan asks them for every value.)
   ByteSpan fixedBytes(std::uint16_t offset, std::size_t length) const {
     const std::size_t start = fixedStart_ + offset;
     if (start > dataEnd_ || length > dataEnd_ - start) [[unlikely]] fixedColumnOutside();
