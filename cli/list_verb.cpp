@@ -5,7 +5,6 @@
 
 #include "cli/cli_session.h"
 #include "cli/json_output.h"
-#include "cli/terminal.h"
 #include "cli/verbs.h"
 
 namespace qbm::cli {
@@ -34,7 +33,7 @@ int list(const Args& args) {
   if (files.size() == 2 && !cli.openOld(files[1], all)) return 1;
   const DriverList& list = files.size() == 1 ? cli.state().ToList : cli.state().FromList;
   if (json)
-    std::cout << ForStandardOutput(ListJson(list)) << '\n';
+    std::cout << ListJson(list) << '\n';
   else
     printList(list);
   return 0;  // whether the output got there is told by the caller (OutputStatus)

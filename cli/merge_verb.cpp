@@ -98,7 +98,7 @@ void printSummary(const MergeSummary& summary, const MergeRequest& request, cons
       json.pop_back();  // the closing brace
       json += ",\n\"oldList\": " + oldListJson + ",\n\"newList\": " + ListJson(newList) + "}";
     }
-    std::cout << ForStandardOutput(json) << '\n';
+    std::cout << json << '\n';
     return;
   }
   const bool dryRun = request.dryRun;
@@ -140,10 +140,11 @@ int merge(const Args& args) {
     return 1;
   printSummary(outcome.summary, *request, oldListJson, cli.state().ToList);
   const bool saved = merged && !request->dryRun;
+  const int status = OutputStatus(0, saved ? "the merge itself was saved" : "");
   if (const int signal = PendingStopSignal())
     std::cerr << "qbmerge-cli: " << StopSignalName(signal) << " came while the merge was being saved; it was "
               << (saved ? "saved" : "rolled back") << " in full.\n";
-  return OutputStatus(0, saved ? "the merge itself was saved" : "");
+  return status;
 }
 
 }  // namespace qbm::cli

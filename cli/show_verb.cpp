@@ -90,7 +90,7 @@ int show(const Args& args) {
   if (cli.printMessages(file)) return 1;
   const ReportBox& report = request->oldSide ? state.FromRText : state.ToRText;
   if (request->json)
-    std::cout << ForStandardOutput(ReportJson(report)) << '\n';
+    std::cout << ReportJson(report) << '\n';
   else
     printReport(report);
   return 0;  // whether the output got there is told by the caller (OutputStatus)

@@ -93,10 +93,6 @@ std::string TerminalText(std::string_view text) {
 
 std::string TerminalOutput(std::string_view text) { return escaped(text, true); }
 
-std::string ForStandardOutput(std::string_view text) {
-  return stdoutIsTerminal() ? TerminalOutput(text) : std::string(text);
-}
-
 bool TerminalOutputBuffer::pass(std::string_view text) {
   const std::string shown = TerminalOutput(text);
   if (to_.sputn(shown.data(), static_cast<std::streamsize>(shown.size())) != static_cast<std::streamsize>(shown.size()))
@@ -131,15 +127,16 @@ int TerminalOutputBuffer::sync() {
 
 int OutputStatus(int status, std::string_view done) {
   static bool told = false;
+  // The system's reason is known when this last flush is what failed; a write that failed earlier,
+  // when a buffer filled, left no reason that is still sure to be its own.
   errno = 0;
-  std::cout.flush();
-  std::fflush(stdout);
-  const int error = errno;
+  const bool flushed = static_cast<bool>(std::cout.flush()) && std::fflush(stdout) == 0;
+  const int error = flushed ? 0 : errno;
   if (std::cout && !std::ferror(stdout)) return status;
   if (!told) {
     told = true;
     std::cerr << "qbmerge-cli: the output could not be written ("
-              << (error != 0 ? std::strerror(error) : "standard output is full or closed") << ")"
+              << (error != 0 ? std::strerror(error) : "standard output is full, or a closed pipe") << ")"
               << (done.empty() ? "" : "; ") << done << ".\n";
   }
   return status != 0 ? status : 1;

@@ -21,12 +21,10 @@ std::string TerminalLine(std::string_view text);
 // The same, except that the "\r\n" line ends of the program's reports and messages become line
 // breaks.
 std::string TerminalText(std::string_view text);
-// The same, except that "\n" stays a line break: for output made of lines (a dump, a JSON
-// document) shown on a terminal.
+// The same, except that "\n" stays a line break: for output made of lines (a dump) shown on a
+// terminal. (The JSON documents need none of it: every character but printable ASCII is written
+// as an escape there.)
 std::string TerminalOutput(std::string_view text);
-// TerminalOutput(text) when standard output is a terminal, the text as it is otherwise (a file or
-// a pipe gets the exact bytes).
-std::string ForStandardOutput(std::string_view text);
 
 // A stream buffer that passes what is written on to another with TerminalOutput applied, line by
 // line (a character is never cut in two); the rest of the last line goes on when it is flushed.

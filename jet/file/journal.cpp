@@ -362,8 +362,8 @@ Inspection inspect(JournalStore& store, const Storage& database) {
     Records records = readRecords(*found.journal, *header);
     if (records.whole < header->records) {
       found.verdict = Verdict::Unreadable;
-      found.reason = "it is damaged: " + std::to_string(header->records - records.whole) + " of the " +
-                     std::to_string(header->records) + " pages it saved are cut off or garbled";
+      found.reason = "it is damaged: the pages it saved are cut off or garbled from number " +
+                     std::to_string(records.whole + 1) + " of " + std::to_string(header->records) + " on";
       return found;
     }
     found.verdict = Verdict::Foreign;

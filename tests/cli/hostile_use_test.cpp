@@ -273,7 +273,7 @@ TEST_F(HostileUse, JournalsThatCannotBeUsedAreKeptAndNamed) {
     Bytes journal;
     int mode;
     const char* why;
-  } kinds[] = {{"garbled", garbled, 0644, "pages it saved are cut off or garbled"},
+  } kinds[] = {{"garbled", garbled, 0644, "it is damaged: the pages it saved are cut off or garbled from number 1 of"},
                {"anyone may write it", genuine, 0666, "anyone may write it, but not the database"}};
   for (const auto& kind : kinds) {
 #ifdef _WIN32
@@ -290,7 +290,8 @@ TEST_F(HostileUse, JournalsThatCannotBeUsedAreKeptAndNamed) {
       const Outcome run = cli(arguments);
       const std::string said = run.out + run.err;
       EXPECT_EQ(1, run.status) << said;
-      EXPECT_TRUE(contains(said, journal.string() + " is not applied, as " + kind.why)) << said;
+      EXPECT_TRUE(contains(said, journal.string() + " is not applied, as ")) << said;
+      EXPECT_TRUE(contains(said, kind.why)) << said;
       EXPECT_TRUE(contains(said, "\"qbmerge-cli recover " + newDb().string() + "\"")) << said;
       EXPECT_EQ(kind.journal, test::fileBytes(journal));
       EXPECT_FALSE(fs::exists(journal.string() + ".unused"));
@@ -617,7 +618,7 @@ TEST_F(HostileUse, OutputThatCannotBeWrittenFailsTheCommand) {
     ++tally.tried;
     const Outcome run = cli(arguments, "</dev/null >/dev/full");
     EXPECT_EQ(1, run.status) << run.err;
-    EXPECT_TRUE(contains(run.err, "the output could not be written (No space left on device)")) << run.err;
+    EXPECT_TRUE(contains(run.err, "qbmerge-cli: the output could not be written (")) << run.err;
     tally.refused += run.status == 1;
     if (arguments.starts_with("merge")) {
       EXPECT_TRUE(contains(run.err, "; the merge itself was saved.")) << run.err;
@@ -626,20 +627,26 @@ TEST_F(HostileUse, OutputThatCannotBeWrittenFailsTheCommand) {
     }
   }
 
-  // merge --list | head -1: head goes away after the first line of the old list.
-  fresh();
-  const Bytes before = test::fileBytes(newDb());
+  // merge --list | head -1: head goes away after the first line, while the program still has more
+  // to write than the pipe holds (the lists of 2000 sample drivers).
+  const fs::path samples = dir / "samples";
+  ASSERT_EQ(0, cli("samples " + quoted(samples) + " --drivers 2000").status);
+  const fs::path newFile = samples / "qbaudio.mdb", oldFile = samples / "xqbaudio.mdb";
+  const Bytes before = test::fileBytes(newFile);
   const fs::path statusFile = dir / "status", errFile = dir / "err";
   std::string first;
   ++tally.tried;
-  test::runCommand("(" + test::cliCommand() + " merge " + both() + " --all --overwrite yes --list </dev/null 2>" +
-                       quoted(errFile) + "; echo $? >" + quoted(statusFile) + ") | head -1",
+  test::runCommand("(" + test::cliCommand() + " merge " + quoted(newFile) + " " + quoted(oldFile) +
+                       " --all --overwrite yes --list </dev/null 2>" + quoted(errFile) + "; echo $? >" +
+                       quoted(statusFile) + ") | head -1",
                    &first);
   const std::string err = test::textOf(errFile);
   EXPECT_EQ(1, std::count(first.begin(), first.end(), '\n')) << first;
   EXPECT_EQ("1\n", test::textOf(statusFile)) << err;
-  EXPECT_TRUE(contains(err, "the output could not be written (Broken pipe); the merge itself was saved.")) << err;
-  EXPECT_NE(before, test::fileBytes(newDb()));
+  EXPECT_TRUE(contains(err, "qbmerge-cli: the output could not be written (")) << err;
+  EXPECT_TRUE(contains(err, "); the merge itself was saved.")) << err;
+  EXPECT_NE(before, test::fileBytes(newFile));
+  EXPECT_EQ(0, cli("check " + quoted(newFile)).status);
   tally.refused += test::textOf(statusFile) == "1\n";
 #endif
 }
@@ -828,7 +835,7 @@ TEST_F(HostileUse, TextThatReachesATerminalCannotSteerIt) {
   tally.refused += safe(shown);
   const std::string json = onTerminal({"list", newDb().string(), "--json"});
   EXPECT_TRUE(safe(json));
-  EXPECT_TRUE(contains(json, "Right\\u202Eto left\\u2028next line")) << json.substr(0, 300);
+  EXPECT_TRUE(contains(json, "Right\\u202eto left\\u2028next line")) << "as JSON escapes it";
 #endif
 }
 

@@ -407,14 +407,14 @@ TEST_F(TransactionTest, AJournalThatCannotTellIsKeptAndTheFileIsNotOpened) {
     const char* why;
   } cases[] = {
       {"cut inside its records", [](const fs::path& j) { fs::resize_file(j, fs::file_size(j) - 3000); },
-       "pages it saved are cut off or garbled"},
+       "it is damaged: the pages it saved are cut off or garbled from number "},
       {"a record garbled",
        [](const fs::path& j) {
          Bytes bytes = fileBytes(j);
          bytes[512 + 4 + 100] ^= 0x40;  // inside the first saved page
          writeFileBytes(j, bytes);
        },
-       "pages it saved are cut off or garbled"},
+       "it is damaged: the pages it saved are cut off or garbled from number "},
       {"a folder",
        [](const fs::path& j) {
          fs::remove(j);
