@@ -91,6 +91,18 @@ class HostileUse : public ::testing::Test {
   fs::path oldDb() const { return dir / "xqbaudio.mdb"; }
   std::string both() const { return quoted(newDb()) + " " + quoted(oldDb()); }
 
+  // Stores the text as the model of the new database's first woofer; returns that woofer's ID.
+  std::int32_t setFirstWooferModel(const std::string& model) {
+    jet::Database db = jet::Database::open(newDb());
+    jet::Table woofers = db.table("woofers");
+    woofers.moveFirst();
+    const std::int32_t id = woofers.get("ID").as<std::int32_t>();
+    woofers.edit();
+    woofers.set("Model", jet::Value(model));
+    woofers.update();
+    return id;
+  }
+
   // The first driver of the new list, as "<id>ob" or "<id>sb".
   std::string firstNewDriver() {
     const Outcome list = cli("list " + quoted(newDb()));
@@ -408,16 +420,7 @@ TEST_F(HostileUse, SpecialFilesAndTheSameFileTwiceAreRefusedWithTheReason) {
 TEST_F(HostileUse, StoredControlCharactersAreEscapedOnTheTerminalAndExactInDumps) {
   Tally tally{"control characters"};
   const std::string hostile = std::string("Evil\x1b[2J\r\nX\tY") + '\0' + "Z\xc2\x9b" + "1m";
-  std::int32_t id = 0;
-  {
-    jet::Database db = jet::Database::open(newDb());
-    jet::Table woofers = db.table("woofers");
-    woofers.moveFirst();
-    id = woofers.get("ID").as<std::int32_t>();
-    woofers.edit();
-    woofers.set("Model", jet::Value(hostile));
-    woofers.update();
-  }
+  const std::int32_t id = setFirstWooferModel(hostile);
   const std::string escaped = "Evil\\x1B[2J\\r\\nX\\tY\\x00Z\\u009B1m";
   // A report keeps a stored line break as the report box shows it; nothing else gets through.
   const std::string reported = "Evil\\x1B[2J\nX\\tY\\x00Z\\u009B1m";
@@ -760,16 +763,7 @@ TEST_F(HostileUse, TextThatReachesATerminalCannotSteerIt) {
   Tally tally{"text shown on a terminal"};
   const std::string hostile = "Right\xe2\x80\xaeto left\xe2\x80\xa8next line\x7f";  // U+202E, U+2028, DEL
   const std::string escaped = "Right\\u202Eto left\\u2028next line\\x7F";
-  std::int32_t id = 0;
-  {
-    jet::Database db = jet::Database::open(newDb());
-    jet::Table woofers = db.table("woofers");
-    woofers.moveFirst();
-    id = woofers.get("ID").as<std::int32_t>();
-    woofers.edit();
-    woofers.set("Model", jet::Value(hostile));
-    woofers.update();
-  }
+  const std::int32_t id = setFirstWooferModel(hostile);
   const auto safe = [](const std::string& text) {
     return !contains(text, "\xe2\x80\xae") && !contains(text, "\xe2\x80\xa8") && !contains(text, "\x7f") &&
            !contains(text, "\x1b") && !contains(text, "\x07") && !contains(text, "\x9b");
@@ -786,6 +780,7 @@ TEST_F(HostileUse, TextThatReachesATerminalCannotSteerIt) {
     tally.refused += safe(run.out);
   }
 
+#ifndef _WIN32  // Windows allows no control character in a file name
   // Paths with an escape sequence, a bell and a byte that is no UTF-8, in messages and reports.
   const std::string evil = "evil\x1b]0;owned\x07\x9b";
   const std::string evilShown = "evil\\x1B]0;owned\\x07\\x9B";
@@ -800,6 +795,7 @@ TEST_F(HostileUse, TextThatReachesATerminalCannotSteerIt) {
     EXPECT_TRUE(contains(run.out + run.err, evilShown)) << run.out << run.err;
     tally.refused += safe(run.out) && safe(run.err);
   }
+#endif
 
   // A damaged new database: its problems on lines of their own, no "\n" shown.
   {
@@ -815,15 +811,7 @@ TEST_F(HostileUse, TextThatReachesATerminalCannotSteerIt) {
     fresh();
   }
 
-  {
-    jet::Database db = jet::Database::open(newDb());
-    jet::Table woofers = db.table("woofers");
-    woofers.setIndex("ID");
-    ASSERT_TRUE(woofers.seek(jet::Value(id)));
-    woofers.edit();
-    woofers.set("Model", jet::Value(hostile));
-    woofers.update();
-  }
+  ASSERT_EQ(id, setFirstWooferModel(hostile));
   ++tally.tried;
   const Outcome toFile = cli("dump " + quoted(newDb()) + " woofers");
   EXPECT_TRUE(contains(toFile.out, hostile)) << "a dump into a file or pipe is exact";
