@@ -146,6 +146,7 @@ int dump(const Args& args) {
   try {
     opened.emplace(openForReading(file));
   } catch (const jet::Error& e) {
+    if (e.code() != jet::ErrorCode::JournalKept) throw;  // told by the caller, as every failure
     std::cerr << "qbmerge-cli: " << cannotOpenText(file, e) << "\n";  // stdout is for the tables
     return 1;
   }

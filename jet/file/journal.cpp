@@ -201,11 +201,16 @@ class FileJournalStore final : public JournalStore {
   }
   void confirmDatabase() const override {
     if (!database_) return;
-    for (const std::filesystem::path& name : database_->names)
-      if (PlatformFile::identityOf(name) != database_->identity)
+    for (const std::filesystem::path& name : database_->names) {
+      const std::optional<FileIdentity> now = PlatformFile::identityOf(name);
+      if (!now)
+        throw Error(ErrorCode::Replaced, utf8Of(name) + " was moved or deleted while it was being changed; the "
+                                                        "change was undone");
+      if (*now != database_->identity)
         throw Error(ErrorCode::Replaced,
                     utf8Of(name) + " was replaced by another file (renamed or moved over it) while it was being "
                     "changed; the change was undone, and nothing was written into the file now at that name");
+    }
   }
 
  private:

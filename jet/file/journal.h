@@ -63,7 +63,8 @@ class JournalStore {
   // Nothing when it may be.
   virtual std::optional<std::string> distrust() const { return std::nullopt; }
   // Throws Error(Replaced) when a name of the database no longer refers to the file being
-  // changed (another file was renamed or moved over it). Called right before the commit point.
+  // changed (another file was renamed or moved over it, or it was moved or deleted). Called right
+  // before the commit point.
   virtual void confirmDatabase() const {}
 };
 

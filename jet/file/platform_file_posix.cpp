@@ -36,10 +36,10 @@ void writeAll(int handle, const std::uint8_t* data, std::size_t length, std::uin
   }
 }
 
-int openHandle(const std::filesystem::path& path, int flags) {
+int openHandle(const std::filesystem::path& path, int flags, mode_t mode = 0666) {
   int handle;
   do {
-    handle = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    handle = ::open(path.c_str(), flags | O_CLOEXEC, mode);
   } while (handle < 0 && errno == EINTR);
   return handle;
 }
@@ -133,11 +133,8 @@ std::unique_ptr<PlatformFile> PlatformFile::open(const std::filesystem::path& pa
 
 std::unique_ptr<PlatformFile> PlatformFile::create(const std::filesystem::path& path, FileLock lock,
                                                    const FileOwnership& like) {
-  int handle;
-  do {  // private from the start; like's permissions come once its owner and group are set
-    handle = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, like.known ? 0600 : 0666);
-  } while (handle < 0 && errno == EINTR);
-  handle = awayFromStandardDescriptors(handle);
+  // Private from the start; like's permissions come once its owner and group are set.
+  int handle = awayFromStandardDescriptors(openHandle(path, O_RDWR | O_CREAT | O_EXCL | O_NOCTTY, like.known ? 0600 : 0666));
   if (handle < 0) throw Error(ErrorCode::Io, "cannot create " + path.string() + ": " + reason());
   if (like.known) {
     // Only a privileged program may give a file away; a group it is a member of will do too. A

@@ -313,33 +313,6 @@ TEST_F(HostileUse, JournalsThatCannotBeUsedAreKeptAndNamed) {
   }
 }
 
-// A merge killed while it worked through a symbolic link: the journal is beside the real file, so
-// the real name shows the pending change and recover restores it.
-TEST_F(HostileUse, AJournalBelongsToTheRealFileNotToTheName) {
-#ifdef _WIN32
-  GTEST_SKIP() << "on Windows only administrators may make symbolic links";
-#else
-  Tally tally{"journals under another name"};
-  const Bytes original = test::fileBytes(newDb());
-  const fs::path link = dir / "link.mdb";
-  fs::create_symlink(newDb(), link);
-  test::leaveInterruptedChange(link);
-  EXPECT_FALSE(fs::exists(jet::journalPathFor(link)));
-  ++tally.tried;
-  const Outcome checked = cli("check " + quoted(newDb()));
-  EXPECT_EQ(1, checked.status);
-  EXPECT_TRUE(contains(checked.err, "has an interrupted change pending")) << checked.err;
-  tally.warned += contains(checked.err, "pending");
-  ++tally.tried;
-  const Outcome recovered = cli("recover " + quoted(newDb()));
-  EXPECT_EQ(0, recovered.status) << recovered.out;
-  EXPECT_TRUE(contains(recovered.out, "an interrupted change was undone")) << recovered.out;
-  tally.refused += recovered.status == 0;
-  EXPECT_EQ(original, test::fileBytes(newDb()));
-  EXPECT_FALSE(fs::exists(jet::journalPathFor(newDb())));
-#endif
-}
-
 // ---- Special files, unwritable files, the same file twice ------------------------------------------------
 
 // Named pipes, folders and devices are refused at once with the precise reason, by every verb
@@ -662,9 +635,9 @@ TEST_F(HostileUse, AStopSignalAfterTheSaveLeavesTheMergeSaved) {
   GTEST_SKIP() << "POSIX signals and pipes";
 #else
   Tally tally{"stop signal after the save"};
-  // A new list longer than a pipe holds, so that the program waits to write it.
+  // A new list twice as long as a pipe holds, so that the program waits to write it.
   const fs::path samples = dir / "samples";
-  ASSERT_EQ(0, cli("samples " + quoted(samples) + " --drivers 2000").status);
+  ASSERT_EQ(0, cli("samples " + quoted(samples) + " --drivers 4000").status);
   int outPipe[2], errPipe[2];
   ASSERT_EQ(0, pipe(outPipe));
   ASSERT_EQ(0, pipe(errPipe));
@@ -758,7 +731,7 @@ std::string onTerminal(const std::vector<std::string>& arguments) {
 // Names that would reorder a line (U+202E), break it (U+2028) or steer the terminal (ESC ] 0 ; ...
 // BEL retitles it, a lone byte 0x9B is a C1 control to some terminals): escaped wherever the
 // program shows them, in lists, reports, messages and paths, and in a dump shown on a terminal; a
-// dump into a file or a pipe keeps them exactly. Messages of several lines break them as lines.
+// dump into a file or a pipe keeps them exactly.
 TEST_F(HostileUse, TextThatReachesATerminalCannotSteerIt) {
   Tally tally{"text shown on a terminal"};
   const std::string hostile = "Right\xe2\x80\xaeto left\xe2\x80\xa8next line\x7f";  // U+202E, U+2028, DEL
@@ -797,21 +770,6 @@ TEST_F(HostileUse, TextThatReachesATerminalCannotSteerIt) {
   }
 #endif
 
-  // A damaged new database: its problems on lines of their own, no "\n" shown.
-  {
-    Bytes bytes = test::fileBytes(newDb());
-    bytes.resize(bytes.size() * 6 / 10 / 4096 * 4096);
-    test::writeFileBytes(newDb(), bytes);
-    ++tally.tried;
-    const Outcome run = cli("merge " + both() + " --all --overwrite yes");
-    EXPECT_TRUE(contains(run.err, "is damaged, so nothing was merged into it")) << run.err;
-    EXPECT_FALSE(contains(run.err, "\\n")) << run.err;
-    EXPECT_GT(std::count(run.err.begin(), run.err.end(), '\n'), 3) << run.err;
-    tally.refused += !contains(run.err, "\\n");
-    fresh();
-  }
-
-  ASSERT_EQ(id, setFirstWooferModel(hostile));
   ++tally.tried;
   const Outcome toFile = cli("dump " + quoted(newDb()) + " woofers");
   EXPECT_TRUE(contains(toFile.out, hostile)) << "a dump into a file or pipe is exact";
@@ -821,9 +779,6 @@ TEST_F(HostileUse, TextThatReachesATerminalCannotSteerIt) {
   EXPECT_TRUE(safe(shown)) << shown.substr(0, 300);
   EXPECT_TRUE(contains(shown, escaped)) << shown.substr(0, 300);
   tally.refused += safe(shown);
-  const std::string json = onTerminal({"list", newDb().string(), "--json"});
-  EXPECT_TRUE(safe(json));
-  EXPECT_TRUE(contains(json, "Right\\u202eto left\\u2028next line")) << "as JSON escapes it";
 #endif
 }
 
