@@ -85,27 +85,35 @@ std::optional<std::string> NotAFileReason(const std::string& path) {
   return "it is not a regular file";
 }
 
-bool CliSession::open(const std::string& path, bool newSide, bool allDrivers) {
+bool CliSession::open(const std::string& path, bool newSide, bool allDrivers, bool toWrite) {
   if (const std::optional<std::string> reason = NotAFileReason(path)) {
     std::cerr << "qbmerge-cli: " << TerminalLine(path) << ": " << *reason
               << ". Give the path of an existing .mdb file.\n";
     return false;
   }
   if (newSide) {
-    session_.ToOpen(path);
+    session_.ToOpen(path, !toWrite);
   } else {
     session_.state().FromOpt = allDrivers ? ShowAllDriversOption : ShowChangedDriversOption;
     session_.FromOpen(path);
   }
   const DatabaseState& db = session_.state().databases;
-  const bool failed = printMessages(path, db.openFailure);
+  const bool failed = printMessages(path, db.openFailureCode == jet::ErrorCode::JournalKept
+                                              ? db.openFailure + ". " + KeptJournalAdvice(path)
+                                              : db.openFailure);
   return !failed && (newSide ? db.New.DbOpen : db.Old.DbOpen);
 }
 
-bool CliSession::openNew(const std::string& path) { return open(path, true, false); }
+bool CliSession::openNew(const std::string& path, bool toWrite) { return open(path, true, false, toWrite); }
 
 bool CliSession::openOld(const std::string& path, bool allDrivers) {
-  return open(path, false, allDrivers);
+  return open(path, false, allDrivers, false);
+}
+
+std::string KeptJournalAdvice(const std::string& file) {
+  return "\"qbmerge-cli recover " + file +
+         "\" undoes the interrupted change once the journal can be read and trusted; until then, restore the "
+         "file from a backup, or remove the journal if you know where it came from and that the file is whole";
 }
 
 void printList(const DriverList& list) {

@@ -28,9 +28,11 @@ class CliSession {
   CliUserInterface& ui() { return ui_; }
   const MainWindowState& state() const { return session_.state(); }
 
-  // "Open New Database" on path. False (after printing the reason) when the file is missing, is
-  // refused or cannot be read; warnings are printed and do not fail.
-  bool openNew(const std::string& path);
+  // "Open New Database" on path: to be written (a merge), or, for the verbs that only read it,
+  // read-only, so that neither the file nor a journal beside it changes. False (after printing the
+  // reason) when the file is missing, is refused or cannot be read; warnings are printed and do
+  // not fail.
+  bool openNew(const std::string& path, bool toWrite);
   // "Open Old Database" on path, listing all drivers or only the changed ones.
   bool openOld(const std::string& path, bool allDrivers);
 
@@ -40,7 +42,7 @@ class CliSession {
   bool printMessages(const std::string& path, const std::string& reason = "");
 
  private:
-  bool open(const std::string& path, bool newSide, bool allDrivers);
+  bool open(const std::string& path, bool newSide, bool allDrivers, bool toWrite);
 
   CliUserInterface ui_;
   Session session_;
@@ -49,6 +51,10 @@ class CliSession {
 // Why the path cannot be a database file at all (it is missing, a folder, a named pipe, a
 // device...), as a sentence for the command line; nothing when it is a regular file.
 std::optional<std::string> NotAFileReason(const std::string& path);
+
+// What to do about a journal the engine kept beside the file (jet::ErrorCode::JournalKept), as a
+// sentence that names the command to run.
+std::string KeptJournalAdvice(const std::string& file);
 
 // The list as "<item data>\t<text>" lines in list order, then its tooltip ("Driver count = N");
 // control characters in the text are escaped (TerminalLine).

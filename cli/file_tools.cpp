@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <streambuf>
 
 #ifdef _WIN32
@@ -79,9 +80,15 @@ int report(jet::Database& db, const std::string& path) {
   return 1;
 }
 
+// Why the file cannot be opened, with what to do about a journal kept beside it.
+std::string cannotOpenText(const std::string& path, const jet::Error& e) {
+  std::string text = path + ": cannot be opened (" + jet::toString(e.code()) + "): " + e.what();
+  if (e.code() == jet::ErrorCode::JournalKept) text += ". " + KeptJournalAdvice(path) + ".";
+  return TerminalLine(text);
+}
+
 int cannotOpen(const std::string& path, const jet::Error& e) {
-  std::cout << TerminalLine(path) << ": cannot be opened (" << jet::toString(e.code()) << "): " << TerminalLine(e.what())
-            << "\n";
+  std::cout << cannotOpenText(path, e) << "\n";
   return 1;
 }
 
@@ -135,7 +142,15 @@ int dump(const Args& args) {
   }
   if (file.empty()) return usage();
   if (refuseNonFile(file)) return 1;
-  jet::Database db = openForReading(file);
+  std::optional<jet::Database> opened;
+  try {
+    opened.emplace(openForReading(file));
+  } catch (const jet::Error& e) {
+    if (e.code() != jet::ErrorCode::JournalKept) throw;  // told by the caller, as every failure
+    std::cerr << "qbmerge-cli: " << cannotOpenText(file, e) << "\n";  // stdout is for the tables
+    return 1;
+  }
+  jet::Database& db = *opened;
   warnOfJournal(file, db.journalFinding());
 #ifdef _WIN32
   // The tables' bytes as stored: in text mode a memo's CR LF would come out as CR CR LF.
@@ -145,12 +160,17 @@ int dump(const Args& args) {
   std::ios::sync_with_stdio(false);
   jet::DumpGaps gaps;
   {
+    // On a terminal the text is shown safe (TerminalOutput); a file or a pipe gets the exact bytes.
+    std::streambuf* target = std::cout.rdbuf();
+    std::optional<TerminalOutputBuffer> shown;
+    if (stdoutIsTerminal()) target = &shown.emplace(*target);
+    std::ostream plainOut(target);
     // On a terminal's stderr, the lines written so far: of the whole document, or of each table's
     // rows (and its header line).
     ProgressLine progress;
-    LineCountingBuffer counting(*std::cout.rdbuf(), progress);
+    LineCountingBuffer counting(*target, progress);
     std::ostream countingOut(&counting);
-    std::ostream& out = progress.enabled() ? countingOut : std::cout;
+    std::ostream& out = progress.enabled() ? countingOut : plainOut;
     if (json) {
       progress.show("Dumping " + file);
       gaps = jet::dumpJson(db, tables, out);
@@ -165,17 +185,16 @@ int dump(const Args& args) {
       }
     }
     out.flush();
-    if (!out) std::cout.setstate(std::ios::badbit);  // a failed write through the counting buffer
+    if (!out) std::cout.setstate(std::ios::badbit);  // a failed write through the buffers above
   }
-  std::cout.flush();
   if (gaps.any()) {
     const ReadProblems unread{.rows = static_cast<long>(gaps.rows), .pages = static_cast<long>(gaps.pages)};
-    std::cerr << "qbmerge-cli: " << file << ": the file is damaged: " << UnreadablePartsText(unread)
+    std::cerr << "qbmerge-cli: " << TerminalLine(file) << ": the file is damaged: " << UnreadablePartsText(unread)
               << " could not be read and " << (unread.total() == 1 ? "is" : "are")
-              << " left out of the dump. \"qbmerge-cli check " << file << "\" lists what is wrong.\n";
+              << " left out of the dump. \"qbmerge-cli check " << TerminalLine(file) << "\" lists what is wrong.\n";
     return 1;
   }
-  return std::cout ? 0 : 1;
+  return 0;  // whether the output got there is told by the caller (OutputStatus)
 }
 
 int check(const Args& args) {

@@ -29,14 +29,14 @@ int list(const Args& args) {
   }
 
   CliSession cli;
-  if (!cli.openNew(files[0])) return 1;
+  if (!cli.openNew(files[0], false)) return 1;
   if (files.size() == 2 && !cli.openOld(files[1], all)) return 1;
   const DriverList& list = files.size() == 1 ? cli.state().ToList : cli.state().FromList;
   if (json)
     std::cout << ListJson(list) << '\n';
   else
     printList(list);
-  return std::cout ? 0 : 1;
+  return 0;  // whether the output got there is told by the caller (OutputStatus)
 }
 
 }  // namespace qbm::cli

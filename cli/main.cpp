@@ -1,5 +1,6 @@
 // qbmerge-cli: the program's core without a window, plus tools for the database files themselves.
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -47,8 +48,14 @@ void printUsage(std::ostream& out) {
                "                                                  Access 2000 files unless jet3, Access 97;\n"
                "                                                  the same N, S and format give the same files)\n"
                "  qbmerge-cli --version | --help\n"
-               "Exit status: 0 done, 1 failed, 2 usage error; a merge stopped by SIGINT, SIGTERM or SIGHUP\n"
-               "is rolled back and exits with 128 + the signal's number.\n";
+               "Exit status:\n"
+               "  0        done (a merge: saved, also when a stop signal came after it was saved)\n"
+               "  1        failed, with a message on stderr; also when the output could not be written\n"
+               "           (a full disk, a closed pipe), which the message says, and whether the merge\n"
+               "           itself was saved; check: problems found or an interrupted change pending\n"
+               "  2        usage error\n"
+               "  128 + n  a merge stopped by signal n (SIGINT 130, SIGTERM 143, SIGHUP 129) before it\n"
+               "           was saved: rolled back, nothing written\n";
 }
 
 }  // namespace
@@ -118,14 +125,19 @@ int qbm::cli::run(int argc, char** argv) {
   using namespace qbm::cli;
   qbm::ReopenClosedStandardDescriptors();  // before any file is opened
   qbm::InstallStopSignalHandlers();
+#ifdef SIGPIPE
+  // A reader that went away (qbmerge-cli merge --list | head -1) is a failed write, told and
+  // counted as such, not a death that would hide whether the merge was saved.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
   if (argc < 2) return usage();
   if (std::strcmp(argv[1], "--version") == 0) {
     std::cout << "qbmerge-cli " QBM_VERSION "\n";
-    return std::cout.flush() ? 0 : 1;
+    return OutputStatus(0);
   }
   if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     printUsage(std::cout);
-    return std::cout.flush() ? 0 : 1;
+    return OutputStatus(0);
   }
   const std::map<std::string, int (*)(const Args&)> verbs = {
       {"list", &list},
@@ -139,10 +151,12 @@ int qbm::cli::run(int argc, char** argv) {
   auto verb = verbs.find(argv[1]);
   if (verb == verbs.end()) return usage();
   Args args(argv + 2, argv + argc);
+  int status = 1;
   try {
-    return verb->second(args);
+    status = verb->second(args);
   } catch (const std::exception& e) {
+    // Whatever a verb did not deal with itself is told, never passed over.
     std::cerr << "qbmerge-cli: " << TerminalText(e.what()) << "\n";
-    return 1;
   }
+  return OutputStatus(status);
 }

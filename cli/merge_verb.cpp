@@ -55,7 +55,7 @@ std::optional<MergeRequest> parseMerge(const Args& args) {
       }
       request.overwrite = value == "yes";
     } else if (arg.starts_with("--")) {
-      std::cerr << "qbmerge-cli: merge has no option " << arg << "\n";
+      std::cerr << "qbmerge-cli: merge has no option " << TerminalLine(arg) << "\n";
       return std::nullopt;
     } else {
       request.files.push_back(arg);
@@ -76,8 +76,8 @@ bool omitDrivers(CliSession& cli, const MergeRequest& request) {
   for (std::size_t k = 0; k < request.omitted.size(); ++k) {
     const std::optional<std::size_t> at = list.find(request.omitted[k].id, request.omitted[k].marker);
     if (!at) {
-      std::cerr << "qbmerge-cli: " << request.files[1] << ": the old list has no driver "
-                << request.omittedText[k] << " to omit; nothing was merged. List the old drivers "
+      std::cerr << "qbmerge-cli: " << TerminalLine(request.files[1]) << ": the old list has no driver "
+                << TerminalLine(request.omittedText[k]) << " to omit; nothing was merged. List the old drivers "
                 << "with \"qbmerge-cli list NEW.mdb OLD.mdb" << (request.all ? " --all" : "")
                 << "\".\n";
       return false;
@@ -117,7 +117,7 @@ int merge(const Args& args) {
   const std::optional<MergeRequest> request = parseMerge(args);
   if (!request) return usage();
   CliSession cli;
-  if (!cli.openNew(request->files[0])) return 1;
+  if (!cli.openNew(request->files[0], true)) return 1;
   if (!cli.openOld(request->files[1], request->all)) return 1;
   std::string oldListJson;
   if (request->list && request->json)
@@ -128,28 +128,23 @@ int merge(const Args& args) {
 
   cli.ui().answer = request->overwrite;
   cli.ui().answerHint = "give --overwrite yes or --overwrite no";
-  MergeOutcome outcome;
-  {
-    // A stop signal now rolls the merge back at its next step instead of ending the program.
-    DeferStopSignals deferred;
-    outcome = cli.session().MMerge_Click({.dryRun = request->dryRun, .reportProblems = false});
-  }
+  // From here on a stop signal only stops the merge at its next step, which rolls it back. One that
+  // comes once the merge is saved changes nothing: the merge stands, and so does its status.
+  DeferStopSignals deferred;
+  const MergeOutcome outcome = cli.session().MMerge_Click({.dryRun = request->dryRun, .reportProblems = false});
   const bool failed = cli.printMessages(request->files[0]);
   const bool merged = outcome.status == MergeOutcome::Status::Merged;
-  if (const int signal = PendingStopSignal()) {
-    // Stopped (and rolled back, as the message said), or too late to stop: the commit was under way.
-    if (merged) {
-      printSummary(outcome.summary, *request, oldListJson, cli.state().ToList);
-      std::cerr << "qbmerge-cli: " << StopSignalName(signal) << " came while the merge was being saved; it was "
-                << (request->dryRun ? "rolled back" : "saved") << " in full.\n";
-    }
-    return SignalExitStatus(signal);
-  }
+  if (const int signal = PendingStopSignal(); signal != 0 && !merged) return SignalExitStatus(signal);
   if (outcome.status == MergeOutcome::Status::Failed || outcome.status == MergeOutcome::Status::Refused ||
       outcome.status == MergeOutcome::Status::NewDatabaseClosed || failed)
     return 1;
   printSummary(outcome.summary, *request, oldListJson, cli.state().ToList);
-  return std::cout ? 0 : 1;
+  const bool saved = merged && !request->dryRun;
+  const int status = OutputStatus(0, saved ? "the merge itself was saved" : "");
+  if (const int signal = PendingStopSignal())
+    std::cerr << "qbmerge-cli: " << StopSignalName(signal) << " came while the merge was being saved; it was "
+              << (saved ? "saved" : "rolled back") << " in full.\n";
+  return status;
 }
 
 }  // namespace qbm::cli

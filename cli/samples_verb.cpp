@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "cli/progress_line.h"
+#include "cli/terminal.h"
 #include "cli/verbs.h"
 #include "jet/path_text.h"
 #include "samples/sample_databases.h"
@@ -25,13 +26,13 @@ std::optional<Number> parseNumber(const std::string& text) {
 }
 
 int badArgument(const std::string& message) {
-  std::cerr << "qbmerge-cli samples: " << message << "\n";
+  std::cerr << "qbmerge-cli samples: " << TerminalLine(message) << "\n";
   return usage();
 }
 
 void printSummary(const std::vector<samples::SampleFileSummary>& files) {
   for (const samples::SampleFileSummary& file : files) {
-    std::cout << jet::utf8Of(file.path) << ":";
+    std::cout << TerminalLine(jet::utf8Of(file.path)) << ":";
     for (std::size_t i = 0; i < file.tables.size(); ++i)
       std::cout << (i ? ", " : " ") << file.tables[i].table << " " << file.tables[i].rows;
     std::cout << "\n";

@@ -69,7 +69,7 @@ int show(const Args& args) {
   CliSession cli;
   Session& session = cli.session();
   if (request->english) session.UnitsOpt_Click(EnglishUnitsOption);
-  if (!cli.openNew(request->files[0])) return 1;
+  if (!cli.openNew(request->files[0], false)) return 1;
   if (request->oldSide && !cli.openOld(request->files[1], true)) return 1;
 
   MainWindowState& state = session.state();
@@ -77,7 +77,7 @@ int show(const Args& args) {
   const std::string& file = request->files[request->oldSide ? 1 : 0];
   const DriverArgument driver = *request->driver;
   if (!clickDriver(list, driver)) {
-    std::cerr << "qbmerge-cli: " << file << ": no driver " << driver.id
+    std::cerr << "qbmerge-cli: " << TerminalLine(file) << ": no driver " << driver.id
               << (driver.marker == EntryMarker::Tweeter ? "sb" : "ob")
               << " is listed. \"qbmerge-cli list\"" << (request->oldSide ? " with --all" : "")
               << " shows the drivers and their ids.\n";
@@ -93,7 +93,7 @@ int show(const Args& args) {
     std::cout << ReportJson(report) << '\n';
   else
     printReport(report);
-  return std::cout ? 0 : 1;
+  return 0;  // whether the output got there is told by the caller (OutputStatus)
 }
 
 }  // namespace qbm::cli

@@ -1,7 +1,8 @@
 #pragma once
 // The verbs of qbmerge-cli. Each takes the arguments after the verb and returns the exit status:
-// 0 success, 1 failure (message on stderr), 2 usage error; a merge stopped by a signal 128 + its
-// number.
+// 0 success, 1 failure (message on stderr), 2 usage error; a merge stopped by a signal before it
+// was saved 128 + its number. Whether what a verb wrote to standard output got there is judged
+// after it returns (OutputStatus, cli/terminal.h), unless the verb did so itself.
 
 #include <string>
 #include <vector>

@@ -42,7 +42,10 @@ void InstallStopSignalHandlers() {
     struct sigaction action {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no SA_RESTART: a read waiting for the person's answer returns
+    // A write the signal comes in the middle of goes on (output after the merge was saved must
+    // not fail for it); a wait for the person's answer (poll) returns all the same, as poll is
+    // never restarted.
+    action.sa_flags = SA_RESTART;
     sigaction(signal, &action, nullptr);
 #endif
   }

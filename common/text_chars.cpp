@@ -5,11 +5,8 @@
 #include "jet/text/text_codec.h"
 
 namespace qbm {
-namespace {
 
-// The character starting at text[at] and its length in bytes. Invalid or overlong sequences count
-// as one Latin-1 character of one byte.
-char32_t decodeAt(std::string_view text, std::size_t at, std::size_t& length) {
+char32_t CharacterAt(std::string_view text, std::size_t at, std::size_t& length) {
   const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
   const std::uint8_t lead = byte(at);
   length = 1;
@@ -36,6 +33,8 @@ char32_t decodeAt(std::string_view text, std::size_t at, std::size_t& length) {
   length = need + 1;
   return cp;
 }
+
+namespace {
 
 // Latin Extended-A pairs: the lower-case letter of each pair sits right after its upper case,
 // starting at an even code point in the first and third runs and at an odd one in the others.
@@ -66,7 +65,7 @@ char32_t upperChar(char32_t cp) {
 std::size_t CharacterCount(std::string_view text) {
   std::size_t count = 0;
   for (std::size_t at = 0, length = 0; at < text.size(); at += length) {
-    decodeAt(text, at, length);
+    CharacterAt(text, at, length);
     ++count;
   }
   return count;
@@ -76,7 +75,7 @@ std::string UpperCase(std::string_view text) {
   std::string upper;
   upper.reserve(text.size());
   for (std::size_t at = 0, length = 0; at < text.size(); at += length) {
-    const char32_t cp = decodeAt(text, at, length);
+    const char32_t cp = CharacterAt(text, at, length);
     if (cp < 0x80 && (cp < 'a' || cp > 'z')) {
       upper.push_back(static_cast<char>(cp));
       continue;

@@ -9,6 +9,11 @@
 
 namespace qbm {
 
+// The character that starts at text[at] (at < text.size()), and its length in bytes. A byte
+// that does not start a valid UTF-8 sequence is one character of one byte whose value is the
+// byte: so a value of 0x80 or more with a length of 1 marks an invalid byte.
+char32_t CharacterAt(std::string_view text, std::size_t at, std::size_t& length);
+
 // Number of characters in the text.
 std::size_t CharacterCount(std::string_view text);
 

@@ -10,7 +10,7 @@ namespace {
 std::optional<std::locale> environmentLocale() {
   try {
     return std::locale("");
-  } catch (const std::exception&) {
+  } catch (const std::runtime_error&) {
     return std::nullopt;  // LANG names a locale the system does not have
   }
 }

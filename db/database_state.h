@@ -55,6 +55,8 @@ struct DatabaseState {
   // it); empty after a successful open. The window shows only its fixed messages; the command
   // line adds this.
   std::string openFailure;
+  // The engine's code for that failure, when the engine reported it.
+  std::optional<jet::ErrorCode> openFailureCode;
 
   DatabaseSide& side(Side s) { return s == Side::Old ? Old : New; }
   const DatabaseSide& side(Side s) const { return s == Side::Old ? Old : New; }

@@ -23,11 +23,12 @@ std::string upperAscii(std::string_view text) {
   return upper;
 }
 
-// Opens the file exclusively. The old database is only read, so it is opened read-only: a file the
-// user may not write (a read-only copy, say) opens all the same, and a journal an interrupted
-// change left beside it is read through rather than rolled back, so that neither is changed.
-jet::Database openExclusively(const std::filesystem::path& file, Side side) {
-  return jet::Database::open(file, {.exclusive = true, .readOnly = side == Side::Old});
+// Opens the file exclusively. The old database is only read, so it is opened read-only (readOnly):
+// a file the user may not write (a read-only copy, say) opens all the same, and a journal an
+// interrupted change left beside it is read through rather than rolled back, so that neither is
+// changed.
+jet::Database openExclusively(const std::filesystem::path& file, bool readOnly) {
+  return jet::Database::open(file, {.exclusive = true, .readOnly = readOnly});
 }
 
 // The database the other side has open when it is this very file, by identity (a second name, a
@@ -51,7 +52,7 @@ void moveToFirstRow(std::optional<jet::Table>& table) {
   if (!table) return;
   try {
     table->moveFirst();
-  } catch (...) {
+  } catch (const jet::Error&) {
     // An empty or unreadable table shows up later, when it is walked.
   }
 }
@@ -82,16 +83,6 @@ void openTables(Side side, const std::string& fileName, DatabaseState& state,
     open.Companies.emplace(db.table(tables::Companies));
     open.WooferResponse.emplace(db.table(tables::WooferResponse));
     open.TweeterResponse.emplace(db.table(tables::TweeterResponse));
-  }
-}
-
-std::string describeFailure(const std::exception_ptr& failure) {
-  try {
-    std::rethrow_exception(failure);
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return "an unknown error";
   }
 }
 
@@ -169,7 +160,7 @@ void closeSide(Side side, UserInterface& ui, DatabaseState& state) {
 
 // Everything after the file is chosen: the name check, the exclusive open, the kind and the tables.
 void openChosen(Side side, const std::string& path, UserInterface& ui, DatabaseState& state,
-                const UserLocale& locale) {
+                const UserLocale& locale, bool onlyRead) {
   const std::string fileName = FileNameOfPath(path);
   if (path.empty() || !HasDatabaseExtension(path)) {
     ui.showMessage(std::string(CannotOpenDatabaseMessage), MessageIcon::Critical);
@@ -182,17 +173,26 @@ void openChosen(Side side, const std::string& path, UserInterface& ui, DatabaseS
   std::optional<jet::Database>& db = open.Db;
   FailureKind failure = FailureKind::NoDatabase;
   state.openFailure.clear();
-  try {
-    if (std::optional<std::string> same = openOnOtherSide(file, side, state))
-      throw jet::Error(jet::ErrorCode::Locked, *same);
-    db.emplace(openExclusively(file, side));
-    openTables(side, fileName, state, failure);
-  } catch (...) {
-    state.openFailure = describeFailure(std::current_exception());
+  state.openFailureCode.reset();
+  const auto fail = [&](const std::exception& e) {
+    state.openFailure = e.what();
     ui.showMessage(std::string(failureMessage(failure)), MessageIcon::Critical);
     ui.setBusy(true);
     ReleaseDatabaseSide(side, state);
     ui.setBusy(false);
+  };
+  // The engine's errors, and what the file system or memory may throw on the way.
+  try {
+    if (std::optional<std::string> same = openOnOtherSide(file, side, state))
+      throw jet::Error(jet::ErrorCode::Locked, *same);
+    db.emplace(openExclusively(file, side == Side::Old || onlyRead));
+    openTables(side, fileName, state, failure);
+  } catch (const jet::Error& e) {
+    state.openFailureCode = e.code();
+    fail(e);
+    return;
+  } catch (const std::exception& e) {
+    fail(e);
     return;
   }
 
@@ -211,13 +211,13 @@ void OpenDatabaseFile(Side side, UserInterface& ui, DatabaseState& state,
                       const UserLocale& locale) {
   closeSide(side, ui, state);
   const std::optional<std::string> chosen = ui.chooseFile(OpenDialogSettings(side));
-  if (chosen) openChosen(side, *chosen, ui, state, locale);
+  if (chosen) openChosen(side, *chosen, ui, state, locale, false);
 }
 
 void OpenDatabasePath(Side side, const std::string& path, UserInterface& ui,
-                      DatabaseState& state, const UserLocale& locale) {
+                      DatabaseState& state, const UserLocale& locale, bool onlyRead) {
   closeSide(side, ui, state);
-  openChosen(side, path, ui, state, locale);
+  openChosen(side, path, ui, state, locale, onlyRead);
 }
 
 void OpenDatabaseFile(Side side, UserInterface& ui, DatabaseState& state) {

@@ -62,8 +62,10 @@ void OpenDatabaseFile(Side side, UserInterface& ui, DatabaseState& state,
 void OpenDatabaseFile(Side side, UserInterface& ui, DatabaseState& state);
 
 // The same open with the path given instead of chosen in the dialog (the command line): the side
-// is closed, then steps 2 to 5 run on path.
+// is closed, then steps 2 to 5 run on path. onlyRead: the new side too is opened read-only, as the
+// old side always is, for a command that only reads it (neither the file nor a journal beside it
+// is changed; a pending change is read through, as on the old side).
 void OpenDatabasePath(Side side, const std::string& path, UserInterface& ui,
-                      DatabaseState& state, const UserLocale& locale);
+                      DatabaseState& state, const UserLocale& locale, bool onlyRead = false);
 
 }  // namespace qbm

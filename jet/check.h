@@ -31,10 +31,12 @@ using CheckProgress = std::function<void(const std::string& table, std::size_t d
 
 std::vector<Problem> check(Database& db, const CheckProgress& progress = {});
 // The checks a writer needs before it changes the named tables, cheaper than check() on a file
-// with other large tables: the named tables' definitions, page maps, rows, row counts, indexes,
-// long values and autonumber counters, and the ownership of every page of the file (a page used by
-// two things, or in use and listed free or outside the map of free pages). Other tables' rows and
-// indexes are not checked, nor pages that no table's map lists. Throws Error(MissingTable).
+// with other large tables: the definitions, page maps, rows, row counts, indexes, long values and
+// autonumber counters of the named tables and of the system catalog's tables (MSysObjects and the
+// others, which every writer relies on), and the ownership of every page of the file (a page used
+// by two things, or in use and listed free or outside the map of free pages). Other user tables'
+// rows and indexes are not checked, nor pages that no table's map lists. Throws
+// Error(MissingTable).
 std::vector<Problem> check(Database& db, const std::vector<std::string>& tables);
 // Pages that nothing uses and the free-page map does not list, that are not empty (check() does
 // not report those of them that files written by Access have too, such as long-value pages).

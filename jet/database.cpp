@@ -10,6 +10,7 @@
 #include "jet/table/table_creator.h"
 #include "jet/file/journal.h"
 #include "jet/file/platform_file.h"
+#include "jet/path_text.h"
 #include "jet/table/table_cursor.h"
 #include "jet/text/text_codec.h"
 
@@ -41,13 +42,27 @@ constexpr std::uint16_t kNewDatabaseCodePage = 1252;
 }  // namespace
 
 Database Database::open(const std::filesystem::path& path, OpenOptions options) {
+  return open(path, options, StorageWrapper{});
+}
+
+Database Database::open(const std::filesystem::path& path, OpenOptions options, const StorageWrapper& wrap) {
   // Changing a file needs the exclusive lock, which also covers its journal.
   bool writable = !options.readOnly && options.exclusive;
-  std::unique_ptr<Storage> file = PlatformFile::open(
+  std::unique_ptr<PlatformFile> opened = PlatformFile::open(
       path, options.readOnly ? FileAccess::ReadOnly : FileAccess::ReadWrite,
       options.exclusive ? FileLock::Exclusive : FileLock::Shared);
   try {
-    std::unique_ptr<JournalStore> journal = fileJournalStore(path);
+    // A change to a file of several names could be interrupted under one name and its journal
+    // missed under another (a journal lives beside one name): such a file is only read.
+    if (!options.readOnly) {
+      if (const std::uint32_t links = opened->linkCount(); links > 1)
+        throw Error(ErrorCode::Io, "cannot open " + utf8Of(path) + " for writing: the file has " + std::to_string(links) +
+                                       " names (hard links), and a change interrupted under one of them could be "
+                                       "missed under another. Make a copy of it and use the copy");
+    }
+    std::unique_ptr<JournalStore> journal = fileJournalStore(*opened, wrap);
+    std::unique_ptr<Storage> file = std::move(opened);
+    if (wrap) file = wrap(std::move(file));
     JournalFinding finding = recoverJournal(*journal, file, writable);
     auto pages = std::make_unique<PageFile>(std::move(file), writable ? 1024 : 256, writable ? std::move(journal) : nullptr);
     return Database(std::make_shared<detail::DatabaseCore>(path, std::move(pages), options, std::move(finding)));
@@ -99,7 +114,8 @@ Database Database::createDatabase(const std::filesystem::path& path, Format form
   try {
     file->writeAt(0, image.bytes);
     file->sync();
-    auto pages = std::make_unique<PageFile>(std::move(file), 1024, fileJournalStore(path));
+    std::unique_ptr<JournalStore> journal = fileJournalStore(*file);
+    auto pages = std::make_unique<PageFile>(std::move(file), 1024, std::move(journal));
     Database db(std::make_shared<detail::DatabaseCore>(path, std::move(pages), OpenOptions{}, std::move(finding)));
     if (timestamp) db.openCore().fixTime(*timestamp);
     detail::writeNewDatabaseCatalog(db.openCore(), image.systemTablePages, created);
@@ -219,7 +235,9 @@ Transaction::Transaction(Database& db) : db_(db) { db_.begin(); }
 Transaction::~Transaction() {
   try {
     if (db_.inTransaction()) db_.rollback();
-  } catch (...) {
+  } catch (const Error&) {
+    // The rollback could not write the file: the journal beside it stays, and the next open
+    // finishes the rollback (as the contract in database.h says).
   }
 }
 

@@ -6,7 +6,8 @@
 // file by an interrupted transaction is rolled back by the next open that may write, before
 // anything is read, when it was written for the file as it is; a read-only open reads the file as
 // that rollback would leave it. Any other journal is never applied. journalFinding() tells what
-// the open found and did.
+// the open found and did. A commit whose file was replaced under its name in the meantime is
+// undone (Error(Replaced)).
 
 #include <cstdint>
 #include <filesystem>
@@ -32,7 +33,14 @@ struct DatabaseAccess;
 
 class Database {
  public:
+  // A database that may be written (not read-only) must have one name: a file with hard links
+  // is refused (Error(Io)). A journal beside the file's final path is dealt with as
+  // recoverJournal (file/journal.h) says; one that can be neither applied nor shown not to
+  // belong gives Error(JournalKept), and the file is not opened.
   static Database open(const std::filesystem::path& path, OpenOptions options = {});
+  // The same, with every file the database opens (the database, its journals) put inside a
+  // Storage of the caller's making: how tests inject faults.
+  static Database open(const std::filesystem::path& path, OpenOptions options, const StorageWrapper& wrap);
   // Makes a new, empty database (the system catalog the Jet engine makes, no user tables; Jet 3
   // text in code page 1252) and opens it, locked as open() locks. Throws Error(Io) naming the file
   // when it exists already (it is never written over) or cannot be made; a failed create leaves no

@@ -17,6 +17,8 @@ const char* toString(ErrorCode code) noexcept {
     case ErrorCode::DuplicateKey: return "duplicate key";
     case ErrorCode::Unsupported: return "unsupported";
     case ErrorCode::ReadOnly: return "read-only";
+    case ErrorCode::JournalKept: return "journal kept";
+    case ErrorCode::Replaced: return "file replaced";
   }
   return "unknown error";
 }

@@ -22,6 +22,11 @@ enum class ErrorCode {
   DuplicateKey,     // a write that would break a unique index
   Unsupported,      // a valid file feature the engine does not handle
   ReadOnly,         // a write to a database opened read-only
+  JournalKept,      // a journal beside the file can neither be applied nor shown not to belong (it
+                    // cannot be read, is damaged, or is not to be trusted): it is left where it is
+                    // and the file is not opened
+  Replaced,         // the file's name came to refer to another file while it was being changed; the
+                    // change was undone
 };
 
 class Error : public std::runtime_error {

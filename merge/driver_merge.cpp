@@ -115,7 +115,7 @@ class EntryMerge {
       try {
         if (!LoadOldDriver(table, entries[i].itemData, c_.oldRows, c_.db, driver)) continue;
       } catch (const std::exception&) {
-        continue;
+        continue;  // the merge meets the same failure at this entry and counts it as a read problem
       }
       const std::optional<MergeRow> row = match(table, driver).row;
       if (!row) continue;

@@ -2,8 +2,9 @@
 // The check of the NEW database that a merge makes before its first write. A merge writes into the
 // five tables of the driver database, their indexes and long values, and takes pages for them; in a
 // damaged file it would build on what is broken and make it worse (a page taken by two tables). So
-// those structures are checked first (jet::check of the five tables: their rows, indexes, usage
-// maps and the ownership of every page), and a damaged file is refused before anything is written.
+// those structures are checked first (jet::check of the five tables and of the catalog's system
+// tables, through which every table is found: their rows, indexes, usage maps and the ownership of
+// every page), and a damaged file is refused before anything is written.
 //
 // A page in use that the map of free pages lists as free or leaves out is not a reason to refuse:
 // the merge repairs that map next (jet::repairFreePageMap), before it takes any page.
@@ -27,8 +28,8 @@ class NewDatabaseDamaged : public std::runtime_error {
   std::vector<jet::Problem> problems_;
 };
 
-// Throws NewDatabaseDamaged naming what is wrong with the five tables and the pages of the file,
-// apart from what the repair of the map of free pages mends. Reads only.
+// Throws NewDatabaseDamaged naming what is wrong with the five tables, the catalog and the pages of
+// the file, apart from what the repair of the map of free pages mends. Reads only.
 void CheckNewDatabaseBeforeWrite(jet::Database& db);
 
 // "<where>: <what>", one problem per line, at most maxLines lines and then a line saying how many

@@ -7,12 +7,12 @@ std::string WriteProblemLines(const WriteProblems& problems, std::size_t maxLine
   std::size_t shown = 0;
   for (const WriteProblem& p : problems.all()) {
     if (shown == maxLines) break;
-    if (!text.empty()) text += "\n";
+    if (!text.empty()) text += "\r\n";
     text += p.driver + ": " + p.what;
     ++shown;
   }
   if (problems.size() > shown) {
-    if (!text.empty()) text += "\n";
+    if (!text.empty()) text += "\r\n";
     text += "... and " + std::to_string(problems.size() - shown) + " more.";
   }
   return text;

@@ -28,8 +28,8 @@ class WriteProblems {
   std::vector<WriteProblem> problems_;
 };
 
-// "<driver>: <what>", one problem per line, at most maxLines lines and then a line saying how many
-// more there are.
+// "<driver>: <what>", one problem per line ("\r\n" between lines, as in every message), at most
+// maxLines lines and then a line saying how many more there are.
 std::string WriteProblemLines(const WriteProblems& problems, std::size_t maxLines);
 
 }  // namespace qbm

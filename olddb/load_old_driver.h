@@ -16,16 +16,15 @@ namespace qbm {
 // that key (legacy "Index", otherwise "ID"), found through rows. False, with the record untouched,
 // when there is no such row. A legacy row is converted to the current format; a previous-format
 // row is copied member by member, followed by LoadOldResponse and LoadOldCompany. Which members
-// each load writes: db/working_driver.h and ReadDriverRow. Engine errors outside the response load
-// reach the caller.
+// each load writes: db/working_driver.h and ReadDriverRow. Engine errors reach the caller, those
+// of the response load included: a driver whose response cannot be read is not loaded.
 bool LoadOldDriver(DriverTable table, std::int32_t id, OldDriverRows& rows, DatabaseState& state,
                    WorkingDriver& driver);
 
 // The acoustic response of the previous-format driver of that table and ID (a legacy database is
 // left alone): all 0 when Acoustic is 0; otherwise the levels of the row of the table's response
-// table whose "Driver ID" is id. No row: Acoustic 0 and all levels 0. Engine errors never reach
-// the caller: a level that cannot be read is 0, and a table that cannot be searched counts as
-// having no row.
+// table whose "Driver ID" is id. No row: Acoustic 0 and all levels 0. A response that cannot be
+// read is an error that reaches the caller (LoadResponse), never levels made up.
 void LoadOldResponse(DriverTable table, std::int32_t id, DatabaseState& state,
                      WorkingDriver& driver);
 

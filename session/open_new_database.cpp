@@ -15,8 +15,8 @@ void Session::ToOpen_Click() {
   rescanNewDatabase();
 }
 
-void Session::ToOpen(const std::string& path) {
-  OpenDatabasePath(Side::New, path, ui_, state_.databases, currentUserLocale());
+void Session::ToOpen(const std::string& path, bool onlyRead) {
+  OpenDatabasePath(Side::New, path, ui_, state_.databases, currentUserLocale(), onlyRead);
   notify();
   rescanNewDatabase();
 }

@@ -6,8 +6,9 @@ OperationScope::~OperationScope() {
   try {
     hideProgress();
     if (busy_) setBusy(false);
-  } catch (...) {
-    // A user interface that fails while tidying up must not end the program.
+  } catch (const std::exception&) {
+    // A user interface that fails while tidying up must not end the program; what it was tidying
+    // (a progress window, the busy pointer) is gone with the operation anyway.
   }
 }
 

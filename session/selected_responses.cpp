@@ -52,6 +52,7 @@ std::vector<DriverResponse> Session::SelectedResponses() {
       responses.push_back(responseOf(ResponseSide::New, e->text, driver, ResponseCount));
     }
   } catch (const std::exception&) {
+    // Left out, as above.
   }
   scope.setBusy(false);
   return responses;

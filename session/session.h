@@ -51,8 +51,9 @@ class Session {
   // OldDriverCount in the tooltip.
   void FromOpen_Click();
   // ToOpen_Click and FromOpen_Click with the file given instead of chosen in the dialog (the
-  // command line); the same in every other way.
-  void ToOpen(const std::string& path);
+  // command line); the same in every other way, except that onlyRead opens the new database
+  // read-only, for a command that does not merge (OpenDatabasePath).
+  void ToOpen(const std::string& path, bool onlyRead = false);
   void FromOpen(const std::string& path);
   // "Omit Driver": removes the selected FromList entries, updates the count and tooltip, empties
   // FromRText and hides the button.

@@ -210,6 +210,10 @@ std::vector<Problem> check(Database& db, const std::vector<std::string>& tables)
     if (!entry) throw Error(ErrorCode::MissingTable, "there is no table \"" + name + "\" in " + db.path().string());
     chosen.insert(entry);
   }
+  // Every writer relies on the catalog: it finds the tables through it, and readers of the file
+  // find what the writer added through it.
+  for (const CatalogEntry& entry : detail::coreOf(db).catalog())
+    if (entry.system) chosen.insert(&entry);
   return Checker(db).run(&chosen);
 }
 

@@ -135,9 +135,14 @@ std::optional<Header> readHeader(const Storage& journal) {
   return best;
 }
 
-// The records the header counts that are whole: page number -> offset of the page bytes.
-std::map<std::uint32_t, std::uint64_t> readRecords(const Storage& journal, const Header& h) {
+// The records the header counts, as far as they are whole: page number -> offset of the page bytes.
+struct Records {
   std::map<std::uint32_t, std::uint64_t> pages;
+  std::uint32_t whole = 0;  // records read before the first one cut off or damaged
+};
+
+Records readRecords(const Storage& journal, const Header& h) {
+  Records found;
   std::uint64_t size = journal.size();
   std::uint64_t recordSize = 8ull + h.pageSize;
   std::vector<std::uint8_t> record(static_cast<std::size_t>(recordSize));
@@ -148,39 +153,73 @@ std::map<std::uint32_t, std::uint64_t> readRecords(const Storage& journal, const
     std::uint32_t page = bytes::u32(record, 0);
     std::span<const std::uint8_t> bytes(record.data() + 4, h.pageSize);
     if (bytes::u32(record, 4 + h.pageSize) != recordChecksum(h.salt, page, bytes)) break;
-    pages.emplace(page, at + 4);  // the first record of a page holds its original
+    found.pages.emplace(page, at + 4);  // the first record of a page holds its original
+    ++found.whole;
   }
-  return pages;
+  return found;
 }
+
+// What the file journal store knows of the database file it keeps the journal of.
+struct DatabaseFile {
+  std::vector<std::filesystem::path> names;  // the path it was opened by, and its final path
+  FileIdentity identity;
+  FileOwnership ownership;
+};
 
 class FileJournalStore final : public JournalStore {
  public:
-  explicit FileJournalStore(std::filesystem::path path) : path_(std::move(path)) {}
+  FileJournalStore(std::filesystem::path path, std::optional<DatabaseFile> database, StorageWrapper wrap)
+      : path_(std::move(path)), database_(std::move(database)), wrap_(std::move(wrap)) {}
   std::unique_ptr<Storage> create() override {
     PlatformFile::remove(path_);
-    return PlatformFile::create(path_, FileLock::None);
+    return wrapped(PlatformFile::create(path_, FileLock::None, database_ ? database_->ownership : FileOwnership{}));
   }
   std::unique_ptr<Storage> openExisting() override {
     if (!PlatformFile::exists(path_)) return nullptr;
-    return PlatformFile::open(path_, FileAccess::ReadOnly, FileLock::None);
+    return wrapped(PlatformFile::open(path_, FileAccess::ReadOnly, FileLock::None));
   }
   void remove() override { PlatformFile::remove(path_); }
   bool exists() override { return PlatformFile::exists(path_); }
-  // "<journal>.unused", or "<journal>.unused-2" and so on when that name is taken.
+  // "<journal>.unused", or "<journal>.unused-2" and so on when that name is taken; no more open to
+  // others than the database.
   std::filesystem::path setAside() override {
     for (int n = 1; n <= 1000; ++n) {
       std::filesystem::path aside = path_;
       aside += n == 1 ? std::string(".unused") : ".unused-" + std::to_string(n);
       if (PlatformFile::exists(aside)) continue;
+      if (database_) PlatformFile::restrictPermissions(path_, database_->ownership);
       PlatformFile::rename(path_, aside);
       return aside;
     }
     throw Error(ErrorCode::Io, "cannot move " + utf8Of(path_) + " aside: every name for it is taken");
   }
   std::filesystem::path path() const override { return path_; }
+  std::optional<std::string> distrust() const override {
+    if (!database_) return std::nullopt;
+    const std::optional<FileOwnership> journal = PlatformFile::ownershipOf(path_);
+    return journal ? journalDistrust(*journal, database_->ownership) : std::nullopt;
+  }
+  void confirmDatabase() const override {
+    if (!database_) return;
+    for (const std::filesystem::path& name : database_->names) {
+      const std::optional<FileIdentity> now = PlatformFile::identityOf(name);
+      if (!now)
+        throw Error(ErrorCode::Replaced, utf8Of(name) + " was moved or deleted while it was being changed; the "
+                                                        "change was undone");
+      if (*now != database_->identity)
+        throw Error(ErrorCode::Replaced,
+                    utf8Of(name) + " was replaced by another file (renamed or moved over it) while it was being "
+                    "changed; the change was undone, and nothing was written into the file now at that name");
+    }
+  }
 
  private:
+  std::unique_ptr<Storage> wrapped(std::unique_ptr<Storage> file) const {
+    return wrap_ ? wrap_(std::move(file)) : std::move(file);
+  }
   std::filesystem::path path_;
+  std::optional<DatabaseFile> database_;
+  StorageWrapper wrap_;
 };
 
 // A storage that forwards to a memory buffer the store keeps.
@@ -294,8 +333,15 @@ void restore(const Storage& journal, const Header& header, const std::map<std::u
 
 // The journal left in store, read and checked against the database. Never writes.
 struct Inspection {
-  enum class Verdict { None, Empty, Unusable, Belongs } verdict = Verdict::None;
-  std::string reason;  // Unusable: why
+  enum class Verdict {
+    None,        // no journal
+    Empty,       // made, but nothing written into it: it holds nothing to restore
+    Untouched,   // no valid header: it was torn before anything of the database was written
+    Foreign,     // whole, but not written for the database as it is
+    Unreadable,  // it cannot be read, or pages it counts are cut off or damaged: it cannot tell
+    Belongs,
+  } verdict = Verdict::None;
+  std::string reason;  // Untouched, Foreign, Unreadable: why
   std::unique_ptr<Storage> journal;
   Header header;
   std::map<std::uint32_t, std::uint64_t> pages;  // Belongs: the originals to restore
@@ -303,36 +349,52 @@ struct Inspection {
 
 Inspection inspect(JournalStore& store, const Storage& database) {
   Inspection found;
+  using Verdict = Inspection::Verdict;
   try {
     found.journal = store.openExisting();
     if (!found.journal) return found;
     if (found.journal->size() == 0) {
-      found.verdict = Inspection::Verdict::Empty;
+      found.verdict = Verdict::Empty;
       return found;
     }
-    found.verdict = Inspection::Verdict::Unusable;
     std::optional<Header> header = readHeader(*found.journal);
     if (!header) {
+      found.verdict = Verdict::Untouched;
       found.reason = "it is not a journal this program wrote, or its header is damaged";
       return found;
     }
     found.header = *header;
+    Records records = readRecords(*found.journal, *header);
+    if (records.whole < header->records) {
+      found.verdict = Verdict::Unreadable;
+      found.reason = "it is damaged: the pages it saved are cut off or garbled from number " +
+                     std::to_string(records.whole + 1) + " of " + std::to_string(header->records) + " on";
+      return found;
+    }
+    found.verdict = Verdict::Foreign;
     if (database.size() < header->originalSize) {
       found.reason = "the database is shorter than when the journal was written";
       return found;
     }
-    RestoredReader restored(database, *found.journal, *header, readRecords(*found.journal, *header));
+    RestoredReader restored(database, *found.journal, *header, std::move(records.pages));
     if (!restored.restoresItsState()) {
       found.reason = "it was written for another file, or for this file in another state";
       return found;
     }
     found.pages = restored.pages();
-    found.verdict = Inspection::Verdict::Belongs;
+    found.verdict = Verdict::Belongs;
   } catch (const Error& e) {
-    found.verdict = Inspection::Verdict::Unusable;
+    found.verdict = Verdict::Unreadable;
     found.reason = std::string("it cannot be read: ") + e.what();
   }
   return found;
+}
+
+[[noreturn]] void keepJournal(const JournalStore& store, const std::string& why) {
+  throw Error(ErrorCode::JournalKept,
+              utf8Of(store.path()) + " is not applied, as " + why +
+                  "; it is left where it is and the database is not opened, as without it the file may be "
+                  "half-written");
 }
 
 }  // namespace
@@ -343,8 +405,30 @@ std::filesystem::path journalPathFor(const std::filesystem::path& database) {
   return journal;
 }
 
+std::unique_ptr<JournalStore> fileJournalStore(const PlatformFile& database, const StorageWrapper& wrap) {
+  const std::filesystem::path real = database.finalPath();
+  DatabaseFile file{{database.path(), real}, database.identity(), database.ownership()};
+  return std::make_unique<FileJournalStore>(journalPathFor(real), std::move(file), wrap);
+}
+
 std::unique_ptr<JournalStore> fileJournalStore(const std::filesystem::path& database) {
-  return std::make_unique<FileJournalStore>(journalPathFor(database));
+  return std::make_unique<FileJournalStore>(journalPathFor(database), std::nullopt, StorageWrapper{});
+}
+
+std::optional<std::string> journalDistrust(const FileOwnership& journal, const FileOwnership& database) {
+  if (!journal.known || !database.known) return std::nullopt;
+  if (journal.user != database.user)
+    return "it belongs to another user (user ID " + std::to_string(journal.user) + ") than the database (user ID " +
+           std::to_string(database.user) + "), who may have put it there";
+  const bool everyone = (journal.mode & 0002) != 0;
+  const bool group = (journal.mode & 0020) != 0;
+  const bool databaseEveryone = (database.mode & 0002) != 0;
+  const bool databaseGroup = (database.mode & 0020) != 0 && database.group == journal.group;
+  if (everyone && !databaseEveryone) return "anyone may write it, but not the database, so anyone may have changed it";
+  if (group && !databaseEveryone && !databaseGroup)
+    return "its group (group ID " + std::to_string(journal.group) +
+           ") may write it, but not the database, so others may have changed it";
+  return std::nullopt;
 }
 
 std::unique_ptr<JournalStore> memoryJournalStore() { return std::make_unique<MemoryJournalStore>(); }
@@ -402,7 +486,7 @@ Recovery rollBackJournal(JournalStore& store, Storage& database) {
     store.remove();
     return Recovery::Discarded;
   }
-  restore(*journal, *header, readRecords(*journal, *header), database);
+  restore(*journal, *header, readRecords(*journal, *header).pages, database);
   journal.reset();
   store.remove();
   return Recovery::RolledBack;
@@ -412,17 +496,22 @@ JournalFinding recoverJournal(JournalStore& store, std::unique_ptr<Storage>& dat
   JournalFinding finding;
   if (!store.exists()) return finding;
   finding.journal = store.path();
+  // Nothing of a journal someone else may have made is read: not applied, not moved.
+  if (const std::optional<std::string> distrust = store.distrust()) keepJournal(store, *distrust);
   Inspection found = inspect(store, *database);
   using Verdict = Inspection::Verdict;
   switch (found.verdict) {
     case Verdict::None:
       return finding;
     case Verdict::Empty:
-      // Made, but nothing written into it before the crash: it holds nothing to restore.
       found.journal.reset();
       if (writable) store.remove();
       return finding;
-    case Verdict::Unusable:
+    case Verdict::Unreadable:
+      found.journal.reset();
+      keepJournal(store, found.reason);
+    case Verdict::Untouched:
+    case Verdict::Foreign:
       found.journal.reset();
       finding.reason = found.reason;
       if (writable) {

@@ -12,22 +12,32 @@
 // The valid slot with the higher sequence counts; only the records it counts are restored. Headers
 // are rewritten only after the records they count are synced, and the database file is written only
 // after the header is synced, so a journal with no valid header (a torn or unsynced first write)
-// means the database file was not touched yet; it is set aside all the same, as is any journal
-// that cannot be shown to belong.
+// means the database file was not touched yet; it is set aside all the same.
 //
 // A journal is bound to the file it was written for: the state digest is a digest of the whole
 // database as it was when the transaction began. A crash at any point leaves the file such that
 // the journal's originals, laid over it and cut to the original size, give back exactly those
 // bytes; a journal is applied only when they do. One left from another database, or from another
 // state of this one (a backup restored over a crashed file), is never applied.
+//
+// A journal belongs to the file, not to a name of it: it lives beside the file's final path
+// (symbolic links resolved), so every name finds it; a file with more than one hard link is never
+// written (database.cpp), as another name would miss it. It is made with the database's
+// permissions and owner, and one found there is trusted only when it belongs to the database's
+// owner and nobody may write it who may not write the database: in a folder where others may make
+// files, a journal of someone else's making is never applied nor moved. One that cannot be read,
+// or whose saved pages are cut off or damaged, is kept where it is and the database is not opened:
+// the file may be half-written, and only that journal can tell.
 
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <unordered_set>
 
+#include "jet/file/platform_file.h"
 #include "jet/file/storage.h"
 
 namespace jet {
@@ -48,12 +58,31 @@ class JournalStore {
   virtual std::filesystem::path setAside() = 0;
   // Where the journal is kept, for messages.
   virtual std::filesystem::path path() const = 0;
+  // Why the journal left behind may not be applied even if it fits the database: it belongs to
+  // another user than the database, or someone may write it who may not write the database.
+  // Nothing when it may be.
+  virtual std::optional<std::string> distrust() const { return std::nullopt; }
+  // Throws Error(Replaced) when a name of the database no longer refers to the file being
+  // changed (another file was renamed or moved over it, or it was moved or deleted). Called right
+  // before the commit point.
+  virtual void confirmDatabase() const {}
 };
 
-// "<database>-journal" beside the database file (e.g. "qbaudio.mdb-journal").
+// "<database>-journal" beside the database path (e.g. "qbaudio.mdb-journal").
 std::filesystem::path journalPathFor(const std::filesystem::path& database);
+// The journal of the open database file: beside its final path, made like the file (permissions,
+// owner), trusted as distrust() says, confirming that the file's path and its final path still
+// refer to it. Every file it opens or makes goes through wrap, when one is given.
+std::unique_ptr<JournalStore> fileJournalStore(const PlatformFile& database, const StorageWrapper& wrap = {});
+// A journal beside a path where no database is yet (one is about to be made there): of use only to
+// find a journal left behind and set it aside.
 std::unique_ptr<JournalStore> fileJournalStore(const std::filesystem::path& database);
 std::unique_ptr<JournalStore> memoryJournalStore();
+
+// Why a journal of that ownership may not be trusted for a database of that ownership: another
+// owner, or writable by a group or by everyone that may not write the database. Nothing when it
+// may be trusted, or when either ownership is unknown (Windows).
+std::optional<std::string> journalDistrust(const FileOwnership& journal, const FileOwnership& database);
 
 // The writing side, for one transaction.
 class JournalWriter {
@@ -105,8 +134,9 @@ struct JournalFinding {
     RolledBack,  // write open: the journal was written for this file as it is; its change was undone
     Pending,     // read-only open: such a journal is there; the database reads as the rollback will
                  // leave it, while the file and the journal stay as they are
-    SetAside,    // write open: the journal does not belong to this file, or cannot be read; it was
-                 // not applied but moved to setAsidePath, and the database is used as it is
+    SetAside,    // write open: the journal is shown not to belong to this file (written for another
+                 // file or another state of it, or torn before anything of the file was written);
+                 // it was not applied but moved to setAsidePath, and the database is used as it is
     Ignored,     // read-only open: the same kind of journal, left where it is
   };
   Kind kind = Kind::None;
@@ -117,8 +147,10 @@ struct JournalFinding {
 
 // Deals with the journal left in store before a database is opened. writable: a journal that
 // belongs is rolled back in place (Error(Io) when the database cannot be written; the journal is
-// then kept), any other is set aside. Read-only: nothing is written or renamed; a journal that
-// belongs replaces database with a view of it as the rollback would leave it.
+// then kept), one shown not to belong is set aside. Read-only: nothing is written or renamed; a
+// journal that belongs replaces database with a view of it as the rollback would leave it.
+// Either way, a journal that is not to be trusted, cannot be read, or whose saved pages are cut
+// off or damaged is left as it is, and Error(JournalKept) names it and says why.
 JournalFinding recoverJournal(JournalStore& store, std::unique_ptr<Storage>& database, bool writable);
 
 }  // namespace jet

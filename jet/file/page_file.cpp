@@ -157,6 +157,9 @@ void PageFile::commit() {
       std::uint64_t size = static_cast<std::uint64_t>(pageCount_) * layout_->pageSize;
       if (storage_->size() > size) storage_->truncate(size);  // pages dropped by a statement
       storage_->sync();
+      // Another file renamed over the database's name would keep its name, while the change went
+      // into a file that no name leads to any more: undone, not committed.
+      journalStore_->confirmDatabase();
       journal_.reset();
       journalStore_->remove();  // the commit point
     } else if (journal_) {

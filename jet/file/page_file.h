@@ -80,7 +80,8 @@ class PageFile {
   // rollback kept: reopening the database applies it).
   void begin();
   // Makes every change of the transaction durable at once. On an error the transaction is rolled
-  // back and the error rethrown.
+  // back and the error rethrown; so it is when the journal store finds that the file's name now
+  // refers to another file (Error(Replaced), JournalStore::confirmDatabase).
   void commit();
   // Undoes every change of the transaction; the file is byte for byte as at begin().
   void rollback();

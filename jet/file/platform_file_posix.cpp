@@ -5,9 +5,7 @@
 
 #include "jet/file/platform_file.h"
 
-#include <atomic>
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -27,23 +25,6 @@ std::string reason() { return std::strerror(errno); }
 
 int fd(std::intptr_t handle) { return static_cast<int>(handle); }
 
-std::atomic<std::uint64_t> writesSoFar{0};
-
-// The fault-injection settings, read once from the environment.
-struct FaultPlan {
-  std::uint64_t killAfter = 0;  // 0 = never
-  bool torn = false;
-  FaultPlan() {
-    if (const char* k = std::getenv("QBM_JET_KILL_AFTER_WRITES")) killAfter = std::strtoull(k, nullptr, 10);
-    if (const char* t = std::getenv("QBM_JET_TORN_WRITE")) torn = std::strcmp(t, "1") == 0;
-  }
-};
-
-FaultPlan& faultPlan() {
-  static FaultPlan plan;
-  return plan;
-}
-
 void writeAll(int handle, const std::uint8_t* data, std::size_t length, std::uint64_t offset,
               const std::filesystem::path& path) {
   std::size_t done = 0;
@@ -55,10 +36,10 @@ void writeAll(int handle, const std::uint8_t* data, std::size_t length, std::uin
   }
 }
 
-int openHandle(const std::filesystem::path& path, int flags) {
+int openHandle(const std::filesystem::path& path, int flags, mode_t mode = 0666) {
   int handle;
   do {
-    handle = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    handle = ::open(path.c_str(), flags | O_CLOEXEC, mode);
   } while (handle < 0 && errno == EINTR);
   return handle;
 }
@@ -150,9 +131,20 @@ std::unique_ptr<PlatformFile> PlatformFile::open(const std::filesystem::path& pa
   return std::unique_ptr<PlatformFile>(new PlatformFile(path, handle, write));
 }
 
-std::unique_ptr<PlatformFile> PlatformFile::create(const std::filesystem::path& path, FileLock lock) {
-  int handle = awayFromStandardDescriptors(openHandle(path, O_RDWR | O_CREAT | O_EXCL | O_NOCTTY));
+std::unique_ptr<PlatformFile> PlatformFile::create(const std::filesystem::path& path, FileLock lock,
+                                                   const FileOwnership& like) {
+  // Private from the start; like's permissions come once its owner and group are set.
+  int handle = awayFromStandardDescriptors(openHandle(path, O_RDWR | O_CREAT | O_EXCL | O_NOCTTY, like.known ? 0600 : 0666));
   if (handle < 0) throw Error(ErrorCode::Io, "cannot create " + path.string() + ": " + reason());
+  if (like.known) {
+    // Only a privileged program may give a file away; a group it is a member of will do too. A
+    // group that could not be set keeps no permissions, so the file is never more open than like's.
+    struct stat made {};
+    if (::fchown(handle, like.user, like.group) != 0) (void)::fchown(handle, static_cast<uid_t>(-1), like.group);
+    std::uint32_t mode = like.mode & 0777;
+    if (::fstat(handle, &made) == 0 && made.st_gid != like.group) mode &= ~0070u;
+    (void)::fchmod(handle, mode);  // a failure leaves it at 0600, which is stricter still
+  }
   lockHandle(handle, lock, path);
   return std::unique_ptr<PlatformFile>(new PlatformFile(path, handle, true));
 }
@@ -182,12 +174,6 @@ void PlatformFile::readAt(std::uint64_t offset, std::span<std::uint8_t> out) con
 
 void PlatformFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
   if (!writable_) Storage::writeAt(offset, data);
-  std::uint64_t number = ++writesSoFar;
-  const FaultPlan& plan = faultPlan();
-  if (plan.killAfter != 0 && number == plan.killAfter) {
-    writeAll(fd(handle_), data.data(), plan.torn ? data.size() / 2 : data.size(), offset, path_);
-    ::kill(::getpid(), SIGKILL);
-  }
   writeAll(fd(handle_), data.data(), data.size(), offset, path_);
 }
 
@@ -244,12 +230,61 @@ void PlatformFile::rename(const std::filesystem::path& from, const std::filesyst
   syncFolderOf(to);
 }
 
-std::uint64_t PlatformFile::writeCount() { return writesSoFar.load(); }
+namespace {
 
-void PlatformFile::killAfterWrites(std::uint64_t writes, bool torn) {
-  FaultPlan& plan = faultPlan();
-  plan.killAfter = writes == 0 ? 0 : writesSoFar.load() + writes;
-  plan.torn = torn;
+struct stat statusOf(int handle, const std::filesystem::path& path) {
+  struct stat info {};
+  if (::fstat(handle, &info) != 0) throw Error(ErrorCode::Io, "cannot examine " + path.string() + ": " + reason());
+  return info;
+}
+
+FileIdentity identityIn(const struct stat& info) {
+  return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+FileOwnership ownershipIn(const struct stat& info) {
+  return {true, static_cast<std::uint32_t>(info.st_uid), static_cast<std::uint32_t>(info.st_gid),
+          static_cast<std::uint32_t>(info.st_mode & 0777)};
+}
+
+}  // namespace
+
+std::filesystem::path PlatformFile::finalPath() const {
+  char* resolved = ::realpath(path_.c_str(), nullptr);
+  if (!resolved) throw Error(ErrorCode::Io, "cannot find where " + path_.string() + " is: " + reason());
+  std::filesystem::path real(resolved);
+  std::free(resolved);
+  if (identityOf(real) != identity())
+    throw Error(ErrorCode::Io, "cannot find where " + path_.string() + " is: it was moved or replaced while it was opened");
+  return real;
+}
+
+FileIdentity PlatformFile::identity() const { return identityIn(statusOf(fd(handle_), path_)); }
+
+std::uint32_t PlatformFile::linkCount() const {
+  return static_cast<std::uint32_t>(statusOf(fd(handle_), path_).st_nlink);
+}
+
+FileOwnership PlatformFile::ownership() const { return ownershipIn(statusOf(fd(handle_), path_)); }
+
+std::optional<FileIdentity> PlatformFile::identityOf(const std::filesystem::path& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return identityIn(info);
+}
+
+std::optional<FileOwnership> PlatformFile::ownershipOf(const std::filesystem::path& path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return std::nullopt;
+  return ownershipIn(info);
+}
+
+void PlatformFile::restrictPermissions(const std::filesystem::path& path, const FileOwnership& like) {
+  struct stat info {};
+  if (!like.known || ::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+  const mode_t mode = info.st_mode & 0777 & like.mode;
+  if (mode != (info.st_mode & 0777) && ::chmod(path.c_str(), mode) != 0)
+    throw Error(ErrorCode::Io, "cannot change the permissions of " + path.string() + ": " + reason());
 }
 
 }  // namespace jet

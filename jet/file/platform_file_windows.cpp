@@ -5,10 +5,9 @@
 
 #include "jet/file/platform_file.h"
 
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #define WIN32_LEAN_AND_MEAN
 #ifndef NOMINMAX  // libstdc++ defines it on MinGW
@@ -34,22 +33,6 @@ std::string reason() {
 }
 
 HANDLE handleOf(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
-
-std::atomic<std::uint64_t> writesSoFar{0};
-
-struct FaultPlan {
-  std::uint64_t killAfter = 0;
-  bool torn = false;
-  FaultPlan() {
-    if (const char* k = std::getenv("QBM_JET_KILL_AFTER_WRITES")) killAfter = std::strtoull(k, nullptr, 10);
-    if (const char* t = std::getenv("QBM_JET_TORN_WRITE")) torn = std::strcmp(t, "1") == 0;
-  }
-};
-
-FaultPlan& faultPlan() {
-  static FaultPlan plan;
-  return plan;
-}
 
 OVERLAPPED at(std::uint64_t offset) {
   OVERLAPPED o{};
@@ -112,7 +95,9 @@ std::unique_ptr<PlatformFile> PlatformFile::open(const std::filesystem::path& pa
       new PlatformFile(path, reinterpret_cast<std::intptr_t>(h), access == FileAccess::ReadWrite));
 }
 
-std::unique_ptr<PlatformFile> PlatformFile::create(const std::filesystem::path& path, FileLock lock) {
+std::unique_ptr<PlatformFile> PlatformFile::create(const std::filesystem::path& path, FileLock lock,
+                                                   const FileOwnership&) {
+  // A new file inherits the access list of its folder, as the database beside it did.
   HANDLE h = openHandle(path, GENERIC_READ | GENERIC_WRITE, CREATE_NEW);
   if (h == INVALID_HANDLE_VALUE) throw Error(ErrorCode::Io, "cannot create " + utf8Of(path) + ": " + reason());
   lockHandle(h, lock, path);
@@ -148,12 +133,6 @@ void PlatformFile::readAt(std::uint64_t offset, std::span<std::uint8_t> out) con
 
 void PlatformFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) {
   if (!writable_) Storage::writeAt(offset, data);
-  std::uint64_t number = ++writesSoFar;
-  const FaultPlan& plan = faultPlan();
-  if (plan.killAfter != 0 && number == plan.killAfter) {
-    writeAll(handleOf(handle_), data.data(), plan.torn ? data.size() / 2 : data.size(), offset, path_);
-    TerminateProcess(GetCurrentProcess(), 9);
-  }
   writeAll(handleOf(handle_), data.data(), data.size(), offset, path_);
 }
 
@@ -202,13 +181,64 @@ void PlatformFile::rename(const std::filesystem::path& from, const std::filesyst
     throw Error(ErrorCode::Io, "cannot rename " + utf8Of(from) + " to " + utf8Of(to) + ": " + reason());
 }
 
-std::uint64_t PlatformFile::writeCount() { return writesSoFar.load(); }
+namespace {
 
-void PlatformFile::killAfterWrites(std::uint64_t writes, bool torn) {
-  FaultPlan& plan = faultPlan();
-  plan.killAfter = writes == 0 ? 0 : writesSoFar.load() + writes;
-  plan.torn = torn;
+BY_HANDLE_FILE_INFORMATION informationOf(HANDLE h, const std::filesystem::path& path) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(h, &info))
+    throw Error(ErrorCode::Io, "cannot examine " + utf8Of(path) + ": " + reason());
+  return info;
 }
+
+FileIdentity identityIn(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// "\\?\C:\x" -> "C:\x", "\\?\UNC\server\share" -> "\\server\share": the final path as people
+// write it, which every call of the engine takes.
+std::wstring withoutLongPathPrefix(std::wstring path) {
+  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
+  if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
+  return path;
+}
+
+}  // namespace
+
+std::filesystem::path PlatformFile::finalPath() const {
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  for (;;) {
+    const DWORD n = GetFinalPathNameByHandleW(handleOf(handle_), buffer.data(), static_cast<DWORD>(buffer.size()),
+                                              FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (n == 0) throw Error(ErrorCode::Io, "cannot find where " + utf8Of(path_) + " is: " + reason());
+    if (n < buffer.size()) return std::filesystem::path(withoutLongPathPrefix(std::wstring(buffer.data(), n)));
+    buffer.resize(n + 1);
+  }
+}
+
+FileIdentity PlatformFile::identity() const { return identityIn(informationOf(handleOf(handle_), path_)); }
+
+std::uint32_t PlatformFile::linkCount() const { return informationOf(handleOf(handle_), path_).nNumberOfLinks; }
+
+FileOwnership PlatformFile::ownership() const { return {}; }
+
+std::optional<FileIdentity> PlatformFile::identityOf(const std::filesystem::path& path) {
+  // No access asked for, so any file opens; FILE_FLAG_BACKUP_SEMANTICS lets a folder open too.
+  HANDLE h = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  if (!known) return std::nullopt;
+  return identityIn(info);
+}
+
+std::optional<FileOwnership> PlatformFile::ownershipOf(const std::filesystem::path& path) {
+  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return FileOwnership{};
+}
+
+void PlatformFile::restrictPermissions(const std::filesystem::path&, const FileOwnership&) {}
 
 }  // namespace jet
 

@@ -4,6 +4,8 @@
 // interface only.
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -44,5 +46,10 @@ class MemoryStorage final : public Storage {
   std::vector<std::uint8_t> bytes_;
   bool writable_;
 };
+
+// Puts a Storage of its own around each file a database opens (the database file and its
+// journals), as LevelDB's tests wrap its Env: how tests make a program crash in the middle of its
+// writes. The engine itself wraps nothing; an empty wrapper leaves the files as they are.
+using StorageWrapper = std::function<std::unique_ptr<Storage>(std::unique_ptr<Storage>)>;
 
 }  // namespace jet

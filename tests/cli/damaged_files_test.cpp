@@ -78,7 +78,7 @@ long mergedDrivers(const std::string& out) {
 // Where things are in a sound sample file, found by reading it.
 struct Landmarks {
   std::uint32_t pageSize = 0;
-  std::map<std::string, std::vector<std::uint32_t>> dataPages;  // by table
+  std::map<std::string, std::vector<std::uint32_t>> dataPages;  // by table, system tables too
   std::uint32_t modelIndexLeaf = 0;                            // a leaf of woofers' index "Model"
   std::map<std::uint32_t, std::string> pageClasses;            // a name for each page's kind
 
@@ -90,8 +90,8 @@ struct Landmarks {
     for (const jet::CatalogEntry& entry : jet::detail::coreOf(db).catalog()) {
       auto def = jet::detail::coreOf(db).definition(entry);
       tableOf[def->firstPage] = entry.name;
-      if (entry.system) continue;
       dataPages[entry.name] = jet::readUsageMap(pages, def->ownedPagesMap).pages;
+      if (entry.system) continue;
       if (entry.name != "woofers") continue;
       for (const jet::LogicalIndex& index : def->logicalIndexes) {
         if (index.name != "Model") continue;
@@ -198,6 +198,9 @@ TEST_F(DamagedFiles, ADamagedNewDatabaseIsRefusedAndItsReadersTellWhatTheyMissed
       {"a page of woofers zeroed", damaged(sound, Damage::Zero, woofersPage, at.pageSize), true, true},
       {"a leaf of woofers' Model index scrambled",
        damaged(sound, Damage::Scramble, at.modelIndexLeaf, at.pageSize), false, false},
+      // The catalog, which the merge relies on though it writes none of its rows.
+      {"a page of MSysACEs zeroed", damaged(sound, Damage::Zero, at.dataPages.at("MSysACEs").front(), at.pageSize),
+       false, false},
   };
   {
     // A data page of the tweeters also listed in the woofers' page map: claimed by two tables.
@@ -222,6 +225,7 @@ TEST_F(DamagedFiles, ADamagedNewDatabaseIsRefusedAndItsReadersTellWhatTheyMissed
     const DamageOutcome merged = run(merge(newFile(), oldFile()));
     EXPECT_EQ(merged.status, 1);
     EXPECT_NE(merged.err.find("is damaged, so nothing was merged into it"), std::string::npos) << merged.err;
+    EXPECT_EQ(merged.err.find("\\n"), std::string::npos) << "each problem on a line of its own: " << merged.err;
     EXPECT_EQ(qbm::test::fileBytes(newFile()), c.bytes);
     EXPECT_EQ(qbm::test::fileBytes(oldFile()), qbm::test::fileBytes(sample(samples::PreviousSampleFile)));
     EXPECT_FALSE(fs::exists(jet::journalPathFor(newFile())));
@@ -277,6 +281,20 @@ TEST_F(DamagedFiles, AMergeFromADamagedOldDatabaseCountsWhatItCouldNotRead) {
     EXPECT_NE(merged.err.find("could not be read"), std::string::npos) << merged.err;
     EXPECT_EQ(qbm::test::fileBytes(oldFile()), bytes);
   }
+
+  // A page of the response table zeroed: the drivers whose response was on it are read problems,
+  // each named, and none is merged without its response or with levels made up.
+  lay(oldFile(), damaged(sound, Damage::Zero, at.dataPages.at("woofer-response").front(), at.pageSize));
+  const DamageOutcome dry = run(merge(newFile(), oldFile()) + " --dry-run --json");
+  ASSERT_EQ(dry.status, 0) << dry.err;
+  const test::Json json = test::Json::parse(dry.out);
+  const long unread = std::stol(json["summary"]["readProblems"].text);
+  EXPECT_GT(unread, 0);
+  EXPECT_EQ(unread, static_cast<long>(json["readProblems"].size())) << "every one named";
+  const DamageOutcome merged = run(merge(newFile(), oldFile()));
+  EXPECT_EQ(merged.status, 0) << merged.err;
+  EXPECT_EQ(readProblems(merged.out), unread) << merged.out;
+  EXPECT_EQ(mergedDrivers(merged.out) + unread, mergedDrivers(soundMerge.out)) << merged.out;
 }
 
 // Damage of every kind of page of both files (truncated there, zeroed, scrambled), through list,

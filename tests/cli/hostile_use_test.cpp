@@ -1,7 +1,9 @@
 // qbmerge-cli used as a careless user or a hostile file would use it, with every file compared byte
-// for byte before and after: closed standard descriptors, journals pending or foreign, special
-// files and unwritable ones, the same file on both sides, control characters in stored text, and
-// stop signals in the middle of a merge. Each group prints how many cases it tried, how many the
+// for byte before and after: closed standard descriptors, journals pending, foreign, damaged,
+// planted or left under another name, special files and unwritable ones, the same file on both
+// sides, control characters in stored text and in names, stop signals in the middle of a merge and
+// after it, a file replaced during a merge, output that cannot be written, and the fault hook the
+// shipped program must not have. Each group prints how many cases it tried, how many the
 // program refused or undid, and how many it warned about in a line (docs/hardening.md records them).
 
 #include <gtest/gtest.h>
@@ -20,6 +22,7 @@
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 #endif
 
@@ -88,6 +91,18 @@ class HostileUse : public ::testing::Test {
   fs::path oldDb() const { return dir / "xqbaudio.mdb"; }
   std::string both() const { return quoted(newDb()) + " " + quoted(oldDb()); }
 
+  // Stores the text as the model of the new database's first woofer; returns that woofer's ID.
+  std::int32_t setFirstWooferModel(const std::string& model) {
+    jet::Database db = jet::Database::open(newDb());
+    jet::Table woofers = db.table("woofers");
+    woofers.moveFirst();
+    const std::int32_t id = woofers.get("ID").as<std::int32_t>();
+    woofers.edit();
+    woofers.set("Model", jet::Value(model));
+    woofers.update();
+    return id;
+  }
+
   // The first driver of the new list, as "<id>ob" or "<id>sb".
   std::string firstNewDriver() {
     const Outcome list = cli("list " + quoted(newDb()));
@@ -152,8 +167,8 @@ TEST_F(HostileUse, ClosedStandardDescriptorsNeverReachADatabase) {
 // ---- Journals ------------------------------------------------------------------------------------------
 
 // A change interrupted by a crash: the commands that only read say so and leave the file and its
-// journal as they are (check fails, saying how to restore); recover restores; the old database of a
-// merge is read as restored and never written.
+// journal as they are (check fails, saying how to restore); recover restores, as does the merge's
+// open of the new side; the old database of a merge is read as restored and never written.
 TEST_F(HostileUse, PendingChangesAreToldAndOnlyRecoverOrTheNewSideApplyThem) {
   Tally tally{"pending journals"};
   const Bytes newOriginal = test::fileBytes(newDb()), oldOriginal = test::fileBytes(oldDb());
@@ -180,21 +195,25 @@ TEST_F(HostileUse, PendingChangesAreToldAndOnlyRecoverOrTheNewSideApplyThem) {
     EXPECT_EQ(newJournalBytes, test::fileBytes(newJournal));
   }
 
-  // The old side of list and merge: read as restored, never written; told in one line.
+  // The old side of list and merge, and the new side of list (which only reads it), are read as
+  // restored and never written; told in one line each. The merge opens the new side to write it,
+  // which undoes its change first.
   for (const std::string& verb : {"list " + both(), "merge " + both() + " --all --overwrite no"}) {
     SCOPED_TRACE(verb);
     ++tally.tried;
     const Outcome run = cli(verb);
     EXPECT_EQ(0, run.status) << run.err;
-    EXPECT_TRUE(contains(run.err, "xqbaudio.mdb has an interrupted change pending")) << run.err;
+    EXPECT_TRUE(contains(run.err, ": xqbaudio.mdb has an interrupted change pending")) << run.err;
     tally.warned += contains(run.err, "xqbaudio.mdb has an interrupted change pending");
     EXPECT_EQ(oldCrashed, test::fileBytes(oldDb()));
     EXPECT_EQ(oldJournalBytes, test::fileBytes(oldJournal));
-    // The new side, opened to be written, was restored by the first of them.
-    EXPECT_FALSE(fs::exists(newJournal));
     if (verb.starts_with("list")) {
+      EXPECT_TRUE(contains(run.err, ": qbaudio.mdb has an interrupted change pending")) << run.err;
+      EXPECT_EQ(newCrashed, test::fileBytes(newDb()));
+      EXPECT_EQ(newJournalBytes, test::fileBytes(newJournal));
+    } else {
       EXPECT_TRUE(contains(run.err, "An interrupted change to qbaudio.mdb was undone")) << run.err;
-      EXPECT_EQ(newOriginal, test::fileBytes(newDb()));
+      EXPECT_FALSE(fs::exists(newJournal));
     }
   }
 
@@ -210,13 +229,15 @@ TEST_F(HostileUse, PendingChangesAreToldAndOnlyRecoverOrTheNewSideApplyThem) {
 }
 
 // A journal beside the new database that was written for another file: never applied; check
-// fails and names it; an open to write sets it aside and says so, the database left as it is.
+// fails and names it, list warns and moves nothing; an open to write sets it aside and says so,
+// the database left as it is.
 TEST_F(HostileUse, JournalsOfOtherFilesAreSetAsideNeverApplied) {
   Tally tally{"foreign journals"};
   test::leaveInterruptedChange(oldDb());
   const fs::path journal = jet::journalPathFor(newDb());
   fs::rename(jet::journalPathFor(oldDb()), journal);
   const Bytes before = test::fileBytes(newDb()), journalBytes = test::fileBytes(journal);
+  const std::string why = "as it was written for another file, or for this file in another state";
 
   ++tally.tried;
   Outcome run = cli("check " + quoted(newDb()));
@@ -229,15 +250,67 @@ TEST_F(HostileUse, JournalsOfOtherFilesAreSetAsideNeverApplied) {
   ++tally.tried;
   run = cli("list " + quoted(newDb()));
   EXPECT_EQ(0, run.status) << run.err;
-  EXPECT_TRUE(contains(run.err, "qbaudio.mdb-journal beside qbaudio.mdb was not applied, as it was written for "
-                                "another file, or for this file in another state; it was moved to "
-                                "qbaudio.mdb-journal.unused"))
+  EXPECT_TRUE(contains(run.err, "qbaudio.mdb-journal beside qbaudio.mdb is not applied, " + why)) << run.err;
+  tally.warned += contains(run.err, "is not applied");
+  EXPECT_EQ(journalBytes, test::fileBytes(journal)) << "reading moves no journal";
+
+  ++tally.tried;
+  run = cli("merge " + both() + " --all --overwrite no --dry-run");
+  EXPECT_EQ(0, run.status) << run.err;
+  EXPECT_TRUE(contains(run.err, "qbaudio.mdb-journal beside qbaudio.mdb was not applied, " + why +
+                                    "; it was moved to qbaudio.mdb-journal.unused"))
       << run.err;
   tally.refused += !fs::exists(journal);
   tally.warned += contains(run.err, "was not applied");
   EXPECT_EQ(before, test::fileBytes(newDb()));
   EXPECT_EQ(journalBytes, test::fileBytes(journal.string() + ".unused"));
   EXPECT_EQ(0, cli("check " + quoted(newDb())).status);
+}
+
+// A journal that cannot tell whether the file is half-written (pages it saved garbled), and one
+// that someone else may have made (anyone may write it): every verb fails naming the journal and
+// recover, and nothing is applied, moved or written, by the verbs that only read and by those that
+// write alike.
+TEST_F(HostileUse, JournalsThatCannotBeUsedAreKeptAndNamed) {
+  Tally tally{"kept journals"};
+  const fs::path journal = jet::journalPathFor(newDb());
+  const std::string driver = firstNewDriver();
+  test::leaveInterruptedChange(newDb());
+  fs::permissions(newDb(), static_cast<fs::perms>(0644));
+  const Bytes genuine = test::fileBytes(journal);
+  Bytes garbled = genuine;
+  garbled[512 + 4 + 100] ^= 0x40;  // inside the first page it saved
+  const struct {
+    const char* name;
+    Bytes journal;
+    int mode;
+    const char* why;
+  } kinds[] = {{"garbled", garbled, 0644, "it is damaged: the pages it saved are cut off or garbled from number 1 of"},
+               {"anyone may write it", genuine, 0666, "anyone may write it, but not the database"}};
+  for (const auto& kind : kinds) {
+#ifdef _WIN32
+    if (kind.mode != 0644) continue;  // Windows keeps access in lists, which are not judged
+#endif
+    test::writeFileBytes(journal, kind.journal);
+    fs::permissions(journal, static_cast<fs::perms>(kind.mode));
+    const Bytes crashed = test::fileBytes(newDb());
+    for (const std::string& arguments :
+         {"list " + quoted(newDb()), "show " + quoted(newDb()) + " --new " + driver, "check " + quoted(newDb()),
+          "dump " + quoted(newDb()), "recover " + quoted(newDb()), "merge " + both() + " --all --overwrite yes"}) {
+      SCOPED_TRACE(std::string(kind.name) + ": " + arguments);
+      ++tally.tried;
+      const Outcome run = cli(arguments);
+      const std::string said = run.out + run.err;
+      EXPECT_EQ(1, run.status) << said;
+      EXPECT_TRUE(contains(said, journal.string() + " is not applied, as ")) << said;
+      EXPECT_TRUE(contains(said, kind.why)) << said;
+      EXPECT_TRUE(contains(said, "\"qbmerge-cli recover " + newDb().string() + "\"")) << said;
+      EXPECT_EQ(kind.journal, test::fileBytes(journal));
+      EXPECT_FALSE(fs::exists(journal.string() + ".unused"));
+      EXPECT_EQ(crashed, test::fileBytes(newDb()));
+      tally.refused += run.status == 1;
+    }
+  }
 }
 
 // ---- Special files, unwritable files, the same file twice ------------------------------------------------
@@ -272,24 +345,27 @@ TEST_F(HostileUse, SpecialFilesAndTheSameFileTwiceAreRefusedWithTheReason) {
 #endif
 
   fs::create_directory(dir / "sub");
-  fs::create_hard_link(newDb(), dir / "hard.mdb");
   std::vector<fs::path> sameFile = {newDb(), dir / "sub" / ".." / "qbaudio.mdb", dir / "hard.mdb"};
   if (fs::exists(dir / "soft.mdb")) sameFile.push_back(dir / "soft.mdb");
   for (const fs::path& again : sameFile) {
     SCOPED_TRACE(again);
+    // A second name of the new database keeps it from being written at all.
+    const bool hardLink = again == dir / "hard.mdb";
+    if (hardLink) fs::create_hard_link(newDb(), again);
     ++tally.tried;
     const Outcome run = cli("merge " + quoted(newDb()) + " " + quoted(again) + " --all --overwrite yes");
     EXPECT_EQ(1, run.status);
     EXPECT_TRUE(contains(run.err, "Sorry, the selected database file cannot be opened. Reason: "));
-    EXPECT_TRUE(contains(run.err, "is the file open as the new database")) << run.err;
+    EXPECT_TRUE(contains(run.err, hardLink ? "the file has 2 names (hard links)" : "is the file open as the new database"))
+        << run.err;
     tally.refused += run.status == 1;
+    if (hardLink) fs::remove(again);
   }
 
   {
     test::UnwritableFile unwritable(newDb());
     if (unwritable.effective()) {
-      for (const std::string& arguments : {"list " + quoted(newDb()), "merge " + both() + " --all --overwrite yes",
-                                           "recover " + quoted(newDb())}) {
+      for (const std::string& arguments : {"merge " + both() + " --all --overwrite yes", "recover " + quoted(newDb())}) {
         SCOPED_TRACE(arguments);
         ++tally.tried;
         const Outcome run = cli(arguments);
@@ -300,6 +376,7 @@ TEST_F(HostileUse, SpecialFilesAndTheSameFileTwiceAreRefusedWithTheReason) {
       // Reading needs no writing.
       ++tally.tried;
       EXPECT_EQ(0, cli("check " + quoted(newDb())).status);
+      EXPECT_EQ(0, cli("list " + quoted(newDb())).status) << "list only reads the new database";
       EXPECT_EQ(0, cli("list " + quoted(oldDb()) + " " + quoted(newDb())).status) << "unwritable as the old side";
     } else {
       std::cout << "[ hostile  ] files cannot be made unwritable here; that case is not tried\n";
@@ -316,16 +393,7 @@ TEST_F(HostileUse, SpecialFilesAndTheSameFileTwiceAreRefusedWithTheReason) {
 TEST_F(HostileUse, StoredControlCharactersAreEscapedOnTheTerminalAndExactInDumps) {
   Tally tally{"control characters"};
   const std::string hostile = std::string("Evil\x1b[2J\r\nX\tY") + '\0' + "Z\xc2\x9b" + "1m";
-  std::int32_t id = 0;
-  {
-    jet::Database db = jet::Database::open(newDb());
-    jet::Table woofers = db.table("woofers");
-    woofers.moveFirst();
-    id = woofers.get("ID").as<std::int32_t>();
-    woofers.edit();
-    woofers.set("Model", jet::Value(hostile));
-    woofers.update();
-  }
+  const std::int32_t id = setFirstWooferModel(hostile);
   const std::string escaped = "Evil\\x1B[2J\\r\\nX\\tY\\x00Z\\u009B1m";
   // A report keeps a stored line break as the report box shows it; nothing else gets through.
   const std::string reported = "Evil\\x1B[2J\nX\\tY\\x00Z\\u009B1m";
@@ -369,32 +437,23 @@ TEST_F(HostileUse, StoredControlCharactersAreEscapedOnTheTerminalAndExactInDumps
   EXPECT_TRUE(found) << "the JSON string reads back exactly";
 }
 
-// ---- Stop signals -------------------------------------------------------------------------------------
+// ---- Stop signals, and a file replaced during a merge --------------------------------------------------
 
-// A merge waiting at a terminal for the overwrite answer, after it has written drivers: SIGINT,
-// SIGTERM or SIGHUP stop it, the merge is rolled back, the program says so and ends with 128 +
-// the signal's number. The new database is as it was, with no journal beside it.
-TEST_F(HostileUse, StopSignalsDuringAMergeRollItBack) {
-#ifdef _WIN32
-  GTEST_SKIP() << "POSIX signals and pseudo-terminals";
-#else
-  Tally tally{"stop signals"};
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    SCOPED_TRACE(signal);
-    fresh();
-    const Bytes newBefore = test::fileBytes(newDb()), oldBefore = test::fileBytes(oldDb());
-    ++tally.tried;
-
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(0, grantpt(master));
-    ASSERT_EQ(0, unlockpt(master));
-    const std::string terminal = ptsname(master);
+#ifndef _WIN32
+// qbmerge-cli merge NEW OLD --all run as from a terminal (standard input a pseudo-terminal,
+// standard output the null device, stderr read here), waiting at its overwrite question, which
+// comes after the drivers before the first match are written.
+class MergeAtTheQuestion {
+ public:
+  MergeAtTheQuestion(const fs::path& newDb, const fs::path& oldDb) {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
+    const std::string terminal = ptsname(master_);
     int errPipe[2];
-    ASSERT_EQ(0, pipe(errPipe));
+    if (pipe(errPipe) != 0) return;
     const std::string cli = test::cliProgram().string();
-    const pid_t child = fork();
-    if (child == 0) {
+    child_ = fork();
+    if (child_ == 0) {
       // As started from a terminal: whatever runs the tests may have left these signals ignored
       // (a shell's background job) or blocked, and both are inherited.
       sigset_t stops;
@@ -411,42 +470,341 @@ TEST_F(HostileUse, StopSignalsDuringAMergeRollItBack) {
       dup2(null, 1);
       dup2(errPipe[1], 2);
       close(errPipe[0]);
-      execl(cli.c_str(), cli.c_str(), "merge", newDb().c_str(), oldDb().c_str(), "--all", nullptr);
+      execl(cli.c_str(), cli.c_str(), "merge", newDb.c_str(), oldDb.c_str(), "--all", nullptr);
       _exit(127);
     }
     close(errPipe[1]);
-    // Waits for the question, which comes after the drivers before the first match are written.
-    std::string err;
-    char buffer[4096];
-    pollfd wait{errPipe[0], POLLIN, 0};
-    while (!contains(err, "Yes or No?") && poll(&wait, 1, 30000) > 0) {
-      const ssize_t n = read(errPipe[0], buffer, sizeof buffer);
-      if (n <= 0) break;
-      err.append(buffer, static_cast<std::size_t>(n));
-    }
-    const bool asked = contains(err, "Yes or No?");
-    if (asked) kill(child, signal);
-    while (poll(&wait, 1, 30000) > 0) {
-      const ssize_t n = read(errPipe[0], buffer, sizeof buffer);
-      if (n <= 0) break;
-      err.append(buffer, static_cast<std::size_t>(n));
-    }
-    kill(child, SIGKILL);  // does nothing to a child that has ended
+    err_ = errPipe[0];
+    read([this] { return contains(err, "Yes or No?"); });
+  }
+  ~MergeAtTheQuestion() {
+    if (child_ > 0) finish();
+    if (master_ >= 0) close(master_);
+  }
+  bool asked() const { return contains(err, "Yes or No?"); }
+  void answer(const std::string& line) { (void)!write(master_, line.data(), line.size()); }
+  void signal(int s) { kill(child_, s); }
+  // Reads stderr to its end and waits for the program; the wait status.
+  int finish() {
+    read([] { return false; });
+    kill(child_, SIGKILL);  // does nothing to a child that has ended
     int status = 0;
-    waitpid(child, &status, 0);
-    close(errPipe[0]);
-    close(master);
+    waitpid(child_, &status, 0);
+    child_ = -1;
+    close(err_);
+    return status;
+  }
+  std::string err;
 
-    ASSERT_TRUE(asked) << err;
+ private:
+  template <class Done>
+  void read(Done done) {
+    char buffer[4096];
+    pollfd wait{err_, POLLIN, 0};
+    while (!done() && poll(&wait, 1, 30000) > 0) {
+      const ssize_t n = ::read(err_, buffer, sizeof buffer);
+      if (n <= 0) break;
+      err.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+  pid_t child_ = -1;
+  int master_ = -1, err_ = -1;
+};
+#endif
+
+// A merge waiting at a terminal for the overwrite answer, after it has written drivers: SIGINT,
+// SIGTERM or SIGHUP stop it, the merge is rolled back, the program says so and ends with 128 +
+// the signal's number. The new database is as it was, with no journal beside it.
+TEST_F(HostileUse, StopSignalsDuringAMergeRollItBack) {
+#ifdef _WIN32
+  GTEST_SKIP() << "POSIX signals and pseudo-terminals";
+#else
+  Tally tally{"stop signals"};
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    fresh();
+    const Bytes newBefore = test::fileBytes(newDb()), oldBefore = test::fileBytes(oldDb());
+    ++tally.tried;
+    MergeAtTheQuestion merge(newDb(), oldDb());
+    ASSERT_TRUE(merge.asked()) << merge.err;
+    merge.signal(signal);
+    const int status = merge.finish();
     ASSERT_TRUE(WIFEXITED(status)) << "the signal was handled, not fatal";
     EXPECT_EQ(128 + signal, WEXITSTATUS(status));
-    EXPECT_TRUE(contains(err, "was stopped (interrupted by SIG")) << err;
-    EXPECT_TRUE(contains(err, "Nothing was written")) << err;
+    EXPECT_TRUE(contains(merge.err, "was stopped (interrupted by SIG")) << merge.err;
+    EXPECT_TRUE(contains(merge.err, "Nothing was written")) << merge.err;
     EXPECT_EQ(newBefore, test::fileBytes(newDb()));
     EXPECT_EQ(oldBefore, test::fileBytes(oldDb()));
     EXPECT_FALSE(fs::exists(jet::journalPathFor(newDb())));
     tally.refused += WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal;
   }
+#endif
+}
+
+// Another program renames a file over the new database while the merge waits for its answer: the
+// merge, answered, does not go into the file no name leads to any more; it is undone there, the
+// program says that the file was replaced and that nothing was merged into the file now at that
+// name, and exits 1.
+TEST_F(HostileUse, AFileReplacedDuringAMergeIsNotReportedAsMerged) {
+#ifdef _WIN32
+  GTEST_SKIP() << "pseudo-terminals";
+#else
+  Tally tally{"file replaced during a merge"};
+  const Bytes newBefore = test::fileBytes(newDb());
+  const fs::path moved = dir / "moved.mdb", other = dir / "other.mdb";
+  test::copyShared("fixtures/qbaudio.mdb", dir.path(), "other.mdb");
+  const Bytes otherBytes = test::fileBytes(other);
+  ++tally.tried;
+  MergeAtTheQuestion merge(newDb(), oldDb());
+  ASSERT_TRUE(merge.asked()) << merge.err;
+  fs::rename(newDb(), moved);  // mv qbaudio.mdb moved.mdb; mv other.mdb qbaudio.mdb
+  fs::rename(other, newDb());
+  merge.answer("y\n");
+  const int status = merge.finish();
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(1, WEXITSTATUS(status)) << merge.err;
+  EXPECT_TRUE(contains(merge.err, "was replaced by another file")) << merge.err;
+  EXPECT_TRUE(contains(merge.err, "nothing was written into the file now at that name")) << merge.err;
+  EXPECT_FALSE(contains(merge.err, "Merged:"));
+  EXPECT_EQ(otherBytes, test::fileBytes(newDb())) << "the file now at the name never got the drivers";
+  EXPECT_EQ(newBefore, test::fileBytes(moved)) << "the merge was undone in the file it went into";
+  EXPECT_FALSE(fs::exists(jet::journalPathFor(newDb())));
+  tally.refused += WIFEXITED(status) && WEXITSTATUS(status) == 1;
+#endif
+}
+
+// ---- Exit statuses ------------------------------------------------------------------------------------
+
+// Output that cannot be written (a full disk) fails the command with a message, and a merge says
+// that it was saved all the same; a reader that goes away (a closed pipe) is the same kind of
+// failure, not a death by SIGPIPE.
+TEST_F(HostileUse, OutputThatCannotBeWrittenFailsTheCommand) {
+#ifdef _WIN32
+  GTEST_SKIP() << "/dev/full and POSIX pipes";
+#else
+  Tally tally{"output that cannot be written"};
+  const std::string driver = firstNewDriver();
+  for (const std::string& arguments :
+       {"list " + quoted(newDb()), "list " + quoted(newDb()) + " --json", "show " + quoted(newDb()) + " --new " + driver,
+        "check " + quoted(newDb()), "dump " + quoted(newDb()), "merge " + both() + " --all --overwrite yes",
+        "merge " + both() + " --all --overwrite yes --json"}) {
+    SCOPED_TRACE(arguments);
+    fresh();
+    const Bytes before = test::fileBytes(newDb());
+    ++tally.tried;
+    const Outcome run = cli(arguments, "</dev/null >/dev/full");
+    EXPECT_EQ(1, run.status) << run.err;
+    EXPECT_TRUE(contains(run.err, "qbmerge-cli: the output could not be written (")) << run.err;
+    tally.refused += run.status == 1;
+    if (arguments.starts_with("merge")) {
+      EXPECT_TRUE(contains(run.err, "; the merge itself was saved.")) << run.err;
+      EXPECT_NE(before, test::fileBytes(newDb()));
+      EXPECT_EQ(0, cli("check " + quoted(newDb())).status);
+    }
+  }
+
+  // merge --list | head -1: head goes away after the first line, while the program still has more
+  // to write than the pipe holds (the lists of 2000 sample drivers).
+  const fs::path samples = dir / "samples";
+  ASSERT_EQ(0, cli("samples " + quoted(samples) + " --drivers 2000").status);
+  const fs::path newFile = samples / "qbaudio.mdb", oldFile = samples / "xqbaudio.mdb";
+  const Bytes before = test::fileBytes(newFile);
+  const fs::path statusFile = dir / "status", errFile = dir / "err";
+  std::string first;
+  ++tally.tried;
+  test::runCommand("(" + test::cliCommand() + " merge " + quoted(newFile) + " " + quoted(oldFile) +
+                       " --all --overwrite yes --list </dev/null 2>" + quoted(errFile) + "; echo $? >" +
+                       quoted(statusFile) + ") | head -1",
+                   &first);
+  const std::string err = test::textOf(errFile);
+  EXPECT_EQ(1, std::count(first.begin(), first.end(), '\n')) << first;
+  EXPECT_EQ("1\n", test::textOf(statusFile)) << err;
+  EXPECT_TRUE(contains(err, "qbmerge-cli: the output could not be written (")) << err;
+  EXPECT_TRUE(contains(err, "); the merge itself was saved.")) << err;
+  EXPECT_NE(before, test::fileBytes(newFile));
+  EXPECT_EQ(0, cli("check " + quoted(newFile)).status);
+  tally.refused += test::textOf(statusFile) == "1\n";
+#endif
+}
+
+// A stop signal that comes once the merge is saved (here, while its long list is being written)
+// changes nothing: the output is written in full, the program says the merge was saved, and the
+// status is 0.
+TEST_F(HostileUse, AStopSignalAfterTheSaveLeavesTheMergeSaved) {
+#ifdef _WIN32
+  GTEST_SKIP() << "POSIX signals and pipes";
+#else
+  Tally tally{"stop signal after the save"};
+  // A new list twice as long as a pipe holds, so that the program waits to write it.
+  const fs::path samples = dir / "samples";
+  ASSERT_EQ(0, cli("samples " + quoted(samples) + " --drivers 4000").status);
+  int outPipe[2], errPipe[2];
+  ASSERT_EQ(0, pipe(outPipe));
+  ASSERT_EQ(0, pipe(errPipe));
+  const std::string program = test::cliProgram().string();
+  const std::string newFile = (samples / "qbaudio.mdb").string(), oldFile = (samples / "xqbaudio.mdb").string();
+  const pid_t child = fork();
+  if (child == 0) {
+    std::signal(SIGINT, SIG_DFL);
+    const int null = ::open("/dev/null", O_RDONLY);
+    dup2(null, 0);
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
+    close(outPipe[0]);
+    close(errPipe[0]);
+    execl(program.c_str(), program.c_str(), "merge", newFile.c_str(), oldFile.c_str(), "--all", "--overwrite", "yes",
+          "--list", nullptr);
+    _exit(127);
+  }
+  close(outPipe[1]);
+  close(errPipe[1]);
+  std::string out;
+  char buffer[4096];
+  pollfd wait{outPipe[0], POLLIN, 0};
+  while (!contains(out, "Merged:\n") && poll(&wait, 1, 60000) > 0) {
+    const ssize_t n = read(outPipe[0], buffer, sizeof buffer);
+    if (n <= 0) break;
+    out.append(buffer, static_cast<std::size_t>(n));
+  }
+  ++tally.tried;
+  ASSERT_TRUE(contains(out, "Merged:\n")) << out.substr(0, 300);
+  usleep(200000);  // the program fills the pipe with the new list and waits
+  int status = 0;
+  ASSERT_EQ(0, waitpid(child, &status, WNOHANG)) << "the program is still writing its list";
+  kill(child, SIGINT);
+  for (ssize_t n; (n = read(outPipe[0], buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<std::size_t>(n));
+  std::string err;
+  for (ssize_t n; (n = read(errPipe[0], buffer, sizeof buffer)) > 0;) err.append(buffer, static_cast<std::size_t>(n));
+  waitpid(child, &status, 0);
+  close(outPipe[0]);
+  close(errPipe[0]);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  EXPECT_EQ(0, WEXITSTATUS(status)) << err;
+  EXPECT_TRUE(contains(err, "SIGINT came while the merge was being saved; it was saved in full.")) << err;
+  EXPECT_TRUE(out.ends_with(" = " + std::to_string(std::count(out.begin() + static_cast<std::ptrdiff_t>(out.find("Merged:\n")), out.end(), '\t')) + "\n"))
+      << "the new list written in full: " << out.substr(out.size() - std::min<std::size_t>(out.size(), 200));
+  tally.refused += WIFEXITED(status) && WEXITSTATUS(status) == 0;
+#endif
+}
+
+// ---- Text that reaches a terminal ------------------------------------------------------------------
+
+#ifndef _WIN32
+// What the program writes to standard output when that is a terminal (a pseudo-terminal here).
+std::string onTerminal(const std::vector<std::string>& arguments) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return "(no pseudo-terminal)";
+  const std::string terminal = ptsname(master);
+  const std::string program = test::cliProgram().string();
+  const pid_t child = fork();
+  if (child == 0) {
+    setsid();
+    const int slave = ::open(terminal.c_str(), O_RDWR);
+    termios mode{};
+    tcgetattr(slave, &mode);
+    cfmakeraw(&mode);  // the bytes as written, no CR added before LF
+    tcsetattr(slave, TCSANOW, &mode);
+    const int null = ::open("/dev/null", O_RDWR);
+    dup2(null, 0);
+    dup2(slave, 1);
+    dup2(null, 2);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  std::string out;
+  char buffer[4096];
+  pollfd wait{master, POLLIN, 0};
+  while (poll(&wait, 1, 10000) > 0) {
+    const ssize_t n = read(master, buffer, sizeof buffer);
+    if (n <= 0) break;  // EIO once the program has ended
+    out.append(buffer, static_cast<std::size_t>(n));
+  }
+  waitpid(child, nullptr, 0);
+  close(master);
+  return out;
+}
+#endif
+
+// Names that would reorder a line (U+202E), break it (U+2028) or steer the terminal (ESC ] 0 ; ...
+// BEL retitles it, a lone byte 0x9B is a C1 control to some terminals): escaped wherever the
+// program shows them, in lists, reports, messages and paths, and in a dump shown on a terminal; a
+// dump into a file or a pipe keeps them exactly.
+TEST_F(HostileUse, TextThatReachesATerminalCannotSteerIt) {
+  Tally tally{"text shown on a terminal"};
+  const std::string hostile = "Right\xe2\x80\xaeto left\xe2\x80\xa8next line\x7f";  // U+202E, U+2028, DEL
+  const std::string escaped = "Right\\u202Eto left\\u2028next line\\x7F";
+  const std::int32_t id = setFirstWooferModel(hostile);
+  const auto safe = [](const std::string& text) {
+    return !contains(text, "\xe2\x80\xae") && !contains(text, "\xe2\x80\xa8") && !contains(text, "\x7f") &&
+           !contains(text, "\x1b") && !contains(text, "\x07") && !contains(text, "\x9b");
+  };
+  for (const std::string& arguments :
+       {"list " + quoted(newDb()), "show " + quoted(newDb()) + " --new " + std::to_string(id) + "ob",
+        "merge " + both() + " --all --overwrite no --dry-run --list"}) {
+    SCOPED_TRACE(arguments);
+    ++tally.tried;
+    const Outcome run = cli(arguments);
+    EXPECT_EQ(0, run.status) << run.err;
+    EXPECT_TRUE(safe(run.out));
+    EXPECT_TRUE(contains(run.out, escaped)) << run.out.substr(0, 300);
+    tally.refused += safe(run.out);
+  }
+
+#ifndef _WIN32  // Windows allows no control character in a file name
+  // Paths with an escape sequence, a bell and a byte that is no UTF-8, in messages and reports.
+  const std::string evil = "evil\x1b]0;owned\x07\x9b";
+  const std::string evilShown = "evil\\x1B]0;owned\\x07\\x9B";
+  const fs::path evilFile = dir / (evil + ".mdb");
+  fs::copy_file(newDb(), evilFile);
+  for (const std::string& arguments : {"check " + quoted(evilFile), "list " + quoted(dir / (evil + "-missing.mdb")),
+                                       "show " + quoted(evilFile) + " --new 999999ob", "dump " + quoted(dir / evil)}) {
+    SCOPED_TRACE(arguments);
+    ++tally.tried;
+    const Outcome run = cli(arguments);
+    EXPECT_TRUE(safe(run.out) && safe(run.err)) << run.out << run.err;
+    EXPECT_TRUE(contains(run.out + run.err, evilShown)) << run.out << run.err;
+    tally.refused += safe(run.out) && safe(run.err);
+  }
+#endif
+
+  ++tally.tried;
+  const Outcome toFile = cli("dump " + quoted(newDb()) + " woofers");
+  EXPECT_TRUE(contains(toFile.out, hostile)) << "a dump into a file or pipe is exact";
+#ifndef _WIN32
+  ++tally.tried;
+  const std::string shown = onTerminal({"dump", newDb().string(), "woofers"});
+  EXPECT_TRUE(safe(shown)) << shown.substr(0, 300);
+  EXPECT_TRUE(contains(shown, escaped)) << shown.substr(0, 300);
+  tally.refused += safe(shown);
+#endif
+}
+
+// ---- The shipped program carries no fault injection ----------------------------------------------------
+
+// The crash tests kill their own test program in the middle of its writes (qbm_test_child wraps the
+// files it opens); the shipped program has no such hook, and the variables that used to steer it
+// do nothing.
+TEST_F(HostileUse, TheShippedProgramHasNoFaultHook) {
+  const Bytes program = test::fileBytes(test::cliProgram());
+  const std::string hook = "QBM_JET_KILL_AFTER_WRITES";
+  ASSERT_FALSE(program.empty());
+  EXPECT_EQ(std::search(program.begin(), program.end(), hook.begin(), hook.end()), program.end())
+      << "the program names the variable";
+#ifndef _WIN32
+  const Bytes before = test::fileBytes(newDb());
+  std::string out;
+  const int status = test::runCommand(
+      test::withTimeLimit(60, "env QBM_JET_KILL_AFTER_WRITES=1 QBM_JET_TORN_WRITE=1 " + test::cliCommand() + " merge " +
+                                  both() + " --all --overwrite yes </dev/null 2>/dev/null"),
+      &out);
+  EXPECT_EQ(0, status) << "the first write did not end the program";
+  EXPECT_TRUE(contains(out, "Merged:")) << out;
+  EXPECT_NE(before, test::fileBytes(newDb()));
+  EXPECT_FALSE(fs::exists(jet::journalPathFor(newDb())));
+  EXPECT_EQ(0, cli("check " + quoted(newDb())).status);
 #endif
 }
 

@@ -1,11 +1,19 @@
 // Transactions of the page file: rollback restores the file byte for byte, commit makes changes
 // durable, a journal left by a crash is rolled back by the next open (or read through by a
 // read-only open), a journal that does not belong to the file is never applied, statements undo
-// alone.
+// alone. A journal belongs to the file, not to a name: it lives beside the real file, is as private
+// as the file, is never applied when someone else may have made it, and is kept (the file not
+// opened) when it cannot tell whether the file is half-written; a commit into a file that another
+// was renamed over is undone.
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "jet/check.h"
 #include "jet/database.h"
@@ -184,19 +192,13 @@ void tornHeader(const fs::path& db, const Bytes&) {
   std::fill(journal.begin(), journal.begin() + 512, 0);
   writeFileBytes(jet::journalPathFor(db), journal);
 }
-void aFolder(const fs::path& db, const Bytes&) {
-  fs::remove(jet::journalPathFor(db));
-  fs::create_directory(jet::journalPathFor(db));
-}
-
 class ForeignJournalTest : public TransactionTest, public testing::WithParamInterface<ForeignJournal> {};
 
 TEST_P(ForeignJournalTest, IsNeverAppliedButSetAside) {
   qbm::test::leaveInterruptedChange(path_);
   GetParam().arrange(path_, original_);
   const Bytes before = fileBytes(path_);
-  const bool folder = fs::is_directory(journal());
-  const Bytes journalBefore = folder ? Bytes{} : fileBytes(journal());
+  const Bytes journalBefore = fileBytes(journal());
 
   {
     jet::Database db = jet::Database::open(path_, {.exclusive = false, .readOnly = true});
@@ -211,9 +213,7 @@ TEST_P(ForeignJournalTest, IsNeverAppliedButSetAside) {
   EXPECT_FALSE(fs::exists(journal()));
   const fs::path aside = fs::path(journal().string() + ".unused");
   ASSERT_TRUE(fs::exists(aside)) << "the journal is kept under a new name";
-  if (!folder) {
-    EXPECT_EQ(journalBefore, fileBytes(aside));
-  }
+  EXPECT_EQ(journalBefore, fileBytes(aside));
   EXPECT_EQ(jet::JournalFinding::Kind::SetAside, db.journalFinding().kind);
   EXPECT_EQ(aside, db.journalFinding().setAsidePath);
 }
@@ -224,8 +224,7 @@ INSTANTIATE_TEST_SUITE_P(Journals, ForeignJournalTest,
                                          ForeignJournal{"ChangedAfterTheCrash", changedAfterTheCrash},
                                          ForeignJournal{"CutShorterThanItWas", cutShorterThanItWas},
                                          ForeignJournal{"RandomBytes", randomBytes},
-                                         ForeignJournal{"TornHeader", tornHeader},
-                                         ForeignJournal{"AFolder", aFolder}),
+                                         ForeignJournal{"TornHeader", tornHeader}),
                          [](const testing::TestParamInfo<ForeignJournal>& info) { return info.param.name; });
 
 TEST_F(TransactionTest, SetAsideNamesNeverReplaceAnEarlierOne) {
@@ -325,6 +324,200 @@ TEST_F(TransactionTest, MapsGrowIntoReferenceMaps) {
   }
   db.commit();
   EXPECT_TRUE(jet::check(db).empty());
+}
+
+// ---- A journal belongs to the file -----------------------------------------------------------------
+
+// Both opens, read-only and to write, fail naming the journal and why; the file and the journal
+// stay as they are and nothing is set aside.
+void expectKept(const fs::path& db, const fs::path& journal, const std::string& why) {
+  const Bytes before = fileBytes(db);
+  const bool folder = fs::is_directory(journal);
+  const Bytes journalBefore = folder ? Bytes{} : fileBytes(journal);
+  for (const bool readOnly : {true, false}) {
+    SCOPED_TRACE(readOnly ? "read-only open" : "open to write");
+    try {
+      jet::Database opened = jet::Database::open(db, {.exclusive = true, .readOnly = readOnly});
+      ADD_FAILURE() << "opened, finding " << static_cast<int>(opened.journalFinding().kind);
+    } catch (const jet::Error& e) {
+      EXPECT_EQ(jet::ErrorCode::JournalKept, e.code()) << e.what();
+      EXPECT_NE(std::string(e.what()).find(journal.string()), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(why), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(before, fileBytes(db));
+    EXPECT_TRUE(folder ? fs::is_directory(journal) : journalBefore == fileBytes(journal));
+    EXPECT_FALSE(fs::exists(journal.string() + ".unused"));
+  }
+}
+
+// However the file is named when it is changed, its journal is beside the real file, where every
+// name finds it: one left through a symbolic link (to the file, or to its folder) is seen and
+// rolled back under the real name, and the other way round.
+TEST_F(TransactionTest, TheJournalLivesBesideTheRealFileWhateverNameIsUsed) {
+  const fs::path link = dir_ / "link.mdb", folderLink = dir_ / "folder-link";
+  try {
+    fs::create_symlink(path_, link);
+    fs::create_directory_symlink(dir_.path(), folderLink);
+  } catch (const fs::filesystem_error& e) {
+    GTEST_SKIP() << "no symbolic links here: " << e.what();
+  }
+  for (const fs::path& name : {link, folderLink / path_.filename()}) {
+    SCOPED_TRACE(name);
+    writeFileBytes(path_, original_);
+    qbm::test::leaveInterruptedChange(name);
+    EXPECT_TRUE(fs::exists(journal()));
+    EXPECT_FALSE(fs::exists(jet::journalPathFor(link)));
+    EXPECT_EQ(jet::JournalFinding::Kind::Pending, openAndFind(path_, {.exclusive = true, .readOnly = true}));
+    EXPECT_EQ(jet::JournalFinding::Kind::RolledBack, openAndFind(path_, {}));
+    EXPECT_EQ(original_, fileBytes(path_));
+  }
+  qbm::test::leaveInterruptedChange(path_);
+  EXPECT_EQ(jet::JournalFinding::Kind::RolledBack, openAndFind(link, {}));
+  EXPECT_EQ(original_, fileBytes(path_));
+  EXPECT_FALSE(fs::exists(journal()));
+}
+
+// A file with a second name (a hard link) is read, never written: a journal left under one name
+// would be missed under the other.
+TEST_F(TransactionTest, AFileWithHardLinksIsOnlyRead) {
+  const fs::path second = dir_ / "second.mdb";
+  fs::create_hard_link(path_, second);
+  for (const fs::path& name : {path_, second}) {
+    try {
+      jet::Database db = jet::Database::open(name);
+      ADD_FAILURE() << "opened to write";
+    } catch (const jet::Error& e) {
+      EXPECT_EQ(jet::ErrorCode::Io, e.code());
+      EXPECT_NE(std::string(e.what()).find("has 2 names (hard links)"), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find("Make a copy of it and use the copy"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(jet::JournalFinding::Kind::None, openAndFind(name, {.exclusive = true, .readOnly = true}));
+  }
+  fs::remove(second);
+  EXPECT_EQ(jet::JournalFinding::Kind::None, openAndFind(path_, {}));
+  EXPECT_EQ(original_, fileBytes(path_));
+}
+
+// A journal that cannot tell whether the file is half-written (its saved pages cut off or garbled,
+// or a folder in its place) is neither applied nor set aside, by any open: the file is not opened.
+TEST_F(TransactionTest, AJournalThatCannotTellIsKeptAndTheFileIsNotOpened) {
+  const struct {
+    const char* name;
+    void (*arrange)(const fs::path& journal);
+    const char* why;
+  } cases[] = {
+      {"cut inside its records", [](const fs::path& j) { fs::resize_file(j, fs::file_size(j) - 3000); },
+       "it is damaged: the pages it saved are cut off or garbled from number "},
+      {"a record garbled",
+       [](const fs::path& j) {
+         Bytes bytes = fileBytes(j);
+         bytes[512 + 4 + 100] ^= 0x40;  // inside the first saved page
+         writeFileBytes(j, bytes);
+       },
+       "it is damaged: the pages it saved are cut off or garbled from number "},
+      {"a folder",
+       [](const fs::path& j) {
+         fs::remove(j);
+         fs::create_directory(j);
+       },
+       "it cannot be read"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeFileBytes(path_, original_);
+    fs::remove_all(journal());
+    qbm::test::leaveInterruptedChange(path_);
+    c.arrange(journal());
+    expectKept(path_, journal(), c.why);
+  }
+}
+
+#ifndef _WIN32
+// In a folder where others may make files, a journal of someone else's making is never applied
+// nor moved, even one that fits the file: it must belong to the database's owner, and nobody may
+// write it who may not write the database.
+TEST_F(TransactionTest, AJournalSomeoneElseMayHaveMadeIsNeverApplied) {
+  qbm::test::leaveInterruptedChange(path_);  // a genuine one, which would fit
+  fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+  fs::permissions(journal(), static_cast<fs::perms>(0666));
+  expectKept(path_, journal(), "anyone may write it, but not the database");
+  fs::permissions(journal(), static_cast<fs::perms>(0620));
+  expectKept(path_, journal(), "may write it, but not the database");
+  if (geteuid() == 0) {  // only the superuser can give the journal to another user
+    fs::permissions(journal(), static_cast<fs::perms>(0600));
+    ASSERT_EQ(0, chown(journal().c_str(), 4321, 4321));
+    expectKept(path_, journal(), "it belongs to another user (user ID 4321)");
+    ASSERT_EQ(0, chown(journal().c_str(), 0, 0));
+  } else {
+    std::cout << "[ note     ] not the superuser: a journal of another owner is not tried\n";
+  }
+  fs::permissions(journal(), static_cast<fs::perms>(0600));
+  EXPECT_EQ(jet::JournalFinding::Kind::RolledBack, openAndFind(path_, {})) << "the owner's own journal applies";
+  EXPECT_EQ(original_, fileBytes(path_));
+}
+
+// The journal holds the database's pages, so it gets the database's permissions (whatever the
+// umask) and, where the program may set it, its owner; so does a journal set aside.
+TEST_F(TransactionTest, AJournalIsAsPrivateAsItsDatabase) {
+  const mode_t umaskBefore = umask(022);
+  const bool superuser = geteuid() == 0;
+  fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write);
+  if (superuser) {
+    ASSERT_EQ(0, chown(path_.c_str(), 4321, 4322));
+  }
+  struct stat info {};
+  {
+    jet::Database db = jet::Database::open(path_);
+    pagesOf(db).setSpillLimit(16);
+    db.begin();
+    scribble(db, 40);
+    ASSERT_EQ(0, stat(journal().c_str(), &info));
+    EXPECT_EQ(0600u, info.st_mode & 0777);
+    if (superuser) {
+      EXPECT_EQ(4321u, info.st_uid);
+      EXPECT_EQ(4322u, info.st_gid);
+    }
+    db.rollback();
+  }
+  writeFileBytes(journal(), Bytes(700, 'x'));  // made 0644 by the umask: not the database's
+  if (superuser) {
+    ASSERT_EQ(0, chown(journal().c_str(), 4321, 4322));
+  }
+  {
+    jet::Database db = jet::Database::open(path_);
+    ASSERT_EQ(jet::JournalFinding::Kind::SetAside, db.journalFinding().kind);
+    ASSERT_EQ(0, stat(db.journalFinding().setAsidePath.c_str(), &info));
+    EXPECT_EQ(0600u, info.st_mode & 0777);
+  }
+  umask(umaskBefore);
+}
+#endif
+
+// Another file renamed over the database's name while a transaction runs: the commit is undone in
+// the file it was writing (now under another name), and the file now at the name is untouched.
+TEST_F(TransactionTest, ACommitIntoAFileReplacedUnderItsNameIsUndone) {
+  const fs::path moved = dir_ / "moved.mdb", other = dir_ / "other.mdb";
+  Bytes otherBytes = original_;
+  otherBytes[otherBytes.size() - 10] ^= 0x77;
+  writeFileBytes(other, otherBytes);
+  jet::Database db = jet::Database::open(path_);
+  pagesOf(db).setSpillLimit(16);
+  db.begin();
+  scribble(db, 40);
+  fs::rename(path_, moved);
+  fs::rename(other, path_);
+  try {
+    db.commit();
+    ADD_FAILURE() << "committed into a file no name leads to";
+  } catch (const jet::Error& e) {
+    EXPECT_EQ(jet::ErrorCode::Replaced, e.code()) << e.what();
+    EXPECT_NE(std::string(e.what()).find("was replaced by another file"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("nothing was written into the file now at that name"), std::string::npos);
+  }
+  db.close();
+  EXPECT_EQ(original_, fileBytes(moved)) << "the change was undone";
+  EXPECT_EQ(otherBytes, fileBytes(path_)) << "the file now at the name was not touched";
+  EXPECT_FALSE(fs::exists(journal()));
 }
 
 }  // namespace

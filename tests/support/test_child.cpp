@@ -14,6 +14,10 @@
 //                                     write counts after each commit go to the file COUNTS
 //   qbm_test_child reopen FILE KILL TORN
 //                                     opens FILE (rolling a journal back), killed as above
+//
+// The kill is this program's own: every file the database opens (the database and its journals)
+// is wrapped in a Storage that counts the writes (Database::open with a StorageWrapper). The
+// engine, and the programs shipped, have no such hook.
 
 #include <cstdint>
 #include <cstdio>
@@ -25,14 +29,20 @@
 
 #ifdef _WIN32
 #include <io.h>
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX  // libstdc++ defines it on MinGW
+#define NOMINMAX
+#endif
+#include <windows.h>
 #else
+#include <csignal>
 #include <unistd.h>
 #endif
 
 #include "jet/database.h"
 #include "jet/table/database_core.h"
 #include "jet/error.h"
-#include "jet/file/platform_file.h"
+#include "jet/file/storage.h"
 
 namespace {
 
@@ -43,6 +53,53 @@ using jet::Value;
 [[noreturn]] void endNow(int status) {
   std::fflush(nullptr);
   _exit(status);
+}
+
+// Ends the process at once, as a crash or a power cut would: nothing more reaches any file.
+[[noreturn]] void killNow() {
+#ifdef _WIN32
+  TerminateProcess(GetCurrentProcess(), 9);
+#else
+  kill(getpid(), SIGKILL);
+#endif
+  std::abort();
+}
+
+// The writes of this process to the files of the database, counted; the process dies right after
+// the killAfter-th of them (0: never), which torn cuts in half first.
+struct Faults {
+  std::uint64_t writes = 0;
+  std::uint64_t killAfter = 0;
+  bool torn = false;
+
+  jet::StorageWrapper wrapper();
+};
+
+class KillingStorage final : public jet::Storage {
+ public:
+  KillingStorage(std::unique_ptr<jet::Storage> file, Faults& faults) : file_(std::move(file)), faults_(faults) {}
+  std::uint64_t size() const override { return file_->size(); }
+  void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override { file_->readAt(offset, out); }
+  bool writable() const override { return file_->writable(); }
+  void writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) override {
+    if (++faults_.writes == faults_.killAfter) {
+      file_->writeAt(offset, faults_.torn ? data.first(data.size() / 2) : data);
+      killNow();
+    }
+    file_->writeAt(offset, data);
+  }
+  void truncate(std::uint64_t size) override { file_->truncate(size); }
+  void sync() override { file_->sync(); }
+
+ private:
+  std::unique_ptr<jet::Storage> file_;
+  Faults& faults_;
+};
+
+jet::StorageWrapper Faults::wrapper() {
+  return [this](std::unique_ptr<jet::Storage> file) -> std::unique_ptr<jet::Storage> {
+    return std::make_unique<KillingStorage>(std::move(file), *this);
+  };
 }
 
 void interrupt(const fs::path& database) {
@@ -73,10 +130,9 @@ struct WriteCounts {
 
 // A large transaction (rows with indexes and memos, page splits, pages spilled early) and a small
 // one on the fixtures' qbaudio.mdb; the write counts after each commit.
-WriteCounts workload(const fs::path& path, int rows) {
+WriteCounts workload(const fs::path& path, int rows, Faults& faults) {
   WriteCounts counts;
-  std::uint64_t start = jet::PlatformFile::writeCount();
-  jet::Database db = jet::Database::open(path);
+  jet::Database db = jet::Database::open(path, {}, faults.wrapper());
   jet::detail::coreOf(db).file().setSpillLimit(16);  // spill often: the journal grows in several steps
   db.begin();
   jet::Table woofers = db.table("woofers");
@@ -107,7 +163,7 @@ WriteCounts workload(const fs::path& path, int rows) {
     }
   }
   db.commit();
-  counts.firstCommit = jet::PlatformFile::writeCount() - start;
+  counts.firstCommit = faults.writes;
   db.begin();
   for (std::int32_t id = 41; id <= 45; ++id) {
     if (!woofers.seek(Value(id))) continue;
@@ -116,7 +172,7 @@ WriteCounts workload(const fs::path& path, int rows) {
     woofers.update();
   }
   db.commit();
-  counts.total = jet::PlatformFile::writeCount() - start;
+  counts.total = faults.writes;
   return counts;
 }
 
@@ -150,14 +206,14 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (args[0] == "workload" && args.size() == 6) {
-      jet::PlatformFile::killAfterWrites(number(argv[4]), args[4] == "1");
-      const WriteCounts counts = workload(file, std::atoi(argv[3]));
+      Faults faults{.killAfter = number(argv[4]), .torn = args[4] == "1"};
+      const WriteCounts counts = workload(file, std::atoi(argv[3]), faults);
       std::ofstream(fs::path(std::u8string(args[5].begin(), args[5].end()))) << counts.firstCommit << " " << counts.total;
       return 0;
     }
     if (args[0] == "reopen" && args.size() == 4) {
-      jet::PlatformFile::killAfterWrites(number(argv[3]), args[3] == "1");
-      jet::Database db = jet::Database::open(file);
+      Faults faults{.killAfter = number(argv[3]), .torn = args[3] == "1"};
+      jet::Database db = jet::Database::open(file, {}, faults.wrapper());
       return 0;
     }
   } catch (...) {

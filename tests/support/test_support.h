@@ -63,7 +63,8 @@ std::filesystem::path testChildProgram();
 
 // Leaves the database as a program killed in the middle of a transaction would: pages of the file
 // changed (the last byte of each of its first pages flipped, empty pages added at the end) and
-// the originals in the journal beside it. Runs the transaction in a child process that ends without commit or clean-up.
+// the originals in the journal beside it (beside the file its symbolic links lead to). Runs the
+// transaction in a child process that ends without commit or clean-up.
 void leaveInterruptedChange(const std::filesystem::path& database);
 
 // The file's bytes; writing replaces the file's contents. textOf: the same as text ("" when the
@@ -105,7 +106,7 @@ int runProgram(const std::filesystem::path& program, const std::vector<std::stri
                std::string* out = nullptr, const std::string& redirections = "");
 // The command, ended when it runs longer than that (timeout(1); on Windows the command as it is).
 std::string withTimeLimit(int seconds, const std::string& command);
-// True for the status of a program the engine's fault injection killed (QBM_JET_KILL_AFTER_WRITES).
+// True for the status of a test child the fault injection killed (qbm_test_child's own kill).
 bool killedByFaultInjection(int status);
 
 // True when a program of that name is on PATH.
