@@ -1,0 +1,175 @@
+#include "app/win32/driver_list_box.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "app/win32/keyboard_state.h"
+#include "app/win32/win_text.h"
+
+namespace qbm::win32 {
+namespace {
+
+bool sameEntries(const std::vector<std::pair<std::string, std::int32_t>>& shown, const DriverList& list) {
+  if (shown.size() != list.count()) return false;
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    const DriverList::Entry& e = list.entry(i);
+    if (shown[i].first != e.text || shown[i].second != e.itemData) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+DriverListBox::DriverListBox(HWND listBox, DriverList::Selection mode, std::function<void()> personChanged,
+                             std::function<void()> responseAsked)
+    : hwnd_(listBox), mode_(mode), personChanged_(std::move(personChanged)), responseAsked_(std::move(responseAsked)) {
+  SetWindowSubclass(hwnd_, proc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+DriverListBox::~DriverListBox() { RemoveWindowSubclass(hwnd_, proc, 1); }
+
+void DriverListBox::showList(const DriverList& list) {
+  sessionHasFocusEntry_ = list.focus().has_value();
+  if (!sameEntries(shown_, list)) {
+    arrowEntry_.forget();
+    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
+    std::size_t bytes = 0;
+    for (const DriverList::Entry& e : list.entries()) bytes += (e.text.size() + 1) * sizeof(wchar_t);
+    SendMessageW(hwnd_, LB_INITSTORAGE, list.count(), static_cast<LPARAM>(bytes));
+    shown_.clear();
+    shown_.reserve(list.count());
+    for (const DriverList::Entry& e : list.entries()) {
+      SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(e.text).c_str()));
+      shown_.emplace_back(e.text, e.itemData);
+    }
+    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+    shownSelection_.clear();
+    shownFocus_.reset();
+  }
+  std::vector<std::size_t> selection;
+  for (std::size_t i = 0; i < list.count(); ++i)
+    if (list.entry(i).selected) selection.push_back(i);
+  if (selection == shownSelection_ && list.focus() == shownFocus_) return;
+  shownSelection_ = selection;
+  shownFocus_ = list.focus();
+  if (mode_ == DriverList::Selection::Single) {
+    SendMessageW(hwnd_, LB_SETCURSEL, selection.empty() ? static_cast<WPARAM>(-1) : selection.front(), 0);
+  } else {
+    SendMessageW(hwnd_, LB_SETSEL, FALSE, -1);
+    for (std::size_t i : selection) SendMessageW(hwnd_, LB_SETSEL, TRUE, static_cast<LPARAM>(i));
+    if (list.focus()) {
+      SendMessageW(hwnd_, LB_SETANCHORINDEX, *list.focus(), 0);
+      SendMessageW(hwnd_, LB_SETCARETINDEX, *list.focus(), FALSE);
+    }
+  }
+}
+
+std::size_t DriverListBox::count() const {
+  const LRESULT n = SendMessageW(hwnd_, LB_GETCOUNT, 0, 0);
+  return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
+std::wstring DriverListBox::text(std::size_t i) const {
+  const LRESULT length = SendMessageW(hwnd_, LB_GETTEXTLEN, i, 0);
+  if (length == LB_ERR) return {};
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  SendMessageW(hwnd_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+std::vector<std::size_t> DriverListBox::selected() const {
+  std::vector<std::size_t> selection;
+  if (mode_ == DriverList::Selection::Single) {
+    const LRESULT i = SendMessageW(hwnd_, LB_GETCURSEL, 0, 0);
+    if (i >= 0) selection.push_back(static_cast<std::size_t>(i));
+    return selection;
+  }
+  const LRESULT n = SendMessageW(hwnd_, LB_GETSELCOUNT, 0, 0);
+  if (n <= 0) return selection;
+  std::vector<int> items(static_cast<std::size_t>(n));
+  const LRESULT got = SendMessageW(hwnd_, LB_GETSELITEMS, items.size(), reinterpret_cast<LPARAM>(items.data()));
+  for (LRESULT k = 0; k < got; ++k) selection.push_back(static_cast<std::size_t>(items[static_cast<std::size_t>(k)]));
+  std::sort(selection.begin(), selection.end());
+  return selection;
+}
+
+std::optional<std::size_t> DriverListBox::focus() const {
+  const LRESULT caret = SendMessageW(hwnd_, LB_GETCARETINDEX, 0, 0);
+  if (caret < 0 || static_cast<std::size_t>(caret) >= count()) return std::nullopt;
+  return static_cast<std::size_t>(caret);
+}
+
+void DriverListBox::copySelectionTo(DriverList& list) const {
+  const std::size_t n = std::min(list.count(), count());
+  std::vector<bool> chosen(n, false);
+  for (std::size_t i : selected())
+    if (i < n) chosen[i] = true;
+  // Deselect first so that a single-selection list never holds two selected entries on the way.
+  for (std::size_t i = 0; i < n; ++i)
+    if (!chosen[i] && list.entry(i).selected) list.setSelected(i, false);
+  for (std::size_t i = 0; i < n; ++i)
+    if (chosen[i] && !list.entry(i).selected) list.setSelected(i, true);
+  const std::optional<std::size_t> caret = focus();
+  list.setFocus(caret && *caret < n ? caret : std::nullopt);
+}
+
+void DriverListBox::selectOnly(std::size_t i) {
+  if (mode_ == DriverList::Selection::Single) {
+    SendMessageW(hwnd_, LB_SETCURSEL, i, 0);
+  } else {
+    SendMessageW(hwnd_, LB_SETSEL, FALSE, -1);
+    SendMessageW(hwnd_, LB_SETSEL, TRUE, static_cast<LPARAM>(i));
+    SendMessageW(hwnd_, LB_SETANCHORINDEX, i, 0);
+    SendMessageW(hwnd_, LB_SETCARETINDEX, i, FALSE);
+  }
+}
+
+LRESULT CALLBACK DriverListBox::proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+  (void)hwnd;
+  return reinterpret_cast<DriverListBox*>(self)->handle(message, wParam, lParam);
+}
+
+LRESULT DriverListBox::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SETFOCUS: {
+      // A list entered with no entry focused by the person shows its focus on the first entry.
+      const bool hasSelection = !selected().empty();
+      if (!sessionHasFocusEntry_ && count() > 0 && !hasSelection) {
+        if (mode_ == DriverList::Selection::Extended) SendMessageW(hwnd_, LB_SETCARETINDEX, 0, FALSE);
+        arrowEntry_.focusEntered(false, true, hasSelection);
+      } else {
+        arrowEntry_.focusEntered(true, true, hasSelection);
+      }
+      break;
+    }
+    case WM_KEYDOWN: {
+      const bool ctrl = KeyHeld(VK_CONTROL), shift = KeyHeld(VK_SHIFT), alt = KeyHeld(VK_MENU);
+      const bool upOrDown = wParam == VK_UP || wParam == VK_DOWN;
+      if (arrowEntry_.selectsFocusedEntry(upOrDown, !ctrl && !shift && !alt, !selected().empty())) {
+        if (const std::optional<std::size_t> caret = focus()) selectOnly(*caret);
+        personChanged_();
+        return 0;
+      }
+      if (wParam == static_cast<WPARAM>(ResponseKeyLetter) && ctrl && !shift && !alt) {
+        responseAsked_();
+        return 0;
+      }
+      // The focus can move without the selection changing (Ctrl with an arrow): told too.
+      const std::optional<std::size_t> before = focus();
+      const LRESULT result = DefSubclassProc(hwnd_, message, wParam, lParam);
+      if (focus() != before) personChanged_();
+      return result;
+    }
+    case WM_CHAR:
+      if (wParam == 0x12) return 0;  // Ctrl+R's character: no search for an entry beginning with it
+      break;
+    default: break;
+  }
+  return DefSubclassProc(hwnd_, message, wParam, lParam);
+}
+
+}  // namespace qbm::win32
