@@ -30,9 +30,7 @@ DriverListBox::DriverListBox(HWND listBox, DriverList::Selection mode, std::func
 DriverListBox::~DriverListBox() { RemoveWindowSubclass(hwnd_, proc, 1); }
 
 void DriverListBox::showList(const DriverList& list) {
-  sessionHasFocusEntry_ = list.focus().has_value();
   if (!sameEntries(shown_, list)) {
-    arrowEntry_.forget();
     SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
     std::size_t bytes = 0;
@@ -117,17 +115,6 @@ void DriverListBox::copySelectionTo(DriverList& list) const {
   list.setFocus(caret && *caret < n ? caret : std::nullopt);
 }
 
-void DriverListBox::selectOnly(std::size_t i) {
-  if (mode_ == DriverList::Selection::Single) {
-    SendMessageW(hwnd_, LB_SETCURSEL, i, 0);
-  } else {
-    SendMessageW(hwnd_, LB_SETSEL, FALSE, -1);
-    SendMessageW(hwnd_, LB_SETSEL, TRUE, static_cast<LPARAM>(i));
-    SendMessageW(hwnd_, LB_SETANCHORINDEX, i, 0);
-    SendMessageW(hwnd_, LB_SETCARETINDEX, i, FALSE);
-  }
-}
-
 LRESULT CALLBACK DriverListBox::proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
   (void)hwnd;
   return reinterpret_cast<DriverListBox*>(self)->handle(message, wParam, lParam);
@@ -135,25 +122,8 @@ LRESULT CALLBACK DriverListBox::proc(HWND hwnd, UINT message, WPARAM wParam, LPA
 
 LRESULT DriverListBox::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_SETFOCUS: {
-      // A list entered with no entry focused by the person shows its focus on the first entry.
-      const bool hasSelection = !selected().empty();
-      if (!sessionHasFocusEntry_ && count() > 0 && !hasSelection) {
-        if (mode_ == DriverList::Selection::Extended) SendMessageW(hwnd_, LB_SETCARETINDEX, 0, FALSE);
-        arrowEntry_.focusEntered(false, true, hasSelection);
-      } else {
-        arrowEntry_.focusEntered(true, true, hasSelection);
-      }
-      break;
-    }
     case WM_KEYDOWN: {
       const bool ctrl = KeyHeld(VK_CONTROL), shift = KeyHeld(VK_SHIFT), alt = KeyHeld(VK_MENU);
-      const bool upOrDown = wParam == VK_UP || wParam == VK_DOWN;
-      if (arrowEntry_.selectsFocusedEntry(upOrDown, !ctrl && !shift && !alt, !selected().empty())) {
-        if (const std::optional<std::size_t> caret = focus()) selectOnly(*caret);
-        personChanged_();
-        return 0;
-      }
       if (wParam == static_cast<WPARAM>(ResponseKeyLetter) && ctrl && !shift && !alt) {
         responseAsked_();
         return 0;

@@ -1,8 +1,9 @@
 #pragma once
 // FromList / ToList on screen: a list box that shows a session DriverList as it is (entries in the
-// session's order, never re-sorted; selection; focus), with the keyboard rules of the lists: the
-// first Up or Down in a list nobody has touched selects its first entry, Ctrl+R asks for the
-// Response window. It tells the window when the person changed the selection or the focus.
+// session's order, never re-sorted; selection; focus), with Ctrl+R asking for the Response window.
+// It tells the window when the person changed the selection or the focus. The first Up or Down in
+// a list nobody has touched selects its first entry, as the shared keyboard rules want: Windows'
+// list box does that by itself (the Qt list needs ListArrowEntry for it).
 
 #include <windows.h>
 
@@ -13,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/view/keyboard_rules.h"
+#include "app/view/keyboard_rules.h"  // ResponseKeyLetter
 #include "session/driver_list.h"
 
 namespace qbm::win32 {
@@ -45,7 +46,6 @@ class DriverListBox {
  private:
   static LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-  void selectOnly(std::size_t i);
 
   HWND hwnd_;
   DriverList::Selection mode_;
@@ -53,8 +53,6 @@ class DriverListBox {
   std::vector<std::pair<std::string, std::int32_t>> shown_;
   std::vector<std::size_t> shownSelection_;
   std::optional<std::size_t> shownFocus_;
-  bool sessionHasFocusEntry_ = false;
-  ListArrowEntry arrowEntry_;
 };
 
 }  // namespace qbm::win32

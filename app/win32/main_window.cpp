@@ -321,6 +321,7 @@ void MainWindow::showState() {
   toRText_.showReport(s.ToRText);
   showCaption(ControlId::FromOmit, wide(s.FromOmitCaption));
 
+  const std::optional<ControlId> hadFocus = controlOf(GetFocus());
   for (const Control* c : controls::All) {
     HWND w = control(c->id);
     const bool shown = controls::IsShown(c->id, s.visible);
@@ -335,8 +336,7 @@ void MainWindow::showState() {
   check(ControlId::UnitsOpt1, s.UnitsOpt == MetricUnitsOption);
 
   // A control hidden while it had the focus passes it on, as Tab would.
-  HWND focused = GetFocus();
-  if (focused && IsChild(hwnd_, focused) && !IsWindowVisible(focused)) moveFocus(true);
+  if (hadFocus && !IsWindowVisible(control(*hadFocus))) moveFocus(hadFocus, true);
 }
 
 template <class Command>
@@ -461,10 +461,12 @@ void MainWindow::showContextHelp(HWND window) {
   options_.help(hwnd_, HelpTopicOf(context));
 }
 
-void MainWindow::moveFocus(bool forward) {
+void MainWindow::moveFocus(bool forward) { moveFocus(controlOf(GetFocus()), forward); }
+
+void MainWindow::moveFocus(std::optional<ControlId> from, bool forward) {
   const MainWindowState& s = session_->state();
   const std::optional<ControlId> next =
-      NextInTabOrder(controlOf(GetFocus()), forward, [this](ControlId id) { return canFocus(id); },
+      NextInTabOrder(from, forward, [this](ControlId id) { return canFocus(id); },
                      {controls::FromOptPair(s.FromOpt), controls::UnitsOptPair(s.UnitsOpt)});
   if (next) SetFocus(control(*next));
 }

@@ -105,6 +105,7 @@ class MainWindow {
   void refreshResponse();
   // Tab and Shift+Tab, and Enter as Tab: the next control that can take the focus.
   void moveFocus(bool forward);
+  void moveFocus(std::optional<controls::ControlId> from, bool forward);
   // An arrow key on an option: the pair's option in that direction, selected as a click selects it.
   void arrowInPair(controls::ControlId at, WPARAM key);
   bool canFocus(controls::ControlId id) const;
