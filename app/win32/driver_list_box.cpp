@@ -21,9 +21,18 @@ bool sameEntries(const std::vector<std::pair<std::string, std::int32_t>>& shown,
 
 }  // namespace
 
-DriverListBox::DriverListBox(HWND listBox, DriverList::Selection mode, std::function<void()> personChanged,
-                             std::function<void()> responseAsked)
-    : hwnd_(listBox), mode_(mode), personChanged_(std::move(personChanged)), responseAsked_(std::move(responseAsked)) {
+DWORD DriverListBoxStyle(DriverList::Selection mode) {
+  return LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL |
+         (mode == DriverList::Selection::Extended ? LBS_EXTENDEDSEL : 0);
+}
+
+DriverListBox::DriverListBox(HWND listBox, DriverList::Selection mode, COLORREF background,
+                             std::function<void()> personChanged, std::function<void()> responseAsked)
+    : hwnd_(listBox),
+      mode_(mode),
+      background_(background),
+      personChanged_(std::move(personChanged)),
+      responseAsked_(std::move(responseAsked)) {
   SetWindowSubclass(hwnd_, proc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -31,18 +40,16 @@ DriverListBox::~DriverListBox() { RemoveWindowSubclass(hwnd_, proc, 1); }
 
 void DriverListBox::showList(const DriverList& list) {
   if (!sameEntries(shown_, list)) {
-    SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
-    std::size_t bytes = 0;
-    for (const DriverList::Entry& e : list.entries()) bytes += (e.text.size() + 1) * sizeof(wchar_t);
-    SendMessageW(hwnd_, LB_INITSTORAGE, list.count(), static_cast<LPARAM>(bytes));
     shown_.clear();
+    texts_.clear();
     shown_.reserve(list.count());
+    texts_.reserve(list.count());
     for (const DriverList::Entry& e : list.entries()) {
-      SendMessageW(hwnd_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(e.text).c_str()));
       shown_.emplace_back(e.text, e.itemData);
+      texts_.push_back(wide(e.text));
     }
-    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
+    SendMessageW(hwnd_, LB_SETCOUNT, list.count(), 0);
     InvalidateRect(hwnd_, nullptr, TRUE);
     shownSelection_.clear();
     shownFocus_.reset();
@@ -70,13 +77,38 @@ std::size_t DriverListBox::count() const {
   return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
-std::wstring DriverListBox::text(std::size_t i) const {
-  const LRESULT length = SendMessageW(hwnd_, LB_GETTEXTLEN, i, 0);
-  if (length == LB_ERR) return {};
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  SendMessageW(hwnd_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(length));
-  return text;
+std::wstring DriverListBox::text(std::size_t i) const { return i < texts_.size() ? texts_[i] : std::wstring(); }
+
+void DriverListBox::fitEntryHeight() {
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  SendMessageW(hwnd_, LB_SETITEMHEIGHT, 0, metrics.tmHeight);
+}
+
+void DriverListBox::draw(const DRAWITEMSTRUCT& item) const {
+  RECT r = item.rcItem;
+  if (item.itemID != static_cast<UINT>(-1) && item.itemID < texts_.size()) {
+    const bool chosen = (item.itemState & ODS_SELECTED) != 0;
+    if (chosen) {
+      FillRect(item.hDC, &r, GetSysColorBrush(COLOR_HIGHLIGHT));
+    } else {
+      HBRUSH back = CreateSolidBrush(background_);
+      FillRect(item.hDC, &r, back);
+      DeleteObject(back);
+    }
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, chosen ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
+    RECT text = r;
+    text.left += 2;
+    const std::wstring& shown = texts_[item.itemID];
+    DrawTextW(item.hDC, shown.c_str(), static_cast<int>(shown.size()), &text,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_NOCLIP);
+  }
+  if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) DrawFocusRect(item.hDC, &r);
 }
 
 std::vector<std::size_t> DriverListBox::selected() const {

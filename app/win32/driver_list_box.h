@@ -4,6 +4,10 @@
 // It tells the window when the person changed the selection or the focus. The first Up or Down in
 // a list nobody has touched selects its first entry, as the shared keyboard rules want: Windows'
 // list box does that by itself (the Qt list needs ListArrowEntry for it).
+//
+// The list box holds no texts of its own (a no-data list box, drawn by its owner from the entries
+// kept here): filled with tens of thousands of entries, one message per entry cost more than the
+// merge that filled it.
 
 #include <windows.h>
 
@@ -19,11 +23,16 @@
 
 namespace qbm::win32 {
 
+// The styles of a list box this class takes over: owner-drawn, without texts of its own, telling
+// its owner of clicks; extended selection where the list has it.
+DWORD DriverListBoxStyle(DriverList::Selection mode);
+
 class DriverListBox {
  public:
-  // Takes over the list box (subclassing it). personChanged: the selection or the focus changed by
-  // the person's hand; responseAsked: Ctrl+R. Both are called after the list box has acted.
-  DriverListBox(HWND listBox, DriverList::Selection mode, std::function<void()> personChanged,
+  // Takes over the list box (subclassing it), made with DriverListBoxStyle. personChanged: the
+  // selection or the focus changed by the person's hand; responseAsked: Ctrl+R. Both are called
+  // after the list box has acted. background: the colour behind entries not selected.
+  DriverListBox(HWND listBox, DriverList::Selection mode, COLORREF background, std::function<void()> personChanged,
                 std::function<void()> responseAsked);
   ~DriverListBox();
   DriverListBox(const DriverListBox&) = delete;
@@ -37,7 +46,13 @@ class DriverListBox {
   // REQUIRES: the box shows this list (showList was called since it last changed).
   void copySelectionTo(DriverList& list) const;
 
-  // What the box shows, as a person sees it.
+  // The owner's part: an entry drawn (WM_DRAWITEM), and the entries' height in the box's font (after
+  // the font changed).
+  void draw(const DRAWITEMSTRUCT& item) const;
+  void fitEntryHeight();
+
+  // What the box shows: its entries as counted and selected by the list box, each entry's text as
+  // it is drawn.
   std::size_t count() const;
   std::wstring text(std::size_t i) const;
   std::vector<std::size_t> selected() const;
@@ -49,8 +64,10 @@ class DriverListBox {
 
   HWND hwnd_;
   DriverList::Selection mode_;
+  COLORREF background_;
   std::function<void()> personChanged_, responseAsked_;
-  std::vector<std::pair<std::string, std::int32_t>> shown_;
+  std::vector<std::pair<std::string, std::int32_t>> shown_;  // the session's entries shown
+  std::vector<std::wstring> texts_;                          // and their texts as drawn
   std::vector<std::size_t> shownSelection_;
   std::optional<std::size_t> shownFocus_;
 };

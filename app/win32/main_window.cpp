@@ -158,8 +158,8 @@ void MainWindow::createControls() {
       case controls::Option: windowClass = L"BUTTON"; style |= BS_RADIOBUTTON; break;
       case controls::List:
         windowClass = L"LISTBOX";
-        style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
-        if (c->id == ControlId::FromList) style |= LBS_EXTENDEDSEL;
+        style |= DriverListBoxStyle(c->id == ControlId::FromList ? DriverList::Selection::Extended
+                                                                 : DriverList::Selection::Single);
         exStyle = WS_EX_CLIENTEDGE;
         break;
       case controls::RichText:
@@ -181,11 +181,11 @@ void MainWindow::createControls() {
   }
   SendMessageW(control(ControlId::BackgrndD), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(tile_));
   fromList_ = std::make_unique<DriverListBox>(
-      control(ControlId::FromList), DriverList::Selection::Extended, [this] { listChanged(true); },
-      [this] { showResponse(); });
+      control(ControlId::FromList), DriverList::Selection::Extended, ColourOf(controls::FromList.background),
+      [this] { listChanged(true); }, [this] { showResponse(); });
   toList_ = std::make_unique<DriverListBox>(
-      control(ControlId::ToList), DriverList::Selection::Single, [this] { listChanged(false); },
-      [this] { showResponse(); });
+      control(ControlId::ToList), DriverList::Selection::Single, ColourOf(controls::ToList.background),
+      [this] { listChanged(false); }, [this] { showResponse(); });
   fromRText_ = ReportBoxView(control(ControlId::FromRText));
   toRText_ = ReportBoxView(control(ControlId::ToRText));
 }
@@ -260,6 +260,7 @@ void MainWindow::layOut(UINT dpi) {
     MoveWindow(w, r.left, r.top, r.width, r.height, FALSE);
   }
   for (const Control* c : controls::All) showCaption(c->id, WindowText(control(c->id)));
+  for (DriverListBox* list : {fromList_.get(), toList_.get()}) list->fitEntryHeight();
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -563,6 +564,12 @@ LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     }
     case ListClickMessage: listClicked(wParam != 0); return 0;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item->hwndItem == fromList_->handle()) fromList_->draw(*item);
+      if (item->hwndItem == toList_->handle()) toList_->draw(*item);
+      return TRUE;
+    }
     case WM_ERASEBKGND: {
       HDC dc = reinterpret_cast<HDC>(wParam);
       RECT r;
