@@ -69,7 +69,7 @@ HFONT CaptionFonts::narrowed(HFONT normal, int stretch) {
   SelectObject(screen, old);
   ReleaseDC(nullptr, screen);
   if (!canNarrow) {
-    const wchar_t* face = installed(L"Microsoft Sans Serif") ? L"Microsoft Sans Serif" : L"Tahoma";
+    static const wchar_t* const face = installed(L"Microsoft Sans Serif") ? L"Microsoft Sans Serif" : L"Tahoma";
     wcsncpy(setting.lfFaceName, face, LF_FACESIZE - 1);
     setting.lfOutPrecision = OUT_TT_ONLY_PRECIS;
   }

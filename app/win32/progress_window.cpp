@@ -99,10 +99,7 @@ void ProgressWindow::start(const std::wstring& caption, bool paintNow) {
     centreOnOwnersMonitor();
     SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   }
-  if (caption != caption_) {
-    caption_ = caption;
-    SetWindowTextW(text_, caption_.c_str());
-  }
+  caption_ = caption;
   if (paintNow) paint();
 }
 
@@ -116,7 +113,15 @@ void ProgressWindow::finish() {
   if (visible()) ShowWindow(hwnd_, SW_HIDE);
 }
 
-void ProgressWindow::paint() { RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); }
+void ProgressWindow::paint() {
+  // The caption reaches ProgText only here: setting a window's text costs a trip to the window
+  // server, too much for each driver of a merge.
+  if (caption_ != shownCaption_) {
+    shownCaption_ = caption_;
+    SetWindowTextW(text_, shownCaption_.c_str());
+  }
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
 
 LRESULT CALLBACK ProgressWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));

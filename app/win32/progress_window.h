@@ -21,18 +21,19 @@ class ProgressWindow {
 
   // Shows the window with this caption, centred on the owner's monitor, topmost, without taking
   // the focus, with an empty bar when it was hidden; only changes the caption when it is shown. A
-  // window just shown is always painted before returning; one already shown only when paintNow.
+  // window just shown is always painted before returning; one already shown shows the caption
+  // with its next paint, at once when paintNow.
   void start(const std::wstring& caption, bool paintNow = true);
   // Moves the bar to done ÷ total if that is further; true when its width changed (painted with the
   // window's next paint).
   bool setProgress(long done, long total);
   // Hides the window.
   void finish();
-  // Paints what changed now.
+  // Paints what changed now, the latest caption included.
   void paint();
 
   bool visible() const;
-  std::wstring caption() const { return caption_; }
+  std::wstring caption() const { return caption_; }  // the latest
   const ProgressBarFill& bar() const { return fill_; }
   int barPixels() const;  // the bar's full width
   HWND handle() const { return hwnd_; }
@@ -51,7 +52,7 @@ class ProgressWindow {
   HFONT font_ = nullptr;
   HBRUSH backgroundBrush_ = nullptr;
   COLORREF background_;
-  std::wstring caption_;
+  std::wstring caption_, shownCaption_;  // the latest caption, and the one ProgText shows
   ProgressBarFill fill_;
 };
 

@@ -32,6 +32,16 @@ double msSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
+// The processor time (user and system) the process has had, in milliseconds.
+double processorMs() {
+  FILETIME created, ended, system, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &ended, &system, &user);
+  const auto ms = [](const FILETIME& t) {
+    return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e4;
+  };
+  return ms(system) + ms(user);
+}
+
 // Answers every dialog of the thread with Yes (or OK), as soon as it is up.
 void CALLBACK answerYes(HWND, UINT, UINT_PTR, DWORD) {
   EnumThreadWindows(
@@ -51,6 +61,7 @@ int inWindow(const std::string& newFile, const std::string& oldFile) {
   const Clock::time_point start = Clock::now();
   win32::MainWindow window(win32::MainWindowOptions{0, L"", [](HWND, int) {}, false});
   window.show();
+  const double shownCpu = processorMs(), shown = msSince(start);
   window.session().state().FromOpt = ShowAllDriversOption;
   window.openAtStart(newFile, oldFile);
   win32::RunPendingMessages(window);
@@ -61,12 +72,13 @@ int inWindow(const std::string& newFile, const std::string& oldFile) {
   }
   const UINT_PTR answerer = SetTimer(nullptr, 0, 5, answerYes);
   const Clock::time_point merge = Clock::now();
+  const double cpu = processorMs();
   SendMessageW(window.control(controls::ControlId::MMerge), BM_CLICK, 0, 0);
-  const double merged = msSince(merge);
+  const double merged = msSince(merge), mergedCpu = processorMs() - cpu;
   KillTimer(nullptr, answerer);
-  std::printf("old drivers=%zu new drivers after=%zu open=%.0f merge=%.0f", window.session().state().OldDriverCount
-                  ? static_cast<std::size_t>(window.session().state().OldDriverCount) : 0,
-              window.toList().count(), open, merged);
+  std::printf("old drivers=%d new drivers after=%zu shown=%.0f (cpu %.0f) open=%.0f merge=%.0f merge cpu=%.0f",
+              window.session().state().OldDriverCount, window.toList().count(), shown, shownCpu, open, merged,
+              mergedCpu);
   window.close();
   std::printf(" total=%.0f\n", msSince(start));
   return 0;
@@ -82,10 +94,11 @@ int withoutWindow(const std::string& newFile, const std::string& oldFile) {
   session.FromOpen_Click();
   const double open = msSince(start);
   const Clock::time_point merge = Clock::now();
+  const double cpu = processorMs();
   session.MMerge_Click();
-  const double merged = msSince(merge);
-  std::printf("old drivers=%d new drivers after=%zu open=%.0f merge=%.0f", session.state().OldDriverCount,
-              session.state().ToList.count(), open, merged);
+  const double merged = msSince(merge), mergedCpu = processorMs() - cpu;
+  std::printf("old drivers=%d new drivers after=%zu open=%.0f merge=%.0f merge cpu=%.0f", session.state().OldDriverCount,
+              session.state().ToList.count(), open, merged, mergedCpu);
   session.Unload();
   std::printf(" total=%.0f\n", msSince(start));
   return 0;
