@@ -1,5 +1,12 @@
 #include "app/win32/window_picture.h"
 
+#include <algorithm>
+
+// GDI+'s headers use min and max, which NOMINMAX keeps out of windows.h.
+namespace Gdiplus {
+using std::max;
+using std::min;
+}  // namespace Gdiplus
 #include <gdiplus.h>
 
 #include "app/win32/win_text.h"
