@@ -84,7 +84,9 @@ class MergeButton : public WindowTest {
     // The merge's captions, one per driver, then the rescan's.
     ASSERT_GE(captions.size(), 5u);
     EXPECT_EQ(captions.front(), L"Copying drivers from the old database to the new database...");
-    EXPECT_TRUE(captions[1].starts_with(L"Copying ") && captions[1].ends_with(L"...")) << win32::utf8(captions[1]);
+    EXPECT_TRUE(std::any_of(captions.begin() + 1, captions.end() - 3, [](const std::wstring& c) {
+      return c.starts_with(L"Copying ") && c.ends_with(L"...");
+    })) << "no driver's caption was shown";
     EXPECT_EQ(std::vector<std::wstring>(captions.end() - 3, captions.end()),
               (std::vector<std::wstring>{L"Opening new driver database...", L"Finding companies in the new database...",
                                          L"Finding all drivers in the new database..."}));
