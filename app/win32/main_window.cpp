@@ -87,7 +87,8 @@ MainWindow::MainWindow(MainWindowOptions options) : options_(std::move(options))
   layOut(DpiOf(hwnd_));
   session_->setChangeListener([this] {
     showState();
-    if (IsWindowVisible(hwnd_)) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // What changed is painted at once (the command may keep the thread busy for a while).
+    if (IsWindowVisible(hwnd_)) RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   });
   showState();
   // The focused control shows its focus mark from the start, not only after a key was pressed.

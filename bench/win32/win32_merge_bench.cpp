@@ -65,7 +65,7 @@ int inWindow(const std::string& newFile, const std::string& oldFile) {
   window.session().state().FromOpt = ShowAllDriversOption;
   window.openAtStart(newFile, oldFile);
   win32::RunPendingMessages(window);
-  const double open = msSince(start);
+  const double open = msSince(start), openCpu = processorMs();
   if (!IsWindowVisible(window.control(controls::ControlId::MMerge))) {
     std::fprintf(stderr, "nothing to merge\n");
     return 1;
@@ -76,8 +76,8 @@ int inWindow(const std::string& newFile, const std::string& oldFile) {
   SendMessageW(window.control(controls::ControlId::MMerge), BM_CLICK, 0, 0);
   const double merged = msSince(merge), mergedCpu = processorMs() - cpu;
   KillTimer(nullptr, answerer);
-  std::printf("old drivers=%d new drivers after=%zu shown=%.0f (cpu %.0f) open=%.0f merge=%.0f merge cpu=%.0f",
-              window.session().state().OldDriverCount, window.toList().count(), shown, shownCpu, open, merged,
+  std::printf("old drivers=%d new drivers after=%zu shown=%.0f (cpu %.0f) open=%.0f (cpu %.0f) merge=%.0f merge cpu=%.0f",
+              window.session().state().OldDriverCount, window.toList().count(), shown, shownCpu, open, openCpu, merged,
               mergedCpu);
   window.close();
   std::printf(" total=%.0f\n", msSince(start));
@@ -92,13 +92,13 @@ int withoutWindow(const std::string& newFile, const std::string& oldFile) {
   session.ToOpen_Click();
   session.state().FromOpt = ShowAllDriversOption;
   session.FromOpen_Click();
-  const double open = msSince(start);
+  const double open = msSince(start), openCpu = processorMs();
   const Clock::time_point merge = Clock::now();
   const double cpu = processorMs();
   session.MMerge_Click();
   const double merged = msSince(merge), mergedCpu = processorMs() - cpu;
-  std::printf("old drivers=%d new drivers after=%zu open=%.0f merge=%.0f merge cpu=%.0f", session.state().OldDriverCount,
-              session.state().ToList.count(), open, merged, mergedCpu);
+  std::printf("old drivers=%d new drivers after=%zu open=%.0f (cpu %.0f) merge=%.0f merge cpu=%.0f",
+              session.state().OldDriverCount, session.state().ToList.count(), open, openCpu, merged, mergedCpu);
   session.Unload();
   std::printf(" total=%.0f\n", msSince(start));
   return 0;
