@@ -13,15 +13,6 @@ namespace {
 
 constexpr int ItemDataRole = Qt::UserRole;
 
-bool sameEntries(const std::vector<std::pair<std::string, std::int32_t>>& shown, const DriverList& list) {
-  if (shown.size() != list.count()) return false;
-  for (std::size_t i = 0; i < shown.size(); ++i) {
-    const DriverList::Entry& e = list.entry(i);
-    if (shown[i].first != e.text || shown[i].second != e.itemData) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 DriverListView::DriverListView(DriverList::Selection mode, QWidget* parent) : QListWidget(parent) {
@@ -38,18 +29,16 @@ DriverListView::DriverListView(DriverList::Selection mode, QWidget* parent) : QL
 void DriverListView::showList(const DriverList& list) {
   showing_ = true;
   const QSignalBlocker blockSelection(selectionModel());
-  if (!sameEntries(shown_, list)) {
+  if (!shown_.sameAs(list)) {
     setUpdatesEnabled(false);
     arrowEntry_.forget();
     clear();
-    shown_.clear();
-    shown_.reserve(list.count());
     for (const DriverList::Entry& e : list.entries()) {
       auto* item = new QListWidgetItem(QString::fromUtf8(e.text.data(), static_cast<qsizetype>(e.text.size())));
       item->setData(ItemDataRole, e.itemData);
       addItem(item);
-      shown_.emplace_back(e.text, e.itemData);
     }
+    shown_.remember(list);
     setUpdatesEnabled(true);
   }
   QItemSelection selection;

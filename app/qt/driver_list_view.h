@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/view/keyboard_rules.h"
+#include "app/view/shown_list.h"
 #include "session/driver_list.h"
 
 namespace qbm {
@@ -47,7 +48,7 @@ class DriverListView : public QListWidget {
   void scheduleClick();
 
   ListArrowEntry arrowEntry_;
-  std::vector<std::pair<std::string, std::int32_t>> shown_;
+  ShownList shown_;
   bool showing_ = false;
   bool clickPending_ = false;
 };

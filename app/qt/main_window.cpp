@@ -23,6 +23,7 @@
 #include "app/qt/qt_geometry.h"
 #include "app/view/background_tile.h"
 #include "app/view/keyboard_rules.h"
+#include "app/view/session_command.h"
 #include "app/view/twips.h"
 #include "app/qt/window_fonts.h"
 #include "common/stop_signals.h"
@@ -246,18 +247,7 @@ void MainWindow::showState() {
 
 template <class Command>
 void MainWindow::run(Command command) {
-  if (running_) return;
-  running_ = true;
-  try {
-    command();
-  } catch (const std::exception& e) {
-    // The session reports its own failures; this only keeps an unforeseen one from ending the
-    // program with the databases open.
-    ui_->hideProgress();
-    ui_->setBusy(false);
-    ui_->showMessage(std::string("The operation could not be finished: ") + e.what(), MessageIcon::Critical);
-  }
-  running_ = false;
+  if (!RunSessionCommand(running_, *ui_, command)) return;
   showState();
   refreshResponse();
   if (closeAsked_) {

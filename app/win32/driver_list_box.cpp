@@ -10,15 +10,6 @@
 namespace qbm::win32 {
 namespace {
 
-bool sameEntries(const std::vector<std::pair<std::string, std::int32_t>>& shown, const DriverList& list) {
-  if (shown.size() != list.count()) return false;
-  for (std::size_t i = 0; i < shown.size(); ++i) {
-    const DriverList::Entry& e = list.entry(i);
-    if (shown[i].first != e.text || shown[i].second != e.itemData) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 DWORD DriverListBoxStyle(DriverList::Selection mode) {
@@ -39,15 +30,11 @@ DriverListBox::DriverListBox(HWND listBox, DriverList::Selection mode, COLORREF 
 DriverListBox::~DriverListBox() { RemoveWindowSubclass(hwnd_, proc, 1); }
 
 void DriverListBox::showList(const DriverList& list) {
-  if (!sameEntries(shown_, list)) {
-    shown_.clear();
+  if (!shown_.sameAs(list)) {
+    shown_.remember(list);
     texts_.clear();
-    shown_.reserve(list.count());
     texts_.reserve(list.count());
-    for (const DriverList::Entry& e : list.entries()) {
-      shown_.emplace_back(e.text, e.itemData);
-      texts_.push_back(wide(e.text));
-    }
+    for (const DriverList::Entry& e : list.entries()) texts_.push_back(wide(e.text));
     SendMessageW(hwnd_, LB_RESETCONTENT, 0, 0);
     SendMessageW(hwnd_, LB_SETCOUNT, list.count(), 0);
     InvalidateRect(hwnd_, nullptr, TRUE);

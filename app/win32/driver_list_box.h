@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/view/keyboard_rules.h"  // ResponseKeyLetter
+#include "app/view/shown_list.h"
 #include "session/driver_list.h"
 
 namespace qbm::win32 {
@@ -66,8 +67,8 @@ class DriverListBox {
   DriverList::Selection mode_;
   COLORREF background_;
   std::function<void()> personChanged_, responseAsked_;
-  std::vector<std::pair<std::string, std::int32_t>> shown_;  // the session's entries shown
-  std::vector<std::wstring> texts_;                          // and their texts as drawn
+  ShownList shown_;                  // the session's entries shown
+  std::vector<std::wstring> texts_;  // and their texts as drawn
   std::vector<std::size_t> shownSelection_;
   std::optional<std::size_t> shownFocus_;
 };

@@ -7,7 +7,9 @@
 #include <stdexcept>
 
 #include "app/view/background_tile.h"
+#include "app/view/session_command.h"
 #include "app/win32/keyboard_state.h"
+#include "app/win32/window_class.h"
 #include "app/win32/win_dpi.h"
 #include "app/win32/win_text.h"
 
@@ -38,44 +40,18 @@ int displayColorBits() {
   return bits > 0 ? bits : 24;
 }
 
-void registerMainClasses() {
-  static const bool done = [] {
-    WNDCLASSEXW main{};
-    main.cbSize = sizeof main;
-    main.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-      if (m == WM_NCCREATE)
-        SetWindowLongPtrW(h, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams));
-      return DefWindowProcW(h, m, w, l);
-    };
-    main.hInstance = GetModuleHandleW(nullptr);
-    main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    main.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ProgramIcon));
-    main.lpszClassName = MainWindowClass;
-    RegisterClassExW(&main);
-    WNDCLASSEXW frame{};
-    frame.cbSize = sizeof frame;
-    frame.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); };
-    frame.hInstance = GetModuleHandleW(nullptr);
-    frame.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    frame.lpszClassName = FrameClass;
-    RegisterClassExW(&frame);
-    return true;
-  }();
-  (void)done;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(MainWindowOptions options) : options_(std::move(options)) {
   if (options_.programFolder.empty()) options_.programFolder = ProgramFolder();
   if (!options_.help) options_.help = HtmlHelpLauncher(options_.programFolder);
   colorBits_ = options_.colorBits > 0 ? options_.colorBits : displayColorBits();
-  registerMainClasses();
+  RegisterWindowClass(MainWindowClass, windowProc, IDC_ARROW,
+                      LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ProgramIcon)));
+  RegisterWindowClass(FrameClass, frameProc);
   hwnd_ = CreateWindowExW(MainExStyle, MainWindowClass, wide(controls::ApplicationTitle).c_str(), MainStyle, CW_USEDEFAULT,
                           CW_USEDEFAULT, 100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (!hwnd_) throw std::runtime_error("the main window could not be created");
-  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(windowProc));
   greyBrush_ = CreateSolidBrush(ColourOf(controls::LightGrey));
   whiteBrush_ = CreateSolidBrush(ColourOf(controls::White));
   makeTile();
@@ -146,7 +122,6 @@ void MainWindow::createControls() {
   // The frame first: the units options are its children.
   HWND frame = CreateWindowExW(WS_EX_CONTROLPARENT, FrameClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 1, 1, hwnd_,
                                idOf(ControlId::UnitsFrame), instance, nullptr);
-  SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(frameProc));
   controls_[static_cast<std::size_t>(ControlId::UnitsFrame)] = frame;
   for (const Control* c : controls::All) {
     if (c->id == ControlId::UnitsFrame) continue;
@@ -343,18 +318,7 @@ void MainWindow::showState() {
 
 template <class Command>
 void MainWindow::run(Command command) {
-  if (running_ || !hwnd_) return;
-  running_ = true;
-  try {
-    command();
-  } catch (const std::exception& e) {
-    // The session reports its own failures; this only keeps an unforeseen one from ending the
-    // program with the databases open.
-    ui_->hideProgress();
-    ui_->setBusy(false);
-    ui_->showMessage(std::string("The operation could not be finished: ") + e.what(), MessageIcon::Critical);
-  }
-  running_ = false;
+  if (!hwnd_ || !RunSessionCommand(running_, *ui_, command)) return;
   showState();
   refreshResponse();
   if (closeAsked_) {
@@ -533,7 +497,7 @@ HBRUSH MainWindow::backgroundFor(HWND w, HDC dc) const {
 }
 
 LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = WindowObject<MainWindow>(hwnd, message, lParam);
   if (!self || self->hwnd_ != hwnd) return DefWindowProcW(hwnd, message, wParam, lParam);
   return self->handle(hwnd, message, wParam, lParam);
 }

@@ -2,6 +2,7 @@
 
 #include "app/view/main_window_controls.h"
 #include "app/win32/win_dpi.h"
+#include "app/win32/window_class.h"
 
 namespace qbm::win32 {
 namespace {
@@ -11,44 +12,20 @@ constexpr wchar_t BarClass[] = L"QbmProgressBar";
 constexpr DWORD ProgressStyle = WS_POPUP | WS_DLGFRAME;  // a fixed dialog frame, no title bar
 constexpr DWORD ProgressExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
 
-void registerProgressClasses() {
-  static const bool done = [] {
-    WNDCLASSEXW window{};
-    window.cbSize = sizeof window;
-    window.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); };
-    window.hInstance = GetModuleHandleW(nullptr);
-    window.hCursor = LoadCursorW(nullptr, IDC_WAIT);
-    window.lpszClassName = ProgressWindowClass;
-    RegisterClassExW(&window);
-    WNDCLASSEXW bar{};
-    bar.cbSize = sizeof bar;
-    bar.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); };
-    bar.hInstance = GetModuleHandleW(nullptr);
-    bar.hCursor = LoadCursorW(nullptr, IDC_WAIT);
-    bar.lpszClassName = BarClass;
-    RegisterClassExW(&bar);
-    return true;
-  }();
-  (void)done;
-}
-
 }  // namespace
 
 ProgressWindow::ProgressWindow(HWND owner, int colorBits)
     : owner_(owner), background_(ColourOf(progress::BackgroundFor(colorBits))) {
-  registerProgressClasses();
+  RegisterWindowClass(ProgressWindowClass, windowProc, IDC_WAIT);
+  RegisterWindowClass(BarClass, barProc, IDC_WAIT);
   backgroundBrush_ = CreateSolidBrush(background_);
   // No title: the window has no title bar, and the program's window is the one titled "QB Merge".
-  hwnd_ = CreateWindowExW(ProgressExStyle, ProgressWindowClass, L"", ProgressStyle, 0, 0, 10, 10, owner, nullptr, GetModuleHandleW(nullptr),
-                          nullptr);
-  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(windowProc));
+  hwnd_ = CreateWindowExW(ProgressExStyle, ProgressWindowClass, L"", ProgressStyle, 0, 0, 10, 10, owner, nullptr,
+                          GetModuleHandleW(nullptr), this);
   text_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 0, 10, 10,
                           hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
   barWindow_ = CreateWindowExW(0, BarClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, hwnd_, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-  SetWindowLongPtrW(barWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(barWindow_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(barProc));
+                               GetModuleHandleW(nullptr), this);
   layOut(DpiOf(owner));
 }
 
@@ -124,7 +101,7 @@ void ProgressWindow::paint() {
 }
 
 LRESULT CALLBACK ProgressWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = WindowObject<ProgressWindow>(hwnd, message, lParam);
   if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
   switch (message) {
     case WM_ERASEBKGND: {
@@ -151,7 +128,7 @@ LRESULT CALLBACK ProgressWindow::windowProc(HWND hwnd, UINT message, WPARAM wPar
 }
 
 LRESULT CALLBACK ProgressWindow::barProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = WindowObject<ProgressWindow>(hwnd, message, lParam);
   if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
   switch (message) {
     case WM_ERASEBKGND: return 1;

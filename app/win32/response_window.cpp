@@ -6,6 +6,7 @@
 #include "app/view/main_window_controls.h"
 #include "app/view/response_layout.h"
 #include "app/win32/win_dpi.h"
+#include "app/win32/window_class.h"
 #include "app/win32/win_text.h"
 
 namespace qbm::win32 {
@@ -39,17 +40,7 @@ int textWidth(HDC dc, const std::wstring& s) {
 }  // namespace
 
 ResponseWindow::ResponseWindow(HWND owner) : owner_(owner) {
-  static const bool registered = [] {
-    WNDCLASSEXW c{};
-    c.cbSize = sizeof c;
-    c.lpfnWndProc = proc;
-    c.hInstance = GetModuleHandleW(nullptr);
-    c.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    c.hbrBackground = nullptr;
-    c.lpszClassName = ResponseWindowClass;
-    return RegisterClassExW(&c) != 0;
-  }();
-  (void)registered;
+  RegisterWindowClass(ResponseWindowClass, proc);
   const UINT dpi = DpiOf(owner);
   const TwipScale scale = ScaleOf(dpi);
   const SIZE outer = WindowSizeFor({scale.x(WidthPixels * 15), scale.y(HeightPixels * 15)}, ResponseStyle, ResponseExStyle, dpi);
@@ -166,11 +157,7 @@ void ResponseWindow::paint(HDC dc, const RECT& client) const {
 }
 
 LRESULT CALLBACK ResponseWindow::proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<ResponseWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = WindowObject<ResponseWindow>(hwnd, message, lParam);
   switch (message) {
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: {
