@@ -20,7 +20,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/main_window.h"
+#include "app/qt/main_window.h"
 #include "common/user_interface.h"
 #include "bench/bench_support.h"
 #include "samples/sample_databases.h"

@@ -3,24 +3,25 @@
 
 #include <gtest/gtest.h>
 
-#include "app/background_tile.h"
-#include "app/file_dialog_filter.h"
-#include "app/qt_user_interface.h"
-#include "app/startup_options.h"
-#include "app/twips.h"
+#include "app/qt/background_tile.h"
+#include "app/qt/file_dialog_filter.h"
+#include "app/qt/qt_user_interface.h"
+#include "app/qt/startup_options.h"
+#include "app/qt/qt_geometry.h"
+#include "app/view/twips.h"
 
 namespace qbm {
 namespace {
 
 TEST(Twips, AreFifteenToThePixelAt96DpiAndScaleWithTheScreen) {
   const TwipScale at96(96, 96);
-  EXPECT_EQ(at96.size(8850, 6240), QSize(590, 416));
-  EXPECT_EQ(at96.rect({4515, 1005, 4200, 2200}), QRect(301, 67, 280, 147));
+  EXPECT_EQ(qtSize(at96.size(8850, 6240)), QSize(590, 416));
+  EXPECT_EQ(qtRect(at96.rect({4515, 1005, 4200, 2200})), QRect(301, 67, 280, 147));
   const TwipScale at120(120, 120);  // 12 twips per pixel
-  EXPECT_EQ(at120.size(8850, 6240), QSize(738, 520));
+  EXPECT_EQ(qtSize(at120.size(8850, 6240)), QSize(738, 520));
   EXPECT_EQ(at120.x(1188), 99);
   // Neighbouring controls keep their common edge after rounding.
-  const QRect a = at120.rect({105, 75, 1950, 195}), b = at120.rect({2055, 75, 100, 195});
+  const QRect a = qtRect(at120.rect({105, 75, 1950, 195})), b = qtRect(at120.rect({2055, 75, 100, 195}));
   EXPECT_EQ(a.right() + 1, b.left());
 }
 

@@ -5,8 +5,8 @@
 #include <QKeyEvent>
 #include <filesystem>
 
-#include "app/help_window.h"
-#include "app/progress_window.h"
+#include "app/qt/help_window.h"
+#include "app/qt/progress_window.h"
 #include "jet/database.h"
 #include "tests/app/window_fixture.h"
 

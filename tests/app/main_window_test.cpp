@@ -10,8 +10,8 @@
 #include <QScreen>
 #include <set>
 
-#include "app/main_window_controls.h"
-#include "app/window_fonts.h"
+#include "app/view/main_window_controls.h"
+#include "app/qt/window_fonts.h"
 #include "tests/app/window_fixture.h"
 
 namespace qbm {

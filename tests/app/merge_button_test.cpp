@@ -6,7 +6,7 @@
 #include <QElapsedTimer>
 #include <map>
 
-#include "app/progress_window.h"
+#include "app/qt/progress_window.h"
 #include "jet/check.h"
 #include "jet/database.h"
 #include "jet/file/journal.h"

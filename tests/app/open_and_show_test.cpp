@@ -8,9 +8,9 @@
 #include <QTextCursor>
 #include <fstream>
 
-#include "app/progress_bar.h"
-#include "app/progress_window.h"
-#include "app/report_view.h"
+#include "app/qt/progress_bar.h"
+#include "app/qt/progress_window.h"
+#include "app/qt/report_view.h"
 #include "samples/sample_databases.h"
 #include "tests/app/window_fixture.h"
 

@@ -7,8 +7,8 @@
 #include <QTest>
 #include <QWindow>
 
-#include "app/progress_bar.h"
-#include "app/progress_window.h"
+#include "app/qt/progress_bar.h"
+#include "app/qt/progress_window.h"
 
 namespace qbm {
 namespace {

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <array>
 
-#include "app/driver_list_view.h"
-#include "app/response_window.h"
+#include "app/qt/driver_list_view.h"
+#include "app/qt/response_window.h"
 #include "db/legacy_table.h"
 #include "db/schema.h"
 #include "report/response_plot.h"

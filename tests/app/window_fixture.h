@@ -17,7 +17,7 @@
 #include <optional>
 #include <string>
 
-#include "app/main_window.h"
+#include "app/qt/main_window.h"
 #include "tests/app/modal_answerer.h"
 #include "tests/support/test_support.h"
 

@@ -1,0 +1,65 @@
+#include "app/qt/window_picture.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPixmap>
+
+#include "app/qt/main_window.h"
+#include "app/qt/response_window.h"
+
+namespace qbm {
+namespace {
+
+void clickEntry(QListWidget& list, int row) {
+  list.setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+  list.scrollToItem(list.item(row), QAbstractItemView::PositionAtCenter);
+  QApplication::processEvents();  // the click reaches the session from the event loop
+}
+
+// Clicks the entry a third of the way down the list, where a typical driver is.
+void clickTypicalEntry(MainWindow& window, const char* listName) {
+  auto* list = window.findChild<QListWidget*>(listName);
+  if (!list || !list->isVisible() || list->count() == 0) return;
+  clickEntry(*list, list->count() / 3);
+}
+
+// From the entry a third of the way down, the first whose driver has acoustic data is clicked.
+void clickEntryWithResponse(MainWindow& window, const char* listName, ResponseSide side) {
+  auto* list = window.findChild<QListWidget*>(listName);
+  if (!list || !list->isVisible() || list->count() == 0) return;
+  for (int row = list->count() / 3; row < list->count(); ++row) {
+    clickEntry(*list, row);
+    for (const DriverResponse& r : window.session().SelectedResponses())
+      if (r.side == side && r.acoustic) return;
+  }
+}
+
+}  // namespace
+
+bool SaveWindowPicture(MainWindow& window, const QString& file, QString* error) {
+  clickTypicalEntry(window, "FromList");
+  clickTypicalEntry(window, "ToList");
+  QApplication::processEvents();
+  const QPixmap picture = window.grab();
+  if (picture.isNull() || !picture.save(file)) {
+    if (error) *error = "cannot save the picture to " + file;
+    return false;
+  }
+  return true;
+}
+
+bool SaveResponsePicture(MainWindow& window, const QString& file, QString* error) {
+  clickEntryWithResponse(window, "FromList", ResponseSide::Old);
+  clickEntryWithResponse(window, "ToList", ResponseSide::New);
+  window.showResponse();
+  QApplication::processEvents();
+  ResponseWindow* response = window.responseWindow();
+  const QPixmap picture = response ? response->grab() : QPixmap();
+  if (picture.isNull() || !picture.save(file)) {
+    if (error) *error = "cannot save the picture to " + file;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace qbm

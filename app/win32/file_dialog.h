@@ -1,0 +1,33 @@
+#pragma once
+// The open-file dialog of the common dialog library, set up from the session's settings for a
+// side: title, filter (the first choice selected), initial file name and flags (6144: the file
+// and its path must exist); no initial folder, so the dialog starts where Windows starts it.
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <optional>
+#include <string>
+
+#include "common/user_interface.h"
+
+namespace qbm::win32 {
+
+// The filter as the dialog takes it: "Description\0pattern;pattern\0…\0\0" (the terminating nulls
+// included in the string).
+std::wstring DialogFilterText(const std::string& filter);
+
+// The dialog's settings with the buffers they point into.
+struct OpenFileDialog {
+  OpenFileDialog(const FileDialogSettings& settings, HWND owner);
+  OpenFileDialog(const OpenFileDialog&) = delete;
+  OpenFileDialog& operator=(const OpenFileDialog&) = delete;
+
+  std::wstring title, filter, file;
+  OPENFILENAMEW settings{};
+};
+
+// Shows the dialog; the chosen path as UTF-8, or nothing when the person cancelled.
+std::optional<std::string> ShowOpenFileDialog(const FileDialogSettings& settings, HWND owner);
+
+}  // namespace qbm::win32
