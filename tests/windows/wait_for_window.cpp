@@ -1,6 +1,6 @@
 // wait_for_window: starts a windowed program, waits until a visible top-level window of that very
-// process carries the given title, closes it as the close box does (WM_CLOSE) and waits for the
-// program to end. Test-only: scripts/test-windows runs it under Wine on the installed qbmerge.exe.
+// process (not a dialog box) carries the given title, closes it as the close box does (WM_CLOSE) and
+// waits for the program to end; a message box with that title coming up first is a failure. Test-only: scripts/test-windows runs it under Wine on the installed qbmerge.exe.
 //
 //   wait_for_window TITLE SECONDS PROGRAM [ARGUMENTS...]
 //
@@ -34,13 +34,17 @@ std::wstring quoted(const std::wstring& argument) {
   return out + L"\"";
 }
 
-// A visible top-level window of process `pid` titled exactly `title`, or null.
-HWND findWindow(const wchar_t* title, DWORD pid) {
+// A visible top-level window of process `pid` titled exactly `title`, or null; `dialog` chooses
+// between dialog boxes (message boxes carry the program's title too) and other windows.
+HWND findWindow(const wchar_t* title, DWORD pid, bool dialog) {
   for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, title); window;
        window = FindWindowExW(nullptr, window, nullptr, title)) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner == pid && IsWindowVisible(window)) return window;
+    wchar_t kind[16] = L"";
+    GetClassNameW(window, kind, 16);
+    if (owner == pid && IsWindowVisible(window) && (std::wcscmp(kind, L"#32770") == 0) == dialog)
+      return window;
   }
   return nullptr;
 }
@@ -78,7 +82,13 @@ int wmain(int argc, wchar_t** argv) {
 
   const ULONGLONG started = GetTickCount64();
   HWND window = nullptr;
-  while (!(window = findWindow(title, process.dwProcessId))) {
+  while (!(window = findWindow(title, process.dwProcessId, false))) {
+    if (HWND box = findWindow(title, process.dwProcessId, true)) {
+      wchar_t text[512] = L"";
+      GetDlgItemTextW(box, 0xFFFF, text, 512);  // a message box's text control
+      std::fwprintf(stderr, L"wait_for_window: a message box came up first: %ls\n", text);
+      return fail(process.hProcess, L"the window did not come up by itself");
+    }
     if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) {
       DWORD code = 0;
       GetExitCodeProcess(process.hProcess, &code);
