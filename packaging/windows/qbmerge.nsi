@@ -58,8 +58,14 @@ Function PreviousFolder
   ${EndIf}
 FunctionEnd
 
+; A folder given with /D= (then already in $INSTDIR: there is no InstallDir) wins over the mode's.
+Var FolderGiven
 Function .onInit
+  StrCpy $FolderGiven $INSTDIR
   !insertmacro MULTIUSER_INIT
+  ${If} $FolderGiven != ""
+    StrCpy $INSTDIR $FolderGiven
+  ${EndIf}
 FunctionEnd
 
 Function un.onInit
