@@ -4,7 +4,7 @@
 ; README.txt) and help-pages.nsh, the help pages as the script lists them.
 ;
 ; For all users (Program Files, the registry's HKLM) when run with administrator rights, otherwise
-; for the current user (%LOCALAPPDATA%\Programs, HKCU); the first page offers the choice. Silent:
+; for the current user (%LOCALAPPDATA%\Programs, HKCU); an administrator is offered the choice. Silent:
 ;   qbmerge-<version>-setup.exe /S [/AllUsers | /CurrentUser] [/D=FOLDER]
 ;   uninstall.exe /S [/AllUsers | /CurrentUser]
 ; The installed-programs entry runs the uninstaller with the mode it was installed in; run by hand
