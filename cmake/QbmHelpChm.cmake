@@ -1,7 +1,8 @@
 # The compiled help file of the Windows program, build-windows/help/qbmerge.chm: the pages of docs/help
 # compiled as packaging/windows/qbmerge.hhp says (context number 1000 opens topic1000.html). The
 # compiler is packaging/windows/hhp2chm.pas, built for the build machine with Free Pascal (Debian's
-# fp-compiler and fp-units-misc, which scripts/test-windows installs); hhp2chm.pas says why not chmcmd.
+# fp-compiler, fp-units-fcl and fp-units-misc, which scripts/test-windows installs); hhp2chm.pas says
+# why not chmcmd.
 find_program(QBM_FPC fpc)
 if(NOT QBM_FPC)
   if(CMAKE_CROSSCOMPILING)
