@@ -11,6 +11,7 @@
 #include "app/qt/driver_list_view.h"
 #include "app/qt/help_window.h"
 #include "app/qt/response_window.h"
+#include "app/view/response_layout.h"
 #include "session/failure_messages.h"
 #include "tests/app/window_fixture.h"
 
@@ -106,6 +107,42 @@ TEST_F(WindowTest, EscapeClosesTheHelpWindowAndTheResponseWindow) {
   QTest::keyClick(response, Qt::Key_Escape);
   EXPECT_FALSE(response->isVisible());
   EXPECT_TRUE(window.isVisible()) << "only the Response window closed";
+}
+
+// The columns of the legend's line `line` (0: the first) that hold the colour, as painted: the
+// swatch column and the text column.
+struct LegendInk {
+  int swatch = 0, text = 0;
+};
+// anyDark: black ink (text) instead of the colour.
+LegendInk legendInk(const QImage& picture, int line, QColor colour, bool anyDark) {
+  LegendInk ink;
+  const int top = response::MarginTop + line * response::LineHeight, bottom = top + response::LineHeight;
+  for (int y = top; y < bottom; ++y)
+    for (int x = 0; x < picture.width(); ++x) {
+      const QColor c = picture.pixelColor(x, y);
+      const bool hit = anyDark ? std::max({c.red(), c.green(), c.blue()}) < 90 : std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
+                                                          std::abs(c.blue() - colour.blue()) < 60;
+      if (!hit) continue;
+      if (x >= response::MarginLeft && x < response::MarginLeft + response::LegendLineLength) ++ink.swatch;
+      if (x >= response::LegendTextLeft && x < response::LegendTextLeft + 40) ++ink.text;
+    }
+  return ink;
+}
+
+// A driver without acoustic data is named in the legend in the same columns as a drawn one: a
+// swatch of its side's colour, then its text where the other's text starts.
+TEST(ResponseLegendAsPainted, ADriverWithoutDataHasTheSameSwatchColumn) {
+  ResponseWindow window(nullptr);
+  window.showResponses({{ResponseSide::Old, "[A]  OLD  (ob)", false, {}},
+                        {ResponseSide::New, "[B]  NEW  (sb)", true, std::vector<float>(ResponseCount, 85.0f)}});
+  const QImage picture = window.grab().toImage();
+  const QColor oldColour(0, 64, 192), newColour(192, 0, 0);
+  EXPECT_GT(legendInk(picture, 0, oldColour, false).swatch, 3) << "the old driver's swatch";
+  EXPECT_GT(legendInk(picture, 1, newColour, false).swatch, 3) << "the new driver's swatch";
+  EXPECT_GT(legendInk(picture, 0, {}, true).text, 0) << "the old driver's text in the text column";
+  EXPECT_GT(legendInk(picture, 1, {}, true).text, 0);
+  EXPECT_EQ(legendInk(picture, 0, {}, true).swatch, 0) << "no text in the swatch column";
 }
 
 TEST_F(WindowTest, TheResponseWindowLeavesTheNewListAndItsScrollBarInView) {
