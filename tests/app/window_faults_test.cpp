@@ -12,6 +12,7 @@
 #include "app/qt/help_window.h"
 #include "app/qt/response_window.h"
 #include "app/view/response_layout.h"
+#include "db/schema.h"
 #include "session/failure_messages.h"
 #include "tests/app/window_fixture.h"
 

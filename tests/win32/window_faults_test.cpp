@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "app/view/response_layout.h"
+#include "db/schema.h"
 #include "session/failure_messages.h"
 #include "tests/win32/window_fixture.h"
 
@@ -166,6 +168,45 @@ TEST_F(WindowTest, TheResponseWindowOpensWhereItHidesLeastAndEscapeClosesIt) {
   key({VK_ESCAPE});
   EXPECT_FALSE(response->visible());
   EXPECT_TRUE(window.isOpen());
+}
+
+// Pixels of the legend's line `line` (0: the first) in the swatch column and in the text column that
+// are of the colour (or, for `ink`, black text).
+std::pair<int, int> legendPixels(HWND window, int line, COLORREF colour, bool ink) {
+  RECT client;
+  GetClientRect(window, &client);
+  HDC dc = GetDC(window);
+  int swatch = 0, text = 0;
+  const int top = response::MarginTop + line * response::LineHeight;
+  for (int y = top; y < top + response::LineHeight; ++y)
+    for (int x = 0; x < client.right; ++x) {
+      const COLORREF c = GetPixel(dc, x, y);
+      const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+      const bool hit = ink ? std::max({r, g, b}) < 90
+                           : std::abs(r - GetRValue(colour)) + std::abs(g - GetGValue(colour)) +
+                                     std::abs(b - GetBValue(colour)) < 60;
+      if (!hit) continue;
+      if (x >= response::MarginLeft && x < response::MarginLeft + response::LegendLineLength) ++swatch;
+      if (x >= response::LegendTextLeft && x < response::LegendTextLeft + 40) ++text;
+    }
+  ReleaseDC(window, dc);
+  return {swatch, text};
+}
+
+// A driver without acoustic data is named in the legend in the same columns as a drawn one.
+TEST_F(WindowTest, TheResponseLegendPutsADriverWithoutDataInTheSwatchColumn) {
+  win32::ResponseWindow response(window.handle());
+  response.showResponses({{ResponseSide::Old, "[A]  OLD  (ob)", false, {}},
+                          {ResponseSide::New, "[B]  NEW  (sb)", true, std::vector<float>(ResponseCount, 85.0f)}});
+  response.show(rectOf(control(ControlId::ToList)));
+  UpdateWindow(response.handle());
+  settle();
+  const auto oldLine = legendPixels(response.handle(), 0, RGB(0, 64, 192), false);
+  const auto newLine = legendPixels(response.handle(), 1, RGB(192, 0, 0), false);
+  EXPECT_GT(oldLine.first, 3) << "the old driver's swatch";
+  EXPECT_GT(newLine.first, 3) << "the new driver's swatch";
+  EXPECT_GT(legendPixels(response.handle(), 0, 0, true).second, 0) << "the old driver's text in the text column";
+  EXPECT_EQ(legendPixels(response.handle(), 0, 0, true).first, 0) << "no text in the swatch column";
 }
 
 TEST_F(WindowTest, EachSidesFileDialogStartsInTheFolderLastUsedForThatSide) {
