@@ -11,6 +11,7 @@
 #include "app/qt/driver_list_view.h"
 #include "app/qt/help_window.h"
 #include "app/qt/response_window.h"
+#include "app/view/merge_status.h"
 #include "app/view/response_layout.h"
 #include "db/schema.h"
 #include "session/failure_messages.h"
@@ -60,6 +61,19 @@ TEST_F(WindowTest, AfterAMergeTheStatusLineSaysWhatItDidUntilTheNextAction) {
   EXPECT_LE(metrics.boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap, said).height(), room.height());
   EXPECT_FALSE(status->geometry().intersects(toList()->geometry()));
   EXPECT_FALSE(status->geometry().intersects(toReport()->geometry()));
+
+  // The longest summary there is (every line of it, six-digit counts) fits the line as well.
+  MergeOutcome longest;
+  longest.status = MergeOutcome::Status::Merged;
+  longest.summary.woofers = {199999, 199999, 199999};
+  longest.summary.tweeters = longest.summary.woofers;
+  longest.summary.companiesAdded = 99999;
+  longest.summary.oldRowsMissing = 99999;
+  longest.summary.freePageMap.rebuilt = true;
+  longest.summary.freePageMap.pagesInUseTakenAsFree = 99999;
+  const QString most = QString::fromStdString(MergeStatusText(longest));
+  EXPECT_LE(metrics.boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap, most).height(), room.height())
+      << str(most);
 
   // Looking at the result keeps it: a driver, the units.
   clickEntry(toList(), 3);

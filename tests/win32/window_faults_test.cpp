@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "app/view/merge_status.h"
 #include "app/view/response_layout.h"
 #include "db/schema.h"
 #include "session/failure_messages.h"
@@ -90,6 +91,18 @@ TEST_F(WindowTest, AfterAMergeTheStatusLineSaysWhatItDidUntilTheNextAction) {
   EXPECT_EQ(win32::utf8(win32::WindowText(status)), said) << "kept while looking at the result";
   openOld("xqbaudio.mdb", 1);
   EXPECT_TRUE(win32::WindowText(status).empty()) << "ended by the next action";
+
+  // The longest summary there is (every line of it, six-digit counts) fits the line as well.
+  MergeOutcome longest;
+  longest.status = MergeOutcome::Status::Merged;
+  longest.summary.woofers = {199999, 199999, 199999};
+  longest.summary.tweeters = longest.summary.woofers;
+  longest.summary.companiesAdded = 99999;
+  longest.summary.oldRowsMissing = 99999;
+  longest.summary.freePageMap.rebuilt = true;
+  longest.summary.freePageMap.pagesInUseTakenAsFree = 99999;
+  SetWindowTextW(status, win32::wide(MergeStatusText(longest)).c_str());
+  EXPECT_TRUE(showsAllOf(status)) << MergeStatusText(longest);
 }
 
 TEST_F(WindowTest, MessageBoxesShowEveryWordOfALongText) {
