@@ -28,13 +28,17 @@ std::string UnreadablePartsText(const ReadProblems& unread) {
   return counted(unread.pages, "page", "pages") + " and " + counted(unread.rows, "row", "rows");
 }
 
+const char* UnreadablePartsPronoun(const ReadProblems& unread) {
+  return unread.total() == 1 ? "it" : "them";
+}
+
 std::string UnreadableRowsMessage(std::string_view fileName, const ReadProblems& unread) {
   const std::string tail = ". The file may be damaged; the other drivers are listed.";
   if (unread.pages == 0)
     return UnreadablePartsText(unread) + " in " + std::string(fileName) + " could not be read and " +
            (unread.rows == 1 ? "is" : "are") + " not listed" + tail;
   return UnreadablePartsText(unread) + " of " + std::string(fileName) +
-         " could not be read; the drivers on them are not listed" + tail;
+         " could not be read; the drivers on " + UnreadablePartsPronoun(unread) + " are not listed" + tail;
 }
 
 std::string DriverReadFailedMessage(std::string_view fileName, std::string_view detail) {

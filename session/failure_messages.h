@@ -15,6 +15,8 @@ std::string ScanFailedMessage(std::string_view fileName, std::string_view detail
 std::string CompareFailedMessage(std::string_view newFileName, std::string_view detail);
 // "3 pages and 2 rows", "1 row", ...
 std::string UnreadablePartsText(const ReadProblems& unread);
+// What refers back to UnreadablePartsText's parts: "it" for one page or one row alone, else "them".
+const char* UnreadablePartsPronoun(const ReadProblems& unread);
 // A scan that passed over rows or pages it could not read.
 std::string UnreadableRowsMessage(std::string_view fileName, const ReadProblems& unread);
 // A list click whose driver could not be read: its report stays empty.

@@ -63,8 +63,8 @@ std::string ReadProblemsMessage(std::string_view oldFileName, const MergeSummary
                      std::to_string(n) + (n == 1 ? " read problem" : " read problems") + "):";
   if (summary.oldScanUnread.total() > 0)
     text += "\r\n" + UnreadablePartsText(summary.oldScanUnread) +
-            " could not be read when the old drivers were listed; the drivers in them were not "
-            "listed and not merged.";
+            " could not be read when the old drivers were listed; the drivers in " +
+            UnreadablePartsPronoun(summary.oldScanUnread) + " were not listed and not merged.";
   if (!summary.readProblems.empty())
     text += "\r\n" + WriteProblemLines(summary.readProblems, MaxProblemLines);
   return text + "\r\nThe file may be damaged. Everything else was merged.";

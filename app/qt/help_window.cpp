@@ -3,8 +3,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QUrl>
 #include <QVariant>
+
+#include "app/view/keyboard_rules.h"
 
 namespace qbm {
 
@@ -49,6 +52,15 @@ void HelpWindow::showTopic(int topic) {
   show();
   raise();
   activateWindow();
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event) {
+  if (EscapeCloses(event->key() == Qt::Key_Escape, event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
+                                                                         Qt::AltModifier))) {
+    close();
+    return;
+  }
+  QTextBrowser::keyPressEvent(event);
 }
 
 }  // namespace qbm

@@ -31,6 +31,10 @@ class HelpWindow : public QTextBrowser {
   QString pageOf(int topic) const;
   int topic() const { return topic_; }
 
+ protected:
+  // Escape alone closes the window.
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   QString folder_;
   int topic_ = 0;

@@ -47,6 +47,7 @@ int main(int argc, char* argv[]) {
   QTimer::singleShot(0, &window, [&] {
     window.openAtStart(options.newDatabase, options.oldDatabase);
     if (options.screenshotFile.isEmpty() && options.responseScreenshotFile.isEmpty()) return;
+    if (options.merge) qbm::MergeForPicture(window);
     QString error;
     if (!options.screenshotFile.isEmpty() && !qbm::SaveWindowPicture(window, options.screenshotFile, &error))
       status = 1;

@@ -23,6 +23,7 @@
 #include "app/qt/qt_geometry.h"
 #include "app/view/background_tile.h"
 #include "app/view/keyboard_rules.h"
+#include "app/view/response_layout.h"
 #include "app/view/session_command.h"
 #include "app/view/twips.h"
 #include "app/qt/window_fonts.h"
@@ -98,7 +99,7 @@ MainWindow::MainWindow(MainWindowOptions options)
   palette.setColor(QPalette::WindowText, Qt::black);
   palette.setColor(QPalette::ButtonText, Qt::black);
   setPalette(palette);
-  setFixedSize(qtSize(scaleOf(*this).size(controls::ClientWidthTwips, controls::ClientHeightTwips)));
+  setFixedSize(qtSize(scaleOf(*this).size(controls::ClientWidthTwips, status::ClientHeightTwips)));
 
   tilePixmap_ = QPixmap::fromImage(tile_);
   ui_ = std::make_unique<QtUserInterface>(this, colorBits_);
@@ -142,9 +143,12 @@ void MainWindow::buildControls() {
   closeButton_ = place(new QPushButton(this), MClose, scale);
   for (QPushButton* b : {fromOpen_, toOpen_, fromOmit_, merge_, helpButton_, closeButton_})
     b->setAutoDefault(false);
-  connect(fromOpen_, &QPushButton::clicked, this, [this] { run([this] { session_->FromOpen_Click(); }); });
-  connect(toOpen_, &QPushButton::clicked, this, [this] { run([this] { session_->ToOpen_Click(); }); });
-  connect(fromOmit_, &QPushButton::clicked, this, [this] { run([this] { session_->FromOmit_Click(); }); });
+  connect(fromOpen_, &QPushButton::clicked, this,
+          [this] { run(WindowCommand::OpenOld, [this] { session_->FromOpen_Click(); }); });
+  connect(toOpen_, &QPushButton::clicked, this,
+          [this] { run(WindowCommand::OpenNew, [this] { session_->ToOpen_Click(); }); });
+  connect(fromOmit_, &QPushButton::clicked, this,
+          [this] { run(WindowCommand::Omit, [this] { session_->FromOmit_Click(); }); });
   connect(merge_, &QPushButton::clicked, this, &MainWindow::mergeClicked);
   connect(helpButton_, &QPushButton::clicked, this, [this] { showContextHelp(nullptr); });
   connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
@@ -183,6 +187,16 @@ void MainWindow::buildControls() {
   verLabel_ = label(this, VerLabel, scale);
   verLabel_->setFont(WindowFont(VersionFontName, WindowFontPoints, false));
   FitCaption(verLabel_, verLabel_->text(), CaptionRoom(verLabel_));
+
+  statusLine_ = new QLabel(this);
+  statusLine_->setObjectName("StatusLine");
+  statusLine_->setGeometry(qtRect(scale.rect(status::Place)));
+  statusLine_->setTextFormat(Qt::PlainText);
+  statusLine_->setWordWrap(true);
+  statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  statusLine_->setFocusPolicy(Qt::NoFocus);
+  statusLine_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  statusLine_->setAutoFillBackground(true);
 
   QWidget* widgets[] = {fromOpt_[0], fromOpt_[1], fromOpen_,   toOpen_,      fromOmit_,    merge_,
                         helpButton_, closeButton_, unitsOpt_[0], unitsOpt_[1], backgrnd_,    fromList_,
@@ -228,6 +242,7 @@ void MainWindow::showState() {
   fromRText_->showReport(s.FromRText);
   toRText_->showReport(s.ToRText);
   showCaption(fromOmit_, text(s.FromOmitCaption));
+  if (statusLine_->text() != text(status_.text())) statusLine_->setText(text(status_.text()));
 
   for (const controls::Control* control : controls::All)
     widgetOf(control->id)->setVisible(controls::IsShown(control->id, s.visible));
@@ -246,7 +261,9 @@ void MainWindow::showState() {
 }
 
 template <class Command>
-void MainWindow::run(Command command) {
+void MainWindow::run(WindowCommand kind, Command command) {
+  if (running_) return;
+  status_.before(kind);
   if (!RunSessionCommand(running_, *ui_, command)) return;
   showState();
   refreshResponse();
@@ -259,22 +276,22 @@ void MainWindow::run(Command command) {
 void MainWindow::openAtStart(const QString& newDatabase, const QString& oldDatabase) {
   if (newDatabase.isEmpty()) return;
   ui_->queueChosenFile(newDatabase);
-  run([this] { session_->ToOpen_Click(); });
+  run(WindowCommand::OpenNew, [this] { session_->ToOpen_Click(); });
   if (oldDatabase.isEmpty() || !session_->state().databases.New.DbOpen) return;
   ui_->queueChosenFile(oldDatabase);
-  run([this] { session_->FromOpen_Click(); });
+  run(WindowCommand::OpenOld, [this] { session_->FromOpen_Click(); });
 }
 
 void MainWindow::fromListClicked() {
   if (running_) return;
   fromList_->copySelectionTo(session_->state().FromList);
-  run([this] { session_->FromList_Click(); });
+  run(WindowCommand::ChooseOld, [this] { session_->FromList_Click(); });
 }
 
 void MainWindow::toListClicked() {
   if (running_) return;
   toList_->copySelectionTo(session_->state().ToList);
-  run([this] { session_->ToList_Click(); });
+  run(WindowCommand::ChooseNew, [this] { session_->ToList_Click(); });
 }
 
 void MainWindow::showResponse() {
@@ -284,18 +301,26 @@ void MainWindow::showResponse() {
   toList_->copySelectionTo(session_->state().ToList);
   if (!response_) {
     response_ = new ResponseWindow(this);
-    // Beside the main window, inside the screen.
-    const QRect main = frameGeometry();
-    QPoint place(main.right() + 8, main.top());
-    if (const QScreen* screen = this->screen()) {
-      const QRect room = screen->availableGeometry();
-      place.setX(std::max(room.left(), std::min(place.x(), room.right() - response_->width())));
-    }
-    response_->move(place);
+    placeResponse();
   }
   response_->showResponses(session_->SelectedResponses());
   response_->show();
   response_->raise();
+}
+
+void MainWindow::placeResponse() {
+  const QScreen* screen = this->screen();
+  if (!screen) return;
+  // The frame's size as the window system will draw it: the main window's frame around the
+  // Response window's client area.
+  const QRect mainFrame = frameGeometry();
+  const QSize frame = mainFrame.size() - geometry().size();
+  const QRect list(toList_->mapToGlobal(QPoint(0, 0)), toList_->size());
+  const PixelRect place = response::ResponsePlace(
+      pixelRect(mainFrame), pixelRect(list),
+      {response_->width() + frame.width(), response_->height() + frame.height()},
+      pixelRect(screen->availableGeometry()));
+  response_->move(place.left, place.top);
 }
 
 void MainWindow::refreshResponse() {
@@ -304,7 +329,7 @@ void MainWindow::refreshResponse() {
 
 void MainWindow::unitsClicked(int index) {
   if (index == session_->state().UnitsOpt) return;
-  run([this, index] { session_->UnitsOpt_Click(index); });
+  run(WindowCommand::Units, [this, index] { session_->UnitsOpt_Click(index); });
 }
 
 void MainWindow::mergeClicked() {
@@ -312,7 +337,7 @@ void MainWindow::mergeClicked() {
     // A stop signal now rolls the merge back at its next step instead of ending the program in
     // the middle of its writes; the program then ends.
     DeferStopSignals deferred;
-    run([this] { session_->MMerge_Click(); });
+    run(WindowCommand::Merge, [this] { status_.merged(session_->MMerge_Click()); });
   }
   if (const int signal = PendingStopSignal()) {
     stoppedBy_ = signal;

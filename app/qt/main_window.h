@@ -17,6 +17,7 @@
 #include "app/qt/qt_user_interface.h"
 #include "app/qt/response_window.h"
 #include "app/view/main_window_controls.h"
+#include "app/view/merge_status.h"
 #include "session/session.h"
 
 class QButtonGroup;
@@ -80,14 +81,16 @@ class MainWindow : public QWidget {
   // Shows the session's state in the widgets.
   void showState();
   // Runs one session command, never two at once, then shows the state. A close asked for while
-  // it runs takes effect after it.
+  // it runs takes effect after it. The status line learns of it first.
   template <class Command>
-  void run(Command command);
+  void run(WindowCommand kind, Command command);
 
   void fromListClicked();
   void toListClicked();
   void unitsClicked(int index);
   void mergeClicked();
+  // Where the Response window opens: beside this one, or where it hides least.
+  void placeResponse();
   // The Response window, while shown, follows the selections after every command.
   void refreshResponse();
 
@@ -126,6 +129,8 @@ class MainWindow : public QWidget {
   QLabel* fromName_ = nullptr;
   QLabel* toName_ = nullptr;
   QLabel* verLabel_ = nullptr;
+  QLabel* statusLine_ = nullptr;  // below the designed controls: what the last merge did
+  MergeStatusLine status_;
   std::array<QWidget*, controls::ControlCount> widgets_{};  // by ControlId
 };
 

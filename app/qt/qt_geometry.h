@@ -11,6 +11,7 @@
 namespace qbm {
 
 inline QRect qtRect(const PixelRect& r) { return QRect(r.left, r.top, r.width, r.height); }
+inline PixelRect pixelRect(const QRect& r) { return {r.left(), r.top(), r.width(), r.height()}; }
 inline QSize qtSize(const PixelSize& s) { return QSize(s.width, s.height); }
 inline QColor qtColour(const controls::Rgb& c) { return QColor(c.red, c.green, c.blue); }
 

@@ -47,17 +47,25 @@ class NormalPointer {
 };
 
 // A message box wraps lines longer than about 500 pixels, which splits the messages' own lines
-// (and leaves a word alone on a line of its own). The box is made as wide as its longest line, up
-// to nine tenths of the screen, so each line of the text stays one line.
+// (and leaves a word alone on a line of its own); and a label wider than the box allows on the
+// screen is cut off. So the box is made as wide as its longest line up to MessageLineLimit: shorter
+// lines stay one line each, longer ones are wrapped at words by the box, and a word too wide by
+// itself (a long path) is broken first, so that every word is seen.
 void keepLinesWhole(QMessageBox& box) {
   auto* label = box.findChild<QLabel*>("qt_msgbox_label");
   if (!label) return;
   const QFontMetrics metrics(label->font());
+  const QScreen* screen = box.screen();
+  const int limit = MessageLineLimit(screen ? screen->availableGeometry().width() : 1024,
+                                     screen ? screen->logicalDotsPerInchX() : 96);
+  const std::string text = box.text().toStdString();
+  const std::string broken = BreakLongWords(text, limit, [&metrics](std::string_view piece) {
+    return metrics.horizontalAdvance(QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())));
+  });
+  if (broken != text) box.setText(QString::fromStdString(broken));
   int widest = 0;
   for (const QString& line : box.text().split('\n')) widest = std::max(widest, metrics.horizontalAdvance(line));
-  const QScreen* screen = box.screen();
-  const int room = screen ? screen->availableGeometry().width() * 9 / 10 : widest;
-  label->setMinimumWidth(std::min(widest + 1, room));
+  label->setMinimumWidth(std::min(widest + 1, limit));
 }
 
 }  // namespace
@@ -88,14 +96,16 @@ std::optional<std::string> QtUserInterface::chooseFile(const FileDialogSettings&
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.first());
   }
-  if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
+  if (const std::string folder = folders_.startFolder(settings.title); !folder.empty())
+    dialog.setDirectory(QString::fromStdString(folder));
   // A pattern ("*.mdb") stands in the name box as typed; accepted, the dialog takes it as a filter.
   if (!settings.initialName.empty()) dialog.selectFile(qtText(settings.initialName));
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
-  lastFolder_ = dialog.directory().absolutePath();
-  return QDir::toNativeSeparators(chosen.first()).toStdString();
+  const std::string path = QDir::toNativeSeparators(chosen.first()).toStdString();
+  folders_.chosen(settings.title, path);
+  return path;
 }
 
 void QtUserInterface::showMessage(const std::string& text, MessageIcon icon) {
@@ -111,6 +121,11 @@ void QtUserInterface::showMessage(const std::string& text, MessageIcon icon) {
 }
 
 bool QtUserInterface::askYesNo(const std::string& text) {
+  if (!queuedAnswers_.empty()) {
+    const bool yes = queuedAnswers_.front();
+    queuedAnswers_.pop_front();
+    return yes;
+  }
   NormalPointer pointer;
   QMessageBox box(QMessageBox::Question, applicationTitle(), MessageBoxText(text),
                   QMessageBox::Yes | QMessageBox::No, owner_);
@@ -120,6 +135,7 @@ bool QtUserInterface::askYesNo(const std::string& text) {
 
 bool QtUserInterface::askYesNoWithDetails(const std::string& text,
                                           const std::function<std::string()>& details) {
+  if (!queuedAnswers_.empty()) return askYesNo(text);
   NormalPointer pointer;
   QMessageBox box(QMessageBox::Question, applicationTitle(), MessageBoxText(text),
                   QMessageBox::Yes | QMessageBox::No, owner_);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <deque>
 
+#include "app/view/dialog_text.h"
 #include "app/view/paint_pacer.h"
 #include "common/user_interface.h"
 
@@ -27,6 +28,8 @@ class QtUserInterface : public UserInterface {
   // The next file dialog is answered with this path without being shown (files named on the
   // command line; tests). Answers queue up in order.
   void queueChosenFile(QString path);
+  // The next question is answered so without being shown (a merge for the documentation's picture).
+  void queueAnswer(bool yes) { queuedAnswers_.push_back(yes); }
 
   std::optional<std::string> chooseFile(const FileDialogSettings& settings) override;
   void showMessage(const std::string& text, MessageIcon icon) override;
@@ -53,7 +56,8 @@ class QtUserInterface : public UserInterface {
   QWidget* owner_;
   ProgressWindow* progress_;  // owned by owner_
   std::deque<QString> queuedFiles_;
-  QString lastFolder_;  // where the next dialog starts (this run only)
+  std::deque<bool> queuedAnswers_;
+  DialogFolders folders_;  // where each side's next dialog starts (this run only)
   bool busy_ = false;
   PaintPacer pacer_;
   bool stopped_ = false;

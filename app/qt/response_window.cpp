@@ -1,12 +1,14 @@
 #include "app/qt/response_window.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
 
 #include "app/qt/qt_geometry.h"
 #include "app/qt/qt_text.h"
+#include "app/view/keyboard_rules.h"
 #include "app/view/response_layout.h"
 
 namespace qbm {
@@ -45,22 +47,18 @@ void ResponseWindow::paintEvent(QPaintEvent*) {
   const QRectF frame(area.left, area.top, area.width, area.height);
   const QFontMetrics metrics(font());
 
-  // Legend and notes.
-  double y = MarginTop + metrics.ascent();
-  for (const PlotSeries& series : shown.series) {
-    painter.setPen(QPen(seriesColour(series.side), CurveWidth));
+  // The legend: a swatch of each driver's colour (dotted for one without acoustic data), then its text.
+  const double first = MarginTop + metrics.ascent();
+  for (const LegendLine& line : LegendOf(responses_, shown)) {
+    const double y = first + line.baselineOffset;
+    painter.setPen(QPen(seriesColour(line.side), CurveWidth, line.curve ? Qt::SolidLine : Qt::DotLine));
     painter.drawLine(QPointF(MarginLeft, y - metrics.ascent() / 2.0),
                      QPointF(MarginLeft + LegendLineLength, y - metrics.ascent() / 2.0));
     painter.setPen(Qt::black);
-    painter.drawText(QPointF(MarginLeft + LegendLineLength + LegendTextGap, y), qtText(series.label));
-    y += LineHeight;
+    painter.drawText(QPointF(LegendTextLeft, y), qtText(line.text));
   }
   painter.setPen(Qt::black);
-  for (const std::string& note : shown.notes) {
-    painter.drawText(QPointF(MarginLeft, y), qtText(note));
-    y += LineHeight;
-  }
-  if (responses_.empty()) painter.drawText(QPointF(MarginLeft, y), qtText(NothingSelected));
+  if (responses_.empty()) painter.drawText(QPointF(MarginLeft, first), qtText(NothingSelected));
 
   // Grid and its labels.
   for (const PlotGridLine& line : shown.frequencyLines) {
@@ -95,6 +93,15 @@ void ResponseWindow::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(seriesColour(series.side), CurveWidth));
     painter.drawPath(path);
   }
+}
+
+void ResponseWindow::keyPressEvent(QKeyEvent* event) {
+  if (EscapeCloses(event->key() == Qt::Key_Escape, event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
+                                                                         Qt::AltModifier))) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 }  // namespace qbm

@@ -24,6 +24,8 @@ class ResponseWindow : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // Escape alone closes the window.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   std::vector<DriverResponse> responses_;

@@ -9,7 +9,7 @@ StartupOptions ParseStartupOptions(const QStringList& arguments) {
   for (const QString& a : arguments) utf8.push_back(a.toStdString());
   const StartupArguments parsed = ParseStartupArguments(utf8);
   return {qtText(parsed.newDatabase), qtText(parsed.oldDatabase), qtText(parsed.screenshotFile),
-          qtText(parsed.responseScreenshotFile), qtText(parsed.error)};
+          qtText(parsed.responseScreenshotFile), parsed.merge, qtText(parsed.error)};
 }
 
 }  // namespace qbm

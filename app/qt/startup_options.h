@@ -1,6 +1,6 @@
 #pragma once
 // qbmerge's command line (app/view/startup_arguments.h) in Qt's strings.
-//   qbmerge [NEW.mdb [OLD.mdb]] [--screenshot FILE.png] [--response-screenshot FILE.png]
+//   qbmerge [NEW.mdb [OLD.mdb]] [--merge] [--screenshot FILE.png] [--response-screenshot FILE.png]
 
 #include <QString>
 #include <QStringList>
@@ -14,6 +14,7 @@ struct StartupOptions {
   QString oldDatabase;     // opened after the new one
   QString screenshotFile;  // when set: open, show a report on each side, save the picture, end
   QString responseScreenshotFile;  // when set: the same with the Response window's picture
+  bool merge = false;              // merge before the pictures, the question answered Yes
   QString error;           // a usage error, for the person
 };
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QPixmap>
+#include <QPushButton>
 
 #include "app/qt/main_window.h"
 #include "app/qt/response_window.h"
@@ -35,6 +36,14 @@ void clickEntryWithResponse(MainWindow& window, const char* listName, ResponseSi
 }
 
 }  // namespace
+
+void MergeForPicture(MainWindow& window) {
+  auto* merge = window.findChild<QPushButton*>("MMerge");
+  if (!merge || !merge->isVisible()) return;
+  window.userInterface().queueAnswer(true);
+  merge->click();
+  QApplication::processEvents();
+}
 
 bool SaveWindowPicture(MainWindow& window, const QString& file, QString* error) {
   clickTypicalEntry(window, "FromList");

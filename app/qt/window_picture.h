@@ -8,6 +8,10 @@ namespace qbm {
 
 class MainWindow;
 
+// "Merge >" clicked, the overwrite question answered Yes: the window after a merge, with what the
+// merge did below its controls.
+void MergeForPicture(MainWindow& window);
+
 // Clicks an entry of each list that holds entries, lets the window paint, and saves the window's
 // picture to `file` (the format by its extension). False, with a reason in `error`, when the
 // picture cannot be saved.

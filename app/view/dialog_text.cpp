@@ -1,5 +1,8 @@
 #include "app/view/dialog_text.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace qbm {
 namespace {
 
@@ -48,6 +51,69 @@ std::string WithLineBreaks(std::string_view text, std::string_view lineBreak) {
     }
   }
   return shown;
+}
+
+namespace {
+
+// The length of the UTF-8 character starting at text[at] (1 for a stray continuation byte).
+std::size_t characterLength(std::string_view text, std::size_t at) {
+  std::size_t n = 1;
+  while (at + n < text.size() && (static_cast<unsigned char>(text[at + n]) & 0xC0) == 0x80) ++n;
+  return n;
+}
+
+}  // namespace
+
+std::string BreakLongWords(std::string_view text, int limit, const std::function<int(std::string_view)>& width) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t end = std::min(text.find_first_of(" \n", at), text.size());
+    std::string_view word = text.substr(at, end - at);
+    if (!word.empty() && width(word) > limit) {
+      // Pieces that each fit, at least one character each.
+      while (!word.empty()) {
+        std::size_t cut = characterLength(word, 0);
+        while (cut < word.size()) {
+          const std::size_t next = cut + characterLength(word, cut);
+          if (width(word.substr(0, next)) > limit) break;
+          cut = next;
+        }
+        out += word.substr(0, cut);
+        word.remove_prefix(cut);
+        if (!word.empty()) out += '\n';
+      }
+    } else {
+      out += word;
+    }
+    if (end < text.size()) out += text[end];
+    at = end + 1;
+  }
+  return out;
+}
+
+int MessageLineLimit(int screenWidth, double dpi) {
+  return std::max(1, std::min(static_cast<int>(std::lround(5 * dpi)), screenWidth * 3 / 4));
+}
+
+std::string FolderOf(std::string_view path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  if (slash == std::string_view::npos) return {};
+  // The root keeps its separator: "/", "C:\\".
+  const bool root = slash == 0 || (slash == 2 && path[1] == ':');
+  return std::string(path.substr(0, root ? slash + 1 : slash));
+}
+
+std::string DialogFolders::startFolder(std::string_view dialogTitle) const {
+  const auto found = folders_.find(dialogTitle);
+  return found == folders_.end() ? std::string() : found->second;
+}
+
+void DialogFolders::chosen(std::string_view dialogTitle, std::string_view path) {
+  std::string folder = FolderOf(path);
+  if (folder.empty()) return;
+  folders_[std::string(dialogTitle)] = std::move(folder);
 }
 
 }  // namespace qbm

@@ -86,6 +86,10 @@ class ListArrowEntry {
   bool focusGiven_ = false;
 };
 
+// Escape pressed with no Shift, Ctrl or Alt closes the help window and the Response window, as it
+// closes a dialog: each is a window of its own that the person looks at and puts away.
+constexpr bool EscapeCloses(bool escape, bool modifierHeld) { return escape && !modifierHeld; }
+
 // Ctrl (alone) with this letter in a list opens the Response window; so does a double click.
 inline constexpr char32_t ResponseKeyLetter = U'R';
 

@@ -4,9 +4,12 @@
 // LayOutResponsePlot's (report/response_plot.h); the windows only paint it.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/view/main_window_controls.h"
+#include "app/view/twips.h"
 #include "report/response_plot.h"
 
 namespace qbm::response {
@@ -32,5 +35,26 @@ constexpr controls::Rgb SeriesColour(ResponseSide side) {
 
 // The plot area of a window of this client size showing `drivers` responses.
 PlotArea PlotAreaOf(double width, double height, std::size_t drivers);
+
+// One line of the legend above the plot: a swatch of its side's colour in the swatch column
+// (MarginLeft, LegendLineLength wide), then its text in the text column. A driver drawn as a curve
+// has a solid stroke; one without acoustic data a dotted one, so both line up alike.
+struct LegendLine {
+  ResponseSide side = ResponseSide::Old;
+  bool curve = false;  // drawn: solid swatch; no acoustic data: dotted
+  std::string text;
+  double baselineOffset = 0;  // from the first line's baseline, in pixels
+};
+inline constexpr int LegendTextLeft = MarginLeft + LegendLineLength + LegendTextGap;
+
+// The legend of the plot of `drivers`, one line per driver in their order (old first).
+std::vector<LegendLine> LegendOf(const std::vector<DriverResponse>& drivers, const ResponsePlot& plot);
+
+// Where the Response window opens, in screen pixels (frames included): beside the main window
+// where the screen has room for it, right, else left, else below, else above; where it has none,
+// inside the screen where it covers the least of `keep` (the new list with its scroll bar), then
+// of the main window. `screen` is the room windows may take (without task bars).
+PixelRect ResponsePlace(const PixelRect& main, const PixelRect& keep, PixelSize window, const PixelRect& screen);
+inline constexpr int ResponseGap = 8;  // between the main window and the Response window
 
 }  // namespace qbm::response

@@ -13,6 +13,8 @@ StartupArguments ParseStartupArguments(const std::vector<std::string>& arguments
         return options;
       }
       (argument == "--screenshot" ? options.screenshotFile : options.responseScreenshotFile) = arguments[++i];
+    } else if (argument == "--merge") {
+      options.merge = true;
     } else if (argument.starts_with("--")) {
       options.error = "unknown option " + argument;
       return options;
@@ -30,6 +32,9 @@ StartupArguments ParseStartupArguments(const std::vector<std::string>& arguments
     options.error = "--screenshot needs a new database to show";
   else if (!options.responseScreenshotFile.empty() && options.newDatabase.empty())
     options.error = "--response-screenshot needs a new database to show";
+  else if (options.merge && (options.oldDatabase.empty() ||
+                             (options.screenshotFile.empty() && options.responseScreenshotFile.empty())))
+    options.error = "--merge is for a picture after merging: it needs both databases and --screenshot";
   return options;
 }
 

@@ -21,8 +21,9 @@ std::wstring DialogFilterText(const std::string& filter) {
   return text;
 }
 
-OpenFileDialog::OpenFileDialog(const FileDialogSettings& dialog, HWND owner)
-    : title(wide(dialog.title)), filter(DialogFilterText(dialog.filter)), file(wide(dialog.initialName)) {
+OpenFileDialog::OpenFileDialog(const FileDialogSettings& dialog, HWND owner, const std::string& startFolder)
+    : title(wide(dialog.title)), filter(DialogFilterText(dialog.filter)), file(wide(dialog.initialName)),
+      folder(wide(startFolder)) {
   file.resize(PathRoom, L'\0');
   settings.lStructSize = sizeof settings;
   settings.hwndOwner = owner;
@@ -31,11 +32,13 @@ OpenFileDialog::OpenFileDialog(const FileDialogSettings& dialog, HWND owner)
   settings.lpstrFile = file.data();
   settings.nMaxFile = static_cast<DWORD>(file.size());
   settings.lpstrTitle = title.c_str();
+  settings.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   settings.Flags = static_cast<DWORD>(dialog.flags);
 }
 
-std::optional<std::string> ShowOpenFileDialog(const FileDialogSettings& settings, HWND owner) {
-  OpenFileDialog dialog(settings, owner);
+std::optional<std::string> ShowOpenFileDialog(const FileDialogSettings& settings, HWND owner,
+                                              const std::string& startFolder) {
+  OpenFileDialog dialog(settings, owner, startFolder);
   if (!GetOpenFileNameW(&dialog.settings)) return std::nullopt;  // cancelled (or the dialog failed)
   return utf8(dialog.file.c_str());
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The open-file dialog of the common dialog library, set up from the session's settings for a
 // side: title, filter (the first choice selected), initial file name and flags (6144: the file
-// and its path must exist); no initial folder, so the dialog starts where Windows starts it.
+// and its path must exist), and the folder it starts in: the one last used for that side, or, the
+// first time, where Windows starts it.
 
 #include <windows.h>
 #include <commdlg.h>
@@ -19,15 +20,16 @@ std::wstring DialogFilterText(const std::string& filter);
 
 // The dialog's settings with the buffers they point into.
 struct OpenFileDialog {
-  OpenFileDialog(const FileDialogSettings& settings, HWND owner);
+  OpenFileDialog(const FileDialogSettings& settings, HWND owner, const std::string& startFolder = "");
   OpenFileDialog(const OpenFileDialog&) = delete;
   OpenFileDialog& operator=(const OpenFileDialog&) = delete;
 
-  std::wstring title, filter, file;
+  std::wstring title, filter, file, folder;
   OPENFILENAMEW settings{};
 };
 
 // Shows the dialog; the chosen path as UTF-8, or nothing when the person cancelled.
-std::optional<std::string> ShowOpenFileDialog(const FileDialogSettings& settings, HWND owner);
+std::optional<std::string> ShowOpenFileDialog(const FileDialogSettings& settings, HWND owner,
+                                              const std::string& startFolder = "");
 
 }  // namespace qbm::win32

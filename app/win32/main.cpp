@@ -71,6 +71,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int status = 0;
   window.openAtStart(options.newDatabase, options.oldDatabase);
   if (window.isOpen() && (!options.screenshotFile.empty() || !options.responseScreenshotFile.empty())) {
+    if (options.merge) MergeForPicture(window);
     std::string error;
     if (!options.screenshotFile.empty() && !SaveWindowPicture(window, wide(options.screenshotFile), &error)) status = 1;
     if (status == 0 && !options.responseScreenshotFile.empty() &&

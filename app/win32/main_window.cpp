@@ -155,6 +155,8 @@ void MainWindow::createControls() {
       SendMessageW(w, EM_SETEVENTMASK, 0, 0);
     }
   }
+  statusLine_ = CreateWindowExW(WS_EX_STATICEDGE, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0,
+                                1, 1, hwnd_, nullptr, instance, nullptr);
   SendMessageW(control(ControlId::BackgrndD), STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(tile_));
   fromList_ = std::make_unique<DriverListBox>(
       control(ControlId::FromList), DriverList::Selection::Extended, ColourOf(controls::FromList.background),
@@ -213,7 +215,7 @@ std::wstring MainWindow::tooltipOf(ControlId id) const {
 void MainWindow::layOut(UINT dpi) {
   dpi_ = dpi;
   const TwipScale scale = ScaleOf(dpi);
-  const PixelSize client = scale.size(controls::ClientWidthTwips, controls::ClientHeightTwips);
+  const PixelSize client = scale.size(controls::ClientWidthTwips, status::ClientHeightTwips);
   const SIZE outer = WindowSizeFor({client.width, client.height}, MainStyle, MainExStyle, dpi);
   SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   // The frame as drawn may differ from the one worked out (its metrics follow the system's DPI
@@ -236,6 +238,9 @@ void MainWindow::layOut(UINT dpi) {
     MoveWindow(w, r.left, r.top, r.width, r.height, FALSE);
   }
   for (const Control* c : controls::All) showCaption(c->id, WindowText(control(c->id)));
+  const PixelRect line = scale.rect(status::Place);
+  MoveWindow(statusLine_, line.left, line.top, line.width, line.height, FALSE);
+  SendMessageW(statusLine_, WM_SETFONT, reinterpret_cast<WPARAM>(regularFont_), FALSE);
   for (DriverListBox* list : {fromList_.get(), toList_.get()}) list->fitEntryHeight();
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -297,6 +302,8 @@ void MainWindow::showState() {
   fromRText_.showReport(s.FromRText);
   toRText_.showReport(s.ToRText);
   showCaption(ControlId::FromOmit, wide(s.FromOmitCaption));
+  if (const std::wstring said = wide(status_.text()); WindowText(statusLine_) != said)
+    SetWindowTextW(statusLine_, said.c_str());
 
   const std::optional<ControlId> hadFocus = controlOf(GetFocus());
   for (const Control* c : controls::All) {
@@ -317,8 +324,10 @@ void MainWindow::showState() {
 }
 
 template <class Command>
-void MainWindow::run(Command command) {
-  if (!hwnd_ || !RunSessionCommand(running_, *ui_, command)) return;
+void MainWindow::run(WindowCommand kind, Command command) {
+  if (!hwnd_ || running_) return;
+  status_.before(kind);
+  if (!RunSessionCommand(running_, *ui_, command)) return;
   showState();
   refreshResponse();
   if (closeAsked_) {
@@ -330,10 +339,10 @@ void MainWindow::run(Command command) {
 void MainWindow::openAtStart(const std::string& newDatabase, const std::string& oldDatabase) {
   if (newDatabase.empty() || !hwnd_) return;
   ui_->queueChosenFile(newDatabase);
-  run([this] { session_->ToOpen_Click(); });
+  run(WindowCommand::OpenNew, [this] { session_->ToOpen_Click(); });
   if (oldDatabase.empty() || !hwnd_ || !session_->state().databases.New.DbOpen) return;
   ui_->queueChosenFile(oldDatabase);
-  run([this] { session_->FromOpen_Click(); });
+  run(WindowCommand::OpenOld, [this] { session_->FromOpen_Click(); });
 }
 
 void MainWindow::close() {
@@ -351,10 +360,12 @@ void MainWindow::closeNow() {
 
 void MainWindow::onCommand(ControlId id, WORD code) {
   switch (id) {
-    case ControlId::FromOpen: run([this] { session_->FromOpen_Click(); }); break;
-    case ControlId::ToOpen: run([this] { session_->ToOpen_Click(); }); break;
-    case ControlId::FromOmit: run([this] { session_->FromOmit_Click(); }); break;
-    case ControlId::MMerge: run([this] { session_->MMerge_Click(); }); break;
+    case ControlId::FromOpen: run(WindowCommand::OpenOld, [this] { session_->FromOpen_Click(); }); break;
+    case ControlId::ToOpen: run(WindowCommand::OpenNew, [this] { session_->ToOpen_Click(); }); break;
+    case ControlId::FromOmit: run(WindowCommand::Omit, [this] { session_->FromOmit_Click(); }); break;
+    case ControlId::MMerge:
+      run(WindowCommand::Merge, [this] { status_.merged(session_->MMerge_Click()); });
+      break;
     case ControlId::MHelp: showContextHelp(nullptr); break;
     case ControlId::MClose: close(); break;
     case ControlId::FromOpt0:
@@ -379,7 +390,8 @@ void MainWindow::optionClicked(ControlId id) {
     case ControlId::UnitsOpt0:
     case ControlId::UnitsOpt1: {
       const int index = id == ControlId::UnitsOpt0 ? EnglishUnitsOption : MetricUnitsOption;
-      if (index != session_->state().UnitsOpt) run([this, index] { session_->UnitsOpt_Click(index); });
+      if (index != session_->state().UnitsOpt)
+        run(WindowCommand::Units, [this, index] { session_->UnitsOpt_Click(index); });
       break;
     }
     default: break;
@@ -400,10 +412,10 @@ void MainWindow::listClicked(bool fromSide) {
   if (running_) return;
   if (fromSide) {
     fromList_->copySelectionTo(session_->state().FromList);
-    run([this] { session_->FromList_Click(); });
+    run(WindowCommand::ChooseOld, [this] { session_->FromList_Click(); });
   } else {
     toList_->copySelectionTo(session_->state().ToList);
-    run([this] { session_->ToList_Click(); });
+    run(WindowCommand::ChooseNew, [this] { session_->ToList_Click(); });
   }
 }
 
@@ -414,7 +426,9 @@ void MainWindow::showResponse() {
   toList_->copySelectionTo(session_->state().ToList);
   if (!response_) response_ = std::make_unique<ResponseWindow>(hwnd_);
   response_->showResponses(session_->SelectedResponses());
-  response_->show();
+  RECT keep;
+  GetWindowRect(control(ControlId::ToList), &keep);
+  response_->show(keep);
 }
 
 void MainWindow::refreshResponse() {
@@ -545,6 +559,13 @@ LRESULT MainWindow::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       return 1;
     }
     case WM_CTLCOLORSTATIC:
+      if (reinterpret_cast<HWND>(lParam) == statusLine_) {  // plain grey, to be read easily
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetBkColor(dc, ColourOf(controls::LightGrey));
+        SetTextColor(dc, RGB(0, 0, 0));
+        return reinterpret_cast<LRESULT>(greyBrush_);
+      }
+      [[fallthrough]];
     case WM_CTLCOLORBTN:
       return reinterpret_cast<LRESULT>(backgroundFor(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)));
     case WM_CTLCOLORLISTBOX: {

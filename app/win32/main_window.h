@@ -14,6 +14,7 @@
 
 #include "app/view/keyboard_rules.h"
 #include "app/view/main_window_controls.h"
+#include "app/view/merge_status.h"
 #include "app/win32/caption_fonts.h"
 #include "app/win32/driver_list_box.h"
 #include "app/win32/help_launcher.h"
@@ -53,6 +54,8 @@ class MainWindow {
   ReportBoxView& toReport() { return toRText_; }
   // The text of the control's tooltip as its tooltip window holds it.
   std::wstring tooltipOf(controls::ControlId id) const;
+  // The status line below the designed controls: what the last merge did.
+  HWND statusLine() const { return statusLine_; }
 
   // Shows the window, centred on its monitor, with the focus on the first control in tab order.
   void show();
@@ -94,9 +97,9 @@ class MainWindow {
   // Shows the session's state in the controls.
   void showState();
   // Runs one session command, never two at once, then shows the state. A close asked for while it
-  // runs takes effect after it.
+  // runs takes effect after it. The status line learns of it first.
   template <class Command>
-  void run(Command command);
+  void run(WindowCommand kind, Command command);
 
   void onCommand(controls::ControlId id, WORD code);
   void optionClicked(controls::ControlId id);
@@ -117,6 +120,8 @@ class MainWindow {
   UINT dpi_ = 96;
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
+  HWND statusLine_ = nullptr;
+  MergeStatusLine status_;
   std::array<HWND, controls::ControlCount> controls_{};
   std::array<std::string, controls::ControlCount> tooltips_{};
   std::unique_ptr<WinUserInterface> ui_;

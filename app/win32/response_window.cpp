@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/view/keyboard_rules.h"
 #include "app/view/main_window_controls.h"
 #include "app/view/response_layout.h"
+#include "app/win32/keyboard_state.h"
 #include "app/win32/win_dpi.h"
 #include "app/win32/window_class.h"
 #include "app/win32/win_text.h"
@@ -54,19 +56,19 @@ ResponseWindow::~ResponseWindow() {
   if (font_) DeleteObject(font_);
 }
 
-void ResponseWindow::show() {
+void ResponseWindow::show(const RECT& keep) {
   if (!placed_) {
     placed_ = true;
-    // Beside the main window, inside its monitor's work area.
     RECT main, own;
     GetWindowRect(owner_, &main);
     GetWindowRect(hwnd_, &own);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(owner_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const int width = own.right - own.left;
-    const int x = std::max<int>(monitor.rcWork.left, std::min<int>(main.right + 8, monitor.rcWork.right - width));
-    SetWindowPos(hwnd_, nullptr, x, main.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const auto pixels = [](const RECT& r) { return PixelRect{r.left, r.top, r.right - r.left, r.bottom - r.top}; };
+    const PixelRect place = ResponsePlace(pixels(main), pixels(keep), {own.right - own.left, own.bottom - own.top},
+                                          pixels(monitor.rcWork));
+    SetWindowPos(hwnd_, nullptr, place.left, place.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -106,19 +108,18 @@ void ResponseWindow::paint(HDC dc, const RECT& client) const {
     DeleteObject(pen);
   };
 
-  // Legend and notes.
-  double y = MarginTop + ascent;
-  for (const PlotSeries& series : shown.series) {
-    withPen(SeriesColour(series.side), CurveWidth,
-            [&] { line(dc, MarginLeft, y - ascent / 2.0, MarginLeft + LegendLineLength, y - ascent / 2.0); });
-    text(dc, MarginLeft + LegendLineLength + LegendTextGap, y, wide(series.label));
-    y += LineHeight;
+  // The legend: a swatch of each driver's colour (dotted for one without acoustic data), then its text.
+  const double first = MarginTop + ascent;
+  for (const LegendLine& entry : LegendOf(responses_, shown)) {
+    const double y = first + entry.baselineOffset;
+    HPEN pen = CreatePen(entry.curve ? PS_SOLID : PS_DOT, entry.curve ? CurveWidth : 1, ColourOf(SeriesColour(entry.side)));
+    HGDIOBJ old = SelectObject(dc, pen);
+    line(dc, MarginLeft, y - ascent / 2.0, MarginLeft + LegendLineLength, y - ascent / 2.0);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+    text(dc, LegendTextLeft, y, wide(entry.text));
   }
-  for (const std::string& note : shown.notes) {
-    text(dc, MarginLeft, y, wide(note));
-    y += LineHeight;
-  }
-  if (responses_.empty()) text(dc, MarginLeft, y, wide(NothingSelected));
+  if (responses_.empty()) text(dc, MarginLeft, first, wide(NothingSelected));
 
   // Grid and its labels.
   for (const PlotGridLine& grid : shown.frequencyLines) {
@@ -178,6 +179,12 @@ LRESULT CALLBACK ResponseWindow::proc(HWND hwnd, UINT message, WPARAM wParam, LP
       return 0;
     }
     case WM_SIZE: InvalidateRect(hwnd, nullptr, FALSE); break;
+    case WM_KEYDOWN:
+      if (EscapeCloses(wParam == VK_ESCAPE, ModifierHeld())) {
+        SendMessageW(hwnd, WM_CLOSE, 0, 0);
+        return 0;
+      }
+      break;
     case WM_CLOSE: ShowWindow(hwnd, SW_HIDE); return 0;  // closed, it is only hidden; shown again later
     default: break;
   }

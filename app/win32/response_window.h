@@ -28,8 +28,9 @@ class ResponseWindow {
 
   HWND handle() const { return hwnd_; }
   bool visible() const { return IsWindowVisible(hwnd_) != FALSE; }
-  // Shown, beside the owner and inside its monitor's work area the first time.
-  void show();
+  // Shown; the first time beside the owner where its monitor's work area has room, else where it
+  // covers least of `keep` (the new list, in screen coordinates).
+  void show(const RECT& keep);
 
  private:
   static LRESULT CALLBACK proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -56,7 +56,30 @@ HRESULT CALLBACK questionCallback(HWND dialog, UINT notification, WPARAM wParam,
 
 }  // namespace
 
-std::wstring MessageBoxText(const std::string& text) { return wide(WithLineBreaks(text, "\r\n")); }
+std::wstring MessageBoxText(const std::string& text) {
+  // A message box wraps its lines at words; a word wider than the box can be (a long path) is
+  // broken first, so that none is cut off. Measured in the message boxes' font.
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  HFONT font = SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)
+                   ? CreateFontIndirectW(&metrics.lfMessageFont)
+                   : nullptr;
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  RECT work{0, 0, 1024, 768};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int limit = MessageLineLimit(work.right - work.left, GetDeviceCaps(dc, LOGPIXELSX));
+  const std::string broken = BreakLongWords(WithLineBreaks(text, "\n"), limit, [dc](std::string_view piece) {
+    const std::wstring w = wide(piece);
+    SIZE size{};
+    GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &size);
+    return static_cast<int>(size.cx);
+  });
+  if (old) SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  if (font) DeleteObject(font);
+  return wide(WithLineBreaks(broken, "\r\n"));
+}
 
 WinUserInterface::WinUserInterface(HWND owner, int colorBits, std::function<void()> helpAsked)
     : owner_(owner), progress_(std::make_unique<ProgressWindow>(owner, colorBits)), helpAsked_(std::move(helpAsked)) {}
@@ -71,7 +94,9 @@ std::optional<std::string> WinUserInterface::chooseFile(const FileDialogSettings
     queuedFiles_.pop_front();
     return path;
   }
-  return ShowOpenFileDialog(settings, owner_);
+  std::optional<std::string> chosen = ShowOpenFileDialog(settings, owner_, folders_.startFolder(settings.title));
+  if (chosen) folders_.chosen(settings.title, *chosen);
+  return chosen;
 }
 
 void WinUserInterface::showMessage(const std::string& text, MessageIcon icon) {
@@ -79,11 +104,17 @@ void WinUserInterface::showMessage(const std::string& text, MessageIcon icon) {
 }
 
 bool WinUserInterface::askYesNo(const std::string& text) {
+  if (!queuedAnswers_.empty()) {
+    const bool yes = queuedAnswers_.front();
+    queuedAnswers_.pop_front();
+    return yes;
+  }
   return MessageBoxW(owner_, MessageBoxText(text).c_str(), applicationTitle().c_str(), MB_YESNO | MB_ICONQUESTION) ==
          IDYES;
 }
 
 bool WinUserInterface::askYesNoWithDetails(const std::string& text, const std::function<std::string()>& details) {
+  if (!queuedAnswers_.empty()) return askYesNo(text);
   using TaskDialogIndirectFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
   // Task dialogs come with the common controls of version 6 (the manifest asks for them).
   const HMODULE comctl = GetModuleHandleW(L"comctl32.dll");

@@ -15,6 +15,7 @@
 #include "app/view/keyboard_rules.h"
 #include "app/view/paint_pacer.h"
 #include "app/win32/progress_window.h"
+#include "app/view/dialog_text.h"
 #include "common/user_interface.h"
 
 namespace qbm::win32 {
@@ -31,6 +32,8 @@ class WinUserInterface : public UserInterface {
   // The next file dialog is answered with this path (UTF-8) without being shown (files named on the
   // command line; tests). Answers queue up in order.
   void queueChosenFile(std::string path);
+  // The next question is answered so without being shown (a merge for the documentation's picture).
+  void queueAnswer(bool yes) { queuedAnswers_.push_back(yes); }
 
   std::optional<std::string> chooseFile(const FileDialogSettings& settings) override;
   void showMessage(const std::string& text, MessageIcon icon) override;
@@ -56,6 +59,8 @@ class WinUserInterface : public UserInterface {
   std::unique_ptr<ProgressWindow> progress_;
   std::function<void()> helpAsked_;
   std::deque<std::string> queuedFiles_;
+  std::deque<bool> queuedAnswers_;
+  DialogFolders folders_;  // where each side's next dialog starts (this run only)
   bool busy_ = false;
   PaintPacer pacer_;
   PlainF1Key f1_;

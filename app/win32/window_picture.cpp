@@ -58,6 +58,14 @@ void settle(MainWindow& window) {
 
 }  // namespace
 
+void MergeForPicture(MainWindow& window) {
+  HWND merge = window.control(controls::ControlId::MMerge);
+  if (!IsWindowVisible(merge)) return;
+  window.userInterface().queueAnswer(true);
+  SendMessageW(merge, BM_CLICK, 0, 0);
+  RunPendingMessages(window);
+}
+
 void RunPendingMessages(MainWindow& window) {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -19,6 +19,10 @@ void RunPendingMessages(MainWindow& window);
 // the mouse makes it.
 void ClickListEntry(HWND list, std::size_t i, WPARAM keys = 0);
 
+// "Merge >" clicked, the overwrite question answered Yes: the window after a merge, with what the
+// merge did below its controls.
+void MergeForPicture(MainWindow& window);
+
 // Clicks the entry a third of the way down each list that holds entries, lets the window paint,
 // and saves its picture to `file`. False, with a reason in `error`, when it cannot be saved.
 bool SaveWindowPicture(MainWindow& window, const std::wstring& file, std::string* error);

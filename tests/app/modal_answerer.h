@@ -27,6 +27,8 @@ struct SeenMessage {
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   QMessageBox::StandardButtons buttons;
   int shownLines = 0;  // the lines the text takes in the box as laid out, wrapping included
+  bool linesFit = false;  // the text, wrapped at words, fits its label, and the label fits the box
+  QRect geometry;         // the box on the screen
   QString details;     // the detailed text, after a click of "Show Details..." when the box has it
 };
 
@@ -48,12 +50,25 @@ inline int ShownLines(const QMessageBox& box) {
   return metrics.boundingRect(room, Qt::TextWordWrap, label->text()).height() / metrics.lineSpacing();
 }
 
+// A message box's text, wrapped at words as its label wraps it, is no wider and no taller than the
+// label, and the label lies inside the box: nothing of the text is cut off.
+inline bool LinesFit(const QMessageBox& box) {
+  const auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+  if (!label) return false;
+  const QFontMetrics metrics(label->font());
+  const QRect room = label->contentsRect();
+  const QRect needed = metrics.boundingRect(QRect(0, 0, room.width(), 100000), Qt::TextWordWrap, label->text());
+  const QRect inBox(label->mapTo(&box, QPoint(0, 0)), label->size());
+  return needed.width() <= room.width() && needed.height() <= room.height() && box.rect().contains(inBox);
+}
+
 struct SeenFileDialog {
   QString title;
   QStringList nameFilters;
   QString selectedNameFilter;
   QString fileName;  // the name in the dialog's name box when it opened
   QFileDialog::FileMode fileMode = QFileDialog::AnyFile;
+  QString directory;  // the folder it opened in
 };
 
 class ModalAnswerer {
@@ -76,7 +91,9 @@ class ModalAnswerer {
     QWidget* modal = QApplication::activeModalWidget();
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
       const int lines = ShownLines(*box);  // before the details change the box's layout
-      messages.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), lines,
+      const bool fit = LinesFit(*box);
+      const QRect place = box->geometry();
+      messages.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), lines, fit, place,
                           OpenDetails(*box)});
       QMessageBox::StandardButton button =
           box->standardButtons().testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
@@ -88,7 +105,8 @@ class ModalAnswerer {
     } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
       const auto* nameBox = dialog->findChild<QLineEdit*>("fileNameEdit");
       fileDialogs.push_back({dialog->windowTitle(), dialog->nameFilters(), dialog->selectedNameFilter(),
-                             nameBox ? nameBox->text() : QString(), dialog->fileMode()});
+                             nameBox ? nameBox->text() : QString(), dialog->fileMode(),
+                             dialog->directory().absolutePath()});
       if (onFileDialog) onFileDialog();
       std::optional<QString> file;
       if (!files.empty()) {

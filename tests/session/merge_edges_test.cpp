@@ -10,6 +10,7 @@
 #include "jet/table/database_core.h"
 #include "jet/page/usage_map.h"
 #include "samples/driver_table_definitions.h"
+#include "session/failure_messages.h"
 #include "tests/session/merge_fixture.h"
 
 namespace qbm {
@@ -207,7 +208,7 @@ TEST_F(MergeEdges, WhatCouldNotBeReadFromTheOldDatabaseIsToldAndCounted) {
   session.FromOpen_Click();
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0], std::make_pair(std::string("1 page of xqbaudio.mdb could not be read; the drivers on "
-                                                       "them are not listed. The file may be damaged; the other "
+                                                       "it are not listed. The file may be damaged; the other "
                                                        "drivers are listed."),
                                            MessageIcon::Exclamation));
   EXPECT_EQ(state().OldUnreadable, (ReadProblems{.rows = 0, .pages = 1}));
@@ -221,8 +222,32 @@ TEST_F(MergeEdges, WhatCouldNotBeReadFromTheOldDatabaseIsToldAndCounted) {
   EXPECT_EQ(ui.messages[0], std::make_pair(ReadProblemsMessage("xqbaudio.mdb", outcome.summary), MessageIcon::Exclamation));
   EXPECT_EQ(ui.messages[0].first,
             "Not everything could be read from xqbaudio.mdb (1 read problem):\r\n1 page could not be read "
-            "when the old drivers were listed; the drivers in them were not listed and not merged.\r\n"
+            "when the old drivers were listed; the drivers in it were not listed and not merged.\r\n"
             "The file may be damaged. Everything else was merged.");
+}
+
+// The messages refer back to what could not be read as "it" for one page or one row alone.
+TEST(UnreadablePartsMessages, OnePageIsItAndMoreAreThem) {
+  MergeSummary summary;
+  const auto scanMessage = [](long pages, long rows) {
+    return UnreadableRowsMessage("x.mdb", ReadProblems{.rows = rows, .pages = pages});
+  };
+  const auto mergeMessage = [&summary](long pages, long rows) {
+    summary.oldScanUnread = ReadProblems{.rows = rows, .pages = pages};
+    return ReadProblemsMessage("x.mdb", summary);
+  };
+  EXPECT_EQ(scanMessage(1, 0), "1 page of x.mdb could not be read; the drivers on it are not listed. The file may "
+                               "be damaged; the other drivers are listed.");
+  EXPECT_NE(scanMessage(2, 0).find("2 pages of x.mdb could not be read; the drivers on them are"), std::string::npos);
+  EXPECT_NE(scanMessage(1, 1).find("1 page and 1 row of x.mdb could not be read; the drivers on them are"),
+            std::string::npos);
+  EXPECT_NE(scanMessage(0, 1).find("1 row in x.mdb could not be read and is not listed"), std::string::npos);
+  EXPECT_NE(scanMessage(0, 2).find("2 rows in x.mdb could not be read and are not listed"), std::string::npos);
+  EXPECT_NE(mergeMessage(1, 0).find("\r\n1 page could not be read when the old drivers were listed; the drivers in "
+                                    "it were not listed"),
+            std::string::npos);
+  EXPECT_NE(mergeMessage(3, 0).find("; the drivers in them were not listed"), std::string::npos);
+  EXPECT_NE(mergeMessage(1, 2).find("; the drivers in them were not listed"), std::string::npos);
 }
 
 }  // namespace

@@ -33,8 +33,8 @@ TEST_F(WindowTest, IsAFixedWindowTitledQBMergeWithOnlyACloseBox) {
   ASSERT_EQ(window.dpi(), 96u);
   RECT client;
   GetClientRect(window.handle(), &client);
-  EXPECT_EQ(client.right, 590);  // 8850 × 6240 twips
-  EXPECT_EQ(client.bottom, 416);
+  EXPECT_EQ(client.right, 590);  // 8850 × 6945 twips: the designed 6240 and the status line below
+  EXPECT_EQ(client.bottom, 463);
   const LONG style = GetWindowLongW(window.handle(), GWL_STYLE);
   EXPECT_TRUE(style & WS_SYSMENU);
   EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
@@ -68,7 +68,7 @@ TEST_F(WindowTest, IsLaidOutAgainAtTheDpiOfTheMonitorItIsMovedTo) {
   RECT client;
   GetClientRect(window.handle(), &client);
   EXPECT_EQ(client.right, 738);
-  EXPECT_EQ(client.bottom, 520);
+  EXPECT_EQ(client.bottom, 579);  // the status line included
   expectPlace(control(ControlId::ToList), 376, 84, 350, 183);
   expectPlace(control(ControlId::UnitsOpt1), 75, 0, 63, 16);
   EXPECT_EQ(fontOf(control(ControlId::MHelp)).lfHeight, -14);  // 8.25 points at 120 dpi

@@ -117,6 +117,9 @@ void ModalAnswerer::answerFileDialog(HWND dialog) {
   HWND name = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
   seen.fileName = WindowText(name);
   seen.readOnlyBoxShown = IsWindowVisible(GetDlgItem(dialog, chx1)) != FALSE;
+  std::wstring folder(MAX_PATH * 4, L'\0');
+  if (SendMessageW(dialog, CDM_GETFOLDERPATH, folder.size(), reinterpret_cast<LPARAM>(folder.data())) > 0)
+    seen.folder = folder.c_str();
   fileDialogs.push_back(seen);
   if (onFileDialog) onFileDialog();
   std::optional<std::wstring> file;
@@ -148,6 +151,7 @@ void ModalAnswerer::answerMessage(HWND dialog) {
       if (std::find(before.begin(), before.end(), t) == before.end()) seen.details += t;
   }
   messages.push_back(seen);
+  if (onMessage) onMessage(dialog);
   int button = std::find(seen.buttons.begin(), seen.buttons.end(), IDNO) != seen.buttons.end() ? IDNO : IDOK;
   if (!buttons.empty()) {
     button = buttons.front();

@@ -34,6 +34,7 @@ struct SeenFileDialog {
   int selectedFilter = -1;
   std::wstring fileName;              // the name in the name box when it opened
   bool readOnlyBoxShown = false;
+  std::wstring folder;                // the folder it opened in
 };
 
 class ModalAnswerer {
@@ -49,6 +50,8 @@ class ModalAnswerer {
   std::vector<SeenFileDialog> fileDialogs;
   // Called when a file dialog is up, before it is answered: to look at the window behind it.
   std::function<void()> onFileDialog;
+  // Called with a message box (or task dialog) while it is up, before it is answered.
+  std::function<void(HWND)> onMessage;
 
  private:
   static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD);
