@@ -14,7 +14,7 @@
 namespace qbm {
 
 // The woofer rows added by the current merge, by ID. Any number of them (a merge may add more than
-// 900 woofers); AddedWooferCount is how many were recorded.
+// any fixed number of woofers); AddedWooferCount is how many were recorded.
 class AddedWooferIds {
  public:
   void add(std::int32_t id) {

@@ -76,7 +76,7 @@ std::optional<NewModelIndex::Placed> NewModelIndex::readCurrent() const {
 
   const jet::Value model = valueAt(cursor_, model_);
   const std::int32_t companyId = readLong(valueAt(cursor_, company_));
-  if (!model.isNull() && placed.entry.id > 0 && companyId >= 1 && companyId <= MaxCompanyId) {
+  if (!model.isNull() && placed.entry.id > 0 && IsCompanyId(companyId)) {
     const NewModelKeys keys = NewModelKeysOf(readText(model));
     placed.group = groupKey(companyId, keys.withoutSection);
     if (keys.whole != keys.withoutSection) placed.wholeGroup = groupKey(companyId, keys.whole);

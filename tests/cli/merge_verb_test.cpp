@@ -221,22 +221,33 @@ TEST_F(CliMerge, UsageErrorsExitWithTwo) {
     EXPECT_EQ(2, runMergeVerb(args)) << args;
 }
 
-TEST(CliMergeSamples, GeneratedDatabasesMergeIntoAFileThatChecksCleanAndOnlyOnce) {
+// Writes sample databases with the options, merges each old one into the new one, and merges it
+// again in either list mode and with either answer: the second time adds no driver and no company.
+void mergeSamplesTwice(const std::string& options) {
   test::ScratchDir dir;
   std::string out, err;
-  ASSERT_EQ(0, runMergeVerb("samples " + quoted(dir.path()) + " --drivers 400 --seed 5", &out, &err)) << err;
+  ASSERT_EQ(0, runMergeVerb("samples " + quoted(dir.path()) + " " + options, &out, &err)) << err;
   for (const char* old : {"spkrbase.mdb", "xqbaudio.mdb"}) {
     const std::string files = quoted(dir / "qbaudio.mdb") + " " + quoted(dir / old);
     ASSERT_EQ(0, runMergeVerb("merge " + files + " --all --overwrite yes", &out, &err)) << err;
     EXPECT_NE(out.find("Write problems: 0."), std::string::npos) << out;
     EXPECT_EQ(0, runMergeVerb("check " + quoted(dir / "qbaudio.mdb"), &out)) << out;
-    // Merged again, in either list mode and with either answer, it adds nothing.
     for (const char* again : {" --all --overwrite yes", " --overwrite no"}) {
       ASSERT_EQ(0, runMergeVerb("merge " + files + again, &out, &err)) << err;
       for (const char* line : {"Woofers: 0 added,", "Tweeters: 0 added,", "Companies: 0 added."})
-        EXPECT_NE(out.find(line), std::string::npos) << old << again << ": " << out;
+        EXPECT_NE(out.find(line), std::string::npos) << options << " " << old << again << ": " << out;
     }
   }
+}
+
+TEST(CliMergeSamples, GeneratedDatabasesMergeIntoAFileThatChecksCleanAndOnlyOnce) {
+  mergeSamplesTwice("--drivers 400 --seed 5");
+}
+
+// A new database with 1,200 companies: the drivers of those past 900 find their company and their
+// row again instead of copying the company on every merge.
+TEST(CliMergeSamples, CompaniesPastNineHundredAreFoundSoASecondMergeAddsNothing) {
+  mergeSamplesTwice("--drivers 1500 --seed 6 --companies 1200");
 }
 
 #ifndef _WIN32
