@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 
 namespace qbm {
 

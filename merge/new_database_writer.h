@@ -12,7 +12,7 @@
 #include "merge/merge_state.h"
 #include "merge/new_driver_matcher.h"
 #include "merge/write_problems.h"
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 
 namespace qbm {
 

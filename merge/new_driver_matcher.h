@@ -16,7 +16,7 @@
 #include "merge/merge_state.h"
 #include "merge/new_model_index.h"
 #include "merge/response_index.h"
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 
 namespace qbm {
 

@@ -8,7 +8,7 @@
 
 #include "db/code_tables.h"
 #include "db/working_driver.h"
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 #include "report/display_units.h"
 #include "report/report_box.h"
 

@@ -6,7 +6,7 @@
 #include <span>
 
 #include "common/date_text.h"
-#include "olddb/company_short_names.h"
+#include "db/company_short_names.h"
 #include "samples/response_curve.h"
 #include "samples/sample_driver_texts.h"
 

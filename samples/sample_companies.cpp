@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "samples/sample_driver_texts.h"
-#include "olddb/company_short_names.h"
+#include "db/company_short_names.h"
 #include "samples/sample_random.h"
 
 namespace qbm::samples {

@@ -5,7 +5,7 @@
 
 #include "db/legacy_table.h"
 #include "db/schema.h"
-#include "jet/text/clock.h"
+#include "common/date_text.h"
 #include "jet/database.h"
 #include "jet/path_text.h"
 #include "samples/driver_row_values.h"
@@ -173,7 +173,7 @@ SampleFileSummary writeFile(const fs::path& path, const SampleOptions& options, 
 
 }  // namespace
 
-jet::DateTime sampleTimestamp() { return jet::toDateTime(2005, 6, 1, 12, 0, 0); }
+jet::DateTime sampleTimestamp() { return jet::DateTime{serialFromCivilDate({2005, 6, 1}) + 0.5}; }  // noon
 
 std::vector<SampleFileSummary> writeSampleDatabases(const fs::path& dir, const SampleOptions& options) {
   if (options.drivers < 0 || options.drivers > MaxSampleDrivers)

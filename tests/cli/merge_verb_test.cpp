@@ -18,7 +18,7 @@
 #include <sys/wait.h>
 #endif
 
-#include "merge/driver_merge.h"
+#include "merge/apply_merge_plan.h"
 #include "merge/merge_summary.h"
 #include "merge/new_database_scan.h"
 #include "olddb/old_database_scan.h"
@@ -90,6 +90,12 @@ class CliMerge : public ::testing::Test {
     const MergeOutcome outcome = session.MMerge_Click({.dryRun = dryRun, .reportProblems = false});
     out += dryRun ? "Dry run, nothing written; the merge would have done this:\n" : "Merged:\n";
     out += MergeSummaryText(outcome.summary) + "\n";
+    if (dryRun) {  // and the plan, one line per entry
+      const std::string plan = MergePlanText(outcome.planned);
+      out += "The plan:\n";
+      for (std::size_t i = 0; i < plan.size(); ++i)
+        if (plan.compare(i, 2, "\r\n") != 0) out += plan[i];
+    }
     return lists ? out + listing(session.state().ToList) : out;
   }
 
@@ -201,6 +207,7 @@ TEST_F(CliMerge, ADryRunPrintsTheSummaryAndLeavesTheFileAsItWas) {
   ASSERT_EQ(0, runMergeVerb("merge " + files("xqbaudio.mdb") + " --dry-run --overwrite yes", &out, &err)) << err;
   EXPECT_EQ(out, expected("xqbaudio.mdb", ShowChangedDriversOption, {}, true, true));
   EXPECT_NE(out.find("Dry run, nothing written"), std::string::npos);
+  EXPECT_NE(out.find("\n1. "), std::string::npos) << "the plan's first entry";
   EXPECT_TRUE(fileBytes(dir / "qbaudio.mdb") == before);
 }
 

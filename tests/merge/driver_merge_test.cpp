@@ -2,7 +2,7 @@
 // question, companies added once, drivers whose company or old row is missing, and a merge that
 // adds more woofers than the 901 slots the rules once had.
 
-#include "merge/driver_merge.h"
+#include "merge/apply_merge_plan.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include "db/field_read.h"
 #include "db/schema.h"
 #include "merge/new_driver_matcher.h"
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 #include "olddb/model_names.h"
 
 namespace qbm::test {

@@ -12,8 +12,10 @@
 
 #include "db/list_entry.h"
 #include "jet/check.h"
-#include "merge/driver_merge.h"
+#include "merge/apply_merge_plan.h"
+#include "merge/merge_plan.h"
 #include "merge/new_driver_matcher.h"
+#include "merge/overwrite_question.h"
 #include "samples/driver_database_builder.h"
 #include "session/session.h"
 #include "tests/merge/literal_rules.h"
@@ -125,19 +127,39 @@ class MergeSides {
     return out;
   }
 
-  // The merge walk over the entries, inside one transaction, with the given look-ups (the
-  // indexed ones when none).
+  // The plan of a merge of the entries, answered as the next queued answer says when it asks.
+  MergePlan plan(const std::vector<ListEntry>& entries) {
+    const CompanyNameTables& names = state().companyNames;
+    const auto planned = [&](std::optional<bool> answer) {
+      return PlanMerge(entries, db(), oldRows, names.NewCompanyFull, names.NewCompanyShort,
+                       currentUserLocale(), answer, {});
+    };
+    MergePlan plan = planned(std::nullopt);
+    if (plan.questionAt && !ui.askYesNo(OverwriteQuestionText())) plan = planned(false);
+    return plan;
+  }
+
+  // The merge of the entries: planned, then written inside one transaction, checked at every
+  // entry against the indexed look-ups or the literal rules; then the new side rescanned, as the
+  // session does after a merge.
   MergeSummary merge(const std::vector<ListEntry>& entries, bool literal = false) {
-    std::unique_ptr<NewDriverMatcher> matcher;
+    const MergePlan planned = plan(entries);
+    return apply(planned, literal);
+  }
+  MergeSummary apply(const MergePlan& planned, bool literal = false) {
+    const CompanyNameTables& names = state().companyNames;
+    LookupsFactory lookups;
     if (literal)
-      matcher = std::make_unique<LiteralDriverMatcher>(db(), state().companyNames);
-    else
-      matcher = std::make_unique<IndexedDriverMatcher>(db(), state().companyNames);
-    MergeContext context{db(), state().companyNames, state().WorkingDriver, state().selection, ui,
-                         *matcher, oldRows, currentUserLocale(), {}};
+      lookups = [](DatabaseState& db, const CompanyNameTables& tables) -> std::unique_ptr<NewDriverMatcher> {
+        return std::make_unique<LiteralDriverMatcher>(db, tables);
+      };
     db().New.Db->begin();
-    MergeSummary summary = MergeDrivers(entries, context);
+    MergeSummary summary = ApplyMergePlan(planned, db(), oldRows, names.NewCompanyFull,
+                                          names.NewCompanyShort, currentUserLocale(), ui, lookups);
     db().New.Db->commit();
+    const std::vector<std::string> events = ui.events;  // the rescan's own are not the merge's
+    session.rescanNewDatabase();
+    ui.events = events;
     std::string problems;  // every page in use covered, and not listed free, as other writers read the map
     for (const jet::Problem& p : jet::check(*db().New.Db)) problems += p.where + ": " + p.what + "\n";
     EXPECT_EQ("", problems) << "the new database after the merge";

@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "db/schema.h"
-#include "merge/driver_merge.h"
+#include "merge/apply_merge_plan.h"
 #include "samples/driver_database_builder.h"
 #include "session/session.h"
 #include "tests/support/fake_user_interface.h"

@@ -1,8 +1,8 @@
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 
 #include "db/field_read.h"
 #include "db/schema.h"
-#include "olddb/company_short_names.h"
+#include "db/company_short_names.h"
 
 namespace qbm {
 

@@ -1,4 +1,4 @@
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "jet/database.h"
-#include "olddb/company_short_names.h"
+#include "db/company_short_names.h"
 #include "tests/support/json.h"
 #include "tests/support/test_support.h"
 
