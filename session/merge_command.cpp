@@ -117,7 +117,6 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
           OverwriteQuestionText(), [&plan] { return OverwriteDetailsText(plan.overwritten); });
       if (!yes) plan = planned(false);
     }
-    outcome.plan = plan.expected();
     // 3. The plan written, in one transaction.
     scope.showProgress(std::string(CopyingDriversCaption));
     jet::Transaction transaction(*db.New.Db);  // rolled back when anything below throws

@@ -30,8 +30,7 @@ struct MergeOutcome {
   };
   Status status = Status::NothingListed;
   MergeSummary summary;
-  // What the plan expected (MergePlan::expected), and the plan itself once it was written.
-  MergeSummary plan;
+  // The plan that was written (Merged); what it expected is planned.expected().
   MergePlan planned;
   std::string failure;  // what stopped a failed merge
 };

@@ -136,7 +136,7 @@ TEST_F(CliMerge, WithListOverwriteYesPrintsTheOldListTheSummaryAndTheNewList) {
 }
 
 // merge --json --list: the counts of the session's own merge of the same files, its problems, and
-// the lists before and after it.
+// the lists before and after it, and the plan it wrote.
 TEST_F(CliMerge, JsonGivesTheSummaryAndTheListsOfTheSessionsMerge) {
   test::FakeUserInterface ui;
   MergeOutcome outcome;
@@ -164,6 +164,14 @@ TEST_F(CliMerge, JsonGivesTheSummaryAndTheListsOfTheSessionsMerge) {
     EXPECT_EQ(number(summary[side]["skipped"]), counts.skipped) << side;
   }
   EXPECT_GT(number(summary["woofers"]["added"]) + number(summary["woofers"]["replaced"]), 0);
+  // The plan it wrote: one decision per old entry, and the counts it expected are the window's.
+  const test::Json& plan = json["plan"];
+  EXPECT_EQ(plan["entries"].size(), oldIds.size());
+  EXPECT_EQ(plan["entries"].size(), outcome.planned.entries.size());
+  for (const char* side : {"woofers", "tweeters"})
+    for (const char* count : {"added", "replaced", "skipped"})
+      EXPECT_EQ(plan["expected"][side][count].text, summary[side][count].text) << side << " " << count;
+  EXPECT_EQ(plan["expected"]["companiesAdded"].text, summary["companiesAdded"].text);
   EXPECT_EQ(number(summary["companiesAdded"]), outcome.summary.companiesAdded);
   EXPECT_EQ(number(summary["readProblems"]), outcome.summary.readProblemCount());
   EXPECT_EQ(json["writeProblems"].size(), outcome.summary.problems.size());
