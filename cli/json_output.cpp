@@ -71,15 +71,44 @@ std::string ReportJson(const ReportBox& box) {
   return out + (first ? "" : "\n") + "]}";
 }
 
-std::string MergeJson(const MergeSummary& s, bool dryRun) {
-  return "{\"dryRun\": " + boolean(dryRun) + ",\n\"summary\": {\"woofers\": " + countsJson(s.woofers) +
+std::string summaryJson(const MergeSummary& s) {
+  return "{\"woofers\": " + countsJson(s.woofers) +
          ", \"tweeters\": " + countsJson(s.tweeters) + ", \"companiesAdded\": " + std::to_string(s.companiesAdded) +
          ", \"oldRowsMissing\": " + std::to_string(s.oldRowsMissing) + ", \"freePageMapRebuilt\": " +
          boolean(s.freePageMap.rebuilt) + ", \"oldRowsUnread\": " + std::to_string(s.oldScanUnread.rows) +
          ", \"oldPagesUnread\": " + std::to_string(s.oldScanUnread.pages) +
          ", \"readProblems\": " + std::to_string(s.readProblemCount()) +
-         ", \"writeProblems\": " + std::to_string(s.problems.size()) + "},\n\"readProblems\": " +
-         problemsJson(s.readProblems) + ",\n\"writeProblems\": " + problemsJson(s.problems) + "}";
+         ", \"writeProblems\": " + std::to_string(s.problems.size()) + "}";
+}
+
+std::string MergeJson(const MergeSummary& s, bool dryRun) {
+  return "{\"dryRun\": " + boolean(dryRun) + ",\n\"summary\": " + summaryJson(s) +
+         ",\n\"readProblems\": " + problemsJson(s.readProblems) +
+         ",\n\"writeProblems\": " + problemsJson(s.problems) + "}";
+}
+
+std::string PlanJson(const MergePlan& plan) {
+  const auto number = [](const auto& value) {
+    return value ? std::to_string(*value) : std::string("null");
+  };
+  std::string out = "{\"questionBefore\": " + number(plan.questionAt) + ", \"refused\": " +
+                    boolean(plan.refused) + ",\n\"expected\": " + summaryJson(plan.expected()) +
+                    ",\n\"entries\": [";
+  for (std::size_t i = 0; i < plan.entries.size(); ++i) {
+    const PlannedEntry& p = plan.entries[i];
+    const char* action = p.action == PlannedAction::Add       ? "add"
+                         : p.action == PlannedAction::Replace ? "replace"
+                                                              : "skip";
+    out += std::string(i ? ",\n  " : "\n  ") + "{\"entry\": " + jsonString(p.entry.text) +
+           ", \"action\": \"" + action + "\", \"skipped\": " +
+           (p.skip == SkipReason::None ? std::string("null") : jsonString(std::string(SkipReasonName(p.skip)))) +
+           ", \"company\": " + (p.company.id > 0 ? std::to_string(p.company.id) : "null") +
+           ", \"companyCopiedBy\": " + number(p.company.copiedBy) +
+           ", \"copiesCompany\": " + boolean(p.copiesCompany) + ", \"replaces\": " +
+           (p.row.existing ? std::to_string(p.row.existing->id) : "null") +
+           ", \"replacesRowAddedBy\": " + number(p.row.addedBy) + "}";
+  }
+  return out + (plan.entries.empty() ? "" : "\n") + "]}";
 }
 
 }  // namespace qbm::cli

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "merge/merge_plan.h"
 #include "merge/merge_summary.h"
 #include "report/report_box.h"
 #include "session/driver_list.h"
@@ -16,5 +17,10 @@ std::string ListJson(const DriverList& list);
 std::string ReportJson(const ReportBox& box);
 // {"dryRun", "summary": {...counts}, "readProblems": [{"driver", "what"}], "writeProblems": [...]}.
 std::string MergeJson(const MergeSummary& summary, bool dryRun);
+// {"questionBefore": entry or null, "refused", "expected": {counts as "summary" gives them},
+//  "entries": [{"entry", "action": "add"|"replace"|"skip", "skipped": why or null, "company": ID
+//  or null, "companyCopiedBy": entry or null, "copiesCompany", "replaces": ID or null,
+//  "replacesRowAddedBy": entry or null}]}; entries are numbered from 0 in list order.
+std::string PlanJson(const MergePlan& plan);
 
 }  // namespace qbm::cli

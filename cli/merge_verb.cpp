@@ -90,14 +90,15 @@ bool omitDrivers(CliSession& cli, const MergeRequest& request) {
 
 // As text, the new list after it with --list; or as one JSON document, with --list the old list
 // as it was before the merge (oldListJson) and the new list as "oldList" and "newList".
-void printSummary(const MergeSummary& summary, const MergeRequest& request, const std::string& oldListJson,
+void printSummary(const MergeOutcome& outcome, const MergeRequest& request, const std::string& oldListJson,
                   const DriverList& newList) {
+  const MergeSummary& summary = outcome.summary;
   if (request.json) {
     std::string json = MergeJson(summary, request.dryRun);
-    if (request.list) {
-      json.pop_back();  // the closing brace
-      json += ",\n\"oldList\": " + oldListJson + ",\n\"newList\": " + ListJson(newList) + "}";
-    }
+    json.pop_back();  // the closing brace
+    json += ",\n\"plan\": " + PlanJson(outcome.planned);
+    if (request.list) json += ",\n\"oldList\": " + oldListJson + ",\n\"newList\": " + ListJson(newList);
+    json += "}";
     std::cout << json << '\n';
     return;
   }
@@ -108,6 +109,7 @@ void printSummary(const MergeSummary& summary, const MergeRequest& request, cons
   for (const WriteProblems* problems : {&summary.readProblems, &summary.problems})
     for (const WriteProblem& p : problems->all())
       std::cout << "  " << TerminalLine(p.driver) << ": " << TerminalLine(p.what) << '\n';
+  if (dryRun) std::cout << "The plan:\n" << TerminalText(MergePlanText(outcome.planned));
   if (request.list) printList(newList);
 }
 
@@ -138,7 +140,7 @@ int merge(const Args& args) {
   if (outcome.status == MergeOutcome::Status::Failed || outcome.status == MergeOutcome::Status::Refused ||
       outcome.status == MergeOutcome::Status::NewDatabaseClosed || failed)
     return 1;
-  printSummary(outcome.summary, *request, oldListJson, cli.state().ToList);
+  printSummary(outcome, *request, oldListJson, cli.state().ToList);
   const bool saved = merged && !request->dryRun;
   const int status = OutputStatus(0, saved ? "the merge itself was saved" : "");
   if (const int signal = PendingStopSignal())

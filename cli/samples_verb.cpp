@@ -46,7 +46,15 @@ int samples(const Args& args) {
   samples::SampleOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--drivers" || arg == "--seed") {
+    if (arg == "--companies") {
+      if (i + 1 == args.size()) return badArgument(arg + " needs a number");
+      const std::string& value = args[++i];
+      std::optional<int> n = parseNumber<int>(value);
+      if (!n || *n < 0 || *n > samples::MaxSampleCompanies)
+        return badArgument("--companies takes a whole number from 0 to " +
+                           std::to_string(samples::MaxSampleCompanies) + ", not \"" + value + "\"");
+      options.companies = *n;
+    } else if (arg == "--drivers" || arg == "--seed") {
       if (i + 1 == args.size()) return badArgument(arg + " needs a number");
       const std::string& value = args[++i];
       if (arg == "--drivers") {

@@ -14,6 +14,10 @@ namespace qbm {
 // byte: so a value of 0x80 or more with a length of 1 marks an invalid byte.
 char32_t CharacterAt(std::string_view text, std::size_t at, std::size_t& length);
 
+// Appends the character as UTF-8; a value that is no character (a surrogate half, or above
+// U+10FFFF) as U+FFFD.
+void AppendCharacter(std::string& out, char32_t character);
+
 // Number of characters in the text.
 std::size_t CharacterCount(std::string_view text);
 

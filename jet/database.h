@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,12 +20,16 @@
 
 #include "jet/collation.h"
 #include "jet/error.h"
-#include "jet/file/journal.h"
+#include "jet/journal_finding.h"
 #include "jet/open_options.h"
 #include "jet/schema.h"
 #include "jet/table.h"
 
 namespace jet {
+
+class Storage;  // a file as the engine reads and writes it (file/storage.h)
+// Puts a Storage of its own around each file a database opens: how tests inject faults.
+using StorageWrapper = std::function<std::unique_ptr<Storage>(std::unique_ptr<Storage>)>;
 
 namespace detail {
 class DatabaseCore;

@@ -7,8 +7,8 @@
 
 namespace qbm {
 
-std::optional<std::int32_t> CopyCompany(WorkingDriver& driver, MergeState& merge,
-                                        NewDatabaseWriter& writer, const std::string& label) {
+std::optional<std::int32_t> CopyCompany(WorkingDriver& driver, NewDatabaseWriter& writer,
+                                        const std::string& label) {
   jet::Table& companies = *writer.db().New.Companies;
   const DriverCompany& company = driver.company;
   const auto put = [&](std::string_view field, const jet::Value& value) {
@@ -26,7 +26,6 @@ std::optional<std::int32_t> CopyCompany(WorkingDriver& driver, MergeState& merge
     put(fields::CompanyLink[k], LinkFieldValue(company.CompanyLink[k]));
   const std::optional<std::int32_t> id = writer.saveCompanyRow(company.Company, label);
   if (!id) return std::nullopt;
-  merge.MergeCompanyId = *id;
   driver.CompanyID = *id;
   return id;
 }

@@ -6,18 +6,16 @@
 #include <string>
 
 #include "db/working_driver.h"
-#include "merge/merge_state.h"
 #include "merge/new_database_writer.h"
 
 namespace qbm {
 
 // REQUIRES: the new side is open.
 // Adds the record's company part to NewCompanies as a user entry (a link of 0 stored as Null) and
-// saves it through writer. Its new ID becomes merge.MergeCompanyId and the record's Company ID.
-// Returns that ID; nothing when the row could not be saved (recorded for label), in which case
-// MergeCompanyId is left as it was. A field that refuses its value keeps its default (recorded).
-// Failures of the file itself reach the caller.
-std::optional<std::int32_t> CopyCompany(WorkingDriver& driver, MergeState& merge,
-                                        NewDatabaseWriter& writer, const std::string& label);
+// saves it through writer. Its new ID becomes the record's Company ID. Returns that ID; nothing
+// when the row could not be saved (recorded for label). A field that refuses its value keeps its
+// default (recorded). Failures of the file itself reach the caller.
+std::optional<std::int32_t> CopyCompany(WorkingDriver& driver, NewDatabaseWriter& writer,
+                                        const std::string& label);
 
 }  // namespace qbm

@@ -15,7 +15,9 @@ namespace qbm {
 CompanyMatcher::CompanyMatcher(const CompanyNameTable& fullNames,
                                const CompanyNameTable& shortNames)
     : full_(fullNames), short_(shortNames) {
-  for (std::int32_t id = 1; id <= MaxCompanyId; ++id) insertNames(id);
+  for (const auto& [id, name] : full_.entries()) insertNames(id);
+  for (const auto& [id, name] : short_.entries())
+    if (!full_.has(id)) insertNames(id);
   std::sort(names_.begin(), names_.end());
 }
 
@@ -29,8 +31,8 @@ std::vector<std::int32_t> CompanyMatcher::Matches(const std::string& upperName) 
   if (auto known = answers_.find(upperName); known != answers_.end()) return known->second;
   std::vector<std::int32_t> ids;
   if (upperName.empty()) {
-    for (std::int32_t id = 1; id <= MaxCompanyId; ++id)
-      if (IsNamelessCompany(full_, id)) ids.push_back(id);
+    for (const auto& [id, name] : full_.entries())
+      if (name.empty()) ids.push_back(id);
   } else {
     auto it = std::lower_bound(names_.begin(), names_.end(),
                                std::pair<std::string, std::int32_t>{upperName, 0});

@@ -4,7 +4,7 @@
 // the names an old name begins are one contiguous range, and answers are remembered per old name
 // until a company is added.
 //
-// The rule: the companies an old name names are those of ID k in 1..900 whose full or short name,
+// The rule: the companies an old name names are those of ID k >= 1 (every company of the tables) whose full or short name,
 // cut to as many characters as the old name has and upper-cased, equals the old name upper-cased;
 // i.e. the old name begins the new full or short name, ignoring case. An empty old name would
 // begin every name; it names only the companies that exist without a name (IsNamelessCompany),
@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 
 namespace qbm {
 

@@ -53,12 +53,12 @@ class RowWriter {
     put(fields::Date, value);
   }
 
-  void putFields(const WorkingDriver& d, const MergeState& merge, const SectionLinks& links,
+  void putFields(const WorkingDriver& d, const DriverPlacement& where, const SectionLinks& links,
                  const UserLocale& locale) {
     const bool woofer = kind_ == DriverTable::Woofers;
     put(fields::UserEntry, YesNoTrue);
     put(fields::Model, d.CurrentModel);  // as listed, "" included: a Null model is never listed
-    put(fields::CompanyID, merge.MergeCompanyId);
+    put(fields::CompanyID, where.companyId);
     put(fields::Available, d.Available);
     putDate(d.Date, locale);
     put(fields::Type, d.Type);
@@ -72,7 +72,7 @@ class RowWriter {
 
     // A dual-coil woofer replacing a row keeps the stored value of every wiring-dependent
     // parameter it does not give, so that its other wiring's row can fill them.
-    const bool keepUngiven = woofer && d.Dual != YesNoFalse && !merge.MergeIsNew;
+    const bool keepUngiven = woofer && d.Dual != YesNoFalse && where.replaces.has_value();
     for (const auto& f : DriverNumberFields) {
       if (!usedIn(f.use, kind_)) continue;
       if (keepUngiven && isWiringDependent(f) && !(d.*f.member > 0)) continue;
@@ -122,13 +122,14 @@ SectionLinks findLinks(const WorkingDriver& d, DriverTable kind, NewDatabaseWrit
 }
 
 // Positions the table for the write: a new row, or the replaced row made editable.
-bool positionRow(jet::Table& table, const MergeState& merge, const MergeRow& row,
+bool positionRow(jet::Table& table, const std::optional<MergeRow>& replaces,
                  WriteProblems& problems, const std::string& label) {
   SelectIndex(table, "");  // rows are reached by bookmark; no index to keep in step
-  if (merge.MergeIsNew) {
+  if (!replaces) {
     table.addNew();
     return true;
   }
+  const MergeRow& row = *replaces;
   if (!row.bookmark) {
     problems.add(label, "the row to replace is not known; nothing written");
     return false;
@@ -147,15 +148,15 @@ std::string MergeDriverLabel(const WorkingDriver& driver, DriverTable table) {
   return ListEntryText(driver.company.Company, driver.CurrentModel, table);
 }
 
-std::optional<jet::Bookmark> WriteDriver(DriverTable kind, WorkingDriver& driver, MergeState& merge,
-                                         NewDatabaseWriter& writer, const UserLocale& locale) {
+std::optional<MergeRow> WriteDriver(DriverTable kind, WorkingDriver& driver,
+                                    const DriverPlacement& where, NewDatabaseWriter& writer,
+                                    const UserLocale& locale) {
   jet::Table& table = NewDriverTable(writer.db(), kind);
-  MergeRow& row = kind == DriverTable::Woofers ? merge.MergeWooferRow : merge.MergeTweeterRow;
   const std::string label = MergeDriverLabel(driver, kind);
 
   // 1. The section links, looked up before the cursor is positioned.
   const SectionLinks links = findLinks(driver, kind, writer, label);
-  if (!positionRow(table, merge, row, writer.problems(), label)) return std::nullopt;
+  if (!positionRow(table, where.replaces, writer.problems(), label)) return std::nullopt;
 
   // 2. "Acoustic" follows the levels; what the record had as loaded decides a response deletion.
   const std::int16_t loadedAcoustic = driver.Acoustic;
@@ -165,14 +166,12 @@ std::optional<jet::Bookmark> WriteDriver(DriverTable kind, WorkingDriver& driver
 
   // 3. Every field, then the save; a new row takes the ID and bookmark the save gave it.
   RowWriter rowWriter(table, kind, writer.problems(), label);
-  rowWriter.putFields(driver, merge, links, locale);
+  rowWriter.putFields(driver, where, links, locale);
   const std::optional<MergeRow> saved = writer.saveDriverRow(kind, label);
-  if (merge.MergeIsNew) {
-    if (!saved) return std::nullopt;  // no ID: the response step would touch another driver's row
-    row = *saved;
-    if (kind == DriverTable::Woofers) merge.AddedWoofers.add(row.id);
-  }
-  const std::optional<jet::Bookmark> written = saved ? row.bookmark : std::nullopt;
+  // no ID for a new row that was not saved: the response step would touch another driver's row
+  if (!where.replaces && !saved) return std::nullopt;
+  const MergeRow row = where.replaces ? *where.replaces : *saved;
+  const std::optional<MergeRow> written = saved ? std::optional<MergeRow>(row) : std::nullopt;
 
   // 4. The response row, written, or deleted when the driver no longer has one.
   if (driver.Acoustic != YesNoFalse)

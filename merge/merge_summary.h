@@ -5,7 +5,7 @@
 #include <string>
 
 #include "db/table_walk.h"
-#include "jet/check/free_page_map_repair.h"
+#include "jet/repair.h"
 #include "merge/write_problems.h"
 
 namespace qbm {

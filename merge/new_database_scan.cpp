@@ -23,7 +23,7 @@ void listTable(jet::Table& table, DriverTable kind, const CompanyNameTable& shor
     const std::int32_t key = readLong(valueAt(table, id));
     const std::int32_t c = readLong(valueAt(table, company));
     const jet::Value model = valueAt(table, modelColumn);
-    if (model.isNull() || key <= 0 || c < 1 || c > MaxCompanyId) return;
+    if (model.isNull() || key <= 0 || c < 1 || c > MaxListedCompanyId) return;
     entries.push_back({ListEntryText(shortNames[c], readText(model), kind), key});
     listing.ui.updateProgress(static_cast<long>(entries.size()), listing.total);
   });

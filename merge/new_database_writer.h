@@ -12,7 +12,7 @@
 #include "merge/merge_state.h"
 #include "merge/new_driver_matcher.h"
 #include "merge/write_problems.h"
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 
 namespace qbm {
 
@@ -32,7 +32,7 @@ class NewDatabaseWriter {
   std::optional<MergeRow> saveDriverRow(DriverTable table, const std::string& label);
 
   // Saves the company row being added; the ID the database gave it, which NewCompanyFull and
-  // NewCompanyShort then hold the name under when it lies in 1..900. Nothing when it could not be
+  // NewCompanyShort then hold the name under. Nothing when it could not be
   // saved (dropped and recorded for label; the name tables unchanged).
   std::optional<std::int32_t> saveCompanyRow(const std::string& name, const std::string& label);
 

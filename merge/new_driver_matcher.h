@@ -16,7 +16,7 @@
 #include "merge/merge_state.h"
 #include "merge/new_model_index.h"
 #include "merge/response_index.h"
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 
 namespace qbm {
 
@@ -24,7 +24,7 @@ class NewDriverMatcher {
  public:
   virtual ~NewDriverMatcher() = default;
 
-  // The IDs in 1..900, highest first, of the companies the old company name names: those whose
+  // The IDs, highest first, of the companies the old company name names: those whose
   // full or short name (NewCompanyFull, NewCompanyShort) begins with it, ignoring case; for an
   // empty name those that exist with an empty full name. upperName is the old name upper-cased
   // (UpperCase).

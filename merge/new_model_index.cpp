@@ -7,7 +7,7 @@
 #include "db/schema.h"
 #include "db/table_walk.h"
 #include "jet/error.h"
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 #include "olddb/model_names.h"
 
 namespace qbm {
@@ -76,7 +76,7 @@ std::optional<NewModelIndex::Placed> NewModelIndex::readCurrent() const {
 
   const jet::Value model = valueAt(cursor_, model_);
   const std::int32_t companyId = readLong(valueAt(cursor_, company_));
-  if (!model.isNull() && placed.entry.id > 0 && companyId >= 1 && companyId <= MaxCompanyId) {
+  if (!model.isNull() && placed.entry.id > 0 && IsCompanyId(companyId)) {
     const NewModelKeys keys = NewModelKeysOf(readText(model));
     placed.group = groupKey(companyId, keys.withoutSection);
     if (keys.whole != keys.withoutSection) placed.wholeGroup = groupKey(companyId, keys.whole);
@@ -133,6 +133,34 @@ std::int32_t NewModelIndex::seekModel(const std::string& model) const {
   auto group = sections_.find(std::string(key_.begin(), key_.end()));
   if (group == sections_.end() || group->second.empty()) return 0;
   return group->second.begin()->id;
+}
+
+void NewModelIndex::place(const jet::Bookmark& row, std::int32_t id, const std::string& model,
+                          std::int32_t companyId) {
+  erase(row);
+  const bool inFile = !standInEntry(row);
+  if (inFile && orderColumns_.size() > 1) cursor_.setBookmark(row);
+  Placed placed;
+  key_.clear();
+  for (std::size_t i = 0; i < orderColumns_.size(); ++i) {
+    jet::Value v;
+    if (i == 0) {
+      if (std::optional<jet::Value> key = jet::keyValue(keyColumns_[0].type, jet::Value{model})) v = *key;
+    } else if (inFile) {
+      v = cursor_.get(orderColumns_[i]);
+    }
+    jet::appendSortKey(key_, keyColumns_[i].type, v, keyColumns_[i].descending, collation_);
+    if (i == 0) placed.sectionLength = key_.size();
+  }
+  placed.entry.order.assign(key_.begin(), key_.end());
+  placed.entry.row = row;
+  placed.entry.id = id;
+  if (IsCompanyId(companyId)) {
+    const NewModelKeys keys = NewModelKeysOf(model);
+    placed.group = groupKey(companyId, keys.withoutSection);
+    if (keys.whole != keys.withoutSection) placed.wholeGroup = groupKey(companyId, keys.whole);
+  }
+  insert(std::move(placed));
 }
 
 void NewModelIndex::rowWritten(const jet::Bookmark& row) {

@@ -45,9 +45,27 @@ class NewModelIndex {
   // The row was added or changed: read it again (a row that is gone is dropped).
   void rowWritten(const jet::Bookmark& row);
 
+  // For planning a merge, which writes nothing: takes the row as it will be once written, with
+  // that ID (0 for a row not yet added), model and company; row is a row of the table, or a
+  // stand-in (standIn) for one an entry of the merge adds. Index columns after the leading one
+  // keep the values the table holds (Null for a stand-in). Stand-ins come after every row of the
+  // file in the index's order of equal keys.
+  void place(const jet::Bookmark& row, std::int32_t id, const std::string& model, std::int32_t companyId);
+  static jet::Bookmark standIn(std::size_t entry) {
+    return {StandInPage + static_cast<std::uint32_t>(entry >> 16), static_cast<std::uint16_t>(entry & 0xFFFF)};
+  }
+  // The entry a stand-in stands for; nothing for a row of the file.
+  static std::optional<std::size_t> standInEntry(const jet::Bookmark& row) {
+    if (row.page < StandInPage) return std::nullopt;
+    return (std::size_t{row.page - StandInPage} << 16) | row.row;
+  }
+
   std::size_t size() const { return where_.size(); }
 
  private:
+  // No file has this many pages (2 GB of 4 KB pages is 2^19).
+  static constexpr std::uint32_t StandInPage = 0x80000000u;
+
   struct Entry {
     std::string order;  // the row's key in the "Model" index (short keys need no allocation)
     jet::Bookmark row;

@@ -1,11 +1,12 @@
 #include "merge/unstorable_text.h"
 
+#include "common/text_chars.h"
+
 #include <cstdio>
 
 #include "db/driver_fields.h"
 #include "db/field_read.h"
 #include "db/schema.h"
-#include "jet/text/text_codec.h"
 
 namespace qbm {
 namespace {
@@ -56,7 +57,7 @@ std::string UnstorableTextProblem(const UnstorableText& text, std::uint16_t code
   for (const char32_t c : text.characters) {
     if (!characters.empty()) characters += ", ";
     characters += "\"";
-    jet::appendUtf8(characters, c);
+    AppendCharacter(characters, c);
     char code[16];
     std::snprintf(code, sizeof code, "\" (U+%04X)", static_cast<unsigned>(c));
     characters += code;

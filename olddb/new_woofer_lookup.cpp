@@ -12,7 +12,7 @@
 
 namespace qbm {
 bool IsValidNewWoofer(const NewWooferRow& row) {
-  return row.model && row.companyId > 0 && row.companyId <= MaxCompanyId && row.id > 0;
+  return row.model && row.companyId > 0 && row.companyId <= MaxListedCompanyId && row.id > 0;
 }
 
 NewWooferLookup::NewWooferLookup(std::vector<NewWooferRow> rows, jet::Collation collation,
@@ -50,10 +50,10 @@ void NewWooferLookup::buildFuzzy(const CompanyNameTable& fullNames,
     return a.position < b.position;
   });
 
-  companyBegin_.assign(MaxCompanyId + 2, 0);
+  companyBegin_.assign(MaxListedCompanyId + 2, 0);
   for (const FuzzyEntry& e : fuzzy_) ++companyBegin_[static_cast<std::size_t>(e.companyId) + 1];
   for (std::size_t c = 1; c < companyBegin_.size(); ++c) companyBegin_[c] += companyBegin_[c - 1];
-  for (std::int32_t c = 1; c <= MaxCompanyId; ++c)
+  for (std::int32_t c = 1; c <= MaxListedCompanyId; ++c)
     if (companyBegin_[static_cast<std::size_t>(c)] < companyBegin_[static_cast<std::size_t>(c) + 1])
       companies_.push_back(
           {c, UpperCase(fullNames[c]), UpperCase(shortNames[c]), IsNamelessCompany(fullNames, c)});
@@ -87,7 +87,7 @@ const NewWooferRow* NewWooferLookup::directMatch(std::string_view model) const {
 }
 
 bool NewWooferLookup::companyPasses(std::string_view upperMaker, std::int32_t c) const {
-  if (c < 1 || c > MaxCompanyId || fuzzy_.empty()) return false;
+  if (c < 1 || c > MaxListedCompanyId || fuzzy_.empty()) return false;
   return companiesOf(upperMaker).passes[static_cast<std::size_t>(c)];
 }
 
@@ -96,7 +96,7 @@ const NewWooferLookup::MakerCompanies& NewWooferLookup::companiesOf(
   const auto known = makers_.find(std::string(upperMaker));
   if (known != makers_.end()) return known->second;
   MakerCompanies companies;
-  companies.passes.assign(MaxCompanyId + 1, false);
+  companies.passes.assign(MaxListedCompanyId + 1, false);
   for (const UpperNames& company : companies_) {
     const bool named = upperMaker.empty()
                            ? company.nameless

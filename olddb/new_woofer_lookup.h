@@ -21,7 +21,7 @@
 #include "jet/database.h"
 #include "jet/collation.h"
 #include "jet/table.h"
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 
 namespace qbm {
 

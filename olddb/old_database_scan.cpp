@@ -107,7 +107,7 @@ void listPreviousFormatTable(jet::Table& table, DriverTable kind, const CompanyN
     const bool userEntered = readYesNo(valueAt(table, userEntry)) != YesNoFalse;
     const jet::Value model = valueAt(table, modelColumn);
     const bool listed = !model.isNull() && (mode == OldListMode::All || userEntered) && c > 0 &&
-                        c <= MaxCompanyId && key > 0;
+                        c <= MaxListedCompanyId && key > 0;
     if (!listed) return;
     pass.add(ListEntryText(shortNames[c], readText(model), kind), key);
     if (progress == Progress::PerEntry) pass.ui.updateProgress(pass.listed(), pass.total);

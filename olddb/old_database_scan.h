@@ -10,7 +10,7 @@
 #include "common/user_interface.h"
 #include "db/database_state.h"
 #include "db/list_entry.h"
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 
 namespace qbm {
 

@@ -8,7 +8,7 @@
 
 #include "db/code_tables.h"
 #include "db/working_driver.h"
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 #include "report/display_units.h"
 #include "report/report_box.h"
 
@@ -25,7 +25,7 @@ void AppendDriverDetails(ReportBox& box, const WorkingDriver& driver,
                          const UnitLabels& units);
 
 // The name for the "Company: " line. With the side's full-name table (new side, previous-format
-// old side) it is the table's entry at the record's Company ID, "" for an ID outside 1..900 or one
+// old side) it is the table's entry at the record's Company ID, "" for an ID that names no company or one
 // without a company; without a table (a legacy old database) it is the company text the legacy
 // load put into the record.
 std::string_view ReportCompanyName(const WorkingDriver& driver,

@@ -8,7 +8,7 @@
 #include "db/legacy_table.h"
 #include "db/schema.h"
 #include "olddb/company_match.h"
-#include "olddb/company_short_names.h"
+#include "db/company_short_names.h"
 #include "samples/driver_parameters.h"
 #include "samples/response_curve.h"
 #include "samples/sample_driver_texts.h"

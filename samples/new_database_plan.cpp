@@ -6,7 +6,7 @@
 #include <span>
 
 #include "common/date_text.h"
-#include "olddb/company_short_names.h"
+#include "db/company_short_names.h"
 #include "samples/response_curve.h"
 #include "samples/sample_driver_texts.h"
 
@@ -232,11 +232,11 @@ std::string unplannedModelName(std::uint64_t seed, std::uint64_t item) {
          "-" + std::to_string(item) + (r.chance(0.5) ? "" : "-8");
 }
 
-NewDatabasePlan planNewDatabase(std::uint64_t seed, int drivers) {
+NewDatabasePlan planNewDatabase(std::uint64_t seed, int drivers, int companies) {
   NewDatabasePlan plan;
   plan.seed = seed;
   plan.serialDigits = serialDigitsFor(drivers);
-  plan.companies = makeSampleCompanies(seed, drivers);
+  plan.companies = makeSampleCompanies(seed, drivers, companies);
   std::vector<std::int32_t> makers;
   for (const SampleCompany& c : plan.companies) {
     if (c.sellsDrivers) plan.distributors.push_back(c.id);

@@ -56,8 +56,9 @@ struct SampleRow {
   bool responseLost = false;  // "Acoustic" is true but no response row is written (damaged data)
 };
 
-// REQUIRES: drivers >= 0. The plan holds exactly `drivers` rows (woofers + tweeters).
-NewDatabasePlan planNewDatabase(std::uint64_t seed, int drivers);
+// REQUIRES: drivers >= 0. The plan holds exactly `drivers` rows (woofers + tweeters); companies as
+// makeSampleCompanies makes them.
+NewDatabasePlan planNewDatabase(std::uint64_t seed, int drivers, int companies = 0);
 
 // The rows of a unit, in the order written (woofers row first, then mid, then high).
 std::vector<Section> sectionsOf(const SampleUnit& unit);

@@ -7,9 +7,8 @@
 #include <span>
 #include <string_view>
 
-#include "olddb/company_names.h"
 #include "samples/sample_driver_texts.h"
-#include "olddb/company_short_names.h"
+#include "db/company_short_names.h"
 #include "samples/sample_random.h"
 
 namespace qbm::samples {
@@ -169,12 +168,13 @@ void linkCompanies(std::vector<SampleCompany>& companies, std::uint64_t seed) {
 
 }  // namespace
 
-std::vector<SampleCompany> makeSampleCompanies(std::uint64_t seed, int drivers) {
-  std::vector<SampleCompany> companies;
+std::vector<SampleCompany> makeSampleCompanies(std::uint64_t seed, int drivers, int companies) {
+  const int asked = companies;
+  std::vector<SampleCompany> list;
   std::set<std::string> taken;
   auto add = [&](SampleCompany c) {
     taken.insert(*c.name);
-    companies.push_back(std::move(c));
+    list.push_back(std::move(c));
   };
   for (const CompanyShortName& known : CompanyShortNames) {
     const bool seller = std::find(kTableDistributors.begin(), kTableDistributors.end(), known.full) !=
@@ -185,32 +185,32 @@ std::vector<SampleCompany> makeSampleCompanies(std::uint64_t seed, int drivers) 
   add(namedCompany(std::string(XtasyCompany), MakerCompany));
 
   SampleRandom names(seed, "company names");
-  const int fixed = static_cast<int>(companies.size());
+  const int fixed = static_cast<int>(list.size());
   // Old databases made from this one add up to 100 companies of their own: all stay within 900.
-  const int invented = std::clamp(drivers / 250, 4, MaxCompanyId - fixed - 1 - 300);
+  const int invented = asked > 0 ? std::max(4, asked - fixed - 1) : std::clamp(drivers / 250, 4, 900 - fixed - 1 - 300);
   for (int i = 0; i < invented; ++i) {
     const bool seller = i % 5 == 4;
     add(namedCompany(inventedName(names, seller, taken), seller ? DistributorCompany
                                                          : names.chance(0.1) ? MakerAndDistributor
                                                                              : MakerCompany));
   }
-  std::sort(companies.begin(), companies.end(), [](const SampleCompany& a, const SampleCompany& b) {
+  std::sort(list.begin(), list.end(), [](const SampleCompany& a, const SampleCompany& b) {
     return asciiUpper(*a.name) < asciiUpper(*b.name);
   });
   SampleCompany unnamed;  // a row whose name was never entered; it has drivers all the same
   unnamed.row.Type = MakerCompany;
-  companies.push_back(unnamed);
+  list.push_back(unnamed);
 
-  for (std::size_t i = 0; i < companies.size(); ++i) {
-    SampleCompany& c = companies[i];
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    SampleCompany& c = list[i];
     c.id = static_cast<std::int32_t>(i + 1);
     SampleRandom r(seed, "company", i);
     fillDetails(c, r);
     c.userEntry = r.chance(0.03);
     if (c.name) c.legacyName = legacySpelling(*c.name, ShortCompanyName(*c.name), r);
   }
-  linkCompanies(companies, seed);
-  return companies;
+  linkCompanies(list, seed);
+  return list;
 }
 
 std::vector<SampleCompany> makeUserCompanies(std::uint64_t seed, int count,

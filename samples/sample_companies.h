@@ -2,8 +2,8 @@
 // The companies of a sample new database: the 86 makers of the short-name table (their full names
 // as stored), the makers the legacy matching rules single out (a BOSTWICK and an XTASY company),
 // distributors, and invented makers in proportion to the number of drivers; one company without a
-// name, as real files have. IDs follow the alphabetical order of the names and stay within
-// 1 … MaxCompanyId.
+// name, as real files have. IDs follow the alphabetical order of the names; they stay within 1 … 900
+// (where most real files keep them) unless more companies are asked for.
 
 #include <cstdint>
 #include <optional>
@@ -35,8 +35,11 @@ struct SampleCompany {
 inline constexpr std::string_view BostwickCompany = "Bostwick Loudspeakers";
 inline constexpr std::string_view XtasyCompany = "Xtasy Car Sound, Inc.";
 
-// REQUIRES: drivers >= 0. At most MaxCompanyId companies.
-std::vector<SampleCompany> makeSampleCompanies(std::uint64_t seed, int drivers);
+// REQUIRES: drivers >= 0, companies >= 0. companies 0: as many as the drivers call for, at most
+// 600 (old databases made from this one add up to 100 of their own, and merges more, all within
+// 900); otherwise that many companies (at least the named ones and four invented), IDs past 900
+// included.
+std::vector<SampleCompany> makeSampleCompanies(std::uint64_t seed, int drivers, int companies = 0);
 
 // `count` invented makers that users added to an old database, named unlike any of `existing`;
 // their IDs are left 0 and their "User Entry" is true.

@@ -5,7 +5,7 @@
 
 #include "db/legacy_table.h"
 #include "db/schema.h"
-#include "jet/text/clock.h"
+#include "common/date_text.h"
 #include "jet/database.h"
 #include "jet/path_text.h"
 #include "samples/driver_row_values.h"
@@ -173,11 +173,13 @@ SampleFileSummary writeFile(const fs::path& path, const SampleOptions& options, 
 
 }  // namespace
 
-jet::DateTime sampleTimestamp() { return jet::toDateTime(2005, 6, 1, 12, 0, 0); }
+jet::DateTime sampleTimestamp() { return jet::DateTime{serialFromCivilDate({2005, 6, 1}) + 0.5}; }  // noon
 
 std::vector<SampleFileSummary> writeSampleDatabases(const fs::path& dir, const SampleOptions& options) {
   if (options.drivers < 0 || options.drivers > MaxSampleDrivers)
     throw std::invalid_argument("the number of drivers must be 0 to " + std::to_string(MaxSampleDrivers));
+  if (options.companies < 0 || options.companies > MaxSampleCompanies)
+    throw std::invalid_argument("the number of companies must be 0 to " + std::to_string(MaxSampleCompanies));
   const fs::path files[] = {dir / NewSampleFile, dir / PreviousSampleFile, dir / LegacySampleFile};
   for (const fs::path& f : files)
     if (fs::exists(f))
@@ -185,7 +187,7 @@ std::vector<SampleFileSummary> writeSampleDatabases(const fs::path& dir, const S
                                "file: remove it or choose another folder");
   fs::create_directories(dir);
 
-  const NewDatabasePlan plan = planNewDatabase(options.seed, options.drivers);
+  const NewDatabasePlan plan = planNewDatabase(options.seed, options.drivers, options.companies);
   std::vector<SampleFileSummary> written;
   written.push_back(writeFile(files[0], options, [&](jet::Database& db, const auto& onRow) { writeNew(db, plan, onRow); }));
   const PreviousDatabasePlan old = planPreviousDatabase(plan);

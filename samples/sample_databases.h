@@ -25,10 +25,14 @@ inline constexpr std::string_view LegacySampleFile = "spkrbase.mdb";
 
 // Up to this many new drivers the three files stay well inside the 2 GB an Access file may hold.
 inline constexpr int MaxSampleDrivers = 500000;
+inline constexpr int MaxSampleCompanies = 100000;
 
 struct SampleOptions {
   int drivers = 2000;      // rows of "woofers" and "tweeters" in the new database, 0 … MaxSampleDrivers
   std::uint64_t seed = 1;  // the same seed and drivers give the same files
+  // Companies of the new database: 0 for as many as the drivers call for (IDs within 900);
+  // otherwise that many, 0 … MaxSampleCompanies (IDs past 900 from 901 companies on).
+  int companies = 0;
   // Access 2000 (Jet 4) or Access 97 (Jet 3) files; the contents are the same in both, the Jet 3
   // text in code page 1252, and both sort text keys in the "General" order.
   jet::Format format = jet::Format::Jet4;

@@ -12,7 +12,7 @@
 #include "db/table_walk.h"
 #include "db/old_driver_selection.h"
 #include "db/working_driver.h"
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 #include "report/display_units.h"
 #include "report/report_box.h"
 #include "session/driver_list.h"

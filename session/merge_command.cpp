@@ -6,9 +6,10 @@
 #include <unordered_map>
 
 #include "common/user_locale.h"
-#include "merge/driver_merge.h"
+#include "merge/apply_merge_plan.h"
+#include "merge/merge_plan.h"
 #include "merge/new_database_check.h"
-#include "merge/new_driver_matcher.h"
+#include "merge/overwrite_question.h"
 #include "session/failure_messages.h"
 #include "session/operation_scope.h"
 #include "session/session.h"
@@ -92,24 +93,40 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
     notify();
     return outcome;
   }
-  scope.showProgress(std::string(CopyingDriversCaption));
-
   std::vector<ListEntry> entries;
   entries.reserve(state_.FromList.count());
   for (const DriverList::Entry& e : state_.FromList.entries()) entries.push_back({e.text, e.itemData});
+  const CompanyNameTable& newFull = state_.companyNames.NewCompanyFull;
+  const CompanyNameTable& newShort = state_.companyNames.NewCompanyShort;
+  const UserLocale locale = currentUserLocale();
   try {
     CheckNewDatabaseBeforeWrite(*db.New.Db);
+    // 1. The plan, read from both databases; nothing is written.
+    const auto planned = [&](std::optional<bool> answer) {
+      scope.showProgress(std::string(PlanningMergeCaption));
+      MergePlan plan = PlanMerge(entries, db, oldRows_, newFull, newShort, locale, answer,
+                                 ShownNewEntries(state_.ToList),
+                                 [&](long done, long total) { scope.updateProgress(done, total); });
+      scope.hideProgress();
+      return plan;
+    };
+    MergePlan plan = planned(std::nullopt);
+    // 2. The question, with the plan at hand, before any page is changed; No plans again.
+    if (plan.questionAt) {
+      const bool yes = scope.askYesNoWithDetails(
+          OverwriteQuestionText(), [&plan] { return OverwriteDetailsText(plan.overwritten); });
+      if (!yes) plan = planned(false);
+    }
+    // 3. The plan written, in one transaction.
+    scope.showProgress(std::string(CopyingDriversCaption));
     jet::Transaction transaction(*db.New.Db);  // rolled back when anything below throws
-    IndexedDriverMatcher matcher(db, state_.companyNames);
-    MergeContext context{db,      state_.companyNames, state_.WorkingDriver,
-                         state_.selection, scope, matcher, oldRows_, currentUserLocale(),
-                         ShownNewEntries(state_.ToList)};
-    outcome.summary = MergeDrivers(entries, context);
+    outcome.summary = ApplyMergePlan(plan, db, oldRows_, newFull, newShort, locale, scope);
     outcome.summary.oldScanUnread = state_.OldUnreadable;
     if (options.dryRun)
       transaction.rollback();
     else
       transaction.commit();
+    outcome.planned = std::move(plan);
   } catch (const std::exception& e) {
     scope.hideProgress();
     const auto* damaged = dynamic_cast<const NewDatabaseDamaged*>(&e);
@@ -118,7 +135,6 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
     scope.showMessage(damaged ? NewDatabaseDamagedMessage(db.New.Name.caption, damaged->problems())
                               : MergeFailedMessage(db.New.Name.caption, e.what()),
                       MessageIcon::Critical);
-    if (!damaged) rescanNewDatabase();  // the name tables and ToList as the file is again
     scope.setBusy(false);
     notify();
     return outcome;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "jet/check.h"
+#include "merge/merge_plan.h"
 #include "merge/merge_summary.h"
 
 namespace qbm {
@@ -29,8 +30,13 @@ struct MergeOutcome {
   };
   Status status = Status::NothingListed;
   MergeSummary summary;
+  // The plan that was written (Merged); what it expected is planned.expected().
+  MergePlan planned;
   std::string failure;  // what stopped a failed merge
 };
+
+// The progress caption while the merge is planned (both databases read, nothing written).
+inline constexpr std::string_view PlanningMergeCaption = "Finding where each old driver goes in the new database...";
 
 inline constexpr std::string_view NewDatabaseClosedMessage =
     "There is no new driver database open to merge into. Open the new database, then the old "

@@ -72,16 +72,19 @@ class Session {
   // for a legacy driver, 134 otherwise. They are read into a record of their own, so WorkingDriver
   // and the reports stay as they are. A driver that cannot be read is left out; no message.
   std::vector<DriverResponse> SelectedResponses();
-  // "Merge >": copies every driver FromList lists into the new database, in list order, as one
-  // transaction: old row, LoadOldDriver, company and model match, the overwrite question at most
-  // once, CopyCompany and WriteDriver (merge/driver_merge.h), the progress bar moving per entry.
-  // Then FromList, its tooltip and FromRText are emptied and the new database is rescanned
-  // (rescanNewDatabase); what could not be written is told in a message.
+  // "Merge >": copies every driver FromList lists into the new database, in list order. First
+  // the merge is planned (merge/merge_plan.h: old row, LoadOldDriver, company and model match,
+  // every decision made, nothing written), then the overwrite question is asked when the plan
+  // needs it, with no transaction open, then the plan is written as one transaction
+  // (merge/apply_merge_plan.h: CopyCompany and WriteDriver); the progress bar moves per entry in
+  // each step. Then FromList, its tooltip and FromRText are emptied and the new database is
+  // rescanned (rescanNewDatabase); what could not be written is told in a message.
   // An empty FromList does nothing at all. With no new database open, a message and nothing else.
   // A new database that fails the check before the first write (merge/new_database_check.h) is
   // refused with a message naming what is wrong: nothing is written and FromList is kept.
-  // An error that stops the merge rolls it back, is told in a message, keeps FromList, and the new
-  // side is rescanned; the progress window and the busy pointer are never left behind.
+  // An error that stops the merge rolls it back and is told in a message; FromList is kept, and
+  // the session's state is as before the click (the merge kept its own), so nothing needs to be
+  // read again. The progress window and the busy pointer are never left behind.
   MergeOutcome MMerge_Click(const MergeOptions& options = {});
   // "Close": unloads the window (Unload).
   void MClose_Click();

@@ -38,6 +38,7 @@
 #include <unordered_set>
 
 #include "jet/file/platform_file.h"
+#include "jet/journal_finding.h"
 #include "jet/file/storage.h"
 
 namespace jet {
@@ -127,23 +128,7 @@ enum class Recovery {
 // Error(Io) when the database cannot be written (the journal is then kept for next time).
 Recovery rollBackJournal(JournalStore& store, Storage& database);
 
-// What opening a database found of a journal beside it, and what was done with it.
-struct JournalFinding {
-  enum class Kind {
-    None,        // no journal (an empty one, which records nothing, is deleted by a write open)
-    RolledBack,  // write open: the journal was written for this file as it is; its change was undone
-    Pending,     // read-only open: such a journal is there; the database reads as the rollback will
-                 // leave it, while the file and the journal stay as they are
-    SetAside,    // write open: the journal is shown not to belong to this file (written for another
-                 // file or another state of it, or torn before anything of the file was written);
-                 // it was not applied but moved to setAsidePath, and the database is used as it is
-    Ignored,     // read-only open: the same kind of journal, left where it is
-  };
-  Kind kind = Kind::None;
-  std::filesystem::path journal;       // where the journal was found
-  std::filesystem::path setAsidePath;  // SetAside: its new name
-  std::string reason;                  // SetAside, Ignored: why it was not applied
-};
+// What opening a database found of a journal beside it: JournalFinding (jet/journal_finding.h).
 
 // Deals with the journal left in store before a database is opened. writable: a journal that
 // belongs is rolled back in place (Error(Io) when the database cannot be written; the journal is

@@ -18,7 +18,7 @@
 #include <sys/wait.h>
 #endif
 
-#include "merge/driver_merge.h"
+#include "merge/apply_merge_plan.h"
 #include "merge/merge_summary.h"
 #include "merge/new_database_scan.h"
 #include "olddb/old_database_scan.h"
@@ -90,6 +90,12 @@ class CliMerge : public ::testing::Test {
     const MergeOutcome outcome = session.MMerge_Click({.dryRun = dryRun, .reportProblems = false});
     out += dryRun ? "Dry run, nothing written; the merge would have done this:\n" : "Merged:\n";
     out += MergeSummaryText(outcome.summary) + "\n";
+    if (dryRun) {  // and the plan, one line per entry
+      const std::string plan = MergePlanText(outcome.planned);
+      out += "The plan:\n";
+      for (std::size_t i = 0; i < plan.size(); ++i)
+        if (plan.compare(i, 2, "\r\n") != 0) out += plan[i];
+    }
     return lists ? out + listing(session.state().ToList) : out;
   }
 
@@ -130,7 +136,7 @@ TEST_F(CliMerge, WithListOverwriteYesPrintsTheOldListTheSummaryAndTheNewList) {
 }
 
 // merge --json --list: the counts of the session's own merge of the same files, its problems, and
-// the lists before and after it.
+// the lists before and after it, and the plan it wrote.
 TEST_F(CliMerge, JsonGivesTheSummaryAndTheListsOfTheSessionsMerge) {
   test::FakeUserInterface ui;
   MergeOutcome outcome;
@@ -158,6 +164,14 @@ TEST_F(CliMerge, JsonGivesTheSummaryAndTheListsOfTheSessionsMerge) {
     EXPECT_EQ(number(summary[side]["skipped"]), counts.skipped) << side;
   }
   EXPECT_GT(number(summary["woofers"]["added"]) + number(summary["woofers"]["replaced"]), 0);
+  // The plan it wrote: one decision per old entry, and the counts it expected are the window's.
+  const test::Json& plan = json["plan"];
+  EXPECT_EQ(plan["entries"].size(), oldIds.size());
+  EXPECT_EQ(plan["entries"].size(), outcome.planned.entries.size());
+  for (const char* side : {"woofers", "tweeters"})
+    for (const char* count : {"added", "replaced", "skipped"})
+      EXPECT_EQ(plan["expected"][side][count].text, summary[side][count].text) << side << " " << count;
+  EXPECT_EQ(plan["expected"]["companiesAdded"].text, summary["companiesAdded"].text);
   EXPECT_EQ(number(summary["companiesAdded"]), outcome.summary.companiesAdded);
   EXPECT_EQ(number(summary["readProblems"]), outcome.summary.readProblemCount());
   EXPECT_EQ(json["writeProblems"].size(), outcome.summary.problems.size());
@@ -201,6 +215,7 @@ TEST_F(CliMerge, ADryRunPrintsTheSummaryAndLeavesTheFileAsItWas) {
   ASSERT_EQ(0, runMergeVerb("merge " + files("xqbaudio.mdb") + " --dry-run --overwrite yes", &out, &err)) << err;
   EXPECT_EQ(out, expected("xqbaudio.mdb", ShowChangedDriversOption, {}, true, true));
   EXPECT_NE(out.find("Dry run, nothing written"), std::string::npos);
+  EXPECT_NE(out.find("\n1. "), std::string::npos) << "the plan's first entry";
   EXPECT_TRUE(fileBytes(dir / "qbaudio.mdb") == before);
 }
 
@@ -221,22 +236,33 @@ TEST_F(CliMerge, UsageErrorsExitWithTwo) {
     EXPECT_EQ(2, runMergeVerb(args)) << args;
 }
 
-TEST(CliMergeSamples, GeneratedDatabasesMergeIntoAFileThatChecksCleanAndOnlyOnce) {
+// Writes sample databases with the options, merges each old one into the new one, and merges it
+// again in either list mode and with either answer: the second time adds no driver and no company.
+void mergeSamplesTwice(const std::string& options) {
   test::ScratchDir dir;
   std::string out, err;
-  ASSERT_EQ(0, runMergeVerb("samples " + quoted(dir.path()) + " --drivers 400 --seed 5", &out, &err)) << err;
+  ASSERT_EQ(0, runMergeVerb("samples " + quoted(dir.path()) + " " + options, &out, &err)) << err;
   for (const char* old : {"spkrbase.mdb", "xqbaudio.mdb"}) {
     const std::string files = quoted(dir / "qbaudio.mdb") + " " + quoted(dir / old);
     ASSERT_EQ(0, runMergeVerb("merge " + files + " --all --overwrite yes", &out, &err)) << err;
     EXPECT_NE(out.find("Write problems: 0."), std::string::npos) << out;
     EXPECT_EQ(0, runMergeVerb("check " + quoted(dir / "qbaudio.mdb"), &out)) << out;
-    // Merged again, in either list mode and with either answer, it adds nothing.
     for (const char* again : {" --all --overwrite yes", " --overwrite no"}) {
       ASSERT_EQ(0, runMergeVerb("merge " + files + again, &out, &err)) << err;
       for (const char* line : {"Woofers: 0 added,", "Tweeters: 0 added,", "Companies: 0 added."})
-        EXPECT_NE(out.find(line), std::string::npos) << old << again << ": " << out;
+        EXPECT_NE(out.find(line), std::string::npos) << options << " " << old << again << ": " << out;
     }
   }
+}
+
+TEST(CliMergeSamples, GeneratedDatabasesMergeIntoAFileThatChecksCleanAndOnlyOnce) {
+  mergeSamplesTwice("--drivers 400 --seed 5");
+}
+
+// A new database with 1,200 companies: the drivers of those past 900 find their company and their
+// row again instead of copying the company on every merge.
+TEST(CliMergeSamples, CompaniesPastNineHundredAreFoundSoASecondMergeAddsNothing) {
+  mergeSamplesTwice("--drivers 1500 --seed 6 --companies 1200");
 }
 
 #ifndef _WIN32

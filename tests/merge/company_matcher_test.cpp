@@ -1,5 +1,5 @@
-// The merge's company match through the sorted names gives exactly what comparing all 900 slots
-// gives, also after companies are added during a merge.
+// The merge's company match through the sorted names gives exactly what comparing every company
+// gives, IDs on both sides of 900 included, also after companies are added during a merge.
 
 #include "merge/company_matcher.h"
 
@@ -12,6 +12,8 @@
 
 namespace qbm {
 namespace {
+
+constexpr int kHighestId = 1500;  // companies on both sides of 900
 
 class Names {
  public:
@@ -27,7 +29,7 @@ class Names {
   }
   // An old name: a prefix of a known name in another case, or a name of its own.
   std::string oldName(const CompanyNameTable& full) {
-    const std::string known = full[number(1, MaxCompanyId)];
+    const std::string known = full[number(1, kHighestId)];
     if (chance(5)) return "";
     if (known.empty() || chance(30)) return name();
     std::string cut = test::firstCharacters(known, static_cast<std::size_t>(number(1, 12)));
@@ -35,7 +37,7 @@ class Names {
   }
   void fill(CompanyNameTable& full, CompanyNameTable& shortNames, int companies) {
     for (int i = 0; i < companies; ++i) {
-      const std::int32_t id = number(1, MaxCompanyId);
+      const std::int32_t id = number(1, kHighestId);
       const std::string n = chance(5) ? "" : name();
       full.set(id, n);
       shortNames.set(id, chance(50) ? n : test::firstCharacters(n, 4));
@@ -62,7 +64,7 @@ TEST(CompanyMatcher, GivesTheSlotsTheLiteralComparisonGives) {
       ASSERT_EQ(matcher.Matches(UpperCase(old)), test::literalCompanyMatches(old, full, shortNames))
           << "seed " << seed << " old name \"" << old << "\"";
       if (gen.chance(10)) {  // a company added by the merge, or a slot renamed
-        const std::int32_t id = gen.number(1, MaxCompanyId);
+        const std::int32_t id = gen.number(1, kHighestId);
         RecordAddedCompany(id, gen.chance(20) ? "" : gen.name(), full, shortNames);
         matcher.refresh(id);
       }
@@ -76,7 +78,8 @@ TEST(CompanyMatcher, ComparesWholeOldNamesAsPrefixesIgnoringCase) {
   shortNames.set(14, "Peerless");
   full.set(20, "peerless audio");
   shortNames.set(20, "peerless audio");
-  full.set(901, "Peerless Extra");  // outside 1..900: never stored
+  full.set(0, "Peerless Zero");    // no company: never stored
+  full.set(-4, "Peerless Minus");
   CompanyMatcher matcher(full, shortNames);
   using Ids = std::vector<std::int32_t>;
   EXPECT_EQ(matcher.Matches("PEERLESS"), (Ids{20, 14}));  // both begin with it, the higher first
@@ -89,6 +92,9 @@ TEST(CompanyMatcher, ComparesWholeOldNamesAsPrefixesIgnoringCase) {
   RecordAddedCompany(30, "Peerless", full, shortNames);
   matcher.refresh(30);
   EXPECT_EQ(matcher.Matches("PEERLESS"), (Ids{30, 20, 14}));
+  RecordAddedCompany(901, "Peerless Extra", full, shortNames);  // past 900, as large files have
+  matcher.refresh(901);
+  EXPECT_EQ(matcher.Matches("PEERLESS"), (Ids{901, 30, 20, 14}));
   EXPECT_EQ(matcher.Matches("PEERLESS A"), Ids{20});
   RecordAddedCompany(5, "", full, shortNames);
   matcher.refresh(5);

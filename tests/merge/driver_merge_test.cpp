@@ -2,7 +2,7 @@
 // question, companies added once, drivers whose company or old row is missing, and a merge that
 // adds more woofers than the 901 slots the rules once had.
 
-#include "merge/driver_merge.h"
+#include "merge/apply_merge_plan.h"
 
 #include <gtest/gtest.h>
 
@@ -79,28 +79,37 @@ TEST_F(DriverMergeTest, AMissingCompanyIsAddedOnceForAllItsDrivers) {
   EXPECT_EQ(sides.state().companyNames.NewCompanyShort[added], "Newco Audio");
 }
 
-TEST_F(DriverMergeTest, AnAddedCompanyAboveNineHundredIsNotNamedInTheTables) {
-  sides.newDb().addCompany({{"ID", 5000}, {"Company", "Far away"}});
+// Company IDs on both sides of 900 (the tables once had 900 slots, so every driver of a company
+// above it copied the company again, merge after merge).
+TEST_F(DriverMergeTest, CompaniesAboveNineHundredAreFoundAndAnAddedOneIsFoundAgain) {
+  auto& n = sides.newDb();
+  n.addCompany({{"ID", 900}, {"Company", "Last Slot"}});
+  n.addCompany({{"ID", 901}, {"Company", "First Past"}});
+  n.addCompany({{"ID", 5000}, {"Company", "Far away"}});
+  const std::int32_t held = n.addWoofer({{"Model", "F"}, {"Company ID", 5000}});
   auto& o = sides.oldDb();
-  const std::int32_t c = o.addCompany({{"Company", "Newco"}});
-  const std::int32_t a = o.addWoofer(oldDriver("A", c));
+  std::vector<ListEntry> entries;
+  for (const auto& [company, model] : {std::pair{"Last Slot", "L"}, std::pair{"First Past", "P"},
+                                       std::pair{"Far away", "F"}, std::pair{"Newco", "N"}})
+    entries.push_back(wooferEntry(o.addWoofer(oldDriver(model, o.addCompany({{"Company", company}})))));
   sides.open();
-  sides.merge({wooferEntry(a)});
-  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "A").front().companyId, 5001);
-  for (std::int32_t id = 1; id <= MaxCompanyId; ++id)
-    EXPECT_NE(sides.state().companyNames.NewCompanyFull[id], "Newco") << id;
-}
+  sides.ui.answers.push_back(true);
+  const MergeSummary first = sides.merge(entries);
+  EXPECT_EQ(first.companiesAdded, 1);
+  EXPECT_EQ(first.woofers.added, 3);
+  EXPECT_EQ(first.woofers.replaced, 1);
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "L").front().companyId, 900);
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "P").front().companyId, 901);
+  EXPECT_EQ(sides.woofer(held)->driver.CompanyID, 5000);
+  EXPECT_EQ(sides.withModel(DriverTable::Woofers, "N").front().companyId, 5001);
+  EXPECT_EQ(sides.state().companyNames.NewCompanyFull[5001], "Newco");
 
-TEST_F(DriverMergeTest, ADriverGetsTheCompanyJustAddedNotAnOlderOneOfTheSameName) {
-  // An older company of the same name that lies above 900 (so that the match cannot see it).
-  sides.newDb().addCompany({{"ID", 950}, {"Company", "Newco"}});
-  auto& o = sides.oldDb();
-  const std::int32_t c = o.addCompany({{"Company", "Newco"}});
-  const std::int32_t a = o.addWoofer(oldDriver("A", c));
-  sides.open();
-  sides.merge({wooferEntry(a)});
-  const std::int32_t company = sides.withModel(DriverTable::Woofers, "A").front().companyId;
-  EXPECT_EQ(company, 951);  // listed under the company it came with, not left out of the list
+  sides.ui.answers.push_back(true);
+  const MergeSummary second = sides.merge(entries);
+  EXPECT_EQ(second.companiesAdded, 0);
+  EXPECT_EQ(second.woofers.added, 0);
+  EXPECT_EQ(second.woofers.replaced, 4);
+  EXPECT_EQ(sides.woofers().size(), 4u);
 }
 
 TEST_F(DriverMergeTest, ANamelessMakerNamesTheNewCompaniesWithoutAName) {

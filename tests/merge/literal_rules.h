@@ -1,10 +1,12 @@
 #pragma once
 // The merge's matching rules carried out literally, as the reference the indexed look-ups are held
-// to: the company match compares all 900 slots, the model match walks the new table in "Model"
+// to: the company match compares every company of the tables, the model match walks the new table in "Model"
 // index order through the cursor (once per company the old name names).
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,7 +15,7 @@
 #include "db/field_read.h"
 #include "db/schema.h"
 #include "merge/new_driver_matcher.h"
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 #include "olddb/model_names.h"
 
 namespace qbm::test {
@@ -31,7 +33,7 @@ inline std::string firstCharacters(std::string_view text, std::size_t n) {
   return std::string(text.substr(0, i));
 }
 
-// For k = 900 down to 1: the full and the short name cut to as many characters as the old name
+// For every company k of the tables, highest first: the full and the short name cut to as many characters as the old name
 // has, upper-cased, compared with the old name upper-cased; every k that matches. An empty old
 // name instead matches the companies that exist with an empty full name.
 inline std::vector<std::int32_t> literalCompanyMatches(const std::string& name, const CompanyNameTable& full,
@@ -39,7 +41,10 @@ inline std::vector<std::int32_t> literalCompanyMatches(const std::string& name, 
   const std::size_t length = CharacterCount(name);
   const std::string upper = UpperCase(name);
   std::vector<std::int32_t> matches;
-  for (std::int32_t k = MaxCompanyId; k >= 1; --k) {
+  std::set<std::int32_t, std::greater<>> ids;
+  for (const auto* table : {&full, &shortNames})
+    for (const auto& entry : table->entries()) ids.insert(entry.first);
+  for (const std::int32_t k : ids) {
     const std::string a = UpperCase(firstCharacters(full[k], length));
     const std::string b = UpperCase(firstCharacters(shortNames[k], length));
     if (name.empty() ? full.has(k) && full[k].empty() : upper == a || upper == b) matches.push_back(k);

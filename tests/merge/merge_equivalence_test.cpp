@@ -124,7 +124,7 @@ std::string dumpAll(const std::filesystem::path& file) {
 // Merges the entries of the first side into copies of its files, once indexed and once literal,
 // and expects the same files and the same summary.
 void expectSameMerge(const std::filesystem::path& newFile, const std::filesystem::path& oldFile,
-                     bool answer, int fromOpt, unsigned seed, bool shuffle) {
+                     bool answer, OldListMode mode, unsigned seed, bool shuffle) {
   MergeSides indexed, literal;
   for (MergeSides* s : {&indexed, &literal}) {
     std::filesystem::copy_file(newFile, s->newPath());
@@ -134,15 +134,12 @@ void expectSameMerge(const std::filesystem::path& newFile, const std::filesystem
   MergeSummary summaries[2];
   int k = 0;
   for (MergeSides* s : {&indexed, &literal}) {
-    s->ui.files = {s->newPath().string(), (s->dir / oldFile.filename()).string()};
-    s->session.ToOpen_Click();
-    s->state().FromOpt = fromOpt;
-    s->session.FromOpen_Click();
+    s->openPaths(s->newPath(), s->dir / oldFile.filename(), mode);
     ASSERT_TRUE(s->db().New.DbOpen && s->db().Old.DbOpen);
     if (k == 0) entries = shuffle ? Collisions(seed).entries(s->listed()) : s->listed();
     s->ui.answers.push_back(answer);
     summaries[k++] = s->merge(entries, s == &literal);
-    s->session.Unload();
+    s->close();
   }
   EXPECT_EQ(summaries[0].woofers.added, summaries[1].woofers.added);
   EXPECT_EQ(summaries[0].woofers.replaced, summaries[1].woofers.replaced);
@@ -167,7 +164,7 @@ TEST(MergeEquivalence, IndexedLookupsWriteWhatTheLiteralRulesWriteOnCollidingDat
       gen.fillOld(o);
     }
     SCOPED_TRACE("seed " + std::to_string(seed));
-    expectSameMerge(dir / "qbaudio.mdb", dir / "xqbaudio.mdb", seed % 3 != 0, ShowAllDriversOption, seed, true);
+    expectSameMerge(dir / "qbaudio.mdb", dir / "xqbaudio.mdb", seed % 3 != 0, OldListMode::All, seed, true);
   }
 }
 
@@ -175,8 +172,8 @@ TEST(MergeEquivalence, IndexedLookupsWriteWhatTheLiteralRulesWriteOnSampleDataba
   test::ScratchDir dir;
   samples::writeSampleDatabases(dir.path(), {.drivers = 300, .seed = 7});
   for (const char* old : {"xqbaudio.mdb", "spkrbase.mdb"})
-    for (int option : {ShowChangedDriversOption, ShowAllDriversOption}) {
-      SCOPED_TRACE(std::string(old) + (option == ShowAllDriversOption ? " all" : " changed"));
+    for (OldListMode option : {OldListMode::Changed, OldListMode::All}) {
+      SCOPED_TRACE(std::string(old) + (option == OldListMode::All ? " all" : " changed"));
       expectSameMerge(dir / "qbaudio.mdb", dir / old, true, option, 0, false);
     }
 }

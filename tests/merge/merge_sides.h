@@ -1,6 +1,6 @@
 #pragma once
 // A merge between purpose-made databases: the tests write the rows they need with the sample
-// builders, open both sides through the session as the window opens them, and run the merge walk
+// builders, open both sides as the window opens them (without the session), and run the merge
 // over the entries they choose, with the indexed look-ups or the literal rules.
 
 #include <gtest/gtest.h>
@@ -12,10 +12,16 @@
 
 #include "db/list_entry.h"
 #include "jet/check.h"
-#include "merge/driver_merge.h"
+#include "merge/apply_merge_plan.h"
+#include "merge/merge_plan.h"
 #include "merge/new_driver_matcher.h"
+#include "merge/overwrite_question.h"
 #include "samples/driver_database_builder.h"
-#include "session/session.h"
+#include "common/list_order.h"
+#include "common/user_locale.h"
+#include "db/open_database_file.h"
+#include "merge/new_database_scan.h"
+#include "olddb/old_database_scan.h"
 #include "tests/merge/literal_rules.h"
 #include "tests/support/fake_user_interface.h"
 #include "tests/support/new_database_rows.h"
@@ -62,14 +68,21 @@ inline WorkingDriver sampleDriver(const std::string& model, int n = 1) {
 // A response whose levels are all `level`.
 inline std::vector<float> flatResponse(float level) { return std::vector<float>(ResponseCount, level); }
 
+// What the merge tests read of an open pair of sides: the databases and the company names.
+struct SidesState {
+  DatabaseState databases;
+  CompanyNameTables companyNames;
+};
+
 class MergeSides {
  public:
   ScratchDir dir;
   FakeUserInterface ui;
-  Session session{ui};
   OldDriverRows oldRows;  // where the merge finds the old rows
 
   jet::Format newFormat = jet::Format::Jet4;  // of the new database newDb() makes
+
+  ~MergeSides() { close(); }
 
   std::filesystem::path newPath() const { return dir / "qbaudio.mdb"; }
 
@@ -91,13 +104,11 @@ class MergeSides {
   }
 
   // Closes the builders and opens the new side (an empty one unless built, or made otherwise at
-  // newPath()), then the old one (listing all its drivers, or only the changed ones).
-  void open(int fromOpt = ShowAllDriversOption) {
+  // newPath()), then the old one (listing all its drivers, or only the changed ones), as the
+  // window opens them.
+  void open(OldListMode mode = OldListMode::All) {
     if (!newDb_ && !std::filesystem::exists(newPath())) newDb();
     if (newDb_) newDb_->close();
-    ui.files.push_back(newPath().string());
-    session.ToOpen_Click();
-    ASSERT_TRUE(state().databases.New.DbOpen);
     std::filesystem::path old;
     if (oldDb_) {
       oldDb_->close();
@@ -106,38 +117,66 @@ class MergeSides {
       legacyDb_->close();
       old = dir / "spkrbase.mdb";
     }
-    if (!old.empty()) {
-      state().FromOpt = fromOpt;
-      ui.files.push_back(old.string());
-      session.FromOpen_Click();
-      ASSERT_TRUE(state().databases.Old.DbOpen);
+    openPaths(newPath(), old, mode);
+  }
+  // The same with the files given (old may be empty: no old side).
+  void openPaths(const std::filesystem::path& newFile, const std::filesystem::path& oldFile,
+                 OldListMode mode = OldListMode::All) {
+    OpenDatabasePath(Side::New, newFile.string(), ui, db(), currentUserLocale());
+    ASSERT_TRUE(db().New.DbOpen);
+    rescanNew();
+    if (!oldFile.empty()) {
+      OpenDatabasePath(Side::Old, oldFile.string(), ui, db(), currentUserLocale());
+      ASSERT_TRUE(db().Old.DbOpen);
+      listed_ = ScanOldDatabase(db(), state_.companyNames, mode, ui).entries;
+      sortListEntries(listed_, [](const ListEntry& e) -> const std::string& { return e.text; });
     }
     ui.events.clear();
   }
-
-  MainWindowState& state() { return session.state(); }
-  DatabaseState& db() { return state().databases; }
-
-  // The FromList entries, in list order.
-  std::vector<ListEntry> listed() {
-    std::vector<ListEntry> out;
-    for (const DriverList::Entry& e : state().FromList.entries()) out.push_back({e.text, e.itemData});
-    return out;
+  void close() {
+    CloseDatabaseSide(Side::Old, db());
+    CloseDatabaseSide(Side::New, db());
   }
 
-  // The merge walk over the entries, inside one transaction, with the given look-ups (the
-  // indexed ones when none).
+  SidesState& state() { return state_; }
+  DatabaseState& db() { return state_.databases; }
+
+  // The old list's entries, in list order.
+  std::vector<ListEntry> listed() const { return listed_; }
+
+  // The plan of a merge of the entries, answered as the next queued answer says when it asks.
+  MergePlan plan(const std::vector<ListEntry>& entries) {
+    const CompanyNameTables& names = state_.companyNames;
+    const auto planned = [&](std::optional<bool> answer) {
+      return PlanMerge(entries, db(), oldRows, names.NewCompanyFull, names.NewCompanyShort,
+                       currentUserLocale(), answer, {});
+    };
+    MergePlan plan = planned(std::nullopt);
+    if (plan.questionAt && !ui.askYesNo(OverwriteQuestionText())) plan = planned(false);
+    return plan;
+  }
+
+  // The merge of the entries: planned, then written inside one transaction, checked at every
+  // entry against the indexed look-ups or the literal rules; then the new side's company names
+  // read again, as the window does after a merge.
   MergeSummary merge(const std::vector<ListEntry>& entries, bool literal = false) {
-    std::unique_ptr<NewDriverMatcher> matcher;
+    const MergePlan planned = plan(entries);
+    return apply(planned, literal);
+  }
+  MergeSummary apply(const MergePlan& planned, bool literal = false) {
+    const CompanyNameTables& names = state_.companyNames;
+    LookupsFactory lookups;
     if (literal)
-      matcher = std::make_unique<LiteralDriverMatcher>(db(), state().companyNames);
-    else
-      matcher = std::make_unique<IndexedDriverMatcher>(db(), state().companyNames);
-    MergeContext context{db(), state().companyNames, state().WorkingDriver, state().selection, ui,
-                         *matcher, oldRows, currentUserLocale(), {}};
+      lookups = [](DatabaseState& db, const CompanyNameTables& tables) -> std::unique_ptr<NewDriverMatcher> {
+        return std::make_unique<LiteralDriverMatcher>(db, tables);
+      };
     db().New.Db->begin();
-    MergeSummary summary = MergeDrivers(entries, context);
+    MergeSummary summary = ApplyMergePlan(planned, db(), oldRows, names.NewCompanyFull,
+                                          names.NewCompanyShort, currentUserLocale(), ui, lookups);
     db().New.Db->commit();
+    const std::vector<std::string> events = ui.events;  // the rescan's own are not the merge's
+    rescanNew();
+    ui.events = events;
     std::string problems;  // every page in use covered, and not listed free, as other writers read the map
     for (const jet::Problem& p : jet::check(*db().New.Db)) problems += p.where + ": " + p.what + "\n";
     EXPECT_EQ("", problems) << "the new database after the merge";
@@ -165,6 +204,10 @@ class MergeSides {
   }
 
  private:
+  void rescanNew() { ScanNewDatabase(db(), state_.companyNames, ui); }
+
+  SidesState state_;
+  std::vector<ListEntry> listed_;
   std::unique_ptr<samples::DriverDatabaseBuilder> newDb_, oldDb_;
   std::unique_ptr<samples::LegacyDatabaseBuilder> legacyDb_;
 };

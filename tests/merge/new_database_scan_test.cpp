@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "merge/load_new_driver.h"
-#include "olddb/company_short_names.h"
+#include "db/company_short_names.h"
 #include "tests/support/driver_fixtures.h"
 
 namespace qbm {

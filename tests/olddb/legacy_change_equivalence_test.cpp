@@ -8,7 +8,7 @@
 #include "db/database_state.h"
 #include "db/open_database_file.h"
 #include "db/schema.h"
-#include "olddb/company_short_names.h"
+#include "db/company_short_names.h"
 #include "olddb/legacy_change_rules.h"
 #include "olddb/model_names.h"
 #include "olddb/new_woofer_lookup.h"

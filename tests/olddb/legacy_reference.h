@@ -11,7 +11,7 @@
 
 #include "common/text_chars.h"
 #include "jet/text/sort_key.h"
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 #include "olddb/new_woofer_lookup.h"
 
 namespace qbm::test {

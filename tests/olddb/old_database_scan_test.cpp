@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "olddb/company_short_names.h"
+#include "db/company_short_names.h"
 #include "tests/support/driver_fixtures.h"
 
 namespace qbm {

@@ -10,7 +10,7 @@
 #include "db/company_row.h"
 #include "db/schema.h"
 #include "jet/database.h"
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 #include "report/driver_report.h"
 #include "report/driver_report_builder.h"
 #include "tests/report/fixture_driver.h"

@@ -20,7 +20,7 @@
 #include "jet/text/clock.h"
 #include "jet/database.h"
 #include "jet/dump.h"
-#include "olddb/company_short_names.h"
+#include "db/company_short_names.h"
 #include "samples/legacy_database_plan.h"
 #include "samples/new_database_plan.h"
 #include "samples/previous_database_plan.h"

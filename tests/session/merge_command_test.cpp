@@ -13,7 +13,7 @@
 #include "jet/check.h"
 #include "jet/page/data_page_writer.h"
 #include "jet/table/database_core.h"
-#include "merge/driver_merge.h"
+#include "merge/apply_merge_plan.h"
 #include "merge/overwrite_question.h"
 #include "samples/sample_databases.h"
 #include "tests/session/merge_fixture.h"
@@ -199,8 +199,11 @@ TEST_F(MergeCommand, ProgressShowsEachDriverAndMovesPerEntry) {
   open("xqbaudio.mdb", ShowChangedDriversOption);
   ui.answers.push_back(true);
   session.MMerge_Click();
-  std::vector<std::string> wanted = {"busy on", "progress: " + std::string(CopyingDriversCaption)};
+  // The plan first, then the write, each moving once per entry.
+  std::vector<std::string> wanted = {"busy on", "progress: " + std::string(PlanningMergeCaption)};
   const long n = static_cast<long>(drivers.size());
+  for (long i = 0; i < n; ++i) wanted.push_back("progress " + std::to_string(i + 1) + "/" + std::to_string(n));
+  wanted.push_back("progress: " + std::string(CopyingDriversCaption));
   for (long i = 0; i < n; ++i) {
     wanted.push_back("progress: " + CopyingDriverCaption(drivers[static_cast<std::size_t>(i)].driver.CurrentModel));
     wanted.push_back("progress " + std::to_string(i + 1) + "/" + std::to_string(n));

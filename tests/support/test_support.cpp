@@ -33,6 +33,7 @@
 
 #include "jet/check.h"
 #include "jet/database.h"
+#include "jet/file/journal.h"
 
 namespace qbm::test {
 namespace fs = std::filesystem;

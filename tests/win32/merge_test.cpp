@@ -81,9 +81,12 @@ class MergeButton : public WindowTest {
     expectShows(window.toList(), ControlId::ToList, state().ToList);
     EXPECT_EQ(textOf(ControlId::ToName), "qbaudio.mdb");
     expectIdle();
-    // The merge's captions, one per driver, then the rescan's.
-    ASSERT_GE(captions.size(), 5u);
-    EXPECT_EQ(captions.front(), L"Copying drivers from the old database to the new database...");
+    // The plan's caption, the merge's, one per driver, then the rescan's.
+    ASSERT_GE(captions.size(), 6u);
+    EXPECT_EQ(captions.front(), L"Finding where each old driver goes in the new database...");
+    EXPECT_NE(std::find(captions.begin(), captions.end(),
+                        L"Copying drivers from the old database to the new database..."),
+              captions.end());
     EXPECT_TRUE(std::any_of(captions.begin() + 1, captions.end() - 3, [](const std::wstring& c) {
       return c.starts_with(L"Copying ") && c.ends_with(L"...");
     })) << "no driver's caption was shown";

@@ -1,30 +1,25 @@
-#include "olddb/company_names.h"
+#include "db/company_names.h"
 
 #include "db/field_read.h"
 #include "db/schema.h"
-#include "olddb/company_short_names.h"
+#include "db/company_short_names.h"
 
 namespace qbm {
 
 const std::string& CompanyNameTable::operator[](std::int32_t id) const {
   static const std::string empty;
-  return holds(id) ? names_[static_cast<size_t>(id)] : empty;
+  const auto found = names_.find(id);
+  return found == names_.end() ? empty : found->second;
 }
 
-bool CompanyNameTable::has(std::int32_t id) const {
-  return holds(id) && set_.test(static_cast<size_t>(id));
-}
+bool CompanyNameTable::has(std::int32_t id) const { return names_.count(id) != 0; }
 
 void CompanyNameTable::set(std::int32_t id, std::string name) {
-  if (!holds(id)) return;
-  names_[static_cast<size_t>(id)] = std::move(name);
-  set_.set(static_cast<size_t>(id));
+  if (!IsCompanyId(id)) return;
+  names_.insert_or_assign(id, std::move(name));
 }
 
-void CompanyNameTable::clear() {
-  for (std::string& name : names_) name.clear();
-  set_.reset();
-}
+void CompanyNameTable::clear() { names_.clear(); }
 
 bool IsNamelessCompany(const CompanyNameTable& fullNames, std::int32_t id) {
   return fullNames.has(id) && fullNames[id].empty();
@@ -33,7 +28,7 @@ bool IsNamelessCompany(const CompanyNameTable& fullNames, std::int32_t id) {
 void AddCompanyRow(const jet::Value& id, const jet::Value& company, CompanyNameTable& full,
                    CompanyNameTable& shortNames) {
   const std::int32_t key = readLong(id);
-  if (key < 1 || key > MaxCompanyId) return;
+  if (!IsCompanyId(key)) return;
   if (company.isNull()) {
     full.set(key, "");
     shortNames.set(key, "");

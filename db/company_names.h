@@ -3,9 +3,8 @@
 // lists show (company_short_names.h). Built when a side's companies are scanned, extended when the
 // merge adds a company, and read by the listings and the company matching.
 
-#include <array>
-#include <bitset>
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "db/table_walk.h"
@@ -14,26 +13,34 @@
 
 namespace qbm {
 
-// Company IDs are handled only in 1..MaxCompanyId.
-inline constexpr std::int32_t MaxCompanyId = 900;
+// A company ID names a company when it is 1 or more, however large: a database holds as many
+// companies as it likes, and the merge matches every one of them (a company it cannot find it
+// would copy again on every merge). 0 is "no company" (a link of 0, or Null), and negative IDs
+// name none.
+inline bool IsCompanyId(std::int32_t id) { return id >= 1; }
 
-// Text by company ID. IDs outside 1..900 are never stored and, like IDs without a company, read
-// as "". The table also knows which IDs were set, so that a company whose name is empty can be
-// told from an ID that has no company.
+// The lists show drivers, and the legacy change scan compares new woofers, only under company
+// IDs 1..MaxListedCompanyId; the merge's own matching knows no such limit.
+inline constexpr std::int32_t MaxListedCompanyId = 900;
+
+// Text by company ID. IDs that name no company (IsCompanyId) are never stored and, like IDs
+// without a company, read as "". The table also knows which IDs were set, so that a company whose
+// name is empty can be told from an ID that has no company. Holds only the IDs set, so a file's
+// sparse or very large IDs cost nothing.
 class CompanyNameTable {
  public:
   const std::string& operator[](std::int32_t id) const;
   // Whether the ID was set since the last clear (its company exists, whatever its name).
   bool has(std::int32_t id) const;
-  // Ignored for an ID outside 1..900.
+  // Ignored for an ID that names no company.
   void set(std::int32_t id, std::string name);
   // Every entry back to "", and no ID set.
   void clear();
+  // The IDs set and their names, by ascending ID.
+  const std::map<std::int32_t, std::string>& entries() const { return names_; }
 
  private:
-  static bool holds(std::int32_t id) { return id >= 1 && id <= MaxCompanyId; }
-  std::array<std::string, MaxCompanyId + 1> names_;
-  std::bitset<MaxCompanyId + 1> set_;
+  std::map<std::int32_t, std::string> names_;
 };
 
 // Whether company id exists in the table of full names with an empty name: the companies an empty
@@ -48,7 +55,7 @@ struct CompanyNameTables {
   CompanyNameTable NewCompanyShort;
 };
 
-// One companies row: an ID outside 1..900 is skipped; a Null "Company" leaves both names of that
+// One companies row: an ID that names no company is skipped; a Null "Company" leaves both names of that
 // ID empty; otherwise full[id] is the name and short[id] its short name (or the name itself).
 void AddCompanyRow(const jet::Value& id, const jet::Value& company, CompanyNameTable& full,
                    CompanyNameTable& shortNames);

@@ -1,4 +1,4 @@
-#include "olddb/company_short_names.h"
+#include "db/company_short_names.h"
 
 namespace qbm {
 
