@@ -12,9 +12,11 @@
 # defaults to 3, QBMERGE_CLI to build-rel/cli/qbmerge-cli. Work files go to $TMPDIR (default /tmp).
 #
 # Per round: our whole command (`qbmerge-cli merge NEW OLD --all --overwrite yes`, start to exit:
-# wall and processor seconds, peak resident memory), the peer's in-process time and its whole
-# run's peak memory, and the ratio of our whole command to the peer's in-process time. Medians at
-# the end. Memory is also given against the new file's size before the merge.
+# wall and processor seconds, peak resident memory), the peer's in-process time (wall, and the
+# processor time of its process over that span) and its whole run's peak memory, and the ratios of
+# our whole command to the peer's in-process time, wall to wall and processor to processor (the
+# latter moves less when other work shares the machine). Medians at the end. Memory is also given
+# against the new file's size before the merge.
 set -euo pipefail
 if [ $# -lt 3 ]; then
   sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'
@@ -55,23 +57,27 @@ peer() {
 mib() { echo "scale=1; $1 / 1024" | bc; }
 printf 'new file %s MiB; old file %s MiB\n' "$(echo "scale=1; $file_bytes / 1048576" | bc)" \
   "$(echo "scale=1; $(stat -c %s "$old") / 1048576" | bc)"
-printf '%-5s | %-24s | %-30s | %-6s | %-12s\n' round "ours: wall s, cpu s, MiB" "peer: in-process s, wall s, MiB" ratio "ours MiB/file"
-ratios=() ours_wall=() peer_ms=() ours_rss=()
+printf '%-5s | %-24s | %-38s | %-6s | %-9s | %-12s\n' round "ours: wall s, cpu s, MiB" \
+  "peer: in-process s, cpu s, wall s, MiB" ratio "cpu ratio" "ours MiB/file"
+ratios=() cpu_ratios=() ours_wall=() peer_ms=() ours_rss=()
 for ((r = 1; r <= rounds; r++)); do
   if ((r % 2)); then ours; peer; else peer; ours; fi
   read -r ow oc orss < "$work/ours.t"
   read -r pw pc prss < "$work/peer.t"
-  pms=$(sed -n 's/.* in \([0-9]*\) ms$/\1/p' "$work/peer.out")
-  [ -n "$pms" ] || { echo "the peer gave no time:" >&2; cat "$work/peer.out" >&2; exit 1; }
+  pms=$(sed -n 's/.* in \([0-9]*\) ms, cpu .*/\1/p' "$work/peer.out")
+  pcpu=$(sed -n 's/.*, cpu \([0-9]*\) ms$/\1/p' "$work/peer.out")
+  [ -n "$pms" ] && [ -n "$pcpu" ] || { echo "the peer gave no time:" >&2; cat "$work/peer.out" >&2; exit 1; }
   ratio=$(echo "scale=3; $ow * 1000 / $pms" | bc)
+  cpu_ratio=$(echo "scale=3; $oc * 1000 / $pcpu" | bc)
   perfile=$(echo "scale=2; $orss * 1024 / $file_bytes" | bc)
-  printf '%-5s | %6s %6s %8s | %8s %8s %10s | %6s | %s\n' "$r" "$ow" "$oc" "$(mib "$orss")" \
-    "$(echo "scale=2; $pms / 1000" | bc)" "$pw" "$(mib "$prss")" "$ratio" "$perfile"
-  ratios+=("$ratio") ours_wall+=("$ow") peer_ms+=("$pms") ours_rss+=("$orss")
+  printf '%-5s | %6s %6s %8s | %8s %8s %8s %10s | %6s | %9s | %s\n' "$r" "$ow" "$oc" "$(mib "$orss")" \
+    "$(echo "scale=2; $pms / 1000" | bc)" "$(echo "scale=2; $pcpu / 1000" | bc)" "$pw" "$(mib "$prss")" \
+    "$ratio" "$cpu_ratio" "$perfile"
+  ratios+=("$ratio") cpu_ratios+=("$cpu_ratio") ours_wall+=("$ow") peer_ms+=("$pms") ours_rss+=("$orss")
 done
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 echo "ours: $(head -c 300 "$work/ours.out" | tr '\n' ' ')"
 echo "peer: $(cat "$work/peer.out")"
 echo "median: ours $(median "${ours_wall[@]}") s, peer in-process $(median "${peer_ms[@]}") ms," \
-  "ratio $(median "${ratios[@]}"), ours peak $(mib "$(median "${ours_rss[@]}")") MiB" \
+  "ratio $(median "${ratios[@]}"), cpu ratio $(median "${cpu_ratios[@]}"), ours peak $(mib "$(median "${ours_rss[@]}")") MiB" \
   "($(echo "scale=2; $(median "${ours_rss[@]}") * 1024 / $file_bytes" | bc) of the new file)"
