@@ -146,17 +146,21 @@ void PageFile::startJournal() {
 
 void PageFile::writePages(const std::vector<std::uint32_t>& numbers) {
   fileTouched_ = true;
+  // All written before any leaves dirty_: when a write fails, every change is still in memory.
   for (std::uint32_t number : numbers) {
     if (number < beginPageCount_)
       JET_INVARIANT(kWhere, 2, journal_->contains(number) && journal_->synced());
     else
       JET_INVARIANT(kWhere, 3, journal_->synced());
-    auto changed = dirty_.find(number);
-    const PageRef page = changed->second;
-    dirty_.erase(changed);
+    const PageRef& page = dirty_.at(number);
     std::uint64_t offset = static_cast<std::uint64_t>(number) * layout_->pageSize;
     if (header_.databaseKey != 0 && number != 0) storage_->writeAt(offset, encoded(*page));
     else storage_->writeAt(offset, page->bytes());  // stored as they are: no copy
+  }
+  for (std::uint32_t number : numbers) {
+    auto changed = dirty_.find(number);
+    const PageRef page = changed->second;
+    dirty_.erase(changed);
     remember(page);
   }
 }
