@@ -137,6 +137,53 @@ TEST_F(TransactionTest, AppendedPagesAreWrittenEarlyWithoutJournalCopies) {
   EXPECT_EQ(original_, fileBytes(path_));
 }
 
+// The database file's storage (the first file a database wraps) refuses its writes once `failing`.
+class RefusingStorage final : public jet::Storage {
+ public:
+  RefusingStorage(std::unique_ptr<jet::Storage> file, const bool& failing) : file_(std::move(file)), failing_(failing) {}
+  std::uint64_t size() const override { return file_->size(); }
+  void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override { file_->readAt(offset, out); }
+  bool writable() const override { return file_->writable(); }
+  void writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) override {
+    if (failing_) throw jet::Error(jet::ErrorCode::Io, "no room left on the device");
+    file_->writeAt(offset, data);
+  }
+  void truncate(std::uint64_t size) override { file_->truncate(size); }
+  void sync() override { file_->sync(); }
+
+ private:
+  std::unique_ptr<jet::Storage> file_;
+  const bool& failing_;
+};
+
+// Pages sent to the file early stay in memory until all of them are written: when a write fails,
+// every page still reads as changed, and the rollback gives the file back.
+TEST_F(TransactionTest, AFailedEarlyWriteKeepsEveryChangedPage) {
+  bool failing = false;
+  bool wrapped = false;
+  jet::StorageWrapper wrap = [&](std::unique_ptr<jet::Storage> file) -> std::unique_ptr<jet::Storage> {
+    if (wrapped) return file;  // journals are written as usual
+    wrapped = true;
+    return std::make_unique<RefusingStorage>(std::move(file), failing);
+  };
+  const std::uint64_t pages = original_.size() / 4096;
+  {
+    jet::Database db = jet::Database::open(path_, {}, wrap);
+    jet::PageFile& file = pagesOf(db);
+    file.setSpillLimit(16);  // two appended pages may wait
+    db.begin();
+    file.appendPage(filledPage(file, 1));
+    file.appendPage(filledPage(file, 2));
+    failing = true;
+    EXPECT_THROW(file.appendPage(filledPage(file, 3)), jet::Error);
+    for (std::uint8_t fill = 1; fill <= 3; ++fill)
+      EXPECT_EQ(fill, file.page(static_cast<std::uint32_t>(pages + fill - 1))->bytes()[1]);
+    failing = false;
+    db.rollback();
+  }
+  EXPECT_EQ(original_, fileBytes(path_));
+}
+
 TEST_F(TransactionTest, ClosingWithAnOpenTransactionRollsBack) {
   {
     jet::Database db = jet::Database::open(path_);
