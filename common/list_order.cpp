@@ -56,59 +56,137 @@ constexpr std::string_view kLatinExtendedBases =
     "ssssssssttttttuuuuuuuuuuuuwwyyyzzzzzzs";
 static_assert(kLatin1Bases.size() == 0x20 && kLatinExtendedBases.size() == 0x80);
 
+// A key is three runs of weights, each weight written as bytes that compare as the weights do and
+// of which none is the beginning of another, so that keys compare byte by byte as the weight
+// sequences compare element by element (a sequence that is the beginning of another sorts first):
+// the primary weights, a 0 byte, the accents, a 0 byte, the tie-breakers. Two texts reach the
+// accents only with equal primary runs, so with as many accents: trailing "no accent" weights are
+// left out (a run with fewer accents then sorts first, as zeros would), and accents are written one
+// above their value so that the 0 byte after them sorts below any accent.
+
+// Primary weights: 0 is never one (it is the separator); ASCII symbols, digits and letters take
+// one byte each, others an escape byte and three bytes big-endian. In order: ASCII symbols
+// 0x01..0x80, other symbols 0x81, digits 0x82..0x8B, letters below 'a' 0x8C, 'a'..'z' 0x8D..0xA6,
+// letters above 'z' 0xA7.
+void putThreeBytes(std::string& out, std::uint32_t v) {
+  out.push_back(static_cast<char>(v >> 16));
+  out.push_back(static_cast<char>(v >> 8));
+  out.push_back(static_cast<char>(v));
+}
+
+void putPrimary(std::string& out, Class c, std::uint32_t v) {
+  switch (c) {
+    case Symbol:
+      if (v < 0x80) {
+        out.push_back(static_cast<char>(0x01 + v));
+      } else {
+        out.push_back(static_cast<char>(0x81));
+        putThreeBytes(out, v);
+      }
+      return;
+    case Digit:
+      out.push_back(static_cast<char>(0x82 + v));  // 0..9
+      return;
+    case Letter:
+      if (v >= 'a' && v <= 'z') {
+        out.push_back(static_cast<char>(0x8D + (v - 'a')));
+      } else {
+        out.push_back(static_cast<char>(v < 'a' ? 0x8C : 0xA7));
+        putThreeBytes(out, v);
+      }
+      return;
+  }
+}
+
+// Accents and tie-breakers (any 32-bit value, 0 included): below 0xF0 one byte, up to 0xFFFF 0xF0
+// and two bytes, above that 0xF1 and four bytes, big-endian.
+void putWeight(std::string& out, std::uint32_t v) {
+  if (v < 0xF0) {
+    out.push_back(static_cast<char>(v));
+  } else if (v <= 0xFFFF) {
+    out.push_back(static_cast<char>(0xF0));
+    out.push_back(static_cast<char>(v >> 8));
+    out.push_back(static_cast<char>(v));
+  } else {
+    out.push_back(static_cast<char>(0xF1));
+    out.push_back(static_cast<char>(v >> 24));
+    putThreeBytes(out, v);
+  }
+}
+
 struct Weights {
-  std::vector<std::uint32_t> primary, accent, tie;
+  std::string primary, accent, tie;
+  std::size_t accentEnd = 0;  // the accent run's length up to its last accent that is not 0
+  void clear() {
+    primary.clear();
+    accent.clear();
+    tie.clear();
+    accentEnd = 0;
+  }
+  // Accents are written one above their value, so that no accent is a 0 byte.
+  void addAccent(std::uint32_t v) {
+    putWeight(accent, v + 1);
+    if (v != 0) accentEnd = accent.size();
+  }
 };
 
 void addLetters(Weights& w, std::string_view bases, char32_t accented) {
   for (char b : bases) {
-    w.primary.push_back(weight(Letter, static_cast<unsigned char>(b)));
-    w.accent.push_back(accented);
+    putPrimary(w.primary, Letter, static_cast<unsigned char>(b));
+    w.addAccent(accented);
   }
 }
 
 void addCharacter(Weights& w, char32_t c) {
   c = foldCase(c);
   if (c == '-' || c == '\'') {
-    w.tie.push_back(kPassedOver + c);
+    putWeight(w.tie, kPassedOver + c);
     return;
   }
-  w.tie.push_back(c);
+  putWeight(w.tie, c);
   if (c >= '0' && c <= '9') {
-    w.primary.push_back(weight(Digit, c - '0'));
-    w.accent.push_back(0);
+    putPrimary(w.primary, Digit, c - '0');
+    w.addAccent(0);
   } else if (c >= 'a' && c <= 'z') {
-    addLetters(w, std::string(1, static_cast<char>(c)), 0);
+    putPrimary(w.primary, Letter, c);
+    w.addAccent(0);
   } else if (c == 0xB2 || c == 0xB3 || c == 0xB9) {  // superscript two, three, one
-    w.primary.push_back(weight(Digit, c == 0xB9 ? 1 : c - 0xB0));
-    w.accent.push_back(c);
+    putPrimary(w.primary, Digit, c == 0xB9 ? 1 : c - 0xB0);
+    w.addAccent(c);
   } else if (c == 0xDF) {  // sharp s
     addLetters(w, "ss", c);
   } else if (c >= 0xE0 && c <= 0xFF && kLatin1Bases[c - 0xE0] != '?') {
     const char base = kLatin1Bases[c - 0xE0];
-    addLetters(w, base == '1' ? "ae" : std::string(1, base), c);
+    addLetters(w, base == '1' ? std::string_view("ae") : std::string_view(&base, 1), c);
   } else if (c >= 0x100 && c <= 0x17F) {
     const char base = kLatinExtendedBases[c - 0x100];
-    addLetters(w, base == '2' ? "ij" : base == '3' ? "oe" : std::string(1, base), c);
+    addLetters(w, base == '2' ? std::string_view("ij") : base == '3' ? std::string_view("oe") : std::string_view(&base, 1), c);
   } else if (c == 0xB5 || c >= 0x250) {  // micro sign and the letters of other scripts
-    w.primary.push_back(weight(Letter, c == 0xB5 ? 0x3BC : c));
-    w.accent.push_back(0);
+    putPrimary(w.primary, Letter, c == 0xB5 ? 0x3BC : c);
+    w.addAccent(0);
   } else {
-    w.primary.push_back(weight(Symbol, c));
-    w.accent.push_back(0);
+    putPrimary(w.primary, Symbol, c);
+    w.addAccent(0);
   }
 }
 
 }  // namespace
 
-ListSortKey listSortKey(std::string_view text) {
-  Weights w;
+void appendListSortKey(std::string& out, std::string_view text) {
+  thread_local Weights w;  // reused: no allocation per key once warm
+  w.clear();
   for (std::size_t i = 0; i < text.size();) addCharacter(w, decode(text, i));
-  ListSortKey key = std::move(w.primary);
-  key.push_back(0);
-  key.insert(key.end(), w.accent.begin(), w.accent.end());
-  key.push_back(0);
-  key.insert(key.end(), w.tie.begin(), w.tie.end());
+  out.reserve(out.size() + w.primary.size() + w.accent.size() + w.tie.size() + 2);
+  out.append(w.primary);
+  out.push_back('\0');
+  out.append(w.accent, 0, w.accentEnd);
+  out.push_back('\0');
+  out.append(w.tie);
+}
+
+ListSortKey listSortKey(std::string_view text) {
+  ListSortKey key;
+  appendListSortKey(key, text);
   return key;
 }
 

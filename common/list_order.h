@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -18,9 +19,12 @@
 namespace qbm {
 
 // A text's position in the order as a comparable key: two texts compare as their keys compare
-// lexicographically. Worth keeping when one text is compared many times.
-using ListSortKey = std::vector<std::uint32_t>;
+// byte by byte (as unsigned bytes, as std::string compares). Worth keeping when one text is
+// compared many times. Some two bytes per character of plain ASCII text.
+using ListSortKey = std::string;
 ListSortKey listSortKey(std::string_view text);
+// The key of text appended to out.
+void appendListSortKey(std::string& out, std::string_view text);
 
 // Negative when a sorts before b, positive when after, 0 when they share a place (then the earlier
 // added comes first).
@@ -39,18 +43,48 @@ std::size_t listInsertPosition(const std::vector<Entry>& entries, std::string_vi
   return static_cast<std::size_t>(at - entries.begin());
 }
 
-// Puts entries in list order; entries that share a place keep their relative order.
+// Puts entries in list order; entries that share a place keep their relative order. The keys of
+// all entries are made once, end to end in one buffer (lists of hundreds of thousands of entries
+// are sorted in one go).
 template <class Entry, class TextOf>
 void sortListEntries(std::vector<Entry>& entries, TextOf textOf) {
-  std::vector<std::pair<ListSortKey, std::size_t>> keys;
-  keys.reserve(entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) keys.emplace_back(listSortKey(textOf(entries[i])), i);
-  std::stable_sort(keys.begin(), keys.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<Entry> sorted;
-  sorted.reserve(entries.size());
-  for (const auto& k : keys) sorted.push_back(std::move(entries[k.second]));
-  entries = std::move(sorted);
+  std::string keys;
+  // Room for the keys at five bytes per byte of text (more than any usual text needs; a longer key
+  // only makes the buffer grow). Room never written costs no memory.
+  std::size_t room = 0;
+  for (const Entry& e : entries) room += 5 * std::string_view(textOf(e)).size() + 2;
+  keys.reserve(room);
+  std::vector<std::size_t> ends(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    appendListSortKey(keys, textOf(entries[i]));
+    ends[i] = keys.size();
+  }
+  const auto keyOf = [&](std::size_t i) {
+    const std::size_t begin = i == 0 ? 0 : ends[i - 1];
+    return std::string_view(keys).substr(begin, ends[i] - begin);
+  };
+  std::vector<std::size_t> order(entries.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    const int c = keyOf(a).compare(keyOf(b));
+    return c < 0 || (c == 0 && a < b);
+  });
+  std::string().swap(keys);
+  // Entries move along the cycles of the permutation, so that no second list is made: position i
+  // takes the entry at order[i].
+  for (std::size_t start = 0; start < order.size(); ++start) {
+    if (order[start] == start) continue;
+    Entry held = std::move(entries[start]);
+    std::size_t at = start;
+    while (order[at] != start) {
+      const std::size_t from = order[at];
+      entries[at] = std::move(entries[from]);
+      order[at] = at;
+      at = from;
+    }
+    entries[at] = std::move(held);
+    order[at] = at;
+  }
 }
 
 }  // namespace qbm

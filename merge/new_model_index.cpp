@@ -3,11 +3,11 @@
 #include <cctype>
 #include <cstring>
 
+#include "db/company_names.h"
 #include "db/field_read.h"
 #include "db/schema.h"
 #include "db/table_walk.h"
 #include "jet/error.h"
-#include "db/company_names.h"
 #include "olddb/model_names.h"
 
 namespace qbm {
@@ -30,12 +30,6 @@ const jet::IndexDefinition& modelIndexOf(const jet::Table& table) {
 
 }  // namespace
 
-bool NewModelIndex::EntryOrder::operator()(const Entry& a, const Entry& b) const {
-  if (a.order != b.order) return a.order < b.order;
-  if (a.row.page != b.row.page) return a.row.page < b.row.page;
-  return a.row.row < b.row.row;
-}
-
 NewModelIndex::NewModelIndex(jet::Database& db, std::string_view tableName)
     : cursor_(db.table(tableName)),
       collation_(db.collation()) {
@@ -50,7 +44,52 @@ NewModelIndex::NewModelIndex(jet::Database& db, std::string_view tableName)
   id_ = cursor_.columnIndex(fields::ID);
   cursor_.setIndex("");
   for (cursor_.moveFirst(); !cursor_.eof(); cursor_.moveNext())
-    if (std::optional<Placed> placed = readCurrent()) insert(std::move(*placed));
+    if (std::optional<Current> current = readCurrent()) insert(*current);
+}
+
+void NewModelIndex::SlotTable::reset(std::size_t entries) {
+  std::size_t size = 16;
+  while (size < 2 * entries) size *= 2;  // at most half full once built
+  buckets_.assign(size, Bucket{});
+  used_ = 0;
+}
+
+void NewModelIndex::SlotTable::insert(std::uint64_t hash, std::uint32_t slot) {
+  const std::size_t mask = buckets_.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    Bucket& b = buckets_[i];
+    if (b.slot == kEmpty || b.slot == kErased) {
+      if (b.slot == kEmpty) ++used_;
+      b = {static_cast<std::uint32_t>(hash >> 32), slot};
+      return;
+    }
+  }
+}
+
+void NewModelIndex::SlotTable::erase(std::uint64_t hash, std::uint32_t slot) {
+  if (buckets_.empty()) return;
+  const std::size_t mask = buckets_.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    Bucket& b = buckets_[i];
+    if (b.slot == kEmpty) return;
+    if (b.slot == slot) {
+      b.slot = kErased;
+      return;
+    }
+  }
+}
+
+std::uint64_t NewModelIndex::hashOf(const jet::Bookmark& row) {
+  std::uint64_t h = (std::uint64_t{row.page} << 16 | row.row) * 0x9E3779B97F4A7C15ull;
+  return h ^ (h >> 29);
+}
+
+bool NewModelIndex::before(std::uint32_t a, std::uint32_t b) const {
+  const Slot& x = slots_[a];
+  const Slot& y = slots_[b];
+  if (const int c = orderOf(x).compare(orderOf(y)); c != 0) return c < 0;
+  if (x.row.page != y.row.page) return x.row.page < y.row.page;
+  return x.row.row < y.row.row;
 }
 
 std::string NewModelIndex::groupKey(std::int32_t companyId, std::string_view key) {
@@ -60,69 +99,134 @@ std::string NewModelIndex::groupKey(std::int32_t companyId, std::string_view key
   return group;
 }
 
-std::optional<NewModelIndex::Placed> NewModelIndex::readCurrent() const {
+std::optional<NewModelIndex::Current> NewModelIndex::readCurrent() const {
   // The row's index key: one part per column, the leading (Model) part first.
-  Placed placed;
+  Current current;
   key_.clear();
   for (std::size_t i = 0; i < orderColumns_.size(); ++i) {
     const jet::Value v = cursor_.get(orderColumns_[i]);
-    if (i == 0 && v.isNull()) placed.sectionLength = std::string::npos;
+    if (i == 0 && v.isNull()) current.sectionLength = std::string::npos;
     jet::appendSortKey(key_, keyColumns_[i].type, v, keyColumns_[i].descending, collation_);
-    if (i == 0 && placed.sectionLength != std::string::npos) placed.sectionLength = key_.size();
+    if (i == 0 && current.sectionLength != std::string::npos) current.sectionLength = key_.size();
   }
-  placed.entry.order.assign(key_.begin(), key_.end());
-  placed.entry.row = cursor_.bookmark();
-  placed.entry.id = readLong(valueAt(cursor_, id_));
+  current.row = cursor_.bookmark();
+  current.id = readLong(valueAt(cursor_, id_));
 
   const jet::Value model = valueAt(cursor_, model_);
   const std::int32_t companyId = readLong(valueAt(cursor_, company_));
-  if (!model.isNull() && placed.entry.id > 0 && IsCompanyId(companyId)) {
+  if (!model.isNull() && current.id > 0 && IsCompanyId(companyId)) {
     const NewModelKeys keys = NewModelKeysOf(readText(model));
-    placed.group = groupKey(companyId, keys.withoutSection);
-    if (keys.whole != keys.withoutSection) placed.wholeGroup = groupKey(companyId, keys.whole);
+    current.group = groupKey(companyId, keys.withoutSection);
+    if (keys.whole != keys.withoutSection) current.wholeGroup = groupKey(companyId, keys.whole);
   }
-  if (placed.sectionLength == std::string::npos) {  // a Null Model: no seek finds the row
-    placed.sectionLength = 0;
-    if (!placed.group) return std::nullopt;
+  if (current.sectionLength == std::string::npos) {  // a Null Model: no seek finds the row
+    current.sectionLength = 0;
+    if (!current.group) return std::nullopt;
   }
-  return placed;
+  return current;
 }
 
-void NewModelIndex::insertInto(Groups& groups, std::string_view key, const Entry& entry) {
-  auto group = groups.find(std::string(key));
-  if (group == groups.end()) group = groups.emplace(std::string(key), std::set<Entry, EntryOrder>{}).first;
-  group->second.insert(entry);
+void NewModelIndex::insert(const Current& current) {
+  const auto length = [](std::size_t n) {
+    if (n > 0xFFFF) throw jet::Error(jet::ErrorCode::Damaged, "a model key longer than any index key");
+    return static_cast<std::uint16_t>(n);
+  };
+  Slot slot;
+  slot.at = static_cast<std::uint32_t>(keys_.size());
+  slot.orderLength = length(key_.size());
+  slot.sectionLength = length(current.sectionLength);
+  slot.groupLength = length(current.group ? current.group->size() : 0);
+  slot.wholeLength = length(current.wholeGroup ? current.wholeGroup->size() : 0);
+  slot.row = current.row;
+  slot.id = current.id;
+  slot.live = true;
+  keys_.append(key_.begin(), key_.end());
+  if (current.group) keys_.append(*current.group);
+  if (current.wholeGroup) keys_.append(*current.wholeGroup);
+  std::uint32_t at;
+  if (!freeSlots_.empty()) {
+    at = freeSlots_.back();
+    freeSlots_.pop_back();
+    slots_[at] = slot;
+  } else {
+    at = static_cast<std::uint32_t>(slots_.size());
+    slots_.push_back(slot);
+  }
+  ++live_;
+  const Slot& s = slots_[at];
+  std::uint64_t hashes[2];
+  std::size_t n = 0;
+  if (s.groupLength > 0) hashes[n++] = hashOf(groupOf(s));
+  if (s.wholeLength > 0) hashes[n++] = hashOf(wholeOf(s));
+  addTo(Look::Groups, hashes, n, at);
+  if (s.sectionLength > 0) {
+    hashes[0] = hashOf(orderOf(s).substr(0, s.sectionLength));
+    addTo(Look::Sections, hashes, 1, at);
+  }
+  hashes[0] = hashOf(s.row);
+  addTo(Look::Where, hashes, 1, at);
 }
 
-void NewModelIndex::eraseFrom(Groups& groups, std::string_view key, const Entry& entry) {
-  auto group = groups.find(std::string(key));
-  if (group == groups.end()) return;
-  group->second.erase(entry);
-  if (group->second.empty()) groups.erase(group);
+void NewModelIndex::addTo(Look look, const std::uint64_t* hashes, std::size_t n, std::uint32_t slot) {
+  if (n == 0) return;
+  SlotTable& t = table(look);
+  if (t.needsRoom(n)) {
+    rebuild(look);  // the slot is live already: the rebuild places it
+  } else {
+    for (std::size_t i = 0; i < n; ++i) t.insert(hashes[i], slot);
+  }
 }
 
-void NewModelIndex::insert(Placed placed) {
-  if (placed.group) insertInto(groups_, *placed.group, placed.entry);
-  if (placed.wholeGroup) insertInto(groups_, *placed.wholeGroup, placed.entry);
-  if (placed.sectionLength > 0) insertInto(sections_, placed.section(), placed.entry);
-  const jet::Bookmark row = placed.entry.row;
-  where_.insert_or_assign(row, std::move(placed));
+void NewModelIndex::rebuild(Look look) {
+  SlotTable& t = table(look);
+  std::size_t entries = live_;
+  if (look == Look::Groups)
+    for (const Slot& s : slots_) entries += s.live && s.wholeLength > 0;
+  t.reset(entries + 1);
+  for (std::uint32_t i = 0; i < slots_.size(); ++i) {
+    const Slot& s = slots_[i];
+    if (!s.live) continue;
+    switch (look) {
+      case Look::Groups:
+        if (s.groupLength > 0) t.insert(hashOf(groupOf(s)), i);
+        if (s.wholeLength > 0) t.insert(hashOf(wholeOf(s)), i);
+        break;
+      case Look::Sections:
+        if (s.sectionLength > 0) t.insert(hashOf(orderOf(s).substr(0, s.sectionLength)), i);
+        break;
+      case Look::Where:
+        t.insert(hashOf(s.row), i);
+        break;
+    }
+  }
 }
 
 void NewModelIndex::erase(const jet::Bookmark& row) {
-  auto it = where_.find(row);
-  if (it == where_.end()) return;
-  if (it->second.group) eraseFrom(groups_, *it->second.group, it->second.entry);
-  if (it->second.wholeGroup) eraseFrom(groups_, *it->second.wholeGroup, it->second.entry);
-  if (it->second.sectionLength > 0) eraseFrom(sections_, it->second.section(), it->second.entry);
-  where_.erase(it);
+  const std::uint64_t rowHash = hashOf(row);
+  std::uint32_t found = kNone;
+  where_.forEach(rowHash, [&](std::uint32_t i) {
+    if (slots_[i].row == row) found = i;
+  });
+  if (found == kNone) return;
+  Slot& s = slots_[found];
+  if (s.groupLength > 0) groups_.erase(hashOf(groupOf(s)), found);
+  if (s.wholeLength > 0) groups_.erase(hashOf(wholeOf(s)), found);
+  if (s.sectionLength > 0) sections_.erase(hashOf(orderOf(s).substr(0, s.sectionLength)), found);
+  where_.erase(rowHash, found);
+  s.live = false;
+  freeSlots_.push_back(found);
+  --live_;
 }
 
 std::optional<MergeRow> NewModelIndex::find(std::int32_t companyId, std::string_view key) const {
-  auto group = groups_.find(groupKey(companyId, key));
-  if (group == groups_.end() || group->second.empty()) return std::nullopt;
-  const Entry& first = *group->second.begin();
-  return MergeRow{first.id, first.row};
+  const std::string group = groupKey(companyId, key);
+  std::uint32_t first = kNone;
+  groups_.forEach(hashOf(group), [&](std::uint32_t i) {
+    const Slot& s = slots_[i];
+    if ((groupOf(s) == group || wholeOf(s) == group) && (first == kNone || before(i, first))) first = i;
+  });
+  if (first == kNone) return std::nullopt;
+  return MergeRow{slots_[first].id, slots_[first].row};
 }
 
 std::int32_t NewModelIndex::seekModel(const std::string& model) const {
@@ -130,9 +234,15 @@ std::int32_t NewModelIndex::seekModel(const std::string& model) const {
   if (!value) return 0;
   key_.clear();
   jet::appendSortKey(key_, keyColumns_.front().type, *value, keyColumns_.front().descending, collation_);
-  auto group = sections_.find(std::string(key_.begin(), key_.end()));
-  if (group == sections_.end() || group->second.empty()) return 0;
-  return group->second.begin()->id;
+  const std::string_view section(reinterpret_cast<const char*>(key_.data()), key_.size());
+  std::uint32_t first = kNone;
+  sections_.forEach(hashOf(section), [&](std::uint32_t i) {
+    const Slot& s = slots_[i];
+    if (s.sectionLength > 0 && orderOf(s).substr(0, s.sectionLength) == section &&
+        (first == kNone || before(i, first)))
+      first = i;
+  });
+  return first == kNone ? 0 : slots_[first].id;
 }
 
 void NewModelIndex::place(const jet::Bookmark& row, std::int32_t id, const std::string& model,
@@ -140,7 +250,7 @@ void NewModelIndex::place(const jet::Bookmark& row, std::int32_t id, const std::
   erase(row);
   const bool inFile = !standInEntry(row);
   if (inFile && orderColumns_.size() > 1) cursor_.setBookmark(row);
-  Placed placed;
+  Current current;
   key_.clear();
   for (std::size_t i = 0; i < orderColumns_.size(); ++i) {
     jet::Value v;
@@ -150,17 +260,16 @@ void NewModelIndex::place(const jet::Bookmark& row, std::int32_t id, const std::
       v = cursor_.get(orderColumns_[i]);
     }
     jet::appendSortKey(key_, keyColumns_[i].type, v, keyColumns_[i].descending, collation_);
-    if (i == 0) placed.sectionLength = key_.size();
+    if (i == 0) current.sectionLength = key_.size();
   }
-  placed.entry.order.assign(key_.begin(), key_.end());
-  placed.entry.row = row;
-  placed.entry.id = id;
+  current.row = row;
+  current.id = id;
   if (IsCompanyId(companyId)) {
     const NewModelKeys keys = NewModelKeysOf(model);
-    placed.group = groupKey(companyId, keys.withoutSection);
-    if (keys.whole != keys.withoutSection) placed.wholeGroup = groupKey(companyId, keys.whole);
+    current.group = groupKey(companyId, keys.withoutSection);
+    if (keys.whole != keys.withoutSection) current.wholeGroup = groupKey(companyId, keys.whole);
   }
-  insert(std::move(placed));
+  insert(current);
 }
 
 void NewModelIndex::rowWritten(const jet::Bookmark& row) {
@@ -171,7 +280,7 @@ void NewModelIndex::rowWritten(const jet::Bookmark& row) {
     if (e.code() == jet::ErrorCode::NoCurrentRow) return;  // the row is gone
     throw;
   }
-  if (std::optional<Placed> placed = readCurrent()) insert(std::move(*placed));
+  if (std::optional<Current> current = readCurrent()) insert(*current);
 }
 
 }  // namespace qbm

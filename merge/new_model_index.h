@@ -16,10 +16,8 @@
 
 #include <cstdint>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "jet/database.h"
@@ -60,40 +58,87 @@ class NewModelIndex {
     return (std::size_t{row.page - StandInPage} << 16) | row.row;
   }
 
-  std::size_t size() const { return where_.size(); }
+  std::size_t size() const { return live_; }
 
  private:
   // No file has this many pages (2 GB of 4 KB pages is 2^19).
   static constexpr std::uint32_t StandInPage = 0x80000000u;
+  static constexpr std::uint32_t kNone = 0xFFFFFFFF;
 
-  struct Entry {
-    std::string order;  // the row's key in the "Model" index (short keys need no allocation)
+  // One row: its keys live end to end in keys_ (the row's key in the "Model" index, then its group,
+  // then its whole group), so that a row costs some 150 bytes however many look-ups find it.
+  struct Slot {
+    std::uint32_t at = 0;
+    std::uint16_t orderLength = 0;    // the key in the "Model" index
+    std::uint16_t sectionLength = 0;  // its leading column's part (0: no seek finds the row)
+    std::uint16_t groupLength = 0;    // 0: in no group
+    std::uint16_t wholeLength = 0;    // 0: the whole model is its group
+    jet::Bookmark row;
+    std::int32_t id = 0;
+    bool live = false;
+  };
+
+  // Slot numbers by the hash of a key, open addressing, several slots per key allowed. Buckets hold
+  // 32 bits of the hash to pass over most others; callers compare the slot's own key bytes. When it
+  // fills, the owner builds it again from the slots (rebuild).
+  class SlotTable {
+   public:
+    // At most three quarters of the buckets in use (erased ones count).
+    bool needsRoom(std::size_t more) const { return (used_ + more) * 4 > buckets_.size() * 3; }
+    void reset(std::size_t entries);  // empty, with room for that many entries
+    void insert(std::uint64_t hash, std::uint32_t slot);
+    void erase(std::uint64_t hash, std::uint32_t slot);
+    template <typename Visit>
+    void forEach(std::uint64_t hash, Visit visit) const {
+      if (buckets_.empty()) return;
+      const std::size_t mask = buckets_.size() - 1;
+      const auto tag = static_cast<std::uint32_t>(hash >> 32);
+      for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Bucket& b = buckets_[i];
+        if (b.slot == kEmpty) return;
+        if (b.slot != kErased && b.tag == tag) visit(b.slot);
+      }
+    }
+
+   private:
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFF, kErased = 0xFFFFFFFE;
+    struct Bucket {
+      std::uint32_t tag = 0;
+      std::uint32_t slot = kEmpty;
+    };
+    std::vector<Bucket> buckets_;
+    std::size_t used_ = 0;  // buckets not empty (erased ones count)
+  };
+  enum class Look { Groups, Sections, Where };
+
+  // What readCurrent found of the cursor's row.
+  struct Current {
+    std::size_t sectionLength = 0;
+    std::optional<std::string> group, wholeGroup;
     jet::Bookmark row;
     std::int32_t id = 0;
   };
-  struct EntryOrder {
-    bool operator()(const Entry& a, const Entry& b) const;
-  };
-  struct BookmarkHash {
-    std::size_t operator()(const jet::Bookmark& b) const {
-      return std::hash<std::uint64_t>()((std::uint64_t{b.page} << 16) | b.row);
-    }
-  };
-  struct Placed {
-    // The groups of a row the model match may take: without the section suffix, and whole when
-    // that differs.
-    std::optional<std::string> group, wholeGroup;
-    std::size_t sectionLength = 0;     // the key of the leading index column: entry.order's start
-    Entry entry;
-    std::string_view section() const { return std::string_view(entry.order).substr(0, sectionLength); }
-  };
-  using Groups = std::unordered_map<std::string, std::set<Entry, EntryOrder>>;
 
   static std::string groupKey(std::int32_t companyId, std::string_view key);
-  // The current row of the cursor, when it may match at all.
-  std::optional<Placed> readCurrent() const;
-  void insert(Placed placed);
+  static std::uint64_t hashOf(std::string_view key) { return std::hash<std::string_view>()(key); }
+  static std::uint64_t hashOf(const jet::Bookmark& row);
+  std::string_view orderOf(const Slot& s) const { return std::string_view(keys_).substr(s.at, s.orderLength); }
+  std::string_view groupOf(const Slot& s) const {
+    return std::string_view(keys_).substr(s.at + s.orderLength, s.groupLength);
+  }
+  std::string_view wholeOf(const Slot& s) const {
+    return std::string_view(keys_).substr(s.at + s.orderLength + s.groupLength, s.wholeLength);
+  }
+  // Model index order: the key, then the place in the file.
+  bool before(std::uint32_t a, std::uint32_t b) const;
+  // The current row of the cursor (its "Model" key left in key_), when it may match at all.
+  std::optional<Current> readCurrent() const;
+  void insert(const Current& current);
   void erase(const jet::Bookmark& row);
+  // Adds the slot under n hashes to a look-up, building it anew with more room when it is full.
+  void addTo(Look look, const std::uint64_t* hashes, std::size_t n, std::uint32_t slot);
+  void rebuild(Look look);
+  SlotTable& table(Look look) { return look == Look::Groups ? groups_ : look == Look::Sections ? sections_ : where_; }
 
   jet::Table cursor_;
   jet::Collation collation_;
@@ -102,12 +147,13 @@ class NewModelIndex {
   mutable jet::Bytes key_;  // scratch for computing keys
   int model_ = -1, company_ = -1, id_ = -1;
 
-  static void insertInto(Groups& groups, std::string_view key, const Entry& entry);
-  static void eraseFrom(Groups& groups, std::string_view key, const Entry& entry);
-
-  Groups groups_;    // by company and model key
-  Groups sections_;  // by the index key of the leading column
-  std::unordered_map<jet::Bookmark, Placed, BookmarkHash> where_;
+  std::string keys_;
+  std::vector<Slot> slots_;
+  std::vector<std::uint32_t> freeSlots_;
+  std::size_t live_ = 0;
+  SlotTable groups_;    // by company and model key
+  SlotTable sections_;  // by the index key of the leading column
+  SlotTable where_;     // by bookmark
 };
 
 }  // namespace qbm

@@ -14,13 +14,14 @@ std::size_t DriverList::add(std::string text, std::int32_t itemData) {
   return at;
 }
 
-void DriverList::addAll(const std::vector<ListEntry>& listing) {
+void DriverList::addAll(std::vector<ListEntry> listing) {
   if (focus_) {  // keep the focus on its entry: add one by one
-    for (const ListEntry& e : listing) add(e.text, e.itemData);
+    for (ListEntry& e : listing) add(std::move(e.text), e.itemData);
     return;
   }
   entries_.reserve(entries_.size() + listing.size());
-  for (const ListEntry& e : listing) entries_.push_back({e.text, e.itemData});
+  for (ListEntry& e : listing) entries_.push_back({std::move(e.text), e.itemData});
+  std::vector<ListEntry>().swap(listing);
   // The entries already held are in order and come first, so a stable sort places every new entry
   // after those that share its place, as adding them one by one would.
   sortListEntries(entries_, [](const Entry& e) -> const std::string& { return e.text; });

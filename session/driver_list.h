@@ -35,8 +35,8 @@ class DriverList {
   // Adds an unselected entry at its place in the order; returns its index. The focus stays on the
   // entry it was on.
   std::size_t add(std::string text, std::int32_t itemData);
-  // Adds every entry of a listing, in its order, as add() would one by one.
-  void addAll(const std::vector<ListEntry>& listing);
+  // Adds every entry of a listing, in its order, as add() would one by one (the texts are moved).
+  void addAll(std::vector<ListEntry> listing);
   // Removes the entry; the focus moves with the entry it was on and is lost when it was on this one.
   // REQUIRES: i < count().
   void removeAt(std::size_t i);

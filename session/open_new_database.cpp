@@ -46,8 +46,9 @@ void Session::listNewDatabase(OperationScope& scope) {
     state_.ToList.tooltip = DriverCountTooltip(0);
     return;
   }
-  state_.ToList.addAll(listing.entries);
-  state_.ToList.tooltip = DriverCountTooltip(static_cast<long>(listing.entries.size()));
+  const auto listed = static_cast<long>(listing.entries.size());
+  state_.ToList.addAll(std::move(listing.entries));
+  state_.ToList.tooltip = DriverCountTooltip(listed);
   revealOldSide();
   if (listing.unreadable.total() > 0) {
     scope.hideProgress();

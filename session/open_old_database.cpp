@@ -57,8 +57,8 @@ void Session::listOldDatabase(OperationScope& scope) {
   } catch (const std::exception& e) {
     return failed(ScanFailedMessage(file, e.what()));
   }
-  state_.FromList.addAll(listing.entries);
   state_.OldDriverCount = static_cast<std::int32_t>(listing.entries.size());
+  state_.FromList.addAll(std::move(listing.entries));
   state_.FromList.tooltip = DriverCountTooltip(state_.OldDriverCount);
   state_.OldUnreadable = listing.unreadable;
   if (listing.unreadable.total() > 0) {

@@ -1,5 +1,14 @@
 #include "jet/file/journal.h"
 
+// Invariants (JET_INVARIANT checks them where they could break):
+//  1. A header counts only records that were synced before it was written (sync(): the records,
+//     a sync, then the header, then a sync); the slot it is written to is not the one of the header
+//     before it, so a torn header write leaves that one whole.
+//  2. Each page is saved once, with the bytes the file held at the start of the transaction: the
+//     first record of a page is its original.
+//  3. Only pages below the original size are restored; the file is then cut to the original size,
+//     which takes away every page the transaction appended, written or not.
+
 #include <chrono>
 #include <cstring>
 #include <map>
@@ -9,6 +18,7 @@
 
 #include "jet/error.h"
 #include "jet/file/bytes.h"
+#include "jet/file/invariant.h"
 #include "jet/file/platform_file.h"
 #include "jet/path_text.h"
 
@@ -323,7 +333,7 @@ void restore(const Storage& journal, const Header& header, const std::map<std::u
   std::vector<std::uint8_t> bytes(header.pageSize);
   for (const auto& [page, offset] : pages) {
     std::uint64_t at = static_cast<std::uint64_t>(page) * header.pageSize;
-    if (at >= header.originalSize) continue;  // pages past the old end are cut off below
+    if (at >= header.originalSize) continue;  // pages past the old end are cut off below (3)
     journal.readAt(offset, bytes);
     database.writeAt(at, bytes);
   }
@@ -448,6 +458,7 @@ JournalWriter::JournalWriter(std::unique_ptr<Storage> storage, const Storage& da
 void JournalWriter::writeHeader() {
   Header h;
   h.sequence = ++sequence_;
+  JET_INVARIANT("the journal", 1, records_ == recordsSynced_);
   h.pageSize = pageSize_;
   h.originalSize = originalSize_;
   h.records = records_;
@@ -458,6 +469,8 @@ void JournalWriter::writeHeader() {
 }
 
 void JournalWriter::add(std::uint32_t page, std::span<const std::uint8_t> original) {
+  JET_INVARIANT("the journal", 2, saved_.count(page) == 0);
+  JET_INVARIANT("the journal", 3, static_cast<std::uint64_t>(page) * pageSize_ < originalSize_);
   std::vector<std::uint8_t> record(8 + pageSize_);
   bytes::put32(record, 0, page);
   std::memcpy(record.data() + 4, original.data(), std::min<std::size_t>(original.size(), pageSize_));
@@ -472,6 +485,7 @@ void JournalWriter::add(std::uint32_t page, std::span<const std::uint8_t> origin
 void JournalWriter::sync() {
   if (!pending_) return;
   storage_->sync();  // the records first ...
+  recordsSynced_ = records_;
   writeHeader();     // ... then the header that counts them
   storage_->sync();
   pending_ = false;

@@ -102,6 +102,8 @@ class JournalWriter {
   // Makes every saved original durable and counted. After it returns, the database file may be
   // overwritten at the saved pages and beyond its original size. Cheap when nothing is new.
   void sync();
+  // Whether everything saved, and the header with the original size, is durable.
+  bool synced() const { return !pending_; }
 
  private:
   void writeHeader();
@@ -113,6 +115,7 @@ class JournalWriter {
   std::uint64_t stateDigest_;
   std::uint32_t sequence_ = 0;
   std::uint32_t records_ = 0;
+  std::uint32_t recordsSynced_ = 0;  // records made durable before the last header was written
   bool pending_ = true;  // the header on disk does not yet count every record, or was never synced
   std::unordered_set<std::uint32_t> saved_;
 };

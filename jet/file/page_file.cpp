@@ -1,13 +1,31 @@
 #include "jet/file/page_file.h"
 
+// Invariants of a transaction (JET_INVARIANT checks them where they could break):
+//  1. The journal is made while the file still holds its state at begin(): before anything of the
+//     transaction has been written to the file (the journal's digest is of that state).
+//  2. Before a page below the file's size at begin() is overwritten, its original is in the journal
+//     and the journal is synced.
+//  3. Before anything is written past the file's size at begin(), the journal recording that size is
+//     synced: a crash from then on leaves a journal whose recovery cuts the file back to it.
+//  4. Pages appended by the transaction (from beginPageCount_ on) are never journaled: they have no
+//     original, a rollback or a recovery cuts them off. They wait in memory only while at most
+//     appendSpillLimit_ of them are changed; then they alone are written, without journal writes.
+//  5. A page is never both changed (in dirty_) and in the clean cache.
+//  6. appendedDirty_ is the number of pages in dirty_ at or past beginPageCount_.
+
 #include <algorithm>
 #include <string>
 
 #include "jet/error.h"
+#include "jet/file/invariant.h"
 #include "jet/file/rc4.h"
 #include "jet/path_text.h"
 
 namespace jet {
+
+namespace {
+constexpr const char* kWhere = "the page file";
+}  // namespace
 
 PageFile::PageFile(std::unique_ptr<Storage> storage, std::size_t cachePages, std::unique_ptr<JournalStore> journal)
     : storage_(std::move(storage)), journalStore_(std::move(journal)),
@@ -62,6 +80,7 @@ PageRef PageFile::page(std::uint32_t number, std::uint8_t type, const char* what
 }
 
 void PageFile::remember(const PageRef& page) {
+  JET_INVARIANT(kWhere, 5, dirty_.empty() || dirty_.count(page->number()) == 0);
   auto hit = cached_.find(page->number());
   if (hit != cached_.end()) {
     lru_.erase(hit->second);
@@ -119,10 +138,35 @@ void PageFile::requireTransaction() const {
   if (!inTransaction_) throw Error(ErrorCode::InvalidState, "a page write needs an open transaction");
 }
 
+void PageFile::startJournal() {
+  if (journal_) return;
+  JET_INVARIANT(kWhere, 1, !fileTouched_);
+  journal_ = std::make_unique<JournalWriter>(journalStore_->create(), *storage_, layout_->pageSize, beginFileSize_);
+}
+
+void PageFile::writePages(const std::vector<std::uint32_t>& numbers) {
+  fileTouched_ = true;
+  // All written before any leaves dirty_: when a write fails, every change is still in memory.
+  for (std::uint32_t number : numbers) {
+    if (number < beginPageCount_)
+      JET_INVARIANT(kWhere, 2, journal_->contains(number) && journal_->synced());
+    else
+      JET_INVARIANT(kWhere, 3, journal_->synced());
+    const PageRef& page = dirty_.at(number);
+    std::uint64_t offset = static_cast<std::uint64_t>(number) * layout_->pageSize;
+    if (header_.databaseKey != 0 && number != 0) storage_->writeAt(offset, encoded(*page));
+    else storage_->writeAt(offset, page->bytes());  // stored as they are: no copy
+  }
+  for (std::uint32_t number : numbers) {
+    auto changed = dirty_.find(number);
+    const PageRef page = changed->second;
+    dirty_.erase(changed);
+    remember(page);
+  }
+}
+
 void PageFile::writeDirtyPages() {
-  // Made before anything of the transaction reaches the file, which still holds its state at begin().
-  if (!journal_)
-    journal_ = std::make_unique<JournalWriter>(journalStore_->create(), *storage_, layout_->pageSize, beginFileSize_);
+  startJournal();
   std::vector<std::uint32_t> numbers;
   numbers.reserve(dirty_.size());
   for (const auto& entry : dirty_) numbers.push_back(entry.first);
@@ -135,15 +179,21 @@ void PageFile::writeDirtyPages() {
     journal_->add(number, original);
   }
   journal_->sync();
-  fileTouched_ = true;
-  for (std::uint32_t number : numbers) {
-    const PageRef& page = dirty_.at(number);
-    std::uint64_t offset = static_cast<std::uint64_t>(number) * layout_->pageSize;
-    if (header_.databaseKey != 0 && number != 0) storage_->writeAt(offset, encoded(*page));
-    else storage_->writeAt(offset, page->bytes());  // stored as they are: no copy
-  }
-  for (std::uint32_t number : numbers) remember(dirty_.at(number));
-  dirty_.clear();
+  writePages(numbers);
+  appendedDirty_ = 0;
+}
+
+void PageFile::writeAppendedPages() {
+  startJournal();
+  journal_->sync();  // once per transaction: the size at begin() is durable before the file grows
+  std::vector<std::uint32_t> numbers;
+  numbers.reserve(appendedDirty_);
+  for (const auto& entry : dirty_)
+    if (entry.first >= beginPageCount_) numbers.push_back(entry.first);
+  JET_INVARIANT(kWhere, 6, numbers.size() == appendedDirty_);
+  std::sort(numbers.begin(), numbers.end());
+  writePages(numbers);
+  appendedDirty_ = 0;
 }
 
 void PageFile::commit() {
@@ -181,6 +231,7 @@ void PageFile::commit() {
 void PageFile::rollback() {
   requireTransaction();
   dirty_.clear();
+  appendedDirty_ = 0;
   statementOriginals_.clear();
   inStatement_ = false;
   forgetCache();
@@ -204,7 +255,10 @@ void PageFile::forgetCache() {
   cached_.clear();
 }
 
-void PageFile::setSpillLimit(std::size_t pages) { spillLimit_ = std::max<std::size_t>(pages, 16); }
+void PageFile::setSpillLimit(std::size_t pages) {
+  spillLimit_ = std::max<std::size_t>(pages, 16);
+  appendSpillLimit_ = spillLimit_ / 8;
+}
 
 // ---- Statements ------------------------------------------------------------------------------------
 
@@ -232,9 +286,14 @@ void PageFile::rollbackStatement() {
       cached_.erase(hit);
     }
   }
+  appendedDirty_ = 0;
   for (auto it = dirty_.begin(); it != dirty_.end();) {
-    if (it->first >= statementPageCount_) it = dirty_.erase(it);
-    else ++it;
+    if (it->first >= statementPageCount_) {
+      it = dirty_.erase(it);
+    } else {
+      if (it->first >= beginPageCount_) ++appendedDirty_;
+      ++it;
+    }
   }
   for (auto it = cached_.begin(); it != cached_.end();) {
     if (it->first >= statementPageCount_) {
@@ -266,9 +325,13 @@ void PageFile::install(std::uint32_t number, std::vector<std::uint8_t> bytes) {
     lru_.erase(hit->second);
     cached_.erase(hit);
   }
-  dirty_[number] = std::make_shared<const Page>(number, std::move(bytes));
+  const bool added = dirty_.insert_or_assign(number, std::make_shared<const Page>(number, std::move(bytes))).second;
+  if (added && number >= beginPageCount_) ++appendedDirty_;
   ++changeCount_;
-  if (dirty_.size() > spillLimit_) writeDirtyPages();
+  if (dirty_.size() > spillLimit_)
+    writeDirtyPages();
+  else if (appendedDirty_ > appendSpillLimit_)
+    writeAppendedPages();
 }
 
 void PageFile::writePage(std::uint32_t number, std::vector<std::uint8_t> bytes) {

@@ -13,7 +13,9 @@
 // PageAllocator to take pages for tables and indexes, so that usage maps stay exact); commit() or
 // rollback(). Changed pages stay in memory until commit, or until too many are waiting (then they
 // are written early, "spilled"). Before any page of the file is overwritten, its original is saved
-// in the journal (journal.h) and synced; commit writes the changed pages, flushes the file and then
+// in the journal (journal.h) and synced; pages the transaction appends past the file's end have no
+// original: they are written early on a smaller budget of their own, with no journal write (the
+// journal records the file's size at begin(), and a rollback or recovery cuts the file to it); commit writes the changed pages, flushes the file and then
 // deletes the journal, which is the moment the transaction counts as done. Statements
 // (beginStatement()...) let one row write inside a longer transaction be undone alone.
 
@@ -118,7 +120,8 @@ class PageFile {
   // give the page to a table or index use PageAllocator instead, which keeps the maps exact.
   std::uint32_t appendPage(std::vector<std::uint8_t> bytes);
 
-  // How many changed pages may wait in memory before they are written early (at least 16).
+  // How many changed pages may wait in memory before they are written early (at least 16); an
+  // eighth of that for pages appended by the transaction.
   void setSpillLimit(std::size_t pages);
 
  private:
@@ -127,8 +130,14 @@ class PageFile {
   void remember(const PageRef& page);  // into the clean cache
   void install(std::uint32_t number, std::vector<std::uint8_t> bytes);
   std::vector<std::uint8_t> encoded(const Page& page) const;
+  // Makes the journal (before anything of the transaction reaches the file).
+  void startJournal();
+  // Writes those changed pages (sorted numbers) to the file and moves them to the clean cache.
+  void writePages(const std::vector<std::uint32_t>& numbers);
   // Journals the originals of the changed pages, syncs the journal, writes the changed pages.
   void writeDirtyPages();
+  // Writes the changed pages past the file's size at begin() (no originals to journal).
+  void writeAppendedPages();
   void forgetCache();
   void finishTransaction();
 
@@ -153,6 +162,8 @@ class PageFile {
   std::unique_ptr<JournalWriter> journal_;
   bool fileTouched_ = false;  // pages were written to the file during the transaction
   std::size_t spillLimit_ = 2048;
+  std::size_t appendedDirty_ = 0;       // pages of dirty_ at or past beginPageCount_
+  std::size_t appendSpillLimit_ = 256;  // how many of them may wait in memory
 
   // The statement: each page's contents before the statement first changed it.
   bool inStatement_ = false;

@@ -36,7 +36,7 @@ namespace {
 // most some 20 MB a tree); enough for the leaves of an index of some 100 000 short keys, so that
 // keys arriving in random order seldom find their leaf undecoded. Beyond it, the half used longest
 // ago goes.
-constexpr std::size_t kDecodedPagesKept = 1024;
+constexpr std::size_t kDecodedPagesKept = 256;
 
 bool sameEntry(const IndexEntry& a, const IndexEntry& b) { return a.key == b.key && a.row == b.row; }
 

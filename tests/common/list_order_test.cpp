@@ -99,5 +99,40 @@ TEST(ListOrder, InvalidUtf8IsOrderedWithoutFailing) {
   EXPECT_EQ(compareListText("caf\xE9", "caf\xC3\xA9"), 0);
 }
 
+// Keys are bytes: every weight that is not plain ASCII takes an escape byte, which must fall between
+// its neighbours in the order; each case pins one side of one escape.
+TEST(ListOrder, CharactersBeyondAsciiKeepTheirPlaceInTheKey) {
+  // Symbols above ASCII (multiplication sign U+00D7): after every ASCII symbol, before digits.
+  EXPECT_LT(compareListText("~", "\xC3\x97"), 0);
+  EXPECT_LT(compareListText("\x7F", "\xC3\x97"), 0);
+  EXPECT_LT(compareListText("\xC3\x97", "0"), 0);
+  EXPECT_LT(compareListText("\xC3\x97", "\xC3\xB7"), 0);  // U+00F7 division sign
+  // Superscripts are digits, decided by their accent after the plain digit.
+  EXPECT_LT(compareListText("1", "\xC2\xB2"), 0);
+  EXPECT_LT(compareListText("2", "\xC2\xB2"), 0);
+  EXPECT_LT(compareListText("\xC2\xB2", "3"), 0);
+  EXPECT_LT(compareListText("9", "a"), 0);
+  // Letters above 'z': thorn, then other scripts (alpha U+03B1, then the micro sign as mu U+03BC).
+  EXPECT_LT(compareListText("z", "\xC3\xBE"), 0);
+  EXPECT_LT(compareListText("zz", "\xC3\xBE"), 0);
+  EXPECT_LT(compareListText("\xC3\xBE", "\xCE\xB1"), 0);
+  EXPECT_LT(compareListText("\xCE\xB1", "\xC2\xB5"), 0);
+  // The micro sign sorts as mu, the character itself deciding only last; nu (U+03BD) comes after.
+  EXPECT_LT(compareListText("\xC2\xB5", "\xCE\xBC"), 0);
+  EXPECT_LT(compareListText("\xCE\xBC", "\xC2\xB5" "a"), 0);
+  EXPECT_LT(compareListText("\xC2\xB5" "a", "\xCE\xBD"), 0);
+  // Accents on both sides of the one-byte limit: a-acute (U+00E1), a-ring (U+00E5), a-macron (U+0101).
+  EXPECT_EQ(sortedTexts({"a\xC4\x81", "a\xC3\xA5", "aa", "a\xC3\xA1"}),
+            (std::vector<std::string>{"aa", "a\xC3\xA1", "a\xC3\xA5", "a\xC4\x81"}));
+  // A sort of many entries agrees with the pairwise comparison.
+  std::vector<std::string> texts;
+  for (const char* t : {"a", "\xC3\xA1", "A-", "\xC3\x97", "~", "1", "\xC2\xB9", "\xCE\xB1", "\xC3\xBE", "a'",
+                        "", "\xC4\x81" "b", "ab"})
+    texts.push_back(t);
+  const std::vector<std::string> sorted = sortedTexts(texts);
+  for (std::size_t i = 1; i < sorted.size(); ++i)
+    EXPECT_LE(compareListText(sorted[i - 1], sorted[i]), 0) << sorted[i - 1] << " / " << sorted[i];
+}
+
 }  // namespace
 }  // namespace qbm

@@ -104,6 +104,86 @@ TEST_F(TransactionTest, CommitKeepsChangesAndDropsTheJournal) {
   EXPECT_EQ(original_[3 * 4096 + 100] ^ 0xFF, pagesOf(db).page(3)->bytes()[100]);
 }
 
+// Appended pages wait in memory up to an eighth of the spill limit (8 of 64 here); one more and they
+// alone are written, past the file's end, with no copy in the journal (it holds its header only),
+// while a changed page of the file keeps waiting. A rollback cuts them off again.
+TEST_F(TransactionTest, AppendedPagesAreWrittenEarlyWithoutJournalCopies) {
+  const std::uint64_t pages = original_.size() / 4096;
+  {
+    jet::Database db = jet::Database::open(path_);
+    jet::PageFile& file = pagesOf(db);
+    file.setSpillLimit(64);
+    db.begin();
+    Bytes changed = file.copyPage(3);
+    changed[100] ^= 0xFF;
+    file.writePage(3, changed);
+    for (int i = 0; i < 8; ++i) file.appendPage(filledPage(file, static_cast<std::uint8_t>(i + 1)));
+    EXPECT_EQ(original_.size(), fs::file_size(path_)) << "eight appended pages may wait";
+    EXPECT_FALSE(fs::exists(journal()));
+    file.appendPage(filledPage(file, 9));
+    EXPECT_EQ((pages + 9) * 4096, fs::file_size(path_)) << "the ninth sends them all to the file";
+    ASSERT_TRUE(fs::exists(journal()));
+    EXPECT_EQ(512u, fs::file_size(journal())) << "a header, no page copies";
+    const Bytes now = fileBytes(path_);
+    EXPECT_EQ(Bytes(original_.begin() + 3 * 4096, original_.begin() + 4 * 4096),
+              Bytes(now.begin() + 3 * 4096, now.begin() + 4 * 4096))
+        << "the changed page of the file waits";
+    EXPECT_EQ(9, now[(pages + 8) * 4096 + 1]);
+    EXPECT_EQ(changed, Bytes(file.page(3)->bytes().begin(), file.page(3)->bytes().end()));
+    EXPECT_EQ(5, file.page(static_cast<std::uint32_t>(pages + 4))->bytes()[1]);
+    db.rollback();
+    EXPECT_FALSE(fs::exists(journal()));
+  }
+  EXPECT_EQ(original_, fileBytes(path_));
+}
+
+// The database file's storage (the first file a database wraps) refuses its writes once `failing`.
+class RefusingStorage final : public jet::Storage {
+ public:
+  RefusingStorage(std::unique_ptr<jet::Storage> file, const bool& failing) : file_(std::move(file)), failing_(failing) {}
+  std::uint64_t size() const override { return file_->size(); }
+  void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override { file_->readAt(offset, out); }
+  bool writable() const override { return file_->writable(); }
+  void writeAt(std::uint64_t offset, std::span<const std::uint8_t> data) override {
+    if (failing_) throw jet::Error(jet::ErrorCode::Io, "no room left on the device");
+    file_->writeAt(offset, data);
+  }
+  void truncate(std::uint64_t size) override { file_->truncate(size); }
+  void sync() override { file_->sync(); }
+
+ private:
+  std::unique_ptr<jet::Storage> file_;
+  const bool& failing_;
+};
+
+// Pages sent to the file early stay in memory until all of them are written: when a write fails,
+// every page still reads as changed, and the rollback gives the file back.
+TEST_F(TransactionTest, AFailedEarlyWriteKeepsEveryChangedPage) {
+  bool failing = false;
+  bool wrapped = false;
+  jet::StorageWrapper wrap = [&](std::unique_ptr<jet::Storage> file) -> std::unique_ptr<jet::Storage> {
+    if (wrapped) return file;  // journals are written as usual
+    wrapped = true;
+    return std::make_unique<RefusingStorage>(std::move(file), failing);
+  };
+  const std::uint64_t pages = original_.size() / 4096;
+  {
+    jet::Database db = jet::Database::open(path_, {}, wrap);
+    jet::PageFile& file = pagesOf(db);
+    file.setSpillLimit(16);  // two appended pages may wait
+    db.begin();
+    file.appendPage(filledPage(file, 1));
+    file.appendPage(filledPage(file, 2));
+    failing = true;
+    EXPECT_THROW(file.appendPage(filledPage(file, 3)), jet::Error);
+    for (std::uint8_t fill = 1; fill <= 3; ++fill)
+      EXPECT_EQ(fill, file.page(static_cast<std::uint32_t>(pages + fill - 1))->bytes()[1]);
+    failing = false;
+    db.rollback();
+  }
+  EXPECT_EQ(original_, fileBytes(path_));
+}
+
 TEST_F(TransactionTest, ClosingWithAnOpenTransactionRollsBack) {
   {
     jet::Database db = jet::Database::open(path_);

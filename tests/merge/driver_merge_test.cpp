@@ -18,14 +18,13 @@ namespace {
 
 using test::MergeSides;
 using test::NewRow;
+using test::tweeterEntry;
+using test::wooferEntry;
 
 // A previous-format old woofer or tweeter of the company, listed as user entry.
 samples::RowValues oldDriver(const std::string& model, std::int32_t company) {
   return {{"Model", model}, {"Company ID", company}, {"User Entry", true}, {"Fs", 25.0}};
 }
-
-ListEntry wooferEntry(std::int32_t id) { return {"[x]  m  (ob)", id}; }
-ListEntry tweeterEntry(std::int32_t id) { return {"[x]  m  (sb)", id}; }
 
 class DriverMergeTest : public ::testing::Test {
  protected:

@@ -16,11 +16,10 @@ namespace qbm {
 namespace {
 
 using test::MergeSides;
+using test::tweeterEntry;
+using test::wooferEntry;
 
-ListEntry wooferEntry(std::int32_t id) { return {"[x]  m  (ob)", id}; }
-ListEntry tweeterEntry(std::int32_t id) { return {"[x]  m  (sb)", id}; }
-
-samples::RowValues oldDriver(const std::string& model, std::int32_t company, std::int16_t type = 0) {
+samples::RowValues typedOldDriver(const std::string& model, std::int32_t company, std::int16_t type = 0) {
   return {{"Model", model}, {"Company ID", company}, {"User Entry", true}, {"Fs", 25.0}, {"Type", type}};
 }
 
@@ -74,9 +73,9 @@ TEST_F(MergePlanTest, ACompanyOneEntryCopiesIsTheCompanyOfTheNext) {
   auto& o = sides.oldDb();
   const std::int32_t c = o.addCompany({{"Company", "Newco"}});
   const std::int32_t lower = o.addCompany({{"Company", "newco"}});  // another row, the same name
-  const std::vector<ListEntry> entries = {wooferEntry(o.addWoofer(oldDriver("A", c))),
-                                          tweeterEntry(o.addTweeter(oldDriver("B", lower))),
-                                          wooferEntry(o.addWoofer(oldDriver("C", c)))};
+  const std::vector<ListEntry> entries = {wooferEntry(o.addWoofer(typedOldDriver("A", c))),
+                                          tweeterEntry(o.addTweeter(typedOldDriver("B", lower))),
+                                          wooferEntry(o.addWoofer(typedOldDriver("C", c)))};
   sides.open();
   const MergePlan plan = sides.plan(entries);
   EXPECT_TRUE(plan.entries[0].copiesCompany);
@@ -101,9 +100,9 @@ TEST_F(MergePlanTest, SectionRowsAreFoundAndLinkedAsTheyAreWritten) {
   const std::int32_t held = n.addWoofer({{"Model", "K1 - LF"}, {"Company ID", maker}, {"Type", std::int16_t{1}}});
   auto& o = sides.oldDb();
   const std::int32_t c = o.addCompany({{"Company", "Maker"}});
-  const std::vector<ListEntry> entries = {tweeterEntry(o.addTweeter(oldDriver("K2 - HF", c, 1))),
-                                          wooferEntry(o.addWoofer(oldDriver("K2 - LF", c, 1))),
-                                          wooferEntry(o.addWoofer(oldDriver("K1", c)))};
+  const std::vector<ListEntry> entries = {tweeterEntry(o.addTweeter(typedOldDriver("K2 - HF", c, 1))),
+                                          wooferEntry(o.addWoofer(typedOldDriver("K2 - LF", c, 1))),
+                                          wooferEntry(o.addWoofer(typedOldDriver("K1", c)))};
   sides.open();
   sides.ui.answers.push_back(true);
   const MergePlan plan = sides.plan(entries);
@@ -128,10 +127,10 @@ TEST_F(MergePlanTest, ANoSkipsEveryReplacementAndLaterEntriesMeetTheRowsAsTheySt
   const std::int32_t held = n.addWoofer({{"Model", "X-2"}, {"Company ID", maker}});
   auto& o = sides.oldDb();
   const std::int32_t c = o.addCompany({{"Company", "Maker"}});
-  const std::vector<ListEntry> entries = {wooferEntry(o.addWoofer(oldDriver("N1", c))),
-                                          wooferEntry(o.addWoofer(oldDriver("x2", c))),
-                                          wooferEntry(o.addWoofer(oldDriver("N1", c))),
-                                          wooferEntry(o.addWoofer(oldDriver("X 2", c)))};
+  const std::vector<ListEntry> entries = {wooferEntry(o.addWoofer(typedOldDriver("N1", c))),
+                                          wooferEntry(o.addWoofer(typedOldDriver("x2", c))),
+                                          wooferEntry(o.addWoofer(typedOldDriver("N1", c))),
+                                          wooferEntry(o.addWoofer(typedOldDriver("X 2", c)))};
   sides.open();
   sides.ui.answers.push_back(false);
   const MergePlan plan = sides.plan(entries);

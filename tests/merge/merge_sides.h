@@ -29,6 +29,10 @@
 
 namespace qbm::test {
 
+// List entries of a woofer and a tweeter, as an old list shows them, for the driver of that ID.
+inline ListEntry wooferEntry(std::int32_t id) { return {"[x]  m  (ob)", id}; }
+inline ListEntry tweeterEntry(std::int32_t id) { return {"[x]  m  (sb)", id}; }
+
 // A driver record with every member given, distinct per n, for round trips.
 inline WorkingDriver sampleDriver(const std::string& model, int n = 1) {
   WorkingDriver d;
