@@ -106,10 +106,13 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
                          ShownNewEntries(state_.ToList)};
     outcome.summary = MergeDrivers(entries, context);
     outcome.summary.oldScanUnread = state_.OldUnreadable;
-    if (options.dryRun)
+    if (options.dryRun) {
       transaction.rollback();
-    else
+    } else {
+      // Kept beside the file with what the merge changed, so that "Undo Merge" can put it back.
+      db.New.Db->keepUndoRecord(EncodeMergeRecord(MergeRecordOf(outcome.summary)));
       transaction.commit();
+    }
   } catch (const std::exception& e) {
     scope.hideProgress();
     const auto* damaged = dynamic_cast<const NewDatabaseDamaged*>(&e);
