@@ -105,7 +105,7 @@ class Database {
   // The undo record beside the file, with its note, and why undoKeptTransaction would refuse it
   // (nothing when it applies): the file changed since the commit, the record is damaged, or it is
   // not to be trusted. Nothing when there is none or the database is open read-only. Reads the
-  // whole file twice; changes nothing.
+  // whole file once; changes nothing.
   std::optional<UndoInspection> keptUndo();
   // Puts the file back byte for byte as it was before the transaction whose undo record is kept,
   // deletes the record, returns its note, and closes this handle (what it read is stale): open the

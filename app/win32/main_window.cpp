@@ -355,6 +355,7 @@ void MainWindow::onCommand(ControlId id, WORD code) {
     case ControlId::ToOpen: run([this] { session_->ToOpen_Click(); }); break;
     case ControlId::FromOmit: run([this] { session_->FromOmit_Click(); }); break;
     case ControlId::MMerge: run([this] { session_->MMerge_Click(); }); break;
+    case ControlId::MUndo: run([this] { session_->MUndo_Click(); }); break;
     case ControlId::MHelp: showContextHelp(nullptr); break;
     case ControlId::MClose: close(); break;
     case ControlId::FromOpt0:
@@ -472,6 +473,11 @@ bool MainWindow::preTranslate(const MSG& message) {
       case KeyAction::PassOn:
       case KeyAction::Swallow: break;
     }
+    return true;
+  }
+  if (m == WM_KEYDOWN && key == static_cast<WPARAM>(UndoKeyLetter) && KeyHeld(VK_CONTROL) && !KeyHeld(VK_SHIFT) &&
+      !KeyHeld(VK_MENU)) {
+    run([this] { session_->MUndo_Click(); });  // nothing while "Undo Merge" is hidden
     return true;
   }
   if (m == WM_KEYDOWN && key == VK_TAB && !KeyHeld(VK_CONTROL) && !KeyHeld(VK_MENU)) {

@@ -155,8 +155,9 @@ struct UndoInspection {
   std::string note;                    // the note the transaction kept (empty when unreadable)
   std::optional<std::string> refusal;  // why undo would refuse; nothing: it applies to the file as it is
 };
-// Reads the undo record in store and compares it with the database (the whole file is read twice:
-// its digest, and the originals laid over it). Changes nothing.
+// Reads the undo record in store and compares it with the database (the whole file is read once,
+// for its digest; whether the saved originals give back the file as it was is left to applyUndo,
+// which reads it once more). Changes nothing.
 UndoInspection inspectUndo(JournalStore& store, const Storage& database);
 // Undoes the transaction the undo record in store was kept for: checks it as inspectUndo does,
 // renames it to the journal's name and rolls the database back with it; returns its note.

@@ -72,11 +72,14 @@ TEST(Controls, TheSessionShowsTheOldSideMergeAndOmitTheRestAlways) {
   EXPECT_EQ(hidden, (std::set<ControlId>{ControlId::FromOpt0, ControlId::FromOpt1, ControlId::FromOpen,
                                          ControlId::FromOmit, ControlId::MMerge, ControlId::BackgrndD,
                                          ControlId::FromList, ControlId::FromLabel0, ControlId::FromRText,
-                                         ControlId::FromLabel1, ControlId::FromName}));
+                                         ControlId::FromLabel1, ControlId::FromName, ControlId::MUndo}));
   ControlVisibility merge;
   merge.MMerge = true;
   EXPECT_TRUE(controls::IsShown(ControlId::MMerge, merge));
   EXPECT_FALSE(controls::IsShown(ControlId::FromOmit, merge));
+  EXPECT_FALSE(controls::IsShown(ControlId::MUndo, merge));
+  merge.MUndo = true;
+  EXPECT_TRUE(controls::IsShown(ControlId::MUndo, merge));
   for (std::size_t i = 0; i < controls::All.size(); ++i) EXPECT_EQ(static_cast<std::size_t>(controls::All[i]->id), i);
   // The units options sit in their frame.
   const TwipRect metric = controls::PlaceInWindow(controls::UnitsOpt1);
