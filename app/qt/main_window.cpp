@@ -209,9 +209,9 @@ std::optional<controls::ControlId> MainWindow::controlOf(const QWidget* widget) 
 }
 
 void MainWindow::setTabOrder() {
-  QWidget* order[] = {fromOpt_[0], fromOpt_[1], fromOpen_,    toOpen_,      fromOmit_, merge_,     undo_,
+  QWidget* order[] = {fromOpt_[0], fromOpt_[1], fromOpen_,    toOpen_,      fromOmit_, merge_,
                       helpButton_, closeButton_, unitsOpt_[0], unitsOpt_[1], fromList_, fromRText_,
-                      toList_,     toRText_};
+                      toList_,     toRText_,     undo_};  // "Undo Merge" last, as the shared tab rule has it
   for (std::size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 

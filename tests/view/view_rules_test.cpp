@@ -40,7 +40,9 @@ TEST(TabOrder, EntersAnOptionPairAtItsSelectedOptionAndLeavesFromIt) {
   EXPECT_EQ(NextInTabOrder(ControlId::UnitsOpt0, false, all, english), ControlId::MClose);
   // Backwards from Open Old Database into the FromOpt pair, whose second option is selected.
   EXPECT_EQ(NextInTabOrder(ControlId::FromOpen, false, all, english), ControlId::FromOpt1);
-  EXPECT_EQ(NextInTabOrder(ControlId::FromOpt1, false, all, english), ControlId::ToRText);  // wrapped
+  // Wrapped, to "Undo Merge", the last control (shown only after a merge), then the report box.
+  EXPECT_EQ(NextInTabOrder(ControlId::FromOpt1, false, all, english), ControlId::MUndo);
+  EXPECT_EQ(NextInTabOrder(ControlId::MUndo, false, all, english), ControlId::ToRText);
   // A pair with nothing selected is two stops.
   const std::vector<controls::OptionPair> none{controls::FromOptPair(std::nullopt), controls::UnitsOptPair(1)};
   EXPECT_EQ(NextInTabOrder(ControlId::FromOpt0, true, all, none), ControlId::FromOpt1);
