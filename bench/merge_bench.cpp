@@ -199,6 +199,41 @@ void BM_JournalStart(benchmark::State& state) {
 }
 BENCHMARK(BM_JournalStart)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// "Undo Merge" beside the merge it undoes: the merge of BM_Merge (which keeps its undo record), then,
+// timed, the undo that puts the new file back (the record checked against the file, the originals
+// written back, the file cut to its old length). Counters: the record's size against the file's
+// and against what the merge appended.
+void BM_UndoMerge(benchmark::State& state) {
+  const int newDrivers = static_cast<int>(state.range(0)), oldDrivers = static_cast<int>(state.range(1));
+  double recordMiB = 0, fileMiB = 0, appendedMiB = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::optional<Merge> m;
+    m.emplace(newDrivers, oldDrivers, formatOf(state));
+    const fs::path file = m->dir / "qbaudio.mdb";
+    const auto before = fs::file_size(file);
+    m->session->MMerge_Click();
+    recordMiB = static_cast<double>(fs::file_size(jet::undoPathFor(file))) / (1 << 20);
+    fileMiB = static_cast<double>(fs::file_size(file)) / (1 << 20);
+    appendedMiB = static_cast<double>(fs::file_size(file) - before) / (1 << 20);
+    state.ResumeTiming();
+    m->session->state().databases.New.Db->undoKeptTransaction();
+    state.PauseTiming();
+    m.reset();
+    state.ResumeTiming();
+  }
+  state.counters["file MiB"] = fileMiB;
+  state.counters["appended MiB"] = appendedMiB;
+  state.counters["undo record MiB"] = recordMiB;
+}
+BENCHMARK(BM_UndoMerge)
+    ->Args({2000, 3420, 4})
+    ->Args({20000, 34200, 4})
+    ->Args({20000, 34200, 3})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+
 // The check a merge makes of the new database before its first write (merge/new_database_check.h):
 // the rows, indexes and usage maps of the five tables and of the catalog's system tables, and the
 // ownership of every page. Timed: the check alone, on the sound file.

@@ -42,6 +42,10 @@ void printUsage(std::ostream& out) {
                "                                                  an interrupted change pending\n"
                "  qbmerge-cli recover FILE.mdb                     undoes an interrupted change (a journal\n"
                "                                                  left beside the file), then checks it\n"
+               "  qbmerge-cli undo NEW.mdb [--json]                puts NEW.mdb back exactly as it was before\n"
+               "                                                  the last merge into it and says what that\n"
+               "                                                  merge did; refused, nothing changed, when\n"
+               "                                                  the file was changed after it\n"
                "  qbmerge-cli samples DIR [--drivers N] [--seed S] [--companies C] [--format jet3|jet4]\n"
                "                                                  writes qbaudio.mdb, xqbaudio.mdb and\n"
                "                                                  spkrbase.mdb (N new drivers, default 2000;\n"
@@ -53,7 +57,8 @@ void printUsage(std::ostream& out) {
                "  0        done (a merge: saved, also when a stop signal came after it was saved)\n"
                "  1        failed, with a message on stderr; also when the output could not be written\n"
                "           (a full disk, a closed pipe), which the message says, and whether the merge\n"
-               "           itself was saved; check: problems found or an interrupted change pending\n"
+               "           itself was saved; check: problems found or an interrupted change pending;\n"
+               "           undo: no merge to undo, or the file was changed after it\n"
                "  2        usage error\n"
                "  128 + n  a merge stopped by signal n (SIGINT 130, SIGTERM 143, SIGHUP 129) before it\n"
                "           was saved: rolled back, nothing written\n";
@@ -147,6 +152,7 @@ int qbm::cli::run(int argc, char** argv) {
       {"dump", &dump},
       {"check", &check},
       {"recover", &recover},
+      {"undo", &undo},
       {"samples", &samples},
   };
   auto verb = verbs.find(argv[1]);

@@ -28,6 +28,10 @@ int check(const Args& args);
 // recover FILE.mdb: undoes an interrupted change (or sets aside a journal that does not belong to
 // the file), says which, then checks the file as check does.
 int recover(const Args& args);
+// undo NEW.mdb [--json]: puts the new database back exactly as it was before the last merge into
+// it, and says what that merge had done; exit 1, nothing changed, when there is none or the file
+// was changed after it.
+int undo(const Args& args);
 // samples DIR [--drivers N] [--seed S] [--format jet3|jet4]: writes the three sample databases into DIR.
 int samples(const Args& args);
 

@@ -230,6 +230,34 @@ void Database::rollback() {
   core.afterRollback();
 }
 
+void Database::keepUndoRecord(std::string note) {
+  detail::DatabaseCore& core = openCore();
+  core.requireWritable();
+  core.file().keepUndoRecord(std::move(note));
+}
+
+std::optional<UndoInspection> Database::keptUndo() {
+  detail::DatabaseCore& core = openCore();
+  if (core.options().readOnly) return std::nullopt;
+  return core.file().keptUndo();
+}
+
+std::string Database::undoKeptTransaction() {
+  detail::DatabaseCore& core = openCore();
+  core.requireWritable();
+  std::string note;
+  try {
+    note = core.file().undoKeptTransaction();
+  } catch (const Error& e) {
+    const bool unchanged = e.code() == ErrorCode::NothingToUndo || e.code() == ErrorCode::UndoRefused ||
+                           e.code() == ErrorCode::InvalidState;
+    if (!unchanged) close();
+    rethrowNamingFile(e, path());
+  }
+  close();
+  return note;
+}
+
 Transaction::Transaction(Database& db) : db_(db) { db_.begin(); }
 
 Transaction::~Transaction() {

@@ -99,6 +99,27 @@ class Database {
   void rollback();
   bool inTransaction() const;
 
+  // Undoing a committed transaction. keepUndoRecord makes the open transaction's commit keep its
+  // journal beside the file as the transaction's undo record ("<file>-undo", beside the file's
+  // final path, made and trusted as journals are: file/journal.h), with the caller's note,
+  // replacing the record of any earlier transaction: only the last one so kept can be undone. The
+  // commit costs one more read of the whole file (the digest of the file as committed) and no more
+  // disk than the journal takes already (the originals of the pages changed) plus the note.
+  // REQUIRES: inTransaction() (Error(InvalidState)).
+  void keepUndoRecord(std::string note);
+  // The undo record beside the file, with its note, and why undoKeptTransaction would refuse it
+  // (nothing when it applies): the file changed since the commit, the record is damaged, or it is
+  // not to be trusted. Nothing when there is none or the database is open read-only. Reads the
+  // whole file once; changes nothing.
+  std::optional<UndoInspection> keptUndo();
+  // Puts the file back byte for byte as it was before the transaction whose undo record is kept,
+  // deletes the record, returns its note, and closes this handle (what it read is stale): open the
+  // file again to use it. Atomic: a crash during the undo leaves a journal that the next open rolls
+  // back. Throws Error(NothingToUndo) when no record is kept, Error(UndoRefused) saying why when it
+  // does not apply (for both, nothing is changed and the handle stays open), Error(InvalidState)
+  // in a transaction, Error(ReadOnly) when opened read-only.
+  std::string undoKeptTransaction();
+
   // Thread safety: a Database and every Table made from it form one unit that one thread uses at
   // a time; nothing in it is locked. Different databases may be used on different threads.
 

@@ -19,6 +19,8 @@ const char* toString(ErrorCode code) noexcept {
     case ErrorCode::ReadOnly: return "read-only";
     case ErrorCode::JournalKept: return "journal kept";
     case ErrorCode::Replaced: return "file replaced";
+    case ErrorCode::NothingToUndo: return "nothing to undo";
+    case ErrorCode::UndoRefused: return "undo refused";
   }
   return "unknown error";
 }

@@ -27,6 +27,9 @@ enum class ErrorCode {
                     // and the file is not opened
   Replaced,         // the file's name came to refer to another file while it was being changed; the
                     // change was undone
+  NothingToUndo,    // no undo record is kept beside the file
+  UndoRefused,      // the undo record does not apply (the file changed since, or the record is
+                    // damaged or not to be trusted); nothing was changed
 };
 
 class Error : public std::runtime_error {

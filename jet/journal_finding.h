@@ -1,9 +1,10 @@
 #pragma once
 // What opening a database found of a rollback journal beside the file, and what was done with it
-// (Database::journalFinding). The journal itself, its layout and its recovery are the engine's
+// (Database::journalFinding); what the undo record beside it says (Database::keptUndo). The journal itself, its layout and its recovery are the engine's
 // inside (file/journal.h).
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace jet {
@@ -23,6 +24,13 @@ struct JournalFinding {
   std::filesystem::path journal;       // where the journal was found
   std::filesystem::path setAsidePath;  // SetAside: its new name
   std::string reason;                  // SetAside, Ignored: why it was not applied
+};
+
+// What the undo record beside a database says, and whether undo would apply it.
+struct UndoInspection {
+  bool exists = false;
+  std::string note;                    // the note the transaction kept (empty when unreadable)
+  std::optional<std::string> refusal;  // why undo would refuse; nothing: it applies to the file as it is
 };
 
 }  // namespace jet

@@ -13,6 +13,7 @@
 #include "db/old_driver_selection.h"
 #include "db/working_driver.h"
 #include "db/company_names.h"
+#include "merge/merge_record.h"
 #include "report/display_units.h"
 #include "report/report_box.h"
 #include "session/driver_list.h"
@@ -33,6 +34,7 @@ struct ControlVisibility {
   bool FromRText = false;
   bool FromOmit = false;  // while old entries are selected (FromList_Click)
   bool MMerge = false;    // while both lists hold entries (UpdateMergeButton)
+  bool MUndo = false;     // while the new database has a merge kept to undo (UpdateUndoButton)
   friend bool operator==(const ControlVisibility&, const ControlVisibility&) = default;
 };
 
@@ -60,6 +62,9 @@ struct MainWindowState {
 
   std::int32_t OldDriverCount = 0;  // entries in FromList, shown in its tooltip
   ReadProblems OldUnreadable;       // what the last old scan could not read (told by the merge too)
+  // The merge that "Undo Merge" would undo: the record the last merge into the new database kept,
+  // while it still fits the file. Nothing while MUndo is hidden.
+  std::optional<MergeRecord> KeptMerge;
 };
 
 // "Driver count = " followed by the number.

@@ -122,10 +122,13 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
     jet::Transaction transaction(*db.New.Db);  // rolled back when anything below throws
     outcome.summary = ApplyMergePlan(plan, db, oldRows_, newFull, newShort, locale, scope);
     outcome.summary.oldScanUnread = state_.OldUnreadable;
-    if (options.dryRun)
+    if (options.dryRun) {
       transaction.rollback();
-    else
+    } else {
+      // Kept beside the file with what the merge changed, so that "Undo Merge" can put it back.
+      db.New.Db->keepUndoRecord(EncodeMergeRecord(MergeRecordOf(outcome.summary)));
       transaction.commit();
+    }
     outcome.planned = std::move(plan);
   } catch (const std::exception& e) {
     scope.hideProgress();

@@ -7,6 +7,7 @@
 
 #include "jet/check.h"
 #include "merge/merge_plan.h"
+#include "merge/merge_record.h"
 #include "merge/merge_summary.h"
 
 namespace qbm {
@@ -37,6 +38,24 @@ struct MergeOutcome {
 
 // The progress caption while the merge is planned (both databases read, nothing written).
 inline constexpr std::string_view PlanningMergeCaption = "Finding where each old driver goes in the new database...";
+// What "Undo Merge" did.
+struct UndoOutcome {
+  enum class Status {
+    NothingKept,  // no merge to undo: nothing happened
+    Declined,     // the person answered No
+    Undone,       // the new file is as it was before the merge
+    Refused,      // the merge cannot be undone (the file changed since): nothing was changed
+    Failed,       // the file could not be written; the undo is completed by the next open
+  };
+  Status status = Status::NothingKept;
+  MergeRecord merge;   // the merge undone, or asked about
+  std::string reason;  // Refused, Failed: why
+};
+
+// "Undo the merge of 14:02: 68 added, 134 replaced, 2 companies?" and what undo does.
+std::string UndoMergeQuestion(std::string_view newFileName, const MergeRecord& merge, std::string_view today);
+// The message of an undo that was refused or failed.
+std::string UndoRefusedMessage(std::string_view newFileName, std::string_view reason);
 
 inline constexpr std::string_view NewDatabaseClosedMessage =
     "There is no new driver database open to merge into. Open the new database, then the old "

@@ -29,6 +29,7 @@ void Session::rescanNewDatabase() {
   }
   scope.hideProgress();
   UpdateMergeButton();
+  UpdateUndoButton();
   scope.setBusy(false);
   notify();
 }

@@ -86,6 +86,15 @@ class Session {
   // the session's state is as before the click (the merge kept its own), so nothing needs to be
   // read again. The progress window and the busy pointer are never left behind.
   MergeOutcome MMerge_Click(const MergeOptions& options = {});
+  // "Undo Merge" (shown as MUndo, also Ctrl+Z): when a merge into the new database is kept to be
+  // undone (KeptMerge), asks UndoMergeQuestion; on Yes puts the new file back exactly as it was
+  // before that merge (jet's undo record), opens it again and rescans it, and rescans the old side
+  // so that its list shows the drivers again. When the file was changed after that merge, a
+  // message says so, the button goes, and nothing is changed. Does nothing while MUndo is hidden.
+  UndoOutcome MUndo_Click();
+  // MUndo and KeptMerge as the new database's undo record says: shown only while the record fits
+  // the file as it is. What every rescan of the new side runs.
+  void UpdateUndoButton();
   // "Close": unloads the window (Unload).
   void MClose_Click();
   // Closes the old side's tables and database, then the new side's, ignoring errors. Safe to call

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 #include "app/qt/background_tile.h"
@@ -141,7 +142,8 @@ void MainWindow::buildControls() {
   merge_ = place(new QPushButton(this), MMerge, scale);
   helpButton_ = place(new QPushButton(this), MHelp, scale);
   closeButton_ = place(new QPushButton(this), MClose, scale);
-  for (QPushButton* b : {fromOpen_, toOpen_, fromOmit_, merge_, helpButton_, closeButton_})
+  undo_ = place(new QPushButton(this), MUndo, scale);
+  for (QPushButton* b : {fromOpen_, toOpen_, fromOmit_, merge_, helpButton_, closeButton_, undo_})
     b->setAutoDefault(false);
   connect(fromOpen_, &QPushButton::clicked, this,
           [this] { run(WindowCommand::OpenOld, [this] { session_->FromOpen_Click(); }); });
@@ -150,6 +152,14 @@ void MainWindow::buildControls() {
   connect(fromOmit_, &QPushButton::clicked, this,
           [this] { run(WindowCommand::Omit, [this] { session_->FromOmit_Click(); }); });
   connect(merge_, &QPushButton::clicked, this, &MainWindow::mergeClicked);
+  connect(undo_, &QPushButton::clicked, this, [this] {
+    run(WindowCommand::Undo, [this] { status_.undone(session_->MUndo_Click(), LocalDateToday()); });
+  });
+  auto* undoKey = new QShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(UndoKeyLetter)), this);
+  undoKey->setContext(Qt::WindowShortcut);
+  connect(undoKey, &QShortcut::activated, this, [this] {
+    if (!running_) run(WindowCommand::Undo, [this] { status_.undone(session_->MUndo_Click(), LocalDateToday()); });
+  });
   connect(helpButton_, &QPushButton::clicked, this, [this] { showContextHelp(nullptr); });
   connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
 
@@ -201,7 +211,7 @@ void MainWindow::buildControls() {
   QWidget* widgets[] = {fromOpt_[0], fromOpt_[1], fromOpen_,   toOpen_,      fromOmit_,    merge_,
                         helpButton_, closeButton_, unitsOpt_[0], unitsOpt_[1], backgrnd_,    fromList_,
                         fromLabel_[0], fromRText_, fromLabel_[1], toList_,     toLabel_[0],  toRText_,
-                        toLabel_[1], fromName_,   toName_,     unitsFrame_,  verLabel_};
+                        toLabel_[1], fromName_,   toName_,     unitsFrame_,  verLabel_,    undo_};
   static_assert(std::size(widgets) == controls::ControlCount);
   for (std::size_t i = 0; i < std::size(widgets); ++i) widgets_[i] = widgets[i];
 }
@@ -217,7 +227,7 @@ std::optional<controls::ControlId> MainWindow::controlOf(const QWidget* widget) 
 void MainWindow::setTabOrder() {
   QWidget* order[] = {fromOpt_[0], fromOpt_[1], fromOpen_,    toOpen_,      fromOmit_, merge_,
                       helpButton_, closeButton_, unitsOpt_[0], unitsOpt_[1], fromList_, fromRText_,
-                      toList_,     toRText_};
+                      toList_,     toRText_,     undo_};  // "Undo Merge" last, as the shared tab rule has it
   for (std::size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 

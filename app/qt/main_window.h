@@ -114,6 +114,7 @@ class MainWindow : public QWidget {
   QPushButton* toOpen_ = nullptr;
   QPushButton* fromOmit_ = nullptr;
   QPushButton* merge_ = nullptr;
+  QPushButton* undo_ = nullptr;  // "Undo Merge" (MUndo)
   QPushButton* helpButton_ = nullptr;
   QPushButton* closeButton_ = nullptr;
   QWidget* unitsFrame_ = nullptr;

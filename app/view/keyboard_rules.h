@@ -92,5 +92,8 @@ constexpr bool EscapeCloses(bool escape, bool modifierHeld) { return escape && !
 
 // Ctrl (alone) with this letter in a list opens the Response window; so does a double click.
 inline constexpr char32_t ResponseKeyLetter = U'R';
+// Ctrl (alone) with this letter anywhere in the main window is "Undo Merge" (the session does
+// nothing while the button is hidden).
+inline constexpr char32_t UndoKeyLetter = U'Z';
 
 }  // namespace qbm

@@ -38,6 +38,7 @@ bool IsShown(ControlId id, const ControlVisibility& v) {
     case ControlId::FromRText: return v.FromRText;
     case ControlId::FromOmit: return v.FromOmit;
     case ControlId::MMerge: return v.MMerge;
+    case ControlId::MUndo: return v.MUndo;
     case ControlId::BackgrndD: return false;
     default: return true;
   }

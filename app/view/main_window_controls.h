@@ -40,8 +40,9 @@ enum class ControlId {
   FromOpt0, FromOpt1, FromOpen, ToOpen, FromOmit, MMerge, MHelp, MClose, UnitsOpt0, UnitsOpt1, BackgrndD,
   FromList, FromLabel0, FromRText, FromLabel1, ToList, ToLabel0, ToRText, ToLabel1, FromName, ToName,
   UnitsFrame, VerLabel,
+  MUndo,  // added after the designed controls: their tab positions stay
 };
-inline constexpr int ControlCount = static_cast<int>(ControlId::VerLabel) + 1;
+inline constexpr int ControlCount = static_cast<int>(ControlId::MUndo) + 1;
 
 enum class ControlKind {
   Button,
@@ -117,12 +118,18 @@ inline constexpr Control UnitsFrame{ControlId::UnitsFrame, Frame, "UnitsFrame", 
                                     false, 1000};
 inline constexpr Control VerLabel{ControlId::VerLabel, Label, "VerLabel", "Version 1.0.9", {7710, 60, 1095, 210},
                                   "", false, 0};
+// "Undo Merge": shown only while the last merge can be undone, in the bottom row's free room under
+// the new list, so the designed layout is not disturbed; Ctrl+Z does the same (UndoKeyLetter).
+inline constexpr Control MUndo{ControlId::MUndo, Button, "MUndo", "Undo Merge", {4515, 5880, 1215, 330},
+                               "Put the new database back exactly as it was before the last merge (Ctrl+Z).",
+                               true, 1000};
 
 // Every control, in tab order (All[i].id has the value i).
 inline constexpr std::array<const Control*, ControlCount> All{
     &FromOpt0,   &FromOpt1,  &FromOpen,   &ToOpen, &FromOmit,   &MMerge, &MHelp,    &MClose,
     &UnitsOpt0,  &UnitsOpt1, &BackgrndD,  &FromList, &FromLabel0, &FromRText, &FromLabel1, &ToList,
-    &ToLabel0,   &ToRText,   &ToLabel1,   &FromName, &ToName,     &UnitsFrame, &VerLabel};
+    &ToLabel0,   &ToRText,   &ToLabel1,   &FromName, &ToName,     &UnitsFrame, &VerLabel,
+    &MUndo};
 
 inline constexpr const Control& ControlOf(ControlId id) { return *All[static_cast<std::size_t>(id)]; }
 

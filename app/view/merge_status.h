@@ -15,7 +15,7 @@
 namespace qbm {
 
 // The commands a person starts in the main window, as far as the status line cares.
-enum class WindowCommand { OpenNew, OpenOld, Omit, Merge, ChooseOld, ChooseNew, Units };
+enum class WindowCommand { OpenNew, OpenOld, Omit, Merge, Undo, ChooseOld, ChooseNew, Units };
 
 // True for the commands that end the last merge's status: those that change the lists or the files.
 bool EndsMergeStatus(WindowCommand command);
@@ -24,6 +24,9 @@ bool EndsMergeStatus(WindowCommand command);
 // (the window wraps them at words); a short sentence for a merge stopped or refused (its message box
 // tells why); nothing when the merge did nothing.
 std::string MergeStatusText(const MergeOutcome& outcome);
+// The status after "Undo Merge": "Undone: the merge of 14:02: …" (today the local date), a sentence
+// for an undo refused or left to the next open; nothing when nothing was undone or the person said No.
+std::string UndoStatusText(const UndoOutcome& outcome, std::string_view today);
 
 // What the status line shows, kept by each window.
 class MergeStatusLine {
@@ -34,6 +37,10 @@ class MergeStatusLine {
   }
   // After "Merge >" ran.
   void merged(const MergeOutcome& outcome) { text_ = MergeStatusText(outcome); }
+  // After "Undo Merge" ran: a No or nothing to undo keeps what was shown.
+  void undone(const UndoOutcome& outcome, std::string_view today) {
+    if (std::string text = UndoStatusText(outcome, today); !text.empty()) text_ = std::move(text);
+  }
   const std::string& text() const { return text_; }
 
  private:

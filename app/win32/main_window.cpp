@@ -366,6 +366,9 @@ void MainWindow::onCommand(ControlId id, WORD code) {
     case ControlId::MMerge:
       run(WindowCommand::Merge, [this] { status_.merged(session_->MMerge_Click()); });
       break;
+    case ControlId::MUndo:
+      run(WindowCommand::Undo, [this] { status_.undone(session_->MUndo_Click(), LocalDateToday()); });
+      break;
     case ControlId::MHelp: showContextHelp(nullptr); break;
     case ControlId::MClose: close(); break;
     case ControlId::FromOpt0:
@@ -486,6 +489,11 @@ bool MainWindow::preTranslate(const MSG& message) {
       case KeyAction::PassOn:
       case KeyAction::Swallow: break;
     }
+    return true;
+  }
+  if (m == WM_KEYDOWN && key == static_cast<WPARAM>(UndoKeyLetter) && KeyHeld(VK_CONTROL) && !KeyHeld(VK_SHIFT) &&
+      !KeyHeld(VK_MENU)) {
+    run(WindowCommand::Undo, [this] { status_.undone(session_->MUndo_Click(), LocalDateToday()); });  // nothing while "Undo Merge" is hidden
     return true;
   }
   if (m == WM_KEYDOWN && key == VK_TAB && !KeyHeld(VK_CONTROL) && !KeyHeld(VK_MENU)) {

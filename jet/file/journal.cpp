@@ -178,8 +178,9 @@ struct DatabaseFile {
 
 class FileJournalStore final : public JournalStore {
  public:
-  FileJournalStore(std::filesystem::path path, std::optional<DatabaseFile> database, StorageWrapper wrap)
-      : path_(std::move(path)), database_(std::move(database)), wrap_(std::move(wrap)) {}
+  FileJournalStore(std::filesystem::path path, std::filesystem::path undoPath, std::optional<DatabaseFile> database,
+                   StorageWrapper wrap)
+      : path_(std::move(path)), undoPath_(std::move(undoPath)), database_(std::move(database)), wrap_(std::move(wrap)) {}
   std::unique_ptr<Storage> create() override {
     PlatformFile::remove(path_);
     return wrapped(PlatformFile::create(path_, FileLock::None, database_ ? database_->ownership : FileOwnership{}));
@@ -204,11 +205,16 @@ class FileJournalStore final : public JournalStore {
     throw Error(ErrorCode::Io, "cannot move " + utf8Of(path_) + " aside: every name for it is taken");
   }
   std::filesystem::path path() const override { return path_; }
-  std::optional<std::string> distrust() const override {
-    if (!database_) return std::nullopt;
-    const std::optional<FileOwnership> journal = PlatformFile::ownershipOf(path_);
-    return journal ? journalDistrust(*journal, database_->ownership) : std::nullopt;
+  std::optional<std::string> distrust() const override { return distrustOf(path_); }
+  void keepAsUndo() override { PlatformFile::rename(path_, undoPath_); }
+  void reinstateUndo() override { PlatformFile::rename(undoPath_, path_); }
+  std::unique_ptr<Storage> openUndo() override {
+    if (!PlatformFile::exists(undoPath_)) return nullptr;
+    return wrapped(PlatformFile::open(undoPath_, FileAccess::ReadOnly, FileLock::None));
   }
+  bool undoExists() override { return PlatformFile::exists(undoPath_); }
+  std::filesystem::path undoPath() const override { return undoPath_; }
+  std::optional<std::string> undoDistrust() const override { return distrustOf(undoPath_); }
   void confirmDatabase() const override {
     if (!database_) return;
     for (const std::filesystem::path& name : database_->names) {
@@ -227,7 +233,13 @@ class FileJournalStore final : public JournalStore {
   std::unique_ptr<Storage> wrapped(std::unique_ptr<Storage> file) const {
     return wrap_ ? wrap_(std::move(file)) : std::move(file);
   }
+  std::optional<std::string> distrustOf(const std::filesystem::path& path) const {
+    if (!database_) return std::nullopt;
+    const std::optional<FileOwnership> found = PlatformFile::ownershipOf(path);
+    return found ? journalDistrust(*found, database_->ownership) : std::nullopt;
+  }
   std::filesystem::path path_;
+  std::filesystem::path undoPath_;
   std::optional<DatabaseFile> database_;
   StorageWrapper wrap_;
 };
@@ -263,9 +275,17 @@ class MemoryJournalStore final : public JournalStore {
     return "(memory)";
   }
   std::filesystem::path path() const override { return "(memory journal)"; }
+  void keepAsUndo() override { undo_ = std::move(journal_); }
+  void reinstateUndo() override { journal_ = std::move(undo_); }
+  std::unique_ptr<Storage> openUndo() override {
+    return undo_ ? std::make_unique<SharedMemoryStorage>(undo_) : nullptr;
+  }
+  bool undoExists() override { return undo_ != nullptr; }
+  std::filesystem::path undoPath() const override { return "(memory undo record)"; }
 
  private:
   std::shared_ptr<MemoryStorage> journal_;
+  std::shared_ptr<MemoryStorage> undo_;
 };
 
 // Reads the database as the journal restores it: the saved originals over the file, cut to the
@@ -400,6 +420,101 @@ Inspection inspect(JournalStore& store, const Storage& database) {
   return found;
 }
 
+// ---- The undo trailer ---------------------------------------------------------------------------
+
+constexpr char kUndoMagic[8] = {'Q', 'B', 'M', 'U', 'N', 'D', 'O', '1'};
+constexpr std::size_t kUndoFooter = 32;  // n (4), committed size (8), digest (8), checksum (4), magic (8)
+constexpr std::uint32_t kMostNoteBytes = 1u << 20;
+
+struct UndoTrailer {
+  std::uint64_t committedSize = 0;
+  std::uint64_t committedDigest = 0;
+  std::vector<std::uint8_t> note;
+};
+
+std::vector<std::uint8_t> encodeUndoTrailer(std::uint32_t salt, const UndoTrailer& t) {
+  std::vector<std::uint8_t> out(t.note.size() + kUndoFooter);
+  std::memcpy(out.data(), t.note.data(), t.note.size());
+  const std::size_t at = t.note.size();
+  bytes::put32(out, at, static_cast<std::uint32_t>(t.note.size()));
+  bytes::put64(out, at + 4, t.committedSize);
+  bytes::put64(out, at + 12, t.committedDigest);
+  bytes::put32(out, at + 20, checksum(salt, std::span<const std::uint8_t>(out.data(), at + 20)));
+  std::memcpy(out.data() + at + 24, kUndoMagic, 8);
+  return out;
+}
+
+// The trailer at the end of the journal, when it is whole and was written for this journal (salt).
+std::optional<UndoTrailer> readUndoTrailer(const Storage& journal, const Header& h) {
+  const std::uint64_t size = journal.size();
+  if (size < kRecordsOffset + kUndoFooter) return std::nullopt;
+  std::vector<std::uint8_t> footer(kUndoFooter);
+  journal.readAt(size - kUndoFooter, footer);
+  if (std::memcmp(footer.data() + 24, kUndoMagic, 8) != 0) return std::nullopt;
+  const std::uint32_t n = bytes::u32(footer, 0);
+  if (n > kMostNoteBytes || n > size - kUndoFooter - kRecordsOffset) return std::nullopt;
+  std::vector<std::uint8_t> body(n + 20);
+  journal.readAt(size - kUndoFooter - n, body);
+  if (bytes::u32(footer, 20) != checksum(h.salt, body)) return std::nullopt;
+  UndoTrailer t;
+  t.committedSize = bytes::u64(footer, 4);
+  t.committedDigest = bytes::u64(footer, 12);
+  t.note.assign(body.begin(), body.begin() + n);
+  return t;
+}
+
+// The undo record, read and compared with the database. Never writes.
+struct UndoFinding {
+  UndoInspection inspection;
+  std::unique_ptr<Storage> record;
+};
+
+// complete: also lay the originals over the file and compare with the digest of the file before the
+// change (a second read of the file), as undo does before it writes anything.
+UndoFinding findUndo(JournalStore& store, const Storage& database, bool complete) {
+  UndoFinding found;
+  UndoInspection& result = found.inspection;
+  if (!store.undoExists()) return found;
+  result.exists = true;
+  if (const std::optional<std::string> distrust = store.undoDistrust()) {
+    result.refusal = *distrust;
+    return found;
+  }
+  try {
+    found.record = store.openUndo();
+    if (!found.record) {
+      result.exists = false;
+      return found;
+    }
+    const std::optional<Header> header = readHeader(*found.record);
+    const std::optional<UndoTrailer> trailer = header ? readUndoTrailer(*found.record, *header) : std::nullopt;
+    if (!trailer) {
+      result.refusal = "it is damaged, or not a record this program wrote";
+      return found;
+    }
+    result.note.assign(trailer->note.begin(), trailer->note.end());
+    Records records = readRecords(*found.record, *header);
+    if (records.whole < header->records) {
+      result.refusal = "it is damaged: the pages it saved are cut off or garbled";
+      return found;
+    }
+    if (database.size() != trailer->committedSize ||
+        databaseDigest(database, trailer->committedSize) != trailer->committedDigest) {
+      result.refusal = "the file was changed after that change (by another program, another change, or a copy "
+                       "put in its place)";
+      return found;
+    }
+    if (complete && (database.size() < header->originalSize ||
+                     !RestoredReader(database, *found.record, *header, std::move(records.pages)).restoresItsState())) {
+      result.refusal = "it is damaged: its saved pages do not give back the file as it was";
+      return found;
+    }
+  } catch (const Error& e) {
+    result.refusal = std::string("it cannot be read: ") + e.what();
+  }
+  return found;
+}
+
 [[noreturn]] void keepJournal(const JournalStore& store, const std::string& why) {
   throw Error(ErrorCode::JournalKept,
               utf8Of(store.path()) + " is not applied, as " + why +
@@ -418,11 +533,18 @@ std::filesystem::path journalPathFor(const std::filesystem::path& database) {
 std::unique_ptr<JournalStore> fileJournalStore(const PlatformFile& database, const StorageWrapper& wrap) {
   const std::filesystem::path real = database.finalPath();
   DatabaseFile file{{database.path(), real}, database.identity(), database.ownership()};
-  return std::make_unique<FileJournalStore>(journalPathFor(real), std::move(file), wrap);
+  return std::make_unique<FileJournalStore>(journalPathFor(real), undoPathFor(real), std::move(file), wrap);
 }
 
 std::unique_ptr<JournalStore> fileJournalStore(const std::filesystem::path& database) {
-  return std::make_unique<FileJournalStore>(journalPathFor(database), std::nullopt, StorageWrapper{});
+  return std::make_unique<FileJournalStore>(journalPathFor(database), undoPathFor(database), std::nullopt,
+                                            StorageWrapper{});
+}
+
+std::filesystem::path undoPathFor(const std::filesystem::path& database) {
+  std::filesystem::path undo = database;
+  undo += "-undo";
+  return undo;
 }
 
 std::optional<std::string> journalDistrust(const FileOwnership& journal, const FileOwnership& database) {
@@ -489,6 +611,40 @@ void JournalWriter::sync() {
   writeHeader();     // ... then the header that counts them
   storage_->sync();
   pending_ = false;
+}
+
+void JournalWriter::writeUndoTrailer(std::uint64_t committedSize, std::uint64_t committedDigest,
+                                     std::span<const std::uint8_t> note) {
+  UndoTrailer trailer{committedSize, committedDigest, std::vector<std::uint8_t>(note.begin(), note.end())};
+  if (trailer.note.size() > kMostNoteBytes) trailer.note.resize(kMostNoteBytes);
+  // At the very end, past every record: whatever the records' layout, the trailer is found from
+  // the end, and a journal rolled back before the commit point never reads it.
+  storage_->writeAt(storage_->size(), encodeUndoTrailer(salt_, trailer));
+  storage_->sync();
+}
+
+std::uint64_t databaseDigest(const Storage& database, std::uint64_t size) {
+  return digestOf(size, [&database](std::uint64_t at, std::span<std::uint8_t> out) { database.readAt(at, out); });
+}
+
+UndoInspection inspectUndo(JournalStore& store, const Storage& database) {
+  return findUndo(store, database, false).inspection;
+}
+
+std::string applyUndo(JournalStore& store, Storage& database) {
+  UndoFinding found = findUndo(store, database, true);
+  if (!found.inspection.exists)
+    throw Error(ErrorCode::NothingToUndo,
+                "no change is kept to be undone (" + utf8Of(store.undoPath()) + " is not there)");
+  if (found.inspection.refusal)
+    throw Error(ErrorCode::UndoRefused, "the change kept in " + utf8Of(store.undoPath()) + " cannot be undone, as " +
+                                            *found.inspection.refusal + "; nothing was changed");
+  if (store.exists())
+    throw Error(ErrorCode::InvalidState, utf8Of(store.path()) + " is there: an interrupted change is pending");
+  found.record.reset();
+  store.reinstateUndo();  // undo's commit point: from here the next open completes it
+  rollBackJournal(store, database);
+  return found.inspection.note;
 }
 
 Recovery rollBackJournal(JournalStore& store, Storage& database) {

@@ -28,6 +28,18 @@
 // files, a journal of someone else's making is never applied nor moved. One that cannot be read,
 // or whose saved pages are cut off or damaged, is kept where it is and the database is not opened:
 // the file may be half-written, and only that journal can tell.
+//
+// The undo record. A transaction may ask to be undoable (PageFile::keepUndoRecord): its journal
+// then gets a trailer after everything else, written once the transaction's pages are in the file
+// and synced: the size and a digest of the file as committed, and a note of the caller's. The
+// commit point is then the rename of the journal to "<database>-undo" (replacing any earlier one:
+// one generation) instead of its deletion. Before the rename the journal rolls back as any other;
+// after it, nothing reads the undo record but undo itself, which applies it only when the file is
+// still exactly as committed (size and digest) and the record is trusted as a journal would be; it
+// renames the record back to the journal's name (undo's own commit point) and rolls it back, so a
+// crash during undo leaves a journal the next open completes.
+//   trailer (at the end of the journal): note (n bytes), n (4), committed size (8), committed
+//           digest (8), checksum of those bytes seeded with the journal's salt (4), magic "QBMUNDO1"
 
 #include <cstdint>
 #include <filesystem>
@@ -63,6 +75,17 @@ class JournalStore {
   // another user than the database, or someone may write it who may not write the database.
   // Nothing when it may be.
   virtual std::optional<std::string> distrust() const { return std::nullopt; }
+  // The undo record (see the top of the file). keepAsUndo renames the journal to the undo record's
+  // name, replacing any there, durably; reinstateUndo renames the undo record to the journal's
+  // name, durably. Each throws Error(Io) when it cannot.
+  virtual void keepAsUndo() = 0;
+  virtual void reinstateUndo() = 0;
+  // The undo record, or nullptr when there is none.
+  virtual std::unique_ptr<Storage> openUndo() = 0;
+  virtual bool undoExists() = 0;
+  virtual std::filesystem::path undoPath() const = 0;
+  // As distrust(), for the undo record.
+  virtual std::optional<std::string> undoDistrust() const { return std::nullopt; }
   // Throws Error(Replaced) when a name of the database no longer refers to the file being
   // changed (another file was renamed or moved over it, or it was moved or deleted). Called right
   // before the commit point.
@@ -71,6 +94,8 @@ class JournalStore {
 
 // "<database>-journal" beside the database path (e.g. "qbaudio.mdb-journal").
 std::filesystem::path journalPathFor(const std::filesystem::path& database);
+// "<database>-undo" beside the database path.
+std::filesystem::path undoPathFor(const std::filesystem::path& database);
 // The journal of the open database file: beside its final path, made like the file (permissions,
 // owner), trusted as distrust() says, confirming that the file's path and its final path still
 // refer to it. Every file it opens or makes goes through wrap, when one is given.
@@ -104,6 +129,11 @@ class JournalWriter {
   void sync();
   // Whether everything saved, and the header with the original size, is durable.
   bool synced() const { return !pending_; }
+  // Appends the undo trailer (committed size, digest of the committed file, note) and syncs the
+  // journal. REQUIRES: the transaction's pages are all in the file, synced; sync() was called.
+  void writeUndoTrailer(std::uint64_t committedSize, std::uint64_t committedDigest, std::span<const std::uint8_t> note);
+  // Closes the journal's file (renaming an open file is refused on some systems).
+  void close() { storage_.reset(); }
 
  private:
   void writeHeader();
@@ -119,6 +149,21 @@ class JournalWriter {
   bool pending_ = true;  // the header on disk does not yet count every record, or was never synced
   std::unordered_set<std::uint32_t> saved_;
 };
+
+// The digest of the first size bytes of a database, as journals record it.
+std::uint64_t databaseDigest(const Storage& database, std::uint64_t size);
+
+// UndoInspection: jet/journal_finding.h.
+// Reads the undo record in store and compares it with the database (the whole file is read once,
+// for its digest; whether the saved originals give back the file as it was is left to applyUndo,
+// which reads it once more). Changes nothing.
+UndoInspection inspectUndo(JournalStore& store, const Storage& database);
+// Undoes the transaction the undo record in store was kept for: checks it as inspectUndo does,
+// renames it to the journal's name and rolls the database back with it; returns its note.
+// Throws Error(NothingToUndo) when there is no undo record, Error(UndoRefused) with the reason
+// when it does not apply (nothing is changed then), Error(Io) when the database cannot be written
+// (the journal is then kept, and the next open completes the undo).
+std::string applyUndo(JournalStore& store, Storage& database);
 
 enum class Recovery {
   NoJournal,   // nothing to do

@@ -201,7 +201,7 @@ void PageFile::commit() {
   inStatement_ = false;
   statementOriginals_.clear();
   try {
-    bool changed = !dirty_.empty() || fileTouched_ || pageCount_ != beginPageCount_;
+    bool changed = !dirty_.empty() || fileTouched_ || pageCount_ != beginPageCount_ || undoNote_;
     if (changed) {
       writeDirtyPages();
       std::uint64_t size = static_cast<std::uint64_t>(pageCount_) * layout_->pageSize;
@@ -210,8 +210,12 @@ void PageFile::commit() {
       // Another file renamed over the database's name would keep its name, while the change went
       // into a file that no name leads to any more: undone, not committed.
       journalStore_->confirmDatabase();
-      journal_.reset();
-      journalStore_->remove();  // the commit point
+      if (undoNote_) {
+        commitKeepingUndo();
+      } else {
+        journal_.reset();
+        journalStore_->remove();  // the commit point
+      }
     } else if (journal_) {
       journal_.reset();
       journalStore_->remove();
@@ -248,6 +252,39 @@ void PageFile::finishTransaction() {
   inTransaction_ = false;
   fileTouched_ = false;
   journal_.reset();
+  undoNote_.reset();
+}
+
+// ---- The undo record -------------------------------------------------------------------------------
+
+void PageFile::keepUndoRecord(std::string note) {
+  requireTransaction();
+  undoNote_ = std::move(note);
+}
+
+void PageFile::commitKeepingUndo() {
+  const std::uint64_t size = storage_->size();
+  const auto* note = reinterpret_cast<const std::uint8_t*>(undoNote_->data());
+  journal_->writeUndoTrailer(size, databaseDigest(*storage_, size), std::span<const std::uint8_t>(note, undoNote_->size()));
+  journal_->close();
+  journal_.reset();
+  journalStore_->keepAsUndo();  // the commit point
+}
+
+std::optional<UndoInspection> PageFile::keptUndo() {
+  if (!journalStore_) return std::nullopt;
+  return inspectUndo(*journalStore_, *storage_);
+}
+
+std::string PageFile::undoKeptTransaction() {
+  if (!writable()) throw Error(ErrorCode::ReadOnly, "the database is open read-only");
+  if (inTransaction_) throw Error(ErrorCode::InvalidState, "a transaction is open");
+  std::string note = applyUndo(*journalStore_, *storage_);
+  forgetCache();
+  ++changeCount_;
+  fileSize_ = storage_->size();
+  pageCount_ = static_cast<std::uint32_t>(fileSize_ / layout_->pageSize);
+  return note;
 }
 
 void PageFile::forgetCache() {

@@ -23,6 +23,7 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <string>
 #include <type_traits>
 #include <unordered_map>
 #include <vector>
@@ -124,6 +125,20 @@ class PageFile {
   // eighth of that for pages appended by the transaction.
   void setSpillLimit(std::size_t pages);
 
+  // ---- The undo record (journal.h) ----
+  // Makes the open transaction's commit keep its journal as the undo record of the transaction,
+  // with the note, replacing any earlier record (a transaction that changed nothing keeps one too,
+  // which undoes nothing). Costs one more read of the whole file at commit. A rollback keeps the
+  // earlier record. REQUIRES: inTransaction() (Error(InvalidState)).
+  void keepUndoRecord(std::string note);
+  // The undo record beside the file and whether it applies (journal.h, inspectUndo). Nothing
+  // when the file cannot be written (no journal store).
+  std::optional<UndoInspection> keptUndo();
+  // Undoes the transaction the undo record was kept for (journal.h, applyUndo) and returns its
+  // note. The pages read before are forgotten; header() is not read again, so callers reopen the
+  // database. REQUIRES: writable(), !inTransaction() (Error(ReadOnly), Error(InvalidState)).
+  std::string undoKeptTransaction();
+
  private:
   PageRef load(std::uint32_t number);
   void requireTransaction() const;
@@ -140,6 +155,8 @@ class PageFile {
   void writeAppendedPages();
   void forgetCache();
   void finishTransaction();
+  // The commit point of a transaction that keeps its undo record: the trailer, then the rename.
+  void commitKeepingUndo();
 
   std::unique_ptr<Storage> storage_;
   std::unique_ptr<JournalStore> journalStore_;
@@ -164,6 +181,7 @@ class PageFile {
   std::size_t spillLimit_ = 2048;
   std::size_t appendedDirty_ = 0;       // pages of dirty_ at or past beginPageCount_
   std::size_t appendSpillLimit_ = 256;  // how many of them may wait in memory
+  std::optional<std::string> undoNote_;  // keepUndoRecord was called in this transaction
 
   // The statement: each page's contents before the statement first changed it.
   bool inStatement_ = false;

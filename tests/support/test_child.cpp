@@ -12,6 +12,11 @@
 //                                     the crash tests' two transactions, killed right after the
 //                                     KILL-th write (0: never; TORN 1 cuts that write in half); the
 //                                     write counts after each commit go to the file COUNTS
+//   qbm_test_child undoable FILE ROWS KILL TORN COUNTS
+//                                     the same, the first transaction keeping its undo record
+//   qbm_test_child undo FILE KILL TORN
+//                                     opens FILE and undoes the transaction whose undo record is
+//                                     kept, killed as above
 //   qbm_test_child reopen FILE KILL TORN
 //                                     opens FILE (rolling a journal back), killed as above
 //
@@ -130,11 +135,12 @@ struct WriteCounts {
 
 // A large transaction (rows with indexes and memos, page splits, pages spilled early) and a small
 // one on the fixtures' qbaudio.mdb; the write counts after each commit.
-WriteCounts workload(const fs::path& path, int rows, Faults& faults) {
+WriteCounts workload(const fs::path& path, int rows, Faults& faults, bool keepUndo = false) {
   WriteCounts counts;
   jet::Database db = jet::Database::open(path, {}, faults.wrapper());
   jet::detail::coreOf(db).file().setSpillLimit(16);  // spill often: the journal grows in several steps
   db.begin();
+  if (keepUndo) db.keepUndoRecord("the first transaction");
   jet::Table woofers = db.table("woofers");
   jet::Table response = db.table("woofer-response");
   for (int i = 0; i < rows; ++i) {
@@ -205,10 +211,16 @@ int main(int argc, char** argv) {
       for (int fd = 0; fd <= 2; ++fd) (void)!write(fd, "output of the program\n", 22);
       return 0;
     }
-    if (args[0] == "workload" && args.size() == 6) {
+    if ((args[0] == "workload" || args[0] == "undoable") && args.size() == 6) {
       Faults faults{.killAfter = number(argv[4]), .torn = args[4] == "1"};
-      const WriteCounts counts = workload(file, std::atoi(argv[3]), faults);
+      const WriteCounts counts = workload(file, std::atoi(argv[3]), faults, args[0] == "undoable");
       std::ofstream(fs::path(std::u8string(args[5].begin(), args[5].end()))) << counts.firstCommit << " " << counts.total;
+      return 0;
+    }
+    if (args[0] == "undo" && args.size() == 4) {
+      Faults faults{.killAfter = number(argv[3]), .torn = args[3] == "1"};
+      jet::Database db = jet::Database::open(file, {}, faults.wrapper());
+      db.undoKeptTransaction();
       return 0;
     }
     if (args[0] == "reopen" && args.size() == 4) {

@@ -40,7 +40,9 @@ TEST(TabOrder, EntersAnOptionPairAtItsSelectedOptionAndLeavesFromIt) {
   EXPECT_EQ(NextInTabOrder(ControlId::UnitsOpt0, false, all, english), ControlId::MClose);
   // Backwards from Open Old Database into the FromOpt pair, whose second option is selected.
   EXPECT_EQ(NextInTabOrder(ControlId::FromOpen, false, all, english), ControlId::FromOpt1);
-  EXPECT_EQ(NextInTabOrder(ControlId::FromOpt1, false, all, english), ControlId::ToRText);  // wrapped
+  // Wrapped, to "Undo Merge", the last control (shown only after a merge), then the report box.
+  EXPECT_EQ(NextInTabOrder(ControlId::FromOpt1, false, all, english), ControlId::MUndo);
+  EXPECT_EQ(NextInTabOrder(ControlId::MUndo, false, all, english), ControlId::ToRText);
   // A pair with nothing selected is two stops.
   const std::vector<controls::OptionPair> none{controls::FromOptPair(std::nullopt), controls::UnitsOptPair(1)};
   EXPECT_EQ(NextInTabOrder(ControlId::FromOpt0, true, all, none), ControlId::FromOpt1);
@@ -72,11 +74,14 @@ TEST(Controls, TheSessionShowsTheOldSideMergeAndOmitTheRestAlways) {
   EXPECT_EQ(hidden, (std::set<ControlId>{ControlId::FromOpt0, ControlId::FromOpt1, ControlId::FromOpen,
                                          ControlId::FromOmit, ControlId::MMerge, ControlId::BackgrndD,
                                          ControlId::FromList, ControlId::FromLabel0, ControlId::FromRText,
-                                         ControlId::FromLabel1, ControlId::FromName}));
+                                         ControlId::FromLabel1, ControlId::FromName, ControlId::MUndo}));
   ControlVisibility merge;
   merge.MMerge = true;
   EXPECT_TRUE(controls::IsShown(ControlId::MMerge, merge));
   EXPECT_FALSE(controls::IsShown(ControlId::FromOmit, merge));
+  EXPECT_FALSE(controls::IsShown(ControlId::MUndo, merge));
+  merge.MUndo = true;
+  EXPECT_TRUE(controls::IsShown(ControlId::MUndo, merge));
   for (std::size_t i = 0; i < controls::All.size(); ++i) EXPECT_EQ(static_cast<std::size_t>(controls::All[i]->id), i);
   // The units options sit in their frame.
   const TwipRect metric = controls::PlaceInWindow(controls::UnitsOpt1);
