@@ -10,6 +10,7 @@
 
 #include "jet/file/bytes.h"
 #include "jet/file/code_page_tables.h"  // isSupportedCodePage
+#include "jet/utf8.h"
 
 namespace jet {
 
@@ -40,8 +41,6 @@ bool namesEqual(std::string_view a, std::string_view b);
 // The name with every letter folded as namesEqual folds it: equal keys for names it finds equal.
 std::string foldedName(std::string_view name);
 
-// Appends code point cp to out as UTF-8.
-void appendUtf8(std::string& out, char32_t cp);
 // The code points of UTF-8 text; invalid sequences become U+FFFD.
 std::u32string decodeUtf8(std::string_view utf8);
 
