@@ -188,8 +188,9 @@ TEST(UndoRecordTrust, ReadersIgnoreItAndADamagedOrUntrustedRecordIsRefused) {
   fs::remove(second);
   EXPECT_TRUE(qbm::test::fileBytes(path) == merged);
   const fs::path link = dir / "link.mdb";
-  fs::create_symlink(path, link);
-  EXPECT_EQ("merge", undo(link));
+  std::error_code noLinks;  // Wine has none: the record is then undone under the file's own name
+  fs::create_symlink(path, link, noLinks);
+  EXPECT_EQ("merge", undo(noLinks ? path : link));
   EXPECT_TRUE(qbm::test::fileBytes(path) == original);
 }
 
