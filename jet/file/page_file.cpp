@@ -12,6 +12,8 @@
 //     appendSpillLimit_ of them are changed; then they alone are written, without journal writes.
 //  5. A page is never both changed (in dirty_) and in the clean cache.
 //  6. appendedDirty_ is the number of pages in dirty_ at or past beginPageCount_.
+//  7. The clean cache holds at most cacheCapacity_ pages, each in its own slot, which slotOfPage_
+//     names for its number.
 
 #include <algorithm>
 #include <string>
@@ -61,10 +63,13 @@ PageRef PageFile::page(std::uint32_t number) {
     auto changed = dirty_.find(number);
     if (changed != dirty_.end()) return changed->second;
   }
-  auto hit = cached_.find(number);
-  if (hit != cached_.end()) {
-    lru_.splice(lru_.begin(), lru_, hit->second);
-    return *hit->second;
+  const std::uint32_t slot = cachedSlot(number);
+  if (slot != kNoSlot) {
+    if (slot != newest_) {
+      unlinkSlot(slot);
+      linkNewest(slot);
+    }
+    return slots_[slot].page;
   }
   PageRef loaded = load(number);
   remember(loaded);
@@ -80,18 +85,52 @@ PageRef PageFile::page(std::uint32_t number, std::uint8_t type, const char* what
 }
 
 void PageFile::remember(const PageRef& page) {
-  JET_INVARIANT(kWhere, 5, dirty_.empty() || dirty_.count(page->number()) == 0);
-  auto hit = cached_.find(page->number());
-  if (hit != cached_.end()) {
-    lru_.erase(hit->second);
-    cached_.erase(hit);
+  const std::uint32_t number = page->number();
+  JET_INVARIANT(kWhere, 5, dirty_.empty() || dirty_.count(number) == 0);
+  forgetCached(number);
+  if (cachedCount_ >= cacheCapacity_) forgetCached(slots_[oldest_].page->number());
+  std::uint32_t slot;
+  if (!freeSlots_.empty()) {
+    slot = freeSlots_.back();
+    freeSlots_.pop_back();
+  } else {
+    slot = static_cast<std::uint32_t>(slots_.size());
+    slots_.emplace_back();
   }
-  lru_.push_front(page);
-  cached_[page->number()] = lru_.begin();
-  if (lru_.size() > cacheCapacity_) {
-    cached_.erase(lru_.back()->number());
-    lru_.pop_back();
-  }
+  slots_[slot].page = page;
+  linkNewest(slot);
+  if (number >= slotOfPage_.size()) slotOfPage_.resize(std::max<std::size_t>(number + 1, pageCount_), kNoSlot);
+  slotOfPage_[number] = slot;
+  ++cachedCount_;
+  JET_INVARIANT(kWhere, 7, cachedCount_ <= cacheCapacity_);
+}
+
+void PageFile::unlinkSlot(std::uint32_t slot) {
+  CacheSlot& s = slots_[slot];
+  if (s.newer != kNoSlot) slots_[s.newer].older = s.older;
+  else newest_ = s.older;
+  if (s.older != kNoSlot) slots_[s.older].newer = s.newer;
+  else oldest_ = s.newer;
+  s.newer = s.older = kNoSlot;
+}
+
+void PageFile::linkNewest(std::uint32_t slot) {
+  CacheSlot& s = slots_[slot];
+  s.newer = kNoSlot;
+  s.older = newest_;
+  if (newest_ != kNoSlot) slots_[newest_].newer = slot;
+  newest_ = slot;
+  if (oldest_ == kNoSlot) oldest_ = slot;
+}
+
+void PageFile::forgetCached(std::uint32_t number) {
+  const std::uint32_t slot = cachedSlot(number);
+  if (slot == kNoSlot) return;
+  unlinkSlot(slot);
+  slots_[slot].page.reset();
+  freeSlots_.push_back(slot);
+  slotOfPage_[number] = kNoSlot;
+  --cachedCount_;
 }
 
 PageRef PageFile::load(std::uint32_t number) {
@@ -288,8 +327,11 @@ std::string PageFile::undoKeptTransaction() {
 }
 
 void PageFile::forgetCache() {
-  lru_.clear();
-  cached_.clear();
+  slots_.clear();
+  freeSlots_.clear();
+  slotOfPage_.clear();
+  newest_ = oldest_ = kNoSlot;
+  cachedCount_ = 0;
 }
 
 void PageFile::setSpillLimit(std::size_t pages) {
@@ -317,11 +359,7 @@ void PageFile::rollbackStatement() {
   for (auto& [number, original] : statementOriginals_) {
     if (number >= statementPageCount_) continue;
     dirty_[number] = original;
-    auto hit = cached_.find(number);
-    if (hit != cached_.end()) {
-      lru_.erase(hit->second);
-      cached_.erase(hit);
-    }
+    forgetCached(number);
   }
   appendedDirty_ = 0;
   for (auto it = dirty_.begin(); it != dirty_.end();) {
@@ -332,14 +370,8 @@ void PageFile::rollbackStatement() {
       ++it;
     }
   }
-  for (auto it = cached_.begin(); it != cached_.end();) {
-    if (it->first >= statementPageCount_) {
-      lru_.erase(it->second);
-      it = cached_.erase(it);
-    } else {
-      ++it;
-    }
-  }
+  for (std::size_t number = statementPageCount_; number < slotOfPage_.size(); ++number)
+    forgetCached(static_cast<std::uint32_t>(number));
   pageCount_ = statementPageCount_;
   ++changeCount_;
   endStatement();
@@ -357,11 +389,7 @@ void PageFile::install(std::uint32_t number, std::vector<std::uint8_t> bytes) {
     throw Error(ErrorCode::InvalidState, "a page write of " + std::to_string(bytes.size()) + " bytes");
   if (inStatement_ && number < statementPageCount_ && !statementOriginals_.count(number))
     statementOriginals_.emplace(number, page(number));
-  auto hit = cached_.find(number);
-  if (hit != cached_.end()) {
-    lru_.erase(hit->second);
-    cached_.erase(hit);
-  }
+  forgetCached(number);
   const bool added = dirty_.insert_or_assign(number, std::make_shared<const Page>(number, std::move(bytes))).second;
   if (added && number >= beginPageCount_) ++appendedDirty_;
   ++changeCount_;

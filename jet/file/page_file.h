@@ -20,7 +20,6 @@
 // (beginStatement()...) let one row write inside a longer transaction be undone alone.
 
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -166,10 +165,28 @@ class PageFile {
   std::uint32_t pageCount_ = 0;
   std::uint64_t changeCount_ = 0;
 
-  // Clean pages, least recently used at the back.
+  // Clean pages: at most cacheCapacity_ slots, chained from the most recently used (newest_) to the
+  // least (oldest_), and found by page number through slotOfPage_ (kNoSlot: not cached), so that a
+  // look-up is one array read and neither a hit nor an eviction allocates.
+  static constexpr std::uint32_t kNoSlot = 0xFFFFFFFF;
+  struct CacheSlot {
+    PageRef page;
+    std::uint32_t newer = kNoSlot;
+    std::uint32_t older = kNoSlot;
+  };
+  std::uint32_t cachedSlot(std::uint32_t number) const {
+    return number < slotOfPage_.size() ? slotOfPage_[number] : kNoSlot;
+  }
+  void unlinkSlot(std::uint32_t slot);
+  void linkNewest(std::uint32_t slot);
+  void forgetCached(std::uint32_t number);  // drops the page from the clean cache, if there
   std::size_t cacheCapacity_;
-  std::list<PageRef> lru_;
-  std::unordered_map<std::uint32_t, std::list<PageRef>::iterator> cached_;
+  std::vector<CacheSlot> slots_;
+  std::vector<std::uint32_t> freeSlots_;
+  std::vector<std::uint32_t> slotOfPage_;
+  std::uint32_t newest_ = kNoSlot;
+  std::uint32_t oldest_ = kNoSlot;
+  std::size_t cachedCount_ = 0;
 
   // The transaction.
   bool inTransaction_ = false;

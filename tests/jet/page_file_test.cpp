@@ -80,6 +80,43 @@ TEST(PageFile, PagesAreBoundedByTheFileAndServedThroughASmallCache) {
   EXPECT_THROW(file.page(2, jet::format::page_type::kData, "a row"), jet::Error);
 }
 
+// Counts the reads that reach the file: those the cache did not serve.
+class CountingStorage final : public jet::Storage {
+ public:
+  CountingStorage(Bytes bytes, std::size_t& reads) : file_(std::move(bytes)), reads_(reads) {}
+  std::uint64_t size() const override { return file_.size(); }
+  void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override {
+    ++reads_;
+    file_.readAt(offset, out);
+  }
+
+ private:
+  jet::MemoryStorage file_;
+  std::size_t& reads_;
+};
+
+// The cache holds exactly its capacity of pages and evicts the least recently used one: a page
+// read again stays, the one read least recently goes.
+TEST(PageFile, TheCacheEvictsTheLeastRecentlyUsedPage) {
+  QBM_REQUIRE_SHARED();
+  std::size_t reads = 0;
+  jet::PageFile file(std::make_unique<CountingStorage>(sharedFileBytes("interop/testV2000.mdb"), reads), 8);
+  ASSERT_GE(file.pageCount(), 20u);
+  for (std::uint32_t n = 10; n < 18; ++n) file.page(n);
+  const std::size_t filled = reads;
+  for (std::uint32_t n = 10; n < 18; ++n) file.page(n);
+  EXPECT_EQ(filled, reads) << "eight pages fit in a cache of eight";
+  file.page(10);  // the most recently used now; 11 the least
+  file.page(18);
+  EXPECT_EQ(filled + 1, reads);
+  file.page(10);
+  EXPECT_EQ(filled + 1, reads) << "the page read again stayed";
+  EXPECT_EQ(18u, file.page(18)->number());
+  EXPECT_EQ(filled + 1, reads);
+  EXPECT_EQ(11u, file.page(11)->number());
+  EXPECT_EQ(filled + 2, reads) << "the least recently used page was evicted";
+}
+
 // A database with a database key stores every page but the header RC4-encoded with the key XORed
 // with the page number; it reads exactly like the plain file.
 TEST(PageFile, PagesEncodedWithTheDatabaseKeyReadLikePlainOnes) {
