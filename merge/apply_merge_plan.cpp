@@ -10,7 +10,7 @@
 #include "merge/driver_writer.h"
 #include "merge/new_database_writer.h"
 #include "merge/new_driver_matcher.h"
-#include "olddb/load_old_driver.h"
+#include "olddb/old_driver_prefetch.h"
 #include "olddb/model_names.h"
 
 namespace qbm {
@@ -18,11 +18,11 @@ namespace {
 
 class PlanWriter {
  public:
-  PlanWriter(const MergePlan& plan, DatabaseState& db, OldDriverRows& oldRows,
+  PlanWriter(const MergePlan& plan, DatabaseState& db, OldDriverPrefetch& oldDrivers,
              const CompanyNameTable& newFull, const CompanyNameTable& newShort,
              const UserLocale& locale, UserInterface& progress, const LookupsFactory& lookups,
              MergeSummary& summary)
-      : plan_(plan), db_(db), oldRows_(oldRows), names_{{}, {}, newFull, newShort},
+      : plan_(plan), db_(db), oldDrivers_(oldDrivers), names_{{}, {}, newFull, newShort},
         matcher_(lookups ? lookups(db, names_) : std::make_unique<IndexedDriverMatcher>(db, names_)),
         writer_(db, names_, *matcher_, summary.problems), locale_(locale),
         progress_(progress), summary_(summary), companyOf_(plan.entries.size()),
@@ -54,7 +54,7 @@ class PlanWriter {
     }
     WorkingDriver driver;  // loaded again, into a record of its own
     try {
-      if (!LoadOldDriver(p.table, p.entry.itemData, oldRows_, db_, driver)) {
+      if (!oldDrivers_.next(driver)) {
         ++summary_.oldRowsMissing;
         ++counts.skipped;
         return;
@@ -126,7 +126,7 @@ class PlanWriter {
 
   const MergePlan& plan_;
   DatabaseState& db_;
-  OldDriverRows& oldRows_;
+  OldDriverPrefetch& oldDrivers_;  // loads, in order, the entries that are written
   CompanyNameTables names_;  // the old side's tables are not used
   std::unique_ptr<NewDriverMatcher> matcher_;
   NewDatabaseWriter writer_;
@@ -148,7 +148,11 @@ MergeSummary ApplyMergePlan(const MergePlan& plan, DatabaseState& db, OldDriverR
   summary.asked = plan.questionAt.has_value();
   summary.refused = plan.refused;
   summary.freePageMap = jet::repairFreePageMap(*db.New.Db);
-  PlanWriter writer(plan, db, oldRows, newFull, newShort, locale, progress, lookups, summary);
+  std::vector<OldDriverPrefetch::Load> loads;
+  for (const PlannedEntry& p : plan.entries)
+    if (p.skip == SkipReason::None) loads.push_back({p.table, p.entry.itemData});
+  OldDriverPrefetch oldDrivers(std::move(loads), oldRows, db);
+  PlanWriter writer(plan, db, oldDrivers, newFull, newShort, locale, progress, lookups, summary);
   for (std::size_t i = 0; i < plan.entries.size(); ++i) {
     writer.write(i);
     progress.updateProgress(static_cast<long>(i + 1), summary.entries);

@@ -12,6 +12,7 @@
 #include "merge/new_model_index.h"
 #include "merge/unstorable_text.h"
 #include "olddb/load_old_driver.h"
+#include "olddb/old_driver_prefetch.h"
 #include "olddb/model_names.h"
 
 namespace qbm {
@@ -76,10 +77,10 @@ class PlannedDatabase {
 
 class Planner {
  public:
-  Planner(DatabaseState& db, OldDriverRows& oldRows, const CompanyNameTable& full,
+  Planner(DatabaseState& db, OldDriverPrefetch& oldDrivers, const CompanyNameTable& full,
           const CompanyNameTable& shortNames, const UserLocale& locale, std::optional<bool> answer,
           const NewListEntry& shown)
-      : db_(db), oldRows_(oldRows), planned_(*db.New.Db, full, shortNames), locale_(locale),
+      : db_(db), oldDrivers_(oldDrivers), planned_(*db.New.Db, full, shortNames), locale_(locale),
         answer_(answer), shown_(shown) {}
 
   // One entry, as the merge meets it: 1. its old driver loaded; 2. its company and its row found
@@ -94,8 +95,7 @@ class Planner {
     if (marker == EntryMarker::Other) return skipped(std::move(p), SkipReason::NotADriver);
     WorkingDriver driver;  // a record of its own for every load
     try {
-      if (!LoadOldDriver(p.table, entry.itemData, oldRows_, db_, driver))
-        return skipped(std::move(p), SkipReason::OldRowMissing);
+      if (!oldDrivers_.next(driver)) return skipped(std::move(p), SkipReason::OldRowMissing);
     } catch (const std::exception& e) {
       p.problems.add(entry.text, std::string("not read from the old database: ") + e.what());
       return skipped(std::move(p), SkipReason::NotRead);
@@ -163,7 +163,7 @@ class Planner {
   }
 
   DatabaseState& db_;
-  OldDriverRows& oldRows_;
+  OldDriverPrefetch& oldDrivers_;  // loads, in order, the entries that are drivers
   PlannedDatabase planned_;
   const UserLocale& locale_;
   std::optional<bool> answer_;
@@ -254,7 +254,12 @@ MergePlan PlanMerge(const std::vector<ListEntry>& entries, DatabaseState& db, Ol
                     const std::function<void(long done, long total)>& progress) {
   MergePlan plan;
   plan.entries.reserve(entries.size());
-  Planner planner(db, oldRows, newFull, newShort, locale, answer, shownNewEntry);
+  std::vector<OldDriverPrefetch::Load> loads;
+  for (const ListEntry& entry : entries)
+    if (const EntryMarker marker = MarkerOfEntry(entry.text); marker != EntryMarker::Other)
+      loads.push_back({TableOfMarker(marker), entry.itemData});
+  OldDriverPrefetch oldDrivers(std::move(loads), oldRows, db);
+  Planner planner(db, oldDrivers, newFull, newShort, locale, answer, shownNewEntry);
   const long total = static_cast<long>(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
     plan.entries.push_back(planner.plan(entries[i], i, plan));

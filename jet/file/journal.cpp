@@ -613,7 +613,7 @@ void JournalWriter::sync() {
   pending_ = false;
 }
 
-void JournalWriter::writeUndoTrailer(std::uint64_t committedSize, std::uint64_t committedDigest,
+std::string JournalWriter::writeUndoTrailer(std::uint64_t committedSize, std::uint64_t committedDigest,
                                      std::span<const std::uint8_t> note) {
   UndoTrailer trailer{committedSize, committedDigest, std::vector<std::uint8_t>(note.begin(), note.end())};
   if (trailer.note.size() > kMostNoteBytes) trailer.note.resize(kMostNoteBytes);
@@ -621,6 +621,7 @@ void JournalWriter::writeUndoTrailer(std::uint64_t committedSize, std::uint64_t 
   // the end, and a journal rolled back before the commit point never reads it.
   storage_->writeAt(storage_->size(), encodeUndoTrailer(salt_, trailer));
   storage_->sync();
+  return std::string(trailer.note.begin(), trailer.note.end());
 }
 
 std::uint64_t databaseDigest(const Storage& database, std::uint64_t size) {

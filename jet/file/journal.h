@@ -130,8 +130,9 @@ class JournalWriter {
   // Whether everything saved, and the header with the original size, is durable.
   bool synced() const { return !pending_; }
   // Appends the undo trailer (committed size, digest of the committed file, note) and syncs the
-  // journal. REQUIRES: the transaction's pages are all in the file, synced; sync() was called.
-  void writeUndoTrailer(std::uint64_t committedSize, std::uint64_t committedDigest, std::span<const std::uint8_t> note);
+  // journal; returns the note as the trailer keeps it (cut at the most a trailer holds). REQUIRES:
+  // the transaction's pages are all in the file, synced; sync() was called.
+  std::string writeUndoTrailer(std::uint64_t committedSize, std::uint64_t committedDigest, std::span<const std::uint8_t> note);
   // Closes the journal's file (renaming an open file is refused on some systems).
   void close() { storage_.reset(); }
 

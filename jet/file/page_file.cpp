@@ -168,6 +168,7 @@ void PageFile::begin() {
   if (fileSize_ % layout_->pageSize != 0)
     throw Error(ErrorCode::Damaged, "the database cannot be changed: its size is not a whole number of pages");
   inTransaction_ = true;
+  committedUndo_.reset();
   beginPageCount_ = pageCount_;
   beginFileSize_ = fileSize_;
   fileTouched_ = false;
@@ -304,20 +305,25 @@ void PageFile::keepUndoRecord(std::string note) {
 void PageFile::commitKeepingUndo() {
   const std::uint64_t size = storage_->size();
   const auto* note = reinterpret_cast<const std::uint8_t*>(undoNote_->data());
-  journal_->writeUndoTrailer(size, databaseDigest(*storage_, size), std::span<const std::uint8_t>(note, undoNote_->size()));
+  std::string kept =
+      journal_->writeUndoTrailer(size, databaseDigest(*storage_, size), std::span<const std::uint8_t>(note, undoNote_->size()));
   journal_->close();
   journal_.reset();
   journalStore_->keepAsUndo();  // the commit point
+  committedUndo_ = std::move(kept);
 }
 
 std::optional<UndoInspection> PageFile::keptUndo() {
   if (!journalStore_) return std::nullopt;
+  if (committedUndo_ && !inTransaction_ && journalStore_->undoExists() && !journalStore_->undoDistrust())
+    return UndoInspection{true, *committedUndo_, std::nullopt};
   return inspectUndo(*journalStore_, *storage_);
 }
 
 std::string PageFile::undoKeptTransaction() {
   if (!writable()) throw Error(ErrorCode::ReadOnly, "the database is open read-only");
   if (inTransaction_) throw Error(ErrorCode::InvalidState, "a transaction is open");
+  committedUndo_.reset();
   std::string note = applyUndo(*journalStore_, *storage_);
   forgetCache();
   ++changeCount_;

@@ -131,7 +131,10 @@ class PageFile {
   // earlier record. REQUIRES: inTransaction() (Error(InvalidState)).
   void keepUndoRecord(std::string note);
   // The undo record beside the file and whether it applies (journal.h, inspectUndo). Nothing
-  // when the file cannot be written (no journal store).
+  // when the file cannot be written (no journal store). Right after this handle committed a
+  // record, until its next transaction, answered from what that commit wrote and checked (the
+  // file's size and digest, the record synced before its rename) instead of reading the whole
+  // file and the record back; the record's ownership is still asked of the file system.
   std::optional<UndoInspection> keptUndo();
   // Undoes the transaction the undo record was kept for (journal.h, applyUndo) and returns its
   // note. The pages read before are forgotten; header() is not read again, so callers reopen the
@@ -199,6 +202,7 @@ class PageFile {
   std::size_t appendedDirty_ = 0;       // pages of dirty_ at or past beginPageCount_
   std::size_t appendSpillLimit_ = 256;  // how many of them may wait in memory
   std::optional<std::string> undoNote_;  // keepUndoRecord was called in this transaction
+  std::optional<std::string> committedUndo_;  // the note of the record this handle's last commit kept
 
   // The statement: each page's contents before the statement first changed it.
   bool inStatement_ = false;
