@@ -64,7 +64,7 @@ class PlanWriter {
       ++counts.skipped;
       return;
     }
-    progress_.showProgressStep(p.caption);
+    progress_.showProgressStep(CopyingDriverCaption(driver.CurrentModel));
     const std::string label = MergeDriverLabel(driver, p.table);
 
     // The company and the row as the plan names them, through what the entries before this one

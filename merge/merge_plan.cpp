@@ -87,20 +87,19 @@ class Planner {
   // in the new database as the entries before it leave it; 3. the question before the first entry
   // that replaces a row other than a woofer this merge adds; 4. unless refused, its texts checked,
   // its company copied when none is found, and its row added or replaced.
-  PlannedEntry plan(const ListEntry& entry, std::size_t index, MergePlan& plan) {
+  PlannedEntry plan(ListEntry&& entry, std::size_t index, MergePlan& plan) {
     PlannedEntry p;
-    p.entry = entry;
-    const EntryMarker marker = MarkerOfEntry(entry.text);
+    p.entry = std::move(entry);
+    const EntryMarker marker = MarkerOfEntry(p.entry.text);
     p.table = TableOfMarker(marker);
     if (marker == EntryMarker::Other) return skipped(std::move(p), SkipReason::NotADriver);
     WorkingDriver driver;  // a record of its own for every load
     try {
       if (!oldDrivers_.next(driver)) return skipped(std::move(p), SkipReason::OldRowMissing);
     } catch (const std::exception& e) {
-      p.problems.add(entry.text, std::string("not read from the old database: ") + e.what());
+      p.problems.add(p.entry.text, std::string("not read from the old database: ") + e.what());
       return skipped(std::move(p), SkipReason::NotRead);
     }
-    p.caption = CopyingDriverCaption(driver.CurrentModel);
 
     // The companies the old name names, highest first; of them the highest holding the model.
     const std::vector<std::int32_t> companies = planned_.companiesNamed(UpperCase(driver.company.Company));
@@ -124,8 +123,11 @@ class Planner {
       }
       if (plan.questionAt && p.row.existing && shown_)
         if (std::optional<std::string> newEntry = shown_(p.table, p.row.existing->id))
-          plan.overwritten.push_back({entry.text, std::move(*newEntry)});
-      if (plan.refused) return skipped(std::move(p), SkipReason::Refused);
+          plan.overwritten.push_back({p.entry.text, std::move(*newEntry)});
+      if (plan.refused) {
+        p.caption = CopyingDriverCaption(driver.CurrentModel);
+        return skipped(std::move(p), SkipReason::Refused);
+      }
     }
 
     const std::string label = MergeDriverLabel(driver, p.table);
@@ -134,6 +136,7 @@ class Planner {
     if (!unstorable.empty()) {
       for (const UnstorableText& text : unstorable)
         p.problems.add(label, UnstorableTextProblem(text, db_.New.Db->codePage()));
+      p.caption = CopyingDriverCaption(driver.CurrentModel);
       return skipped(std::move(p), SkipReason::Unstorable);
     }
     if (companies.empty()) {
@@ -247,7 +250,7 @@ MergeSummary MergePlan::expected() const {
   return s;
 }
 
-MergePlan PlanMerge(const std::vector<ListEntry>& entries, DatabaseState& db, OldDriverRows& oldRows,
+MergePlan PlanMerge(std::vector<ListEntry> entries, DatabaseState& db, OldDriverRows& oldRows,
                     const CompanyNameTable& newFull, const CompanyNameTable& newShort,
                     const UserLocale& locale, std::optional<bool> answer,
                     const NewListEntry& shownNewEntry,
@@ -262,7 +265,7 @@ MergePlan PlanMerge(const std::vector<ListEntry>& entries, DatabaseState& db, Ol
   Planner planner(db, oldDrivers, newFull, newShort, locale, answer, shownNewEntry);
   const long total = static_cast<long>(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    plan.entries.push_back(planner.plan(entries[i], i, plan));
+    plan.entries.push_back(planner.plan(std::move(entries[i]), i, plan));
     if (progress) progress(static_cast<long>(i + 1), total);
   }
   assert(wellFormed(plan));

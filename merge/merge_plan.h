@@ -73,7 +73,9 @@ struct PlannedEntry {
   DriverTable table = DriverTable::Woofers;
   PlannedAction action = PlannedAction::Skip;
   SkipReason skip = SkipReason::None;
-  std::string caption;  // the progress caption of its driver; empty when not loaded
+  // The progress caption of its driver, for an entry skipped as Refused or Unstorable; empty
+  // otherwise (an entry that is written shows the caption of the driver it loads again).
+  std::string caption;
   PlannedCompany company;
   bool copiesCompany = false;  // its company is added first
   PlannedRow row;              // for a Replace (and for a refused one)
@@ -112,7 +114,7 @@ std::string MergePlanText(const MergePlan& plan);
 // answered when it comes (nothing: as Yes, to find out whether and where it comes). progress is
 // called after each entry with (done, total). Engine errors of the new database reach the caller;
 // an old driver that cannot be read is a skipped entry with a read problem.
-MergePlan PlanMerge(const std::vector<ListEntry>& entries, DatabaseState& db, OldDriverRows& oldRows,
+MergePlan PlanMerge(std::vector<ListEntry> entries, DatabaseState& db, OldDriverRows& oldRows,
                     const CompanyNameTable& newFull, const CompanyNameTable& newShort,
                     const UserLocale& locale, std::optional<bool> answer,
                     const NewListEntry& shownNewEntry,

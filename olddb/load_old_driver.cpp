@@ -28,7 +28,8 @@ bool LoadOldDriver(DriverTable table, std::int32_t id, OldDriverRows& rows, Data
     ReadDriverRow(*state.Old.Tweeters, DriverTable::Tweeters, driver);
   }
   LoadOldResponse(table, id, state, driver);
-  LoadOldCompany(state, driver);
+  const std::optional<DriverCompany>& company = rows.company(state, driver.CompanyID);
+  driver.company = company ? *company : DriverCompany{};
   return true;
 }
 

@@ -15,9 +15,10 @@ namespace qbm {
 // Loads the driver whose row in the old table ("woofers", or legacy "woofer data"; "tweeters") has
 // that key (legacy "Index", otherwise "ID"), found through rows. False, with the record untouched,
 // when there is no such row. A legacy row is converted to the current format; a previous-format
-// row is copied member by member, followed by LoadOldResponse and LoadOldCompany. Which members
-// each load writes: db/working_driver.h and ReadDriverRow. Engine errors reach the caller, those
-// of the response load included: a driver whose response cannot be read is not loaded.
+// row is copied member by member, followed by LoadOldResponse and its company as LoadOldCompany
+// reads it (remembered by rows per ID). Which members each load writes: db/working_driver.h and
+// ReadDriverRow. Engine errors reach the caller, those of the response load included: a driver
+// whose response cannot be read is not loaded.
 bool LoadOldDriver(DriverTable table, std::int32_t id, OldDriverRows& rows, DatabaseState& state,
                    WorkingDriver& driver);
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "db/company_row.h"
 #include "db/field_read.h"
 #include "db/schema.h"
 #include "db/table_walk.h"
@@ -33,6 +34,13 @@ bool OldDriverRows::moveTo(DatabaseState& db, DriverTable table, std::int32_t id
   }
   if (db.OldDbKind != DbKind::PreviousFormat) return false;
   return seekId(*db.Old.Woofers, id);
+}
+
+const std::optional<DriverCompany>& OldDriverRows::company(DatabaseState& db, std::int32_t id) {
+  if (const auto known = companies_.find(id); known != companies_.end()) return known->second;
+  std::optional<DriverCompany> found;
+  if (db.Old.Companies) found = FindCompanyById(*db.Old.Companies, id);
+  return companies_.emplace(id, std::move(found)).first->second;
 }
 
 }  // namespace qbm

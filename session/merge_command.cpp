@@ -93,9 +93,14 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
     notify();
     return outcome;
   }
-  std::vector<ListEntry> entries;
-  entries.reserve(state_.FromList.count());
-  for (const DriverList::Entry& e : state_.FromList.entries()) entries.push_back({e.text, e.itemData});
+  // The plan keeps the entries' texts; each planning gets its own copy of them, so that FromList
+  // and one plan are all that hold them.
+  const auto fromEntries = [this] {
+    std::vector<ListEntry> entries;
+    entries.reserve(state_.FromList.count());
+    for (const DriverList::Entry& e : state_.FromList.entries()) entries.push_back({e.text, e.itemData});
+    return entries;
+  };
   const CompanyNameTable& newFull = state_.companyNames.NewCompanyFull;
   const CompanyNameTable& newShort = state_.companyNames.NewCompanyShort;
   const UserLocale locale = currentUserLocale();
@@ -104,7 +109,7 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
     // 1. The plan, read from both databases; nothing is written.
     const auto planned = [&](std::optional<bool> answer) {
       scope.showProgress(std::string(PlanningMergeCaption));
-      MergePlan plan = PlanMerge(entries, db, oldRows_, newFull, newShort, locale, answer,
+      MergePlan plan = PlanMerge(fromEntries(), db, oldRows_, newFull, newShort, locale, answer,
                                  ShownNewEntries(state_.ToList),
                                  [&](long done, long total) { scope.updateProgress(done, total); });
       scope.hideProgress();

@@ -41,10 +41,22 @@ int TableCursor::columnIndex(std::string_view name) const {
   int next = nameHint_ + 1;
   if (next >= 0 && static_cast<std::size_t>(next) < schema_.columns.size() && schema_.columns[next].name == name)
     return nameHint_ = next;
-  auto exact = columnsByName_.find(name);
-  if (exact != columnsByName_.end()) return nameHint_ = exact->second;
-  auto folded = columnsByFoldedName_.find(std::string_view(foldedName(name)));
-  return folded == columnsByFoldedName_.end() ? -1 : (nameHint_ = folded->second);
+  // Callers name columns by constants: the column found for the same characters at the same
+  // address, checked by name (another name at a reused address misses).
+  NameByAddress& seen = byAddress_[(reinterpret_cast<std::uintptr_t>(name.data()) >> 3) % byAddress_.size()];
+  if (seen.address == name.data() && seen.column >= 0 &&
+      static_cast<std::size_t>(seen.column) < schema_.columns.size() && schema_.columns[seen.column].name == name)
+    return nameHint_ = seen.column;
+  int found = -1;
+  if (auto exact = columnsByName_.find(name); exact != columnsByName_.end()) {
+    found = exact->second;
+    seen = {name.data(), found};
+  } else if (auto folded = columnsByFoldedName_.find(std::string_view(foldedName(name)));
+             folded != columnsByFoldedName_.end()) {
+    found = folded->second;
+  }
+  if (found >= 0) nameHint_ = found;
+  return found;
 }
 
 std::int64_t TableCursor::rowCount() const {

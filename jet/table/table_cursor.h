@@ -5,6 +5,7 @@
 // The index reader plugs its order in through setOrder(); everything that reads the current row
 // works the same whichever order is in use.
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -99,6 +100,11 @@ class TableCursor {
   using NameMap = std::unordered_map<std::string, int, NameHash, std::equal_to<>>;
   NameMap columnsByName_, columnsByFoldedName_;
   mutable int nameHint_ = -1;  // the column found last: callers tend to name columns in order
+  struct NameByAddress {
+    const char* address = nullptr;
+    int column = -1;
+  };
+  mutable std::array<NameByAddress, 128> byAddress_{};  // columnIndex's last finds, by the name's address
   RowReader reader_;
   std::unique_ptr<RowOrder> order_;
   std::string indexName_;

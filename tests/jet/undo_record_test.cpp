@@ -90,6 +90,36 @@ TEST_F(UndoRecord, UndoGivesBackTheOriginalBytesAndDeletesTheRecord) {
   EXPECT_EQ("", qbm::test::problemsOf(path_));
 }
 
+// Right after its own commit of a record the handle answers without reading it back, and a
+// later change on the same handle that keeps no record is seen: the record then no longer applies.
+TEST_F(UndoRecord, TheHandleThatCommittedTheRecordAnswersUntilItChangesTheFileAgain) {
+  jet::Database db = jet::Database::open(path_);
+  {
+    jet::Transaction transaction(db);
+    db.keepUndoRecord("kept here");
+    jet::Table woofers = db.table("woofers");
+    woofers.addNew();
+    woofers.set("Model", Value(std::string("one")));
+    woofers.update();
+    transaction.commit();
+  }
+  std::optional<jet::UndoInspection> kept = db.keptUndo();
+  ASSERT_TRUE(kept && kept->exists);
+  EXPECT_EQ("kept here", kept->note);
+  EXPECT_FALSE(kept->refusal) << *kept->refusal;
+  {
+    jet::Transaction transaction(db);
+    jet::Table woofers = db.table("woofers");
+    woofers.addNew();
+    woofers.set("Model", Value(std::string("two")));
+    woofers.update();
+    transaction.commit();
+  }
+  kept = db.keptUndo();
+  ASSERT_TRUE(kept && kept->exists);
+  EXPECT_TRUE(kept->refusal);
+}
+
 // One generation: the second undoable change replaces the first's record; undo goes back to the
 // state between them. A rolled-back change keeps the record of the one before.
 TEST_F(UndoRecord, OnlyTheLastChangeIsKeptAndARollbackKeepsIt) {

@@ -6,6 +6,7 @@
 #include "jet/database.h"
 #include "olddb/legacy_conversion.h"
 #include "olddb/legacy_row_finder.h"
+#include "olddb/old_driver_prefetch.h"
 #include "tests/support/driver_fixtures.h"
 
 namespace qbm {
@@ -233,6 +234,64 @@ TEST_F(PreviousFormatLoad, AMissingRowLoadsNothing) {
     EXPECT_FALSE(LoadOldDriver(table, 999999, oldRows, sides.state, d));
     EXPECT_EQ(d.Model, "kept");
   }
+}
+
+// The loads of a prefetch, taken in order, are LoadOldDriver's: through a ring of two (so the
+// thread waits for room again and again), a missing row in the middle and at the end.
+TEST_F(PreviousFormatLoad, PrefetchGivesWhatEachLoadGivesInTheOrderAsked) {
+  std::vector<OldDriverPrefetch::Load> loads;
+  for (std::int32_t id = 1; id <= 6; ++id) loads.push_back({DriverTable::Woofers, id});
+  loads.push_back({DriverTable::Tweeters, 999999});
+  for (std::int32_t id = 5; id >= 1; --id) loads.push_back({DriverTable::Tweeters, id});
+  loads.push_back({DriverTable::Woofers, 999999});
+  std::vector<std::optional<WorkingDriver>> taken;
+  {
+    OldDriverRows oldRows;
+    OldDriverPrefetch prefetch(loads, oldRows, sides.state, 2);
+    for (std::size_t i = 0; i < loads.size(); ++i) {
+      WorkingDriver d = earlierDriver();
+      const bool found = prefetch.next(d);
+      if (!found) {
+        EXPECT_EQ(d.company.Company, "Earlier Company") << "a missing row leaves the record";
+      }
+      taken.push_back(found ? std::optional(std::move(d)) : std::nullopt);
+    }
+  }
+  OldDriverRows oldRows;
+  for (std::size_t i = 0; i < loads.size(); ++i) {
+    WorkingDriver d;
+    const bool found = LoadOldDriver(loads[i].table, loads[i].id, oldRows, sides.state, d);
+    ASSERT_EQ(found, taken[i].has_value()) << i;
+    if (!found) continue;
+    EXPECT_EQ(taken[i]->Model, d.Model) << i;
+    EXPECT_EQ(taken[i]->CompanyID, d.CompanyID) << i;
+    EXPECT_EQ(taken[i]->company.Company, d.company.Company) << i;
+    WorkingDriver unremembered = d;  // the company read afresh, as no OldDriverRows remembers it
+    LoadOldCompany(sides.state, unremembered);
+    EXPECT_EQ(unremembered.company.Company, d.company.Company) << i;
+    EXPECT_EQ(unremembered.company.CompanyLink, d.company.CompanyLink) << i;
+    EXPECT_EQ(taken[i]->Acoustic, d.Acoustic) << i;
+    EXPECT_EQ(taken[i]->Response, d.Response) << i;
+    EXPECT_EQ(taken[i]->Dual, d.Dual) << i;
+  }
+}
+
+// What a load throws reaches the taker at that load, not before, and a prefetch left with loads
+// untaken stops without waiting for them.
+TEST_F(PreviousFormatLoad, PrefetchRethrowsAtTheLoadAndStopsWhenLeftEarly) {
+  {
+    OldDriverRows oldRows;
+    std::vector<OldDriverPrefetch::Load> many(5000, {DriverTable::Woofers, 1});
+    OldDriverPrefetch prefetch(std::move(many), oldRows, sides.state, 1);
+    WorkingDriver d;
+    EXPECT_TRUE(prefetch.next(d));
+  }  // the other 4,999 are not loaded
+  sides.state.Old.Db->close();
+  OldDriverRows oldRows;
+  OldDriverPrefetch prefetch({{DriverTable::Woofers, 1}, {DriverTable::Tweeters, 1}}, oldRows, sides.state);
+  WorkingDriver d;
+  EXPECT_THROW(prefetch.next(d), jet::Error);
+  EXPECT_THROW(prefetch.next(d), jet::Error);
 }
 
 }  // namespace
