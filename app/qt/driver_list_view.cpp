@@ -9,12 +9,6 @@
 #include <optional>
 
 namespace qbm {
-namespace {
-
-constexpr int ItemDataRole = Qt::UserRole;
-
-}  // namespace
-
 DriverListView::DriverListView(DriverList::Selection mode, QWidget* parent) : QListWidget(parent) {
   setSortingEnabled(false);  // the session keeps the order
   setUniformItemSizes(true);
@@ -33,11 +27,12 @@ void DriverListView::showList(const DriverList& list) {
     setUpdatesEnabled(false);
     arrowEntry_.forget();
     clear();
-    for (const DriverList::Entry& e : list.entries()) {
-      auto* item = new QListWidgetItem(QString::fromUtf8(e.text.data(), static_cast<qsizetype>(e.text.size())));
-      item->setData(ItemDataRole, e.itemData);
-      addItem(item);
-    }
+    // All rows in one insertion: one row at a time costs the model and the view a notice each.
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(list.count()));
+    for (const DriverList::Entry& e : list.entries())
+      texts.append(QString::fromUtf8(e.text.data(), static_cast<qsizetype>(e.text.size())));
+    addItems(texts);
     shown_.remember(list);
     setUpdatesEnabled(true);
   }
