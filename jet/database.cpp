@@ -79,6 +79,44 @@ Database Database::openMemory(std::vector<std::uint8_t> bytes) {
   return Database(std::make_shared<detail::DatabaseCore>("(memory)", std::move(pages), options));
 }
 
+namespace {
+
+// What a read view reads: the storage of the handle it was made from (pread and its Windows
+// counterpart take their offset with each call, so both handles may read at once). Never writes.
+class ReadThrough final : public Storage {
+ public:
+  explicit ReadThrough(std::shared_ptr<detail::DatabaseCore> core)
+      : core_(std::move(core)), storage_(core_->file().storage()) {}
+  std::uint64_t size() const override {
+    requireOpen();
+    return storage_.size();
+  }
+  void readAt(std::uint64_t offset, std::span<std::uint8_t> out) const override {
+    requireOpen();
+    storage_.readAt(offset, out);
+  }
+
+ private:
+  void requireOpen() const {
+    if (!core_->isOpen()) throw Error(ErrorCode::InvalidState, "the database this view reads was closed");
+  }
+  std::shared_ptr<detail::DatabaseCore> core_;  // kept, so that its state can still be asked
+  const Storage& storage_;
+};
+
+}  // namespace
+
+Database Database::readView() {
+  detail::DatabaseCore& core = openCore();
+  if (core.file().inTransaction())
+    throw Error(ErrorCode::InvalidState, "a view cannot be made while a transaction is open");
+  auto pages = std::make_unique<PageFile>(std::make_unique<ReadThrough>(core_), 256);
+  OpenOptions options;
+  options.readOnly = true;
+  options.exclusive = false;
+  return Database(std::make_shared<detail::DatabaseCore>(core.path(), std::move(pages), options));
+}
+
 Database Database::create(const std::filesystem::path& path, Format format) {
   return createDatabase(path, format, std::nullopt);
 }

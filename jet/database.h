@@ -59,6 +59,14 @@ class Database {
   // damaged files use it). Fails as open() does for bytes that are not a sound database.
   static Database openMemory(std::vector<std::uint8_t> bytes);
 
+  // A second handle on this open database for reading it on another thread at the same time: the
+  // same file, read through a page cache of its own, read-only and under this handle's lock. It
+  // reads the file as it is on disk, so REQUIRES no transaction open on this handle
+  // (Error(InvalidState)); none may be begun, and this handle may not be closed, while the view is
+  // in use: close the view first. Reads through a view of a closed handle throw
+  // Error(InvalidState).
+  Database readView();
+
   Database(Database&&) noexcept;
   Database& operator=(Database&&) noexcept;
   ~Database();  // closes; an open transaction is rolled back

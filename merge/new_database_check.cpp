@@ -21,6 +21,26 @@ void CheckNewDatabaseBeforeWrite(jet::Database& db) {
   if (!problems.empty()) throw NewDatabaseDamaged(std::move(problems));
 }
 
+NewDatabaseCheckAlongside::NewDatabaseCheckAlongside(jet::Database& db)
+    : view_(db.readView()), thread_([this] {
+        try {
+          CheckNewDatabaseBeforeWrite(view_);
+        } catch (...) {
+          failure_ = std::current_exception();
+        }
+      }) {}
+
+NewDatabaseCheckAlongside::~NewDatabaseCheckAlongside() {
+  if (thread_.joinable()) thread_.join();
+  view_.close();
+}
+
+void NewDatabaseCheckAlongside::wait() {
+  if (thread_.joinable()) thread_.join();
+  view_.close();
+  if (failure_) std::rethrow_exception(failure_);
+}
+
 std::string DamageLines(const std::vector<jet::Problem>& problems, std::size_t maxLines) {
   WriteProblems lines;
   for (const jet::Problem& p : problems) lines.add(p.where, p.what);

@@ -9,8 +9,10 @@
 // A page in use that the map of free pages lists as free or leaves out is not a reason to refuse:
 // the merge repairs that map next (jet::repairFreePageMap), before it takes any page.
 
+#include <exception>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "jet/check.h"
@@ -31,6 +33,29 @@ class NewDatabaseDamaged : public std::runtime_error {
 // Throws NewDatabaseDamaged naming what is wrong with the five tables, the catalog and the pages of
 // the file, apart from what the repair of the map of free pages mends. Reads only.
 void CheckNewDatabaseBeforeWrite(jet::Database& db);
+
+// The same check on a thread of its own, through a read view of the database (Database::readView),
+// while the caller reads the database too (the merge makes its plan meanwhile). Nothing may write
+// the database until wait() has returned. The check's failure comes first: wait() rethrows it,
+// and the caller drops what its own reading gave or threw, as if the check had run before it.
+class NewDatabaseCheckAlongside {
+ public:
+  // Starts the check. Engine errors of making the view reach the caller.
+  explicit NewDatabaseCheckAlongside(jet::Database& db);
+  // Waits for the check (its result is then dropped) and closes the view.
+  ~NewDatabaseCheckAlongside();
+  NewDatabaseCheckAlongside(const NewDatabaseCheckAlongside&) = delete;
+  NewDatabaseCheckAlongside& operator=(const NewDatabaseCheckAlongside&) = delete;
+
+  // Waits for the check and closes the view; rethrows what the check threw (NewDatabaseDamaged, or
+  // an engine error of reading the file).
+  void wait();
+
+ private:
+  jet::Database view_;
+  std::exception_ptr failure_;
+  std::thread thread_;  // last: started once everything above exists
+};
 
 // "<where>: <what>", one problem per line, at most maxLines lines and then a line saying how many
 // more there are.

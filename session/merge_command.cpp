@@ -2,6 +2,7 @@
 
 #include "session/merge_command.h"
 
+#include <exception>
 #include <memory>
 #include <unordered_map>
 
@@ -105,7 +106,6 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
   const CompanyNameTable& newShort = state_.companyNames.NewCompanyShort;
   const UserLocale locale = currentUserLocale();
   try {
-    CheckNewDatabaseBeforeWrite(*db.New.Db);
     // 1. The plan, read from both databases; nothing is written.
     const auto planned = [&](std::optional<bool> answer) {
       scope.showProgress(std::string(PlanningMergeCaption));
@@ -115,7 +115,20 @@ MergeOutcome Session::MMerge_Click(const MergeOptions& options) {
       scope.hideProgress();
       return plan;
     };
-    MergePlan plan = planned(std::nullopt);
+    // The first plan is made while the check before the first write reads the new database on a
+    // thread of its own; a damaged file is refused as if the check had come first.
+    MergePlan plan;
+    {
+      NewDatabaseCheckAlongside check(*db.New.Db);
+      std::exception_ptr planFailure;
+      try {
+        plan = planned(std::nullopt);
+      } catch (...) {
+        planFailure = std::current_exception();
+      }
+      check.wait();
+      if (planFailure) std::rethrow_exception(planFailure);
+    }
     // 2. The question, with the plan at hand, before any page is changed; No plans again.
     if (plan.questionAt) {
       const bool yes = scope.askYesNoWithDetails(

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "jet/database.h"
 #include "jet/error.h"
 #include "jet/file/platform_file.h"
@@ -104,3 +106,54 @@ TEST(PlatformFile, ReadsAtOffsetsAndKnowsSizeAndTime) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::string> modelsOf(jet::Database& db) {
+  std::vector<std::string> models;
+  jet::Table woofers = db.table("woofers");
+  for (woofers.moveFirst(); !woofers.eof(); woofers.moveNext()) models.push_back(woofers.get("Model").toString());
+  return models;
+}
+
+}  // namespace
+
+// A read view is a second handle under the first one's lock: it reads on another thread what the
+// handle reads at the same time, may not be made during a transaction, and reads nothing once the
+// handle is closed.
+TEST(ExclusiveOpen, AReadViewReadsBesideItsHandleUnderItsLock) {
+  QBM_REQUIRE_SHARED();
+  qbm::test::ScratchDir dir;
+  const auto path = qbm::test::copyShared("fixtures/qbaudio.mdb", dir.path());
+  jet::Database db = jet::Database::open(path);
+  jet::Database view = db.readView();
+  std::vector<std::string> fromView;
+  std::thread reader([&] {
+    for (int i = 0; i < 20; ++i) fromView = modelsOf(view);
+  });
+  std::vector<std::string> fromHandle;
+  for (int i = 0; i < 20; ++i) fromHandle = modelsOf(db);
+  reader.join();
+  ASSERT_FALSE(fromHandle.empty());
+  EXPECT_EQ(fromView, fromHandle);
+  EXPECT_EQ(jet::ErrorCode::Locked, openFails(path, {.exclusive = false, .readOnly = true}));
+  EXPECT_THROW(view.table("woofers").addNew(), jet::Error) << "a view writes nothing";
+
+  db.begin();
+  try {
+    db.readView();
+    ADD_FAILURE() << "a view was made during a transaction";
+  } catch (const jet::Error& e) {
+    EXPECT_EQ(jet::ErrorCode::InvalidState, e.code());
+  }
+  db.rollback();
+
+  jet::Database late = db.readView();
+  db.close();
+  try {
+    modelsOf(late);
+    ADD_FAILURE() << "a view of a closed handle read something";
+  } catch (const jet::Error& e) {
+    EXPECT_EQ(jet::ErrorCode::InvalidState, e.code());
+  }
+}
