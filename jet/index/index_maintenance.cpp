@@ -73,8 +73,8 @@ class TableIndexes final : public IndexMaintenance {
  public:
   TableIndexes(PageFile& file, PageAllocator& allocator) : file_(file), allocator_(allocator) {}
 
-  void validate(StoredTableDefinition& table, const std::vector<Value>& row,
-                std::optional<RowLocation> replacing) override {
+  void validate(StoredTableDefinition& table, const std::vector<Value>& row, std::optional<RowLocation> replacing,
+                const std::vector<Value>* replacedRow) override {
     for (const RealIndex& index : table.realIndexes) {
       IndexKeyEncoder keys(table, index, file_.header());
       checkRowFits(table, keys, row);
@@ -88,6 +88,7 @@ class TableIndexes final : public IndexMaintenance {
                                                   " is too long for an index entry");
       // Unique: equal keys are allowed only where every key column is Null.
       if (!(index.unique() || primary) || allKeyColumnsNull(keys, row)) continue;
+      if (replacing && replacedRow && keys.hasEntry(*replacedRow) && keys.rowKey(*replacedRow) == key) continue;
       for (RowLocation other : tree(table, index).writer.rowsWithKey(key, 2)) {
         if (replacing && other == *replacing) continue;
         throw Error(ErrorCode::DuplicateKey,

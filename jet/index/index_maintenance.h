@@ -37,9 +37,11 @@ class IndexMaintenance {
   // Before anything is written. Throws Error(DuplicateKey) naming table, index and value when the
   // row would give a unique index a second entry with an equal key, and Error(ValueRejected) when a
   // required index gets a Null key column. replacing: the row being edited (its own entries do not
-  // count as duplicates), nullopt for a new row.
+  // count as duplicates), nullopt for a new row. replacedRow: that row's values as they are now,
+  // when known; a unique key they already give it is not looked for again (in a sound index the
+  // only entry with that key is the row's own).
   virtual void validate(StoredTableDefinition& table, const std::vector<Value>& row,
-                        std::optional<RowLocation> replacing) = 0;
+                        std::optional<RowLocation> replacing, const std::vector<Value>* replacedRow = nullptr) = 0;
   // Adds the row's entries to every index (none where an ignore-Nulls index leaves the row out).
   virtual void insertEntries(StoredTableDefinition& table, const std::vector<Value>& row, RowLocation at) = 0;
   // The same, except that the index trees whose root page or row count changed are returned, not

@@ -166,7 +166,7 @@ void TableWriter::update(RowLocation at, const std::vector<Value>& oldRow, const
                          const std::vector<bool>& changed) {
   PageFile& file = core_.file();
   const format::Layout& layout = file.layout();
-  core_.indexMaintenance().validate(table_, newRow, at);
+  core_.indexMaintenance().validate(table_, newRow, at, &oldRow);
   Placement place = locate(at);
   RowReader reader(file, table_);
   std::optional<RowImage> old = reader.fetch(at);
