@@ -1,5 +1,7 @@
 #include "app/qt/driver_list_view.h"
 
+#include "app/qt/driver_list_model.h"
+
 #include <QItemSelection>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -9,9 +11,11 @@
 #include <optional>
 
 namespace qbm {
-DriverListView::DriverListView(DriverList::Selection mode, QWidget* parent) : QListWidget(parent) {
-  setSortingEnabled(false);  // the session keeps the order
+DriverListView::DriverListView(DriverList::Selection mode, QWidget* parent)
+    : QListView(parent), rows_(new DriverListModel(this)) {
+  setModel(rows_);  // never sorted: the session keeps the order
   setUniformItemSizes(true);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionMode(mode == DriverList::Selection::Extended ? QAbstractItemView::ExtendedSelection
                                                            : QAbstractItemView::SingleSelection);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -26,24 +30,18 @@ void DriverListView::showList(const DriverList& list) {
   if (!shown_.sameAs(list)) {
     setUpdatesEnabled(false);
     arrowEntry_.forget();
-    clear();
-    // All rows in one insertion: one row at a time costs the model and the view a notice each.
-    QStringList texts;
-    texts.reserve(static_cast<qsizetype>(list.count()));
-    for (const DriverList::Entry& e : list.entries())
-      texts.append(QString::fromUtf8(e.text.data(), static_cast<qsizetype>(e.text.size())));
-    addItems(texts);
+    rows_->showTexts(list);  // one reset: the selection and the focus go with the old rows
     shown_.remember(list);
     setUpdatesEnabled(true);
   }
   QItemSelection selection;
   for (std::size_t i = 0; i < list.count(); ++i) {
     if (!list.entry(i).selected) continue;
-    const QModelIndex index = model()->index(static_cast<int>(i), 0);
+    const QModelIndex index = rowIndex(static_cast<int>(i));
     selection.select(index, index);
   }
   selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-  const QModelIndex focus = list.focus() ? model()->index(static_cast<int>(*list.focus()), 0) : QModelIndex();
+  const QModelIndex focus = list.focus() ? rowIndex(static_cast<int>(*list.focus())) : QModelIndex();
   selectionModel()->setCurrentIndex(focus, QItemSelectionModel::NoUpdate);
   setToolTip(QString::fromUtf8(list.tooltip.data(), static_cast<qsizetype>(list.tooltip.size())));
   viewport()->update();
@@ -51,21 +49,29 @@ void DriverListView::showList(const DriverList& list) {
 }
 
 void DriverListView::copySelectionTo(DriverList& list) const {
-  const std::size_t n = std::min(list.count(), static_cast<std::size_t>(count()));
+  const std::size_t n = std::min(list.count(), static_cast<std::size_t>(rowCount()));
   // Deselect first so that a single-selection list never holds two selected entries on the way.
   for (std::size_t i = 0; i < n; ++i)
-    if (!item(static_cast<int>(i))->isSelected()) list.setSelected(i, false);
+    if (!isRowSelected(static_cast<int>(i))) list.setSelected(i, false);
   for (std::size_t i = 0; i < n; ++i)
-    if (item(static_cast<int>(i))->isSelected()) list.setSelected(i, true);
-  const int current = currentRow();
+    if (isRowSelected(static_cast<int>(i))) list.setSelected(i, true);
+  const int current = currentIndex().row();  // -1 without a focused row
   list.setFocus(current >= 0 && static_cast<std::size_t>(current) < n
                     ? std::optional<std::size_t>(static_cast<std::size_t>(current))
                     : std::nullopt);
 }
 
+int DriverListView::rowCount() const { return rows_->rowCount(); }
+
+QModelIndex DriverListView::rowIndex(int row) const { return rows_->index(row, 0); }
+
+QString DriverListView::rowText(int row) const { return rows_->data(rowIndex(row), Qt::DisplayRole).toString(); }
+
+bool DriverListView::isRowSelected(int row) const { return selectionModel()->isSelected(rowIndex(row)); }
+
 void DriverListView::focusInEvent(QFocusEvent* event) {
   const bool hadFocusEntry = currentIndex().isValid();
-  QListWidget::focusInEvent(event);
+  QListView::focusInEvent(event);
   arrowEntry_.focusEntered(hadFocusEntry, currentIndex().isValid(), selectionModel()->hasSelection());
 }
 
@@ -81,12 +87,12 @@ void DriverListView::keyPressEvent(QKeyEvent* event) {
     setCurrentIndex(currentIndex());  // selects it, as a click on it would
     return;
   }
-  QListWidget::keyPressEvent(event);
+  QListView::keyPressEvent(event);
 }
 
 void DriverListView::mouseDoubleClickEvent(QMouseEvent* event) {
-  QListWidget::mouseDoubleClickEvent(event);
-  if (itemAt(event->position().toPoint())) emit responseAsked();
+  QListView::mouseDoubleClickEvent(event);
+  if (indexAt(event->position().toPoint()).isValid()) emit responseAsked();
 }
 
 void DriverListView::scheduleClick() {

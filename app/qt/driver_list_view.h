@@ -1,9 +1,12 @@
 #pragma once
 // FromList / ToList on screen: shows a session DriverList as it is (entries in the session's order,
 // never re-sorted; selection; focus; tooltip) and tells when the person changed the selection or
-// the focus, so the window can copy them into the session and run the list's click.
+// the focus, so the window can copy them into the session and run the list's click. The rows are
+// a DriverListModel: the texts as last shown, converted for display only when a row is drawn, so
+// that a list of hundreds of thousands of drivers costs no widget item per driver.
 
-#include <QListWidget>
+#include <QListView>
+#include <QString>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -19,7 +22,9 @@ namespace qbm {
 inline constexpr Qt::Key ResponseKey = static_cast<Qt::Key>(ResponseKeyLetter);
 inline constexpr Qt::KeyboardModifiers ResponseKeyModifiers = Qt::ControlModifier;
 
-class DriverListView : public QListWidget {
+class DriverListModel;
+
+class DriverListView : public QListView {
   Q_OBJECT
  public:
   DriverListView(DriverList::Selection mode, QWidget* parent);
@@ -29,6 +34,13 @@ class DriverListView : public QListWidget {
   // Copies the selection and focus the person made into the list, entry by entry.
   // REQUIRES: the view shows this list (showList was called since it last changed).
   void copySelectionTo(DriverList& list) const;
+
+  // The rows as shown (what the person sees, for the window's pictures and its tests).
+  int rowCount() const;
+  // REQUIRES: 0 <= row < rowCount() for the next three.
+  QModelIndex rowIndex(int row) const;
+  QString rowText(int row) const;
+  bool isRowSelected(int row) const;
 
  signals:
   // The person changed the selection or the focus, by mouse or keyboard. Emitted once, after the
@@ -47,6 +59,7 @@ class DriverListView : public QListWidget {
  private:
   void scheduleClick();
 
+  DriverListModel* rows_;
   ListArrowEntry arrowEntry_;
   ShownList shown_;
   bool showing_ = false;

@@ -1,34 +1,34 @@
 #include "app/qt/window_picture.h"
 
 #include <QApplication>
-#include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
 
+#include "app/qt/driver_list_view.h"
 #include "app/qt/main_window.h"
 #include "app/qt/response_window.h"
 
 namespace qbm {
 namespace {
 
-void clickEntry(QListWidget& list, int row) {
-  list.setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
-  list.scrollToItem(list.item(row), QAbstractItemView::PositionAtCenter);
+void clickEntry(DriverListView& list, int row) {
+  list.selectionModel()->setCurrentIndex(list.rowIndex(row), QItemSelectionModel::ClearAndSelect);
+  list.scrollTo(list.rowIndex(row), QAbstractItemView::PositionAtCenter);
   QApplication::processEvents();  // the click reaches the session from the event loop
 }
 
 // Clicks the entry a third of the way down the list, where a typical driver is.
 void clickTypicalEntry(MainWindow& window, const char* listName) {
-  auto* list = window.findChild<QListWidget*>(listName);
-  if (!list || !list->isVisible() || list->count() == 0) return;
-  clickEntry(*list, list->count() / 3);
+  auto* list = window.findChild<DriverListView*>(listName);
+  if (!list || !list->isVisible() || list->rowCount() == 0) return;
+  clickEntry(*list, list->rowCount() / 3);
 }
 
 // From the entry a third of the way down, the first whose driver has acoustic data is clicked.
 void clickEntryWithResponse(MainWindow& window, const char* listName, ResponseSide side) {
-  auto* list = window.findChild<QListWidget*>(listName);
-  if (!list || !list->isVisible() || list->count() == 0) return;
-  for (int row = list->count() / 3; row < list->count(); ++row) {
+  auto* list = window.findChild<DriverListView*>(listName);
+  if (!list || !list->isVisible() || list->rowCount() == 0) return;
+  for (int row = list->rowCount() / 3; row < list->rowCount(); ++row) {
     clickEntry(*list, row);
     for (const DriverResponse& r : window.session().SelectedResponses())
       if (r.side == side && r.acoustic) return;

@@ -1,20 +1,32 @@
 #include "app/view/shown_list.h"
 
+#include <string_view>
+
 namespace qbm {
 
 bool ShownList::sameAs(const DriverList& list) const {
-  if (entries_.size() != list.count()) return false;
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
+  if (ends_.size() != list.count()) return false;
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i < ends_.size(); ++i) {
     const DriverList::Entry& e = list.entry(i);
-    if (entries_[i].first != e.text || entries_[i].second != e.itemData) return false;
+    const std::string_view text = std::string_view(texts_).substr(begin, ends_[i].first - begin);
+    if (text != e.text || ends_[i].second != e.itemData) return false;
+    begin = ends_[i].first;
   }
   return true;
 }
 
 void ShownList::remember(const DriverList& list) {
-  entries_.clear();
-  entries_.reserve(list.count());
-  for (const DriverList::Entry& e : list.entries()) entries_.emplace_back(e.text, e.itemData);
+  std::size_t size = 0;
+  for (const DriverList::Entry& e : list.entries()) size += e.text.size();
+  texts_.clear();
+  texts_.reserve(size);
+  ends_.clear();
+  ends_.reserve(list.count());
+  for (const DriverList::Entry& e : list.entries()) {
+    texts_ += e.text;
+    ends_.emplace_back(texts_.size(), e.itemData);
+  }
 }
 
 }  // namespace qbm

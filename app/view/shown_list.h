@@ -1,6 +1,8 @@
 #pragma once
 // The entries a list control was last given (text and item data), so that a view fills its control
-// again only when the session's list has other entries, not at every change of selection.
+// again only when the session's list has other entries, not at every change of selection. The texts
+// are kept one after the other in one string: remembering a list of 200,000 drivers costs a copy of
+// its text, not an allocation per entry.
 
 #include <cstdint>
 #include <string>
@@ -18,7 +20,8 @@ class ShownList {
   void remember(const DriverList& list);
 
  private:
-  std::vector<std::pair<std::string, std::int32_t>> entries_;
+  std::string texts_;                                      // every entry's text, in list order
+  std::vector<std::pair<std::size_t, std::int32_t>> ends_;  // where each text ends in texts_; item data
 };
 
 }  // namespace qbm

@@ -36,7 +36,7 @@ class MergeButton : public WindowTest {
     openNew();
     openOld("xqbaudio.mdb", 1);
     ASSERT_TRUE(control("MMerge")->isVisible());
-    newDriversBefore = toList()->count();
+    newDriversBefore = toList()->rowCount();
     dialogs.buttons.push_back(answer);
     click("MMerge");
   }
@@ -49,7 +49,7 @@ class MergeButton : public WindowTest {
   // "Close", then the merged file on disk: no journal left, sound, and grown by as many driver
   // rows as the new list grew by entries (each added driver is listed once).
   void expectMergedFile() {
-    const int listed = toList()->count();
+    const int listed = toList()->rowCount();
     click("MClose");
     const std::filesystem::path file = dir / "qbaudio.mdb";
     EXPECT_FALSE(std::filesystem::exists(jet::journalPathFor(file)));
@@ -70,11 +70,11 @@ class MergeButton : public WindowTest {
   // After a merge the old list and report are empty, the button is gone and the new list is the
   // rescanned database.
   void expectWindowAfterMerge() {
-    EXPECT_EQ(fromList()->count(), 0);
+    EXPECT_EQ(fromList()->rowCount(), 0);
     EXPECT_TRUE(fromList()->toolTip().isEmpty());
     EXPECT_TRUE(fromReport()->toPlainText().isEmpty());
     EXPECT_FALSE(control("MMerge")->isVisible());
-    EXPECT_GE(toList()->count(), 300);
+    EXPECT_GE(toList()->rowCount(), 300);
     expectShows(toList(), state().ToList);
     EXPECT_EQ(str(control<QLabel>("ToName")->text()), "qbaudio.mdb");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -114,7 +114,7 @@ TEST_F(MergeButton, YesLetsTheOldDriversWriteOverTheNewOnes) {
       << "painted more often than 30 times a second: " << counter.paints << " in " << counter.span << " ms";
   expectQuestionAskedOnce();
   expectWindowAfterMerge();
-  EXPECT_GT(toList()->count(), newDriversBefore);
+  EXPECT_GT(toList()->rowCount(), newDriversBefore);
   expectMergedFile();
 }
 
@@ -124,7 +124,7 @@ TEST_F(MergeButton, NoKeepsTheMatchedDriversOutAndStillAddsTheOthers) {
   expectWindowAfterMerge();
   // No keeps the matched drivers out, so the additions are the same as with Yes (replacements
   // never add an entry): the list grows by the unmatched old drivers only.
-  EXPECT_GT(toList()->count(), newDriversBefore);
+  EXPECT_GT(toList()->rowCount(), newDriversBefore);
   expectMergedFile();
 }
 
@@ -151,16 +151,16 @@ TEST_F(MergeButton, TheQuestionsDetailsNameTheDriversThatWouldWriteOverNewOnes) 
   click("FromOpt1");
   window.userInterface().queueChosenFile(QString::fromStdString((dir / "xqbaudio.mdb").string()));
   click("FromOpen");
-  ASSERT_EQ(fromList()->count(), static_cast<int>(matches.size()));
+  ASSERT_EQ(fromList()->rowCount(), static_cast<int>(matches.size()));
   std::string expected = "3 drivers of this merge would write over drivers in the new database:";
-  for (int i = 0; i < fromList()->count(); ++i) {
-    const QString old = fromList()->item(i)->text();
+  for (int i = 0; i < fromList()->rowCount(); ++i) {
+    const QString old = fromList()->rowText(i);
     const std::string model = str(old.section("  ", 1, 1));
     ASSERT_TRUE(matches.count(model)) << str(old);
     if (matches.at(model).empty()) continue;
     const int row = rowWith(toList(), "  " + QString::fromStdString(matches.at(model)) + "  ");
     ASSERT_GE(row, 0);
-    expected += "\n" + str(old) + " replaces " + str(toList()->item(row)->text());
+    expected += "\n" + str(old) + " replaces " + str(toList()->rowText(row));
   }
   dialogs.buttons.push_back(QMessageBox::Yes);
   click("MMerge");
@@ -187,7 +187,7 @@ TEST_F(WindowTest, MergingTextAnAccess97FileCannotHoldShowsTheProblem) {
   click("ToOpen");
   window.userInterface().queueChosenFile(QString::fromStdString((dir / "xqbaudio.mdb").string()));
   click("FromOpen");
-  ASSERT_EQ(fromList()->count(), 2);
+  ASSERT_EQ(fromList()->rowCount(), 2);
   click("MMerge");
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].icon, QMessageBox::Warning);
@@ -195,9 +195,9 @@ TEST_F(WindowTest, MergingTextAnAccess97FileCannotHoldShowsTheProblem) {
       "[Maker]  A  (ob): not written: its \"Notes\" holds \"\u03A9\" (U+03A9), which the new database (code page "
       "1252) cannot store"))
       << str(dialogs.messages[0].text);
-  ASSERT_EQ(toList()->count(), 2);
-  EXPECT_EQ(str(toList()->item(0)->text()), "[Maker]  B  (ob)");
-  EXPECT_EQ(str(toList()->item(1)->text()), "[Maker]  Z  (ob)");
+  ASSERT_EQ(toList()->rowCount(), 2);
+  EXPECT_EQ(str(toList()->rowText(0)), "[Maker]  B  (ob)");
+  EXPECT_EQ(str(toList()->rowText(1)), "[Maker]  Z  (ob)");
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ class OpenAndShow : public WindowTest {
 
 TEST_F(OpenAndShow, OpeningTheNewDatabaseListsItsDriversAndRevealsTheOldSide) {
   openNew();
-  ASSERT_EQ(toList()->count(), 300);
+  ASSERT_EQ(toList()->rowCount(), 300);
   EXPECT_EQ(str(toList()->toolTip()), "Driver count = 300");
   expectShows(toList(), state().ToList);
   EXPECT_EQ(str(control<QLabel>("ToName")->text()), "qbaudio.mdb");
@@ -54,7 +54,7 @@ TEST_F(OpenAndShow, DatabasesNamedAtStartAreOpenedWithoutTheDialogs) {
   window.openAtStart(copy("qbaudio.mdb"), copy("spkrbase.mdb"));
   settle();
   EXPECT_TRUE(dialogs.fileDialogs.empty());
-  EXPECT_EQ(toList()->count(), 300);
+  EXPECT_EQ(toList()->rowCount(), 300);
   EXPECT_EQ(str(control<QLabel>("FromName")->text()), "spkrbase.mdb");
   EXPECT_TRUE(control<QRadioButton>("FromOpt0")->isChecked());
   expectShows(fromList(), state().FromList);
@@ -71,7 +71,7 @@ TEST_F(OpenAndShow, TheRealFileDialogsCarryEachSidesSettings) {
   EXPECT_EQ(newSide.nameFilters, QStringList{"New Database (qbaudio.mdb)"});
   EXPECT_EQ(str(newSide.fileName), "qbaudio.mdb");
   EXPECT_EQ(newSide.fileMode, QFileDialog::ExistingFile);
-  EXPECT_EQ(toList()->count(), 300);
+  EXPECT_EQ(toList()->rowCount(), 300);
 
   dialogs.files.push_back(copy("xqbaudio.mdb"));
   click("FromOpen");
@@ -83,7 +83,7 @@ TEST_F(OpenAndShow, TheRealFileDialogsCarryEachSidesSettings) {
   EXPECT_EQ(oldSide.selectedNameFilter, "Previous Database (xqbaudio.mdb)");
   EXPECT_EQ(str(oldSide.fileName), "*.mdb");
   EXPECT_EQ(str(control<QLabel>("FromName")->text()), "xqbaudio.mdb");
-  EXPECT_GT(fromList()->count(), 0);
+  EXPECT_GT(fromList()->rowCount(), 0);
 
   // Cancelling a reopen closes the side: its list, report and name are emptied, and the window
   // shows them emptied while the dialog is still up.
@@ -95,7 +95,7 @@ TEST_F(OpenAndShow, TheRealFileDialogsCarryEachSidesSettings) {
     bool merge = true;
   } behind;
   dialogs.onFileDialog = [&] {
-    behind = {toList()->count(), control<QLabel>("ToName")->text(), toReport()->toPlainText(),
+    behind = {toList()->rowCount(), control<QLabel>("ToName")->text(), toReport()->toPlainText(),
               control("MMerge")->isVisible()};
   };
   dialogs.files.push_back(std::nullopt);
@@ -105,7 +105,7 @@ TEST_F(OpenAndShow, TheRealFileDialogsCarryEachSidesSettings) {
   EXPECT_TRUE(behind.name.isEmpty());
   EXPECT_TRUE(behind.report.isEmpty());
   EXPECT_FALSE(behind.merge);
-  EXPECT_EQ(toList()->count(), 0);
+  EXPECT_EQ(toList()->rowCount(), 0);
   EXPECT_TRUE(control<QLabel>("ToName")->text().isEmpty());
   EXPECT_FALSE(state().databases.New.DbOpen);
   EXPECT_FALSE(control("MMerge")->isVisible());
@@ -129,14 +129,14 @@ TEST_P(OpenOld, ListsTheOldDriversOfTheChosenModeWithTheirCount) {
   EXPECT_FALSE(control<QRadioButton>(c.option == 0 ? "FromOpt1" : "FromOpt0")->isChecked());
   EXPECT_EQ(state().FromOpt, c.option);
   EXPECT_EQ(str(control<QLabel>("FromName")->text()), c.fixture);
-  ASSERT_GT(fromList()->count(), 0);
+  ASSERT_GT(fromList()->rowCount(), 0);
   expectShows(fromList(), state().FromList);
-  EXPECT_EQ(str(fromList()->toolTip()), "Driver count = " + std::to_string(fromList()->count()));
+  EXPECT_EQ(str(fromList()->toolTip()), "Driver count = " + std::to_string(fromList()->rowCount()));
   EXPECT_TRUE(control("MMerge")->isVisible());
   EXPECT_FALSE(control("FromOmit")->isVisible());
   // Entries end in their table's marker; the legacy database has woofers only.
-  for (int i = 0; i < fromList()->count(); ++i) {
-    const QString text = fromList()->item(i)->text();
+  for (int i = 0; i < fromList()->rowCount(); ++i) {
+    const QString text = fromList()->rowText(i);
     EXPECT_TRUE(text.endsWith("  (ob)") || (text.endsWith("  (sb)") && std::string(c.fixture) != "spkrbase.mdb"))
         << str(text);
   }
@@ -158,9 +158,9 @@ INSTANTIATE_TEST_SUITE_P(BothKindsBothModes, OpenOld,
 TEST_F(OpenAndShow, TheAllModeListsMoreThanTheChangedMode) {
   openNew();
   openOld("xqbaudio.mdb", 0);
-  const int changed = fromList()->count();
+  const int changed = fromList()->rowCount();
   openOld("xqbaudio.mdb", 1);
-  EXPECT_GT(fromList()->count(), changed);
+  EXPECT_GT(fromList()->rowCount(), changed);
 }
 
 TEST_F(OpenAndShow, ClickingANewDriverShowsItsReportInTheRunsFonts) {
@@ -197,19 +197,20 @@ TEST_F(OpenAndShow, TheFirstArrowInAnUntouchedListSelectsItsFirstEntry) {
   openNew();
   openOld("xqbaudio.mdb", 1);
   struct Case {
-    QListWidget* list;
+    DriverListView* list;
     const DriverList& entries;
     Qt::Key key;
   };
   for (const Case& c : {Case{toList(), state().ToList, Qt::Key_Down}, Case{fromList(), state().FromList, Qt::Key_Up}}) {
     c.list->setFocus(Qt::TabFocusReason);
     settle();
-    ASSERT_TRUE(c.list->selectedItems().isEmpty());
+    ASSERT_FALSE(c.list->selectionModel()->hasSelection());
     QTest::keyClick(c.list, c.key);
     settle();
     EXPECT_EQ(c.entries.focus(), std::optional<std::size_t>(0)) << c.key;
-    ASSERT_EQ(c.list->selectedItems().size(), 1);
-    EXPECT_EQ(c.list->row(c.list->selectedItems().front()), 0);
+    const QModelIndexList selected = c.list->selectionModel()->selectedIndexes();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.front().row(), 0);
     // The next arrow moves on as usual.
     QTest::keyClick(c.list, Qt::Key_Down);
     settle();
@@ -221,10 +222,10 @@ TEST_F(OpenAndShow, TheFirstArrowInAnUntouchedListSelectsItsFirstEntry) {
 TEST_F(OpenAndShow, SelectingOldDriversMaintainsTheOmitButtonAndOmitRemovesThem) {
   openNew();
   openOld("xqbaudio.mdb", 1);
-  const int before = fromList()->count();
+  const int before = fromList()->rowCount();
   ASSERT_GE(before, 6);
-  const std::string third = str(fromList()->item(2)->text());
-  const std::string fifth = str(fromList()->item(4)->text());
+  const std::string third = str(fromList()->rowText(2));
+  const std::string fifth = str(fromList()->rowText(4));
 
   clickEntry(fromList(), 2);
   EXPECT_TRUE(control("FromOmit")->isVisible());
@@ -243,7 +244,7 @@ TEST_F(OpenAndShow, SelectingOldDriversMaintainsTheOmitButtonAndOmitRemovesThem)
   clickEntry(fromList(), 4, Qt::ControlModifier);
 
   click("FromOmit");
-  EXPECT_EQ(fromList()->count(), before - 2);
+  EXPECT_EQ(fromList()->rowCount(), before - 2);
   EXPECT_EQ(str(fromList()->toolTip()), "Driver count = " + std::to_string(before - 2));
   EXPECT_EQ(state().OldDriverCount, before - 2);
   EXPECT_EQ(rowWith(fromList(), QString::fromStdString(third)), -1);
@@ -297,7 +298,7 @@ TEST_F(OpenAndShow, FilesThatCannotBeUsedAreReportedInCriticalMessages) {
   click("ToOpen");
   ASSERT_EQ(dialogs.messages.size(), 2u);
   EXPECT_EQ(str(dialogs.messages[1].text), "Sorry, the selected database file cannot be opened.");
-  EXPECT_EQ(toList()->count(), 0);
+  EXPECT_EQ(toList()->rowCount(), 0);
 
   // A legacy database under another name lacks the five tables.
   openNew();
@@ -306,7 +307,7 @@ TEST_F(OpenAndShow, FilesThatCannotBeUsedAreReportedInCriticalMessages) {
   EXPECT_EQ(str(dialogs.messages[2].text),
             "Sorry, the selected database file is not a Tundrel Pro or Partiva Pro driver database.");
   EXPECT_EQ(dialogs.messages[2].icon, QMessageBox::Critical);
-  EXPECT_EQ(fromList()->count(), 0);
+  EXPECT_EQ(fromList()->rowCount(), 0);
   EXPECT_FALSE(control("MMerge")->isVisible());
 
   // The open new database is held exclusively: choosing it as the old one fails.
@@ -314,7 +315,7 @@ TEST_F(OpenAndShow, FilesThatCannotBeUsedAreReportedInCriticalMessages) {
   click("FromOpen");
   ASSERT_EQ(dialogs.messages.size(), 4u);
   EXPECT_EQ(str(dialogs.messages[3].text), "Sorry, the selected database file cannot be opened.");
-  EXPECT_EQ(toList()->count(), 300);
+  EXPECT_EQ(toList()->rowCount(), 300);
   expectIdle();
 }
 
@@ -357,14 +358,14 @@ TEST_P(Access97Files, ListAndReportAsTheirAccess2000Files) {
     ASSERT_TRUE(state().databases.New.DbOpen && state().databases.Old.DbOpen);
     ASSERT_EQ(state().databases.New.Db->format(), format);
     ASSERT_EQ(state().databases.Old.Db->format(), format);
-    for (const QListWidget* list : {toList(), fromList()}) {
-      ASSERT_GT(list->count(), 10);
-      for (int i = 0; i < list->count(); ++i) s.lists.push_back(str(list->item(i)->text()));
+    for (const DriverListView* list : {toList(), fromList()}) {
+      ASSERT_GT(list->rowCount(), 10);
+      for (int i = 0; i < list->rowCount(); ++i) s.lists.push_back(str(list->rowText(i)));
     }
     // A spread of entries on both sides, each report in both unit systems.
     for (int k = 0; k < 12; ++k) {
-      clickEntry(toList(), k * (toList()->count() - 1) / 11);
-      clickEntry(fromList(), k * (fromList()->count() - 1) / 11);
+      clickEntry(toList(), k * (toList()->rowCount() - 1) / 11);
+      clickEntry(fromList(), k * (fromList()->rowCount() - 1) / 11);
       for (const char* units : {"UnitsOpt0", "UnitsOpt1"}) {
         click(units);
         s.reports.push_back(str(toReport()->toPlainText()));

@@ -129,14 +129,14 @@ TEST_F(WindowTest, ResponseWindowPlotsTheDriversSelectedOnBothSides) {
   click("FromOpt1");
   window.userInterface().queueChosenFile(QString::fromStdString((dir / "xqbaudio.mdb").string()));
   click("FromOpen");
-  ASSERT_EQ(fromList()->count(), 1);
-  ASSERT_EQ(toList()->count(), 2);
+  ASSERT_EQ(fromList()->rowCount(), 1);
+  ASSERT_EQ(toList()->rowCount(), 2);
 
   clickEntry(fromList(), 0);
   clickEntry(toList(), rowWith(toList(), "  A  "));
-  const QListWidget* list = toList();
+  const DriverListView* list = toList();
   QTest::mouseDClick(toList()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                     list->visualItemRect(list->item(rowWith(list, "  A  "))).center());
+                     list->visualRect(list->rowIndex(rowWith(list, "  A  "))).center());
   settle();
   ResponseWindow* response = window.responseWindow();
   ASSERT_NE(response, nullptr);
@@ -146,8 +146,8 @@ TEST_F(WindowTest, ResponseWindowPlotsTheDriversSelectedOnBothSides) {
   ResponsePlot plot = response->plot();
   ASSERT_EQ(plot.series.size(), 2u);
   EXPECT_EQ(plot.series[0].side, ResponseSide::Old);
-  EXPECT_EQ(plot.series[0].label, "Old: " + str(fromList()->item(0)->text()));
-  EXPECT_EQ(plot.series[1].label, "New: " + str(toList()->item(rowWith(toList(), "  A  "))->text()));
+  EXPECT_EQ(plot.series[0].label, "Old: " + str(fromList()->rowText(0)));
+  EXPECT_EQ(plot.series[1].label, "New: " + str(toList()->rowText(rowWith(toList(), "  A  "))));
   for (const PlotSeries& s : plot.series) EXPECT_EQ(s.points.size(), static_cast<std::size_t>(ResponseCount));
   EXPECT_EQ(plot.lowDb, 70);  // the new curve rises from 70 dB, the old one falls from 90 dB
   EXPECT_EQ(plot.highDb, 90);
@@ -159,7 +159,7 @@ TEST_F(WindowTest, ResponseWindowPlotsTheDriversSelectedOnBothSides) {
   ASSERT_EQ(plot.series.size(), 1u);
   EXPECT_EQ(plot.series[0].side, ResponseSide::Old);
   EXPECT_EQ(plot.notes,
-            std::vector<std::string>{"New: " + str(toList()->item(rowWith(toList(), "  B  "))->text()) +
+            std::vector<std::string>{"New: " + str(toList()->rowText(rowWith(toList(), "  B  "))) +
                                      ": no acoustic data"});
 
   response->close();

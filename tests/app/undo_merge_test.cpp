@@ -26,13 +26,13 @@ class UndoMergeButton : public WindowTest {
     openNew();
     original = test::fileBytes(file());
     openOld("xqbaudio.mdb", 1);
-    oldListed = fromList()->count();
-    newListed = toList()->count();
+    oldListed = fromList()->rowCount();
+    newListed = toList()->rowCount();
     ASSERT_FALSE(control("MUndo")->isVisible()) << "nothing to undo before the merge";
     dialogs.buttons.push_back(QMessageBox::Yes);  // the overwrite question
     click("MMerge");
-    ASSERT_EQ(fromList()->count(), 0);
-    ASSERT_GT(toList()->count(), newListed);
+    ASSERT_EQ(fromList()->rowCount(), 0);
+    ASSERT_GT(toList()->rowCount(), newListed);
     ASSERT_TRUE(control("MUndo")->isVisible());
     dialogs.messages.clear();
   }
@@ -88,8 +88,8 @@ TEST_F(UndoMergeButton, NoKeepsTheMergeAndYesGivesTheOriginalFileBack) {
   pressUndoKey();
   EXPECT_FALSE(question().isEmpty());
   EXPECT_FALSE(control("MUndo")->isVisible());
-  EXPECT_EQ(toList()->count(), newListed);
-  EXPECT_EQ(fromList()->count(), oldListed) << "the old drivers are listed again";
+  EXPECT_EQ(toList()->rowCount(), newListed);
+  EXPECT_EQ(fromList()->rowCount(), oldListed) << "the old drivers are listed again";
   EXPECT_TRUE(control("MMerge")->isVisible());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   window.close();  // the file is closed, so it can be compared

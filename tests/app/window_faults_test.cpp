@@ -46,7 +46,7 @@ TEST_F(WindowTest, AfterAMergeTheStatusLineSaysWhatItDidUntilTheNextAction) {
 
   openNew();
   openOld("xqbaudio.mdb", 1);
-  const int before = toList()->count();
+  const int before = toList()->rowCount();
   dialogs.buttons.push_back(QMessageBox::Yes);
   click("MMerge");
   const QString said = status->text();
@@ -54,7 +54,7 @@ TEST_F(WindowTest, AfterAMergeTheStatusLineSaysWhatItDidUntilTheNextAction) {
   EXPECT_TRUE(said.contains(QRegularExpression("Companies: \\d+ added\\. Read problems: 0\\. Write problems: 0\\.$")))
       << str(said);
   // What it says it added is what the new list gained; replacements add no entry.
-  EXPECT_EQ(addedOf(said, "Woofers") + addedOf(said, "Tweeters"), toList()->count() - before);
+  EXPECT_EQ(addedOf(said, "Woofers") + addedOf(said, "Tweeters"), toList()->rowCount() - before);
   // Every word is in view, and the lists are not covered.
   const QFontMetrics metrics(status->font());
   const QRect room = status->contentsRect();
@@ -189,13 +189,13 @@ TEST_F(WindowTest, EachSidesFileDialogStartsInTheFolderLastUsedForThatSide) {
   click("ToOpen");
   click("FromOpt1");
   click("FromOpen");
-  ASSERT_GT(fromList()->count(), 0);
+  ASSERT_GT(fromList()->rowCount(), 0);
   click("ToOpen");
   click("FromOpen");
   ASSERT_EQ(dialogs.fileDialogs.size(), 4u);
   EXPECT_EQ(str(dialogs.fileDialogs[2].directory), newFolder.string());
   EXPECT_EQ(str(dialogs.fileDialogs[3].directory), oldFolder.string());
-  EXPECT_GT(fromList()->count(), 0);
+  EXPECT_GT(fromList()->rowCount(), 0);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -17,6 +16,7 @@
 #include <optional>
 #include <string>
 
+#include "app/qt/driver_list_view.h"
 #include "app/qt/main_window.h"
 #include "tests/app/modal_answerer.h"
 #include "tests/support/test_support.h"
@@ -42,8 +42,8 @@ class WindowTest : public ::testing::Test {
     EXPECT_NE(w, nullptr) << "no control " << name;
     return w;
   }
-  QListWidget* fromList() { return control<QListWidget>("FromList"); }
-  QListWidget* toList() { return control<QListWidget>("ToList"); }
+  DriverListView* fromList() { return control<DriverListView>("FromList"); }
+  DriverListView* toList() { return control<DriverListView>("ToList"); }
   QTextEdit* fromReport() { return control<QTextEdit>("FromRText"); }
   QTextEdit* toReport() { return control<QTextEdit>("ToRText"); }
 
@@ -75,11 +75,11 @@ class WindowTest : public ::testing::Test {
   }
 
   // A click on entry `row` of a list, with modifier keys held.
-  void clickEntry(QListWidget* list, int row, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+  void clickEntry(DriverListView* list, int row, Qt::KeyboardModifiers keys = Qt::NoModifier) {
     ASSERT_GE(row, 0);
-    ASSERT_LT(row, list->count());
-    list->scrollToItem(list->item(row));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, keys, list->visualItemRect(list->item(row)).center());
+    ASSERT_LT(row, list->rowCount());
+    list->scrollTo(list->rowIndex(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, keys, list->visualRect(list->rowIndex(row)).center());
     settle();
   }
 
@@ -89,23 +89,23 @@ class WindowTest : public ::testing::Test {
   }
 
   // The row of the first entry whose text contains `part`, or -1.
-  static int rowWith(const QListWidget* list, const QString& part) {
-    for (int i = 0; i < list->count(); ++i)
-      if (list->item(i)->text().contains(part)) return i;
+  static int rowWith(const DriverListView* list, const QString& part) {
+    for (int i = 0; i < list->rowCount(); ++i)
+      if (list->rowText(i).contains(part)) return i;
     return -1;
   }
 
   // The widget shows exactly the session's list: same texts in the same order, same selection
   // and focus, same tooltip.
-  static void expectShows(const QListWidget* view, const DriverList& list) {
-    ASSERT_EQ(static_cast<std::size_t>(view->count()), list.count());
+  static void expectShows(const DriverListView* view, const DriverList& list) {
+    ASSERT_EQ(static_cast<std::size_t>(view->rowCount()), list.count());
     for (std::size_t i = 0; i < list.count(); ++i) {
-      const QListWidgetItem* item = view->item(static_cast<int>(i));
-      EXPECT_EQ(str(item->text()), list.entry(i).text) << "entry " << i;
-      EXPECT_EQ(item->isSelected(), list.entry(i).selected) << "entry " << i;
+      const int row = static_cast<int>(i);
+      EXPECT_EQ(str(view->rowText(row)), list.entry(i).text) << "entry " << i;
+      EXPECT_EQ(view->isRowSelected(row), list.entry(i).selected) << "entry " << i;
     }
     const int focus = list.focus() ? static_cast<int>(*list.focus()) : -1;
-    EXPECT_EQ(view->currentRow(), focus);
+    EXPECT_EQ(view->currentIndex().row(), focus);
     EXPECT_EQ(str(view->toolTip()), list.tooltip);
   }
 
