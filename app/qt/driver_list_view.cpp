@@ -27,11 +27,10 @@ DriverListView::DriverListView(DriverList::Selection mode, QWidget* parent)
 void DriverListView::showList(const DriverList& list) {
   showing_ = true;
   const QSignalBlocker blockSelection(selectionModel());
-  if (!shown_.sameAs(list)) {
+  if (!rows_->shows(list)) {
     setUpdatesEnabled(false);
     arrowEntry_.forget();
     rows_->showTexts(list);  // one reset: the selection and the focus go with the old rows
-    shown_.remember(list);
     setUpdatesEnabled(true);
   }
   QItemSelection selection;

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "app/view/keyboard_rules.h"
-#include "app/view/shown_list.h"
 #include "session/driver_list.h"
 
 namespace qbm {
@@ -61,7 +60,6 @@ class DriverListView : public QListView {
 
   DriverListModel* rows_;
   ListArrowEntry arrowEntry_;
-  ShownList shown_;
   bool showing_ = false;
   bool clickPending_ = false;
 };

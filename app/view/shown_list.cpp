@@ -1,5 +1,6 @@
 #include "app/view/shown_list.h"
 
+#include <cassert>
 #include <string_view>
 
 namespace qbm {
@@ -27,6 +28,12 @@ void ShownList::remember(const DriverList& list) {
     texts_ += e.text;
     ends_.emplace_back(texts_.size(), e.itemData);
   }
+}
+
+std::string_view ShownList::text(std::size_t row) const {
+  assert(row < ends_.size());
+  const std::size_t begin = row == 0 ? 0 : ends_[row - 1].first;
+  return std::string_view(texts_).substr(begin, ends_[row].first - begin);
 }
 
 }  // namespace qbm

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -18,6 +19,10 @@ class ShownList {
   // True when the list holds exactly the entries last remembered, in the same order.
   bool sameAs(const DriverList& list) const;
   void remember(const DriverList& list);
+
+  // The entries remembered, and the text of one of them. REQUIRES: row < count().
+  std::size_t count() const { return ends_.size(); }
+  std::string_view text(std::size_t row) const;
 
  private:
   std::string texts_;                                      // every entry's text, in list order
